@@ -1,0 +1,33 @@
+# Helpers shared by every folder of the project.
+
+# All headers are included by their path from the repository root
+# ("platform/core/CString.h"), so a file shows which room it reaches into.
+function(qv_target_defaults target)
+  target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR})
+endfunction()
+
+# qv_add_tests(<prefix> LIBS <libs...> [ENV <VAR=value...>] [LABELS <labels...>])
+# Every tests/*.cpp of the calling folder becomes one GoogleTest program named
+# <prefix>_<file>, registered with CTest. Adding a test file needs no CMake edit.
+function(qv_add_tests prefix)
+  if(NOT QV_TESTS)
+    return()
+  endif()
+  cmake_parse_arguments(ARG "" "TIMEOUT" "LIBS;ENV;LABELS;EXTRA_SOURCES" ${ARGN})
+  file(GLOB test_sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tests/*.cpp)
+  if(NOT ARG_TIMEOUT)
+    set(ARG_TIMEOUT 300)
+  endif()
+  foreach(src IN LISTS test_sources)
+    get_filename_component(stem ${src} NAME_WE)
+    set(name ${prefix}_${stem})
+    add_executable(${name} ${src} ${ARG_EXTRA_SOURCES})
+    qv_target_defaults(${name})
+    target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main GTest::gmock pthread)
+    add_test(NAME ${name} COMMAND ${name})
+    set_tests_properties(${name} PROPERTIES
+      TIMEOUT ${ARG_TIMEOUT}
+      ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ASAN_OPTIONS=detect_leaks=1:abort_on_error=1;UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1;LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/lsan.supp;${ARG_ENV}"
+      LABELS "${prefix};${ARG_LABELS}")
+  endforeach()
+endfunction()
