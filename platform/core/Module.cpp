@@ -124,30 +124,9 @@ ModuleEntry* NewEntryLocked(ModuleTable& table)
     return &e;
 }
 
-// A file of the program folder by name: exactly, else the one file whose name
-// matches without case. Empty when there is none.
 std::string FindInProgramFolder(const CString& fileName)
 {
-    const CString folder = platform::GetProgramFolder();
-    if (folder.IsEmpty() || fileName.IsEmpty()) return std::string();
-    const std::string exact = platform::NativePath(platform::JoinPath(folder, fileName));
-    if (IsRegularFile(exact)) return exact;
-
-    const std::string nativeFolder = platform::NativePath(folder);
-    DIR* dir = ::opendir(nativeFolder.c_str());
-    if (!dir) return std::string();
-    std::string found;
-    int matches = 0;
-    while (const dirent* d = ::readdir(dir)) {
-        const CString name = CString::FromUtf8(d->d_name);
-        if (name.CompareNoCase(fileName) != 0) continue;
-        const std::string candidate = nativeFolder + d->d_name;
-        if (!IsRegularFile(candidate)) continue;
-        found = candidate;
-        ++matches;
-    }
-    ::closedir(dir);
-    return matches == 1 ? found : std::string();
+    return platform::NativePath(platform::FindFileInFolder(platform::GetProgramFolder(), fileName));
 }
 
 struct ParsedName {
@@ -471,6 +450,29 @@ HMODULE ModuleFromAddress(const void* address)
 }
 
 CString GetLastModuleError() { return CString(t_lastError); }
+
+CString FindFileInFolder(const CString& folder, const CString& name)
+{
+    if (folder.IsEmpty() || name.IsEmpty() || name.Find(u'/') >= 0 || name.Find(u'\\') >= 0) return CString();
+    const CString exact = JoinPath(folder, name);
+    if (IsRegularFile(NativePath(exact))) return exact;
+
+    const std::string nativeFolder = NativePath(folder);
+    DIR* dir = ::opendir(nativeFolder.c_str());
+    if (!dir) return CString();
+    CString found;
+    int matches = 0;
+    while (const dirent* d = ::readdir(dir)) {
+        const CString entry = CString::FromUtf8(d->d_name);
+        if (entry.CompareNoCase(name) != 0) continue;
+        const CString candidate = JoinPath(folder, entry);
+        if (!IsRegularFile(NativePath(candidate))) continue;
+        found = candidate;
+        ++matches;
+    }
+    ::closedir(dir);
+    return matches == 1 ? found : CString();
+}
 
 std::shared_ptr<const ResourceModule> GetModuleResources(HMODULE module)
 {

@@ -65,6 +65,10 @@ CString ResolveModuleFile(const CString& name);
 // unloaded through the handle.
 HMODULE ModuleFromAddress(const void* address);
 
+// A file of a folder by name: the exact name, else the one file whose name
+// matches without case; empty when there is none.
+CString FindFileInFolder(const CString& folder, const CString& name);
+
 // Why the last failed LoadLibraryW/LoadLibraryExW of this thread failed.
 CString GetLastModuleError();
 

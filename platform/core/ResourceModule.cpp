@@ -428,8 +428,8 @@ CString FindResourceModuleFile(const CString& stem)
     const CString first = ChooseResourceLanguage();
     const CString second = first == u"ja" ? u"en" : u"ja";
     for (const CString& lang : {first, second}) {
-        const CString path = JoinPath(folder, stem + u"." + lang + u".qres");
-        if (FileExists(path)) return path;
+        const CString path = FindFileInFolder(folder, stem + u"." + lang + u".qres");
+        if (!path.IsEmpty()) return path;
     }
     return CString();
 }
