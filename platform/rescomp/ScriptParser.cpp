@@ -87,7 +87,24 @@ void CustomResource(ScriptParser& p, const platform::ResourceKey& type, const pl
         p.ExpectBlockStart("data");
         while (!p.AcceptBlockEnd("data block")) {
             const Token item = p.Peek();
-            if (item.kind == Token::Kind::String) {
+            if (item.IsKeyword("FIELD") && p.Peek(1).IsPunct("(")) {
+                // FIELD(size, "text"): the text in the ANSI code page, zero-filled to size bytes.
+                p.Next();
+                p.Next();
+                const Token sizeAt = p.Peek();
+                const std::int64_t size = p.Number("field size");
+                if (size < 1 || size > 0xFFFF) p.Fail(sizeAt, "field size must be 1 to 65535");
+                if (!p.AcceptPunct(",")) p.Fail(p.Peek(), "',' expected after the field size");
+                const Token textAt = p.Peek();
+                std::string text = p.ToAnsi(p.String("field text"), textAt);
+                if (!p.AcceptPunct(")")) p.Fail(p.Peek(), "')' expected after the field text");
+                if (text.size() >= static_cast<std::size_t>(size)) {
+                    p.Fail(textAt, "the text takes " + std::to_string(text.size()) + " bytes; the field holds " +
+                                       std::to_string(size - 1) + " and its terminator");
+                }
+                text.resize(static_cast<std::size_t>(size), '\0');
+                bytes += text;
+            } else if (item.kind == Token::Kind::String) {
                 p.Next();
                 if (item.wide) {
                     for (char16_t c : item.string) AppendLittleEndian(bytes, c, 2);

@@ -7,6 +7,10 @@
 // ACCELERATORS, ICON, BITMAP, CURSOR, ...) are added with AddStatement or
 // AddResourceType and the helpers below; until then those keywords are
 // reserved and using them is an error, as is anything that is no statement.
+// A new statement goes in a Register...() function of its own beside
+// RegisterStandardStatements, called by Compile (Compiler.cpp); its handler
+// reads its tokens with the helpers below and stores its bytes with
+// AddResource under its standard type (kRtDialog, kRtMenu, ...).
 #pragma once
 
 #include "platform/core/ResourceModule.h"

@@ -5,9 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <dlfcn.h>
 #include <filesystem>
+#include <thread>
+#include <vector>
 #include <unistd.h>
 
 namespace {
@@ -196,6 +199,27 @@ TEST(ModuleTest, ProgramAndLinkedLibrariesHaveHandlesThatAreNeverFreed)
     EXPECT_EQ(GetModuleHandleW(nullptr), program);
     EXPECT_EQ(platform::ModuleFromAddress(reinterpret_cast<const void*>(&platform::GetProgramFolder)), core);
     EXPECT_GT(GetModuleFileNameW(core, path, MAX_PATH), 0u);
+}
+
+TEST(ModuleTest, ThreadsLoadingAndFreeingShareOneCountedModule)
+{
+    const HMODULE held = LoadLibraryW(kLibrary);
+    ASSERT_TRUE(held);
+    std::atomic<int> failures {0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([&failures] {
+            for (int i = 0; i < 200; ++i) {
+                const HMODULE m = LoadLibraryW(kLibrary);
+                if (!m || CallAnswer(m) != 42 || !FreeLibrary(m)) ++failures;
+            }
+        });
+    }
+    for (std::thread& t : threads) t.join();
+    EXPECT_EQ(failures.load(), 0);
+    EXPECT_EQ(GetModuleHandleW(kLibrary), held) << "the held load kept the same module";
+    EXPECT_TRUE(FreeLibrary(held));
+    EXPECT_FALSE(FreeLibrary(held));
 }
 
 TEST(ModuleTest, ResolvesTheFileALoadWouldUse)

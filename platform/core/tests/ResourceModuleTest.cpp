@@ -165,9 +165,10 @@ TEST_F(ResourceTest, JapaneseStringsAndCustomDataReadThroughTheCurrentModule)
 
 TEST_F(ResourceTest, CurrentModuleCanBeSwappedAndAStaleOneFindsNothing)
 {
-    // The program's own resources are the default; this test program has none.
+    // The program's own resources ("<program>.<lang>.qres") are the default.
     EXPECT_EQ(AfxGetResourceHandle(), GetModuleHandleW(nullptr));
-    EXPECT_FALSE(CString().LoadString(110));
+    EXPECT_EQ(LoadedString(110), CString(u"ENG"));
+    EXPECT_FALSE(CString().LoadString(111));
 
     HMODULE japanese;
     HMODULE english;
@@ -208,6 +209,26 @@ TEST_F(ResourceTest, CurrentModuleCanBeSwappedAndAStaleOneFindsNothing)
     EXPECT_EQ(SizeofResource(english, found), 0u);
     EXPECT_FALSE(platform::FindResourceBytes(u"CSV", 10020).has_value());
     EXPECT_TRUE(FreeLibrary(japanese));
+}
+
+TEST_F(ResourceTest, DamagedModuleFileIsNotLoaded)
+{
+    EXPECT_FALSE(LoadLibraryW(u"qvtest-damaged.dll"));
+    const CString error = platform::GetLastModuleError();
+    EXPECT_NE(error.Find(u"qvtest-damaged.en.qres"), -1) << error.ToUtf8();
+}
+
+TEST_F(ResourceTest, DataFileLoadsReadResourcesOnly)
+{
+    const HMODULE module = LoadLibraryExW(u"qvtest.dll", nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_TRUE(module);
+    EXPECT_EQ(LoadedString(110), CString(u"ENG")) << "the current module stays the program's";
+    char16_t text[8];
+    EXPECT_EQ(LoadStringW(module, 110, text, 8), 3);
+    EXPECT_EQ(CString(text), CString(u"ENG"));
+    EXPECT_TRUE(FreeLibrary(module));
+    // A library without a resource file has nothing to read, and its code is not loaded.
+    EXPECT_FALSE(LoadLibraryExW(u"qvtest-library.dll", nullptr, LOAD_LIBRARY_AS_DATAFILE));
 }
 
 TEST_F(ResourceTest, LanguageFollowsOverrideThenSettingsThenLocale)

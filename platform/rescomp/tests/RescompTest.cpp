@@ -170,6 +170,12 @@ TEST(RescompTest, CompilesTheScriptSubset)
              EXPECT_EQ(Data(m, "ALM", 1), std::string("\x01\x00\xFF\xFF\xFF\xFF\x02\x00\x00\x00\xE9\xC9\x03", 13));
              EXPECT_EQ(Data(m, "ALM", 2), "");
          }},
+        {"fixed-size text fields",
+         {{"main.rc", "189 ALM {\n \"\\x07\" FIELD(7, \"過負荷\"), FIELD(3, \"\")\n}\n"}},
+         "ja",
+         [](const auto& m) {
+             EXPECT_EQ(Data(m, "ALM", 189), "\x07" + platform::FromWide(u"過負荷", CP_SHIFT_JIS) + std::string(4, '\0'));
+         }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.row);
@@ -225,6 +231,7 @@ TEST(RescompTest, FaultsFailWithFileAndLine)
         {"unknown directive", {{"main.rc", "#frobnicate\n"}}, "main.rc:1", "unknown directive"},
         {"other code page", {{"main.rc", "#pragma code_page(932)\n"}}, "main.rc:1", "code_page(65001)"},
         {"division by zero", {{"main.rc", "STRINGTABLE BEGIN 1/0 \"a\" END\n"}}, "main.rc:1", "division by zero"},
+        {"text longer than its field", {{"main.rc", "1 ALM { FIELD(6, \"過負荷\") }\n"}}, "main.rc:1", "the field holds 5"},
         {"ANSI on a block", {{"main.rc", "1 TEXT ANSI { 1 }\n"}}, "main.rc:1", "ANSI applies to data files only"},
         {"unknown language", {{"main.rc", "\n"}}, "", "unknown language", "de"},
     };
