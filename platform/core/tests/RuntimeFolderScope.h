@@ -16,7 +16,7 @@ public:
     {
         if (const char* old = std::getenv("XDG_RUNTIME_DIR")) m_saved = old;
         std::string pattern = (std::filesystem::temp_directory_path() / "qv-runtime-XXXXXX").string();
-        m_path = ::mkdtemp(pattern.data());
+        if (const char* made = ::mkdtemp(pattern.data())) m_path = made;
         ::setenv("XDG_RUNTIME_DIR", m_path.c_str(), 1);
     }
     ~RuntimeFolderScope()
@@ -27,7 +27,7 @@ public:
             ::unsetenv("XDG_RUNTIME_DIR");
         }
         std::error_code ignored;
-        std::filesystem::remove_all(m_path, ignored);
+        if (!m_path.empty()) std::filesystem::remove_all(m_path, ignored);
     }
     RuntimeFolderScope(const RuntimeFolderScope&) = delete;
     RuntimeFolderScope& operator=(const RuntimeFolderScope&) = delete;
