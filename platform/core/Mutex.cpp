@@ -217,14 +217,17 @@ OwnedMutexes::~OwnedMutexes() { AbandonAll(list); }
 
 enum class Lookup { Create, Open };
 
-HANDLE MakeMutexHandle(const std::shared_ptr<MutexObject>& mutex, bool takeOwnership)
+// Initial ownership is taken before anyone else can see the mutex.
+bool TakeInitialOwnership(MutexObject& mutex)
 {
-    if (takeOwnership) {
-        std::lock_guard<std::mutex> lock(WaitLock());
-        mutex->TryAcquire(GetCurrentThreadId());
-    }
+    std::lock_guard<std::mutex> lock(WaitLock());
+    return mutex.TryAcquire(GetCurrentThreadId()) != AcquireResult::NotReady;
+}
+
+HANDLE MakeMutexHandle(const std::shared_ptr<MutexObject>& mutex, bool owned)
+{
     const HANDLE handle = AddKernelObject(mutex, MUTEX_ALL_ACCESS);
-    if (!handle && takeOwnership) {
+    if (!handle && owned) {
         std::lock_guard<std::mutex> lock(WaitLock());
         mutex->Release(GetCurrentThreadId());
     }
@@ -242,6 +245,7 @@ HANDLE FindOrMakeMutex(LPCWSTR name, Lookup lookup, BOOL initialOwner)
     std::shared_ptr<KernelObject> found;
     std::shared_ptr<MutexObject> mutex;
     bool existed = true;
+    bool owned = false;
     {
         std::lock_guard<std::recursive_mutex> names(NameLock());
         found = FindNamedObject(key);
@@ -260,6 +264,7 @@ HANDLE FindOrMakeMutex(LPCWSTR name, Lookup lookup, BOOL initialOwner)
                 return nullptr;
             }
             mutex->m_shared = std::move(files);
+            owned = initialOwner && !existed && TakeInitialOwnership(*mutex);
             RegisterNamedObject(key, mutex);
         } else if (lookup == Lookup::Open) {
             SetLastError(ERROR_FILE_NOT_FOUND);
@@ -267,10 +272,11 @@ HANDLE FindOrMakeMutex(LPCWSTR name, Lookup lookup, BOOL initialOwner)
         } else {
             mutex = std::make_shared<MutexObject>(key);
             existed = false;
+            owned = initialOwner && TakeInitialOwnership(*mutex);
             RegisterNamedObject(key, mutex);
         }
     }
-    const HANDLE handle = MakeMutexHandle(mutex, initialOwner && !existed);
+    const HANDLE handle = MakeMutexHandle(mutex, owned);
     if (handle) SetLastError(existed && lookup == Lookup::Create ? ERROR_ALREADY_EXISTS : ERROR_SUCCESS);
     return handle;
 }
@@ -292,7 +298,8 @@ HANDLE CreateMutexW(LPSECURITY_ATTRIBUTES /*attributes*/, BOOL initialOwner, LPC
 {
     if (name == nullptr || *name == 0) {
         auto mutex = std::make_shared<platform::MutexObject>(std::u16string());
-        const HANDLE handle = platform::MakeMutexHandle(mutex, initialOwner != FALSE);
+        const bool owned = initialOwner && platform::TakeInitialOwnership(*mutex);
+        const HANDLE handle = platform::MakeMutexHandle(mutex, owned);
         if (handle) SetLastError(ERROR_SUCCESS);
         return handle;
     }

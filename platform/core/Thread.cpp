@@ -27,8 +27,10 @@ bool IsValidPriority(int p)
            (p >= THREAD_PRIORITY_LOWEST && p <= THREAD_PRIORITY_HIGHEST);
 }
 
+constexpr HANDLE kCurrentThreadPseudoHandle = HANDLE::FromValue(~std::uint64_t{1});
+
 // Everything but the routine and the id lives under the wait lock.
-class ThreadObject : public KernelObject {
+class ThreadObject : public KernelObject, public std::enable_shared_from_this<ThreadObject> {
 public:
     ThreadObject(LPTHREAD_START_ROUTINE routine, LPVOID parameter, DWORD suspendCount)
         : routine(routine), parameter(parameter), id(NewThreadId()), suspendCount(suspendCount)
@@ -66,6 +68,17 @@ public:
 
 // The object of the calling thread when CreateThread made it.
 thread_local ThreadObject* t_self = nullptr;
+
+// The thread object behind a handle or the pseudo handle of the calling thread.
+std::shared_ptr<ThreadObject> FindThread(HANDLE handle)
+{
+    if (handle == kCurrentThreadPseudoHandle) {
+        if (t_self) return t_self->shared_from_this();
+        SetLastError(ERROR_INVALID_HANDLE);
+        return nullptr;
+    }
+    return GetKernelObjectAs<ThreadObject>(handle);
+}
 
 void* ThreadMain(void* argument)
 {
@@ -130,7 +143,7 @@ void SleepAtSafePoint(DWORD ms)
 
 bool WaitUntilParked(HANDLE handle, DWORD timeoutMs)
 {
-    auto thread = GetKernelObjectAs<ThreadObject>(handle);
+    auto thread = FindThread(handle);
     if (!thread) return false;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     std::unique_lock<std::mutex> lock(WaitLock());
@@ -184,15 +197,18 @@ DWORD GetCurrentThreadId()
     return platform::t_threadId;
 }
 
+HANDLE GetCurrentThread() { return platform::kCurrentThreadPseudoHandle; }
+
 DWORD GetThreadId(HANDLE handle)
 {
-    auto thread = platform::GetKernelObjectAs<platform::ThreadObject>(handle);
+    if (handle == platform::kCurrentThreadPseudoHandle) return GetCurrentThreadId();
+    auto thread = platform::FindThread(handle);
     return thread ? thread->id : 0;
 }
 
 BOOL GetExitCodeThread(HANDLE handle, LPDWORD exitCode)
 {
-    auto thread = platform::GetKernelObjectAs<platform::ThreadObject>(handle);
+    auto thread = platform::FindThread(handle);
     if (!thread) return FALSE;
     if (exitCode == nullptr) {
         SetLastError(ERROR_INVALID_PARAMETER);
@@ -205,7 +221,7 @@ BOOL GetExitCodeThread(HANDLE handle, LPDWORD exitCode)
 
 DWORD SuspendThread(HANDLE handle)
 {
-    auto thread = platform::GetKernelObjectAs<platform::ThreadObject>(handle);
+    auto thread = platform::FindThread(handle);
     if (!thread) return static_cast<DWORD>(-1);
     DWORD previous = 0;
     {
@@ -221,12 +237,14 @@ DWORD SuspendThread(HANDLE handle)
         previous = thread->suspendCount++;
     }
     platform::NotifyWaiters();  // a thread in SleepAtSafePoint parks at once
+    // A thread that suspends itself has chosen this point as safe.
+    if (thread.get() == platform::t_self) platform::ThreadSafePoint();
     return previous;
 }
 
 DWORD ResumeThread(HANDLE handle)
 {
-    auto thread = platform::GetKernelObjectAs<platform::ThreadObject>(handle);
+    auto thread = platform::FindThread(handle);
     if (!thread) return static_cast<DWORD>(-1);
     DWORD previous = 0;
     {
@@ -240,12 +258,14 @@ DWORD ResumeThread(HANDLE handle)
 
 BOOL SetThreadPriority(HANDLE handle, int priority)
 {
-    auto thread = platform::GetKernelObjectAs<platform::ThreadObject>(handle);
-    if (!thread) return FALSE;
     if (!platform::IsValidPriority(priority)) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
+    // Only a hint: a thread without an object of ours has nowhere to keep it.
+    if (handle == platform::kCurrentThreadPseudoHandle && !platform::t_self) return TRUE;
+    auto thread = platform::FindThread(handle);
+    if (!thread) return FALSE;
     std::lock_guard<std::mutex> lock(platform::WaitLock());
     thread->priority = priority;
     return TRUE;
@@ -253,7 +273,8 @@ BOOL SetThreadPriority(HANDLE handle, int priority)
 
 int GetThreadPriority(HANDLE handle)
 {
-    auto thread = platform::GetKernelObjectAs<platform::ThreadObject>(handle);
+    if (handle == platform::kCurrentThreadPseudoHandle && !platform::t_self) return THREAD_PRIORITY_NORMAL;
+    auto thread = platform::FindThread(handle);
     if (!thread) return THREAD_PRIORITY_ERROR_RETURN;
     std::lock_guard<std::mutex> lock(platform::WaitLock());
     return thread->priority;

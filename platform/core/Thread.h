@@ -10,7 +10,8 @@
 //   - before its routine starts (so a thread created with CREATE_SUSPENDED does
 //     not run its routine until resumed);
 //   - in platform::ThreadSafePoint();
-//   - in platform::SleepAtSafePoint(ms), which also wakes early to pause.
+//   - in platform::SleepAtSafePoint(ms), which also wakes early to pause;
+//   - in SuspendThread called by the thread on itself: it parks right there.
 // Plain Sleep and the waits are NOT safe points: a worker that sleeps inside a
 // command exchange must not be parked with the exchange half done. A safe point
 // never parks a thread that owns a mutex. SuspendThread does not wait; call
@@ -53,6 +54,10 @@ HANDLE CreateThread(LPSECURITY_ATTRIBUTES attributes, SIZE_T stackSize, LPTHREAD
                     LPVOID parameter, DWORD creationFlags, LPDWORD threadId);
 // A process-unique number, never 0; also for threads not made by CreateThread.
 DWORD GetCurrentThreadId();
+// A pseudo handle meaning "the calling thread" to the thread calls below (not
+// a table entry: it cannot be closed or waited on). For a thread not made by
+// CreateThread only the priority calls accept it.
+HANDLE GetCurrentThread();
 DWORD GetThreadId(HANDLE thread);
 // STILL_ACTIVE while the routine has not returned.
 BOOL GetExitCodeThread(HANDLE thread, LPDWORD exitCode);

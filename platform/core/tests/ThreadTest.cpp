@@ -157,6 +157,34 @@ TEST(Thread, LongSleepAtSafePointParksAtOnce)
     EXPECT_EQ(WaitForSingleObject(thread, kLongWaitMs), WAIT_OBJECT_0);
 }
 
+TEST(Thread, ThreadThatSuspendsItselfParksAtOnce)
+{
+    struct Body {
+        std::atomic<int> phase{0};
+        std::atomic<bool> idMatches{false};
+        static DWORD WINAPI Run(LPVOID p)
+        {
+            auto* self = static_cast<Body*>(p);
+            self->idMatches = GetThreadId(GetCurrentThread()) == GetCurrentThreadId();
+            self->phase = 1;
+            SuspendThread(GetCurrentThread());
+            self->phase = 2;
+            return 0;
+        }
+    } body;
+    OwnedHandle thread(CreateThread(nullptr, 0, Body::Run, &body, 0, nullptr));
+    ASSERT_TRUE(Eventually([&] { return body.phase.load() == 1; }));
+    EXPECT_TRUE(platform::WaitUntilParked(thread, kLongWaitMs));
+    EXPECT_EQ(body.phase.load(), 1);
+    EXPECT_EQ(ResumeThread(thread), 1u);
+    EXPECT_EQ(WaitForSingleObject(thread, kLongWaitMs), WAIT_OBJECT_0);
+    EXPECT_EQ(body.phase.load(), 2);
+    EXPECT_TRUE(body.idMatches.load());
+    // The pseudo handle is no table entry.
+    EXPECT_FALSE(CloseHandle(GetCurrentThread()));
+    EXPECT_TRUE(SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_HIGHEST));
+}
+
 TEST(Thread, SuspendResumedBeforeASafePointLeavesNothingPending)
 {
     struct Gate {
