@@ -29,8 +29,6 @@ inline constexpr DWORD FILE_MAP_WRITE = 0x0002;
 inline constexpr DWORD FILE_MAP_READ = 0x0004;
 inline constexpr DWORD FILE_MAP_ALL_ACCESS = 0x000F001F;
 
-inline constexpr DWORD ERROR_MAPPED_ALIGNMENT = 1132;
-
 // file must be INVALID_HANDLE_VALUE; protect PAGE_READWRITE or PAGE_READONLY
 // (SEC_COMMIT may be added). ERROR_ALREADY_EXISTS when the block existed.
 HANDLE CreateFileMappingW(HANDLE file, LPSECURITY_ATTRIBUTES attributes, DWORD protect, DWORD maximumSizeHigh,
