@@ -2,6 +2,7 @@
 
 #include "platform/core/CodePage.h"
 #include "platform/core/File.h"
+#include "platform/core/LastError.h"
 #include "platform/core/Paths.h"
 #include "platform/core/ResourceModule.h"
 
@@ -47,7 +48,11 @@ ModuleTable& Table()
 
 thread_local std::u16string t_lastError;
 
-void SetError(const CString& text) { t_lastError = text.str(); }
+void SetError(DWORD code, const CString& text)
+{
+    t_lastError = text.str();
+    SetLastError(code);
+}
 
 std::string Canonical(const std::string& native)
 {
@@ -178,14 +183,14 @@ HMODULE LoadCodeModule(const ParsedName& parsed, const std::string& file)
 {
     const std::string path = Canonical(file);
     if (path.empty()) {
-        SetError(CString::FromUtf8(file + ": cannot be opened"));
+        SetError(ERROR_MOD_NOT_FOUND, CString::FromUtf8(file + ": cannot be opened"));
         return nullptr;
     }
     // Outside the lock: a library's start-up code may load modules itself.
     void* dl = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!dl) {
         const char* why = ::dlerror();
-        SetError(CString::FromUtf8(why ? why : (path + ": cannot be loaded").c_str()));
+        SetError(ERROR_BAD_FORMAT, CString::FromUtf8(why ? why : (path + ": cannot be loaded").c_str()));
         return nullptr;
     }
     ModuleTable& table = Table();
@@ -194,7 +199,7 @@ HMODULE LoadCodeModule(const ParsedName& parsed, const std::string& file)
     if (e && e->kind == ModuleKind::Program) {
         lock.unlock();
         ::dlclose(dl);
-        SetError(CString::FromUtf8(path + ": is the program"));
+        SetError(ERROR_INVALID_PARAMETER, CString::FromUtf8(path + ": is the program"));
         return nullptr;
     }
     if (!e) {
@@ -202,7 +207,7 @@ HMODULE LoadCodeModule(const ParsedName& parsed, const std::string& file)
         if (!e) {
             lock.unlock();
             ::dlclose(dl);
-            SetError(u"too many modules loaded");
+            SetError(ERROR_NOT_ENOUGH_MEMORY, u"too many modules loaded");
             return nullptr;
         }
         e->kind = ModuleKind::Library;
@@ -219,7 +224,7 @@ HMODULE LoadResourceOnlyModule(const ParsedName& parsed, const CString& resource
 {
     const std::string path = Canonical(platform::NativePath(resourceFile));
     if (path.empty()) {
-        SetError(resourceFile + u": cannot be opened");
+        SetError(ERROR_MOD_NOT_FOUND, resourceFile + u": cannot be opened");
         return nullptr;
     }
     ModuleTable& table = Table();
@@ -234,7 +239,7 @@ HMODULE LoadResourceOnlyModule(const ParsedName& parsed, const CString& resource
     std::shared_ptr<const platform::ResourceModule> resources =
         platform::ResourceModule::FromFile(CString::FromUtf8(path), error);
     if (!resources) {
-        SetError(error);
+        SetError(ERROR_BAD_FORMAT, error);
         return nullptr;
     }
     std::lock_guard lock(table.mutex);
@@ -242,7 +247,7 @@ HMODULE LoadResourceOnlyModule(const ParsedName& parsed, const CString& resource
     if (!e) {
         e = NewEntryLocked(table);
         if (!e) {
-            SetError(u"too many modules loaded");
+            SetError(ERROR_NOT_ENOUGH_MEMORY, u"too many modules loaded");
             return nullptr;
         }
         e->kind = ModuleKind::ResourceOnly;
@@ -263,7 +268,7 @@ HMODULE LoadLibraryExW(LPCWSTR fileName, HANDLE, DWORD flags)
         ParsedName parsed;
         CString error;
         if (!ParseModuleName(fileName, parsed, error)) {
-            SetError(error);
+            SetError(ERROR_MOD_NOT_FOUND, error);
             return nullptr;
         }
         const bool dataOnly = (flags & (LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE)) != 0;
@@ -277,10 +282,10 @@ HMODULE LoadLibraryExW(LPCWSTR fileName, HANDLE, DWORD flags)
         missing.Format(u"%s: neither %s nor a resource module %s.<lang>.qres in %s", fileName,
                        parsed.libraryFile.GetString(), parsed.stem.GetString(),
                        platform::GetProgramFolder().GetString());
-        SetError(missing);
+        SetError(ERROR_MOD_NOT_FOUND, missing);
         return nullptr;
     } catch (...) {
-        SetError(u"out of memory");
+        SetError(ERROR_NOT_ENOUGH_MEMORY, u"out of memory");
         return nullptr;
     }
 }
@@ -289,14 +294,20 @@ HMODULE LoadLibraryW(LPCWSTR fileName) { return LoadLibraryExW(fileName, nullptr
 
 BOOL FreeLibrary(HMODULE module)
 {
-    if (!module) return FALSE;
+    if (!module) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
     ModuleTable& table = Table();
     void* dl = nullptr;
     std::shared_ptr<const platform::ResourceModule> resources;
     {
         std::lock_guard lock(table.mutex);
         ModuleEntry* e = EntryLocked(table, module);
-        if (!e) return FALSE;
+        if (!e) {
+            SetLastError(ERROR_INVALID_HANDLE);
+            return FALSE;
+        }
         if (e->loads == 0) return TRUE;  // the program or a linked library
         --e->loads;
         if (e->kind == ModuleKind::Library) dl = e->dl;
@@ -313,17 +324,24 @@ BOOL FreeLibrary(HMODULE module)
 
 FARPROC GetProcAddress(HMODULE module, LPCSTR procName)
 {
-    if (!procName || IS_INTRESOURCE(procName) || !*procName) return nullptr;
+    if (!procName || IS_INTRESOURCE(procName) || !*procName) {
+        SetLastError(ERROR_PROC_NOT_FOUND);
+        return nullptr;
+    }
     void* dl = nullptr;
     {
         ModuleTable& table = Table();
         std::lock_guard lock(table.mutex);
         ModuleEntry* e = EntryLocked(table, module);
-        if (!e) return nullptr;
+        if (!e) {
+            SetLastError(ERROR_INVALID_HANDLE);
+            return nullptr;
+        }
         dl = e->dl;
     }
-    if (!dl) return nullptr;
-    return reinterpret_cast<FARPROC>(::dlsym(dl, procName));
+    const FARPROC proc = dl ? reinterpret_cast<FARPROC>(::dlsym(dl, procName)) : nullptr;
+    if (!proc) SetLastError(ERROR_PROC_NOT_FOUND);
+    return proc;
 }
 
 HMODULE GetModuleHandleW(LPCWSTR moduleName)
@@ -385,6 +403,7 @@ DWORD GetModuleFileNameW(HMODULE module, LPWSTR buffer, DWORD size)
         ModuleEntry* e = EntryLocked(table, module);
         if (!e) {
             buffer[0] = 0;
+            SetLastError(ERROR_INVALID_HANDLE);
             return 0;
         }
         path = platform::ToWide(e->path, CP_UTF8);
@@ -395,7 +414,11 @@ DWORD GetModuleFileNameW(HMODULE module, LPWSTR buffer, DWORD size)
     const std::size_t n = std::min<std::size_t>(path.size(), size - 1);
     path.copy(buffer, n);
     buffer[n] = 0;
-    return path.size() > n ? size : static_cast<DWORD>(n);
+    if (path.size() > n) {
+        SetLastError(ERROR_INSUFFICIENT_BUFFER);
+        return size;
+    }
+    return static_cast<DWORD>(n);
 }
 
 namespace platform {

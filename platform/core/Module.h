@@ -31,6 +31,11 @@ using FARPROC = void (*)();
 inline constexpr DWORD LOAD_LIBRARY_AS_DATAFILE = 0x00000002;
 inline constexpr DWORD LOAD_LIBRARY_AS_IMAGE_RESOURCE = 0x00000020;
 
+// Failures also set the last error (GetLastError): ERROR_MOD_NOT_FOUND for a
+// refused or missing name, ERROR_BAD_FORMAT for a file that cannot be loaded,
+// ERROR_INVALID_HANDLE for a stale handle, ERROR_PROC_NOT_FOUND for a missing
+// export, ERROR_INSUFFICIENT_BUFFER for a cut file name.
+
 // Null when the name is refused or nothing loads (reason: platform::GetLastModuleError).
 HMODULE LoadLibraryW(LPCWSTR fileName);
 HMODULE LoadLibraryExW(LPCWSTR fileName, HANDLE reserved, DWORD flags);

@@ -2,8 +2,10 @@
 
 #include "platform/core/CodePage.h"
 #include "platform/core/File.h"
+#include "platform/core/LastError.h"
 #include "platform/core/Module.h"
 #include "platform/core/Paths.h"
+#include "platform/core/Profile.h"
 
 #include <algorithm>
 #include <array>
@@ -378,29 +380,10 @@ CString LanguageFromSettings()
 {
     const CString folder = GetAppDataFolder();
     if (folder.IsEmpty()) return CString();
-    std::vector<CString> lines;
-    if (!ReadTextLines(JoinPath(folder, u"Velbrook/Quorvane/Platform.ini"), lines, CP_UTF8)) return CString();
-    bool inSection = false;
-    for (CString line : lines) {
-        line.Trim();
-        if (line.IsEmpty() || line[0] == u';') continue;
-        if (line[0] == u'[') {
-            if (inSection) break;
-            CString name = line.Mid(1);
-            name.TrimRight(u']');
-            inSection = name.Trim().CompareNoCase(u"Resources") == 0;
-            continue;
-        }
-        const int eq = line.Find(u'=');
-        if (!inSection || eq < 0) continue;
-        CString key = line.Left(eq);
-        if (key.Trim().CompareNoCase(u"Language") != 0) continue;
-        CString value = line.Mid(eq + 1);
-        value.Trim().Trim(u'"');
-        if (value.Left(2).CompareNoCase(u"ja") == 0) return u"ja";
-        if (value.Left(2).CompareNoCase(u"en") == 0) return u"en";
-        return CString();
-    }
+    const CString file = JoinPath(folder, u"Velbrook/Quorvane/Platform.ini");
+    const CString value = ReadPrivateProfileString(u"Resources", u"Language", u"", file);
+    if (value.Left(2).CompareNoCase(u"ja") == 0) return u"ja";
+    if (value.Left(2).CompareNoCase(u"en") == 0) return u"en";
     return CString();
 }
 
@@ -535,13 +518,26 @@ BOOL CString::LoadString(UINT id)
 
 HRSRC FindResourceW(HMODULE module, LPCWSTR name, LPCWSTR type)
 {
-    if (!name || !type) return nullptr;
+    if (!name || !type) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return nullptr;
+    }
     const HMODULE live = platform::detail::LiveModule(module);
-    if (!live) return nullptr;
+    if (!live) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return nullptr;
+    }
     const std::shared_ptr<const platform::ResourceModule> resources = platform::GetModuleResources(live);
-    if (!resources) return nullptr;
+    if (!resources) {
+        SetLastError(ERROR_RESOURCE_TYPE_NOT_FOUND);
+        return nullptr;
+    }
     const int index = resources->FindIndex(platform::ResourceKey(type), platform::ResourceKey(name));
-    return index < 0 ? HRSRC() : MakeResourceHandle(live, index);
+    if (index < 0) {
+        SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
+        return nullptr;
+    }
+    return MakeResourceHandle(live, index);
 }
 
 HGLOBAL LoadResource(HMODULE, HRSRC resource)

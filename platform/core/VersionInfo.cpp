@@ -1,6 +1,7 @@
 #include "platform/core/VersionInfo.h"
 
 #include "platform/core/File.h"
+#include "platform/core/LastError.h"
 #include "platform/core/Module.h"
 #include "platform/core/Paths.h"
 
@@ -346,32 +347,57 @@ std::vector<std::u16string> QueryParts(const char16_t* query)
 
 bool SameNoCase(const std::u16string& a, const char16_t* b) { return CString(a).CompareNoCase(b) == 0; }
 
+// Reads a record for the system-shaped calls, which report failures as last errors.
+bool ReadForCall(LPCWSTR fileName, platform::VersionRecord& record)
+{
+    if (platform::ResolveVersionFile(fileName).IsEmpty()) {
+        SetLastError(ERROR_FILE_NOT_FOUND);
+        return false;
+    }
+    if (!platform::ReadVersionRecord(fileName, record)) {
+        SetLastError(ERROR_RESOURCE_TYPE_NOT_FOUND);
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 DWORD GetFileVersionInfoSizeW(LPCWSTR fileName, DWORD* handle)
 {
     if (handle) *handle = 0;
-    if (!fileName) return 0;
+    if (!fileName) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
     try {
         platform::VersionRecord record;
-        if (!platform::ReadVersionRecord(fileName, record)) return 0;
+        if (!ReadForCall(fileName, record)) return 0;
         return static_cast<DWORD>(BuildBlock(record).size());
     } catch (...) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return 0;
     }
 }
 
 BOOL GetFileVersionInfoW(LPCWSTR fileName, DWORD, DWORD size, LPVOID data)
 {
-    if (!fileName || !data) return FALSE;
+    if (!fileName || !data) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
     try {
         platform::VersionRecord record;
-        if (!platform::ReadVersionRecord(fileName, record)) return FALSE;
+        if (!ReadForCall(fileName, record)) return FALSE;
         const std::string block = BuildBlock(record);
-        if (block.size() > size) return FALSE;
+        if (block.size() > size) {
+            SetLastError(ERROR_INSUFFICIENT_BUFFER);
+            return FALSE;
+        }
         std::memcpy(data, block.data(), block.size());
         return TRUE;
     } catch (...) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return FALSE;
     }
 }

@@ -1,6 +1,7 @@
 #include "platform/core/Module.h"
 
 #include "platform/core/File.h"
+#include "platform/core/LastError.h"
 #include "platform/core/Paths.h"
 
 #include <gtest/gtest.h>
@@ -124,6 +125,7 @@ TEST(ModuleTest, LoadsLibrariesOnlyFromTheProgramFolder)
         } else {
             EXPECT_FALSE(module.get());
             EXPECT_FALSE(platform::GetLastModuleError().IsEmpty());
+            EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_MOD_NOT_FOUND));
         }
     }
 }
@@ -132,7 +134,9 @@ TEST(ModuleTest, MissingExportsAreNull)
 {
     Loaded module(kLibrary);
     ASSERT_TRUE(module.get());
+    SetLastError(0);
     EXPECT_EQ(GetProcAddress(module.get(), "NoSuchExport"), nullptr);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_PROC_NOT_FOUND));
     EXPECT_EQ(GetProcAddress(module.get(), ""), nullptr);
     EXPECT_EQ(GetProcAddress(module.get(), nullptr), nullptr);
     EXPECT_NE(GetProcAddress(module.get(), "QvTestLibraryAnswer"), nullptr);
@@ -164,6 +168,7 @@ TEST(ModuleTest, LoadsAreCountedAndFreedHandlesAreStale)
     ASSERT_TRUE(again);
     EXPECT_NE(again, first);
     EXPECT_EQ(GetProcAddress(first, "QvTestLibraryAnswer"), nullptr);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
     char16_t path[MAX_PATH] = u"x";
     EXPECT_EQ(GetModuleFileNameW(first, path, MAX_PATH), 0u);
     EXPECT_FALSE(FreeLibrary(first));
@@ -186,6 +191,7 @@ TEST(ModuleTest, ProgramAndLinkedLibrariesHaveHandlesThatAreNeverFreed)
     // A short buffer gets a terminated prefix and the size as result.
     char16_t small[5];
     EXPECT_EQ(GetModuleFileNameW(program, small, 5), 5u);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
     EXPECT_EQ(CString(small), platform::GetProgramPath().Left(4));
 
     const HMODULE core = platform::ModuleFromAddress(reinterpret_cast<const void*>(&platform::GetProgramFolder));

@@ -1,6 +1,7 @@
 #include "platform/core/VersionInfo.h"
 
 #include "platform/core/File.h"
+#include "platform/core/LastError.h"
 #include "platform/core/Paths.h"
 
 #include <gtest/gtest.h>
@@ -197,6 +198,10 @@ TEST(VersionInfoTest, FilesWithoutARecordFailCleanly)
     platform::VersionRecord record;
     platform::ReadVersionRecord(program, record, &error);
     EXPECT_NE(error.Find(u"no version record"), -1) << "the program file is found and read: " << error.ToUtf8();
+    EXPECT_EQ(GetFileVersionInfoSizeW(program, nullptr), 0u);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_RESOURCE_TYPE_NOT_FOUND));
+    EXPECT_EQ(GetFileVersionInfoSizeW(u"qvtest-nothing.dll", nullptr), 0u);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
 }
 
 }  // namespace
