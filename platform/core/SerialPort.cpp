@@ -316,7 +316,6 @@ SerialStatus SerialPort::Read(void* buffer, std::size_t size, int timeoutMs, std
     std::shared_lock lock(m_closeLock);
     const int fd = m_fd;
     if (fd < 0) return SerialStatus::NotOpen;
-    if (m_hungUp) return SerialStatus::HungUp;
     if (size == 0) return SerialStatus::Ok;
     std::lock_guard readLock(m_readMutex);
     const auto deadline = DeadlineAfter(timeoutMs);
