@@ -1,12 +1,12 @@
 #include "platform/core/ComPortNames.h"
 
 #include "platform/core/Paths.h"
+#include "platform/core/Profile.h"
 
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
 #include <dirent.h>
-#include <fstream>
 #include <map>
 #include <mutex>
 #include <sys/stat.h>
@@ -27,9 +27,6 @@ constexpr Family kFamilies[] = {
     {"/dev/ttyACM", 13, 8},
 };
 
-// A ports file larger than this is not a ports file; it is not read.
-constexpr std::streamsize kMaxPortsFileBytes = 1 << 20;
-
 std::mutex g_overrideMutex;
 std::map<int, std::string>& ProcessOverrides()
 {
@@ -38,14 +35,6 @@ std::map<int, std::string>& ProcessOverrides()
 }
 
 bool ValidNumber(int number) { return number >= 1 && number <= kMaxComPortNumber; }
-
-std::string Trim(std::string_view s)
-{
-    std::size_t b = 0, e = s.size();
-    while (b < e && (s[b] == ' ' || s[b] == '\t' || s[b] == '\r')) ++b;
-    while (e > b && (s[e - 1] == ' ' || s[e - 1] == '\t' || s[e - 1] == '\r')) --e;
-    return std::string(s.substr(b, e - b));
-}
 
 bool EqualNoCase(std::string_view a, std::string_view b)
 {
@@ -67,42 +56,16 @@ int NumberOfKey(std::string_view key)
     return static_cast<int>(value);
 }
 
-// Section "Ports" of the ports file, with the usual profile rules: section and key
-// without regard to case, the first occurrence of a key wins, blanks trimmed, one
-// pair of surrounding quotes stripped.
+// Section "Ports" of the ports file, read with the usual profile rules.
 std::map<int, std::string> ReadPortsFile(const std::string& path)
 {
     std::map<int, std::string> result;
     if (path.empty()) return result;
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return result;
-    std::string content(static_cast<std::size_t>(kMaxPortsFileBytes) + 1, '\0');
-    in.read(content.data(), kMaxPortsFileBytes + 1);
-    if (in.gcount() > kMaxPortsFileBytes) return result;
-    content.resize(static_cast<std::size_t>(in.gcount()));
-    if (content.rfind("\xEF\xBB\xBF", 0) == 0) content.erase(0, 3);
-
-    bool inPorts = false;
-    std::size_t pos = 0;
-    while (pos < content.size()) {
-        std::size_t end = content.find('\n', pos);
-        if (end == std::string::npos) end = content.size();
-        const std::string line = Trim(std::string_view(content).substr(pos, end - pos));
-        pos = end + 1;
-        if (line.empty() || line[0] == ';') continue;
-        if (line[0] == '[') {
-            const std::size_t close = line.find(']');
-            inPorts = close != std::string::npos && EqualNoCase(Trim(std::string_view(line).substr(1, close - 1)), "Ports");
-            continue;
-        }
-        if (!inPorts) continue;
-        const std::size_t eq = line.find('=');
-        if (eq == std::string::npos) continue;
-        const int number = NumberOfKey(Trim(std::string_view(line).substr(0, eq)));
+    const CString file = CString::FromUtf8(path);
+    for (const CString& key : PrivateProfileKeys(u"Ports", file)) {
+        const int number = NumberOfKey(key.ToUtf8());
         if (number == 0 || result.count(number)) continue;
-        std::string value = Trim(std::string_view(line).substr(eq + 1));
-        if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
-            value = value.substr(1, value.size() - 2);
+        const std::string value = ReadPrivateProfileString(u"Ports", key, u"", file).ToUtf8();
         // An empty or relative value maps the number to nothing rather than
         // letting it fall back silently to the rule's device.
         result.emplace(number, !value.empty() && value[0] == '/' ? value : std::string());

@@ -11,6 +11,8 @@
 // own without touching the client.
 #pragma once
 
+#include "platform/core/WinError.h"
+
 #include <array>
 #include <atomic>
 #include <cstddef>
@@ -23,26 +25,6 @@
 #include <string>
 #include <string_view>
 #include <thread>
-
-// Windows socket error numbers, as the link reports them to its user.
-inline constexpr int WSAEACCES = 10013;
-inline constexpr int WSAEINVAL = 10022;
-inline constexpr int WSAEMFILE = 10024;
-inline constexpr int WSAEWOULDBLOCK = 10035;
-inline constexpr int WSAEAFNOSUPPORT = 10047;
-inline constexpr int WSAEADDRINUSE = 10048;
-inline constexpr int WSAEADDRNOTAVAIL = 10049;
-inline constexpr int WSAENETDOWN = 10050;
-inline constexpr int WSAENETUNREACH = 10051;
-inline constexpr int WSAECONNABORTED = 10053;
-inline constexpr int WSAECONNRESET = 10054;
-inline constexpr int WSAENOBUFS = 10055;
-inline constexpr int WSAETIMEDOUT = 10060;
-inline constexpr int WSAECONNREFUSED = 10061;
-inline constexpr int WSAEHOSTUNREACH = 10065;
-inline constexpr int WSASYSCALLFAILURE = 10107;
-inline constexpr int WSAHOST_NOT_FOUND = 11001;
-inline constexpr int WSATRY_AGAIN = 11002;
 
 namespace platform {
 
