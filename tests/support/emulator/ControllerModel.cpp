@@ -22,24 +22,6 @@ std::string Hex2(unsigned value)
     return buffer;
 }
 
-// The controller's default name for a model code.
-std::string DefaultControllerName(std::string_view type)
-{
-    if (type.substr(0, 2) == "LB") {
-        return "N3";
-    }
-    if (type.substr(0, 2) == "LA") {
-        return "N1";
-    }
-    if (type.substr(0, 2) == "LC") {
-        return "N4";
-    }
-    if (!type.empty() && (type.front() == 'Q' || type.front() == 'V')) {
-        return "N2";
-    }
-    return std::string(type);
-}
-
 int MotionIndex(Motion motion) { return static_cast<int>(motion); }
 
 bool IsJog(Motion motion) { return motion == Motion::JogPlus || motion == Motion::JogMinus; }
@@ -100,6 +82,23 @@ std::optional<PointFields> ParsePointFields(std::string_view text)
 }
 
 }  // namespace
+
+std::string DefaultControllerName(std::string_view type)
+{
+    if (type.substr(0, 2) == "LB") {
+        return "N3";
+    }
+    if (type.substr(0, 2) == "LA") {
+        return "N1";
+    }
+    if (type.substr(0, 2) == "LC") {
+        return "N4";
+    }
+    if (!type.empty() && (type.front() == 'Q' || type.front() == 'V')) {
+        return "N2";
+    }
+    return std::string(type);
+}
 
 ControllerModel::ControllerModel(int node, std::string type)
     : ControllerModel(node, std::move(type), std::make_shared<std::recursive_mutex>())

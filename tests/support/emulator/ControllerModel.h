@@ -47,6 +47,9 @@ struct AlarmRecord {
 
 enum class Motion { None, Start, Origin, JogPlus, JogMinus, InchPlus, InchMinus };
 
+// The controller name a controller of this model code reports until one is written.
+std::string DefaultControllerName(std::string_view type);
+
 // Where and when a command is executed: the session that sent it and the node its reply
 // tokens carry (0 for a line without node: "OK.", "NG.=43").
 struct ExecContext {
