@@ -56,8 +56,7 @@ bool TcpTransport::Start(uint16_t port, std::string& error)
 void TcpTransport::Stop()
 {
     m_service.Stop();
-    m_clients.clear();
-    m_clientCount = 0;
+    CloseClients();
     if (m_listener >= 0) {
         close(m_listener);
         m_listener = -1;
@@ -66,15 +65,18 @@ void TcpTransport::Stop()
 
 void TcpTransport::DropClients()
 {
-    m_service.Run([this] {
-        for (auto& client : m_clients) {
-            int fd = client->Fd();
-            client.reset();
-            close(fd);
-        }
-        m_clients.clear();
-        m_clientCount = 0;
-    });
+    m_service.Run([this] { CloseClients(); });
+}
+
+void TcpTransport::CloseClients()
+{
+    for (auto& client : m_clients) {
+        int fd = client->Fd();
+        client.reset();
+        close(fd);
+    }
+    m_clients.clear();
+    m_clientCount = 0;
 }
 
 void TcpTransport::Loop()

@@ -31,6 +31,7 @@ public:
 
 private:
     void Loop();
+    void CloseClients();
 
     LineEmulator& m_line;
     const std::atomic<int>& m_pacing;
