@@ -9,19 +9,50 @@
 // and splits survive the trip. All state is guarded by one mutex shared with the
 // controllers and the fault script, so a test may change it while a link is served.
 //
-// Reply shapes (the controller's own; "n" is the node the command named):
-//   query of one item         "K12.n=500" CR LF "OK.n" CR LF
-//   query of a range          "K94=1" CR LF "K95=0" CR LF ... "OK.n" CR LF
-//   write, command            "OK.n" CR LF
-//   refused or malformed      "NG.n=43" CR LF (two upper-case hexadecimal digits)
-//   motion                    "RUN.n" CR LF at once, "END.n" CR LF when done,
-//                             "NG.n=05" CR LF when a STOP or servo-off ended it (a jog: END)
-//   bulk reads                "PNT12=M1,P1000,...,T0" / "K1=0" / "H0=0" / "REC1=F1A,..." lines, then OK
+// Reply shapes ("n" is the node the command named; every line ends with CR LF):
+//   query of one item     K12.n=500 / OK.n          the answer line names item, index, node
+//   query of a range      K94=1 / K95=0 / ... / OK.n   one line per index, without node
+//   write, command        OK.n
+//   refused, malformed    NG.n=43                   two upper-case hexadecimal digits
+//   motion                RUN.n at once; END.n when done; NG.n=05 when STOP or servo off
+//                         ended it (a jog ends with END.n); NG.n=<alarm> when an alarm did
+//   bulk read             PNT12=M1,P1000,...,T0 / K1=0 / H0=0 / REC1=F1A,... lines, OK.n
 // A line without node ("@K75=0", "@?CONT") reaches every controller; each answers in node
 // order with tokens that carry no node ("OK.", "NG.=43") and answer lines that carry its own
-// ("CONT.2=N3"). A node that no controller has gets no reply at all. Lines that do not begin
-// with "@" (a bare CR LF, line noise) are logged and ignored. The echo of the command line
-// is off unless SetEcho turns it on.
+// ("CONT.2=N3"). A node that no controller has gets no reply at all. A line that does not
+// begin with "@" (a bare CR LF, line noise) is logged and ignored; one that begins with "@"
+// but breaks the grammar gets NG from the node it seems to address (every node when that
+// cannot be told). The echo of the command line is off unless SetEcho turns it on.
+//
+// Commands ("?" marks the query form; i an index, a-b a range; "=v" a value):
+//   K?i K?a-b Ki=v Ka-b=v      K1..K138. K38 is the node; K99=1 starts the trace stream to
+//                              the link that wrote it, K99=0 stops it
+//   H?i Hi=v                   H0..H7
+//   D?i D?a-b                  D0..D99; D0 position, D1 speed, D13 point, D18 state (0 idle,
+//                              1 program, 2 homing, 3 jog, 4 inch, -1 alarm) follow motions
+//   M P S AC DC Q ZL ZH N J F C T  ?i ?a-b =v   one field of points 1..255
+//   PNT?i PNT?a-b PNTi=M1,P..  a whole point; fields not given are 0
+//   IN?1 OUT?1 OUT1=v          16-bit words; OUT bit 12 is set while the axis moves
+//   INB?b OUTB?b OUTBb=0|1     bits 0..15
+//   IO?1                       IO1.n=<in>,<out>
+//   OPT?0                      option status: bit 3 teach allowed, 11 servo on, 13 brake on
+//   OPTB?0..31  WIN?0..3  WOUT?0..3  WOUTi=v
+//   WIO?a-b                    WIN a..b lines, then WOUT a..b lines (0-3 gives eight)
+//   MSG?                       MSG.n=41,0        code in hexadecimal, then a time stamp
+//   ALM?i WARN?i               ALM1.n=1A,<minutes>; 00,0 past the last active one (1..32)
+//   REC?i                      REC1.n=F1A,T..,P..,S..,M..,N..,C..,V..,I..,O.. (1..50, newest
+//                              first; F hexadecimal, the rest decimal; zeros past the last)
+//   RECF RECT RECP RECS RECM RECN RECC RECV RECI RECO ?i   one field of a record
+//   CONT? CONT=t ROBOT? ROBOT=t IF? VER? VER2? TYPE?       identity texts
+//   COMR?i COMWi=t             comments 1..9 (1 read only; at most 29 bytes)
+//   READ PNT / PRM / HPRM / REC   bulk reads (actions with an answer)
+//   INIT PNT / REC / TRIP / TIME / COMW   clear points, history, D16, D15, comments 2..9
+//   COPYa=b COPYa-b=c DELa DELa-b  point editing;  TEACHi  point i's P = position (NG 42
+//                              unless the teach bit is set)
+//   STARTi ORG JOG+ JOG- INCH+ INCH-   motions (NG 46 while moving, in alarm or servo off)
+//   STOP  SRVO0|1  BRK0|1 (NG 46 with the servo on)  RESET (clears alarms and warnings)
+//   SETID                      without node: numbers the controllers 1, 2, ... in line order
+// Error codes: see namespace ng in CommandLine.h.
 
 #include "tests/support/emulator/ControllerModel.h"
 #include "tests/support/emulator/FaultScript.h"

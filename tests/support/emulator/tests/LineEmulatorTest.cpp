@@ -272,6 +272,12 @@ TEST_F(LineTest, StopEndsAMotionAfterItsOwnReply)
         EXPECT_EQ(c.CurrentMotion(), emu::Motion::None);
     }
 
+    // An alarm ends a motion with its own code.
+    EXPECT_EQ(line.Exchange("@JOG+.1", now), "RUN.1\r\n");
+    c.RaiseAlarm(0x3C);
+    EXPECT_EQ(line.Collect(now), "NG.1=3C\r\n");
+    EXPECT_EQ(line.Exchange("@RESET.1", now), "OK.1\r\n");
+
     line.Exchange("@SRVO0.1", now);
     EXPECT_EQ(line.Exchange("@JOG+.1", now), "NG.1=46\r\n");
     line.Exchange("@SRVO1.1", now);
