@@ -32,3 +32,23 @@ inline constexpr LONG ERROR_MAPPED_ALIGNMENT = 1132;
 inline constexpr LONG ERROR_TIMEOUT = 1460;
 inline constexpr LONG ERROR_RESOURCE_TYPE_NOT_FOUND = 1813;
 inline constexpr LONG ERROR_RESOURCE_NAME_NOT_FOUND = 1814;
+
+// Socket errors, as the socket library numbers them; the link shows some of them to its user.
+inline constexpr LONG WSAEACCES = 10013;
+inline constexpr LONG WSAEINVAL = 10022;
+inline constexpr LONG WSAEMFILE = 10024;
+inline constexpr LONG WSAEWOULDBLOCK = 10035;
+inline constexpr LONG WSAEAFNOSUPPORT = 10047;
+inline constexpr LONG WSAEADDRINUSE = 10048;
+inline constexpr LONG WSAEADDRNOTAVAIL = 10049;
+inline constexpr LONG WSAENETDOWN = 10050;
+inline constexpr LONG WSAENETUNREACH = 10051;
+inline constexpr LONG WSAECONNABORTED = 10053;
+inline constexpr LONG WSAECONNRESET = 10054;
+inline constexpr LONG WSAENOBUFS = 10055;
+inline constexpr LONG WSAETIMEDOUT = 10060;
+inline constexpr LONG WSAECONNREFUSED = 10061;
+inline constexpr LONG WSAEHOSTUNREACH = 10065;
+inline constexpr LONG WSASYSCALLFAILURE = 10107;
+inline constexpr LONG WSAHOST_NOT_FOUND = 11001;
+inline constexpr LONG WSATRY_AGAIN = 11002;
