@@ -1,0 +1,27 @@
+#include "manager/core/SystemHelpers.h"
+
+#include "platform/core/ComPortNames.h"
+#include "platform/core/Paths.h"
+
+bool ProbeComPort(WORD highest, std::vector<int>& ports)
+{
+    ports = platform::ProbeComPorts(highest);
+    return !ports.empty();
+}
+
+void UseIniProfile(platform::ProfileStore& store)
+{
+    const CString program = platform::GetProgramPath();
+    store.registryKey.Empty();
+    store.iniFile = platform::FolderOf(program) + platform::StemOf(program) + u".ini";
+}
+
+void InitOptionSettings(OptionSettings& record)
+{
+    record[0] = 0;
+    record[1] = 1;
+    record[2] = 0;
+    record[3] = 0;
+    record[4] = static_cast<BYTE>((record[4] & ~0x01) | 0x06);
+    for (int i = 8; i < kOptionSettingsBytes; ++i) record[static_cast<size_t>(i)] = 0;
+}
