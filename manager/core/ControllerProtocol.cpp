@@ -64,6 +64,27 @@ CString CControllerProtocol::GetLastErrorText() const
     return m_lastError;
 }
 
+int CControllerProtocol::GetLastNgCode() const
+{
+    const CString error = GetLastErrorText();
+    if (error.Left(3) != u"NG.") return -1;
+    const int equals = error.Find(u'=');
+    if (equals < 0) return -1;
+    const CString digits = error.Mid(equals + 1).Trim();
+    if (digits.IsEmpty() || digits.GetLength() > 2) return -1;
+    int code = 0;
+    for (int i = 0; i < digits.GetLength(); ++i) {
+        const char16_t ch = digits[i];
+        int digit = -1;
+        if (ch >= u'0' && ch <= u'9') digit = ch - u'0';
+        if (ch >= u'A' && ch <= u'F') digit = ch - u'A' + 10;
+        if (ch >= u'a' && ch <= u'f') digit = ch - u'a' + 10;
+        if (digit < 0) return -1;
+        code = code * 16 + digit;
+    }
+    return code;
+}
+
 void CControllerProtocol::SetLastErrorText(const CString& text)
 {
     std::lock_guard guard(m_lock);

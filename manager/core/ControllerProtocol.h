@@ -65,6 +65,9 @@ public:
     // "TimeOut" after a time-out, the NG line from its token on after an NG,
     // empty after any other classification.
     CString GetLastErrorText() const;
+    // The error code of the last NG reply (two hexadecimal digits after "="),
+    // or -1 when the last classification was no NG.
+    int GetLastNgCode() const;
     // The link has no port: commands succeed without being sent.
     BOOL IsOffline() const;
 

@@ -156,13 +156,15 @@ TEST_F(ProtocolFixture, QueryResultsAndTexts)
         BOOL result;
         const char* out;
         const char* lastError;
+        int ngCode;
     } cases[] = {
-        {"answer", "K12.1=500\r\nOK.1\r\n", TRUE, "K12.1=500\r\n", ""},
-        {"NG", "NG.1=44\r\n", FALSE, "Error!", "NG.1=44"},
-        {"no reply", "", FALSE, "time out", "TimeOut"},
-        {"OK of another node only", "K12.1=500\r\nOK.12\r\n", FALSE, "time out", "TimeOut"},
-        {"LOADING, then the answer", "LOADING.1\r\nK12.1=500\r\nOK.1\r\n", TRUE, "K12.1=500\r\n", ""},
-        {"garbage", "#$%\r\n", FALSE, "time out", "TimeOut"},
+        {"answer", "K12.1=500\r\nOK.1\r\n", TRUE, "K12.1=500\r\n", "", -1},
+        {"NG", "NG.1=4A\r\n", FALSE, "Error!", "NG.1=4A", 0x4A},
+        {"NG without code", "NG.1\r\n", FALSE, "Error!", "NG.1", -1},
+        {"no reply", "", FALSE, "time out", "TimeOut", -1},
+        {"OK of another node only", "K12.1=500\r\nOK.12\r\n", FALSE, "time out", "TimeOut", -1},
+        {"LOADING, then the answer", "LOADING.1\r\nK12.1=500\r\nOK.1\r\n", TRUE, "K12.1=500\r\n", "", -1},
+        {"garbage", "#$%\r\n", FALSE, "time out", "TimeOut", -1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -171,6 +173,7 @@ TEST_F(ProtocolFixture, QueryResultsAndTexts)
         EXPECT_EQ(protocol.QueryIndexed(kCmdK, 1, 12, out), c.result);
         EXPECT_EQ(out.ToUtf8(), c.out);
         EXPECT_EQ(protocol.GetLastErrorText().ToUtf8(), c.lastError);
+        EXPECT_EQ(protocol.GetLastNgCode(), c.ngCode);
         EXPECT_FALSE(protocol.IsBusy());
     }
 }
@@ -279,6 +282,7 @@ TEST_F(ProtocolFixture, LinkErrorEndsTheCommandAsNg)
     EXPECT_FALSE(protocol.WriteValue(kCmdK, 3, 12, 1));
     breaker.join();
     EXPECT_EQ(protocol.GetLastErrorText().ToUtf8(), "NG.3=49");
+    EXPECT_EQ(protocol.GetLastNgCode(), 0x49);
 }
 
 TEST_F(ProtocolFixture, CollectionTakesEveryNodeUntilTheLineIsSilent)
