@@ -128,6 +128,7 @@ using HANDLE = OpaqueHandle<struct KernelHandleTag>;
 using HMODULE = OpaqueHandle<struct ModuleHandleTag>;
 using HINSTANCE = HMODULE;
 using HKEY = OpaqueHandle<struct RegistryKeyTag>;
+using HMENU = OpaqueHandle<struct MenuHandleTag>;
 
 // Kernel-object calls that fail return this, as CreateFile does.
 inline constexpr HANDLE INVALID_HANDLE_VALUE = HANDLE::FromValue(~std::uint64_t{0});
