@@ -25,7 +25,7 @@ bool PumpUntil(Done done, std::chrono::milliseconds patience = kPatience)
     while (!done()) {
         if (std::chrono::steady_clock::now() >= deadline)
             return false;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 1, QS_ALLINPUT);
         platform::PumpPendingMessages();
     }
     return true;
@@ -59,10 +59,13 @@ public:
             PeekMessageW(&msg, {}, 0, 0, PM_NOREMOVE);  // makes the queue
             started.set_value(GetCurrentThreadId());
             while (GetMessageW(&msg, {}, 0, 0) > 0) {
-                if (!msg.hwnd && msg.message == kRunMessage)
-                    (*reinterpret_cast<std::function<void()>*>(msg.lParam))();
-                else
+                if (!msg.hwnd && msg.message == kRunMessage) {
+                    auto* run = reinterpret_cast<std::function<void()>*>(msg.lParam);
+                    (*run)();
+                    delete run;
+                } else {
                     DispatchMessageW(&msg);
+                }
             }
         });
         m_id = id.get();
@@ -76,16 +79,23 @@ public:
     // Runs fn on the thread and waits for it.
     void Call(std::function<void()> fn)
     {
-        std::promise<void> done;
-        std::future<void> finished = done.get_future();
-        auto* task = new std::function<void()>([&fn, &done] {
-            fn();
-            done.set_value();
+        // Shared with the task, which may outlive a call that gave up waiting.
+        struct Task {
+            std::function<void()> fn;
+            std::promise<void> done;
+        };
+        auto task = std::make_shared<Task>();
+        task->fn = std::move(fn);
+        std::future<void> finished = task->done.get_future();
+        auto* run = new std::function<void()>([task] {
+            task->fn();
+            task->done.set_value();
         });
-        ASSERT_TRUE(PostThreadMessageW(m_id, kRunMessage, 0, reinterpret_cast<LPARAM>(task)));
-        // A call that never ran keeps its task: the thread may still run it.
+        if (!PostThreadMessageW(m_id, kRunMessage, 0, reinterpret_cast<LPARAM>(run))) {
+            delete run;
+            FAIL() << "the loop thread is gone";
+        }
         ASSERT_TRUE(Ready(finished)) << "the loop thread did not run the call";
-        delete task;
     }
 
     void Stop()
