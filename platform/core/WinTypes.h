@@ -146,3 +146,6 @@ inline constexpr DWORD WAIT_ABANDONED = 0x80;
 inline constexpr DWORD WAIT_TIMEOUT = 258;
 inline constexpr DWORD WAIT_FAILED = 0xFFFFFFFF;
 inline constexpr DWORD INFINITE = 0xFFFFFFFF;
+
+// The exit code of a thread or process that still runs.
+inline constexpr DWORD STILL_ACTIVE = 259;
