@@ -1,14 +1,17 @@
 #include "platform/core/Messages.h"
 
 #include "platform/core/CString.h"
+#include "platform/core/KernelObject.h"
 #include "platform/core/ThreadQueue.h"
 #include "platform/core/WindowRegistry.h"
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <mutex>
 #include <unordered_map>
+#include <vector>
 
 using platform::detail::Clock;
 using platform::detail::CurrentQueue;
@@ -18,8 +21,8 @@ using platform::detail::WindowRegistry;
 
 namespace {
 
-// Longest wait between two looks at the handles of MsgWaitForMultipleObjects;
-// messages wake the wait at once.
+// On a thread driven by a toolkit's loop, the longest time between two looks
+// at the handles of MsgWaitForMultipleObjects.
 constexpr auto kHandlePollSlice = std::chrono::milliseconds(1);
 
 MSG MakeMessage(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
@@ -33,12 +36,124 @@ MSG MakeMessage(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
     return msg;
 }
 
-// State of the handles of a pumping wait: WAIT_OBJECT_0 + i, WAIT_ABANDONED +
-// i, WAIT_TIMEOUT when none is signalled. The kernel objects of this layer are
-// not there yet, so a wait on handles fails.
-DWORD PollHandles(DWORD, const HANDLE*, BOOL)
+// The objects of a wait on handles, refused as WaitForMultipleObjects refuses
+// them (bad count, dead or unwaitable handle, an object twice).
+bool ResolveWaitObjects(DWORD count, const HANDLE* handles, std::vector<std::shared_ptr<platform::KernelObject>>* objects)
 {
-    return WAIT_FAILED;
+    if (count == 0 || count > MAXIMUM_WAIT_OBJECTS || !handles) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return false;
+    }
+    for (DWORD i = 0; i < count; ++i) {
+        std::shared_ptr<platform::KernelObject> object = platform::GetKernelObject(handles[i]);
+        if (!object)
+            return false;
+        if (!object->IsWaitable()) {
+            SetLastError(ERROR_INVALID_HANDLE);
+            return false;
+        }
+        if (std::find(objects->begin(), objects->end(), object) != objects->end()) {
+            SetLastError(ERROR_INVALID_PARAMETER);
+            return false;
+        }
+        objects->push_back(std::move(object));
+    }
+    return true;
+}
+
+// Takes the objects when they are ready, with the wait lock held:
+// WAIT_OBJECT_0 + i, WAIT_ABANDONED_0 + i, or WAIT_TIMEOUT.
+DWORD TryTakeObjects(const std::vector<std::shared_ptr<platform::KernelObject>>& objects, bool waitAll, DWORD self)
+{
+    using platform::AcquireResult;
+    if (!waitAll) {
+        for (std::size_t i = 0; i < objects.size(); ++i) {
+            const AcquireResult r = objects[i]->TryAcquire(self);
+            if (r == AcquireResult::Acquired)
+                return WAIT_OBJECT_0 + static_cast<DWORD>(i);
+            if (r == AcquireResult::Abandoned)
+                return WAIT_ABANDONED_0 + static_cast<DWORD>(i);
+        }
+        return WAIT_TIMEOUT;
+    }
+    std::vector<AcquireResult> taken;
+    for (const auto& object : objects) {
+        taken.push_back(object->TryAcquire(self));
+        if (taken.back() == AcquireResult::NotReady) {
+            taken.pop_back();
+            while (!taken.empty()) {
+                objects[taken.size() - 1]->UndoAcquire(self, taken.back());
+                taken.pop_back();
+            }
+            return WAIT_TIMEOUT;
+        }
+    }
+    for (std::size_t i = 0; i < taken.size(); ++i) {
+        if (taken[i] == AcquireResult::Abandoned)
+            return WAIT_ABANDONED_0 + static_cast<DWORD>(i);
+    }
+    return WAIT_OBJECT_0;
+}
+
+// A wait for kernel objects and messages together. The queue wakes the
+// kernel objects' waiters while this runs, so both sides end the sleep at
+// once; only a toolkit's loop, which cannot sleep on the objects, looks at
+// them every slice.
+DWORD WaitForObjectsOrInput(ThreadQueue& queue, const std::vector<std::shared_ptr<platform::KernelObject>>& objects,
+                            bool waitAll, std::optional<Clock::time_point> deadline, DWORD wakeMask)
+{
+    const DWORD self = GetCurrentThreadId();
+    const DWORD count = static_cast<DWORD>(objects.size());
+    DWORD pollMs = 0;
+    for (const auto& object : objects) {
+        const DWORD p = object->PollIntervalMs();
+        if (p != 0 && (pollMs == 0 || p < pollMs))
+            pollMs = p;
+    }
+    struct HandleWait {
+        ThreadQueue& queue;
+        explicit HandleWait(ThreadQueue& q) : queue(q) { queue.BeginHandleWait(); }
+        ~HandleWait() { queue.EndHandleWait(); }
+    } handleWait(queue);
+    const bool native = queue.Dispatcher() != nullptr;
+
+    for (;;) {
+        while (queue.AnswerOneSend()) {
+        }
+        Clock::time_point now;
+        {
+            std::unique_lock lock(platform::WaitLock());
+            const DWORD state = TryTakeObjects(objects, waitAll, self);
+            if (state != WAIT_TIMEOUT)
+                return state;
+            if (queue.HasInput(wakeMask))
+                return WAIT_OBJECT_0 + count;
+            if (queue.HasSends())
+                continue;
+            now = Clock::now();
+            if (deadline && now >= *deadline)
+                return WAIT_TIMEOUT;
+            if (!native) {
+                std::optional<Clock::time_point> until = deadline;
+                if (pollMs != 0) {
+                    const Clock::time_point poll = now + std::chrono::milliseconds(pollMs);
+                    if (!until || poll < *until)
+                        until = poll;
+                }
+                if (until)
+                    platform::WaitForChangeUntil(lock, *until);
+                else
+                    platform::WaitForChange(lock);
+                continue;
+            }
+        }
+        DWORD sliceMs = static_cast<DWORD>(kHandlePollSlice.count());
+        if (deadline) {
+            const auto left = std::chrono::ceil<std::chrono::milliseconds>(*deadline - now).count();
+            sliceMs = static_cast<DWORD>(std::clamp<std::int64_t>(left, 1, sliceMs));
+        }
+        platform::detail::ProcessNativeEvents(queue, sliceMs);
+    }
 }
 
 enum class SendOutcome { kDone, kInvalidWindow, kTimedOut };
@@ -124,12 +239,6 @@ struct RegisteredMessages {
 };
 
 }  // namespace
-
-DWORD GetCurrentThreadId()
-{
-    thread_local const DWORD id = static_cast<DWORD>(::gettid());
-    return id;
-}
 
 BOOL IsWindow(HWND hWnd)
 {
@@ -239,39 +348,34 @@ LRESULT DispatchMessageW(const MSG* msg)
 
 DWORD MsgWaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL waitAll, DWORD milliseconds, DWORD wakeMask)
 {
-    constexpr DWORD kMaximumWaitObjects = 64;
-    if ((count > 0 && !handles) || count >= kMaximumWaitObjects)
+    std::vector<std::shared_ptr<platform::KernelObject>> objects;
+    if (count > 0 && !ResolveWaitObjects(count, handles, &objects))
         return WAIT_FAILED;
     std::shared_ptr<ThreadQueue> queue = CurrentQueue();
     std::optional<Clock::time_point> deadline;
     if (milliseconds != INFINITE)
         deadline = Clock::now() + std::chrono::milliseconds(milliseconds);
+    if (count > 0)
+        return WaitForObjectsOrInput(*queue, objects, waitAll != FALSE, deadline, wakeMask);
+
     for (;;) {
         const std::uint64_t seen = queue->Version();
         while (queue->AnswerOneSend()) {
         }
-        if (count > 0) {
-            const DWORD state = PollHandles(count, handles, waitAll);
-            if (state != WAIT_TIMEOUT)
-                return state;
-        }
         if (queue->HasInput(wakeMask))
-            return WAIT_OBJECT_0 + count;
+            return WAIT_OBJECT_0;
         const Clock::time_point now = Clock::now();
         if (deadline && now >= *deadline)
             return WAIT_TIMEOUT;
-        std::optional<Clock::time_point> until = deadline;
-        if (count > 0 && (!until || *until > now + kHandlePollSlice))
-            until = now + kHandlePollSlice;
         if (queue->Dispatcher()) {
             DWORD waitMs = INFINITE;
-            if (until) {
-                const auto left = std::chrono::ceil<std::chrono::milliseconds>(*until - now);
+            if (deadline) {
+                const auto left = std::chrono::ceil<std::chrono::milliseconds>(*deadline - now);
                 waitMs = static_cast<DWORD>(std::max<std::int64_t>(1, left.count()));
             }
             platform::detail::ProcessNativeEvents(*queue, waitMs);
         } else {
-            queue->WaitForChange(seen, until);
+            queue->WaitForChange(seen, deadline);
         }
     }
 }

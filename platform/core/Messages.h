@@ -18,6 +18,7 @@
 // written to stderr.
 #pragma once
 
+#include "platform/core/Thread.h"
 #include "platform/core/WinTypes.h"
 
 // Message numbers.
@@ -310,9 +311,13 @@ BOOL PeekMessageW(MSG* msg, HWND hWnd, UINT filterMin, UINT filterMax, UINT remo
 BOOL GetMessageW(MSG* msg, HWND hWnd, UINT filterMin, UINT filterMax);
 BOOL TranslateMessage(const MSG* msg);
 LRESULT DispatchMessageW(const MSG* msg);
-// Waits for one of the handles or for a message (WAIT_OBJECT_0 + count). A
-// message counts when it is in the queue, whether or not an earlier peek saw
-// it. Sends from other threads are answered during the wait.
+// Waits for the handles (any, or all with waitAll) or for a message
+// (WAIT_OBJECT_0 + count) of a kind in wakeMask. A message counts when it is
+// in the queue, whether or not an earlier peek saw it. Sends from other
+// threads are answered during the wait. Both the handles and the messages end
+// the wait as soon as they are ready (on a thread driven by a toolkit's loop
+// the handles are looked at every millisecond). WAIT_FAILED, with the last
+// error, for handles that WaitForMultipleObjects would refuse.
 DWORD MsgWaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL waitAll, DWORD milliseconds, DWORD wakeMask);
 UINT RegisterWindowMessageW(LPCWSTR name);
 LRESULT DefWindowProcW(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
@@ -354,7 +359,6 @@ LONG_PTR SetWindowLongPtrW(HWND hWnd, int index, LONG_PTR value);
 // Thread that owns the window (0 for an invalid one); *processId gets the
 // process when asked.
 DWORD GetWindowThreadProcessId(HWND hWnd, DWORD* processId);
-DWORD GetCurrentThreadId();
 
 // Window timers: WM_TIMER is posted to the window's thread every elapseMs,
 // at most one pending per timer. With a null window the timer belongs to the

@@ -1,5 +1,6 @@
 #include "platform/core/ThreadQueue.h"
 
+#include "platform/core/KernelObject.h"
 #include "platform/core/WindowRegistry.h"
 
 #include <algorithm>
@@ -146,6 +147,13 @@ ThreadQueue::ThreadQueue(DWORD threadId) : m_threadId(threadId) {}
 void ThreadQueue::Wake()
 {
     m_changed.notify_all();
+    if (m_handleWaiters.load() > 0) {
+        // The waiter checks the queue under the wait lock and sleeps on it:
+        // passing through the lock first means it is either still to check
+        // or already asleep and reached by the notification.
+        { std::lock_guard lock(platform::WaitLock()); }
+        platform::NotifyWaiters();
+    }
     std::lock_guard lock(m_dispatcherMutex);
     if (m_dispatcher)
         m_dispatcher->Wake();
@@ -285,6 +293,12 @@ bool ThreadQueue::HasInput(DWORD wakeMask)
     if (posts && m_quit)
         return true;
     return std::any_of(m_posted.begin(), m_posted.end(), [&](const Posted& p) { return p.timer ? timers : posts; });
+}
+
+bool ThreadQueue::HasSends()
+{
+    std::lock_guard lock(m_mutex);
+    return !m_sends.empty();
 }
 
 std::size_t ThreadQueue::PostedCount()

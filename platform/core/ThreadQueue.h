@@ -69,6 +69,7 @@ public:
     bool Take(MSG* msg, HWND filter, UINT filterMin, UINT filterMax, bool remove, bool includeQuit);
     bool TakeQuit(int* exitCode);
     bool HasInput(DWORD wakeMask);
+    bool HasSends();
     std::size_t PostedCount();
     bool QuitPending();
     // A counter that changes whenever something is queued.
@@ -93,6 +94,11 @@ public:
 
     IMessageDispatcher* SetDispatcher(IMessageDispatcher* dispatcher);
     IMessageDispatcher* Dispatcher();
+
+    // While the owning thread waits on kernel objects and messages together,
+    // whatever is queued also wakes the kernel objects' waiters.
+    void BeginHandleWait() { ++m_handleWaiters; }
+    void EndHandleWait() { --m_handleWaiters; }
 
 private:
     struct Posted {
@@ -129,6 +135,7 @@ private:
 
     std::mutex m_dispatcherMutex;
     IMessageDispatcher* m_dispatcher = nullptr;
+    std::atomic<int> m_handleWaiters{0};
 };
 
 // The calling thread's queue, created on first use; it lives until the thread

@@ -1,4 +1,5 @@
 #include "platform/core/MessageDispatcher.h"
+#include "platform/core/Synchronization.h"
 #include "platform/core/Wnd.h"
 #include "platform/core/tests/MessageTestSupport.h"
 
@@ -359,6 +360,79 @@ TEST(MessageQueue, MsgWaitWakesForAMessageAndTimesOutWithout)
     EXPECT_EQ(MsgWaitForMultipleObjects(0, nullptr, FALSE, 0, QS_TIMER), WAIT_TIMEOUT) << "not a timer";
     MSG msg;
     EXPECT_TRUE(PeekMessageW(&msg, {}, 0, 0, PM_REMOVE));
+}
+
+// Closes a kernel handle at the end of a test.
+struct Handle {
+    HANDLE h;
+    ~Handle() { CloseHandle(h); }
+};
+
+TEST(MessageQueue, MsgWaitOnHandlesEndsForAHandleOrAMessage)
+{
+    Handle stop{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+    Handle autoEvent{CreateEventW(nullptr, FALSE, FALSE, nullptr)};
+    ASSERT_TRUE(stop.h);
+    ASSERT_TRUE(autoEvent.h);
+    const HANDLE both[] = {stop.h, autoEvent.h};
+    const DWORD patienceMs = static_cast<DWORD>(kPatience.count());
+
+    EXPECT_EQ(MsgWaitForMultipleObjects(2, both, FALSE, 20, QS_ALLINPUT), WAIT_TIMEOUT);
+
+    // Set by another thread while this one sleeps in the wait.
+    std::thread setter([&] {
+        std::this_thread::sleep_for(20ms);
+        SetEvent(autoEvent.h);
+    });
+    EXPECT_EQ(MsgWaitForMultipleObjects(2, both, FALSE, patienceMs, QS_ALLINPUT), WAIT_OBJECT_0 + 1);
+    setter.join();
+    EXPECT_EQ(WaitForSingleObject(autoEvent.h, 0), WAIT_TIMEOUT) << "the wait took the auto-reset event";
+
+    // A message posted by another thread while this one sleeps.
+    const DWORD self = GetCurrentThreadId();
+    std::thread poster([self] {
+        std::this_thread::sleep_for(20ms);
+        PostThreadMessageW(self, WM_SEQ, 0, 0);
+    });
+    // Generous: only a wait that is not woken by the message reaches this.
+    const auto started = std::chrono::steady_clock::now();
+    EXPECT_EQ(MsgWaitForMultipleObjects(2, both, FALSE, patienceMs, QS_ALLINPUT), WAIT_OBJECT_0 + 2);
+    EXPECT_LT(std::chrono::steady_clock::now() - started, kPatience / 2) << "woken by its time-out, not the message";
+    poster.join();
+    // A signalled handle comes before a queued message.
+    SetEvent(stop.h);
+    EXPECT_EQ(MsgWaitForMultipleObjects(2, both, FALSE, 0, QS_ALLINPUT), WAIT_OBJECT_0);
+    // All of them: the message wins while the auto-reset event is not set.
+    EXPECT_EQ(MsgWaitForMultipleObjects(2, both, TRUE, 0, QS_ALLINPUT), WAIT_OBJECT_0 + 2);
+    SetEvent(autoEvent.h);
+    EXPECT_EQ(MsgWaitForMultipleObjects(2, both, TRUE, 0, QS_ALLINPUT), WAIT_OBJECT_0);
+    MSG msg;
+    EXPECT_TRUE(PeekMessageW(&msg, {}, 0, 0, PM_REMOVE));
+
+    const HANDLE twice[] = {stop.h, stop.h};
+    EXPECT_EQ(MsgWaitForMultipleObjects(2, twice, FALSE, 0, QS_ALLINPUT), WAIT_FAILED);
+    EXPECT_EQ(MsgWaitForMultipleObjects(1, nullptr, FALSE, 0, QS_ALLINPUT), WAIT_FAILED);
+    const HANDLE closed = CreateEventW(nullptr, TRUE, TRUE, nullptr);
+    CloseHandle(closed);
+    EXPECT_EQ(MsgWaitForMultipleObjects(1, &closed, FALSE, 0, QS_ALLINPUT), WAIT_FAILED);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+}
+
+TEST(MessageQueue, SendIsAnsweredWhileWaitingOnHandles)
+{
+    CWorkWnd wnd;
+    ASSERT_TRUE(wnd.Create());
+    Handle done{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+    const HWND hwnd = wnd.m_hWnd;
+    auto worker = std::async(std::launch::async, [&] {
+        const LRESULT r = SendMessageW(hwnd, WM_DOUBLE, 8, 0);
+        SetEvent(done.h);
+        return r;
+    });
+    EXPECT_EQ(MsgWaitForMultipleObjects(1, &done.h, FALSE, static_cast<DWORD>(kPatience.count()), QS_ALLINPUT),
+              WAIT_OBJECT_0);
+    ASSERT_TRUE(Ready(worker));
+    EXPECT_EQ(worker.get(), 16);
 }
 
 TEST(MessageQueue, TimerFiresRepeatedlyAndStopsWhenKilled)
