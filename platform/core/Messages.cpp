@@ -305,10 +305,11 @@ BOOL GetMessageW(MSG* msg, HWND hWnd, UINT filterMin, UINT filterMax)
         return -1;
     std::shared_ptr<ThreadQueue> queue = CurrentQueue();
     for (;;) {
-        const std::uint64_t seen = queue->Version();
-        while (queue->AnswerOneSend()) {
-        }
-        if (queue->Take(msg, hWnd, filterMin, filterMax, true, true))
+        std::uint64_t seen = 0;
+        const ThreadQueue::Next next = queue->AnswerOrTake(msg, hWnd, filterMin, filterMax, &seen);
+        if (next == ThreadQueue::Next::kAnsweredSend)
+            continue;
+        if (next == ThreadQueue::Next::kMessage)
             return msg->message == WM_QUIT ? FALSE : TRUE;
         if (queue->Dispatcher())
             platform::detail::ProcessNativeEvents(*queue, INFINITE);
@@ -343,7 +344,7 @@ LRESULT DispatchMessageW(const MSG* msg)
     }
     if (!msg->hwnd)
         return 0;
-    return platform::detail::DeliverToWindow(msg->hwnd, msg->message, msg->wParam, msg->lParam);
+    return platform::detail::DeliverToWindow(msg->hwnd, msg->message, msg->wParam, msg->lParam, msg->time);
 }
 
 DWORD MsgWaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL waitAll, DWORD milliseconds, DWORD wakeMask)

@@ -1,6 +1,7 @@
 #include "platform/core/ThreadQueue.h"
 
 #include "platform/core/KernelObject.h"
+#include "platform/core/Time.h"
 #include "platform/core/WindowRegistry.h"
 
 #include <algorithm>
@@ -138,15 +139,15 @@ thread_local int t_waitDepth = 0;
 
 DWORD TickNow()
 {
-    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now().time_since_epoch());
-    return static_cast<DWORD>(ms.count());
+    return GetTickCount();
 }
 
 ThreadQueue::ThreadQueue(DWORD threadId) : m_threadId(threadId) {}
 
 void ThreadQueue::Wake()
 {
-    m_changed.notify_all();
+    // Only the owning thread sleeps on the queue.
+    m_changed.notify_one();
     if (m_handleWaiters.load() > 0) {
         // The waiter checks the queue under the wait lock and sleeps on it:
         // passing through the lock first means it is either still to check
@@ -154,9 +155,11 @@ void ThreadQueue::Wake()
         { std::lock_guard lock(platform::WaitLock()); }
         platform::NotifyWaiters();
     }
+    if (m_dispatcher.load() == nullptr)
+        return;
     std::lock_guard lock(m_dispatcherMutex);
-    if (m_dispatcher)
-        m_dispatcher->Wake();
+    if (IMessageDispatcher* dispatcher = m_dispatcher.load())
+        dispatcher->Wake();
 }
 
 bool ThreadQueue::Post(const MSG& msg)
@@ -219,6 +222,12 @@ void ThreadQueue::CompleteSend(SendRequest& request, LRESULT result)
     m_changed.notify_all();
 }
 
+void ThreadQueue::Answer(const std::shared_ptr<SendRequest>& request)
+{
+    const LRESULT result = DeliverToWindow(request->hwnd, request->message, request->wParam, request->lParam);
+    request->sender->CompleteSend(*request, result);
+}
+
 bool ThreadQueue::AnswerOneSend()
 {
     std::shared_ptr<SendRequest> request;
@@ -230,9 +239,28 @@ bool ThreadQueue::AnswerOneSend()
         m_sends.pop_front();
         request->state.store(SendRequest::kRunning);
     }
-    const LRESULT result = DeliverToWindow(request->hwnd, request->message, request->wParam, request->lParam);
-    request->sender->CompleteSend(*request, result);
+    Answer(request);
     return true;
+}
+
+ThreadQueue::Next ThreadQueue::AnswerOrTake(MSG* msg, HWND filter, UINT filterMin, UINT filterMax,
+                                            std::uint64_t* version)
+{
+    std::shared_ptr<SendRequest> request;
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_sends.empty()) {
+            if (TakeLocked(msg, filter, filterMin, filterMax, true, true))
+                return Next::kMessage;
+            *version = m_version;
+            return Next::kNothing;
+        }
+        request = std::move(m_sends.front());
+        m_sends.pop_front();
+        request->state.store(SendRequest::kRunning);
+    }
+    Answer(request);
+    return Next::kAnsweredSend;
 }
 
 bool ThreadQueue::Matches(const MSG& msg, HWND filter, UINT filterMin, UINT filterMax)
@@ -247,6 +275,11 @@ bool ThreadQueue::Matches(const MSG& msg, HWND filter, UINT filterMin, UINT filt
 bool ThreadQueue::Take(MSG* msg, HWND filter, UINT filterMin, UINT filterMax, bool remove, bool includeQuit)
 {
     std::lock_guard lock(m_mutex);
+    return TakeLocked(msg, filter, filterMin, filterMax, remove, includeQuit);
+}
+
+bool ThreadQueue::TakeLocked(MSG* msg, HWND filter, UINT filterMin, UINT filterMax, bool remove, bool includeQuit)
+{
     for (auto it = m_posted.begin(); it != m_posted.end(); ++it) {
         if (!Matches(it->msg, filter, filterMin, filterMax))
             continue;
@@ -257,7 +290,10 @@ bool ThreadQueue::Take(MSG* msg, HWND filter, UINT filterMin, UINT filterMax, bo
                 if (timer != m_timers.end())
                     timer->second.pending = false;
             }
-            m_posted.erase(it);
+            if (it == m_posted.begin())
+                m_posted.pop_front();
+            else
+                m_posted.erase(it);
         }
         return true;
     }
@@ -453,15 +489,14 @@ void ThreadQueue::Shutdown()
 
 IMessageDispatcher* ThreadQueue::SetDispatcher(IMessageDispatcher* dispatcher)
 {
+    // Under the lock, so no Wake still runs on a dispatcher that was replaced.
     std::lock_guard lock(m_dispatcherMutex);
-    std::swap(m_dispatcher, dispatcher);
-    return dispatcher;
+    return m_dispatcher.exchange(dispatcher);
 }
 
 IMessageDispatcher* ThreadQueue::Dispatcher()
 {
-    std::lock_guard lock(m_dispatcherMutex);
-    return m_dispatcher;
+    return m_dispatcher.load();
 }
 
 std::shared_ptr<ThreadQueue> CurrentQueue()

@@ -41,7 +41,7 @@ struct SendRequest {
     LRESULT result = 0;
 };
 
-// Milliseconds of the steady clock, as message times.
+// Message times: the tick count.
 DWORD TickNow();
 
 class ThreadQueue : public std::enable_shared_from_this<ThreadQueue> {
@@ -64,6 +64,11 @@ public:
     // Owning thread only.
     // Answers one waiting send; false when there was none.
     bool AnswerOneSend();
+    // One step of a blocking wait, under one lock: answers a waiting send, or
+    // takes the first matching message (the quit included), or tells the
+    // version to wait on.
+    enum class Next { kNothing, kAnsweredSend, kMessage };
+    Next AnswerOrTake(MSG* msg, HWND filter, UINT filterMin, UINT filterMax, std::uint64_t* version);
     // The first matching posted message, else the pending quit when
     // includeQuit is set (as WM_QUIT with the exit code).
     bool Take(MSG* msg, HWND filter, UINT filterMin, UINT filterMax, bool remove, bool includeQuit);
@@ -119,6 +124,8 @@ private:
 
     // Called after something was queued, without m_mutex held.
     void Wake();
+    bool TakeLocked(MSG* msg, HWND filter, UINT filterMin, UINT filterMax, bool remove, bool includeQuit);
+    void Answer(const std::shared_ptr<SendRequest>& request);
     static bool Matches(const MSG& msg, HWND filter, UINT filterMin, UINT filterMax);
 
     const DWORD m_threadId;
@@ -134,7 +141,8 @@ private:
     bool m_dead = false;
 
     std::mutex m_dispatcherMutex;
-    IMessageDispatcher* m_dispatcher = nullptr;
+    // Read without the lock first, so a thread without one pays nothing.
+    std::atomic<IMessageDispatcher*> m_dispatcher{nullptr};
     std::atomic<int> m_handleWaiters{0};
 };
 
@@ -146,7 +154,9 @@ ThreadQueue* CurrentQueueIfAny();
 std::shared_ptr<ThreadQueue> QueueOfThread(DWORD threadId);
 
 // Calls the window of the calling thread (handle checked); 0 when it is gone.
-LRESULT DeliverToWindow(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+// time is the message's time; 0 for a sent message, which takes the time of
+// the last message retrieved.
+LRESULT DeliverToWindow(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, DWORD time = 0);
 
 // Lets the thread's dispatcher process native events for a pumping wait;
 // a Wake that arrives meanwhile dispatches nothing (the wait retrieves the

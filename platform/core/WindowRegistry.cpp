@@ -107,6 +107,27 @@ CWnd* WindowRegistry::Object(HWND hwnd) const
     return slot ? slot->wnd : nullptr;
 }
 
+bool WindowRegistry::Links(HWND hwnd, CWnd** wnd, HWND* parent) const
+{
+    std::shared_lock lock(m_mutex);
+    const Slot* slot = Lookup(hwnd);
+    if (!slot)
+        return false;
+    *wnd = slot->wnd;
+    *parent = slot->attributes.parent;
+    return true;
+}
+
+bool WindowRegistry::FindOwned(HWND hwnd, const ThreadQueue* queue, CWnd** wnd) const
+{
+    std::shared_lock lock(m_mutex);
+    const Slot* slot = Lookup(hwnd);
+    if (!slot || !queue || slot->queue.get() != queue)
+        return false;
+    *wnd = slot->wnd;
+    return true;
+}
+
 bool WindowRegistry::ReplaceObject(HWND hwnd, CWnd* expected, CWnd* replacement)
 {
     std::unique_lock lock(m_mutex);

@@ -40,6 +40,11 @@ public:
     // Object and queue of a live window.
     bool Find(HWND hwnd, CWnd** wnd, std::shared_ptr<ThreadQueue>* queue) const;
     CWnd* Object(HWND hwnd) const;
+    // Object and parent of a live window, in one look.
+    bool Links(HWND hwnd, CWnd** wnd, HWND* parent) const;
+    // True when the window lives and belongs to the queue's thread; *wnd gets
+    // its object (which may be null).
+    bool FindOwned(HWND hwnd, const ThreadQueue* queue, CWnd** wnd) const;
     // Replaces the object when it is expected; false otherwise.
     bool ReplaceObject(HWND hwnd, CWnd* expected, CWnd* replacement);
     // Marks the window as being destroyed; false when it is gone or already

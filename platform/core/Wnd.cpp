@@ -16,15 +16,19 @@ std::atomic<platform::WindowPeerFactory> g_peerFactory{nullptr};
 
 // The message being handled on this thread, innermost first.
 thread_local const MSG* t_currentMessage = nullptr;
+// Time of the last posted message handled: sent messages have none of their own.
+thread_local DWORD t_lastMessageTime = 0;
 
-LRESULT CallWindow(CWnd& wnd, HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
+LRESULT CallWindow(CWnd& wnd, HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam, DWORD time = 0)
 {
+    if (time != 0)
+        t_lastMessageTime = time;
     MSG current;
     current.hwnd = hWnd;
     current.message = message;
     current.wParam = wParam;
     current.lParam = lParam;
-    current.time = platform::detail::TickNow();
+    current.time = t_lastMessageTime;
     const MSG* saved = t_currentMessage;
     t_currentMessage = &current;
     LRESULT result = 0;
@@ -86,15 +90,14 @@ WindowPeerFactory SetWindowPeerFactory(WindowPeerFactory factory)
 
 namespace detail {
 
-LRESULT DeliverToWindow(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+LRESULT DeliverToWindow(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, DWORD time)
 {
     CWnd* wnd = nullptr;
-    std::shared_ptr<ThreadQueue> queue;
-    if (!WindowRegistry::Instance().Find(hwnd, &wnd, &queue) || !OwnedByCallingThread(queue))
+    if (!WindowRegistry::Instance().FindOwned(hwnd, CurrentQueueIfAny(), &wnd))
         return 0;
     if (!wnd)
         return DefWindowProcW(hwnd, message, wParam, lParam);
-    return CallWindow(*wnd, hwnd, message, wParam, lParam);
+    return CallWindow(*wnd, hwnd, message, wParam, lParam, time);
 }
 
 bool PreTranslateChain(MSG* msg)
@@ -104,11 +107,13 @@ bool PreTranslateChain(MSG* msg)
     constexpr int kMaxDepth = 256;
     HWND hwnd = msg->hwnd;
     for (int depth = 0; hwnd && depth < kMaxDepth; ++depth) {
-        if (CWnd* wnd = WindowRegistry::Instance().Object(hwnd)) {
-            if (wnd->PreTranslateMessage(msg))
-                return true;
-        }
-        hwnd = ::GetParent(hwnd);
+        CWnd* wnd = nullptr;
+        HWND parent;
+        if (!WindowRegistry::Instance().Links(hwnd, &wnd, &parent))
+            break;
+        if (wnd && wnd->PreTranslateMessage(msg))
+            return true;
+        hwnd = parent;
     }
     return false;
 }
