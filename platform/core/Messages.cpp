@@ -430,6 +430,47 @@ HWND GetParent(HWND hWnd)
     return attributes.parent;
 }
 
+HWND SetParent(HWND hWndChild, HWND hWndNewParent)
+{
+    HWND previous;
+    if (!WindowRegistry::Instance().SetParent(hWndChild, hWndNewParent, &previous))
+        return {};
+    return previous;
+}
+
+HWND GetDlgItem(HWND hDlg, int nIDDlgItem)
+{
+    if (!hDlg)
+        return {};
+    for (HWND child : WindowRegistry::Instance().Children(hDlg)) {
+        if (GetDlgCtrlID(child) == nIDDlgItem)
+            return child;
+    }
+    return {};
+}
+
+BOOL EnumChildWindows(HWND hWndParent, WNDENUMPROC proc, LPARAM lParam)
+{
+    if (!proc || !IsWindow(hWndParent))
+        return FALSE;
+    // Breadth-first over a snapshot of each level; a parent change cannot make
+    // it endless since SetParent refuses cycles.
+    std::vector<HWND> level = WindowRegistry::Instance().Children(hWndParent);
+    while (!level.empty()) {
+        std::vector<HWND> next;
+        for (HWND child : level) {
+            if (!IsWindow(child))
+                continue;
+            if (!proc(child, lParam))
+                return TRUE;
+            std::vector<HWND> grandChildren = WindowRegistry::Instance().Children(child);
+            next.insert(next.end(), grandChildren.begin(), grandChildren.end());
+        }
+        level = std::move(next);
+    }
+    return TRUE;
+}
+
 int GetDlgCtrlID(HWND hWnd)
 {
     platform::detail::WindowAttributes attributes;

@@ -353,7 +353,17 @@ inline LRESULT DefWindowProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lPar
 BOOL IsWindow(HWND hWnd);
 BOOL DestroyWindow(HWND hWnd);
 HWND GetParent(HWND hWnd);
+// Gives the window another parent (null: none); the previous parent, or null
+// when the window is invalid or the new parent is the window or one of its
+// descendants.
+HWND SetParent(HWND hWndChild, HWND hWndNewParent);
 int GetDlgCtrlID(HWND hWnd);
+// The child window of hDlg with the id, else null.
+HWND GetDlgItem(HWND hDlg, int nIDDlgItem);
+// Calls proc for every descendant of the window (children before their own
+// children) until it returns FALSE. Windows created meanwhile may be missed.
+using WNDENUMPROC = BOOL (*)(HWND hWnd, LPARAM lParam);
+BOOL EnumChildWindows(HWND hWndParent, WNDENUMPROC proc, LPARAM lParam);
 LONG_PTR GetWindowLongPtrW(HWND hWnd, int index);
 LONG_PTR SetWindowLongPtrW(HWND hWnd, int index, LONG_PTR value);
 // Thread that owns the window (0 for an invalid one); *processId gets the

@@ -5,6 +5,7 @@
 #include "platform/core/WindowRegistry.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <queue>
 #include <thread>
 #include <unordered_map>
@@ -533,7 +534,11 @@ void ProcessNativeEvents(ThreadQueue& queue, DWORD waitMs)
         Depth() { ++t_waitDepth; }
         ~Depth() { --t_waitDepth; }
     } depth;
-    dispatcher->ProcessNativeEvents(waitMs);
+    try {
+        dispatcher->ProcessNativeEvents(waitMs);
+    } catch (...) {
+        std::fprintf(stderr, "native event loop: exception stopped\n");
+    }
 }
 
 }  // namespace platform::detail

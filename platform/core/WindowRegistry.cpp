@@ -160,6 +160,26 @@ std::vector<HWND> WindowRegistry::Children(HWND parent) const
     return children;
 }
 
+bool WindowRegistry::SetParent(HWND hwnd, HWND parent, HWND* previous)
+{
+    std::unique_lock lock(m_mutex);
+    Slot* slot = Lookup(hwnd);
+    if (!slot || (parent && !Lookup(parent)))
+        return false;
+    // Walking up from the new parent must not meet the window: a cycle would
+    // make every walk up the tree endless. The walk is bounded by the table.
+    HWND up = parent;
+    for (std::size_t steps = 0; up && steps <= m_slots.size(); ++steps) {
+        if (up == hwnd)
+            return false;
+        const Slot* s = Lookup(up);
+        up = s ? s->attributes.parent : HWND{};
+    }
+    *previous = slot->attributes.parent;
+    slot->attributes.parent = parent;
+    return true;
+}
+
 IWindowPeer* WindowRegistry::Peer(HWND hwnd) const
 {
     std::shared_lock lock(m_mutex);

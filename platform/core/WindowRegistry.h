@@ -51,6 +51,9 @@ public:
     // being destroyed.
     bool BeginDestroy(HWND hwnd);
     std::vector<HWND> Children(HWND parent) const;
+    // False when a window is invalid or the new parent would be the window
+    // itself or one of its descendants; *previous gets the old parent.
+    bool SetParent(HWND hwnd, HWND parent, HWND* previous);
 
     IWindowPeer* Peer(HWND hwnd) const;
     std::unique_ptr<IWindowPeer> ReplacePeer(HWND hwnd, std::unique_ptr<IWindowPeer> peer);

@@ -102,8 +102,7 @@ LRESULT DeliverToWindow(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, D
 
 bool PreTranslateChain(MSG* msg)
 {
-    // Bounded: a parent chain cannot be longer than the table of windows, but
-    // a cycle made through SetWindowLongPtr must not loop for ever.
+    // SetParent refuses cycles; the bound only guards the walk.
     constexpr int kMaxDepth = 256;
     HWND hwnd = msg->hwnd;
     for (int depth = 0; hwnd && depth < kMaxDepth; ++depth) {

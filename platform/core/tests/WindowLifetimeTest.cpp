@@ -187,6 +187,9 @@ TEST(WindowLifetime, ParentTakesItsChildrenWithIt)
     EXPECT_EQ(child.GetDlgCtrlID(), 5);
     EXPECT_EQ(child.GetStyle() & WS_CHILD, WS_CHILD);
 
+    EXPECT_EQ(GetDlgItem(parent.m_hWnd, 5), child.m_hWnd);
+    EXPECT_FALSE(GetDlgItem(parent.m_hWnd, 6));
+
     const HWND childHwnd = child.m_hWnd;
     parent.DestroyWindow();
     EXPECT_FALSE(IsWindow(childHwnd));
@@ -194,6 +197,41 @@ TEST(WindowLifetime, ParentTakesItsChildrenWithIt)
     EXPECT_EQ(log, (std::vector<std::string>{"parent destroy", "child destroy", "child nc-destroy",
                                              "child post-nc-destroy", "parent nc-destroy",
                                              "parent post-nc-destroy"}));
+}
+
+TEST(WindowLifetime, TreeCanBeWalkedAndRearrangedButNotLooped)
+{
+    CProbeWnd root;
+    CProbeWnd a;
+    CProbeWnd b;
+    CProbeWnd leaf;
+    ASSERT_TRUE(root.Create());
+    ASSERT_TRUE(a.Create(&root, 1));
+    ASSERT_TRUE(b.Create(&root, 2));
+    ASSERT_TRUE(leaf.Create(&a, 3));
+
+    static std::vector<int> seen;
+    seen.clear();
+    const auto collect = [](HWND hwnd, LPARAM stopAt) -> BOOL {
+        seen.push_back(GetDlgCtrlID(hwnd));
+        return GetDlgCtrlID(hwnd) != stopAt;
+    };
+    EXPECT_TRUE(EnumChildWindows(root.m_hWnd, collect, 0));
+    EXPECT_EQ(seen, (std::vector<int>{1, 2, 3}));
+    seen.clear();
+    EnumChildWindows(root.m_hWnd, collect, 2);
+    EXPECT_EQ(seen, (std::vector<int>{1, 2})) << "FALSE stops the walk";
+
+    EXPECT_FALSE(SetParent(a.m_hWnd, leaf.m_hWnd)) << "a window cannot move under its own child";
+    EXPECT_FALSE(SetParent(a.m_hWnd, a.m_hWnd));
+    EXPECT_EQ(GetParent(a.m_hWnd), root.m_hWnd);
+    EXPECT_EQ(SetParent(leaf.m_hWnd, b.m_hWnd), a.m_hWnd);
+    EXPECT_EQ(GetDlgItem(b.m_hWnd, 3), leaf.m_hWnd);
+
+    const HWND leafHwnd = leaf.m_hWnd;
+    b.DestroyWindow();
+    EXPECT_FALSE(IsWindow(leafHwnd)) << "gone with its new parent";
+    EXPECT_TRUE(IsWindow(a.m_hWnd));
 }
 
 TEST(WindowLifetime, WindowThatOwnsItselfIsDeletedOnce)
