@@ -14,6 +14,16 @@
 // false, a post to it fails or is dropped, a send returns 0), also when its
 // thread ends without destroying it.
 //
+// Bounds: a send to another thread returns 0 at once when the window is gone
+// or goes, or its thread ends, while it waits. A thread that lives but never
+// pumps (blocked in a plain wait) cannot answer: after
+// platform::kSendMessageTimeoutMs the send is withdrawn, reported on stderr
+// and returns 0 (SendMessageTimeoutW takes a bound of its own). Once the
+// window's thread has begun to handle it, the sender waits for the end, since
+// the handler may use memory the sender lent it through the parameters.
+// GetMessageW waits for the next message without a limit: it is the idle
+// state of a message loop, ended by a post or WM_QUIT.
+//
 // Nothing here throws; a handler's exception is stopped at the dispatch, and
 // written to stderr.
 #pragma once

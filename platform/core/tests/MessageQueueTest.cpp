@@ -271,6 +271,33 @@ TEST(MessageQueue, SendWaitingWhenTheThreadEndsIsAnsweredWithZero)
     EXPECT_EQ(wnd.doubles.load(), 0);
 }
 
+TEST(MessageQueue, SendWaitingWhenTheWindowGoesIsAnsweredWithZero)
+{
+    std::promise<HWND> created;
+    std::promise<void> release;
+    std::shared_future<void> released = release.get_future().share();
+    CWorkWnd wnd;
+    std::thread owner([&] {
+        ASSERT_TRUE(wnd.Create());
+        created.set_value(wnd.m_hWnd);
+        released.wait_for(kPatience);
+        // Destroyed before its thread looks at the waiting send.
+        wnd.DestroyWindow();
+        platform::PumpPendingMessages();
+    });
+    std::future<HWND> hwndFuture = created.get_future();
+    ASSERT_TRUE(Ready(hwndFuture));
+    const HWND hwnd = hwndFuture.get();
+
+    auto sender = std::async(std::launch::async, [hwnd] { return SendMessageW(hwnd, WM_DOUBLE, 3, 0); });
+    EXPECT_EQ(sender.wait_for(100ms), std::future_status::timeout);
+    release.set_value();
+    ASSERT_TRUE(Ready(sender));
+    EXPECT_EQ(sender.get(), 0);
+    owner.join();
+    EXPECT_EQ(wnd.doubles.load(), 0);
+}
+
 TEST(MessageQueue, TimedOutSendIsWithdrawnAndNeverHandled)
 {
     std::promise<void> created;
