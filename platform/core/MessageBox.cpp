@@ -58,6 +58,13 @@ int AfxMessageBox(LPCTSTR lpszText, UINT nType, UINT nIDHelp)
     return platform::ShowAppMessageBox({}, lpszText, nType);
 }
 
+int AfxMessageBox(UINT nIDPrompt, UINT nType, UINT nIDHelp)
+{
+    CString text;
+    text.LoadString(nIDPrompt);
+    return AfxMessageBox(text.GetString(), nType, nIDHelp == static_cast<UINT>(-1) ? nIDPrompt : nIDHelp);
+}
+
 namespace platform {
 
 IMessageBoxService* SetMessageBoxService(IMessageBoxService* service)

@@ -385,8 +385,9 @@ UINT_PTR ThreadQueue::SetTimer(HWND hwnd, UINT_PTR id, UINT elapseMs, TIMERPROC 
         std::lock_guard lock(m_mutex);
         if (m_dead)
             return 0;
-        if (!hwnd) {
-            // A thread timer gets an id of its own, unused among the thread's timers.
+        // A new thread timer gets an id of its own, unused among the thread's
+        // timers; the id of a live one resets it.
+        if (!hwnd && (id == 0 || m_timers.count(TimerKey{0, id}) == 0)) {
             do {
                 id = ++m_nextThreadTimerId;
             } while (id == 0 || m_timers.count(TimerKey{0, id}) != 0);

@@ -109,9 +109,14 @@ TEST(MessageBox, ApplicationHandlerTakesEveryApplicationBox)
 
     service.answer = IDCANCEL;
     EXPECT_EQ(AfxMessageBox(u"Closing", MB_OKCANCEL, 42), IDCANCEL);
-    EXPECT_EQ(helpIds, std::vector<UINT>{42});
-    ASSERT_EQ(service.shown.size(), 1u);
+    // By string id: the text of the current resource module (this program's
+    // own strings), the help id the prompt's unless given.
+    EXPECT_EQ(AfxMessageBox(110u, MB_OK), IDCANCEL);
+    EXPECT_EQ(AfxMessageBox(110u, MB_OK, 7), IDCANCEL);
+    EXPECT_EQ(helpIds, (std::vector<UINT>{42, 110, 7}));
+    ASSERT_EQ(service.shown.size(), 3u);
     EXPECT_EQ(service.shown[0].text, u"Closing");
+    EXPECT_EQ(service.shown[1].text, u"ENG");
 }
 
 // A box shown from a native event handled inside a pumping wait is a nested

@@ -515,6 +515,10 @@ TEST(MessageQueue, ThreadTimerCallsItsProcedure)
     const UINT_PTR id = SetTimer({}, 0, 10, &CALLBACK_Count);
     ASSERT_NE(id, 0u);
     ASSERT_TRUE(PumpUntil([] { return g_procCalls >= 2; }));
+    EXPECT_EQ(SetTimer({}, id, 10, &CALLBACK_Count), id) << "the id of a live thread timer resets it";
+    const UINT_PTR other = SetTimer({}, id + 1000, 10, &CALLBACK_Count);
+    EXPECT_NE(other, id + 1000) << "an unknown id is not taken";
+    EXPECT_TRUE(KillTimer({}, other));
     EXPECT_TRUE(KillTimer({}, id));
 
     // A made-up timer message does not call an arbitrary procedure.
