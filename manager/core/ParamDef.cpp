@@ -73,6 +73,21 @@ CString TextField(const std::vector<std::u16string_view>& fields, std::size_t i)
 
 }  // namespace
 
+ParamDef::ParamDef(const ParamDef& other)
+    : kind(other.kind), number(other.number), variantKey(other.variantKey), name(other.name),
+      description(other.description), unit(other.unit), flags(other.flags), access(other.access), type(other.type),
+      decimals(other.decimals), defaultValue(other.defaultValue), minimum(other.minimum), maximum(other.maximum),
+      choiceTexts(other.choiceTexts), choiceValues(other.choiceValues),
+      next(other.next ? std::make_unique<ParamDef>(*other.next) : nullptr)
+{
+}
+
+ParamDef& ParamDef::operator=(const ParamDef& other)
+{
+    if (this != &other) *this = ParamDef(other);
+    return *this;
+}
+
 const ParamDef* ParamDef::FindVariant(std::int32_t key) const
 {
     for (const ParamDef* d = this; d; d = d->next.get())

@@ -45,6 +45,14 @@ struct ParamDef {
     std::vector<std::int32_t> choiceValues;  // same count as choiceTexts
     std::unique_ptr<ParamDef> next;          // the next variant of the parameter
 
+    ParamDef() = default;
+    // Copies take the whole chain of later variants with them.
+    ParamDef(const ParamDef& other);
+    ParamDef& operator=(const ParamDef& other);
+    ParamDef(ParamDef&&) noexcept = default;
+    ParamDef& operator=(ParamDef&&) noexcept = default;
+    ~ParamDef() = default;
+
     bool IsList() const { return type == kParamTypeList; }
     int ChoiceCount() const { return static_cast<int>(choiceTexts.size()); }
 
