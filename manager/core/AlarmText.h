@@ -4,9 +4,11 @@
 #pragma once
 
 #include "platform/core/CString.h"
+#include "platform/core/WinTypes.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 inline constexpr int kAlarmTableResource = 189;
@@ -35,6 +37,13 @@ inline constexpr int kAlarmNotFound = -2;
 // a cut-off record at the end is never read. kAlarmFound fills out;
 // kAlarmNotFound leaves it as it was.
 int FindAlarmText(std::string_view table, int code, AlarmTextRecord& out);
+
+// Builds a table image from its source text: one record per line
+// "code|short text|long text|long text" with the code in two hexadecimal
+// digits; empty lines and lines beginning with "#" are skipped. False, with a
+// message naming the line, on a malformed line, a repeated code, a character
+// the code page cannot hold or a text too long for its field.
+bool BuildAlarmTable(std::u16string_view source, UINT codePage, std::string& table, CString& error);
 
 // The same on the current resource module's table. Not found: the short text
 // becomes string 40007. kAlarmTableMissing when the module has no table.

@@ -54,3 +54,57 @@ TEST(AlarmText, FindsARecordByItsCodeByte)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(AlarmTable, BuildsRecordsThatReadBack)
+{
+    std::string table;
+    CString error;
+    ASSERT_TRUE(BuildAlarmTable(u"# comment\r\n"
+                                u"\r\n"
+                                u"05|過負荷|負荷が大きすぎます。|負荷を下げてください。\r\n"
+                                u"4a|Data error||Send again.",
+                                CP_SHIFT_JIS, table, error))
+        << error.ToUtf8();
+    ASSERT_EQ(table.size(), 2 * kAlarmRecordSize);
+    AlarmTextRecord out;
+    testfx::AnsiCodePageScope cp(CP_SHIFT_JIS);
+    ASSERT_EQ(FindAlarmText(table, 0x05, out), kAlarmFound);
+    EXPECT_EQ(out.shortText, u"過負荷");
+    EXPECT_EQ(out.longText2, u"負荷を下げてください。");
+    ASSERT_EQ(FindAlarmText(table, 0x4A, out), kAlarmFound);
+    EXPECT_EQ(out.longText1, u"");
+    EXPECT_EQ(out.longText2, u"Send again.");
+}
+
+TEST(AlarmTable, RefusesWhatWouldNotReadBack)
+{
+    const std::u16string longShort(34, u'x');
+    struct Case {
+        const char* name;
+        std::u16string source;
+        UINT codePage;
+        const char* messageStart;
+    } cases[] = {
+        {"three fields", u"01|a|b", CP_WESTERN, "line 1: a record needs"},
+        {"five fields", u"01|a|b|c|d", CP_WESTERN, "line 1: a record needs"},
+        {"code of three digits", u"\n001|a|b|c", CP_WESTERN, "line 2: the code"},
+        {"code not hexadecimal", u"0g|a|b|c", CP_WESTERN, "line 1: the code"},
+        {"repeated code", u"01|a|b|c\n01|d|e|f", CP_WESTERN, "line 2: code 01 appears twice"},
+        {"short text too long", u"01|" + longShort + u"|b|c", CP_WESTERN, "line 1: the short text takes 34 bytes"},
+        {"Japanese short text too long", u"01|過負荷過負荷過負荷過負荷過負荷過負荷|b|c", CP_SHIFT_JIS,
+         "line 1: the short text takes 36 bytes"},
+        {"character the code page lacks", u"01|軸|b|c", CP_WESTERN, "line 1: the short text has a character"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string table = "kept";
+        CString error;
+        EXPECT_FALSE(BuildAlarmTable(c.source, c.codePage, table, error));
+        EXPECT_EQ(table, "kept");
+        EXPECT_EQ(error.ToUtf8().rfind(c.messageStart, 0), 0u) << error.ToUtf8();
+    }
+}
+
+}  // namespace
