@@ -2,6 +2,7 @@
 
 #include "manager/core/NumberText.h"
 #include "platform/core/CodePage.h"
+#include "platform/core/ResourceModule.h"
 
 namespace {
 
@@ -105,4 +106,13 @@ int FindAlarmText(std::string_view table, int code, AlarmTextRecord& out)
         return kAlarmFound;
     }
     return kAlarmNotFound;
+}
+
+int LoadAlarmText(int code, AlarmTextRecord& out)
+{
+    const auto table = platform::FindResourceBytes(u"ALM", kAlarmTableResource);
+    if (!table) return kAlarmTableMissing;
+    const int result = FindAlarmText(*table, code, out);
+    if (result == kAlarmNotFound) out.shortText.LoadString(kUnknownAlarmStringId);
+    return result;
 }

@@ -3,6 +3,7 @@
 #include "manager/core/ControllerDataFile.h"
 #include "manager/core/NumberText.h"
 #include "platform/core/CodePage.h"
+#include "platform/core/ResourceModule.h"
 
 #include <algorithm>
 #include <cmath>
@@ -194,6 +195,14 @@ bool BuildParamDefTable(std::string_view bytes, ParamDefTableSlot& slot, std::ve
     ParseParamDefTable(text, *table, droppedLines);
     slot = std::move(table);
     return true;
+}
+
+bool LoadParamDefTable(ParamDefTableSlot& slot, int tableNumber)
+{
+    if (slot || (tableNumber != 0 && tableNumber != 1)) return false;
+    const auto bytes =
+        platform::FindResourceBytes(u"TEXT", tableNumber == 0 ? kParamDefTableResource0 : kParamDefTableResource1);
+    return bytes && BuildParamDefTable(*bytes, slot);
 }
 
 void FreeParamDefTable(ParamDefTableSlot& slot) { slot.reset(); }
