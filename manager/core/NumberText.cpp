@@ -1,6 +1,5 @@
 #include "manager/core/NumberText.h"
 
-#include <clocale>
 #include <cmath>
 #include <langinfo.h>
 #include <locale.h>

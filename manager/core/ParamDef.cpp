@@ -154,9 +154,9 @@ bool ParseParamDefLine(std::u16string_view line, ParamDef& def, int* tableIndex)
 
 void ParseParamDefTable(std::u16string_view text, ParamDefTable& table, std::vector<int>* droppedLines)
 {
-    // A slot counts as filled by having been parsed, not by its number: H0
-    // is stored as number 0.
-    std::array<bool, kParamCount> filled{};
+    // The last record of each slot's chain, null while the slot is unfilled
+    // (its stored number cannot tell: H0 is stored as 0).
+    std::array<ParamDef*, kParamCount> tails{};
     int lineNumber = 0;
     std::size_t start = 0;
     while (start < text.size()) {
@@ -174,15 +174,14 @@ void ParseParamDefTable(std::u16string_view text, ParamDefTable& table, std::vec
             if (droppedLines) droppedLines->push_back(lineNumber);
             continue;
         }
-        ParamDef& head = table[static_cast<std::size_t>(index)];
-        if (!filled[static_cast<std::size_t>(index)]) {
-            head = std::move(def);
-            filled[static_cast<std::size_t>(index)] = true;
-            continue;
+        ParamDef*& tail = tails[static_cast<std::size_t>(index)];
+        if (!tail) {
+            tail = &table[static_cast<std::size_t>(index)];
+            *tail = std::move(def);
+        } else {
+            tail->next = std::make_unique<ParamDef>(std::move(def));
+            tail = tail->next.get();
         }
-        ParamDef* last = &head;
-        while (last->next) last = last->next.get();
-        last->next = std::make_unique<ParamDef>(std::move(def));
     }
 }
 
