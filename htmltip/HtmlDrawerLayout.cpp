@@ -385,13 +385,14 @@ void CHtmlDrawer::OutputPiece(std::u16string_view text)
     const int y = PlaceVertically(m_metrics.height, m_metrics.ascent);
     MarkupTextPaint paint;
     paint.font = m_font;
-    paint.textColor = m_style.textColor;
-    paint.opaque = m_style.backgroundMode == kBackgroundOpaque;
+    // With the colour mode off even text that no rule coloured is drawn disabled.
+    paint.textColor = m_colorMode ? m_style.textColor : m_disabledColor;
+    paint.opaque = m_colorMode && m_style.backgroundMode == kBackgroundOpaque;
     paint.backgroundColor = m_style.backgroundColor;
     m_canvas->DrawText(paint, m_x, y, text, extra);
     const int right = AddCoord(m_x, static_cast<std::int64_t>(width) + extra);
     if (m_style.overline) {
-        m_canvas->DrawLine(m_x, y, right, y, m_style.textColor, kBorderSolid, m_style.weight >= 700 ? 2 : 1);
+        m_canvas->DrawLine(m_x, y, right, y, paint.textColor, kBorderSolid, m_style.weight >= 700 ? 2 : 1);
     }
     AddArea(RECT{m_x, y, right, AddCoord(y, m_metrics.height)});
     m_x = right;

@@ -329,9 +329,10 @@ TEST_F(DrawnStyles, ColourModeOffDrawsEverythingInTheDisabledColour)
 {
     drawer.SetColorMode(FALSE);
     drawer.SetDisabledColor(RGB(1, 2, 3));
-    Draw(u"body {font-size:16px; background-color:yellow}", u"<font color=red>a</font>");
+    Draw(u"body {font-size:16px; background-color:yellow}", u"<font color=red>a</font>b");
     EXPECT_EQ(Piece(u'a').paint.textColor, RGB(1, 2, 3));
     EXPECT_FALSE(Piece(u'a').paint.opaque);
+    EXPECT_EQ(Piece(u'b').paint.textColor, RGB(1, 2, 3));
 }
 
 }  // namespace
