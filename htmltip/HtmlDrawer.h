@@ -104,7 +104,7 @@ public:
     void SetCssStyles(LPCTSTR styles);
     // The text of a string resource: of the module file (loaded for the read)
     // or, without one, of the drawer's resource module.
-    void SetCssStyles(UINT resourceId, LPCTSTR moduleFileName);
+    void SetCssStyles(UINT resourceId, LPCTSTR moduleFileName = nullptr);
     const CString& GetCssStyles() const { return m_styleSheet.GetText(); }
     std::optional<CString> GetStyle(LPCTSTR selector) const;
     void SetStyle(LPCTSTR selector, LPCTSTR declarations);
