@@ -1,6 +1,7 @@
 #include "htmltip/HtmlDrawer.h"
 
 #include "htmltip/LinkOpener.h"
+#include "htmltip/ModuleResources.h"
 
 #include "platform/core/Paths.h"
 
@@ -21,11 +22,16 @@ bool IsProgramFolderModule(const CString& fileName)
 
 }  // namespace
 
-CHtmlDrawer::CHtmlDrawer() = default;
+CHtmlDrawer::CHtmlDrawer() : m_resources(&ModuleResources::Default()) {}
 
 CHtmlDrawer::~CHtmlDrawer()
 {
-    if (m_ownsModule && m_module && m_resources) m_resources->FreeModule(m_module);
+    if (m_ownsModule && m_module) m_resources->FreeModule(m_module);
+}
+
+void CHtmlDrawer::SetResources(IHtmlResources* resources)
+{
+    m_resources = resources ? resources : &ModuleResources::Default();
 }
 
 void CHtmlDrawer::SetCssStyles(LPCTSTR styles)
@@ -40,7 +46,7 @@ void CHtmlDrawer::SetCssStyles(LPCTSTR styles)
 void CHtmlDrawer::SetCssStyles(UINT resourceId, LPCTSTR moduleFileName)
 {
     CString text;
-    if (resourceId != 0 && m_resources) {
+    if (resourceId != 0) {
         if (moduleFileName && *moduleFileName) {
             const HMODULE module = LoadCheckedModule(moduleFileName, kLoadModuleAsData);
             if (module) {
@@ -120,12 +126,12 @@ void CHtmlDrawer::SetImageList(std::shared_ptr<IMarkupImage> strip, int cx, int 
 
 void CHtmlDrawer::SetImageList(UINT bitmapId, int cx, int cy, int count, COLORREF mask)
 {
-    SetImageList(m_resources ? m_resources->LoadBitmap(HMODULE(), bitmapId) : nullptr, cx, cy, count, mask);
+    SetImageList(m_resources->LoadBitmap(HMODULE(), bitmapId), cx, cy, count, mask);
 }
 
 HMODULE CHtmlDrawer::LoadCheckedModule(LPCTSTR fileName, DWORD flags)
 {
-    if (!m_resources || !fileName || !IsProgramFolderModule(CString(fileName))) return HMODULE();
+    if (!fileName || !IsProgramFolderModule(CString(fileName))) return HMODULE();
     return m_resources->LoadModule(CString(fileName), flags);
 }
 
@@ -140,14 +146,14 @@ BOOL CHtmlDrawer::SetResourceModule(LPCTSTR moduleFileName, DWORD flags)
 
 void CHtmlDrawer::SetResourceModule(HMODULE module)
 {
-    if (m_ownsModule && m_module && m_resources) m_resources->FreeModule(m_module);
+    if (m_ownsModule && m_module) m_resources->FreeModule(m_module);
     m_module = module;
     m_ownsModule = false;
 }
 
 CString CHtmlDrawer::LoadModuleString(HMODULE module, UINT id)
 {
-    if (!m_resources || !module) return CString();
+    if (!module) return CString();
     return m_resources->LoadString(module, id);
 }
 
@@ -233,7 +239,7 @@ int CHtmlDrawer::GoToUrl(const CString& target, int showCommand)
 
 CString CHtmlDrawer::GetStringLine(UINT resourceId, int line)
 {
-    if (!m_resources || line < 0) return CString();
+    if (line < 0) return CString();
     const CString text = m_resources->LoadString(HMODULE(), resourceId);
     int start = 0;
     for (int i = 0; i < line; ++i) {

@@ -94,9 +94,10 @@ public:
     CHtmlDrawer(const CHtmlDrawer&) = delete;
     CHtmlDrawer& operator=(const CHtmlDrawer&) = delete;
 
-    // Platform services; none given: nothing is loaded, no callback is sent,
-    // links open with the desktop's handler. The drawer does not own them.
-    void SetResources(htmltip::IHtmlResources* resources) { m_resources = resources; }
+    // Platform services, not owned. By default strings come from the modules'
+    // string tables, no callback is sent and links open with the desktop's
+    // handler. Resources are set before a resource module, which they free.
+    void SetResources(htmltip::IHtmlResources* resources);
     void SetWindowServices(htmltip::IHtmlWindowServices* services) { m_windowServices = services; }
     void SetLinkOpener(htmltip::IHtmlLinkOpener* opener) { m_linkOpener = opener; }
 
@@ -286,7 +287,7 @@ private:
     ImageShadow m_shadow;
     ImageList m_imageList;
 
-    htmltip::IHtmlResources* m_resources = nullptr;
+    htmltip::IHtmlResources* m_resources;
     htmltip::IHtmlWindowServices* m_windowServices = nullptr;
     htmltip::IHtmlLinkOpener* m_linkOpener = nullptr;
     HMODULE m_module;

@@ -83,7 +83,6 @@ void CHtmlDrawer::HandleImage(TagKind kind, std::u16string_view parameters)
     // The first source given is the one used.
     const MarkupImageKind imageKind = kind == TagKind::Icon ? MarkupImageKind::Icon : MarkupImageKind::Bitmap;
     const auto load = [&](HMODULE module, UINT id) -> std::shared_ptr<IMarkupImage> {
-        if (!m_resources) return nullptr;
         return imageKind == MarkupImageKind::Icon ? m_resources->LoadIcon(module, id, tag.cx, tag.cy)
                                                   : m_resources->LoadBitmap(module, id);
     };
@@ -91,10 +90,8 @@ void CHtmlDrawer::HandleImage(TagKind kind, std::u16string_view parameters)
     if (tag.idres != 0) {
         image = load(HMODULE(), tag.idres);
     } else if (!tag.file.IsEmpty()) {
-        if (m_resources) {
-            image = imageKind == MarkupImageKind::Icon ? m_resources->LoadIconFile(tag.file, tag.cx, tag.cy)
-                                                       : m_resources->LoadBitmapFile(tag.file);
-        }
+        image = imageKind == MarkupImageKind::Icon ? m_resources->LoadIconFile(tag.file, tag.cx, tag.cy)
+                                                   : m_resources->LoadBitmapFile(tag.file);
     } else if (tag.iddll != 0) {
         if (!tag.srcdll.IsEmpty()) {
             const HMODULE module = LoadCheckedModule(tag.srcdll, 0);
@@ -228,7 +225,6 @@ void CHtmlDrawer::HandleString(std::u16string_view parameters)
             srcdll = CString(attribute.value);
         }
     }
-    if (!m_resources) return;
     CString text;
     if (idres != 0) {
         text = m_resources->LoadString(HMODULE(), idres);
@@ -249,7 +245,7 @@ void CHtmlDrawer::HandleString(std::u16string_view parameters)
 
 std::shared_ptr<IMarkupImage> CHtmlDrawer::LoadBackgroundImage(std::u16string_view text)
 {
-    if (!m_resources || text.size() < 6) return nullptr;
+    if (text.size() < 6) return nullptr;
     const std::size_t colon = text.find(u':');
     if (colon == std::u16string_view::npos) return nullptr;
     const std::u16string_view key = text.substr(0, colon);
