@@ -111,7 +111,10 @@ void Distribute(std::vector<int>& sizes, int first, int count, int wanted, bool 
     const std::int64_t missing = wanted - sum;
     const std::int64_t share = missing / count;
     const std::int64_t remainder = missing % count;
-    for (int i = first; i < first + count; ++i) sizes[static_cast<std::size_t>(i)] = AddCoord(sizes[static_cast<std::size_t>(i)], share);
+    for (int i = first; i < first + count; ++i) {
+        int& size = sizes[static_cast<std::size_t>(i)];
+        size = AddCoord(size, share);
+    }
     const std::size_t target = static_cast<std::size_t>(remainderToLast ? first + count - 1 : first);
     sizes[target] = AddCoord(sizes[target], remainder);
 }
@@ -164,7 +167,8 @@ void CHtmlDrawer::PlaceCells(ParsedTable& table)
             cell.placed = true;
             for (int rr = r; rr < r + cell.rowSpan; ++rr) {
                 std::vector<char>& marks = covered[static_cast<std::size_t>(rr)];
-                if (static_cast<int>(marks.size()) < c + cell.columnSpan) marks.resize(static_cast<std::size_t>(c + cell.columnSpan), 0);
+                const std::size_t end = static_cast<std::size_t>(c + cell.columnSpan);
+                if (marks.size() < end) marks.resize(end, 0);
                 std::fill(marks.begin() + c, marks.begin() + c + cell.columnSpan, 1);
             }
             c += cell.columnSpan;
@@ -214,7 +218,8 @@ SIZE CHtmlDrawer::MeasureTable(const ParsedTable& table, const Area& area, const
             const Scope cellScope = SaveScope();
             EnterTablePart(u"td", cell.parameters, true);
             if (cell.placed) {
-                const int padding = ClampCoord(std::max(m_style.cellPadding, 0) + std::max<std::int64_t>(m_style.borderWidth, 0));
+                const int padding =
+                    ClampCoord(std::max(m_style.cellPadding, 0) + std::max<std::int64_t>(m_style.borderWidth, 0));
                 const int limit = m_style.width > 0 ? m_style.width : AddCoord(area.Width(), -2LL * padding);
                 const SIZE content = RenderPieces(cell.content, Area{0, 0, limit}, depth + 1);
                 TableCellRecord cellRecord;
@@ -356,7 +361,8 @@ SIZE CHtmlDrawer::DrawTable(const ParsedTable& table, const Area& area, const Ht
                                    AddCoord(rect.bottom, -static_cast<std::int64_t>(padding))};
                 int top = content.top;
                 if (m_style.verticalAlign == kVAlignMiddle) {
-                    top = AddCoord(content.top, (static_cast<std::int64_t>(content.bottom) - content.top - measured.contentHeight) / 2);
+                    const std::int64_t room = static_cast<std::int64_t>(content.bottom) - content.top;
+                    top = AddCoord(content.top, (room - measured.contentHeight) / 2);
                 } else if (m_style.verticalAlign == kVAlignBottom) {
                     top = AddCoord(content.bottom, -static_cast<std::int64_t>(measured.contentHeight));
                 }

@@ -123,8 +123,8 @@ int ParseSizeValue(std::u16string_view text, int fallback, bool htmlSizes, const
     if (unit == u"ex") return digits ? ClampSize(n * units.XHeight()) : fallback;
     if (unit == u"em") return digits ? ClampSize(n * units.CharHeight()) : fallback;
     if (unit == u"in") return digits ? ClampSize(perInch) : fallback;
-    if (unit == u"cm") return digits ? ClampSize(static_cast<std::int64_t>(static_cast<double>(perInch) / 2.54)) : fallback;
-    if (unit == u"mm") return digits ? ClampSize(static_cast<std::int64_t>(static_cast<double>(perInch) / 25.4)) : fallback;
+    if (unit == u"cm") return digits ? ClampSize(static_cast<std::int64_t>(perInch / 2.54)) : fallback;
+    if (unit == u"mm") return digits ? ClampSize(static_cast<std::int64_t>(perInch / 25.4)) : fallback;
     if (unit == u"pt") return digits ? ClampSize(perInch / 72) : fallback;
     if (unit == u"pc") return digits ? ClampSize(perInch / 6) : fallback;
     const std::uint32_t plain = ParseUnsignedNumber(text, &digits);
