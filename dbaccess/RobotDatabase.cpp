@@ -315,7 +315,7 @@ int CRobotDatabase::GetSelectParameters(int controllerIndex, int parameterIndex,
 {
     // The index counts as an unsigned 16-bit number; only 0..145 name a value.
     const unsigned index = static_cast<std::uint16_t>(parameterIndex);
-    if (values == nullptr || index >= static_cast<unsigned>(kRobotParameterCount))
+    if (values == nullptr || index >= static_cast<unsigned>(kParamCount))
         return kTarnwellBadArgument;
     MainDatabase db;
     if (const int result = db.Load(m_folder); result != kTarnwellOk)
@@ -376,7 +376,7 @@ int CRobotDatabase::GetInitParameter(const CString& controllerName, const CStrin
             continue;
         set->controllerIndex = controllerIndex;
         set->name = std::move(name);
-        for (std::size_t v = 0; v < static_cast<std::size_t>(kRobotParameterCount); ++v)
+        for (std::size_t v = 0; v < static_cast<std::size_t>(kParamCount); ++v)
             set->values[v] = db.RobotValue(r, v);
         return kTarnwellOk;
     }

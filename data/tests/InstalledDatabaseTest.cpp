@@ -93,8 +93,6 @@ const actuatordb::Table* FindTable(const std::vector<actuatordb::Table>& tables,
     return nullptr;
 }
 
-int K(const RobotParameterSet& set, int n) { return set.values[static_cast<std::size_t>(n - 1)]; }
-
 class InstalledDatabase : public ::testing::Test {
 protected:
     void SetUp() override
@@ -197,40 +195,40 @@ TEST_F(InstalledDatabase, InitialParametersAreConsistent)
         for (char ch : r.name)
             EXPECT_FALSE(std::islower(static_cast<unsigned char>(ch)));
 
-        EXPECT_EQ(K(set, 2), K(set, 43)) << "soft limit at the stroke";
-        EXPECT_GT(K(set, 43), 0);
-        EXPECT_GT(K(set, 44), 0);
-        EXPECT_GT(K(set, 42), 0);
-        EXPECT_LE(K(set, 44), K(set, 42) * 5) << "no faster than the lead at 3000 rpm";
-        EXPECT_LE(K(set, 6), K(set, 51));
-        EXPECT_LE(K(set, 51), K(set, 44));
-        EXPECT_LE(K(set, 13), K(set, 46));
-        EXPECT_GT(K(set, 47), 0);
-        EXPECT_LE(K(set, 47), 300);
-        EXPECT_LE(K(set, 76), K(set, 47));
-        EXPECT_LE(K(set, 78), K(set, 47));
-        EXPECT_GE(K(set, 9), 1);
-        EXPECT_LE(K(set, 9), 100);
-        EXPECT_EQ(K(set, 71), 2);
-        EXPECT_EQ(K(set, 20), 0);
-        EXPECT_TRUE(K(set, 50) == 0 || K(set, 50) == 1);
+        EXPECT_EQ(set.K(2), set.K(43)) << "soft limit at the stroke";
+        EXPECT_GT(set.K(43), 0);
+        EXPECT_GT(set.K(44), 0);
+        EXPECT_GT(set.K(42), 0);
+        EXPECT_LE(set.K(44), set.K(42) * 5) << "no faster than the lead at 3000 rpm";
+        EXPECT_LE(set.K(6), set.K(51));
+        EXPECT_LE(set.K(51), set.K(44));
+        EXPECT_LE(set.K(13), set.K(46));
+        EXPECT_GT(set.K(47), 0);
+        EXPECT_LE(set.K(47), 300);
+        EXPECT_LE(set.K(76), set.K(47));
+        EXPECT_LE(set.K(78), set.K(47));
+        EXPECT_GE(set.K(9), 1);
+        EXPECT_LE(set.K(9), 100);
+        EXPECT_EQ(set.K(71), 2);
+        EXPECT_EQ(set.K(20), 0);
+        EXPECT_TRUE(set.K(50) == 0 || set.K(50) == 1);
 
         const bool fine = c.code == "V05" || c.code == "V10" || c.code == "V20";
-        EXPECT_EQ(K(set, 72), fine ? 3 : 2);
+        EXPECT_EQ(set.K(72), fine ? 3 : 2);
         if (c.code.find("LB") != std::string::npos) {
-            EXPECT_GE(K(set, 84), 1);
-            EXPECT_GE(K(set, 85), 1);
-            EXPECT_EQ(K(set, 87), 4);
+            EXPECT_GE(set.K(84), 1);
+            EXPECT_GE(set.K(85), 1);
+            EXPECT_EQ(set.K(87), 4);
         }
 
         // The acceleration limits are what the motion library gives for the
         // carried masses, as the programs recompute them.
         for (const auto& [mass, limit] : {std::pair{76, 77}, std::pair{78, 79}}) {
-            const int expected = DllAccCalc(K(set, mass), K(set, 48), K(set, 49), K(set, 50), K(set, 55),
-                                            K(set, 56), K(set, 57), K(set, 58));
-            EXPECT_EQ(K(set, limit), expected) << "K" << limit;
-            EXPECT_LE(K(set, limit), K(set, 48));
-            EXPECT_GE(K(set, limit), K(set, 49));
+            const int expected = DllAccCalc(set.K(mass), set.K(48), set.K(49), set.K(50), set.K(55),
+                                            set.K(56), set.K(57), set.K(58));
+            EXPECT_EQ(set.K(limit), expected) << "K" << limit;
+            EXPECT_LE(set.K(limit), set.K(48));
+            EXPECT_GE(set.K(limit), set.K(49));
         }
 
         // Every robot has both tables, starting at 0 and never faster than
@@ -244,7 +242,7 @@ TEST_F(InstalledDatabase, InitialParametersAreConsistent)
                 ASSERT_FALSE(e.items.empty());
                 for (const actuatordb::TableItem& item : e.items) {
                     if (item.key == 44) {
-                        EXPECT_LE(item.value, K(set, 44));
+                        EXPECT_LE(item.value, set.K(44));
                     }
                 }
             }
@@ -252,10 +250,10 @@ TEST_F(InstalledDatabase, InitialParametersAreConsistent)
                 // The speed limit is the last item of an entry.
                 for (const actuatordb::TableEntry& e : table->entries)
                     EXPECT_EQ(e.items.back().key, 44);
-                EXPECT_LE(table->entries.back().threshold, K(set, 47));
+                EXPECT_LE(table->entries.back().threshold, set.K(47));
             } else {
                 EXPECT_EQ(table->entries.front().items.front().key, 44);
-                EXPECT_EQ(table->entries.front().items.front().value, K(set, 44));
+                EXPECT_EQ(table->entries.front().items.front().value, set.K(44));
             }
         }
     }

@@ -274,7 +274,7 @@ TEST_F(RobotDatabaseTest, InitParameterCarriesEveryValue)
         RobotParameterSet set;
         ASSERT_EQ(db.GetInitParameter(CString::FromUtf8(controller.name), CString::FromUtf8(robot.name), &set),
                   kTarnwellOk);
-        for (int i = 0; i < kRobotParameterCount; ++i)
+        for (int i = 0; i < kParamCount; ++i)
             EXPECT_EQ(set.values[static_cast<std::size_t>(i)], robot.values[static_cast<std::size_t>(i)])
                 << "value " << i;
     }
