@@ -8,9 +8,6 @@
 #include <sys/types.h>
 #include <vector>
 
-// The exit code reported while the process still runs.
-inline constexpr DWORD STILL_ACTIVE = 259;
-
 namespace platform {
 
 // A child ended by a signal reports this plus the signal number: never 0,

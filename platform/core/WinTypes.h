@@ -128,6 +128,9 @@ using HANDLE = OpaqueHandle<struct KernelHandleTag>;
 using HMODULE = OpaqueHandle<struct ModuleHandleTag>;
 using HINSTANCE = HMODULE;
 using HKEY = OpaqueHandle<struct RegistryKeyTag>;
+// A found resource and its loaded data (ResourceModule.h).
+using HRSRC = OpaqueHandle<struct ResourceInfoTag>;
+using HGLOBAL = OpaqueHandle<struct GlobalMemoryTag>;
 
 // Kernel-object calls that fail return this, as CreateFile does.
 inline constexpr HANDLE INVALID_HANDLE_VALUE = HANDLE::FromValue(~std::uint64_t{0});
@@ -145,3 +148,6 @@ inline constexpr DWORD WAIT_ABANDONED = 0x80;
 inline constexpr DWORD WAIT_TIMEOUT = 258;
 inline constexpr DWORD WAIT_FAILED = 0xFFFFFFFF;
 inline constexpr DWORD INFINITE = 0xFFFFFFFF;
+
+// The exit code of a thread or process that still runs.
+inline constexpr DWORD STILL_ACTIVE = 259;
