@@ -1,9 +1,13 @@
 #include "motioncalc/PellarunLib.h"
 
+#include "platform/core/VersionInfo.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <limits>
+#include <vector>
 
 namespace {
 
@@ -141,6 +145,39 @@ float RampPhase(float v, std::int32_t t, std::int32_t rampMs, bool rising)
     return rising ? v / 2.0f * (1.0f - c) : v / 2.0f * (1.0f + c);
 }
 
+// "Ver." and the first product version found under the translations that
+// the library's own version record lists; empty without one.
+CString LibraryVersionText()
+{
+    const char16_t* const kLibraryFile = u"PellarunLib.dll";
+    DWORD handle = 0;
+    const DWORD size = GetFileVersionInfoSizeW(kLibraryFile, &handle);
+    if (size == 0)
+        return CString();
+    std::vector<unsigned char> block(size);
+    if (!GetFileVersionInfoW(kLibraryFile, handle, size, block.data()))
+        return CString();
+    void* pairs = nullptr;
+    UINT pairBytes = 0;
+    if (!VerQueryValueW(block.data(), u"\\VarFileInfo\\Translation", &pairs, &pairBytes) || pairs == nullptr)
+        return CString();
+    // Language and code page, one pair of 16-bit words per translation.
+    std::vector<WORD> words(pairBytes / sizeof(WORD));
+    std::memcpy(words.data(), pairs, words.size() * sizeof(WORD));
+    for (std::size_t i = 0; i + 1 < words.size(); i += 2) {
+        CString key;
+        key.Format(u"\\StringFileInfo\\%04x%04x\\ProductVersion", words[i], words[i + 1]);
+        void* text = nullptr;
+        UINT length = 0;
+        if (VerQueryValueW(block.data(), key, &text, &length) && text != nullptr) {
+            CString version;
+            version.Format(u"Ver.%s", static_cast<const char16_t*>(text));
+            return version;
+        }
+    }
+    return CString();
+}
+
 }  // namespace
 
 extern "C" {
@@ -186,9 +223,13 @@ float DllAccelVelCalc(float v, std::int32_t t, std::int32_t rampMs) { return Ram
 
 float DllDecelVelCalc(float v, std::int32_t t, std::int32_t rampMs) { return RampPhase(v, t, rampMs, false); }
 
-}  // extern "C"
-
-extern "C" CString DllGetLibVersion()
+CString DllGetLibVersion()
 {
-    return CString();
+    try {
+        return LibraryVersionText();
+    } catch (...) {
+        return CString();
+    }
 }
+
+}  // extern "C"

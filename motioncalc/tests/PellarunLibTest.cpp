@@ -1,6 +1,7 @@
 #include "motioncalc/PellarunLib.h"
 
 #include "platform/core/Paths.h"
+#include "platform/core/VersionInfo.h"
 
 #include <dlfcn.h>
 #include <gtest/gtest.h>
@@ -286,6 +287,16 @@ TEST(Ramps, TheTwoRampsMirrorEachOther)
             EXPECT_GE(up, DllAccelVelCalc(250, t - 1, 300));
         }
     }
+}
+
+TEST(DllGetLibVersion, ProductVersionOfTheLibrarysRecord)
+{
+    platform::VersionRecord record;
+    CString error;
+    ASSERT_TRUE(platform::ReadVersionRecord(u"PellarunLib.dll", record, &error)) << error.ToUtf8();
+    const CString product = record.Text(u"ProductVersion");
+    ASSERT_FALSE(product.IsEmpty());
+    EXPECT_EQ(DllGetLibVersion(), CString(u"Ver.") + product);
 }
 
 TEST(PellarunLibExports, BoundByName)
