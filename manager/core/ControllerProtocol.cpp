@@ -1,6 +1,8 @@
 #include "manager/core/ControllerProtocol.h"
 
+#include "manager/core/SystemHelpers.h"
 #include "platform/core/KernelObject.h"
+#include "platform/core/Messages.h"
 #include "platform/core/Synchronization.h"
 #include "platform/core/Time.h"
 
@@ -199,7 +201,13 @@ int CControllerProtocol::WaitLineFor(std::uint32_t id, CString& line)
     }
 }
 
-void CControllerProtocol::WaitForText(DWORD ms) { WaitForSingleObject(m_textEvent, ms); }
+void CControllerProtocol::WaitForText(DWORD ms)
+{
+    // The link's events reach the engine through this thread's messages when
+    // it is the user-interface thread; a message or new text ends the wait.
+    PumpMessages(1);
+    MsgWaitForMultipleObjects(1, &m_textEvent, FALSE, ms, QS_ALLINPUT);
+}
 
 int CControllerProtocol::ClassifyReply(const CString& text)
 {
@@ -247,7 +255,10 @@ void CControllerProtocol::ScanForCommandEnd(std::u16string_view text)
     NotifyCommandEnded(window, ended);
 }
 
-void CControllerProtocol::NotifyCommandEnded(HWND /*window*/, WPARAM /*ended*/) {}
+void CControllerProtocol::NotifyCommandEnded(HWND window, WPARAM ended)
+{
+    if (IsWindow(window)) PostMessageW(window, kCommandEndedMessage, ended, 0);
+}
 
 void CControllerProtocol::OnDataArrived()
 {
