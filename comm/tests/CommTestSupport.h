@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <optional>
+#include <ostream>
 #include <sstream>
 #include <string>
 #include <unistd.h>
@@ -67,3 +68,6 @@ private:
 };
 
 inline CString Wide(const char* utf8) { return CString::FromUtf8(utf8); }
+
+// Failures show texts, not bytes.
+inline void PrintTo(const CString& text, std::ostream* os) { *os << '"' << text.ToUtf8() << '"'; }
