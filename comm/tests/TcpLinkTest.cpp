@@ -178,7 +178,48 @@ TEST_F(TcpLinkTest, ClosingTheWindowDuringALookupCancelsItAndTheLinkStaysClosed)
     EXPECT_FALSE(log.Has(LINK_EVENT_CONNECT));
 }
 
-TEST_F(TcpLinkTest, TextSentWhileThePeerIsSlowGoesOutWholeAndInOrder)
+// A window whose handler closes the link, as a dialog's cancel button would.
+class Closer : public CWnd {
+public:
+    explicit Closer(CCommManager& link) : m_link(link) { CreateEx(0, AfxRegisterWndClass(0), u"", 0, RECT{}, nullptr, 0); }
+    ~Closer() override { DestroyWindow(); }
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override
+    {
+        if (message != WM_APP) return CWnd::WindowProc(message, wParam, lParam);
+        m_link.Close();
+        return 0;
+    }
+
+private:
+    CCommManager& m_link;
+};
+
+TEST_F(TcpLinkTest, CloseFromAHandlerDuringALookupEndsTheOpen)
+{
+    Closer closer(link);
+    const HWND closerWindow = closer.m_hWnd;
+    platform::ScopedHostResolver resolver([&](const std::string&, std::stop_token stop, platform::Ipv4Address&) {
+        PostMessageW(closerWindow, WM_APP, 0, 0);
+        const auto deadline = Clock::now() + kPatience;
+        while (!stop.stop_requested() && Clock::now() < deadline) std::this_thread::sleep_for(1ms);
+        return false;
+    });
+    Target(u"controller.test", 23);
+    EXPECT_EQ(link.Open(), 0);
+    EXPECT_EQ(link.IsOpen(), 0);
+    PumpFor(50ms);
+    EXPECT_TRUE(IsWindow(link.m_hWnd));
+    EXPECT_TRUE(log.Events().empty());
+
+    // The link can be opened again afterwards.
+    emu::Emulator emulator;
+    emulator.AddController(1);
+    Target(u"127.0.0.1", emulator.ServeTcp());
+    EXPECT_EQ(link.Open(), 1);
+    EXPECT_TRUE(PumpUntil([&] { return link.IsReady() == 1; }));
+}
+
+TEST_F(TcpLinkTest, ManyTextsGoOutWholeAndInOrder)
 {
     emu::Emulator emulator;
     emulator.AddController(1);
