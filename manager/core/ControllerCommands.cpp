@@ -443,7 +443,7 @@ BOOL WriteK99Broadcast(CCommManager*, CControllerProtocol* protocol)
 {
     if (!protocol || protocol->IsBusy()) return FALSE;
     if (protocol->IsOffline()) return TRUE;
-    ControllerLink* link = protocol->GetLink();
+    ControllerLink* link = protocol->GetControllerLink();
     if (!link) return FALSE;
     link->SendData(u"\r\n");
     return protocol->WriteValue(kCmdK, 0, 99, 0);
