@@ -196,16 +196,18 @@ bool Transfer(DeviceContext& dest, int x, int y, int w, int h, DeviceContext* sr
     const QPoint dOff = dest.Offset();
     int dx0 = x + dOff.x(), dy0 = y + dOff.y();
     bool mirrorX = false, mirrorY = false;
-    if (w < 0) { dx0 += w; w = -w; mirrorX = !mirrorX; }
-    if (h < 0) { dy0 += h; h = -h; mirrorY = !mirrorY; }
+    // A negative extent runs back from the given pixel, which stays
+    // included (x = width - 1 with -width flips a whole row).
+    if (w < 0) { dx0 += w + 1; w = -w; mirrorX = !mirrorX; }
+    if (h < 0) { dy0 += h + 1; h = -h; mirrorY = !mirrorY; }
     int sx0 = sx, sy0 = sy;
     if (needSource) {
         const QPoint sOff = src->Offset();
         sx0 += sOff.x();
         sy0 += sOff.y();
     }
-    if (sw < 0) { sx0 += sw; sw = -sw; mirrorX = !mirrorX; }
-    if (sh < 0) { sy0 += sh; sh = -sh; mirrorY = !mirrorY; }
+    if (sw < 0) { sx0 += sw + 1; sw = -sw; mirrorX = !mirrorX; }
+    if (sh < 0) { sy0 += sh + 1; sh = -sh; mirrorY = !mirrorY; }
 
     QRegion area = QRegion(QRect(dx0, dy0, w, h)) & QRegion(d.Bounds());
     if (auto clip = dest.SurfaceClip()) area &= *clip;

@@ -130,6 +130,8 @@ const FontInfo* FontObject::Info()
     f.setStrikeOut(log.lfStrikeOut != 0);
     // Text extents are sums of glyph advances, as the system measures them.
     f.setKerning(false);
+    // Whole-pixel advances, so a string is as wide as its characters added up.
+    f.setHintingPreference(QFont::PreferFullHinting);
     f.setStyleStrategy(log.lfQuality == NONANTIALIASED_QUALITY ? QFont::NoAntialias : QFont::PreferAntialias);
     int emPixels;
     if (log.lfHeight < 0) {

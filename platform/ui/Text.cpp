@@ -35,13 +35,31 @@ QString ToQString(LPCTSTR text, int length)
 
 bool IsBreakChar(QChar c) { return c == u' '; }
 
-// Horizontal layout of one run: each character's advance with the DC's
-// character extra and justification, or the caller's advances.
+// Horizontal layout of one run: each character's whole-pixel advance with
+// the DC's character extra and justification, or the caller's advances. Text
+// is laid out character by character (no ligatures, no kerning), so a
+// string's extent is the sum of its characters' extents, as code that
+// measures piece by piece expects.
 struct RunLayout {
     std::vector<int> advances;  // per UTF-16 unit (0 for the low half of a pair)
     int width = 0;
-    bool uniform = true;  // plain advances: the run can be drawn in one piece
 };
+
+int CharAdvance(const QFontMetrics& fm, const QString& text, qsizetype i)
+{
+    const bool pair = text[i].isHighSurrogate() && i + 1 < text.size();
+    return pair ? fm.horizontalAdvance(text.mid(i, 2)) : fm.horizontalAdvance(text[i]);
+}
+
+int PlainWidth(const QFontMetrics& fm, const QString& text)
+{
+    int w = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i].isLowSurrogate() && i > 0 && text[i - 1].isHighSurrogate()) continue;
+        w += CharAdvance(fm, text, i);
+    }
+    return w;
+}
 
 RunLayout Layout(const DcState& st, const FontInfo& fi, const QString& text, const INT* dx, bool justify)
 {
@@ -50,11 +68,6 @@ RunLayout Layout(const DcState& st, const FontInfo& fi, const QString& text, con
     const int breaks = justify && st.justifyCount > 0 ? static_cast<int>(std::count_if(text.begin(), text.end(), IsBreakChar)) : 0;
     const int perBreak = breaks ? st.justifyExtra / st.justifyCount : 0;
     int remainder = breaks ? st.justifyExtra % st.justifyCount : 0;
-    lay.uniform = !dx && st.charExtra == 0 && perBreak == 0 && remainder == 0;
-    if (lay.uniform) {
-        lay.width = fm.horizontalAdvance(text);
-        return lay;
-    }
     lay.advances.assign(static_cast<std::size_t>(text.size()), 0);
     for (qsizetype i = 0; i < text.size(); ++i) {
         int adv;
@@ -62,8 +75,7 @@ RunLayout Layout(const DcState& st, const FontInfo& fi, const QString& text, con
         if (dx) {
             adv = dx[i];
         } else {
-            const bool pair = text[i].isHighSurrogate() && i + 1 < text.size();
-            adv = fm.horizontalAdvance(text.mid(i, pair ? 2 : 1)) + st.charExtra;
+            adv = CharAdvance(fm, text, i) + st.charExtra;
             if (IsBreakChar(text[i]) && st.justifyCount > 0) {
                 adv += perBreak;
                 if (remainder > 0) {
@@ -78,12 +90,8 @@ RunLayout Layout(const DcState& st, const FontInfo& fi, const QString& text, con
     return lay;
 }
 
-void DrawRun(QPainter& p, const FontInfo& fi, const QString& text, const RunLayout& lay, QPointF baseline)
+void DrawRun(QPainter& p, const QString& text, const RunLayout& lay, QPointF baseline)
 {
-    if (lay.uniform) {
-        p.drawText(baseline, text);
-        return;
-    }
     double x = baseline.x();
     for (qsizetype i = 0; i < text.size(); ++i) {
         if (text[i].isLowSurrogate() && i > 0 && text[i - 1].isHighSurrogate()) continue;
@@ -91,7 +99,6 @@ void DrawRun(QPainter& p, const FontInfo& fi, const QString& text, const RunLayo
         p.drawText(QPointF(x, baseline.y()), text.mid(i, pair ? 2 : 1));
         x += lay.advances[static_cast<std::size_t>(i)];
     }
-    (void)fi;
 }
 
 // Draws one run at a reference point with the DC's alignment, colours and
@@ -130,17 +137,17 @@ bool OutputRun(DeviceContext& dc, const FontInfo& fi, int x, int y, const QStrin
         if (opaque) p.fillRect(QRect(ox, oy - fi.ascent, width, fi.height), bkColor);
         p.setFont(fi.font);
         p.setPen(textColor);
-        DrawRun(p, fi, text, lay, QPointF(ox, oy));
+        DrawRun(p, text, lay, QPointF(ox, oy));
     });
 }
 
 int ExpandedWidth(const QFontMetrics& fm, const QString& s, int tabWidth, bool expandTabs)
 {
-    if (!expandTabs || !s.contains(u'\t')) return fm.horizontalAdvance(s);
+    if (!expandTabs || !s.contains(u'\t')) return PlainWidth(fm, s);
     int x = 0;
     const auto parts = s.split(u'\t');
     for (qsizetype i = 0; i < parts.size(); ++i) {
-        x += fm.horizontalAdvance(parts[i]);
+        x += PlainWidth(fm, parts[i]);
         if (i + 1 < parts.size()) x = tabWidth > 0 ? (x / tabWidth + 1) * tabWidth : x;
     }
     return x;
@@ -227,20 +234,20 @@ PrefixResult StripPrefix(const QString& s)
 
 QString Ellipsize(const QFontMetrics& fm, const QString& s, int maxWidth, UINT format)
 {
-    if (fm.horizontalAdvance(s) <= maxWidth) return s;
+    if (PlainWidth(fm, s) <= maxWidth) return s;
     const QString dots = QStringLiteral("...");
     if (format & DT_PATH_ELLIPSIS) {
         const qsizetype slash = std::max(s.lastIndexOf(u'\\'), s.lastIndexOf(u'/'));
         if (slash > 0) {
             const QString tail = s.mid(slash);
             QString head = s.left(slash);
-            while (!head.isEmpty() && fm.horizontalAdvance(head + dots + tail) > maxWidth) head.chop(1);
+            while (!head.isEmpty() && PlainWidth(fm, head + dots + tail) > maxWidth) head.chop(1);
             if (!head.isEmpty()) return head + dots + tail;
             return dots + tail;
         }
     }
     QString head = s;
-    while (!head.isEmpty() && fm.horizontalAdvance(head + dots) > maxWidth) {
+    while (!head.isEmpty() && PlainWidth(fm, head + dots) > maxWidth) {
         if (format & DT_WORD_ELLIPSIS) {
             const qsizetype space = head.lastIndexOf(u' ');
             head = space > 0 ? head.left(space) : head.left(head.size() - 1);
@@ -467,7 +474,7 @@ int DrawText(HDC hdc, LPCTSTR text, int length, RECT* rect, UINT format)
         }
         if (l.underline >= 0 && !hide) {
             const int ux = lx + ExpandedWidth(fm, l.text.left(l.underline), tabWidth, expandTabs);
-            const int uw = fm.horizontalAdvance(l.text.mid(l.underline, 1));
+            const int uw = PlainWidth(fm, l.text.mid(l.underline, 1));
             const int uy = ly + fi.ascent + fi.underlinePos;
             const QColor color = ToQColor(dc.state.textColor);
             QRect bar(ux, uy, uw, fi.lineWidth);
@@ -508,7 +515,7 @@ LONG Tabbed(HDC hdc, int x, int y, LPCTSTR text, int length, int positions, cons
     const auto parts = ToQString(text, length).split(u'\t');
     int cx = x;
     for (qsizetype i = 0; i < parts.size(); ++i) {
-        int w = fm.horizontalAdvance(parts[i]);
+        int w = PlainWidth(fm, parts[i]);
         if (draw) OutputRun(*t.dc, *t.font, cx, y, parts[i], nullptr, t.dc->state.textAlign & ~TA_UPDATECP, nullptr, false, &w);
         cx += w;
         if (i + 1 < parts.size()) cx = TabStop(cx, origin, positions, stops, defaultWidth);
