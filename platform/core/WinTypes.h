@@ -128,6 +128,9 @@ using HANDLE = OpaqueHandle<struct KernelHandleTag>;
 using HMODULE = OpaqueHandle<struct ModuleHandleTag>;
 using HINSTANCE = HMODULE;
 using HKEY = OpaqueHandle<struct RegistryKeyTag>;
+// A found resource and its loaded data (ResourceModule.h).
+using HRSRC = OpaqueHandle<struct ResourceInfoTag>;
+using HGLOBAL = OpaqueHandle<struct GlobalMemoryTag>;
 
 // Kernel-object calls that fail return this, as CreateFile does.
 inline constexpr HANDLE INVALID_HANDLE_VALUE = HANDLE::FromValue(~std::uint64_t{0});
