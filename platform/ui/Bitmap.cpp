@@ -251,15 +251,25 @@ bool Transfer(DeviceContext& dest, int x, int y, int w, int h, DeviceContext* sr
         if (any && !d.packed && !d.mono) d.MakeAlphaExact();
     }
 
-    // Reading and writing the same pixels: read from a snapshot.
+    // Reading and writing the same pixels: read from a snapshot of the
+    // source area, placed at (readX, readY) of the source.
     std::shared_ptr<Surface> snapshot;
+    const Surface* origin = s;
+    int readX = 0, readY = 0;
     if (s == &d) {
-        snapshot = Surface::Create(d.width, d.height, false);
+        const auto [colMin, colMax] = std::minmax_element(cols.begin(), cols.end());
+        const auto [rowMin, rowMax] = std::minmax_element(rows.begin(), rows.end());
+        const QRect need = QRect(QPoint(*colMin, *rowMin), QPoint(*colMax, *rowMax)) & d.Bounds();
+        if (need.isEmpty()) return true;
+        snapshot = Surface::Create(need.width(), need.height(), false);
         if (!snapshot) return false;
         snapshot->alpha = d.alpha == Surface::Alpha::Exact ? Surface::Alpha::Exact : Surface::Alpha::Zero;
-        for (int yy = 0; yy < d.height; ++yy)
-            for (int xx = 0; xx < d.width; ++xx) snapshot->Row32(yy)[xx] = d.Get(xx, yy);
+        for (int yy = 0; yy < need.height(); ++yy)
+            for (int xx = 0; xx < need.width(); ++xx)
+                snapshot->Row32(yy)[xx] = d.Get(need.x() + xx, need.y() + yy);
         s = snapshot.get();
+        readX = need.x();
+        readY = need.y();
     }
 
     const bool keepAlpha = d.alpha == Surface::Alpha::Exact && AlphaTravels(rop);
@@ -268,16 +278,16 @@ bool Transfer(DeviceContext& dest, int x, int y, int w, int h, DeviceContext* sr
     for (const QRect& r : area) {
         for (int py = r.top(); py <= r.bottom(); ++py) {
             const int srcRow = rows[static_cast<std::size_t>(py - dy0)];
-            if (s && (srcRow < 0 || srcRow >= s->height)) continue;
+            if (s && (srcRow < 0 || srcRow >= origin->height)) continue;
             if (simple && rop == SRCCOPY) {
                 // The common copy: whole row spans at once.
                 int left = r.left(), right = r.right();
                 const int shift = sx0 - dx0;
                 left = std::max(left, -shift);
-                right = std::min(right, s->width - 1 - shift);
+                right = std::min(right, origin->width - 1 - shift);
                 if (left > right) continue;
                 std::uint32_t* out = d.Row32(py) + left;
-                const std::uint32_t* in = s->Row32(srcRow) + left + shift;
+                const std::uint32_t* in = s->Row32(srcRow - readY) + left + shift - readX;
                 const int n = right - left + 1;
                 if (d.alpha == Surface::Alpha::Zero && s->alpha != Surface::Alpha::Exact)
                     std::memcpy(out, in, static_cast<std::size_t>(n) * 4);
@@ -293,8 +303,8 @@ bool Transfer(DeviceContext& dest, int x, int y, int w, int h, DeviceContext* sr
                 std::uint32_t sv = 0;
                 if (s) {
                     const int srcCol = cols[static_cast<std::size_t>(px - dx0)];
-                    if (srcCol < 0 || srcCol >= s->width) continue;
-                    sv = map.Map(s->Get(srcCol, srcRow));
+                    if (srcCol < 0 || srcCol >= origin->width) continue;
+                    sv = map.Map(s->Get(srcCol - readX, srcRow - readY));
                 }
                 const std::uint32_t dv = d.Get(px, py);
                 std::uint32_t out = Combine(rop, pattern, sv, dv);
@@ -612,11 +622,11 @@ BOOL PatBlt(HDC hdc, int x, int y, int width, int height, DWORD rop)
 {
     auto dc = LookupDc(hdc);
     if (!dc || UsesSource(rop)) return FALSE;
+    if (width < 0) { x += width; width = -width; }
+    if (height < 0) { y += height; height = -height; }
     if (rop == PATCOPY) {
         auto brush = LookupBrush(dc->state.brush);
         if (!brush) return FALSE;
-        if (width < 0) { x += width; width = -width; }
-        if (height < 0) { y += height; height = -height; }
         const QRect r(x, y, width, height);
         FillSurfaceRegion(*dc, QRegion(r.translated(dc->Offset())), *brush);
         return TRUE;
