@@ -2,6 +2,8 @@
 // through the window layer's provider.
 #include "DrawTestSupport.h"
 
+#include "platform/core/Wnd.h"
+
 #include <optional>
 
 namespace {
@@ -182,6 +184,11 @@ TEST(WindowShapes, TheWindowTakesTheRegion)
     EXPECT_NE(GetObjectType(other), 0u) << "a refused region stays the caller's";
     DeleteObject(other);
 }
+
+// Window objects give their DCs through GetSafeHwnd().
+static_assert(std::is_constructible_v<CClientDC, CWnd*>);
+static_assert(std::is_constructible_v<CPaintDC, CWnd*>);
+static_assert(std::is_constructible_v<CWindowDC, CWnd*>);
 
 TEST(WindowDcs, ClientDrawingLandsInTheBackingImageAndIsReported)
 {
