@@ -8,8 +8,6 @@
 
 namespace {
 
-enum Phase { kAccel, kConstant, kDecel, kDwell, kDone };
-
 std::int64_t MoveLengthMs(const MotionResult& result)
 {
     return static_cast<std::int64_t>(result.totalTimeMs) + result.dwellMs;
@@ -43,6 +41,42 @@ std::int64_t WaveLengthMs(const std::vector<MotionResult>& results, bool allMove
     return total;
 }
 
+namespace {
+
+// One move on the chart's time line: a zero at its first millisecond, the
+// acceleration ramp, the constant speed, the deceleration ramp, the dwell.
+struct MoveSpan {
+    float peak = 0;
+    std::int64_t accel = 0;
+    std::int64_t constant = 0;
+    std::int64_t decel = 0;
+    std::int64_t dwell = 0;
+
+    explicit MoveSpan(const MotionResult& result)
+        : peak(static_cast<float>(result.peakSpeed)),
+          accel(static_cast<std::int64_t>(result.accelTimeMs)),
+          constant(static_cast<std::int64_t>(result.constTimeMs)),
+          decel(static_cast<std::int64_t>(result.decelTimeMs)),
+          dwell(std::max<std::int64_t>(result.dwellMs, 0))
+    {
+    }
+    std::int64_t Length() const { return 1 + accel + constant + decel + dwell; }
+
+    // The speed at millisecond t (0 .. Length() - 1) of the move.
+    float At(std::int64_t t, const MotionLibrary& library) const
+    {
+        if (t <= 0) return 0.0f;
+        if (t <= accel) return library.AccelVel(peak, static_cast<std::int32_t>(t), static_cast<std::int32_t>(accel));
+        t -= accel;
+        if (t <= constant) return peak;
+        t -= constant;
+        if (t <= decel) return library.DecelVel(peak, static_cast<std::int32_t>(t), static_cast<std::int32_t>(decel));
+        return 0.0f;
+    }
+};
+
+}  // namespace
+
 bool BuildSpeedWaveform(const std::vector<MotionResult>& results, const WaveRequest& request,
                         const MotionLibrary& library, float maxSpeedMmS, WaveSeries& series)
 {
@@ -55,68 +89,29 @@ bool BuildSpeedWaveform(const std::vector<MotionResult>& results, const WaveRequ
     if (WaveLengthMs(results, request.allMoves, request.move) >= kMaxWaveLengthMs) return false;
     if (!library.IsLoaded()) return false;
 
+    // Sample 1 is the first visible millisecond; sample 0 (not drawn) the one
+    // before it, or a zero when the view starts at the beginning.
     const double pixelsPerMs = 20.0 / SafeZoom(request.zoom);
     const std::int64_t visible = static_cast<std::int64_t>((std::max(request.plotWidth, 0) + 20) / pixelsPerMs + 1);
     std::int64_t s = static_cast<std::int64_t>(std::max(request.scroll, 0) / pixelsPerMs);
     if (s != 0) --s;
-    const bool fromTimeZero = s == 0;
+    if (s == 0) series.samples.push_back(0.0f);
 
     int move = request.allMoves ? 0 : request.move;
-    if (request.allMoves) {
-        while (move < moveCount && s >= MoveLengthMs(results[static_cast<std::size_t>(move)])) {
-            s -= MoveLengthMs(results[static_cast<std::size_t>(move)]);
-            ++move;
-        }
+    const int lastMove = request.allMoves ? moveCount - 1 : request.move;
+    while (move <= lastMove && s >= MoveSpan(results[static_cast<std::size_t>(move)]).Length()) {
+        s -= MoveSpan(results[static_cast<std::size_t>(move)]).Length();
+        ++move;
     }
-
-    std::int64_t counted = 0;
-    bool firstMove = true;
-    while (move < moveCount) {
-        const MotionResult& result = results[static_cast<std::size_t>(move)];
-        const float peak = static_cast<float>(result.peakSpeed);
-        const std::int64_t length[] = {static_cast<std::int64_t>(result.accelTimeMs),
-                                       static_cast<std::int64_t>(result.constTimeMs),
-                                       static_cast<std::int64_t>(result.decelTimeMs), result.dwellMs};
-        int phase = kAccel;
-        std::int64_t t = 1;
-        if (firstMove) {
-            // The first visible millisecond: the first phase that reaches it.
-            while (phase < kDone && length[phase] < s) {
-                s -= length[phase];
-                ++phase;
-            }
-            t = s;
-        }
-        if (!firstMove || fromTimeZero) series.samples.push_back(0.0f);
+    const std::size_t limit = static_cast<std::size_t>(visible) + 1;
+    for (; move <= lastMove && series.samples.size() <= limit; ++move) {
+        const MoveSpan span(results[static_cast<std::size_t>(move)]);
         const bool highlighted = request.allMoves && move == request.move;
         if (highlighted) series.firstHighlighted = static_cast<int>(series.samples.size());
-        while (phase < kDone && counted <= visible) {
-            if (t > length[phase]) {
-                switch (phase) {
-                case kAccel: phase = length[kConstant] > 0 ? kConstant : kDecel; break;
-                case kConstant: phase = kDecel; break;
-                case kDecel: phase = length[kDwell] > 0 ? kDwell : kDone; break;
-                default: phase = kDone; break;
-                }
-                t = 1;
-                continue;
-            }
-            const auto ms = static_cast<std::int32_t>(t);
-            float value = 0.0f;
-            switch (phase) {
-            case kAccel: value = library.AccelVel(peak, ms, static_cast<std::int32_t>(length[kAccel])); break;
-            case kConstant: value = peak; break;
-            case kDecel: value = library.DecelVel(peak, ms, static_cast<std::int32_t>(length[kDecel])); break;
-            default: value = 0.0f; break;
-            }
-            series.samples.push_back(value);
-            ++counted;
-            ++t;
-        }
+        for (std::int64_t t = s; t < span.Length() && series.samples.size() <= limit; ++t)
+            series.samples.push_back(span.At(t, library));
         if (highlighted) series.lastHighlighted = static_cast<int>(series.samples.size()) - 1;
-        if (!request.allMoves || counted > visible) break;
-        ++move;
-        firstMove = false;
+        s = 0;
     }
     return true;
 }
