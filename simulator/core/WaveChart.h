@@ -69,7 +69,13 @@ struct WaveRequest {
 };
 
 // Samples the visible part of the speed waveform into series (used, label
-// string 240, maximum speed, the highlighted move). False, with no samples,
+// string 240, maximum speed, the highlighted move). On the time line each
+// move takes 1 + its whole phase lengths in ms: a zero, the ramp up, the
+// constant speed, the ramp down, the dwell. Sample 1 is the first visible
+// millisecond and sample 0 the one before it (a zero when the view starts
+// at the beginning), so a scrolled view shows the same milliseconds as the
+// whole waveform. At most one plot width and a little is built. False, with
+// no samples,
 // when the waveform is kMaxWaveLengthMs or longer or the library is not
 // bound: the chart then shows string 274 and its scrolling and zooming are
 // switched off.
