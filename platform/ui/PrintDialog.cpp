@@ -58,7 +58,7 @@ platform::PrintDialogResult ShowQtDialog(const platform::PrintDialogRequest& req
     if (!request.setupOnly) {
         if (!(request.flags & PD_NOPAGENUMS)) options |= QAbstractPrintDialog::PrintPageRange;
         if (!(request.flags & PD_NOSELECTION)) options |= QAbstractPrintDialog::PrintSelection;
-        if (request.flags & PD_CURRENTPAGE || !(request.flags & PD_NOCURRENTPAGE))
+        if ((request.flags & PD_CURRENTPAGE) || !(request.flags & PD_NOCURRENTPAGE))
             options |= QAbstractPrintDialog::PrintCurrentPage;
         options |= QAbstractPrintDialog::PrintCollateCopies;
     }
