@@ -1,5 +1,8 @@
 #include "manager/core/ControllerCommands.h"
 
+#include "manager/core/ControllerData.h"
+#include "manager/core/ControllerDataFile.h"
+
 #include <cstdint>
 #include <limits>
 #include <optional>
@@ -247,6 +250,28 @@ BOOL ReadHParameterTable(CCommManager*, CControllerProtocol* protocol, int node,
     return WholeAnswer(protocol, kCmdReadHprm, node, out);
 }
 
+BOOL ParsePointRecord(int point, const CString& text, PointRecord& out)
+{
+    // An unused point (M of 0 or less) answers well but leaves the row alone.
+    const std::optional<Text> m = Field(Fields(text.view()), u"M");
+    if (!m) return FALSE;
+    const std::optional<std::int64_t> mValue = Decimal(*m);
+    if (!mValue) return FALSE;
+    if (*mValue <= 0) return TRUE;
+    return ParsePointFields(text.view(), point, out) ? TRUE : FALSE;
+}
+
+BOOL QueryPoint(CCommManager*, CControllerProtocol* protocol, int node, int point, PointRecord& out)
+{
+    CString answer;
+    if (!AnswerOf(protocol, answer, [&](CString& a) { return protocol->QueryIndexed(kCmdPNT, node, point, a); })) {
+        return FALSE;
+    }
+    const std::optional<Text> value = ValueOf(answer.view());
+    if (!value) return FALSE;
+    return ParsePointRecord(point, CString(*value), out);
+}
+
 BOOL QueryParameter(CCommManager*, CControllerProtocol* protocol, int node, int n, int& out)
 {
     const std::optional<std::int64_t> value = QueryNumber(protocol, kCmdK, node, n);
@@ -418,7 +443,7 @@ BOOL WriteK99Broadcast(CCommManager*, CControllerProtocol* protocol)
 {
     if (!protocol || protocol->IsBusy()) return FALSE;
     if (protocol->IsOffline()) return TRUE;
-    ControllerLink* link = protocol->GetLink();
+    ControllerLink* link = protocol->GetControllerLink();
     if (!link) return FALSE;
     link->SendData(u"\r\n");
     return protocol->WriteValue(kCmdK, 0, 99, 0);

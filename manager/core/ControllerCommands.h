@@ -91,9 +91,10 @@ BOOL SendInch(CCommManager* link, CControllerProtocol* protocol, int node, BOOL 
 BOOL SendJog(CCommManager* link, CControllerProtocol* protocol, int node, BOOL forward, HWND window);
 BOOL BroadcastSetIdCmd(CCommManager* link, CControllerProtocol* protocol);
 
-// A point's fields from the text after "=" of its answer ("M1,P1000,...").
-// Only a point whose M is greater than 0 is taken: the number, M and the
-// other fields in key order, a missing field reading as 0. A point with M of
-// 0 or less leaves the record as it was. FALSE, record untouched, when the
-// text has no M or a field is not a number.
+// A point's fields from the text after "=" of its answer ("M1,P1000,...",
+// read as a point line of the data file). Only a point whose M is greater
+// than 0 is taken: the number, M and the other fields in key order, a missing
+// field reading as 0. A point with M of 0 or less leaves the record as it was
+// and counts as read. FALSE, record untouched, when the text has no M or a
+// number does not fit 32 bits.
 BOOL ParsePointRecord(int point, const CString& text, PointRecord& out);

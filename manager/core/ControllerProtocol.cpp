@@ -1,6 +1,9 @@
 #include "manager/core/ControllerProtocol.h"
 
+#include "comm/CommManager.h"
+#include "manager/core/SystemHelpers.h"
 #include "platform/core/KernelObject.h"
+#include "platform/core/Messages.h"
 #include "platform/core/Synchronization.h"
 #include "platform/core/Time.h"
 
@@ -36,6 +39,19 @@ constexpr const char16_t* kCancelledAnswerText = u"Cancelled";
 // The text after the last command: only its last, unfinished line is kept.
 constexpr int kMaxIdleChars = 4096;
 
+class CommManagerLink : public ControllerLink {
+public:
+    explicit CommManagerLink(CCommManager* link) : m_link(link) {}
+    int SendData(const CString& text) override { return m_link->SendData(text); }
+    CString GetInBuffAtOnce() override { return m_link->GetInBuffAtOnce(); }
+    int GetPortType() override { return m_link->GetPortType(); }
+
+private:
+    CCommManager* m_link;
+};
+
+static_assert(kOfflinePortType == PORT_OFFLINE);
+
 }  // namespace
 
 CControllerProtocol::CControllerProtocol() : m_textEvent(CreateEventW(nullptr, FALSE, FALSE, nullptr)) {}
@@ -45,7 +61,24 @@ CControllerProtocol::~CControllerProtocol()
     if (m_textEvent) CloseHandle(m_textEvent);
 }
 
-void CControllerProtocol::SetLink(ControllerLink* link) { m_link.store(link); }
+void CControllerProtocol::SetLink(CCommManager* link)
+{
+    // The data manager sets its link again each time it applies settings;
+    // the same link keeps its adapter, which a command may be using.
+    if (link && link == m_commManager.load() && m_link.load() == m_commManagerLink.get()) return;
+    std::unique_ptr<ControllerLink> adapter = link ? std::make_unique<CommManagerLink>(link) : nullptr;
+    m_link.store(adapter.get());
+    m_commManager.store(link);
+    m_commManagerLink = std::move(adapter);
+}
+
+CCommManager* CControllerProtocol::GetCommManager() const { return m_commManager.load(); }
+
+void CControllerProtocol::SetControllerLink(ControllerLink* link)
+{
+    m_commManager.store(nullptr);
+    m_link.store(link);
+}
 
 void CControllerProtocol::ClearBusy()
 {
@@ -199,7 +232,13 @@ int CControllerProtocol::WaitLineFor(std::uint32_t id, CString& line)
     }
 }
 
-void CControllerProtocol::WaitForText(DWORD ms) { WaitForSingleObject(m_textEvent, ms); }
+void CControllerProtocol::WaitForText(DWORD ms)
+{
+    // The link's events reach the engine through this thread's messages when
+    // it is the user-interface thread; a message or new text ends the wait.
+    PumpMessages(1);
+    MsgWaitForMultipleObjects(1, &m_textEvent, FALSE, ms, QS_ALLINPUT);
+}
 
 int CControllerProtocol::ClassifyReply(const CString& text)
 {
@@ -247,7 +286,10 @@ void CControllerProtocol::ScanForCommandEnd(std::u16string_view text)
     NotifyCommandEnded(window, ended);
 }
 
-void CControllerProtocol::NotifyCommandEnded(HWND /*window*/, WPARAM /*ended*/) {}
+void CControllerProtocol::NotifyCommandEnded(HWND window, WPARAM ended)
+{
+    if (IsWindow(window)) PostMessageW(window, kCommandEndedMessage, ended, 0);
+}
 
 void CControllerProtocol::OnDataArrived()
 {

@@ -20,6 +20,8 @@
 #include <memory>
 #include <mutex>
 
+class CCommManager;
+
 // Command kinds, each naming one keyword of the protocol.
 enum CommandKind : int {
     kCmdK = 0, kCmdM, kCmdP, kCmdS, kCmdAC, kCmdDC, kCmdQ, kCmdZL, kCmdZH, kCmdN, kCmdJ, kCmdF, kCmdC, kCmdT,
@@ -52,8 +54,11 @@ public:
     CControllerProtocol& operator=(const CControllerProtocol&) = delete;
 
     // The link the engine speaks on; null until the data manager sets it.
-    void SetLink(ControllerLink* link);
-    ControllerLink* GetLink() const { return m_link.load(); }
+    void SetLink(CCommManager* link);
+    CCommManager* GetCommManager() const;
+    // Any other source of text (tests feed the engine this way).
+    void SetControllerLink(ControllerLink* link);
+    ControllerLink* GetControllerLink() const { return m_link.load(); }
 
     void SetTimeOut(int ms) { m_timeOutMs.store(ms < 0 ? 0 : ms); }
     int GetTimeOut() const { return m_timeOutMs.load(); }
@@ -131,6 +136,8 @@ private:
     void NotifyCommandEnded(HWND window, WPARAM ended);
 
     std::atomic<ControllerLink*> m_link{nullptr};
+    std::unique_ptr<ControllerLink> m_commManagerLink;  // wraps the data manager's link
+    std::atomic<CCommManager*> m_commManager{nullptr};
     std::atomic<int> m_timeOutMs{0};
     std::atomic<std::uint32_t> m_inFlight{0};  // id of the command in flight, 0 when idle
     std::atomic<std::uint32_t> m_lastId{0};

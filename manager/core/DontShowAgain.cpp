@@ -1,6 +1,7 @@
 #include "manager/core/DontShowAgain.h"
 
 #include "manager/core/SharedText.h"
+#include "platform/core/MessageBox.h"
 #include "platform/core/Registry.h"
 
 #include <array>
@@ -50,4 +51,19 @@ int DeleteDontShowAgain(const CString& name)
     RegDeleteValueW(key, valueName.GetString());
     RegCloseKey(key);
     return 1;
+}
+
+int MessageBoxWithCheck(HWND owner, const CString& text, const CString& caption, UINT type, int defaultResult,
+                        const CString& name)
+{
+    if (QueryDontShowAgain(name)) return defaultResult;
+    const CString framed = u"\n" + text + u"\n";
+    return MessageBoxW(owner, framed.GetString(), caption.GetString(), type);
+}
+
+int MessageBoxDontShowAgain(const CString& name, HWND owner, UINT stringId, UINT type, int defaultResult)
+{
+    CString text;
+    text.LoadString(stringId);
+    return MessageBoxWithCheck(owner, text, platform::GetAppTitle(), type, defaultResult, name);
 }

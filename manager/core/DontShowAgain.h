@@ -5,6 +5,7 @@
 #pragma once
 
 #include "platform/core/CString.h"
+#include "platform/core/WinTypes.h"
 
 inline constexpr const char16_t* kDontShowAgainKey =
     u"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\DontShowMeThisDialogAgain";
@@ -17,3 +18,14 @@ int QueryDontShowAgain(const CString& name);
 int SetDontShowAgain(const CString& name);
 // Forgets the message's value: 1 when the key could be opened, else 0.
 int DeleteDontShowAgain(const CString& name);
+
+// A message box the user may suppress for good. While the message is
+// remembered as not to be shown, no box comes and defaultResult is returned;
+// otherwise the box shows the text framed by a line break before and after and
+// its button is returned. The box itself offers no check box here: the choice
+// is remembered through SetDontShowAgain (the options dialog does that).
+int MessageBoxWithCheck(HWND owner, const CString& text, const CString& caption, UINT type, int defaultResult,
+                        const CString& name);
+// The same with the application's title as caption and string stringId of the
+// current resource module as text.
+int MessageBoxDontShowAgain(const CString& name, HWND owner, UINT stringId, UINT type, int defaultResult);

@@ -1,7 +1,19 @@
 #include "manager/core/SystemHelpers.h"
 
 #include "platform/core/ComPortNames.h"
+#include "platform/core/Messages.h"
 #include "platform/core/Paths.h"
+
+void PumpAllMessages() { platform::PumpPendingMessages(); }
+
+void PumpMessages(int n)
+{
+    for (int i = 0; i < (n < 1 ? 1 : n); ++i) {
+        MSG msg;
+        if (!PeekMessageW(&msg, HWND(), 0, 0, PM_NOREMOVE)) return;
+        if (!platform::PumpOneMessage()) return;
+    }
+}
 
 bool ProbeComPort(WORD highest, std::vector<int>& ports)
 {

@@ -1,5 +1,6 @@
-// System services the manager shares: the serial ports that can be opened,
-// where the profile lives, the option record's defaults.
+// System services the manager shares: message pumping for the waits on the
+// controller, the serial ports that can be opened, where the profile lives,
+// the option record's defaults.
 #pragma once
 
 #include "platform/core/AppProfile.h"
@@ -7,6 +8,12 @@
 
 #include <array>
 #include <vector>
+
+// Lets the calling thread's message pump handle the messages waiting for it:
+// all that were queued when it started, or at most n (at least one pass).
+// Neither waits for a message; both stop at a pending quit.
+void PumpAllMessages();
+void PumpMessages(int n);
 
 // The numbers from 1 to highest of the serial ports that open exclusively
 // right now (each is closed again at once), ascending; false when none did.

@@ -1,4 +1,5 @@
 #include "manager/core/ControllerCommands.h"
+#include "manager/core/ControllerData.h"
 
 #include "FakeLink.h"
 
@@ -200,6 +201,17 @@ TEST(ControllerCommands, RecordQueries)
         const BOOL r = QueryStatusRecord(nullptr, p, 1, s);
         return Outcome{r, StatusText(s)};
     };
+    const auto point = [](int n) {
+        return [n](CControllerProtocol* p) {
+            PointRecord r;
+            r.number = 99;
+            r.t = 99;
+            const BOOL result = QueryPoint(nullptr, p, 1, n, r);
+            std::string text;
+            for (int f = 0; f < PointRecord::kFieldCount; ++f) text += Text(r.Field(f)) + " ";
+            return Outcome{result, text};
+        };
+    };
     const std::string dLow = "D0=-1000\r\nD1=250\r\nD2=3\r\nD3=31\r\nD4=41\r\nD5=51\r\nD6=61\r\nD7=71\r\nD8=81\r\n"
                              "D9=-9\r\nD10=10\r\nOK.1\r\n";
     const std::string dHigh = "D11=111\r\nD12=121\r\nD13=12\r\nD14=14\r\nD15=1500\r\nD16=-16\r\nD17=171\r\n"
@@ -214,6 +226,16 @@ TEST(ControllerCommands, RecordQueries)
          {"REC2.1=F1A,T1x,P0,S0,M0,N0,C0,V0,I0,O0\r\nOK.1\r\n"}, {"@?REC2.1"}, FALSE, "0 99 0 0 0 0 0 0 0 0"},
         {"history record without code fails", record(2), {"REC2.1=T1,P0\r\nOK.1\r\n"}, {"@?REC2.1"}, FALSE,
          "0 99 0 0 0 0 0 0 0 0"},
+        {"point", point(12), {"PNT12.1=M1,P-1000,S200,AC30,DC31,Q1,ZL-5,ZH5,N2,J3,F4,C2,T7\r\nOK.1\r\n"},
+         {"@?PNT12.1"}, TRUE, "12 1 -1000 200 30 31 1 -5 5 2 3 4 2 7 "},
+        {"fields missing at the end read 0", point(3), {"PNT3.1=M2,P5\r\nOK.1\r\n"}, {"@?PNT3.1"}, TRUE,
+         "3 2 5 0 0 0 0 0 0 0 0 0 0 0 "},
+        {"unused point leaves the record", point(4), {"PNT4.1=M0,P0,S0,AC0,DC0,Q0,ZL0,ZH0,N0,J0,F0,C0,T0\r\nOK.1\r\n"},
+         {"@?PNT4.1"}, TRUE, "99 0 0 0 0 0 0 0 0 0 0 0 0 99 "},
+        {"point without M fails", point(4), {"PNT4.1=P5\r\nOK.1\r\n"}, {"@?PNT4.1"}, FALSE,
+         "99 0 0 0 0 0 0 0 0 0 0 0 0 99 "},
+        {"point value beyond 32 bits fails", point(4), {"PNT4.1=M1,P99999999999\r\nOK.1\r\n"}, {"@?PNT4.1"},
+         FALSE, "99 0 0 0 0 0 0 0 0 0 0 0 0 99 "},
         {"WIO block", wideIo,
          {"WIN0=1\r\nWIN1=2\r\nWIN2=3\r\nWIN3=4\r\nWOUT0=5\r\nWOUT1=6\r\nWOUT2=7\r\nWOUT3=65535\r\nOK.1\r\n"},
          {"@?WIO0-3.1"}, TRUE, "1 2 3 4 5 6 7 65535 "},

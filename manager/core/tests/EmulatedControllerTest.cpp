@@ -1,9 +1,12 @@
 // The engine and the command functions against the controller emulator's line:
 // its real reply shapes, scripted faults and timing.
 #include "manager/core/ControllerCommands.h"
+#include "manager/core/ControllerData.h"
 #include "manager/core/ControllerProtocol.h"
 
 #include "EmulatorLink.h"
+#include "platform/core/Messages.h"
+#include "platform/core/Wnd.h"
 #include "tests/support/emulator/LineEmulator.h"
 
 #include <gtest/gtest.h>
@@ -65,6 +68,10 @@ TEST_F(EmulatedLine, ReadsAWholeController)
     EXPECT_NE(text.Find(u"K138="), -1);
     ASSERT_TRUE(ReadHParameterTable(nullptr, &protocol, 1, text));
     EXPECT_NE(text.Find(u"H3=-7\r\n"), -1);
+
+    PointRecord row;
+    ASSERT_TRUE(QueryPoint(nullptr, &protocol, 1, 12, row));
+    EXPECT_EQ(row, (PointRecord{12, 1, -1000, 200, 30, 30, 0, 0, 0, 0, 0, 0, 0, 0}));
 
     int value = 0;
     ASSERT_TRUE(QueryParameter(nullptr, &protocol, 1, 12, value));
@@ -243,6 +250,57 @@ TEST_F(EmulatedLine, DroppedLinkFailsTheNextCommandCleanly)
     link->Reopen();
     ASSERT_TRUE(QueryParameter(nullptr, &protocol, 1, 38, value));
     EXPECT_EQ(value, 1);
+}
+
+class CMotionWnd : public CWnd {
+public:
+    std::vector<WPARAM> ended;
+
+    CMotionWnd() { CreateEx(0, AfxRegisterWndClass(0), u"", WS_OVERLAPPEDWINDOW, RECT{0, 0, 10, 10}, nullptr, 0); }
+    ~CMotionWnd() override { DestroyWindow(); }
+
+protected:
+    LRESULT OnEnded(WPARAM wParam, LPARAM)
+    {
+        ended.push_back(wParam);
+        return 0;
+    }
+
+    DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(CMotionWnd, CWnd)
+    ON_MESSAGE(kCommandEndedMessage, &CMotionWnd::OnEnded)
+END_MESSAGE_MAP()
+
+// Pumps this thread's messages until the window heard of an end, 10 s at most.
+bool PumpUntilEnded(const CMotionWnd& window)
+{
+    const auto deadline = Clock::now() + 10s;
+    while (window.ended.empty() && Clock::now() < deadline) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+        platform::PumpPendingMessages();
+    }
+    return !window.ended.empty();
+}
+
+TEST_F(EmulatedLine, MotionsTellTheirWindowHowTheyEnded)
+{
+    CMotionWnd window;
+    line.Controller(1).SetMotionTime(emu::Motion::Origin, 200ms);
+    ASSERT_TRUE(SendOrigin(nullptr, &protocol, 1, window));
+    ASSERT_TRUE(PumpUntilEnded(window));
+    EXPECT_EQ(window.ended, std::vector<WPARAM>{1});
+    EXPECT_EQ(line.Controller(1).CurrentMotion(), emu::Motion::None);
+
+    // A move stopped on the way ends with NG.
+    window.ended.clear();
+    line.Controller(1).SetPoint(1, {1, 100000, 100, 30, 30, 0, 0, 0, 0, 0, 0, 0, 0});
+    line.Controller(1).SetMotionTime(emu::Motion::Start, 30s);
+    ASSERT_TRUE(SendStart(nullptr, &protocol, 1, 1, window));
+    EXPECT_EQ(protocol.StopCommand(1), 1);
+    ASSERT_TRUE(PumpUntilEnded(window));
+    EXPECT_EQ(window.ended, std::vector<WPARAM>{0});
 }
 
 }  // namespace

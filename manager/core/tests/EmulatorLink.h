@@ -21,7 +21,7 @@ public:
     EmulatorLink(emu::LineEmulator& line, CControllerProtocol& protocol)
         : m_line(line), m_protocol(protocol), m_session(line.OpenSession())
     {
-        m_protocol.SetLink(this);
+        m_protocol.SetControllerLink(this);
         m_thread = std::thread([this] { Pump(); });
     }
     ~EmulatorLink() override
@@ -32,7 +32,7 @@ public:
         }
         m_changed.notify_all();
         m_thread.join();
-        m_protocol.SetLink(nullptr);
+        m_protocol.SetControllerLink(nullptr);
         m_line.CloseSession(m_session);
     }
     EmulatorLink(const EmulatorLink&) = delete;

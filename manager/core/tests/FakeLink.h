@@ -15,8 +15,8 @@ namespace testfx {
 
 class FakeLink : public ControllerLink {
 public:
-    explicit FakeLink(CControllerProtocol& protocol) : m_protocol(protocol) { m_protocol.SetLink(this); }
-    ~FakeLink() override { m_protocol.SetLink(nullptr); }
+    explicit FakeLink(CControllerProtocol& protocol) : m_protocol(protocol) { m_protocol.SetControllerLink(this); }
+    ~FakeLink() override { m_protocol.SetControllerLink(nullptr); }
 
     // The reply to the next command line, handed over before SendData returns.
     void ReplyNext(std::string reply)

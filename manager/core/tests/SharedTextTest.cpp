@@ -3,8 +3,11 @@
 #include "manager/core/SystemHelpers.h"
 
 #include "platform/core/ComPortNames.h"
+#include "platform/core/MessageBox.h"
 #include "platform/core/Paths.h"
 #include "platform/core/Registry.h"
+
+#include "tests/support/ScriptedMessageBox.h"
 
 #include <gtest/gtest.h>
 
@@ -159,6 +162,25 @@ TEST(DontShowAgain, RemembersForgetsAndReadsOnlyNo)
         SetRawValue(u"Row", c.type, c.value);
         EXPECT_EQ(QueryDontShowAgain(u"Row"), c.remembered);
     }
+}
+
+TEST(DontShowAgain, RememberedMessagesAreNotShown)
+{
+    RegistryScope scope;
+    ScriptedMessageBox boxes;
+    boxes.Answer(IDCANCEL, u"\nStart the trace?\n");
+    EXPECT_EQ(MessageBoxWithCheck(HWND(), u"Start the trace?", u"Trace", MB_OKCANCEL | MB_ICONINFORMATION, IDOK,
+                                  u"StartTraceButton"),
+              IDCANCEL);
+    ASSERT_EQ(boxes.Shown().size(), 1u);
+    EXPECT_EQ(boxes.Shown()[0].caption.ToUtf8(), "Trace");
+    EXPECT_EQ(boxes.Shown()[0].type, MB_OKCANCEL | MB_ICONINFORMATION);
+
+    ASSERT_EQ(SetDontShowAgain(u"StartTraceButton"), 1);
+    EXPECT_EQ(MessageBoxWithCheck(HWND(), u"Start the trace?", u"Trace", MB_OKCANCEL, IDOK, u"StartTraceButton"),
+              IDOK);
+    EXPECT_EQ(MessageBoxDontShowAgain(u"StartTraceButton", HWND(), 524, MB_OKCANCEL, IDOK), IDOK);
+    EXPECT_EQ(boxes.Shown().size(), 1u);
 }
 
 TEST(InitOptionSettings, SetsTheDefaultsAndKeepsTheRest)
