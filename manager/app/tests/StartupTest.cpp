@@ -1,4 +1,7 @@
+#include "manager/app/DecimalKeyTranslator.h"
 #include "manager/app/Language.h"
+#include "manager/app/ManagerResources.h"
+#include "manager/app/ManagerStartup.h"
 #include "manager/app/RequiredFiles.h"
 #include "manager/app/SingleInstanceGuard.h"
 #include "resources/manager/resource_ids.h"
@@ -170,6 +173,82 @@ TEST_F(RequiredFilesTest, LocatorLooksBesideTheProgramOnly)
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         EXPECT_EQ(LocateRequiredFile(row.file), row.found);
+    }
+}
+
+TEST(ManagerResources, ModuleAndTablesComeAndGoInOrder)
+{
+    appfx::ScopedEnv english("QV_LANG", "en");
+    const HMODULE before = AfxGetResourceHandle();
+    {
+        CManagerResources resources;
+        ASSERT_TRUE(resources.LoadModule());
+        EXPECT_NE(AfxGetResourceHandle(), before);
+        EXPECT_EQ(appfx::LoadText(IDS_APP_NAME), u"Quorvane");
+        EXPECT_EQ(resources.Table(0), nullptr);
+        ASSERT_TRUE(resources.LoadParamDefTables());
+        ASSERT_NE(resources.Table(0), nullptr);
+        ASSERT_NE(resources.Table(1), nullptr);
+        EXPECT_EQ(resources.Table(2), nullptr);
+        EXPECT_FALSE((*resources.Table(0))[0].name.IsEmpty());
+        resources.Release();
+        EXPECT_EQ(resources.Table(0), nullptr);
+        EXPECT_FALSE(resources.IsLoaded());
+        EXPECT_EQ(AfxGetResourceHandle(), before);
+        resources.Release();
+        // Loaded again, then left to the destructor.
+        ASSERT_TRUE(resources.LoadModule());
+    }
+    EXPECT_EQ(AfxGetResourceHandle(), before);
+}
+
+TEST(ManagerResources, MissingModuleSaysSoInPlainEnglish)
+{
+    ScriptedMessageBox boxes;
+    boxes.Answer(IDOK, u"Failed to load resource.dll");
+    CManagerResources resources;
+    EXPECT_FALSE(resources.LoadModule(u"no-such-resources.dll"));
+    EXPECT_FALSE(resources.IsLoaded());
+    EXPECT_FALSE(resources.LoadParamDefTables());
+    const auto shown = boxes.Shown();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].type & MB_ICONMASK, MB_ICONERROR);
+}
+
+TEST(ManagerStartup, SecondManagerIsToldAndStops)
+{
+    appfx::ManagerModule module("en");
+    ScriptedMessageBox boxes;
+    const CString app = UniqueAppName("startup");
+    CSingleInstanceGuard first;
+    EXPECT_TRUE(GuardSingleInstance(first, app));
+    boxes.Answer(IDOK, u"already running");
+    CSingleInstanceGuard second;
+    EXPECT_FALSE(GuardSingleInstance(second, app));
+    EXPECT_EQ(boxes.Shown().size(), 1u);
+    EXPECT_EQ(SetUpManagerProfile(false, u"Quorvane").registryKey, u"Software\\Velbrook\\Quorvane");
+    EXPECT_FALSE(SetUpManagerProfile(true, u"Quorvane").iniFile.IsEmpty());
+}
+
+TEST(DecimalKey, KeypadTypesTheLocaleSeparator)
+{
+    struct Row {
+        const char* name;
+        UINT keyDown;
+        char16_t ch, separator, typed;
+    };
+    const Row rows[] = {
+        {"keypad decimal, comma locale", 110, u'.', u',', u','},
+        {"main full stop, comma locale", 190, u'.', u',', u'.'},
+        {"keypad decimal, point locale", 110, u'.', u'.', u'.'},
+        {"unknown separator", 110, u'.', 0, u'.'},
+        {"other characters pass", 110, u'5', u',', u'5'},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        CDecimalKeyTranslator keys;
+        keys.OnKeyDown(row.keyDown);
+        EXPECT_EQ(keys.TranslateChar(row.ch, row.separator), row.typed);
     }
 }
 
