@@ -6,6 +6,7 @@
 #include "platform/core/File.h"
 #include "resources/manager/resource_ids.h"
 
+#include <algorithm>
 #include <clocale>
 #include <locale.h>
 
@@ -112,6 +113,22 @@ CString BuildAlarmHistoryText(const CString& timeText, const ControllerData& hea
         text += line + u"\n";
     }
     return text;
+}
+
+AlarmHistoryRead ReadAlarmHistoryText(const ControllerData& data,
+                                      const std::function<AlarmQuery(int, AlarmRecord&)>& queryRecord)
+{
+    AlarmHistoryRead read;
+    const AlarmCollection collection = CollectAlarmRecords(kAlarmHistoryMaxRecords, queryRecord);
+    read.recordCount = static_cast<int>(collection.records.size());
+    if (collection.timedOut) {
+        read.timedOut = true;
+        return read;
+    }
+    const RobotParameterSet* values = data.FirstParamSet();
+    const int decimals = values ? std::clamp(values->K(72), 0, 9) : 0;
+    read.text = BuildAlarmHistoryText(CurrentAlarmTimeText(), data, collection.records, decimals, AlarmMessageText);
+    return read;
 }
 
 int AlarmHistoryRow::Code() const

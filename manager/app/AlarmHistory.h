@@ -54,6 +54,17 @@ CString BuildAlarmHistoryText(const CString& timeText, const ControllerData& hea
 // when the table has no text for it.
 CString AlarmMessageText(BYTE code);
 
+// Reads the controller's history (up to 50 records) and builds its text with
+// the current time, the data's header texts and its position decimals (K72).
+// A read stopped by a time-out gives an empty text: nothing is to be saved.
+struct AlarmHistoryRead {
+    CString text;
+    bool timedOut = false;
+    int recordCount = 0;
+};
+AlarmHistoryRead ReadAlarmHistoryText(const ControllerData& data,
+                                      const std::function<AlarmQuery(int index, AlarmRecord& out)>& queryRecord);
+
 // One line of the history text split into its eleven fields (a line with
 // fewer leaves the rest empty).
 struct AlarmHistoryRow {

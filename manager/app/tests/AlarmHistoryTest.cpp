@@ -238,3 +238,46 @@ TEST(AlarmHistoryFile, NameProposedFromTheTitle)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(WithTexts, HistoryReadFromTheController)
+{
+    ControllerData data = Header();
+    data.paramSets.resize(1);
+    data.FirstParamSet()->K(72) = 2;
+    std::vector<AlarmRecord> stored(3);
+    stored[0].code = 0x21;
+    stored[0].position = 12345;
+    stored[1].code = 0x05;
+    const auto fromStore = [&](int index, AlarmRecord& out) {
+        if (index > static_cast<int>(stored.size())) return AlarmQuery::Failed;
+        out = stored[static_cast<std::size_t>(index - 1)];
+        return AlarmQuery::Ok;
+    };
+    const AlarmHistoryRead read = ReadAlarmHistoryText(data, fromStore);
+    EXPECT_FALSE(read.timedOut);
+    EXPECT_EQ(read.recordCount, 2);
+    const std::vector<AlarmHistoryRow> rows = ParseAlarmHistoryText(read.text);
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0].fields[3], u"123.45");
+    EXPECT_TRUE(read.text.view().starts_with(u"//2"));
+    EXPECT_NE(read.text.Find(u"//CONT=KX-Q10\n"), -1);
+
+    // An empty history still makes a file of its header lines.
+    const AlarmHistoryRead none = ReadAlarmHistoryText(data, [](int, AlarmRecord& out) {
+        out.code = 0;
+        return AlarmQuery::Ok;
+    });
+    EXPECT_EQ(none.recordCount, 0);
+    EXPECT_FALSE(none.text.IsEmpty());
+
+    const AlarmHistoryRead cut = ReadAlarmHistoryText(data, [](int index, AlarmRecord& out) {
+        out.code = 0x21;
+        return index < 3 ? AlarmQuery::Ok : AlarmQuery::TimedOut;
+    });
+    EXPECT_TRUE(cut.timedOut);
+    EXPECT_TRUE(cut.text.IsEmpty());
+}
+
+}  // namespace
