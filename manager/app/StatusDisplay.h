@@ -11,8 +11,8 @@
 
 // Bits of the option status word (OPT).
 inline constexpr DWORD kOptionTeachAllowed = 0x0008;
-inline constexpr DWORD kOptionServoOn = 0x0800;
-inline constexpr DWORD kOptionBrakeReleased = 0x2000;
+inline constexpr DWORD kOptionServoState = 0x0800;
+inline constexpr DWORD kOptionBrakeState = 0x2000;
 // Set once a servo or brake command has taken effect.
 inline constexpr DWORD kOptionCommandSettled = 0x4000;
 // The bits the status monitor shows as lamps: 0-7, 11, 13, 14 and 19-22.
