@@ -133,31 +133,6 @@ BOOL CTraceModel::CloseFile()
     return TRUE;
 }
 
-BOOL CTraceModel::SnapshotForFile(TraceFileContents& file) const
-{
-    const std::int32_t n = m_nAllocatedNum;
-    if (n < 0 || n != m_TraceSet.TRACE_NUM || !m_DispData.IsAllocated()) return FALSE;
-    FreeSampleSet(file.data);
-    if (!AllocSampleSet(file.data, n)) return FALSE;
-    file.robCon = m_RobConSet;
-    file.traceSet = m_TraceSet;
-    file.trigSet = m_TrigSet;
-    file.graphSet = m_GraphSet;
-    file.rangeSet = m_RangeSet;
-    file.scaleSet = m_ScaleSet;
-    file.nTriggerPos = m_nTriggerPos;
-    // A ring that has wrapped starts at its oldest sample.
-    std::int32_t slot = 0;
-    const std::int32_t update = m_nUpdatePointer;
-    if (m_bPtrLooped && update >= 0 && update <= n) slot = update;
-    for (std::int32_t row = 0; row <= n; ++row) {
-        if (slot > n) slot = 0;
-        for (int ch = 0; ch < kTraceChannelCount; ++ch) file.data.pCh[ch][row] = m_DispData.pCh[ch][slot];
-        ++slot;
-    }
-    return TRUE;
-}
-
 BOOL CTraceModel::BackUpData()
 {
     if (m_pDataBackup) return FALSE;

@@ -75,9 +75,6 @@ public:
     // Brings back the live data and settings kept by ShowFile.
     BOOL CloseFile();
     BOOL IsFileShown() const { return m_bFileShown; }
-    // The records and samples as a file would hold them (data unrolled from
-    // the ring, oldest first).
-    BOOL SnapshotForFile(TraceFileContents& file) const;
 
     // Keeps and brings back the live samples (only when none / one is kept).
     BOOL BackUpData();
