@@ -140,15 +140,15 @@ std::int32_t ReadContData(SharedControllerRecord* record)
 
 std::int32_t WritePositionData(CString text)
 {
-    if (text.GetLength() > kHalviskMaxTextLength)
-        return 0;
     try {
         State& s = TheState();
         std::lock_guard<std::mutex> guard(s.lock);
         if (s.text.view == nullptr)
             return 0;
-        const std::size_t bytes = (static_cast<std::size_t>(text.GetLength()) + 1) * sizeof(char16_t);
-        return UnderLock(kHalviskTextLockName, [&] { std::memcpy(s.text.view, text.GetString(), bytes); }) ? 1 : 0;
+        return UnderLock(kHalviskTextLockName,
+                         [&] { PutSharedText(static_cast<char16_t*>(s.text.view), text.str()); })
+                   ? 1
+                   : 0;
     } catch (...) {
         return 0;
     }
@@ -163,15 +163,12 @@ std::int32_t ReadPositionData(CString* text)
         std::lock_guard<std::mutex> guard(s.lock);
         if (s.text.view == nullptr)
             return 0;
-        char16_t units[kHalviskTextBlockBytes / sizeof(char16_t)];
+        char16_t units[kSharedTextUnits];
         if (!UnderLock(kHalviskTextLockName, [&] { std::memcpy(units, s.text.view, sizeof units); }))
             return 0;
-        // Up to the terminator, and never past the block when another
-        // process left none.
-        int length = 0;
-        while (length < kHalviskMaxTextLength + 1 && units[length] != 0)
-            ++length;
-        *text = CString(units, length);
+        // Never past the block when another process left no terminator.
+        const std::u16string_view read = SharedTextOf(units);
+        *text = CString(read.data(), static_cast<int>(read.size()));
         return 1;
     } catch (...) {
         return 0;

@@ -19,8 +19,8 @@ inline constexpr char16_t kHalviskTextBlockName[] = u"KXS_PROCESS_COMM_POS";
 // "Global\" makes a lock shared by all processes of the user.
 inline constexpr char16_t kHalviskRecordLockName[] = u"Global\\KXS_SHARED_MUTEX";
 inline constexpr char16_t kHalviskTextLockName[] = u"Global\\KXS_SHARED_MUTEX_POS";
-inline constexpr std::uint32_t kHalviskTextBlockBytes = 510;
-inline constexpr int kHalviskMaxTextLength = 254;
+inline constexpr std::uint32_t kHalviskTextBlockBytes = kSharedTextUnits * sizeof(char16_t);
+inline constexpr int kHalviskMaxTextLength = kSharedTextUnits - 1;
 inline constexpr std::uint32_t kHalviskLockTimeoutMs = 10000;
 
 extern "C" {
@@ -42,13 +42,14 @@ std::int32_t WriteContData(SharedControllerRecord record);
 // time or record is null.
 std::int32_t ReadContData(SharedControllerRecord* record);
 
-// Copies the text and its terminator into the second block. 1 when copied;
-// 0 when it is longer than 254 characters (the block keeps what it held),
-// the blocks are not mapped or the lock could not be had in time.
+// Copies the text and its terminator into the second block; a text longer
+// than 254 characters is cut to 254 (253 where the 254th would be the first
+// half of a surrogate pair). 1 when copied; 0 when the blocks are not mapped
+// or the lock could not be had in time.
 std::int32_t WritePositionData(CString text);
 
-// Sets *text to the text of the second block. 1 when copied; 0 (and *text
-// untouched) as for ReadContData.
+// Sets *text to the text of the second block, up to its terminator or the
+// block's end. 1 when copied; 0 (and *text untouched) as for ReadContData.
 std::int32_t ReadPositionData(CString* text);
 
 }  // extern "C"

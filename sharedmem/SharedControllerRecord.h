@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
 
 inline constexpr int kSharedTextUnits = 255;
 inline constexpr int kSharedPointCount = 255;
@@ -38,3 +39,33 @@ static_assert(offsetof(SharedControllerRecord, padding) == 17850);
 static_assert(offsetof(SharedControllerRecord, paramSetControllerIndex) == 17852);
 static_assert(offsetof(SharedControllerRecord, paramValues) == 17856);
 static_assert(sizeof(SharedControllerRecord) == 18440);
+
+// Units of text that a field of kSharedTextUnits holds with its terminating
+// zero: at most 254, cut before a surrogate pair that would not fit whole.
+inline std::size_t SharedTextFit(std::u16string_view text)
+{
+    constexpr std::size_t kMaxUnits = kSharedTextUnits - 1;
+    if (text.size() <= kMaxUnits)
+        return text.size();
+    const char16_t last = text[kMaxUnits - 1];
+    return last >= 0xD800 && last <= 0xDBFF ? kMaxUnits - 1 : kMaxUnits;
+}
+
+// Writes the text, cut to fit, and its terminator at the start of a field of
+// kSharedTextUnits; the rest of the field keeps what it held.
+inline void PutSharedText(char16_t* field, std::u16string_view text)
+{
+    const std::size_t units = SharedTextFit(text);
+    text.copy(field, units);
+    field[units] = 0;
+}
+
+// The text of a field of kSharedTextUnits up to its terminator, or the whole
+// field when the writer left none.
+inline std::u16string_view SharedTextOf(const char16_t* field)
+{
+    std::size_t units = 0;
+    while (units < static_cast<std::size_t>(kSharedTextUnits) && field[units] != 0)
+        ++units;
+    return std::u16string_view(field, units);
+}

@@ -164,7 +164,7 @@ TEST_F(InstalledDatabase, ReadsBackItsSource)
     }
 }
 
-TEST_F(InstalledDatabase, ControllersThePartsNameAreThere)
+TEST_F(InstalledDatabase, ControllersTheProgramsNameAreThere)
 {
     std::set<std::string> codes;
     for (const actuatordb::Controller& c : m_source.controllers) {

@@ -3,6 +3,7 @@
 // it reports on stdout and takes orders on stdin.
 #include "sharedmem/Halvisk.h"
 
+#include "platform/core/FileMapping.h"
 #include "platform/core/Paths.h"
 #include "platform/core/Synchronization.h"
 
@@ -210,6 +211,13 @@ TEST(HalviskChild, Role)
         EXPECT_EQ(WritePositionData(u"from the simulator"), 1);
         DeallocateMemory();
         Report("done");
+    } else if (std::strcmp(role, "write-and-die") == 0) {
+        // Fills both blocks and is killed while it still has them.
+        ASSERT_EQ(AllocateMemory(), 1);
+        ASSERT_EQ(WriteContData(Pattern(4)), 1);
+        ASSERT_EQ(WritePositionData(u"left behind"), 1);
+        Report("written");
+        WaitForParent();
     } else if (std::strcmp(role, "hold") == 0) {
         // Takes the record's lock and keeps it until it is killed.
         HANDLE mutex = CreateMutexW(nullptr, FALSE, kHalviskRecordLockName);
@@ -242,7 +250,11 @@ TEST(Halvisk, CopiesInOneProcess)
         {"254 characters", CString(u'x', 254), 1, CString(u'x', 254)},
         {"empty", CString(), 1, CString()},
         {"Japanese", CString(u"位置 P12"), 1, CString(u"位置 P12")},
-        {"255 characters are refused", CString(u'y', 255), 0, CString(u"位置 P12")},
+        {"255 characters are cut to 254", CString(u'y', 255), 1, CString(u'y', 254)},
+        {"400 characters are cut to 254", CString(u'z', 400), 1, CString(u'z', 254)},
+        {"a pair that would not fit whole is left out", CString(u'a', 253) + u"\U0001F600b", 1,
+         CString(u'a', 253)},
+        {"a pair that fits stays", CString(u'a', 252) + u"\U0001F600b", 1, CString(u'a', 252) + u"\U0001F600"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.what);
@@ -294,6 +306,46 @@ TEST(Halvisk, TwoProcessesShareTheBlocks)
     CString text;
     ASSERT_EQ(ReadPositionData(&text), 1);
     EXPECT_EQ(text, CString(u"from the simulator"));
+    DeallocateMemory();
+}
+
+TEST(Halvisk, AKilledProcessLeavesNoStaleBlock)
+{
+    RuntimeFolder folder;
+    {
+        Child child("write-and-die");
+        ASSERT_TRUE(child.Started());
+        ASSERT_EQ(child.ReadLine(), "written");
+        child.Kill();
+    }
+    // It was the only user: the next one starts from zero bytes.
+    ASSERT_EQ(AllocateMemory(), 1);
+    SharedControllerRecord record = Pattern(8);
+    ASSERT_EQ(ReadContData(&record), 1);
+    EXPECT_TRUE(AllZero(record));
+    CString text = u"before";
+    ASSERT_EQ(ReadPositionData(&text), 1);
+    EXPECT_TRUE(text.IsEmpty());
+    DeallocateMemory();
+}
+
+TEST(Halvisk, ATextBlockWithoutTerminatorIsReadToItsEnd)
+{
+    RuntimeFolder folder;
+    ASSERT_EQ(AllocateMemory(), 1);
+    // Another writer's block, filled to the last unit.
+    HANDLE mapping = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, kHalviskTextBlockBytes,
+                                        kHalviskTextBlockName);
+    ASSERT_TRUE(static_cast<bool>(mapping));
+    auto* units = static_cast<char16_t*>(MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 0, 0));
+    ASSERT_NE(units, nullptr);
+    for (int i = 0; i < kSharedTextUnits; ++i)
+        units[i] = u'q';
+    CString text;
+    ASSERT_EQ(ReadPositionData(&text), 1);
+    EXPECT_EQ(text, CString(u'q', kSharedTextUnits));
+    UnmapViewOfFile(units);
+    CloseHandle(mapping);
     DeallocateMemory();
 }
 
