@@ -117,7 +117,9 @@ DWORD WINAPI CTraceAcquisition::ExtractThread(LPVOID pParam)
     auto* self = static_cast<CTraceAcquisition*>(pParam);
     if (!self->m_bThreadRun) return 0;
     while (self->m_bThreadRun) {
-        self->ExtractLines();
+        // While no trace runs the receive text carries command replies, which
+        // belong to the waiting command.
+        if (self->m_model.m_bTracing) self->ExtractLines();
         Sleep(1);
         // Idle while no trace runs; a start or the end wakes it at once.
         if (!self->m_model.m_bTracing && self->m_bThreadRun) WaitForSingleObject(self->m_hWake, kIdleWaitMs);

@@ -113,6 +113,16 @@ public:
     // N of the allocated sets; TRACE_NUM may change before they are reallocated.
     std::int32_t m_nAllocatedNum = -1;
 
+    // The A and B cursors (sample indexes 0..N) and the channel of the A-B
+    // details, which the drawing and the cursor and calculator windows read.
+    std::int32_t m_nCursorPos[2] = {0, 0};
+    BOOL m_bCursorShown[2] = {FALSE, FALSE};
+    std::int32_t m_nABChannel = 0;
+    // The shown or last saved trace data file.
+    CString m_strFilePath;
+    CString m_strFileName;
+    CString m_strFileTitle;
+
     BOOL m_bLive;
     BOOL m_bSettingsApplied = FALSE;
     SharedCell<std::int32_t> m_bTracing{0};

@@ -44,8 +44,9 @@ TEST(SampleLineTest, ParsesExactlyFourChannelFieldsAfterTheFirst)
         SampleSet data;
         ASSERT_EQ(AllocSampleSet(data, 2), 1);
         EXPECT_EQ(CTraceAcquisition::ParseSampleLine(W(c.line), set, data, 1, 2) != FALSE, c.ok);
-        if (c.ok)
+        if (c.ok) {
             for (int ch = 0; ch < kTraceChannelCount; ++ch) EXPECT_EQ(data.pCh[ch][1], c.values[ch]) << "ch " << ch;
+        }
         FreeSampleSet(data);
     }
 
@@ -320,6 +321,10 @@ protected:
 TEST_F(LiveTraceTest, ReadsAndWritesTheControllersTraceSettings)
 {
     ASSERT_TRUE(link.OpenTcp(emulator.ServeTcp()));
+    // The idle extract thread leaves command replies to the commands.
+    ASSERT_TRUE(acquisition.CreateExtractThread());
+    acquisition.StartMonitorTrace();
+    acquisition.StopMonitorTrace();
     emulator.Controller(1).SetOptionBoard(8, 3);
     ASSERT_TRUE(acquisition.InitSetting());
     EXPECT_EQ(model.m_RobConSet.strController, CString(u"LB-C1"));
