@@ -63,11 +63,11 @@ protected:
             }
         });
     }
-    void Stream(CString piece, int everyMs)
+    void Stream(CString chunk, int everyMs)
     {
-        m_feeder = std::thread([this, piece, everyMs] {
+        m_feeder = std::thread([this, chunk, everyMs] {
             while (!m_stop) {
-                receiver.Append(piece);
+                receiver.Append(chunk);
                 Sleep(everyMs);
             }
         });
