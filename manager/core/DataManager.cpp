@@ -1172,8 +1172,12 @@ LRESULT CDataManager::OnLinkFailed(WPARAM wParam, LPARAM lParam)
 
 LRESULT CDataManager::OnLinkTimeout(WPARAM, LPARAM)
 {
-    // A manager that is closing its link has no window to warn.
-    if (m_commandPending.load()) return 0;
+    // A manager that is pausing or closing hears of the link from its own
+    // command; a later poll may report again.
+    if (m_commandPending.load()) {
+        m_timeoutReported = false;
+        return 0;
+    }
     PausePolling();
     m_pollingEnabled = false;
     IManagerWindows& windows = GetManagerWindows();
@@ -1189,6 +1193,8 @@ LRESULT CDataManager::OnLinkTimeout(WPARAM, LPARAM)
 
 void CDataManager::OnDestroy()
 {
+    // Messages handled while the poll ends and the link closes must not start anything.
+    m_commandPending = 1;
     ProcessState& process = Process();
     std::optional<WaitWindowScope> wait;
     if (m_link.GetPortType() != PORT_NONE) wait.emplace(IDS_DM_CLOSING_LINK);
@@ -1215,7 +1221,6 @@ void CDataManager::OnDestroy()
     }
 
     if (IsPortOpen()) {
-        m_commandPending = 1;
         WaitUntilIdle();
         m_link.DetatchWnd();
         m_link.Close();
