@@ -10,7 +10,7 @@ void PumpMessages(int n)
 {
     for (int i = 0; i < (n < 1 ? 1 : n); ++i) {
         MSG msg;
-        if (!PeekMessageW(&msg, HWND(), 0, 0, PM_NOREMOVE)) return;
+        if (i > 0 && !PeekMessageW(&msg, HWND(), 0, 0, PM_NOREMOVE)) return;
         if (!platform::PumpOneMessage()) return;
     }
 }

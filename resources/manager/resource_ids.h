@@ -12,6 +12,55 @@
 #define IDS_PARAM_NOTE_RESTART      57336
 #define IDS_PARAM_NOTE_LINK         57337
 
+// Start-up, windows, simulator hand-over, status and alarm texts
+#define IDS_APP_NAME                128
+#define IDS_STATE_MOVE_1            251
+#define IDS_STATE_MOVE_2            252
+#define IDS_STATE_MOVE_3            253
+#define IDS_STATE_MOVE_4            254
+#define IDS_STATE_MOVE_5            255
+#define IDS_STATE_MOVE_6            256
+#define IDS_STATE_MOVE_7            257
+#define IDS_STATE_MOVE_8            258
+#define IDS_STATE_HOMING            283
+#define IDS_STATE_ALARM             284
+#define IDS_STATE_STOPPED           285
+#define IDS_STATE_MOVING            286
+#define IDS_NEW_ONLINE_NAME         301
+#define IDS_NEW_DATA_NAME           302
+#define IDS_TREE_OPEN_SERIAL        409
+#define IDS_TREE_FREE_PORTS         410
+#define IDS_TREE_OPEN_TCP           411
+#define IDS_MODE_0                  486
+#define IDS_MODE_1                  487
+#define IDS_MODE_2                  488
+#define IDS_MODE_6                  490
+#define IDS_MODE_5                  491
+#define IDS_MODE_4                  492
+#define IDS_TRANSPORT_NO_PATH       10017
+#define IDS_TRANSPORT_NO_CONNECTION 10022
+#define IDS_TRANSPORT_OTHER_CONTROLLER 10040
+#define IDS_TRANSPORT_OTHER_ROBOT   10041
+#define IDS_TRANSPORT_SETTINGS_FREE_PORT 10134
+#define IDS_TRANSPORT_MODE          10135
+#define IDS_TRANSPORT_COMPATIBLE    10157
+#define IDS_SIM_WINDOW_BUSY         10042
+#define IDS_SIM_ALREADY_RUNNING     10043
+#define IDS_SIM_START_FAILED        10044
+#define IDS_SIM_EXCHANGE_FAILED     10045
+#define IDS_TOO_MANY_WINDOWS        10137
+#define IDS_ALARM_TIME_FORMAT       10139
+#define IDS_STARTUP_CHECK_CAPTION   41017
+#define IDS_REQUIRED_FILE_MISSING   41018
+#define IDS_SIMULATOR_MISSING       41019
+#define IDS_DATABASE_FILE_MISSING   41020
+#define IDS_HELP_FILE_MISSING       41021
+#define IDS_ALREADY_RUNNING         57002
+#define IDS_REGISTRY_KEY            57004
+#define IDS_DATA_FILE_EXTENSION     57201
+#define IDS_ALARM_FILE_EXTENSION    57202
+#define IDS_REQUIRED_DATABASE_FILE  57205
+
 // Strings of the controller data manager
 #define IDS_DM_RENUMBER_TITLE       925
 #define IDS_DM_CLOSING_LINK         10026
