@@ -106,6 +106,28 @@ protected:
     std::optional<CDataManager> manager;
 };
 
+TEST_F(DataManagerExchange, ALinkThatCannotBeOpenedOrNeverBecomesReadyEndsWithAMessage)
+{
+    CDataManager manager;
+    // A serial port that does not exist.
+    platform::ScopedComPortDevice none(kComNumber, "");
+    boxes.Answer(IDOK, u"could not be opened");
+    EXPECT_FALSE(manager.OpenPort(kLinkSerial, kComNumber));
+    EXPECT_FALSE(manager.IsPortOpen());
+
+    // A TCP connection refused after the open began: the link closes meanwhile.
+    emu::Emulator gone;
+    const std::uint16_t port = gone.ServeTcp();
+    ASSERT_NE(port, 0) << gone.LastError();
+    gone.Stop();
+    manager.SetTcpPortNumber(port);
+    boxes.Answer(IDOK).Answer(IDOK, u"could not be opened");
+    const auto start = Clock::now();
+    EXPECT_FALSE(manager.OpenPort(kLinkTcp, kLoopbackAddress));
+    EXPECT_LT(Clock::now() - start, 10s);
+    EXPECT_FALSE(manager.IsPortOpen());
+}
+
 TEST_F(DataManagerExchange, AScanRefusesNodesOutOfRangeAndUnknownModels)
 {
     emulator.AddController(1, "LB").SetControllerName("KX-LB");
