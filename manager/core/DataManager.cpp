@@ -181,6 +181,8 @@ std::shared_ptr<StatusCells> CDataManager::GetStatusCells() { return Process().c
 
 void CDataManager::ApplyCommSettings(int kind, DWORD value)
 {
+    m_linkKind = kind == kLinkSerial || kind == kLinkTcp ? kind : kLinkNone;
+    m_linkValue = value;
     commsettag settings;
     m_link.GetCommSet(&settings);
     switch (kind) {
@@ -567,13 +569,17 @@ BOOL CDataManager::WriteParameterSet(ControllerData& newRecord, ControllerData& 
     if (!IsControllerNode(node)) return FALSE;
     const ParamDefTable* table = GetManagerWindows().GetParamDefTable(newRecord.typeText.Find(kPulseTrainModel) >= 0 ? 1 : 0);
 
+    // The controller takes parameters in mode 2. The record's own K20 is
+    // written below only when it was changed; otherwise it ends as the mode
+    // the controller is left in.
+    std::optional<int> switchedMode;
     if (full) {
         int mode = 0;
         if (!QueryParameter(&m_link, &m_protocol, node, 20, mode)) return WriteFailed(u"K20");
         if ((mode & 3) != 2) {
             if (!WriteParameter(&m_link, &m_protocol, node, 20, 2)) return WriteFailed(u"K20");
             if (!QueryParameter(&m_link, &m_protocol, node, 20, mode)) return WriteFailed(u"K20");
-            held->K(20) = mode;
+            if (wanted->K(20) == held->K(20)) switchedMode = mode;
         }
     }
 
@@ -612,6 +618,7 @@ BOOL CDataManager::WriteParameterSet(ControllerData& newRecord, ControllerData& 
     for (int n = 0; n < kHParamCount; ++n) {
         if (wanted->H(n) != held->H(n) && !WriteParameterAt(node, true, n, newRecord, table)) return FALSE;
     }
+    if (switchedMode) wanted->K(20) = *switchedMode;
     return TRUE;
 }
 
@@ -860,7 +867,8 @@ void CDataManager::PollCycle(PollFailureCounter& failures, StatusCells& cells, c
         std::lock_guard guard(m_pollTargetLock);
         target = m_pollTarget;
     }
-    if (!target.valid || !m_link.IsOpen()) return;
+    // A link that went away fails its queries, so that the window hears of it.
+    if (!target.valid) return;
     LinkHandshake& handshake = cells.Handshake();
     CCommManager* link = &m_link;
     CControllerProtocol* protocol = &m_protocol;
@@ -934,12 +942,11 @@ void CDataManager::PollCycle(PollFailureCounter& failures, StatusCells& cells, c
         return;
     }
     if (failures.OnFailure() == PollFailureCounter::Report::kFailing) PostMessage(UM_LINKFAILED, 0, 0);
-    if (m_protocol.GetLastErrorText() != kTimeOutText) return;
+    // A link that has gone is reported by the count above; a manager that is
+    // pausing or closing is told by its own command.
+    if (m_protocol.GetLastErrorText() != kTimeOutText || !m_link.IsOpen() || m_commandPending.load()) return;
     // One more question tells a lost reply from a silent controller.
-    if (!m_commandPending.load()) {
-        const Step confirm = run(readAlarm);
-        if (confirm != Step::kFailed) return;
-    }
+    if (run(readAlarm) != Step::kFailed) return;
     if (m_protocol.GetLastErrorText() == kTimeOutText && !m_timeoutReported.exchange(true))
         PostMessage(UM_LINKTIMEOUT, 0, 0);
 }
@@ -948,7 +955,7 @@ void CDataManager::CancelQuery() { m_protocol.ClearBusy(); }
 
 // --- Stop -------------------------------------------------------------------------------
 
-bool CDataManager::OutputsMoving(DWORD& lastQuery)
+bool CDataManager::OutputsMoving(bool moving, DWORD& lastQuery)
 {
     ProcessState& process = Process();
     const bool pollRefreshes = process.poller && process.current == this && !process.poller->IsSuspended() &&
@@ -961,12 +968,13 @@ bool CDataManager::OutputsMoving(DWORD& lastQuery)
         target = m_pollTarget;
     }
     if (!target.valid || !target.pollOutputs) return false;
-    if (GetTickCount() - lastQuery >= kStopQueryIntervalMs && !m_protocol.IsBusy()) {
-        lastQuery = GetTickCount();
-        WORD word = 0;
-        if (QueryOutputs(&m_link, &m_protocol, target.node, word)) process.cells->SetOutputs(word);
-    }
-    return IsOutBit12Set() != FALSE;
+    if (GetTickCount() - lastQuery < kStopQueryIntervalMs || m_protocol.IsBusy()) return moving;
+    lastQuery = GetTickCount();
+    WORD word = 0;
+    // An answer that did not come tells nothing: the axis counts as moving still.
+    if (!QueryOutputs(&m_link, &m_protocol, target.node, word)) return moving;
+    process.cells->SetOutputs(word);
+    return (word & StatusCells::kMovingOutputBit) != 0;
 }
 
 void CDataManager::StopController(BOOL showWait)
@@ -979,13 +987,14 @@ void CDataManager::StopController(BOOL showWait)
 
     WaitWindowScope wait(IDS_DM_STOPPING);
     RefreshPollTarget();
-    DWORD lastQuery = GetTickCount() - kStopQueryIntervalMs;
+    // The first question waits a little, so that the stop's own reply is not taken for its answer.
+    DWORD lastQuery = GetTickCount();
     const DWORD start = GetTickCount();
-    bool moving = OutputsMoving(lastQuery);
-    while (moving && GetTickCount() - start < kStopWaitMs) {
+    bool moving = OutputsMoving(true, lastQuery);
+    while (moving && GetTickCount() - start < m_stopWaitMs) {
         PumpMessages(1);
         Sleep(1);
-        moving = OutputsMoving(lastQuery);
+        moving = OutputsMoving(moving, lastQuery);
     }
     wait.Close();
     if (moving) ShowBox(HWND(), LoadText(IDS_DM_STOP_NOT_CONFIRMED), MB_OK | MB_ICONWARNING);
@@ -1122,28 +1131,31 @@ LRESULT CDataManager::OnLinkEvent(WPARAM, LPARAM lParam)
         if (m_runState != 0) StopController(FALSE);
         m_protocol.InjectLinkError(kLinkErrorCode);
         break;
+    case LINK_EVENT_CLOSE:
+        // No reply can come on a closed link: the command in flight ends now.
+        if (m_protocol.IsBusy()) m_protocol.InjectLinkError(kLinkErrorCode);
+        break;
     default:
         break;
     }
     return 0;
 }
 
-OpenWindowEntry CDataManager::DescribeLink()
+OpenWindowEntry CDataManager::DescribeLink() const
 {
-    commsettag settings;
-    m_link.GetCommSet(&settings);
+    // What the link was opened on: a link that has closed keeps no port of its own.
     OpenWindowEntry entry;
-    if (settings.nPortType == PORT_SERIAL) {
+    if (m_linkKind == kLinkSerial) {
         entry.kind = kOpenWindowSerial;
-        entry.comPort = static_cast<std::int16_t>(settings.nComPort);
-    } else if (settings.nPortType == PORT_TCP) {
+        entry.comPort = static_cast<std::int16_t>(m_linkValue);
+    } else if (m_linkKind == kLinkTcp) {
         entry.kind = kOpenWindowTcp;
-        entry.address = ParseIpAddress(settings.strHostName);
+        entry.address = m_linkValue;
     }
     return entry;
 }
 
-CString CDataManager::LinkName()
+CString CDataManager::LinkName() const
 {
     const OpenWindowEntry entry = DescribeLink();
     CString name;
@@ -1160,6 +1172,12 @@ LRESULT CDataManager::OnLinkFailed(WPARAM wParam, LPARAM lParam)
 
 LRESULT CDataManager::OnLinkTimeout(WPARAM, LPARAM)
 {
+    // A manager that is pausing or closing hears of the link from its own
+    // command; a later poll may report again.
+    if (m_commandPending.load()) {
+        m_timeoutReported = false;
+        return 0;
+    }
     PausePolling();
     m_pollingEnabled = false;
     IManagerWindows& windows = GetManagerWindows();
@@ -1175,6 +1193,8 @@ LRESULT CDataManager::OnLinkTimeout(WPARAM, LPARAM)
 
 void CDataManager::OnDestroy()
 {
+    // Messages handled while the poll ends and the link closes must not start anything.
+    m_commandPending = 1;
     ProcessState& process = Process();
     std::optional<WaitWindowScope> wait;
     if (m_link.GetPortType() != PORT_NONE) wait.emplace(IDS_DM_CLOSING_LINK);
@@ -1201,7 +1221,6 @@ void CDataManager::OnDestroy()
     }
 
     if (IsPortOpen()) {
-        m_commandPending = 1;
         WaitUntilIdle();
         m_link.DetatchWnd();
         m_link.Close();

@@ -59,7 +59,7 @@ public:
     static constexpr WORD kDataManagerTcpPort = 25;
     // A link that is neither ready nor closed after this long is given up.
     static constexpr DWORD kOpenTimeoutMs = 15000;
-    // StopController waits this long for the axis to report that it stopped.
+    // StopController waits this long, by default, for the axis to report that it stopped.
     static constexpr DWORD kStopWaitMs = 10000;
     // The engine's command in flight ends within its reply time-out; this
     // bounds the wait for it before a close.
@@ -188,6 +188,8 @@ public:
     void SetDatabaseLibrary(const CString& library) { m_databaseLibrary = library; }
     // The TCP port that kind kLinkTcp connects to.
     void SetTcpPortNumber(WORD port) { m_tcpPort = port; }
+    // How long StopController waits for the axis to stop.
+    void SetStopWaitMs(DWORD ms) { m_stopWaitMs = ms; }
 
 protected:
     afx_msg LRESULT OnLinkEvent(WPARAM wParam, LPARAM lParam);
@@ -214,13 +216,13 @@ private:
     void BindWindows(const CString& text, bool withMode);
     int CurrentNode() const;
     bool WaitUntilIdle();
-    OpenWindowEntry DescribeLink();
-    CString LinkName();
+    OpenWindowEntry DescribeLink() const;
+    CString LinkName() const;
     // Fails the write of item: the refused item is remembered for an NG reply.
     BOOL WriteFailed(const CString& item);
     BOOL WriteParameterAt(int node, bool hParameter, int n, ControllerData& newRecord, const ParamDefTable* table);
     BOOL WritePoints(int node, ControllerData& target, ControllerData& current);
-    bool OutputsMoving(DWORD& lastQuery);
+    bool OutputsMoving(bool moving, DWORD& lastQuery);
 
     ControllerDataStore m_store;
     CCommManager m_link;
@@ -244,4 +246,7 @@ private:
     CString m_windowText;  // the text the modeless windows were last given
     CString m_databaseLibrary{kDatabaseLibraryName};
     WORD m_tcpPort = kDataManagerTcpPort;
+    int m_linkKind = kLinkNone;  // what the link was last set up for
+    DWORD m_linkValue = 0;
+    DWORD m_stopWaitMs = kStopWaitMs;
 };
