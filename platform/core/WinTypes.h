@@ -128,6 +128,7 @@ using HANDLE = OpaqueHandle<struct KernelHandleTag>;
 using HMODULE = OpaqueHandle<struct ModuleHandleTag>;
 using HINSTANCE = HMODULE;
 using HKEY = OpaqueHandle<struct RegistryKeyTag>;
+using HMENU = OpaqueHandle<struct MenuHandleTag>;
 // A found resource and its loaded data (ResourceModule.h).
 using HRSRC = OpaqueHandle<struct ResourceInfoTag>;
 using HGLOBAL = OpaqueHandle<struct GlobalMemoryTag>;

@@ -1,0 +1,335 @@
+// Cost of the message layer against a plain condition-variable hand-off
+// between the same two threads, measured in the same run:
+//  - post latency: a worker posts to a window of another thread, the window's
+//    handler answers through a shared signal; the baseline hands the value
+//    over through a mutex and a condition variable and answers the same way;
+//  - send latency: a cross-thread SendMessage against a request and reply
+//    through two condition variables;
+//  - post rate: a burst of posts against a burst pushed through a
+//    mutex-guarded queue with a notify per item.
+// The ratios (message time / baseline time) are printed at the end.
+#include "platform/core/Messages.h"
+#include "platform/core/Wnd.h"
+
+#include <benchmark/benchmark.h>
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdio>
+#include <deque>
+#include <future>
+#include <map>
+#include <mutex>
+#include <string>
+#include <thread>
+
+namespace {
+
+constexpr UINT WM_BENCH_POST = WM_APP + 1;
+constexpr UINT WM_BENCH_SEND = WM_APP + 2;
+constexpr int kBurst = 10000;
+
+// The answer path shared by the measured and the baseline hand-offs.
+class Signal {
+public:
+    void Raise(std::int64_t value)
+    {
+        {
+            std::lock_guard lock(m_mutex);
+            m_value = value;
+        }
+        m_changed.notify_one();
+    }
+    void WaitFor(std::int64_t value)
+    {
+        std::unique_lock lock(m_mutex);
+        m_changed.wait(lock, [&] { return m_value >= value; });
+    }
+    void Reset()
+    {
+        std::lock_guard lock(m_mutex);
+        m_value = 0;
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::int64_t m_value = 0;
+};
+
+Signal g_signal;
+
+class CBenchWnd : public CWnd {
+public:
+    std::int64_t received = 0;
+
+    LRESULT OnPost(WPARAM, LPARAM value)
+    {
+        ++received;
+        if (value != 0)
+            g_signal.Raise(value);
+        return 0;
+    }
+    LRESULT OnSend(WPARAM value, LPARAM) { return static_cast<LRESULT>(value) + 1; }
+
+protected:
+    DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(CBenchWnd, CWnd)
+    ON_MESSAGE(WM_BENCH_POST, &CBenchWnd::OnPost)
+    ON_MESSAGE(WM_BENCH_SEND, &CBenchWnd::OnSend)
+END_MESSAGE_MAP()
+
+// The window's thread: its own message loop, headless.
+class WindowThread {
+public:
+    WindowThread()
+    {
+        std::promise<HWND> created;
+        std::future<HWND> hwnd = created.get_future();
+        m_thread = std::thread([&created] {
+            CBenchWnd wnd;
+            const RECT rect{0, 0, 10, 10};
+            wnd.CreateEx(0, AfxRegisterWndClass(0), u"", WS_OVERLAPPEDWINDOW, rect, nullptr, 0);
+            created.set_value(wnd.m_hWnd);
+            platform::RunMessageLoop();
+            wnd.DestroyWindow();
+        });
+        m_hwnd = hwnd.get();
+        m_threadId = GetWindowThreadProcessId(m_hwnd, nullptr);
+    }
+    ~WindowThread()
+    {
+        PostThreadMessageW(m_threadId, WM_QUIT, 0, 0);
+        m_thread.join();
+    }
+    HWND Hwnd() const { return m_hwnd; }
+
+private:
+    std::thread m_thread;
+    HWND m_hwnd;
+    DWORD m_threadId = 0;
+};
+
+WindowThread* g_window = nullptr;
+
+// The baseline's other thread: takes values from a mutex-guarded queue.
+class HandOffThread {
+public:
+    HandOffThread()
+    {
+        m_thread = std::thread([this] {
+            std::unique_lock lock(m_mutex);
+            for (;;) {
+                m_changed.wait(lock, [&] { return !m_items.empty(); });
+                const std::int64_t value = m_items.front();
+                m_items.pop_front();
+                if (value < 0)
+                    return;
+                lock.unlock();
+                ++m_received;
+                if (value != 0)
+                    g_signal.Raise(value);
+                lock.lock();
+            }
+        });
+    }
+    ~HandOffThread()
+    {
+        Push(-1);
+        m_thread.join();
+    }
+    void Push(std::int64_t value)
+    {
+        {
+            std::lock_guard lock(m_mutex);
+            m_items.push_back(value);
+        }
+        m_changed.notify_one();
+    }
+
+private:
+    std::thread m_thread;
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::deque<std::int64_t> m_items;
+    std::int64_t m_received = 0;
+};
+
+// The baseline of a send: a request and its reply through two condition
+// variables.
+class RequestThread {
+public:
+    RequestThread()
+    {
+        m_thread = std::thread([this] {
+            std::unique_lock lock(m_mutex);
+            for (;;) {
+                m_changed.wait(lock, [&] { return m_hasRequest; });
+                m_hasRequest = false;
+                if (m_request < 0)
+                    return;
+                m_reply = m_request + 1;
+                m_hasReply = true;
+                m_replied.notify_one();
+            }
+        });
+    }
+    ~RequestThread() { Call(-1, false); }
+    std::int64_t Call(std::int64_t request, bool wait = true)
+    {
+        std::unique_lock lock(m_mutex);
+        m_request = request;
+        m_hasRequest = true;
+        m_changed.notify_one();
+        if (!wait) {
+            lock.unlock();
+            m_thread.join();
+            return 0;
+        }
+        m_replied.wait(lock, [&] { return m_hasReply; });
+        m_hasReply = false;
+        return m_reply;
+    }
+
+private:
+    std::thread m_thread;
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::condition_variable m_replied;
+    std::int64_t m_request = 0;
+    std::int64_t m_reply = 0;
+    bool m_hasRequest = false;
+    bool m_hasReply = false;
+};
+
+void PostLatency_Message(benchmark::State& state)
+{
+    g_signal.Reset();
+    const HWND hwnd = g_window->Hwnd();
+    std::int64_t seq = 0;
+    for (auto _ : state) {
+        ++seq;
+        PostMessageW(hwnd, WM_BENCH_POST, 0, static_cast<LPARAM>(seq));
+        g_signal.WaitFor(seq);
+    }
+}
+
+void PostLatency_CondVar(benchmark::State& state)
+{
+    g_signal.Reset();
+    HandOffThread other;
+    std::int64_t seq = 0;
+    for (auto _ : state) {
+        ++seq;
+        other.Push(seq);
+        g_signal.WaitFor(seq);
+    }
+}
+
+void SendLatency_Message(benchmark::State& state)
+{
+    const HWND hwnd = g_window->Hwnd();
+    WPARAM value = 0;
+    for (auto _ : state) {
+        const LRESULT r = SendMessageW(hwnd, WM_BENCH_SEND, ++value, 0);
+        benchmark::DoNotOptimize(r);
+    }
+}
+
+void SendLatency_CondVar(benchmark::State& state)
+{
+    RequestThread other;
+    std::int64_t value = 0;
+    for (auto _ : state) {
+        const std::int64_t r = other.Call(++value);
+        benchmark::DoNotOptimize(r);
+    }
+}
+
+void PostRate_Message(benchmark::State& state)
+{
+    g_signal.Reset();
+    const HWND hwnd = g_window->Hwnd();
+    std::int64_t bursts = 0;
+    for (auto _ : state) {
+        ++bursts;
+        for (int i = 1; i < kBurst; ++i)
+            PostMessageW(hwnd, WM_BENCH_POST, 0, 0);
+        PostMessageW(hwnd, WM_BENCH_POST, 0, static_cast<LPARAM>(bursts));
+        g_signal.WaitFor(bursts);
+    }
+    state.SetItemsProcessed(state.iterations() * kBurst);
+}
+
+void PostRate_CondVar(benchmark::State& state)
+{
+    g_signal.Reset();
+    HandOffThread other;
+    std::int64_t bursts = 0;
+    for (auto _ : state) {
+        ++bursts;
+        for (int i = 1; i < kBurst; ++i)
+            other.Push(0);
+        other.Push(bursts);
+        g_signal.WaitFor(bursts);
+    }
+    state.SetItemsProcessed(state.iterations() * kBurst);
+}
+
+// Medians of several repetitions, as the machine may be busy with other work.
+constexpr int kRepetitions = 7;
+BENCHMARK(PostLatency_Message)->UseRealTime()->Repetitions(kRepetitions)->ReportAggregatesOnly(true);
+BENCHMARK(PostLatency_CondVar)->UseRealTime()->Repetitions(kRepetitions)->ReportAggregatesOnly(true);
+BENCHMARK(SendLatency_Message)->UseRealTime()->Repetitions(kRepetitions)->ReportAggregatesOnly(true);
+BENCHMARK(SendLatency_CondVar)->UseRealTime()->Repetitions(kRepetitions)->ReportAggregatesOnly(true);
+BENCHMARK(PostRate_Message)->UseRealTime()->Repetitions(kRepetitions)->ReportAggregatesOnly(true);
+BENCHMARK(PostRate_CondVar)->UseRealTime()->Repetitions(kRepetitions)->ReportAggregatesOnly(true);
+
+// Keeps the median real time per iteration of every benchmark for the ratios.
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override
+    {
+        for (const Run& run : runs) {
+            if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median" && !run.error_occurred) {
+                const std::string name = run.benchmark_name();
+                m_realTime[name.substr(0, name.find('/'))] = run.GetAdjustedRealTime();
+            }
+        }
+        ConsoleReporter::ReportRuns(runs);
+    }
+
+    void PrintRatios() const
+    {
+        std::printf("\nmessage layer / condition-variable hand-off (median real time per iteration):\n");
+        for (const char* name : {"PostLatency", "SendLatency", "PostRate"}) {
+            const auto message = m_realTime.find(std::string(name) + "_Message");
+            const auto baseline = m_realTime.find(std::string(name) + "_CondVar");
+            if (message == m_realTime.end() || baseline == m_realTime.end() || baseline->second <= 0)
+                continue;
+            std::printf("  %-12s %6.2f\n", name, message->second / baseline->second);
+        }
+    }
+
+private:
+    std::map<std::string, double> m_realTime;
+};
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    WindowThread window;
+    g_window = &window;
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    reporter.PrintRatios();
+    benchmark::Shutdown();
+    g_window = nullptr;
+    return 0;
+}
