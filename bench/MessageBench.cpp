@@ -1,5 +1,5 @@
 // Cost of the message layer against a plain condition-variable hand-off
-// between the same two threads, measured in the same run:
+// between two threads, measured in the same run (each iteration times both):
 //  - post latency: a worker posts to a window of another thread, the window's
 //    handler answers through a shared signal; the baseline hands the value
 //    over through a mutex and a condition variable and answers the same way;
@@ -7,13 +7,15 @@
 //    through two condition variables;
 //  - post rate: a burst of posts against a burst pushed through a
 //    mutex-guarded queue with a notify per item.
-// The ratios (message time / baseline time) are printed at the end.
+// The ratios (message time / baseline time; above 1 is slower) are printed
+// at the end.
 #include "platform/core/Messages.h"
 #include "platform/core/Wnd.h"
 
 #include <benchmark/benchmark.h>
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdio>
 #include <deque>
@@ -204,98 +206,111 @@ private:
     bool m_hasReply = false;
 };
 
-void PostLatency_Message(benchmark::State& state)
+using BenchClock = std::chrono::steady_clock;
+
+double Nanoseconds(BenchClock::duration d)
 {
-    g_signal.Reset();
-    const HWND hwnd = g_window->Hwnd();
-    std::int64_t seq = 0;
-    for (auto _ : state) {
-        ++seq;
-        PostMessageW(hwnd, WM_BENCH_POST, 0, static_cast<LPARAM>(seq));
-        g_signal.WaitFor(seq);
-    }
+    return std::chrono::duration<double, std::nano>(d).count();
 }
 
-void PostLatency_CondVar(benchmark::State& state)
+// Each iteration runs the message path and then the baseline, so that both
+// meet the same load of the machine; the counters give the mean time of each
+// per iteration and their ratio.
+void Report(benchmark::State& state, double messageNs, double baselineNs)
+{
+    const double n = static_cast<double>(state.iterations());
+    state.counters["message_ns"] = messageNs / n;
+    state.counters["baseline_ns"] = baselineNs / n;
+    state.counters["ratio"] = baselineNs > 0 ? messageNs / baselineNs : 0;
+}
+
+void PostLatency(benchmark::State& state)
 {
     g_signal.Reset();
     HandOffThread other;
-    std::int64_t seq = 0;
-    for (auto _ : state) {
-        ++seq;
-        other.Push(seq);
-        g_signal.WaitFor(seq);
-    }
-}
-
-void SendLatency_Message(benchmark::State& state)
-{
     const HWND hwnd = g_window->Hwnd();
-    WPARAM value = 0;
+    std::int64_t seq = 0;
+    double messageNs = 0;
+    double baselineNs = 0;
     for (auto _ : state) {
-        const LRESULT r = SendMessageW(hwnd, WM_BENCH_SEND, ++value, 0);
-        benchmark::DoNotOptimize(r);
+        const auto t0 = BenchClock::now();
+        PostMessageW(hwnd, WM_BENCH_POST, 0, static_cast<LPARAM>(++seq));
+        g_signal.WaitFor(seq);
+        const auto t1 = BenchClock::now();
+        other.Push(++seq);
+        g_signal.WaitFor(seq);
+        const auto t2 = BenchClock::now();
+        messageNs += Nanoseconds(t1 - t0);
+        baselineNs += Nanoseconds(t2 - t1);
     }
+    Report(state, messageNs, baselineNs);
 }
 
-void SendLatency_CondVar(benchmark::State& state)
+void SendLatency(benchmark::State& state)
 {
     RequestThread other;
-    std::int64_t value = 0;
-    for (auto _ : state) {
-        const std::int64_t r = other.Call(++value);
-        benchmark::DoNotOptimize(r);
-    }
-}
-
-void PostRate_Message(benchmark::State& state)
-{
-    g_signal.Reset();
     const HWND hwnd = g_window->Hwnd();
-    std::int64_t bursts = 0;
+    std::int64_t value = 0;
+    double messageNs = 0;
+    double baselineNs = 0;
     for (auto _ : state) {
-        ++bursts;
-        for (int i = 1; i < kBurst; ++i)
-            PostMessageW(hwnd, WM_BENCH_POST, 0, 0);
-        PostMessageW(hwnd, WM_BENCH_POST, 0, static_cast<LPARAM>(bursts));
-        g_signal.WaitFor(bursts);
+        const auto t0 = BenchClock::now();
+        benchmark::DoNotOptimize(SendMessageW(hwnd, WM_BENCH_SEND, static_cast<WPARAM>(++value), 0));
+        const auto t1 = BenchClock::now();
+        benchmark::DoNotOptimize(other.Call(++value));
+        const auto t2 = BenchClock::now();
+        messageNs += Nanoseconds(t1 - t0);
+        baselineNs += Nanoseconds(t2 - t1);
     }
-    state.SetItemsProcessed(state.iterations() * kBurst);
+    Report(state, messageNs, baselineNs);
 }
 
-void PostRate_CondVar(benchmark::State& state)
+void PostRate(benchmark::State& state)
 {
     g_signal.Reset();
     HandOffThread other;
-    std::int64_t bursts = 0;
+    const HWND hwnd = g_window->Hwnd();
+    std::int64_t seq = 0;
+    double messageNs = 0;
+    double baselineNs = 0;
     for (auto _ : state) {
-        ++bursts;
+        const auto t0 = BenchClock::now();
+        for (int i = 1; i < kBurst; ++i)
+            PostMessageW(hwnd, WM_BENCH_POST, 0, 0);
+        PostMessageW(hwnd, WM_BENCH_POST, 0, static_cast<LPARAM>(++seq));
+        g_signal.WaitFor(seq);
+        const auto t1 = BenchClock::now();
         for (int i = 1; i < kBurst; ++i)
             other.Push(0);
-        other.Push(bursts);
-        g_signal.WaitFor(bursts);
+        other.Push(++seq);
+        g_signal.WaitFor(seq);
+        const auto t2 = BenchClock::now();
+        messageNs += Nanoseconds(t1 - t0);
+        baselineNs += Nanoseconds(t2 - t1);
     }
-    state.SetItemsProcessed(state.iterations() * kBurst);
+    Report(state, messageNs, baselineNs);
+    state.counters["message_per_s"] = messageNs > 0 ? kBurst * state.iterations() / (messageNs * 1e-9) : 0;
+    state.counters["baseline_per_s"] = baselineNs > 0 ? kBurst * state.iterations() / (baselineNs * 1e-9) : 0;
 }
 
 // Medians of several repetitions, as the machine may be busy with other work.
 constexpr int kRepetitions = 7;
-BENCHMARK(PostLatency_Message)->UseRealTime()->Repetitions(kRepetitions)->ReportAggregatesOnly(true);
-BENCHMARK(PostLatency_CondVar)->UseRealTime()->Repetitions(kRepetitions)->ReportAggregatesOnly(true);
-BENCHMARK(SendLatency_Message)->UseRealTime()->Repetitions(kRepetitions)->ReportAggregatesOnly(true);
-BENCHMARK(SendLatency_CondVar)->UseRealTime()->Repetitions(kRepetitions)->ReportAggregatesOnly(true);
-BENCHMARK(PostRate_Message)->UseRealTime()->Repetitions(kRepetitions)->ReportAggregatesOnly(true);
-BENCHMARK(PostRate_CondVar)->UseRealTime()->Repetitions(kRepetitions)->ReportAggregatesOnly(true);
+BENCHMARK(PostLatency)->UseRealTime()->Repetitions(kRepetitions)->ReportAggregatesOnly(true);
+BENCHMARK(SendLatency)->UseRealTime()->Repetitions(kRepetitions)->ReportAggregatesOnly(true);
+BENCHMARK(PostRate)->UseRealTime()->Repetitions(kRepetitions)->ReportAggregatesOnly(true);
 
-// Keeps the median real time per iteration of every benchmark for the ratios.
+// Keeps the median ratio of every benchmark.
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
     void ReportRuns(const std::vector<Run>& runs) override
     {
         for (const Run& run : runs) {
-            if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median" && !run.error_occurred) {
+            if (run.run_type != Run::RT_Aggregate || run.aggregate_name != "median" || run.error_occurred)
+                continue;
+            const auto ratio = run.counters.find("ratio");
+            if (ratio != run.counters.end()) {
                 const std::string name = run.benchmark_name();
-                m_realTime[name.substr(0, name.find('/'))] = run.GetAdjustedRealTime();
+                m_ratios[name.substr(0, name.find('/'))] = ratio->second.value;
             }
         }
         ConsoleReporter::ReportRuns(runs);
@@ -303,18 +318,13 @@ public:
 
     void PrintRatios() const
     {
-        std::printf("\nmessage layer / condition-variable hand-off (median real time per iteration):\n");
-        for (const char* name : {"PostLatency", "SendLatency", "PostRate"}) {
-            const auto message = m_realTime.find(std::string(name) + "_Message");
-            const auto baseline = m_realTime.find(std::string(name) + "_CondVar");
-            if (message == m_realTime.end() || baseline == m_realTime.end() || baseline->second <= 0)
-                continue;
-            std::printf("  %-12s %6.2f\n", name, message->second / baseline->second);
-        }
+        std::printf("\nmessage layer / condition-variable hand-off, same run (median of %d):\n", kRepetitions);
+        for (const auto& [name, ratio] : m_ratios)
+            std::printf("  %-12s %6.2f\n", name.c_str(), ratio);
     }
 
 private:
-    std::map<std::string, double> m_realTime;
+    std::map<std::string, double> m_ratios;
 };
 
 }  // namespace

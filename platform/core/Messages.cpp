@@ -170,7 +170,7 @@ SendOutcome Send(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam, std::opt
         return SendOutcome::kDone;
     }
 
-    std::shared_ptr<ThreadQueue> self = CurrentQueue();
+    const std::shared_ptr<ThreadQueue>& self = CurrentQueue();
     auto request = std::make_shared<SendRequest>();
     request->hwnd = hWnd;
     request->message = message;
@@ -292,7 +292,7 @@ BOOL PeekMessageW(MSG* msg, HWND hWnd, UINT filterMin, UINT filterMax, UINT remo
 {
     if (!msg)
         return FALSE;
-    std::shared_ptr<ThreadQueue> queue = CurrentQueue();
+    const std::shared_ptr<ThreadQueue>& queue = CurrentQueue();
     platform::detail::ProcessNativeEvents(*queue, 0);
     while (queue->AnswerOneSend()) {
     }
@@ -303,7 +303,7 @@ BOOL GetMessageW(MSG* msg, HWND hWnd, UINT filterMin, UINT filterMax)
 {
     if (!msg || (hWnd && !IsWindow(hWnd)))
         return -1;
-    std::shared_ptr<ThreadQueue> queue = CurrentQueue();
+    const std::shared_ptr<ThreadQueue>& queue = CurrentQueue();
     for (;;) {
         std::uint64_t seen = 0;
         const ThreadQueue::Next next = queue->AnswerOrTake(msg, hWnd, filterMin, filterMax, &seen);
@@ -352,7 +352,7 @@ DWORD MsgWaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL waitAll
     std::vector<std::shared_ptr<platform::KernelObject>> objects;
     if (count > 0 && !ResolveWaitObjects(count, handles, &objects))
         return WAIT_FAILED;
-    std::shared_ptr<ThreadQueue> queue = CurrentQueue();
+    const std::shared_ptr<ThreadQueue>& queue = CurrentQueue();
     std::optional<Clock::time_point> deadline;
     if (milliseconds != INFINITE)
         deadline = Clock::now() + std::chrono::milliseconds(milliseconds);
@@ -551,7 +551,7 @@ namespace platform {
 
 bool PumpOneMessage()
 {
-    std::shared_ptr<ThreadQueue> queue = CurrentQueue();
+    const std::shared_ptr<ThreadQueue>& queue = CurrentQueue();
     detail::ProcessNativeEvents(*queue, 0);
     while (queue->AnswerOneSend()) {
     }
@@ -568,7 +568,7 @@ bool PumpOneMessage()
 
 bool PumpPendingMessages()
 {
-    std::shared_ptr<ThreadQueue> queue = CurrentQueue();
+    const std::shared_ptr<ThreadQueue>& queue = CurrentQueue();
     detail::ProcessNativeEvents(*queue, 0);
     int exitCode = 0;
     if (!DispatchQueued(*queue, &exitCode)) {
@@ -596,7 +596,7 @@ bool DispatchPendingMessages(int* exitCode)
 {
     if (IsInsideMessageWait())
         return true;
-    std::shared_ptr<ThreadQueue> queue = detail::CurrentQueue();
+    const std::shared_ptr<ThreadQueue>& queue = detail::CurrentQueue();
     int code = 0;
     if (!DispatchQueued(*queue, &code) || queue->TakeQuit(&code)) {
         if (exitCode)

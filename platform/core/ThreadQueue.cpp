@@ -501,7 +501,7 @@ IMessageDispatcher* ThreadQueue::Dispatcher()
     return m_dispatcher.load();
 }
 
-std::shared_ptr<ThreadQueue> CurrentQueue()
+const std::shared_ptr<ThreadQueue>& CurrentQueue()
 {
     if (!t_holder.queue) {
         auto queue = std::make_shared<ThreadQueue>(GetCurrentThreadId());

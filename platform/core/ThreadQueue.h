@@ -147,8 +147,8 @@ private:
 };
 
 // The calling thread's queue, created on first use; it lives until the thread
-// ends.
-std::shared_ptr<ThreadQueue> CurrentQueue();
+// ends (the reference is the thread's own, so using it costs no count).
+const std::shared_ptr<ThreadQueue>& CurrentQueue();
 // The calling thread's queue when it has one.
 ThreadQueue* CurrentQueueIfAny();
 std::shared_ptr<ThreadQueue> QueueOfThread(DWORD threadId);

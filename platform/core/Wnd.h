@@ -1,6 +1,7 @@
 // CWnd: a window object. Here a window is a handle, a thread and a message
 // map: CreateEx makes a hidden window that only receives messages (the class
-// name and the styles are kept and otherwise ignored). The user-interface
+// name goes to the peer factory, the styles are kept; neither changes
+// anything here). The user-interface
 // layer makes windows visible by giving them a peer (WindowPeer.h) and adds
 // the members that only visible windows have (ShowWindow, GetDlgItem, ...):
 // it declares them in this class and defines them in its own library.

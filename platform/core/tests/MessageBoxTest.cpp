@@ -146,10 +146,12 @@ TEST(MessageBox, BoxIsANestedNativeLoop)
         }
     } dispatcher;
     platform::ScopedMessageBoxService scope(&probe);
-    platform::IMessageDispatcher* previous = platform::SetThreadDispatcher(&dispatcher);
+    struct DispatcherScope {
+        platform::IMessageDispatcher* previous;
+        ~DispatcherScope() { platform::SetThreadDispatcher(previous); }
+    } installed{platform::SetThreadDispatcher(&dispatcher)};
     MSG msg;
     PeekMessageW(&msg, {}, 0, 0, PM_NOREMOVE);
-    platform::SetThreadDispatcher(previous);
     EXPECT_TRUE(dispatcher.sawWait);
     EXPECT_EQ(probe.shown, 1);
     EXPECT_FALSE(probe.insideWait);
