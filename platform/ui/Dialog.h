@@ -62,11 +62,12 @@ protected:
 
     afx_msg LRESULT HandleInitDialog(WPARAM wParam, LPARAM lParam);
 
-    DECLARE_MESSAGE_MAP()
-
-private:
     BOOL CreateFromTemplate(const platform::DialogTemplate& dialogTemplate, CWnd* pParentWnd, bool modal);
+    // The template of m_nIDTemplate or m_strTemplateName from the current
+    // resource module; false (with a line on stderr) when missing or damaged.
     bool LoadTemplate(platform::DialogTemplate& dialogTemplate) const;
+
+    DECLARE_MESSAGE_MAP()
 };
 
 namespace platform {

@@ -295,7 +295,9 @@ WidgetPeer::~WidgetPeer()
         auto& siblings = parent->m_children;
         siblings.erase(std::remove(siblings.begin(), siblings.end(), m_hwnd), siblings.end());
     }
-    if (m_widget) {
+    if (m_widget && !m_ownsWidget) {
+        WidgetTable().remove(m_widget.data());
+    } else if (m_widget) {
         WidgetTable().remove(m_widget.data());
         {
             std::lock_guard lock(m_backing->mutex);
@@ -334,6 +336,17 @@ void WidgetPeer::Attach(QWidget* widget, const CREATESTRUCTW& cs)
     m_lastPos = widget->pos();
     if (cs.style & static_cast<LONG>(WS_VISIBLE)) widget->setVisible(true);
     else if (child) widget->setVisible(false);
+}
+
+void WidgetPeer::Adopt(QWidget* widget)
+{
+    m_widget = widget;
+    m_ownsWidget = false;
+    WidgetTable().insert(widget, this);
+    m_lastSize = widget->size();
+    m_lastPos = widget->pos();
+    std::lock_guard lock(m_backing->mutex);
+    m_backing->widget = widget;
 }
 
 WidgetPeer* WidgetPeer::Of(HWND hwnd)

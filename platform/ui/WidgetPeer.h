@@ -123,6 +123,9 @@ protected:
     // Gives the peer its widget (after the constructor): geometry, text,
     // enabled and visible from the creation record.
     void Attach(QWidget* widget, const CREATESTRUCTW& cs);
+    // Takes a widget that another peer owns (a list view's header): the
+    // window shows it and never deletes it.
+    void Adopt(QWidget* widget);
     // The colour of the window's background (dialogs ask WM_CTLCOLORDLG).
     virtual void EraseBackground(HDC dc, const QRect& rect);
     virtual bool CommonMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
@@ -144,6 +147,7 @@ protected:
     // invalidated; controls that draw themselves repaint whole on every
     // update the toolkit asks for (pressed, hovered, focused...).
     bool m_programWindow = false;
+    bool m_ownsWidget = true;
 };
 
 // A widget of the program's own windows (dialogs, custom windows); it paints
