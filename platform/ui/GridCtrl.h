@@ -301,7 +301,7 @@ public:
     BOOL PrintGrid();
     // A modal preview of the pages in the given screen rectangle (null: a
     // size of its own), from which the user may print.
-    BOOL PrintPreview(const RECT* lpScreenRect = nullptr);
+    BOOL PrintPreview(const RECT* lpScreenRect);
     // The pages the grid takes on a printer DC, and one page drawn on it
     // (between StartPage and EndPage, or on a preview page); pages count
     // from 1.

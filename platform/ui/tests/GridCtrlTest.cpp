@@ -736,7 +736,7 @@ TEST_F(GridCtrlTest, AWideTableSplitsAcrossPagesAndThePreviewPagesThrough)
     ::DeleteDC(printer);
 
     std::vector<std::string> labels;
-    uitest::RunModal([&] { return static_cast<INT_PTR>(g.PrintPreview()); }, [] { return platform::ui::GridPreviewWindow(); },
+    uitest::RunModal([&] { return static_cast<INT_PTR>(g.PrintPreview(nullptr)); }, [] { return platform::ui::GridPreviewWindow(); },
                      [&](uitest::DialogDriver& d) {
                          labels.push_back(Utf8(d.Text(104)));
                          d.Click(102);
