@@ -348,6 +348,7 @@ protected:
     {
         CDialog::OnInitDialog();
         if (m_placed) MoveWindow(&m_rect);
+        PlaceButtons();
         ShowPage(1);
         return TRUE;
     }
@@ -364,14 +365,9 @@ protected:
         }
     }
 
-    void OnSize(UINT, int cx, int)
+    void OnSize(UINT, int, int)
     {
-        int x = kGap;
-        for (int id : {kPrevButton, kNextButton, kPageLabel, kPrintButton, static_cast<int>(IDCANCEL)}) {
-            if (CWnd* item = GetDlgItem(id)) item->MoveWindow(x, kGap, kButtonWidth, kButtonHeight);
-            x += kButtonWidth + kGap;
-        }
-        (void)cx;
+        PlaceButtons();
         DropPicture();
         Invalidate();
     }
@@ -433,6 +429,16 @@ private:
         add(u"Button", kPrintButton, WS_TABSTOP, m_view.printLayout.previewPrint);
         add(u"Button", IDCANCEL, WS_TABSTOP | BS_DEFPUSHBUTTON, m_view.printLayout.previewClose);
         return t;
+    }
+
+    // The buttons in a row along the top; the page fills the rest.
+    void PlaceButtons()
+    {
+        int x = kGap;
+        for (int id : {kPrevButton, kNextButton, kPageLabel, kPrintButton, static_cast<int>(IDCANCEL)}) {
+            if (CWnd* item = GetDlgItem(id)) item->MoveWindow(x, kGap, kButtonWidth, kButtonHeight);
+            x += kButtonWidth + kGap;
+        }
     }
 
     void ShowPage(int page)

@@ -1042,7 +1042,8 @@ void GridView::keyPressEvent(QKeyEvent* event)
         break;
     default: break;
     }
-    if (!event->text().isEmpty()) TypeText(event->text());
+    // Ctrl with a key is a command, not typing (Ctrl with Alt types on some keyboards).
+    if (!event->text().isEmpty() && (!ctrl || alt)) TypeText(event->text());
 }
 
 bool GridView::HandleEditorKey(QKeyEvent* event)
@@ -1081,6 +1082,7 @@ bool GridView::HandleEditorKey(QKeyEvent* event)
     }
     const QString text = event->text();
     if (text.isEmpty() || !IsFilteredChar(text[0].unicode())) return false;
+    if ((mods & Qt::ControlModifier) && !(mods & Qt::AltModifier)) return false;
     const std::optional<QString> passed = FilterTyped(text);
     if (!passed) return true;
     if (*passed == text) return false;

@@ -525,6 +525,19 @@ TEST_F(FlxGridTest, TheActiveCellNeverLandsOnAHiddenRow)
     }
 }
 
+TEST_F(FlxGridTest, CtrlAndTheKeypadPlusFitTheShownColumnsToTheirTexts)
+{
+    Fill(3, 4);
+    grid().SetCellText(2, 1, u"a rather long text for a cell");
+    grid().SetColWidth(3, 0);
+    const int before = grid().GetColWidth(1);
+    Key(Qt::Key_Plus, Qt::ControlModifier | Qt::KeypadModifier, QStringLiteral("+"));
+    EXPECT_GT(grid().GetColWidth(1), before);
+    EXPECT_EQ(grid().GetColWidth(3), 0) << "a hidden column stays hidden";
+    EXPECT_FALSE(grid().IsEditing());
+    EXPECT_EQ(Utf8(grid().GetCellText(1, 1)), "1,1");
+}
+
 TEST_F(FlxGridTest, TheRedrawLockKeepsTheSwitchAsItIs)
 {
     Fill(3, 3);

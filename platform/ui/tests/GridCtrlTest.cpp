@@ -517,6 +517,18 @@ TEST_F(GridCtrlTest, MouseSelectsCellsRowsAndColumns)
         EXPECT_EQ(mouse[0], c.down);
     }
 
+    SCOPED_TRACE("a drag selects from the cell pressed to the cell released");
+    Mouse(QEvent::MouseButtonPress, CenterOf(1, 1));
+    {
+        const QPoint to = CenterOf(3, 3);
+        QMouseEvent move(QEvent::MouseMove, QPointF(to), QPointF(view->mapToGlobal(to)), Qt::NoButton, Qt::LeftButton,
+                         Qt::NoModifier);
+        QCoreApplication::sendEvent(view, &move);
+        Mouse(QEvent::MouseButtonRelease, to);
+    }
+    EXPECT_EQ(Current(), std::make_pair(1, 1));
+    EXPECT_EQ(selection(), (std::vector<int>{1, 1, 3, 3}));
+
     SCOPED_TRACE("a double click edits the cell and is reported");
     host.log.clear();
     const QPoint at = CenterOf(2, 2);
