@@ -324,9 +324,11 @@ std::unique_ptr<IWindowPeer> MakePeer(CWnd& wnd, const CREATESTRUCTW& cs)
     if (child) {
         // Children of hidden windows stay hidden.
         if (!parentWidget) return nullptr;
-    } else if (!(cs.style & static_cast<LONG>(WS_VISIBLE)) && className != kDialogClass) {
+    } else if (!(cs.style & static_cast<LONG>(WS_VISIBLE)) && className != kDialogClass &&
+               !(cs.style & static_cast<LONG>(WS_POPUP))) {
         // A top-level window created hidden only receives messages until it
-        // is shown (ShowWindow gives it a face then).
+        // is shown (ShowWindow gives it a face then). Popups get their face
+        // at once, so the children they make while being created have one.
         return nullptr;
     }
     ui::PeerMaker maker = ui::FindWindowClass(className);
