@@ -14,6 +14,9 @@ BEGIN_MESSAGE_MAP(CSplashWnd, CWnd)
     ON_WM_CTLCOLOR()
     ON_WM_TIMER()
     ON_WM_DESTROY()
+    ON_WM_LBUTTONDOWN()
+    ON_WM_RBUTTONDOWN()
+    ON_MESSAGE(WM_MBUTTONDOWN, &CSplashWnd::OnMButtonDown)
 END_MESSAGE_MAP()
 
 namespace {
@@ -181,6 +184,26 @@ BOOL CSplashWnd::PreTranslateMessage(MSG* pMsg)
         break;
     }
     return CWnd::PreTranslateMessage(pMsg);
+}
+
+// Mouse buttons come to the window itself (keys pass its pre-translation).
+void CSplashWnd::ButtonDown()
+{
+    if (InputCloses()) {
+        PostMessage(WM_CLOSE);
+    } else {
+        Default();
+    }
+}
+
+void CSplashWnd::OnLButtonDown(UINT, CPoint) { ButtonDown(); }
+
+void CSplashWnd::OnRButtonDown(UINT, CPoint) { ButtonDown(); }
+
+LRESULT CSplashWnd::OnMButtonDown(WPARAM, LPARAM)
+{
+    ButtonDown();
+    return 0;
 }
 
 void CSplashWnd::OnDestroy()

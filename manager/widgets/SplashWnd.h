@@ -57,6 +57,9 @@ protected:
     afx_msg HBRUSH OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor);
     afx_msg void OnTimer(UINT_PTR nIDEvent);
     afx_msg void OnDestroy();
+    afx_msg void OnLButtonDown(UINT nFlags, CPoint point);
+    afx_msg void OnRButtonDown(UINT nFlags, CPoint point);
+    afx_msg LRESULT OnMButtonDown(WPARAM wParam, LPARAM lParam);
 
     DECLARE_MESSAGE_MAP()
 
@@ -68,6 +71,7 @@ private:
 
     bool Ready() const { return m_pReady && *m_pReady == 1; }
     bool InputCloses() const;
+    void ButtonDown();
     const Line* LineOf(int id) const;
 
     std::vector<Line> m_lines;
