@@ -24,10 +24,9 @@ int CListCtrlEx::SharedRowHeight() { return g_rowHeight; }
 void CListCtrlEx::AttachHeader()
 {
     if (m_header.GetSafeHwnd()) return;
-    if (CHeaderCtrl* header = GetHeaderCtrl()) {
-        const HWND hwnd = header->GetSafeHwnd();
-        if (hwnd) m_header.SubclassWindow(hwnd);
-    }
+    // By handle: the header's own object is no header class until subclassed.
+    const HWND header = HWND::FromLParam(SendMessage(LVM_GETHEADER));
+    if (header && ::IsWindow(header)) m_header.SubclassWindow(header);
     // Columns that exist already get their flags.
     const int columns = m_header.GetSafeHwnd() ? m_header.GetItemCount() : 0;
     for (int i = 0; i < columns; ++i) m_header.ColumnInserted(i);
