@@ -21,6 +21,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <vector>
 
 namespace uitest {
 
@@ -33,10 +34,13 @@ constexpr UINT kRunScript = WM_APP + 0x3F0;
 constexpr UINT_PTR kTimeoutTimer = 1;
 constexpr int kMaxEarlyRuns = 10000;
 
+constexpr UINT_PTR kStepTimer = 2;
+
 class ScriptWindow final : public CWnd {
 public:
     std::function<HWND()> dialog;
-    std::function<void(DialogDriver&)> script;
+    std::vector<std::function<void(DialogDriver&)>> steps;
+    std::size_t next = 0;
     bool ran = false;
     int early = 0;
 
@@ -50,17 +54,36 @@ protected:
             return 0;
         }
         ran = true;
-        DialogDriver driver(hwnd);
-        script(driver);
-        if (::IsWindow(hwnd) && CWnd::FromHandle(hwnd) && CWnd::FromHandle(hwnd)->ContinueModal()) {
-            ADD_FAILURE() << "the script left its dialog open; it is cancelled";
-            ::EndDialog(hwnd, IDCANCEL);
-        }
+        RunStep(hwnd);
         return 0;
+    }
+
+    void RunStep(HWND hwnd)
+    {
+        if (next < steps.size()) {
+            DialogDriver driver(hwnd);
+            steps[next++](driver);
+        }
+        const bool open = ::IsWindow(hwnd) && CWnd::FromHandle(hwnd) && CWnd::FromHandle(hwnd)->ContinueModal();
+        if (!open) return;
+        if (next < steps.size()) {
+            // A timer comes only once the queue is empty, so the modal loop
+            // has been idle (WM_KICKIDLE) before the next step.
+            SetTimer(kStepTimer, 1);
+            return;
+        }
+        ADD_FAILURE() << "the script left its dialog open; it is cancelled";
+        ::EndDialog(hwnd, IDCANCEL);
     }
 
     void OnTimer(UINT_PTR id)
     {
+        if (id == kStepTimer) {
+            KillTimer(kStepTimer);
+            const HWND hwnd = dialog();
+            if (hwnd && ::IsWindow(hwnd)) RunStep(hwnd);
+            return;
+        }
         if (id != kTimeoutTimer) return;
         KillTimer(kTimeoutTimer);
         const HWND hwnd = dialog();
@@ -160,7 +183,15 @@ void DialogDriver::Retype(int id, std::u16string_view text)
     const HWND hwnd = Item(id);
     if (!hwnd) return;
     ::SetFocus(hwnd);
-    ::SendMessageW(hwnd, EM_SETSEL, 0, -1);
+    char16_t className[32] = {};
+    ::GetClassNameW(hwnd, className, 32);
+    if (std::u16string_view(className) == u"ComboBox") {
+        ::SendMessageW(hwnd, CB_SETEDITSEL, 0, MAKELPARAM(0, 0xFFFF));
+    } else {
+        ::SendMessageW(hwnd, EM_SETSEL, 0, -1);
+    }
+    // A person clears the selection first, so an empty text empties it.
+    Key(Qt::Key_Backspace);
     Type(id, text);
 }
 
@@ -256,9 +287,15 @@ void FlushDeletedWidgets() { QCoreApplication::sendPostedEvents(nullptr, QEvent:
 INT_PTR RunModal(const std::function<INT_PTR()>& run, const std::function<HWND()>& dialogHwnd,
                  const std::function<void(DialogDriver&)>& script, int timeoutMs)
 {
+    return RunModalSteps(run, dialogHwnd, {script}, timeoutMs);
+}
+
+INT_PTR RunModalSteps(const std::function<INT_PTR()>& run, const std::function<HWND()>& dialogHwnd,
+                      std::vector<std::function<void(DialogDriver&)>> steps, int timeoutMs)
+{
     ScriptWindow helper;
     helper.dialog = dialogHwnd;
-    helper.script = script;
+    helper.steps = std::move(steps);
     if (!helper.CreateEx(0, AfxRegisterWndClass(0), u"", WS_OVERLAPPED, RECT{}, nullptr, 0)) {
         ADD_FAILURE() << "no helper window";
         return -1;
@@ -267,6 +304,7 @@ INT_PTR RunModal(const std::function<INT_PTR()>& run, const std::function<HWND()
     helper.SetTimer(kTimeoutTimer, static_cast<UINT>(timeoutMs));
     const INT_PTR result = run();
     if (!helper.ran) ADD_FAILURE() << "the dialog never came up";
+    if (helper.ran && helper.next < helper.steps.size()) ADD_FAILURE() << "the dialog closed before the script's end";
     helper.DestroyWindow();
     return result;
 }
