@@ -306,7 +306,14 @@ BOOL SetWindowPos(HWND hWnd, HWND insertAfter, int x, int y, int cx, int cy, UIN
                 } else if (insertAfter == HWND_BOTTOM) {
                     w->lower();
                 } else if (QWidget* above = platform::ui::WidgetOf(insertAfter)) {
-                    w->stackUnder(above);
+                    // A sibling that clips its siblings never draws over
+                    // them (a tab control over its pages): only the order
+                    // changes, the window stays in sight.
+                    if (StyleOf(insertAfter) & WS_CLIPSIBLINGS) {
+                        w->raise();
+                    } else {
+                        w->stackUnder(above);
+                    }
                 }
             } else if (insertAfter == HWND_TOP) {
                 w->raise();

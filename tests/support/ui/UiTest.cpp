@@ -17,6 +17,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPixmap>
+#include <QPointer>
 
 #include <cstdlib>
 #include <filesystem>
@@ -175,6 +176,29 @@ void DialogDriver::Type(int id, std::u16string_view text)
         QCoreApplication::sendEvent(target, &press);
         QCoreApplication::sendEvent(target, &release);
     }
+    Pump(0);
+}
+
+void DialogDriver::ClickAt(int id, POINT point)
+{
+    const HWND hwnd = Item(id);
+    QWidget* widget = Widget(hwnd);
+    if (!widget) return;
+    if (!::IsWindowVisible(hwnd) || !::IsWindowEnabled(hwnd)) {
+        ADD_FAILURE() << "control " << id << " cannot be clicked: it is hidden or disabled";
+        return;
+    }
+    // The point may lie in a child widget (a tab of a tab bar): it gets it.
+    QPoint at(point.x, point.y);
+    QWidget* target = widget->childAt(at);
+    if (target) {
+        at = target->mapFrom(widget, at);
+    } else {
+        target = widget;
+    }
+    QPointer<QWidget> guard(target);
+    SendMouse(target, QEvent::MouseButtonPress, at);
+    if (guard) SendMouse(target, QEvent::MouseButtonRelease, at);
     Pump(0);
 }
 
