@@ -104,6 +104,16 @@ END_MESSAGE_MAP()
 
 void SendMouse(QWidget* widget, QEvent::Type type, const QPoint& at)
 {
+    // A real press gives the focus to the first widget up the chain that
+    // takes it by click; synthetic events do not, so it is done here.
+    if (type == QEvent::MouseButtonPress) {
+        for (QWidget* w = widget; w; w = w->isWindow() ? nullptr : w->parentWidget()) {
+            if (w->isEnabled() && (w->focusPolicy() & Qt::ClickFocus)) {
+                if (!w->hasFocus()) w->setFocus(Qt::MouseFocusReason);
+                break;
+            }
+        }
+    }
     const QPointF local(at);
     const QPointF global(widget->mapToGlobal(at));
     const Qt::MouseButtons buttons = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton;
@@ -179,26 +189,48 @@ void DialogDriver::Type(int id, std::u16string_view text)
     Pump(0);
 }
 
-void DialogDriver::ClickAt(int id, POINT point)
+namespace {
+
+// The widget under a point of a control's client area (a tab of a tab bar,
+// the viewport of a list), with the point in its coordinates.
+QWidget* WidgetAt(const DialogDriver& d, int id, POINT point, QPoint& at)
 {
-    const HWND hwnd = Item(id);
-    QWidget* widget = Widget(hwnd);
-    if (!widget) return;
+    const HWND hwnd = d.Item(id);
+    QWidget* widget = d.Widget(hwnd);
+    if (!widget) return nullptr;
     if (!::IsWindowVisible(hwnd) || !::IsWindowEnabled(hwnd)) {
         ADD_FAILURE() << "control " << id << " cannot be clicked: it is hidden or disabled";
-        return;
+        return nullptr;
     }
-    // The point may lie in a child widget (a tab of a tab bar): it gets it.
-    QPoint at(point.x, point.y);
+    at = QPoint(point.x, point.y);
     QWidget* target = widget->childAt(at);
-    if (target) {
-        at = target->mapFrom(widget, at);
-    } else {
-        target = widget;
-    }
-    QPointer<QWidget> guard(target);
+    if (!target) return widget;
+    at = target->mapFrom(widget, at);
+    return target;
+}
+
+}  // namespace
+
+void DialogDriver::ClickAt(int id, POINT point)
+{
+    QPoint at;
+    QPointer<QWidget> target = WidgetAt(*this, id, point, at);
+    if (!target) return;
     SendMouse(target, QEvent::MouseButtonPress, at);
-    if (guard) SendMouse(target, QEvent::MouseButtonRelease, at);
+    if (target) SendMouse(target, QEvent::MouseButtonRelease, at);
+    Pump(0);
+}
+
+void DialogDriver::DoubleClickAt(int id, POINT point)
+{
+    QPoint at;
+    QPointer<QWidget> target = WidgetAt(*this, id, point, at);
+    if (!target) return;
+    // As the toolkit delivers one: press, release, double click, release.
+    for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease,
+                                    QEvent::MouseButtonDblClick, QEvent::MouseButtonRelease}) {
+        if (target) SendMouse(target, type, at);
+    }
     Pump(0);
 }
 

@@ -55,8 +55,9 @@ public:
     // A left click in the middle of the control, as mouse events; the
     // control must be visible and enabled.
     void Click(int id);
-    // A left click at a point of the control's client area.
+    // A left click (or double click) at a point of the control's client area.
     void ClickAt(int id, POINT point);
+    void DoubleClickAt(int id, POINT point);
     // Focuses the control and types the text as key events.
     void Type(int id, std::u16string_view text);
     // Focuses the control, selects all its text and types over it.
