@@ -187,7 +187,7 @@ BEGIN_MESSAGE_MAP(AllControlsDialog, CDialog)
 END_MESSAGE_MAP()
 
 // One notification that reached the dialog: WM_COMMAND (code is the
-// notification code), WM_NOTIFY (code of the NMHDR) or WM_H/VSCROLL (code is
+// notification code, 0 for a menu, 1 for an accelerator), WM_NOTIFY (code of the NMHDR) or WM_H/VSCROLL (code is
 // the scroll code, id the control's).
 struct Notice {
     int id = 0;
@@ -223,7 +223,8 @@ public:
 protected:
     BOOL OnCommand(WPARAM wParam, LPARAM lParam) override
     {
-        if (lParam) m_notices.push_back(Notice{LOWORD(wParam), HIWORD(wParam)});
+        // Menu commands (code 0) and accelerators (code 1) carry no control.
+        m_notices.push_back(Notice{LOWORD(wParam), HIWORD(wParam)});
         return AllControlsDialog::OnCommand(wParam, lParam);
     }
 

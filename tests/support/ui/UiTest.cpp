@@ -253,13 +253,24 @@ void DialogDriver::Retype(int id, std::u16string_view text)
 
 void DialogDriver::Key(int qtKey, Qt::KeyboardModifiers modifiers)
 {
+    // Keys go to the focus of the dialog's window, even while the window
+    // system has not yet made that window the active one.
+    QWidget* dialogWidget = Widget(m_dialog);
     QWidget* target = QApplication::focusWidget();
-    if (!target) target = Widget(m_dialog);
+    if (dialogWidget && (!target || target->window() != dialogWidget->window())) {
+        target = dialogWidget->window()->focusWidget();
+    }
+    if (!target) target = dialogWidget;
     if (!target) return;
     QString text;
     if (qtKey == Qt::Key_Return || qtKey == Qt::Key_Enter) text = QStringLiteral("\r");
     if (qtKey == Qt::Key_Escape) text = QString(QChar(27));
     if (qtKey == Qt::Key_Tab) text = QStringLiteral("\t");
+    if (qtKey == Qt::Key_Space) text = QStringLiteral(" ");
+    // Ctrl with a letter types its control character, as the keyboard does.
+    if ((modifiers & Qt::ControlModifier) && qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z) {
+        text = QString(QChar(static_cast<char16_t>(qtKey - Qt::Key_A + 1)));
+    }
     QKeyEvent press(QEvent::KeyPress, qtKey, modifiers, text);
     QCoreApplication::sendEvent(target, &press);
     QWidget* after = QApplication::focusWidget();
