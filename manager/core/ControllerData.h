@@ -2,7 +2,7 @@
 // addresses, the 255-row point table and the parameter set.
 #pragma once
 
-#include "manager/core/RobotParameterSet.h"
+#include "dbaccess/RobotParameterSet.h"
 #include "platform/core/CString.h"
 
 #include <array>

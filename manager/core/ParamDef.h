@@ -4,7 +4,7 @@
 // the controller's model.
 #pragma once
 
-#include "manager/core/RobotParameterSet.h"
+#include "dbaccess/RobotParameterSet.h"
 #include "platform/core/CString.h"
 
 #include <array>

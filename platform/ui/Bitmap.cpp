@@ -178,6 +178,61 @@ std::vector<int> AxisMap(int destLength, int srcStart, int srcLength, bool mirro
     return map;
 }
 
+// A transfer onto paper, which has no pixels to combine with: fills print
+// as fills, copies as pictures. The mask idiom still prints right: the AND
+// pass leaves its white out, the OR and XOR passes their black.
+bool TransferToPage(DeviceContext& dest, int x, int y, int w, int h, DeviceContext* src, int sx, int sy, int sw,
+                    int sh, DWORD rop)
+{
+    if (!UsesSource(rop)) {
+        QColor fill;
+        if (rop == BLACKNESS) fill = Qt::black;
+        else if (rop == WHITENESS) fill = Qt::white;
+        else if (rop != PATCOPY) return true;
+        const QRect r = QRect(x, y, w, h).normalized();
+        if (rop == PATCOPY) {
+            auto brush = LookupBrush(dest.state.brush);
+            if (!brush) return false;
+            FillSurfaceRegion(dest, QRegion(r.translated(dest.Offset())), *brush);
+            return true;
+        }
+        return PaintPage(dest, [&](QPainter& p) { p.fillRect(r, fill); });
+    }
+    if (!src->surface) return src->info;
+    const Surface& s = *src->surface;
+    const QPoint sOff = src->Offset();
+    const QRect asked = QRect(sx + sOff.x(), sy + sOff.y(), sw, sh).normalized();
+    if (w == 0 || h == 0 || !asked.intersects(s.Bounds())) return true;
+    // What lies outside the source stays transparent.
+    QImage picture(asked.size(), QImage::Format_ARGB32);
+    if (picture.isNull()) return false;
+    picture.fill(Qt::transparent);
+    {
+        QPainter copy(&picture);
+        copy.setCompositionMode(QPainter::CompositionMode_Source);
+        const QRect inside = asked & s.Bounds();
+        copy.drawImage(inside.topLeft() - asked.topLeft(), SurfaceToImage(s, false).copy(inside));
+    }
+    const bool flipX = (w < 0) != (sw < 0), flipY = (h < 0) != (sh < 0);
+    if (flipX || flipY) picture = picture.mirrored(flipX, flipY);
+    const QRgb text = ToQColor(dest.state.textColor).rgb(), back = ToQColor(dest.state.bkColor).rgb();
+    for (int py = 0; py < picture.height(); ++py) {
+        auto* row = reinterpret_cast<QRgb*>(picture.scanLine(py));
+        for (int px = 0; px < picture.width(); ++px) {
+            QRgb c = row[px];
+            if (qAlpha(c) == 0) continue;
+            // A monochrome picture takes the DC's colours, as on screen.
+            if (s.mono) c = (c & 0x00FFFFFF) ? back : text;
+            if (rop == NOTSRCCOPY) c = ~c | 0xFF000000;
+            const QRgb rgb = c & 0x00FFFFFF;
+            const bool clear = (rop == SRCAND && rgb == 0x00FFFFFF) || ((rop == SRCPAINT || rop == SRCINVERT) && rgb == 0);
+            row[px] = clear ? 0 : (c | 0xFF000000);
+        }
+    }
+    const QRect target = QRect(x, y, w, h).normalized();
+    return PaintPage(dest, [&](QPainter& p) { p.drawImage(target, picture); });
+}
+
 }  // namespace
 
 bool Transfer(DeviceContext& dest, int x, int y, int w, int h, DeviceContext* src, int sx, int sy, int sw, int sh,
@@ -185,6 +240,7 @@ bool Transfer(DeviceContext& dest, int x, int y, int w, int h, DeviceContext* sr
 {
     const bool needSource = UsesSource(rop);
     if (needSource && (!src)) return false;
+    if (dest.page) return TransferToPage(dest, x, y, w, h, src, sx, sy, sw, sh, rop);
     if (!dest.surface) return dest.info;
     if (needSource && !src->surface) return src->info;
     if (w == 0 || h == 0 || (needSource && (sw == 0 || sh == 0))) return true;
@@ -251,15 +307,25 @@ bool Transfer(DeviceContext& dest, int x, int y, int w, int h, DeviceContext* sr
         if (any && !d.packed && !d.mono) d.MakeAlphaExact();
     }
 
-    // Reading and writing the same pixels: read from a snapshot.
+    // Reading and writing the same pixels: read from a snapshot of the
+    // source area, placed at (readX, readY) of the source.
     std::shared_ptr<Surface> snapshot;
+    const Surface* origin = s;
+    int readX = 0, readY = 0;
     if (s == &d) {
-        snapshot = Surface::Create(d.width, d.height, false);
+        const auto [colMin, colMax] = std::minmax_element(cols.begin(), cols.end());
+        const auto [rowMin, rowMax] = std::minmax_element(rows.begin(), rows.end());
+        const QRect need = QRect(QPoint(*colMin, *rowMin), QPoint(*colMax, *rowMax)) & d.Bounds();
+        if (need.isEmpty()) return true;
+        snapshot = Surface::Create(need.width(), need.height(), false);
         if (!snapshot) return false;
         snapshot->alpha = d.alpha == Surface::Alpha::Exact ? Surface::Alpha::Exact : Surface::Alpha::Zero;
-        for (int yy = 0; yy < d.height; ++yy)
-            for (int xx = 0; xx < d.width; ++xx) snapshot->Row32(yy)[xx] = d.Get(xx, yy);
+        for (int yy = 0; yy < need.height(); ++yy)
+            for (int xx = 0; xx < need.width(); ++xx)
+                snapshot->Row32(yy)[xx] = d.Get(need.x() + xx, need.y() + yy);
         s = snapshot.get();
+        readX = need.x();
+        readY = need.y();
     }
 
     const bool keepAlpha = d.alpha == Surface::Alpha::Exact && AlphaTravels(rop);
@@ -268,16 +334,16 @@ bool Transfer(DeviceContext& dest, int x, int y, int w, int h, DeviceContext* sr
     for (const QRect& r : area) {
         for (int py = r.top(); py <= r.bottom(); ++py) {
             const int srcRow = rows[static_cast<std::size_t>(py - dy0)];
-            if (s && (srcRow < 0 || srcRow >= s->height)) continue;
+            if (s && (srcRow < 0 || srcRow >= origin->height)) continue;
             if (simple && rop == SRCCOPY) {
                 // The common copy: whole row spans at once.
                 int left = r.left(), right = r.right();
                 const int shift = sx0 - dx0;
                 left = std::max(left, -shift);
-                right = std::min(right, s->width - 1 - shift);
+                right = std::min(right, origin->width - 1 - shift);
                 if (left > right) continue;
                 std::uint32_t* out = d.Row32(py) + left;
-                const std::uint32_t* in = s->Row32(srcRow) + left + shift;
+                const std::uint32_t* in = s->Row32(srcRow - readY) + left + shift - readX;
                 const int n = right - left + 1;
                 if (d.alpha == Surface::Alpha::Zero && s->alpha != Surface::Alpha::Exact)
                     std::memcpy(out, in, static_cast<std::size_t>(n) * 4);
@@ -293,8 +359,8 @@ bool Transfer(DeviceContext& dest, int x, int y, int w, int h, DeviceContext* sr
                 std::uint32_t sv = 0;
                 if (s) {
                     const int srcCol = cols[static_cast<std::size_t>(px - dx0)];
-                    if (srcCol < 0 || srcCol >= s->width) continue;
-                    sv = map.Map(s->Get(srcCol, srcRow));
+                    if (srcCol < 0 || srcCol >= origin->width) continue;
+                    sv = map.Map(s->Get(srcCol - readX, srcRow - readY));
                 }
                 const std::uint32_t dv = d.Get(px, py);
                 std::uint32_t out = Combine(rop, pattern, sv, dv);
@@ -612,11 +678,11 @@ BOOL PatBlt(HDC hdc, int x, int y, int width, int height, DWORD rop)
 {
     auto dc = LookupDc(hdc);
     if (!dc || UsesSource(rop)) return FALSE;
+    if (width < 0) { x += width; width = -width; }
+    if (height < 0) { y += height; height = -height; }
     if (rop == PATCOPY) {
         auto brush = LookupBrush(dc->state.brush);
         if (!brush) return FALSE;
-        if (width < 0) { x += width; width = -width; }
-        if (height < 0) { y += height; height = -height; }
         const QRect r(x, y, width, height);
         FillSurfaceRegion(*dc, QRegion(r.translated(dc->Offset())), *brush);
         return TRUE;

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 
 namespace platform::gdi {
 
@@ -118,9 +119,9 @@ const FontInfo* FontObject::Info()
     if (!HaveGui()) return nullptr;
     FontInfo fi;
     QFont f;
-    const std::u16string_view faceView(log.lfFaceName, std::char_traits<char16_t>::length(log.lfFaceName) < LF_FACESIZE
-                                                          ? std::char_traits<char16_t>::length(log.lfFaceName)
-                                                          : LF_FACESIZE);
+    std::size_t faceLength = 0;
+    while (faceLength < LF_FACESIZE && log.lfFaceName[faceLength]) ++faceLength;
+    const std::u16string_view faceView(log.lfFaceName, faceLength);
     const CString family = SubstituteFontFace(CString(faceView), log.lfCharSet);
     f.setFamily(QString::fromUtf16(family.GetString(), family.GetLength()));
     const int weight = log.lfWeight <= 0 ? FW_NORMAL : std::clamp<int>(log.lfWeight, 1, 1000);

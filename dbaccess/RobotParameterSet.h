@@ -1,5 +1,6 @@
 // One robot's parameter set: the 146 controller parameters K1 to K138 and
-// H0 to H7 with the name of the robot they belong to.
+// H0 to H7 with the name of the robot they belong to. The actuator database
+// fills it with a robot's initial values; a controller's data carries one.
 #pragma once
 
 #include "platform/core/CString.h"

@@ -1,0 +1,241 @@
+#include "comm/CommManager.h"
+#include "comm/tests/LinkTestSupport.h"
+
+#include "platform/core/TcpClient.h"
+#include "tests/support/ScriptedMessageBox.h"
+#include "tests/support/emulator/Emulator.h"
+
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
+
+namespace {
+
+using namespace linktest;
+
+// A loopback port that nobody listens on.
+WORD UnusedPort()
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
+    socklen_t length = sizeof a;
+    ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &length);
+    ::close(fd);
+    return ntohs(a.sin_port);
+}
+
+class TcpLinkTest : public ::testing::Test {
+protected:
+    TcpLinkTest() : log(&link)
+    {
+        link.Initialize();
+        link.AttatchWnd(log.m_hWnd);
+    }
+    void Target(const char16_t* host, WORD port)
+    {
+        link.SetPortType(PORT_TCP);
+        link.SetHostName(host);
+        link.SetTCPPort(port);
+    }
+
+    ScopedSettingsFolder settings;
+    ScriptedMessageBox boxes;
+    CCommManager link;
+    EventLog log;
+};
+
+TEST_F(TcpLinkTest, ExchangesTextWithAControllerAndClosesWhenThePeerGoes)
+{
+    ScopedCodePage cp(CP_SHIFT_JIS);
+    emu::Emulator emulator;
+    emulator.AddController(1).SetControllerName(emulator.Line().ToLine("ロボット"));
+    const uint16_t port = emulator.ServeTcp();
+    ASSERT_NE(port, 0) << emulator.LastError();
+
+    Target(u"127.0.0.1", port);
+    ASSERT_EQ(link.Open(), 1);
+    EXPECT_EQ(link.IsOpen(), 1);
+    EXPECT_EQ(link.SendData(u"@?CONT.1\r\n"), 0) << "not ready before the connected event";
+    ASSERT_TRUE(PumpUntil([&] { return log.Has(LINK_EVENT_CONNECT); }));
+    EXPECT_EQ(log.Events().front().error, 0);
+    EXPECT_EQ(link.IsReady(), 1);
+    EXPECT_EQ(link.GetDefPortType(), PORT_TCP);
+
+    ASSERT_EQ(link.SendData(u"@?CONT.1\r\n"), 1);
+    ASSERT_TRUE(PumpUntil([&] { return link.GetInBuff().Find(u"OK.1\r\n") >= 0; }));
+    EXPECT_EQ(link.GetInBuff(), Wide("CONT.1=ロボット\r\nOK.1\r\n"));
+    EXPECT_EQ(log.Received(), link.GetInBuff());
+    EXPECT_EQ(emulator.ReceivedBytes(), "@?CONT.1\r\n");
+
+    emulator.DropLink();
+    ASSERT_TRUE(PumpUntil([&] { return log.Has(LINK_EVENT_CLOSE); }));
+    EXPECT_EQ(link.IsOpen(), 0);
+    EXPECT_EQ(link.GetPortType(), PORT_NONE);
+    EXPECT_EQ(log.Kinds(), (std::vector<WORD>{LINK_EVENT_CONNECT, LINK_EVENT_CLOSE}));
+}
+
+TEST_F(TcpLinkTest, ARefusedConnectionIsToldAndLeavesTheLinkClosed)
+{
+    boxes.Answer(IDOK, u"Connection refused");
+    Target(u"127.0.0.1", UnusedPort());
+    ASSERT_EQ(link.Open(), 1) << "the attempt started";
+    ASSERT_TRUE(PumpUntil([&] { return log.Has(LINK_EVENT_CLOSE); }));
+    ASSERT_EQ(log.Kinds(), (std::vector<WORD>{LINK_EVENT_CONNECT, LINK_EVENT_CLOSE}));
+    EXPECT_EQ(log.Events().front().error, 10061);
+    EXPECT_EQ(link.IsOpen(), 0);
+    EXPECT_EQ(link.IsReady(), 0);
+    EXPECT_EQ(link.GetPortType(), PORT_NONE);
+    ASSERT_EQ(boxes.Shown().size(), 1u);
+    EXPECT_EQ(boxes.Shown()[0].caption, CString(u"Error"));
+}
+
+TEST_F(TcpLinkTest, HostTextsAreAddressesOrNamesToLookUp)
+{
+    emu::Emulator emulator;
+    emulator.AddController(1);
+    const uint16_t port = emulator.ServeTcp();
+    ASSERT_NE(port, 0);
+    std::atomic<int> lookups{0};
+    platform::ScopedHostResolver resolver(
+        [&](const std::string& host, std::stop_token, platform::Ipv4Address& address) {
+            ++lookups;
+            if (host != "controller.test") return false;
+            address = {127, 0, 0, 1};
+            return true;
+        });
+
+    struct Row {
+        const char16_t* host;
+        bool opens;
+        int lookups;
+    };
+    const Row rows[] = {
+        {u"127.0.0.1", true, 0},
+        {u"controller.test", true, 1},
+        {u"300.1.2.3", false, 0},
+        {u"1.2.3", false, 0},
+        {u"nowhere.test", false, 1},
+        {u"", false, 0},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(CString(row.host).ToUtf8());
+        lookups = 0;
+        EventLog rowLog(&link);
+        link.AttatchWnd(rowLog.m_hWnd);
+        if (!row.opens) boxes.Answer(IDOK, u"Invalid host");
+        Target(row.host, port);
+        EXPECT_EQ(link.Open(), row.opens ? 1 : 0);
+        if (row.opens) {
+            ASSERT_TRUE(PumpUntil([&] { return link.IsReady() == 1; }));
+            ASSERT_EQ(link.SendData(u"@?K1.1\r\n"), 1);
+            EXPECT_TRUE(PumpUntil([&] { return link.GetInBuff().Find(u"OK.1") >= 0; }));
+            link.Close();
+        } else {
+            // The closed event is still told to the window; the link stays closed.
+            EXPECT_TRUE(PumpUntil([&] { return rowLog.Has(LINK_EVENT_CLOSE); }));
+            EXPECT_EQ(link.IsOpen(), 0);
+        }
+        EXPECT_EQ(lookups.load(), row.lookups);
+        EXPECT_EQ(boxes.PendingAnswers(), 0u);
+    }
+}
+
+TEST_F(TcpLinkTest, ClosingTheWindowDuringALookupCancelsItAndTheLinkStaysClosed)
+{
+    std::mutex mutex;
+    std::condition_variable stopped;
+    bool sawStop = false;
+    const HWND hidden = link.m_hWnd;
+    platform::ScopedHostResolver resolver([&](const std::string&, std::stop_token stop, platform::Ipv4Address&) {
+        PostMessageW(hidden, WM_SYSCOMMAND, SC_CLOSE, 0);
+        std::unique_lock lock(mutex);
+        std::stop_callback wake(stop, [&] { stopped.notify_all(); });
+        sawStop = stopped.wait_for(lock, kPatience, [&] { return stop.stop_requested(); });
+        return false;
+    });
+    Target(u"controller.test", 23);
+    const auto started = Clock::now();
+    EXPECT_EQ(link.Open(), 0);
+    EXPECT_LT(Clock::now() - started, kPatience);
+    EXPECT_EQ(link.IsOpen(), 0);
+    EXPECT_EQ(link.IsReady(), 0);
+    {
+        std::lock_guard lock(mutex);
+        EXPECT_TRUE(sawStop) << "the lookup was cancelled";
+    }
+    EXPECT_TRUE(IsWindow(hidden)) << "the close command waits until the lookup has ended";
+    // Now it is handled like any close command of the window.
+    EXPECT_TRUE(PumpUntil([&] { return !IsWindow(hidden); }));
+    EXPECT_FALSE(log.Has(LINK_EVENT_CONNECT));
+}
+
+// A window whose handler closes the link, as a dialog's cancel button would.
+class Closer : public CWnd {
+public:
+    explicit Closer(CCommManager& link) : m_link(link) { CreateEx(0, AfxRegisterWndClass(0), u"", 0, RECT{}, nullptr, 0); }
+    ~Closer() override { DestroyWindow(); }
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override
+    {
+        if (message != WM_APP) return CWnd::WindowProc(message, wParam, lParam);
+        m_link.Close();
+        return 0;
+    }
+
+private:
+    CCommManager& m_link;
+};
+
+TEST_F(TcpLinkTest, CloseFromAHandlerDuringALookupEndsTheOpen)
+{
+    Closer closer(link);
+    const HWND closerWindow = closer.m_hWnd;
+    platform::ScopedHostResolver resolver([&](const std::string&, std::stop_token stop, platform::Ipv4Address&) {
+        PostMessageW(closerWindow, WM_APP, 0, 0);
+        const auto deadline = Clock::now() + kPatience;
+        while (!stop.stop_requested() && Clock::now() < deadline) std::this_thread::sleep_for(1ms);
+        return false;
+    });
+    Target(u"controller.test", 23);
+    EXPECT_EQ(link.Open(), 0);
+    EXPECT_EQ(link.IsOpen(), 0);
+    PumpFor(50ms);
+    EXPECT_TRUE(IsWindow(link.m_hWnd));
+    EXPECT_TRUE(log.Events().empty());
+
+    // The link can be opened again afterwards.
+    emu::Emulator emulator;
+    emulator.AddController(1);
+    Target(u"127.0.0.1", emulator.ServeTcp());
+    EXPECT_EQ(link.Open(), 1);
+    EXPECT_TRUE(PumpUntil([&] { return link.IsReady() == 1; }));
+}
+
+TEST_F(TcpLinkTest, ManyTextsGoOutWholeAndInOrder)
+{
+    emu::Emulator emulator;
+    emulator.AddController(1);
+    const uint16_t port = emulator.ServeTcp();
+    ASSERT_NE(port, 0);
+    Target(u"127.0.0.1", port);
+    ASSERT_EQ(link.Open(), 1);
+    ASSERT_TRUE(PumpUntil([&] { return link.IsReady() == 1; }));
+    std::string expected;
+    for (int i = 1; i <= 100; ++i) {
+        const std::string line = "@?K" + std::to_string(i) + ".1\r\n";
+        expected += line;
+        ASSERT_EQ(link.SendData(CString::FromUtf8(line)), 1);
+    }
+    EXPECT_TRUE(PumpUntil([&] { return emulator.ReceivedBytes().size() >= expected.size(); }));
+    EXPECT_EQ(emulator.ReceivedBytes(), expected);
+}
+
+}  // namespace
