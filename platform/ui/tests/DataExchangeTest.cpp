@@ -119,8 +119,12 @@ TEST_F(DataExchangeTest, RefusedValueShowsItsBoxKeepsTheDialogAndFocusesTheContr
         ASSERT_EQ(boxes.Shown().size(), 1u);
         EXPECT_TRUE(boxes.Shown()[0].type & MB_ICONEXCLAMATION);
         EXPECT_EQ(dlg.m_name, CString(u"changed"));
-        if (row.id == IDC_COUNT) EXPECT_EQ(dlg.m_count, 7);
-        if (row.id == IDC_RATIO) EXPECT_DOUBLE_EQ(dlg.m_ratio, 0.75);
+        if (row.id == IDC_COUNT) {
+            EXPECT_EQ(dlg.m_count, 7);
+        }
+        if (row.id == IDC_RATIO) {
+            EXPECT_DOUBLE_EQ(dlg.m_ratio, 0.75);
+        }
     }
 }
 

@@ -53,7 +53,9 @@ TEST_F(DialogKeysTest, EnterAndEscapeCloseOrStayByWhereTheFocusIs)
             if (stayed) d.Click(IDCANCEL);
         });
         EXPECT_EQ(stayed, row.result == -2);
-        if (row.result != -2) EXPECT_EQ(result, row.result);
+        if (row.result != -2) {
+            EXPECT_EQ(result, row.result);
+        }
         EXPECT_EQ(dlg.m_applyClicks, row.applyClicks);
         if (row.focus == IDC_NOTES && row.key == Qt::Key_Return) {
             int lines = 1;

@@ -260,7 +260,9 @@ TEST_F(PropertySheetTest, ButtonsFollowTheFlagsAndSitUnderTheTabs)
         uitest::RunModal(sheet, [&](DialogDriver& d) {
             EXPECT_EQ(::GetDlgItem(d.Dialog(), ID_APPLY_NOW) != HWND(), row.apply);
             EXPECT_EQ(::GetDlgItem(d.Dialog(), IDHELP) != HWND(), row.help);
-            if (row.apply) EXPECT_FALSE(d.Enabled(ID_APPLY_NOW));
+            if (row.apply) {
+                EXPECT_FALSE(d.Enabled(ID_APPLY_NOW));
+            }
 
             // Left to right OK, Cancel, Apply, Help, right-aligned under the
             // tab control; the page inside the tab's display area.
@@ -276,7 +278,9 @@ TEST_F(PropertySheetTest, ButtonsFollowTheFlagsAndSitUnderTheTabs)
             }
             for (std::size_t i = 0; i < buttons.size(); ++i) {
                 EXPECT_GT(buttons[i].top, tab.bottom);
-                if (i > 0) EXPECT_GT(buttons[i].left, buttons[i - 1].right);
+                if (i > 0) {
+                    EXPECT_GT(buttons[i].left, buttons[i - 1].right);
+                }
             }
             EXPECT_LE(buttons.back().right, tab.right);
             EXPECT_GT(buttons.back().right, tab.right - 20);
@@ -380,7 +384,9 @@ TEST_F(PropertySheetTest, KeysStepThePagesAndEnterEscapeWorkFromInsideAPage)
             if (open) d.Click(IDCANCEL);
         });
         EXPECT_EQ(open, row.result == -2);
-        if (row.result != -2) EXPECT_EQ(result, row.result);
+        if (row.result != -2) {
+            EXPECT_EQ(result, row.result);
+        }
         EXPECT_EQ(active, row.activeAfter);
     }
 }

@@ -265,7 +265,9 @@ TEST_F(StandardDialogsTest, QtFileDialogReturnsTheChosenFile)
         }
         EXPECT_EQ(result, row.result);
         EXPECT_EQ(filters, (QStringList{"Data (*.csv)", "Text (*.txt *.log)"}));
-        if (row.accept) EXPECT_EQ(dialog.GetPathName(), CString::FromUtf8((folder / "data.csv").string()));
+        if (row.accept) {
+            EXPECT_EQ(dialog.GetPathName(), CString::FromUtf8((folder / "data.csv").string()));
+        }
     }
     std::filesystem::remove_all(folder);
 }
