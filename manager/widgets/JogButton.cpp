@@ -30,9 +30,11 @@ CJogButton::~CJogButton()
 
 void CJogButton::SetJogCode(int nCode, void* pUser)
 {
+    // A jog under way ends with the code it started with.
+    if (m_hWnd) Release();
+    m_pressed = false;
     m_nJogCode = nCode;
     m_pUser = pUser;
-    m_pressed = false;
 }
 
 bool CJogButton::StillHeld() const

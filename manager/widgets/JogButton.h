@@ -28,7 +28,8 @@ public:
     CJogButton() = default;
     ~CJogButton() override;
 
-    // Stores both (the user pointer is the owner's) and clears the pressed state.
+    // Stores both (the user pointer is the owner's) and clears the pressed
+    // state; a jog under way is released first, with its own code.
     void SetJogCode(int nCode, void* pUser);
     int GetJogCode() const { return m_nJogCode; }
     void* GetUserPointer() const { return m_pUser; }

@@ -219,6 +219,17 @@ TEST_F(JogButtonTest, EveryLossStops)
     }
 }
 
+TEST_F(JogButtonTest, ANewCodeWhileHeldEndsTheJogOfTheOldOne)
+{
+    pointer.Press(button);
+    ASSERT_TRUE(button.IsPressed());
+    button.SetJogCode(0, nullptr);
+    EXPECT_FALSE(button.IsPressed());
+    EXPECT_EQ(dialog.log, kPressAndRelease);
+    pointer.Release(button);
+    EXPECT_EQ(dialog.log, kPressAndRelease);
+}
+
 TEST_F(JogButtonTest, DestroyedWhileHeldStops)
 {
     pointer.Press(button);
