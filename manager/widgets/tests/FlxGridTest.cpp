@@ -4,23 +4,19 @@
 // blocks, the character filter of both programs with and without an
 // input-method composition, the rule that keeps the active cell off hidden
 // rows, and the tables' look as a picture.
-#include "tests/support/ui/UiTest.h"
+#include "WidgetTestSupport.h"
 
 #include "manager/core/NumberText.h"
 #include "manager/widgets/FlxGrid.h"
 #include "manager/widgets/GridPrintLayout.h"
 #include "platform/ui/Clipboard.h"
-#include "platform/ui/GridView.h"
 #include "platform/ui/PrintDialog.h"
 
 #include <QApplication>
-#include <QImage>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 
-#include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
@@ -82,18 +78,6 @@ public:
         ShowWindow(SW_SHOW);
         return true;
     }
-};
-
-// The number locale for a test, put back afterwards.
-class ScopedNumberLocale {
-public:
-    explicit ScopedNumberLocale(NumberLocale locale) : m_previous(GetNumberLocale()) { SetNumberLocale(locale); }
-    ~ScopedNumberLocale() { SetNumberLocale(m_previous); }
-    ScopedNumberLocale(const ScopedNumberLocale&) = delete;
-    ScopedNumberLocale& operator=(const ScopedNumberLocale&) = delete;
-
-private:
-    NumberLocale m_previous;
 };
 
 std::u16string ReadClipboard()
@@ -449,7 +433,7 @@ TEST_F(FlxGridTest, DeleteClearsTheSelectionOnlyWhenAllowed)
 
 TEST_F(FlxGridTest, TheCharacterFilterFollowsTheInputModeAndTheProgramsRules)
 {
-    const ScopedNumberLocale locale({u',', u'-'});
+    const widgettest::ScopedNumberLocale locale(u',', u'-');
     struct Case {
         const char* name;
         FlxGridRules rules;
@@ -607,42 +591,6 @@ TEST_F(FlxGridTest, ThePanesPrintSetUpHeadsEveryPageWithTheController)
 
 // ---------------------------------------------------------------- picture
 
-std::filesystem::path GoldenPath(const std::string& name)
-{
-    return std::filesystem::path(__FILE__).parent_path() / "golden" / (name + ".png");
-}
-
-// Exact but for a few smoothed glyph edges; QV_UPDATE_GOLDEN=1 rewrites the
-// golden, a mismatch leaves <name>-FAILED.png in the working folder.
-void ExpectMatchesGolden(const QImage& actual, const std::string& name)
-{
-    constexpr int kTolerance = 48;
-    constexpr int kAllowedPixels = 40;
-    const QImage got = actual.convertToFormat(QImage::Format_RGB32);
-    const auto path = GoldenPath(name);
-    const char* update = std::getenv("QV_UPDATE_GOLDEN");
-    if (update && *update && std::string(update) != "0") {
-        std::filesystem::create_directories(path.parent_path());
-        ASSERT_TRUE(got.save(QString::fromStdString(path.string()), "PNG"));
-        return;
-    }
-    const QImage expected = QImage(QString::fromStdString(path.string())).convertToFormat(QImage::Format_RGB32);
-    const std::string failed = name + "-FAILED.png";
-    ASSERT_FALSE(expected.isNull()) << "golden image missing: " << path;
-    ASSERT_EQ(expected.size(), got.size()) << (got.save(QString::fromStdString(failed)), "size differs");
-    int different = 0;
-    for (int y = 0; y < got.height(); ++y)
-        for (int x = 0; x < got.width(); ++x) {
-            const QRgb a = got.pixel(x, y);
-            const QRgb b = expected.pixel(x, y);
-            const int d = std::max({std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)),
-                                    std::abs(qBlue(a) - qBlue(b))});
-            if (d > kTolerance) ++different;
-        }
-    if (different > kAllowedPixels) got.save(QString::fromStdString(failed));
-    EXPECT_LE(different, kAllowedPixels) << name << ": pixels differ; actual written to " << failed;
-}
-
 TEST_F(FlxGridTest, TheTablesLookAsBothProgramsDrawThem)
 {
     CFlxGrid& g = grid();
@@ -674,11 +622,7 @@ TEST_F(FlxGridTest, TheTablesLookAsBothProgramsDrawThem)
     CWnd* window = &g;
     window->MoveWindow(0, 0, 260, 130);
     uitest::Pump(0);
-    QWidget* widget = platform::ui::WidgetOf(g.GetSafeHwnd());
-    ASSERT_NE(widget, nullptr);
-    const QImage picture = widget->grab().toImage();
-    picture.save(QString::fromStdString(uitest::ArtifactFolder("widgets") + "/grid_look.png"));
-    ExpectMatchesGolden(picture, "grid_look");
+    widgettest::ExpectMatchesGolden(widgettest::Picture(g), "grid_look");
 }
 
 }  // namespace
