@@ -12,6 +12,9 @@
 // FALSE result, so the parent sees them too). The grid reflects GN_ENTERCELL,
 // GN_KEYPRESS and GN_LEAVECELL to OnCellEntered, OnKeyPress and OnBeforeMove:
 // subclasses override those rather than mapping the three events again.
+// The simulator's tables use the same hooks: a cell's edit beginning is
+// OnCellEntered, the key filter OnKeyPress, the move target OnBeforeMove and
+// the cleared block OnDeleted.
 //
 // Locked cells are never written by Delete, cut or the base paste.
 #pragma once

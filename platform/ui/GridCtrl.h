@@ -24,7 +24,9 @@
 // SetCurrentCell, sends GN_LEAVECELL (which may redirect or cancel the move)
 // and then GN_ENTERCELL, and GN_ROWCHANGED when the row changed. A finished
 // edit of the user sends GN_CELLCHANGED when the text changed and then
-// GN_ENDEDIT; texts the program writes send nothing.
+// GN_ENDEDIT; texts the program writes send nothing. While the user types,
+// the cell's text is the editor's; the edit ends (as with Enter) when the
+// current cell moves or the focus leaves the grid.
 #pragma once
 
 #include "platform/ui/CommonControls.h"
