@@ -137,7 +137,8 @@ BOOL CFrameWnd::LoadFrame(UINT nIDResource, DWORD dwDefaultStyle, CWnd* pParentW
         return FALSE;
     }
     if (const HICON icon = ::LoadIconW(HINSTANCE(), MAKEINTRESOURCEW(nIDResource))) {
-        if (QWidget* w = platform::ui::WidgetOf(m_hWnd)) {
+        platform::ui::WidgetPeer* peer = platform::ui::WidgetPeer::Of(m_hWnd);
+        if (QWidget* w = peer ? peer->FrameWidget() : nullptr) {
             w->setWindowIcon(QIcon(QPixmap::fromImage(platform::ImageFromIcon(icon))));
         }
     }

@@ -8,6 +8,8 @@
 #include "platform/ui/WinApp.h"
 
 #include <QEvent>
+#include <QIcon>
+#include <QPixmap>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 
@@ -72,6 +74,10 @@ public:
         }
         m_sub->setAttribute(Qt::WA_DeleteOnClose, false);
         m_sub->setWindowTitle(m_text);
+        // No toolkit logo: a child shows its own icon or none.
+        QPixmap blank(16, 16);
+        blank.fill(Qt::transparent);
+        m_sub->setWindowIcon(QIcon(blank));
         if (cs.x != kUseDefault && cs.cx != kUseDefault) {
             m_sub->setGeometry(cs.x, cs.y, std::max(0, cs.cx), std::max(0, cs.cy));
         } else if (cs.cx != kUseDefault) {
@@ -545,5 +551,13 @@ void CMDIChildWnd::OnDestroy()
 {
     CMDIFrameWnd* frame = GetMDIFrame();
     CFrameWnd::OnDestroy();
-    if (frame) frame->OnUpdateFrameTitle(TRUE);
+    if (!frame) return;
+    // The last child takes its menu with it; otherwise the next active
+    // child puts its own in when it is activated.
+    bool others = false;
+    for (CMDIChildWnd* child : frame->MDIGetChildren()) {
+        if (child != this && child->IsWindowVisible()) others = true;
+    }
+    if (!others) frame->OnUpdateFrameMenu(HMENU());
+    frame->OnUpdateFrameTitle(TRUE);
 }

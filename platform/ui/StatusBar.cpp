@@ -138,8 +138,12 @@ BOOL CStatusBar::SetIndicators(const UINT* lpIDArray, int nIDCount)
         }
         m_panes.push_back(pane);
     }
-    // The message pane stretches and has no border.
-    if (!m_panes.empty() && m_panes.front().id == ID_SEPARATOR) m_panes.front().style |= SBPS_NOBORDERS | SBPS_STRETCH;
+    // The message pane stretches, has no border and starts idle.
+    if (!m_panes.empty() && m_panes.front().id == ID_SEPARATOR) {
+        m_panes.front().style |= SBPS_NOBORDERS | SBPS_STRETCH;
+        if (!m_panes.front().text.LoadString(AFX_IDS_IDLEMESSAGE) || m_panes.front().text.IsEmpty())
+            m_panes.front().text = u"Ready";
+    }
     if (::IsWindow(m_hWnd)) Invalidate();
     return allFound;
 }
