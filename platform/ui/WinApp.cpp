@@ -146,6 +146,7 @@ void CRecentFileList::UpdateMenu(CCmdUI* pCmdUI)
     for (int i = 0; i < kMaxRecentFiles; ++i) ::DeleteMenu(menu, first + static_cast<UINT>(i), MF_BYCOMMAND);
     if (count == 0) {
         ::InsertMenuW(menu, position, MF_BYPOSITION | MF_STRING | MF_GRAYED, first, m_strOriginal.GetString());
+        pCmdUI->Enable(FALSE);
         menuUi->ItemsChanged(1);
         return;
     }
@@ -160,6 +161,7 @@ void CRecentFileList::UpdateMenu(CCmdUI* pCmdUI)
                       text.GetString());
         ++n;
     }
+    pCmdUI->Enable(TRUE);
     menuUi->ItemsChanged(n);
 }
 

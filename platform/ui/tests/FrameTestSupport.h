@@ -320,6 +320,7 @@ private:
     std::unique_ptr<CFrameTestApp> m_app;
     CMultiDocTemplate* m_template = nullptr;
     CMainFrame* m_frame = nullptr;
+    HWND m_frameHwnd;
 };
 
 // ---------------------------------------------------------------- definitions
@@ -393,6 +394,7 @@ inline FrameWorld::FrameWorld() : m_resources(u"frametest", "en")
         return;
     }
     m_frame = frame;
+    m_frameHwnd = frame->GetSafeHwnd();
     m_app->m_pMainWnd = frame;
     frame->MoveWindow(0, 0, 760, 520);
     frame->ShowWindow(SW_SHOW);
@@ -401,7 +403,8 @@ inline FrameWorld::FrameWorld() : m_resources(u"frametest", "en")
 
 inline FrameWorld::~FrameWorld()
 {
-    if (m_frame && ::IsWindow(m_frame->GetSafeHwnd())) {
+    // The test may have closed the frame (which deletes it).
+    if (m_frame && ::IsWindow(m_frameHwnd)) {
         // Documents are thrown away without questions at the end of a test.
         for (int i = 0; m_app && i < m_app->GetDocTemplateCount(); ++i) {
             CDocTemplate* t = m_app->GetDocTemplate(i);
