@@ -10,6 +10,12 @@
 namespace {
 
 constexpr int kPageMargin = 16;
+
+std::vector<CPrintPreviewFrame*>& OpenPreviews()
+{
+    static std::vector<CPrintPreviewFrame*> previews;
+    return previews;
+}
 constexpr int kShadow = 4;
 
 }  // namespace
@@ -88,9 +94,23 @@ BEGIN_MESSAGE_MAP(CPrintPreviewFrame, CFrameWnd)
     ON_UPDATE_COMMAND_UI(AFX_ID_PREVIEW_PREV, &CPrintPreviewFrame::OnUpdatePrevPage)
 END_MESSAGE_MAP()
 
-CPrintPreviewFrame::CPrintPreviewFrame() = default;
+CPrintPreviewFrame::CPrintPreviewFrame() { OpenPreviews().push_back(this); }
 
-CPrintPreviewFrame::~CPrintPreviewFrame() { delete m_pane; }
+CPrintPreviewFrame::~CPrintPreviewFrame()
+{
+    auto& previews = OpenPreviews();
+    previews.erase(std::remove(previews.begin(), previews.end(), this), previews.end());
+    delete m_pane;
+}
+
+CPrintPreviewFrame* CPrintPreviewFrame::Of(const CView* pView)
+{
+    if (!pView) return nullptr;
+    for (CPrintPreviewFrame* preview : OpenPreviews()) {
+        if (preview->m_view == pView->GetSafeHwnd() && ::IsWindow(preview->GetSafeHwnd())) return preview;
+    }
+    return nullptr;
+}
 
 CPrintPreviewFrame* CPrintPreviewFrame::Show(CView* pView, std::unique_ptr<CPrintInfo> info)
 {
@@ -180,15 +200,10 @@ void CPrintPreviewFrame::OnPreviewClose() { DestroyWindow(); }
 
 void CPrintPreviewFrame::OnPreviewPrint()
 {
-    CView* view = GetPreviewView();
-    if (!view) return;
-    const HWND self = m_hWnd;
-    // The document prints as it was previewed; the preview then ends.
-    m_info->m_bPreview = FALSE;
-    m_info->m_bContinuePrinting = TRUE;
-    CString title = view->GetDocument() ? view->GetDocument()->GetTitle() : CString();
-    platform::PrintDocument(*m_info, *view, title);
-    if (::IsWindow(self)) DestroyWindow();
+    const HWND view = m_view;
+    // The preview ends first: printing asks for the printer again.
+    DestroyWindow();
+    if (auto* v = ::IsWindow(view) ? dynamic_cast<CView*>(CWnd::FromHandle(view)) : nullptr) v->OnFilePrint();
 }
 
 void CPrintPreviewFrame::OnNextPage() { GoToPage(m_page + 1); }

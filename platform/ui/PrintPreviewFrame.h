@@ -1,8 +1,8 @@
 // The print preview: a top-level frame that shows the pages of a view as
 // they print (each page drawn by the view's OnPrint into a picture of the
 // sheet), with Print, Next Page, Previous Page and Close buttons. Print
-// prints the document through the same printer set-up; Close, or the end
-// of the view, ends the preview.
+// ends the preview and prints the view as its print command does (the print
+// dialog first); Close, or the end of the view, ends the preview.
 #pragma once
 
 #include "platform/ui/FrameWnd.h"
@@ -26,6 +26,9 @@ public:
     // Opens the preview of pView's pages with the print set-up in info
     // (which must have a printer DC); null when it cannot be shown.
     static CPrintPreviewFrame* Show(CView* pView, std::unique_ptr<CPrintInfo> info);
+
+    // The open preview of a view, or null.
+    static CPrintPreviewFrame* Of(const CView* pView);
 
     UINT GetCurrentPage() const { return m_page; }
     // Goes to a page when it exists; FALSE otherwise.

@@ -129,6 +129,10 @@ void CView::OnFilePrint()
 
 void CView::OnFilePrintPreview()
 {
+    if (CPrintPreviewFrame* open = CPrintPreviewFrame::Of(this)) {
+        open->ActivateFrame();
+        return;
+    }
     auto info = std::make_unique<CPrintInfo>();
     info->m_bPreview = TRUE;
     if (!OnPreparePrinting(info.get())) return;
