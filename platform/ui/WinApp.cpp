@@ -355,7 +355,10 @@ void CWinApp::ParseCommandLine(CCommandLineInfo& rCmdInfo, const std::vector<CSt
 {
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const CString& arg = arguments[i];
-        const bool flag = !arg.IsEmpty() && (arg[0] == u'/' || arg[0] == u'-');
+        // A switch starts with '-', or with '/' when the rest has no '/' and
+        // names no file: "/ini" is a switch, "/home/me/a.sht" a file.
+        bool flag = !arg.IsEmpty() && arg[0] == u'-';
+        if (!arg.IsEmpty() && arg[0] == u'/' && arg.Find(u'/', 1) < 0) flag = !platform::FileExists(arg.GetString());
         const CString param = flag ? arg.Mid(1) : arg;
         rCmdInfo.ParseParam(param.GetString(), flag ? TRUE : FALSE, i + 1 == arguments.size() ? TRUE : FALSE);
     }

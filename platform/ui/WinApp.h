@@ -126,7 +126,9 @@ public:
     void CloseAllDocuments(BOOL bEndSession);
     int GetOpenDocumentCount() const;
 
-    // Command line.
+    // Command line: a switch starts with '-', or with '/' when the rest has
+    // no '/' and names no file (paths here start with '/'); ParseParam gets
+    // it without that first character.
     void ParseCommandLine(CCommandLineInfo& rCmdInfo);
     void ParseCommandLine(CCommandLineInfo& rCmdInfo, const std::vector<CString>& arguments);
     BOOL ProcessShellCommand(CCommandLineInfo& rCmdInfo);
