@@ -55,6 +55,8 @@ public:
 
 protected:
     void nextCheckState() override { m_next(); }
+    // The whole window is the button, not only the box and its text.
+    bool hitButton(const QPoint& pos) const override { return rect().contains(pos); }
 
 private:
     std::function<void()> m_next;
@@ -66,6 +68,8 @@ public:
 
 protected:
     void nextCheckState() override { m_next(); }
+    // The whole window is the button, not only the box and its text.
+    bool hitButton(const QPoint& pos) const override { return rect().contains(pos); }
 
 private:
     std::function<void()> m_next;
