@@ -11,6 +11,7 @@
 #include <QCoreApplication>
 #include <QDropEvent>
 #include <QImage>
+#include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QUrl>
@@ -243,6 +244,46 @@ TEST_F(FrameTest, MenuBarPopupsAreBuiltFromTheMenuWhenTheyOpen)
     world.FrameOf(sheet)->SendMessage(WM_CLOSE);
     uitest::Pump(10);
     EXPECT_EQ(::GetMenu(world.Frame().GetSafeHwnd()), world.Frame().GetDefaultMenu());
+}
+
+void PressKey(QWidget* widget, int key, Qt::KeyboardModifiers modifiers, const QString& text = QString())
+{
+    QKeyEvent press(QEvent::KeyPress, key, modifiers, text);
+    QCoreApplication::sendEvent(widget, &press);
+}
+
+void ReleaseKey(QWidget* widget, int key, Qt::KeyboardModifiers modifiers)
+{
+    QKeyEvent release(QEvent::KeyRelease, key, modifiers);
+    QCoreApplication::sendEvent(widget, &release);
+}
+
+TEST_F(FrameTest, KeysOfTheActiveSheetBecomeItsCommands)
+{
+    FrameWorld world;
+    ASSERT_TRUE(world.Ready());
+    CSheetDoc* sheet = world.NewSheet();
+    ASSERT_NE(sheet, nullptr);
+    QWidget* view = platform::ui::WidgetOf(world.FrameOf(sheet)->SheetView()->GetSafeHwnd());
+    ASSERT_NE(view, nullptr);
+    // Ctrl+M is the sheet template's key for Mark; a plain M is not.
+    PressKey(view, Qt::Key_M, Qt::NoModifier, QStringLiteral("m"));
+    ReleaseKey(view, Qt::Key_M, Qt::NoModifier);
+    uitest::Pump(10);
+    EXPECT_EQ(sheet->m_marks, 0);
+    PressKey(view, Qt::Key_Control, Qt::ControlModifier);
+    PressKey(view, Qt::Key_M, Qt::ControlModifier, QString(QChar(13)));
+    ReleaseKey(view, Qt::Key_M, Qt::ControlModifier);
+    ReleaseKey(view, Qt::Key_Control, Qt::NoModifier);
+    uitest::Pump(10);
+    EXPECT_EQ(sheet->m_marks, 1);
+    // The frame's own key works from a sheet too: Ctrl+N makes a new sheet.
+    PressKey(view, Qt::Key_Control, Qt::ControlModifier);
+    PressKey(view, Qt::Key_N, Qt::ControlModifier, QString(QChar(14)));
+    ReleaseKey(view, Qt::Key_N, Qt::ControlModifier);
+    ReleaseKey(view, Qt::Key_Control, Qt::NoModifier);
+    uitest::Pump(10);
+    EXPECT_EQ(world.Template().GetDocumentCount(), 2);
 }
 
 TEST_F(FrameTest, ClosingAModifiedSheetAsksFirst)
