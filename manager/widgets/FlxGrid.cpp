@@ -2,6 +2,7 @@
 
 #include "manager/core/NumberText.h"
 #include "platform/ui/Clipboard.h"
+#include "platform/ui/WinApp.h"
 
 #include <algorithm>
 #include <cstring>
@@ -410,7 +411,8 @@ BOOL CFlxGrid::Print() { return ChoosePrinter() && PrintGrid() ? TRUE : FALSE; }
 
 BOOL CFlxGrid::PrintPreview()
 {
-    CWnd* main = GetTopLevelParent();
+    CWnd* main = AfxGetMainWnd();
+    if (!main || !main->GetSafeHwnd()) main = GetTopLevelParent();
     RECT rect{};
     if (main) main->GetWindowRect(&rect);
     return CGridCtrl::PrintPreview(main ? &rect : nullptr);

@@ -117,7 +117,8 @@ public:
     BOOL PasteFromClipboard();
     // The print dialog, then printing when the user accepted.
     BOOL Print();
-    // The preview over the main window (the grid's top-level window).
+    // The preview over the application's main window (without one, over
+    // the grid's top-level window).
     BOOL PrintPreview();
     using CGridCtrl::PrintPreview;
 
