@@ -1,0 +1,19 @@
+// The drawer's owner-window services over the platform: callbacks are sent as
+// window messages. The hyperlink cursor needs the window layer's cursors;
+// without one, hovering a link keeps the owner's cursor.
+#pragma once
+
+#include "htmltip/HtmlServices.h"
+
+namespace htmltip {
+
+class WindowServices : public IHtmlWindowServices {
+public:
+    LRESULT SendMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
+    bool SetHyperlinkCursor() override;
+    void ResetHyperlinkCursor() override;
+
+    static WindowServices& Default();
+};
+
+}  // namespace htmltip
