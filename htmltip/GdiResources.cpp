@@ -4,40 +4,32 @@
 
 #include "platform/core/ResourceModule.h"
 #include "platform/ui/ImageFile.h"
-
-#include <optional>
-#include <string>
+#include "platform/ui/ResourceImages.h"
 
 namespace htmltip {
 
 namespace {
 
-std::optional<std::string_view> FindImageBytes(HMODULE module, WORD type, UINT id)
+// A null module is the program's resources: the current resource module,
+// then the program file's own.
+template <class Load>
+auto FromProgramOrModule(HMODULE module, Load load)
 {
-    if (id == 0 || id > 0xFFFF) return std::nullopt;
-    const platform::ResourceKey name(static_cast<int>(id));
-    if (module) return platform::FindResourceBytes(module, platform::ResourceKey(static_cast<int>(type)), name);
-    // The program's resources: the current resource module first, then the program file's own.
-    if (auto bytes = platform::FindResourceBytes(platform::ResourceKey(static_cast<int>(type)), name)) return bytes;
-    return platform::FindResourceBytes(HMODULE(), platform::ResourceKey(static_cast<int>(type)), name);
+    if (module) return load(module);
+    auto found = load(AfxGetResourceHandle());
+    if (!found) found = load(AfxGetInstanceHandle());
+    return found;
 }
 
 }  // namespace
 
-HBITMAP GdiResources::DecodeBitmap(std::string_view bytes)
-{
-    return platform::LoadBitmapFromBytes(std::string(bytes), true);
-}
-
-HICON GdiResources::DecodeIcon(std::string_view bytes, int cx, int cy)
-{
-    return platform::LoadIconFromBytes(std::string(bytes), cx, cy);
-}
-
 std::shared_ptr<IMarkupImage> GdiResources::LoadBitmap(HMODULE module, UINT id)
 {
-    const std::optional<std::string_view> bytes = FindImageBytes(module, kRtBitmap, id);
-    return bytes ? GdiMarkupImage::FromBitmap(DecodeBitmap(*bytes)) : nullptr;
+    if (id == 0 || id > 0xFFFF) return nullptr;
+    const HBITMAP bitmap = FromProgramOrModule(module, [id](HMODULE m) {
+        return static_cast<HBITMAP>(::LoadImage(m, MAKEINTRESOURCE(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+    });
+    return GdiMarkupImage::FromBitmap(bitmap);
 }
 
 std::shared_ptr<IMarkupImage> GdiResources::LoadBitmapFile(const CString& path)
@@ -48,8 +40,11 @@ std::shared_ptr<IMarkupImage> GdiResources::LoadBitmapFile(const CString& path)
 
 std::shared_ptr<IMarkupImage> GdiResources::LoadIcon(HMODULE module, UINT id, int cx, int cy)
 {
-    const std::optional<std::string_view> bytes = FindImageBytes(module, kRtGroupIcon, id);
-    return bytes ? GdiMarkupImage::FromIcon(DecodeIcon(*bytes, cx, cy)) : nullptr;
+    if (id == 0 || id > 0xFFFF) return nullptr;
+    const HICON icon = FromProgramOrModule(module, [id, cx, cy](HMODULE m) {
+        return static_cast<HICON>(::LoadImage(m, MAKEINTRESOURCE(id), IMAGE_ICON, cx, cy, 0));
+    });
+    return GdiMarkupImage::FromIcon(icon);
 }
 
 std::shared_ptr<IMarkupImage> GdiResources::LoadIconFile(const CString& path, int cx, int cy)

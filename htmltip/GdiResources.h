@@ -1,14 +1,12 @@
 // The markup's resources with images: bitmaps and icons from files and from
-// resource modules as drawing-layer objects, texts and modules as in
-// ModuleResources. A resource image is read from its bytes; a module entry
-// that holds a plain bitmap or icon file is decoded here.
+// resource modules (through the window layer's image loading) as
+// drawing-layer objects; texts and modules as in ModuleResources.
 #pragma once
 
 #include "htmltip/ModuleResources.h"
 
 #include "platform/ui/Gdi.h"
 
-#include <string_view>
 
 namespace htmltip {
 
@@ -21,12 +19,6 @@ public:
     std::shared_ptr<IMarkupImage> LoadIconFile(const CString& path, int cx, int cy) override;
 
     static GdiResources& Default();
-
-protected:
-    // The bytes of a bitmap or icon resource made into an object; null when
-    // they are not a picture this layer reads.
-    virtual HBITMAP DecodeBitmap(std::string_view bytes);
-    virtual HICON DecodeIcon(std::string_view bytes, int cx, int cy);
 };
 
 }  // namespace htmltip

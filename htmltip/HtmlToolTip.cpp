@@ -2,8 +2,10 @@
 
 #include "htmltip/GdiMarkupImage.h"
 #include "htmltip/HtmlMath.h"
+#include "htmltip/WindowTipPlatform.h"
 
 #include "platform/core/ResourceModule.h"
+#include "platform/ui/UserInterface.h"
 #include "platform/ui/WindowSurface.h"
 
 #include <algorithm>
@@ -137,7 +139,11 @@ CHtmlToolTip::~CHtmlToolTip()
     if (m_hWnd) DestroyWindow();
 }
 
-ITipPlatform& CHtmlToolTip::Platform() const { return m_platform ? *m_platform : DefaultPlatform(); }
+ITipPlatform& CHtmlToolTip::Platform() const
+{
+    if (m_platform) return *m_platform;
+    return m_ownPlatform ? *m_ownPlatform : DefaultPlatform();
+}
 
 void CHtmlToolTip::SetPlatform(ITipPlatform* platform) { m_platform = platform; }
 
@@ -147,6 +153,7 @@ BOOL CHtmlToolTip::Create(CWnd* owner, BOOL balloon)
     if (!CreateEx(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, AfxRegisterWndClass(0), u"", WS_POPUP, RECT{0, 0, 0, 0}, owner, 0))
         return FALSE;
     m_owner = owner ? owner->GetSafeHwnd() : HWND();
+    if (!m_platform && platform::UserInterface::IsRunning()) m_ownPlatform = std::make_unique<WindowTipPlatform>(*this);
     SetSizes(balloon);
     // Markup that names "iddll" resources and style sheets by id reads the
     // current resource module.
@@ -160,7 +167,9 @@ BOOL CHtmlToolTip::DestroyWindow()
 {
     Pop();
     Platform().StopTimer(kTimerAnimation);
-    return CWnd::DestroyWindow();
+    const BOOL destroyed = CWnd::DestroyWindow();
+    m_ownPlatform.reset();
+    return destroyed;
 }
 
 BOOL CHtmlToolTip::PreTranslateMessage(MSG* msg)

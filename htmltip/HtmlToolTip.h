@@ -83,8 +83,10 @@ public:
     // Frames the tip's shape with the border brush.
     virtual void DrawBorder(CDC* dc, CRgn* region);
 
-    // The window services; by default the window layer's. Not owned.
+    // The window services. Not owned; without one the window layer's are
+    // used (made by Create while the window layer runs).
     void SetPlatform(htmltip::ITipPlatform* platform);
+    HWND GetOwnerWindow() const { return m_owner; }
 
     // The owner's messages, before they are dispatched. Always 0.
     BOOL RelayEvent(MSG* msg);
@@ -274,4 +276,5 @@ private:
     std::map<std::uint64_t, htmltip::ScopedMarkupHandle> m_iconHandles;
 
     htmltip::ITipPlatform* m_platform = nullptr;
+    std::unique_ptr<htmltip::ITipPlatform> m_ownPlatform;
 };

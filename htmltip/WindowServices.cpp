@@ -1,6 +1,8 @@
 #include "htmltip/WindowServices.h"
 
 #include "platform/core/Messages.h"
+#include "platform/core/ResourceModule.h"
+#include "platform/ui/ResourceImages.h"
 
 namespace htmltip {
 
@@ -10,7 +12,14 @@ LRESULT WindowServices::SendMessage(HWND window, UINT message, WPARAM wParam, LP
     return ::SendMessage(window, message, wParam, lParam);
 }
 
-bool WindowServices::SetHyperlinkCursor() { return false; }
+bool WindowServices::SetHyperlinkCursor()
+{
+    // The system's hand; without it hovering keeps the owner's cursor.
+    const HCURSOR hand = ::LoadCursor(HINSTANCE(), IDC_HAND);
+    if (!hand) return false;
+    ::SetCursor(hand);
+    return true;
+}
 
 void WindowServices::ResetHyperlinkCursor() {}
 

@@ -1,6 +1,5 @@
 // The drawer's owner-window services over the platform: callbacks are sent as
-// window messages. The hyperlink cursor needs the window layer's cursors;
-// without one, hovering a link keeps the owner's cursor.
+// window messages, and the hyperlink cursor is the system's hand.
 #pragma once
 
 #include "htmltip/HtmlServices.h"
