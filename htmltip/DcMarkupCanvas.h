@@ -1,20 +1,56 @@
-// The markup canvas over a device context: fonts become GDI fonts (kept for
-// the canvas's life), text goes out with the DC's text calls, and fills,
-// frames, rules and images through the drawing manager.
+// The markup canvas over a device context: fonts become GDI fonts (kept in a
+// cache that outlives the canvas, so that a drawer's passes reuse them), text
+// goes out with the DC's text calls, and fills, frames, rules and images
+// through the drawing manager.
 #pragma once
 
 #include "htmltip/DrawManager.h"
 #include "htmltip/MarkupCanvas.h"
 
+#include <QColor>
+#include <QFont>
+#include <QGlyphRun>
+#include <QRawFont>
+
 #include <deque>
 #include <memory>
+#include <unordered_map>
+#include <vector>
 
 namespace htmltip {
 
+// GDI fonts of the markup's font descriptions, with their metrics.
+class MarkupFontCache {
+public:
+    struct Entry {
+        MarkupFont font;
+        std::unique_ptr<CFont> gdi;
+        // Read on the first selection (height 0 until then).
+        MarkupFontMetrics metrics;
+        // For drawing runs as glyphs: the toolkit font behind the GDI font,
+        // its glyphs, and the advance of each character as text output uses it.
+        bool prepared = false;
+        QFont qfont;
+        QRawFont raw;
+        std::unordered_map<char16_t, std::pair<quint32, int>> glyphs;
+    };
+    // The entry of the font, made when missing; it stays where it is until Trim.
+    Entry& Get(const MarkupFont& font);
+    // Forgets every font when more than a pass needs have gathered; only
+    // between passes.
+    void Trim();
+
+private:
+    static constexpr std::size_t kMaxFonts = 64;
+    // A deque, so entries stay where they are while others are added.
+    std::deque<Entry> m_fonts;
+};
+
 class DcMarkupCanvas : public IMarkupCanvas {
 public:
-    // The DC's font, colours and background mode are put back when the canvas goes.
-    DcMarkupCanvas(CDC& dc, CDrawManager& manager);
+    // The DC's font, colours and background mode are put back when the
+    // canvas goes. Without a cache the canvas keeps its fonts itself.
+    DcMarkupCanvas(CDC& dc, CDrawManager& manager, MarkupFontCache* fonts = nullptr);
     ~DcMarkupCanvas() override;
     DcMarkupCanvas(const DcMarkupCanvas&) = delete;
     DcMarkupCanvas& operator=(const DcMarkupCanvas&) = delete;
@@ -33,19 +69,34 @@ public:
     void DrawImage(const MarkupImageDraw& draw) override;
 
 private:
-    struct CachedFont {
-        MarkupFont font;
-        std::unique_ptr<CFont> gdi;
-        MarkupFontMetrics metrics;
+    // Text waits in a batch and goes out in one painting when something
+    // else is drawn or the canvas ends: text output of the drawing layer
+    // costs much more per call than per character.
+    struct PendingText {
+        QGlyphRun glyphs;
+        QColor color;
+        bool opaque = false;
+        QColor background;
+        QRect cell;
+        QRect underline;
     };
-    CachedFont& Select(const MarkupFont& font);
+    MarkupFontCache::Entry& Select(const MarkupFont& font);
+    // False when the run needs the drawing layer's own text output (a
+    // character the font has no glyph for, or a surrogate pair).
+    bool Batch(MarkupFontCache::Entry& entry, const MarkupTextPaint& paint, int x, int y, std::u16string_view text);
+    void Flush();
+    // The entry's toolkit font and raw glyphs; false when there are none.
+    static bool Prepare(MarkupFontCache::Entry& entry);
+    // The glyph and advance of a character (null for half a surrogate pair).
+    static const std::pair<quint32, int>* Glyph(MarkupFontCache::Entry& entry, char16_t ch);
 
     CDC& m_dc;
     CDrawManager& m_manager;
-    // A deque, so the selected entry stays where it is while others are added.
-    std::deque<CachedFont> m_fonts;
-    CachedFont* m_selected = nullptr;
+    MarkupFontCache m_ownFonts;
+    MarkupFontCache& m_fonts;
+    MarkupFontCache::Entry* m_selected = nullptr;
     CFont* m_oldFont = nullptr;
+    std::vector<PendingText> m_pending;
     COLORREF m_oldText;
     COLORREF m_oldBack;
     int m_oldMode;

@@ -146,6 +146,7 @@ void CDib::BlendPalette(COLORREF color, int percent)
     RGBQUAD* palette = GetPalette();
     if (!palette) return;
     if (percent < 0 || percent > 100) percent = 100;
+    if (percent == 0) return;  // every entry stays as it is
     const auto mix = [percent](BYTE channel, BYTE other) {
         return static_cast<BYTE>((channel * (100 - percent) + other * percent) / 100);
     };
@@ -197,6 +198,15 @@ bool CDib::MakeSection(CDC* dc)
 
 void CDib::DropSection()
 {
+    if (m_expandedDc) {
+        if (m_oldExpanded) ::SelectObject(m_expandedDc, m_oldExpanded);
+        ::DeleteDC(m_expandedDc);
+    }
+    if (m_expanded) ::DeleteObject(m_expanded);
+    m_expanded = nullptr;
+    m_expandedDc = nullptr;
+    m_oldExpanded = nullptr;
+    m_expandedBits = nullptr;
     if (m_sectionDc) {
         if (m_oldBitmap) ::SelectObject(m_sectionDc, m_oldBitmap);
         ::DeleteDC(m_sectionDc);
@@ -208,9 +218,59 @@ void CDib::DropSection()
     m_sectionBits = nullptr;
 }
 
+bool CDib::DrawExpanded(CDC* dc, int x, int y)
+{
+    const int width = GetWidth();
+    const int height = GetHeight();
+    if (!m_expanded) {
+        BITMAPINFO info{};
+        info.bmiHeader.biWidth = width;
+        info.bmiHeader.biHeight = -height;
+        info.bmiHeader.biBitCount = 32;
+        void* bits = nullptr;
+        const HBITMAP section = ::CreateDIBSection(dc->GetSafeHdc(), &info, DIB_RGB_COLORS, &bits, HANDLE(), 0);
+        const HDC memory = section && bits ? ::CreateCompatibleDC(dc->GetSafeHdc()) : HDC();
+        if (!memory) {
+            if (section) ::DeleteObject(section);
+            return false;
+        }
+        m_expanded = section;
+        m_expandedDc = memory;
+        m_expandedBits = static_cast<DWORD*>(bits);
+        m_oldExpanded = ::SelectObject(m_expandedDc, m_expanded);
+    }
+    const RGBQUAD* palette = GetPalette();
+    DWORD colors[256] = {};
+    for (int i = 0; i < m_paletteEntries; ++i)
+        colors[i] = palette[i].rgbBlue | (palette[i].rgbGreen << 8) | (palette[i].rgbRed << 16);
+    const int bpp = GetBitCount();
+    const int perByte = 8 / bpp;
+    const BYTE mask = static_cast<BYTE>((1 << bpp) - 1);
+    for (int row = 0; row < height; ++row) {
+        // Stored bottom-up, drawn top-down.
+        const BYTE* in = GetBits() + static_cast<std::size_t>(height - 1 - row) * static_cast<std::size_t>(m_lineWidth);
+        DWORD* out = m_expandedBits + static_cast<std::size_t>(row) * static_cast<std::size_t>(width);
+        if (bpp == 8) {
+            for (int col = 0; col < width; ++col) out[col] = colors[in[col]];
+        } else {
+            for (int col = 0; col < width; ++col) {
+                const int shift = 8 - bpp * (col % perByte + 1);
+                out[col] = colors[(in[col / perByte] >> shift) & mask];
+            }
+        }
+    }
+    ::BitBlt(dc->GetSafeHdc(), x, y, width, height, m_expandedDc, 0, 0, SRCCOPY);
+    return true;
+}
+
 void CDib::Draw(CDC* dc, int x, int y)
 {
-    if (!m_block || !dc || !dc->GetSafeHdc() || !MakeSection(dc)) return;
+    if (!m_block || !dc || !dc->GetSafeHdc()) return;
+    if (m_paletteEntries > 0) {
+        DrawExpanded(dc, x, y);
+        return;
+    }
+    if (!MakeSection(dc)) return;
     std::memcpy(m_sectionBits, GetBits(), static_cast<std::size_t>(m_lineWidth) * static_cast<std::size_t>(GetHeight()));
     ::BitBlt(dc->GetSafeHdc(), x, y, GetWidth(), GetHeight(), m_sectionDc, 0, 0, SRCCOPY);
 }

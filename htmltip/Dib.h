@@ -61,6 +61,9 @@ public:
 private:
     bool MakeSection(CDC* dc);
     void DropSection();
+    // Palette surfaces are drawn from a 32-bit copy: the colours come from
+    // the palette, and a 32-bit transfer is the fast one.
+    bool DrawExpanded(CDC* dc, int x, int y);
 
     std::unique_ptr<BYTE[]> m_block;
     BITMAPINFOHEADER m_header{0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
@@ -73,4 +76,8 @@ private:
     BYTE* m_sectionBits = nullptr;
     // The section holds a copy of the palette; changing it needs a new section.
     bool m_paletteChanged = false;
+    HBITMAP m_expanded;
+    HDC m_expandedDc;
+    HGDIOBJ m_oldExpanded;
+    DWORD* m_expandedBits = nullptr;
 };

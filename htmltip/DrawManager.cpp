@@ -445,7 +445,11 @@ BOOL CDrawManager::MakeEffectDib(const RECT& rect, int effect, BYTE granularity,
     const int divisor = NoiseGenerator::kMax / (g != 0 ? 2 * g : 1);
     const int lo = g;
     const int hi = 255 - g;
-    const auto noise = [&] { return m_noise.Next() / divisor - g; };
+    // r / divisor for r below 2^15 as a multiply and shift (exact there):
+    // the division per pixel is what the effects spend most on.
+    const std::uint64_t magic = (std::uint64_t{1} << 32) / static_cast<std::uint64_t>(divisor) + 1;
+    const auto scaled = [magic](int r) { return static_cast<int>((static_cast<std::uint64_t>(r) * magic) >> 32); };
+    const auto noise = [&] { return scaled(m_noise.Next()) - g; };
     BYTE* bits = m_dib.GetBits();
     const int line = m_dib.GetLineWidth();
     // Row y counts from the bottom row as stored; every value wraps to 8 bits.
@@ -457,6 +461,12 @@ BOOL CDrawManager::MakeEffectDib(const RECT& rect, int effect, BYTE granularity,
     const auto cube = [](int t) { return t * t * t / 128 / 128; };
     const auto bump = [&](int t, int factor) { return (factor * cube(t)) / 128 + 128; };
     const auto rowBump = [&](int y, int factor) { return bump((y * 255) / H - 127, factor); };
+    // A term of each column, worked out once rather than on every row.
+    const auto columnTerm = [W](auto term) {
+        std::vector<int> column(static_cast<std::size_t>(W));
+        for (int x = 0; x < W; ++x) column[static_cast<std::size_t>(x)] = term(x);
+        return column;
+    };
     const auto columnBump = [&](int x, int factor) { return bump(((W - x) * 255) / W - 127, factor); };
 
     switch (effect) {
@@ -466,20 +476,26 @@ BOOL CDrawManager::MakeEffectDib(const RECT& rect, int effect, BYTE granularity,
         break;
     case EFFECT_DIAGSHADE: {
         const int d = (hi - lo) / 2;
-        for (int y = 0; y < H; ++y)
-            for (int x = 0; x < W; ++x) put(x, y, (d * y) / H + lo + ((W - x) * d) / W + noise());
+        const std::vector<int> column = columnTerm([&](int x) { return ((W - x) * d) / W; });
+        for (int y = 0; y < H; ++y) {
+            const int row = (d * y) / H + lo;
+            for (int x = 0; x < W; ++x) put(x, y, row + column[x] + noise());
+        }
         break;
     }
     case EFFECT_HSHADE: {
         const int d = hi - lo;
-        for (int y = 0; y < H; ++y)
-            for (int x = 0; x < W; ++x) put(x, y, (d * y) / H + lo + noise());
+        for (int y = 0; y < H; ++y) {
+            const int row = (d * y) / H + lo;
+            for (int x = 0; x < W; ++x) put(x, y, row + noise());
+        }
         break;
     }
     case EFFECT_VSHADE: {
         const int d = hi - lo;
+        const std::vector<int> column = columnTerm([&](int x) { return ((W - x) * d) / W + lo; });
         for (int y = 0; y < H; ++y)
-            for (int x = 0; x < W; ++x) put(x, y, ((W - x) * d) / W + lo + noise());
+            for (int x = 0; x < W; ++x) put(x, y, column[x] + noise());
         break;
     }
     case EFFECT_HBUMP:
@@ -488,16 +504,18 @@ BOOL CDrawManager::MakeEffectDib(const RECT& rect, int effect, BYTE granularity,
             for (int x = 0; x < W; ++x) put(x, y, value + noise());
         }
         break;
-    case EFFECT_VBUMP:
+    case EFFECT_VBUMP: {
+        const std::vector<int> column = columnTerm([&](int x) { return columnBump(x, 128 - g); });
         for (int y = 0; y < H; ++y)
-            for (int x = 0; x < W; ++x) put(x, y, columnBump(x, 128 - g) + noise());
+            for (int x = 0; x < W; ++x) put(x, y, column[x] + noise());
         break;
-    case EFFECT_SOFTBUMP:
+    }
+    case EFFECT_SOFTBUMP: {
+        const std::vector<int> column = columnTerm([&](int x) { return cube(((W - x) * 255) / W - 127); });
         for (int y = 0; y < H; ++y) {
             const int cy = cube((y * 255) / H - 127);
             for (int x = 0; x < W; ++x) {
-                const int cx = cube(((W - x) * 255) / W - 127);
-                int value = ((128 - g) * (cy + cx)) / 128 + 128;
+                int value = ((128 - g) * (cy + column[x])) / 128 + 128;
                 // Not std::clamp: a granularity above 127 puts lo above hi.
                 if (value < lo) value = lo;
                 if (value > hi) value = hi;
@@ -505,6 +523,7 @@ BOOL CDrawManager::MakeEffectDib(const RECT& rect, int effect, BYTE granularity,
             }
         }
         break;
+    }
     case EFFECT_HARDBUMP: {
         for (int y = 0; y < H; ++y) {
             const int value = rowBump(y, 128 - 2 * g);
@@ -548,7 +567,7 @@ BOOL CDrawManager::MakeEffectDib(const RECT& rect, int effect, BYTE granularity,
         const int d = (hi - lo - 40) / 2;
         for (int y = 0; y < H; ++y)
             for (int x = 0; x < W; ++x)
-                put(x, y, at(x, y) + (d * y) / H + ((W - x) * d) / W + m_noise.Next() / divisor);
+                put(x, y, at(x, y) + (d * y) / H + ((W - x) * d) / W + scaled(m_noise.Next()));
         break;
     }
     default:
@@ -706,29 +725,45 @@ BOOL CDrawManager::MakeShadowMap(CDC* dc, int cx, int cy, HBITMAP maskBitmap, st
 {
     (void)dc;
     if (!maskBitmap || cx <= 0 || cy <= 0) return FALSE;
+    const CSize maskSize = GetBitmapSize(maskBitmap);
+    if (maskSize.cx <= 0 || maskSize.cy <= 0) return FALSE;
     ScreenDc screen;
-    Section32 a(screen.Get(), cx, cy);
+    Section32 maskPixels(screen.Get(), maskSize.cx, maskSize.cy);
     SelectedDc mask(screen.Get(), maskBitmap);
-    if (!a || !mask) return FALSE;
+    if (!maskPixels || !mask) return FALSE;
+    ::BitBlt(maskPixels.Dc(), 0, 0, maskSize.cx, maskSize.cy, mask.Get(), 0, 0, SRCCOPY);
+    ::GdiFlush();
+    const DWORD* source = maskPixels.Bits();
+    const std::size_t count = static_cast<std::size_t>(cx) * static_cast<std::size_t>(cy);
+    // The low byte of each pixel of A: the mask, shrunk by the blur window
+    // onto white when blurred (nearest pixel, sampled at pixel centres).
+    std::vector<std::int32_t> a(count, 0);
     // An image too small for the blur gets a smaller window; one pixel across
     // has no room for any and takes the plain shadow.
     if (blurred && (cx < 2 || cy < 2)) blurred = FALSE;
     if (blurred) {
         blurX = FitBlur(blurX, cx);
         blurY = FitBlur(blurY, cy);
-        const CSize maskSize = GetBitmapSize(maskBitmap);
-        ::PatBlt(a.Dc(), 0, 0, cx, cy, WHITENESS);
-        ::StretchBlt(a.Dc(), blurX / 2, blurY / 2, cx - blurX, cy - blurY, mask.Get(), 0, 0, maskSize.cx, maskSize.cy,
-                     SRCCOPY);
+        std::fill(a.begin(), a.end(), 255);
+        const int w = cx - blurX;
+        const int h = cy - blurY;
+        for (int j = 0; j < h; ++j) {
+            const auto sy = static_cast<std::size_t>(((2LL * j + 1) * maskSize.cy) / (2LL * h));
+            std::int32_t* row = a.data() + static_cast<std::size_t>(j + blurY / 2) * static_cast<std::size_t>(cx);
+            for (int i = 0; i < w; ++i) {
+                const auto sx = static_cast<std::size_t>(((2LL * i + 1) * maskSize.cx) / (2LL * w));
+                row[i + blurX / 2] = static_cast<std::int32_t>(source[sy * static_cast<std::size_t>(maskSize.cx) + sx] & 0xFF);
+            }
+        }
     } else {
-        ::BitBlt(a.Dc(), 0, 0, cx, cy, mask.Get(), 0, 0, SRCCOPY);
+        for (int y = 0; y < std::min<int>(cy, maskSize.cy); ++y)
+            for (int x = 0; x < std::min<int>(cx, maskSize.cx); ++x)
+                a[static_cast<std::size_t>(y) * cx + static_cast<std::size_t>(x)] = static_cast<std::int32_t>(
+                    source[static_cast<std::size_t>(y) * static_cast<std::size_t>(maskSize.cx) + static_cast<std::size_t>(x)] & 0xFF);
     }
-    ::GdiFlush();
-    const DWORD* pixels = a.Bits();
-    const std::size_t count = a.Count();
     map.assign(count, 1.0);
     if (!blurred) {
-        for (std::size_t i = 0; i < count; ++i) map[i] = static_cast<double>(pixels[i] & 0xFF) / 255.0;
+        for (std::size_t i = 0; i < count; ++i) map[i] = static_cast<double>(a[i]) / 255.0;
         return TRUE;
     }
 
@@ -740,9 +775,8 @@ BOOL CDrawManager::MakeShadowMap(CDC* dc, int cx, int cy, HBITMAP maskBitmap, st
     const int oy = blurY / 2;
     std::vector<std::int32_t> padded(static_cast<std::size_t>(pw) * static_cast<std::size_t>(ph), 255);
     for (int y = 0; y < cy; ++y)
-        for (int x = 0; x < cx; ++x)
-            padded[static_cast<std::size_t>(y + oy) * pw + static_cast<std::size_t>(x + ox)] =
-                static_cast<std::int32_t>(pixels[static_cast<std::size_t>(y) * cx + static_cast<std::size_t>(x)] & 0xFF);
+        std::copy(a.begin() + static_cast<std::ptrdiff_t>(y) * cx, a.begin() + static_cast<std::ptrdiff_t>(y + 1) * cx,
+                  padded.begin() + static_cast<std::ptrdiff_t>(y + oy) * pw + ox);
     // Horizontal sums: row r of the padded array, columns x .. x + blurX - 1.
     std::vector<std::int64_t> across(static_cast<std::size_t>(cx) * static_cast<std::size_t>(ph));
     for (int r = 0; r < ph; ++r) {

@@ -39,21 +39,21 @@ void CHtmlDrawer::SetResources(IHtmlResources* resources)
 SIZE CHtmlDrawer::PrepareOutput(CDC* dc, const CString& text)
 {
     if (!dc || !dc->GetSafeHdc()) return SIZE{0, 0};
-    DcMarkupCanvas canvas(*dc, m_drawManager);
+    DcMarkupCanvas canvas(*dc, m_drawManager, &m_fontCache);
     return PrepareOutput(canvas, text);
 }
 
 void CHtmlDrawer::DrawPreparedOutput(CDC* dc, const RECT& rect)
 {
     if (!dc || !dc->GetSafeHdc()) return;
-    DcMarkupCanvas canvas(*dc, m_drawManager);
+    DcMarkupCanvas canvas(*dc, m_drawManager, &m_fontCache);
     DrawPreparedOutput(canvas, rect);
 }
 
 SIZE CHtmlDrawer::DrawHtml(CDC* dc, const CString& text, POINT point)
 {
     if (!dc || !dc->GetSafeHdc()) return SIZE{0, 0};
-    DcMarkupCanvas canvas(*dc, m_drawManager);
+    DcMarkupCanvas canvas(*dc, m_drawManager, &m_fontCache);
     return DrawHtml(canvas, text, point);
 }
 

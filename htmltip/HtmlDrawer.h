@@ -9,6 +9,7 @@
 // and unreadable values keep the current value.
 #pragma once
 
+#include "htmltip/DcMarkupCanvas.h"
 #include "htmltip/DrawManager.h"
 #include "htmltip/HtmlServices.h"
 #include "htmltip/HtmlStyle.h"
@@ -286,6 +287,8 @@ private:
     int HitTest(POINT point) const;
 
     CDrawManager m_drawManager;
+    // The fonts of the passes on device contexts, kept from pass to pass.
+    htmltip::MarkupFontCache m_fontCache;
     htmltip::MarkupVocabulary m_vocabulary;
     htmltip::HtmlStyleSheet m_styleSheet;
     bool m_colorMode = true;

@@ -440,7 +440,10 @@ void CHtmlToolTip::StepFadeOut()
 
 void CHtmlToolTip::StepAnimation()
 {
-    if (Platform().IsTipVisible() && m_state == TipState::Shown && m_drawer.OnTimer()) DrawTip(m_transparency);
+    if (Platform().IsTipVisible() && m_state == TipState::Shown && m_drawer.OnTimer()) {
+        m_tipImage = QImage();
+        DrawTip(m_transparency);
+    }
 }
 
 void CHtmlToolTip::ForgetCurrentTool()
@@ -488,7 +491,11 @@ LRESULT CHtmlToolTip::OnActivateApp(WPARAM active, LPARAM)
 
 LRESULT CHtmlToolTip::OnRepaintRequest(WPARAM, LPARAM)
 {
-    if (m_repaintOnRequest && m_state != TipState::Hidden) DrawTip(0);
+    if (m_repaintOnRequest && m_state != TipState::Hidden) {
+        // A link's look changed.
+        m_tipImage = QImage();
+        DrawTip(0);
+    }
     return 0;
 }
 
@@ -603,9 +610,50 @@ bool CHtmlToolTip::ShowPendingTool(POINT position)
     m_current = info;
     m_currentTool = m_pendingTool;
     m_showMode = m_pendingShowMode;
+    m_tipImage = QImage();
     Platform().ShowTip(m_placement.topLeft, full, m_windowShape, m_showMode == kShowAtPoint);
     DrawTip(m_transparency);
     return true;
+}
+
+void CHtmlToolTip::RenderTipImage()
+{
+    m_tipImage = QImage();
+    m_shadowCover.clear();
+    const SIZE tipSize = m_placement.window;
+    if (!m_background || tipSize.cx <= 0 || tipSize.cy <= 0) return;
+    std::unique_ptr<CBitmap> tipBitmap = MakeBitmap(tipSize.cx, tipSize.cy);
+    if (!tipBitmap) return;
+    {
+        BitmapDc dc(*tipBitmap);
+        BitmapDc background(*m_background);
+        dc->BitBlt(0, 0, tipSize.cx, tipSize.cy, background.Get(), 0, 0, SRCCOPY);
+        m_drawer.DrawPreparedOutput(dc.Get(), m_textRect);
+        if (m_borderBrush.GetSafeHandle() && m_borderWidth != 0 && m_borderHeight != 0) DrawBorder(dc.Get(), &m_region);
+    }
+    m_tipImage = platform::ImageFromBitmap(*tipBitmap).convertToFormat(QImage::Format_ARGB32);
+
+    if (m_shadowOffsetX == 0 && m_shadowOffsetY == 0) return;
+    // How much of the shape each shadow pixel covers (0 to 1). Blurring is
+    // linear, so a mask of any grey darkens by (255 - grey) times this: it
+    // is worked out once per showing with a black mask.
+    std::unique_ptr<CBitmap> mask = MakeBitmap(tipSize.cx, tipSize.cy);
+    if (!mask) return;
+    {
+        BitmapDc dc(*mask);
+        const RECT all{0, 0, tipSize.cx, tipSize.cy};
+        dc->FillSolidRect(&all, RGB(255, 255, 255));
+        CBrush black(RGB(0, 0, 0));
+        dc->FillRgn(&m_region, &black);
+    }
+    CDC reference;
+    reference.CreateCompatibleDC(nullptr);
+    std::vector<double> map;
+    if (!m_drawer.GetDrawManager().MakeShadowMap(&reference, tipSize.cx, tipSize.cy, *mask, map,
+                                                 m_shadowBlurred ? TRUE : FALSE, m_shadowBlurX, m_shadowBlurY))
+        return;
+    m_shadowCover.resize(map.size());
+    for (std::size_t i = 0; i < map.size(); ++i) m_shadowCover[i] = static_cast<float>(1.0 - std::clamp(map[i], 0.0, 1.0));
 }
 
 void CHtmlToolTip::DrawTip(int transparency)
@@ -616,73 +664,58 @@ void CHtmlToolTip::DrawTip(int transparency)
     const int width = m_windowRect.right;
     const int height = m_windowRect.bottom;
     if (tipSize.cx <= 0 || tipSize.cy <= 0 || width <= 0 || height <= 0) return;
-
-    // The tip: background, text, border.
-    std::unique_ptr<CBitmap> tipBitmap = MakeBitmap(tipSize.cx, tipSize.cy);
-    if (!tipBitmap) return;
-    {
-        BitmapDc dc(*tipBitmap);
-        BitmapDc background(*m_background);
-        dc->BitBlt(0, 0, tipSize.cx, tipSize.cy, background.Get(), 0, 0, SRCCOPY);
-        m_drawer.DrawPreparedOutput(dc.Get(), m_textRect);
-        if (m_borderBrush.GetSafeHandle() && m_borderWidth != 0 && m_borderHeight != 0) DrawBorder(dc.Get(), &m_region);
-    }
-    const QImage tip = platform::ImageFromBitmap(*tipBitmap).convertToFormat(QImage::Format_ARGB32);
+    // The tip's own pixels change only with its content (a new text, a
+    // hovered link, an animation step), not with its transparency.
+    if (m_tipImage.isNull()) RenderTipImage();
+    if (m_tipImage.isNull()) return;
+    const QImage& tip = m_tipImage;
 
     // What lies under a translucent window shows through: the composition
     // starts transparent, and the shadow is black with the alpha that the
     // darkening would have had.
     QImage composed(width, height, QImage::Format_ARGB32);
     composed.fill(Qt::transparent);
-    if (m_shadowOffsetX != 0 || m_shadowOffsetY != 0) {
+    if (!m_shadowCover.empty()) {
         int grey = htmltip::MulDiv(255, 100 - m_shadowDarkness, 100);
         grey += ((255 - grey) * t) / 100;
-        std::unique_ptr<CBitmap> mask = MakeBitmap(tipSize.cx, tipSize.cy);
-        std::vector<double> map;
-        if (mask) {
-            {
-                BitmapDc dc(*mask);
-                dc->PatBlt(0, 0, tipSize.cx, tipSize.cy, WHITENESS);
-                CBrush brush(RGB(grey, grey, grey));
-                dc->FillRgn(&m_region, &brush);
-            }
-            CDC reference;
-            reference.CreateCompatibleDC(nullptr);
-            m_drawer.GetDrawManager().MakeShadowMap(&reference, tipSize.cx, tipSize.cy, *mask, map,
-                                                    m_shadowBlurred ? TRUE : FALSE, m_shadowBlurX, m_shadowBlurY);
-        }
-        for (int y = 0; y < tipSize.cy && !map.empty(); ++y) {
+        const float strength = static_cast<float>(255 - grey);
+        for (int y = 0; y < tipSize.cy; ++y) {
             const int ty = y + m_shadowOffsetY;
             if (ty < 0 || ty >= height) continue;
             auto* row = reinterpret_cast<QRgb*>(composed.scanLine(ty));
+            const float* cover = m_shadowCover.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(tipSize.cx);
             for (int x = 0; x < tipSize.cx; ++x) {
                 const int tx = x + m_shadowOffsetX;
                 if (tx < 0 || tx >= width) continue;
-                const double f = std::clamp(map[static_cast<std::size_t>(y) * tipSize.cx + x], 0.0, 1.0);
-                row[tx] = qRgba(0, 0, 0, static_cast<int>(std::lround((1.0 - f) * 255.0)));
+                row[tx] = qRgba(0, 0, 0, static_cast<int>(cover[x] * strength + 0.5f));
             }
         }
     }
 
     // The tip over that at 100 - t percent, inside its shape.
-    const double opacity = (100 - t) / 100.0;
+    const int opacity = (255 * (100 - t) + 50) / 100;
     for (const QRect& r : m_shape) {
-        for (int y = r.top(); y <= r.bottom(); ++y) {
-            if (y >= tip.height()) break;
+        for (int y = r.top(); y <= r.bottom() && y < tip.height(); ++y) {
             const auto* in = reinterpret_cast<const QRgb*>(tip.constScanLine(y));
             auto* out = reinterpret_cast<QRgb*>(composed.scanLine(y));
-            for (int x = r.left(); x <= r.right() && x < tip.width(); ++x) {
-                const double under = qAlpha(out[x]) / 255.0;
-                const double alpha = opacity + under * (1.0 - opacity);
-                if (alpha <= 0.0) {
+            const int right = std::min(r.right(), tip.width() - 1);
+            if (opacity == 255) {
+                for (int x = r.left(); x <= right; ++x) out[x] = in[x] | 0xFF000000u;
+                continue;
+            }
+            for (int x = r.left(); x <= right; ++x) {
+                // Straight alpha: a = s + u (1 - s), colour weighted by each's share.
+                const int under = qAlpha(out[x]) * (255 - opacity);
+                const int alpha255 = opacity * 255 + under;
+                if (alpha255 == 0) {
                     out[x] = 0;
                     continue;
                 }
                 const auto mix = [&](int source, int below) {
-                    return static_cast<int>(std::lround((source * opacity + below * under * (1.0 - opacity)) / alpha));
+                    return (source * opacity * 255 + below * under + alpha255 / 2) / alpha255;
                 };
                 out[x] = qRgba(mix(qRed(in[x]), qRed(out[x])), mix(qGreen(in[x]), qGreen(out[x])),
-                               mix(qBlue(in[x]), qBlue(out[x])), static_cast<int>(std::lround(alpha * 255.0)));
+                               mix(qBlue(in[x]), qBlue(out[x])), (alpha255 + 127) / 255);
             }
         }
     }

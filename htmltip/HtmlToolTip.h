@@ -208,6 +208,7 @@ private:
     // Showing and drawing.
     bool ShowPendingTool(POINT position);
     void DrawTip(int transparency);
+    void RenderTipImage();
     CString LoadText(UINT textId) const;
 
     htmltip::ITipPlatform& Platform() const;
@@ -248,6 +249,10 @@ private:
     CRgn m_region;
     htmltip::TipPlacement m_placement;
     QImage m_composed;
+    // The tip's pixels without shadow, and the shadow's cover of each pixel,
+    // made once per content.
+    QImage m_tipImage;
+    std::vector<float> m_shadowCover;
 
     bool m_shadowBlurred = true;
     int m_shadowOffsetX = 6;
