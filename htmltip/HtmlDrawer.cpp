@@ -1,7 +1,9 @@
 #include "htmltip/HtmlDrawer.h"
 
+#include "htmltip/DcMarkupCanvas.h"
+#include "htmltip/GdiResources.h"
 #include "htmltip/LinkOpener.h"
-#include "htmltip/ModuleResources.h"
+#include "htmltip/WindowServices.h"
 
 #include "platform/core/Paths.h"
 
@@ -22,7 +24,7 @@ bool IsProgramFolderModule(const CString& fileName)
 
 }  // namespace
 
-CHtmlDrawer::CHtmlDrawer() : m_resources(&ModuleResources::Default()) {}
+CHtmlDrawer::CHtmlDrawer() : m_resources(&GdiResources::Default()), m_windowServices(&WindowServices::Default()) {}
 
 CHtmlDrawer::~CHtmlDrawer()
 {
@@ -31,7 +33,28 @@ CHtmlDrawer::~CHtmlDrawer()
 
 void CHtmlDrawer::SetResources(IHtmlResources* resources)
 {
-    m_resources = resources ? resources : &ModuleResources::Default();
+    m_resources = resources ? resources : &GdiResources::Default();
+}
+
+SIZE CHtmlDrawer::PrepareOutput(CDC* dc, const CString& text)
+{
+    if (!dc || !dc->GetSafeHdc()) return SIZE{0, 0};
+    DcMarkupCanvas canvas(*dc, m_drawManager, &m_fontCache);
+    return PrepareOutput(canvas, text);
+}
+
+void CHtmlDrawer::DrawPreparedOutput(CDC* dc, const RECT& rect)
+{
+    if (!dc || !dc->GetSafeHdc()) return;
+    DcMarkupCanvas canvas(*dc, m_drawManager, &m_fontCache);
+    DrawPreparedOutput(canvas, rect);
+}
+
+SIZE CHtmlDrawer::DrawHtml(CDC* dc, const CString& text, POINT point)
+{
+    if (!dc || !dc->GetSafeHdc()) return SIZE{0, 0};
+    DcMarkupCanvas canvas(*dc, m_drawManager, &m_fontCache);
+    return DrawHtml(canvas, text, point);
 }
 
 void CHtmlDrawer::SetCssStyles(LPCTSTR styles)

@@ -9,6 +9,8 @@
 // and unreadable values keep the current value.
 #pragma once
 
+#include "htmltip/DcMarkupCanvas.h"
+#include "htmltip/DrawManager.h"
 #include "htmltip/HtmlServices.h"
 #include "htmltip/HtmlStyle.h"
 #include "htmltip/HtmlStyleParser.h"
@@ -94,9 +96,10 @@ public:
     CHtmlDrawer(const CHtmlDrawer&) = delete;
     CHtmlDrawer& operator=(const CHtmlDrawer&) = delete;
 
-    // Platform services, not owned. By default strings come from the modules'
-    // string tables, no callback is sent and links open with the desktop's
-    // handler. Resources are set before a resource module, which they free.
+    // Platform services, not owned. By default strings and images come from
+    // the modules' resources and from files, callbacks are sent as messages
+    // and links open with the desktop's handler. Resources are set before a
+    // resource module, which they free.
     void SetResources(htmltip::IHtmlResources* resources);
     void SetWindowServices(htmltip::IHtmlWindowServices* services) { m_windowServices = services; }
     void SetLinkOpener(htmltip::IHtmlLinkOpener* opener) { m_linkOpener = opener; }
@@ -128,6 +131,12 @@ public:
     void DrawPreparedOutput(htmltip::IMarkupCanvas& canvas, const RECT& rect);
     // Prepares and draws the text with its top-left corner at the point.
     SIZE DrawHtml(htmltip::IMarkupCanvas& canvas, const CString& text, POINT point);
+    // The same on a device context, through the embedded drawing manager.
+    SIZE PrepareOutput(CDC* dc, const CString& text);
+    void DrawPreparedOutput(CDC* dc, const RECT& rect);
+    SIZE DrawHtml(CDC* dc, const CString& text, POINT point);
+    // Fills, effects, frames, rules and images go through this manager.
+    CDrawManager& GetDrawManager() { return m_drawManager; }
 
     // Images.
     void SetImageShadow(int offsetX, int offsetY, int darkness = 50, BOOL gradient = TRUE, int blurX = 7,
@@ -277,6 +286,9 @@ private:
     void SendCallback(const Callback& callback, WPARAM wParam);
     int HitTest(POINT point) const;
 
+    CDrawManager m_drawManager;
+    // The fonts of the passes on device contexts, kept from pass to pass.
+    htmltip::MarkupFontCache m_fontCache;
     htmltip::MarkupVocabulary m_vocabulary;
     htmltip::HtmlStyleSheet m_styleSheet;
     bool m_colorMode = true;

@@ -178,7 +178,7 @@ void CHtmlDrawer::HandleImage(TagKind kind, std::u16string_view parameters)
     draw.shadowDy = m_shadow.offsetY;
     draw.blurX = m_shadow.blurX;
     draw.blurY = m_shadow.blurY;
-    const int grey = std::clamp(MulDiv(255, 100 - std::max(m_shadow.darkness, 0), 100), 0, 255);
+    const int grey = std::clamp(htmltip::MulDiv(255, 100 - std::max(m_shadow.darkness, 0), 100), 0, 255);
     draw.shadowColor = RGB(grey, grey, grey);
 
     const int width = ParseSizeValue(tag.width, own.cx, false, units);

@@ -242,7 +242,7 @@ void CHtmlDrawer::BeginLine()
     }
     ++m_lineInPiece;
     const int available = m_area.Width();
-    const std::int64_t used = static_cast<std::int64_t>(m_line.width) + MulDiv(m_line.percent, available, 100);
+    const std::int64_t used = static_cast<std::int64_t>(m_line.width) + htmltip::MulDiv(m_line.percent, available, 100);
     const int free = ClampCoord(available - used);
     if (free > 0) {
         if (m_line.align == kAlignCenter) {
@@ -566,7 +566,7 @@ void CHtmlDrawer::HandleRule(std::u16string_view parameters)
         m_line.width = std::max(m_line.width, width);
         m_line.ascent = std::max({m_line.ascent, m_metrics.height, thickness});
     } else {
-        const int length = ClampCoord(static_cast<std::int64_t>(width) + MulDiv(percent, m_area.Width(), 100));
+        const int length = ClampCoord(static_cast<std::int64_t>(width) + htmltip::MulDiv(percent, m_area.Width(), 100));
         const int y = AddCoord(m_lineTop, (static_cast<std::int64_t>(m_line.ascent) + m_line.descent) / 2);
         const int style = rule.borderStyle != kBorderNone ? rule.borderStyle : kBorderSolid;
         if (length > 0 && thickness > 0) m_canvas->DrawLine(m_x, y, AddCoord(m_x, length), y, color, style, thickness);

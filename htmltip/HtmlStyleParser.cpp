@@ -42,9 +42,9 @@ void ApplyTextDecoration(std::u16string_view value, HtmlStyle& style)
 void ApplyBorderWidth(std::u16string_view value, HtmlStyle& style, const SizeUnits& units)
 {
     if (value == u"thin") {
-        style.borderWidth = MulDiv(style.borderWidth, 75, 100);
+        style.borderWidth = htmltip::MulDiv(style.borderWidth, 75, 100);
     } else if (value == u"thick") {
-        style.borderWidth = ClampSize(MulDiv(style.borderWidth, 125, 100));
+        style.borderWidth = ClampSize(htmltip::MulDiv(style.borderWidth, 125, 100));
     } else if (value != u"medium") {
         style.borderWidth = ParseSizeValue(value, style.borderWidth, false, units);
     }
@@ -112,7 +112,7 @@ int ParseSizeValue(std::u16string_view text, int fallback, bool htmlSizes, const
         bool digits = false;
         const int percent = ParseDecimal(number, &digits);
         if (!digits) return fallback;
-        return ClampSize(MulDiv(fallback, percent, 100));
+        return ClampSize(htmltip::MulDiv(fallback, percent, 100));
     }
     if (text.front() == u'+' || text.front() == u'-') text.remove_prefix(1);
     bool digits = false;

@@ -53,3 +53,23 @@ TEST(ModuleResources, ImagesNeedTheUserInterfaceLayer)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(ModuleResources, PicturesOfAModule)
+{
+    CHtmlDrawer drawer;
+    FakeCanvas canvas;
+    const SIZE size =
+        drawer.PrepareOutput(canvas, u"<icon iddll=20 srcdll=htmltip-test cx=16 cy=16><bmp iddll=21 srcdll=htmltip-test>"
+                                     u"<icon iddll=99 srcdll=htmltip-test>");
+    drawer.DrawPreparedOutput(canvas, RECT{0, 0, size.cx, size.cy});
+    // Drawn at their own sizes (the pictures themselves go with the pass).
+    ASSERT_EQ(canvas.images.size(), 2u);
+    const auto sizeOf = [](const RECT& r) { return SIZE{r.right - r.left, r.bottom - r.top}; };
+    EXPECT_EQ(sizeOf(canvas.images[0].rect), (SIZE{16, 16}));
+    EXPECT_EQ(sizeOf(canvas.images[1].rect), (SIZE{24, 8}));
+    EXPECT_FALSE(GetModuleHandleW(u"htmltip-test"));
+}
+
+}  // namespace

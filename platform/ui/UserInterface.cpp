@@ -300,10 +300,22 @@ private:
             if (!::IsWindow(hwnd)) return true;
         }
         const UINT flags = MouseKeyFlags(mouse->buttons(), mouse->modifiers());
+        const LPARAM where = MAKELPARAM(static_cast<WORD>(static_cast<SHORT>(client.x())),
+                                        static_cast<WORD>(static_cast<SHORT>(client.y())));
+        // The window chain sees mouse messages first, as it sees keys (a
+        // tooltip of a dialog watches the mouse over its controls this way).
+        MSG msg;
+        msg.hwnd = hwnd;
+        msg.message = message;
+        msg.wParam = flags;
+        msg.lParam = where;
+        msg.time = GetTickCount();
+        const QPoint global = mouse->globalPosition().toPoint();
+        msg.pt = POINT{global.x(), global.y()};
+        if (ui::PreTranslateInput(&msg)) return true;
+        if (!::IsWindow(hwnd)) return true;
         ui::RoutedInputScope scope(hwnd, message, flags);
-        ::SendMessageW(hwnd, message, flags,
-                       MAKELPARAM(static_cast<WORD>(static_cast<SHORT>(client.x())),
-                                  static_cast<WORD>(static_cast<SHORT>(client.y()))));
+        ::SendMessageW(hwnd, message, flags, where);
         if (message == WM_RBUTTONUP && scope.Reached() && ::IsWindow(hwnd)) {
             const QPoint global = mouse->globalPosition().toPoint();
             ::SendMessageW(hwnd, WM_CONTEXTMENU, hwnd.ToWParam(),

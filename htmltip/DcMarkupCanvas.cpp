@@ -1,0 +1,306 @@
+#include "htmltip/DcMarkupCanvas.h"
+
+#include "htmltip/GdiMarkupImage.h"
+
+#include "platform/ui/WindowSurface.h"
+
+#include <QFontMetrics>
+#include <QFontMetricsF>
+#include <QImage>
+#include <QPainter>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace htmltip {
+
+namespace {
+
+constexpr BYTE kDrawerBlend = 0;
+
+// An image of this drawing layer; others cannot be drawn here.
+const GdiMarkupImage* AsGdi(const IMarkupImage* image) { return dynamic_cast<const GdiMarkupImage*>(image); }
+
+}  // namespace
+
+MarkupFontCache::Entry& MarkupFontCache::Get(const MarkupFont& font)
+{
+    const auto it = std::find_if(m_fonts.begin(), m_fonts.end(), [&](const Entry& e) { return e.font == font; });
+    if (it != m_fonts.end()) return *it;
+    LOGFONT lf;
+    lf.lfHeight = font.height;
+    lf.lfWeight = font.weight;
+    lf.lfItalic = font.italic ? 1 : 0;
+    lf.lfUnderline = font.underline ? 1 : 0;
+    lf.lfStrikeOut = font.strikeOut ? 1 : 0;
+    lf.lfCharSet = DEFAULT_CHARSET;
+    const int n = std::clamp(font.face.GetLength(), 0, LF_FACESIZE - 1);
+    std::memcpy(lf.lfFaceName, font.face.GetString(), static_cast<std::size_t>(n) * sizeof(WCHAR));
+    Entry& entry = m_fonts.emplace_back();
+    entry.font = font;
+    entry.gdi = std::make_unique<CFont>();
+    entry.gdi->CreateFontIndirect(&lf);
+    return entry;
+}
+
+void MarkupFontCache::Trim()
+{
+    if (m_fonts.size() > kMaxFonts) m_fonts.clear();
+}
+
+DcMarkupCanvas::DcMarkupCanvas(CDC& dc, CDrawManager& manager, MarkupFontCache* fonts)
+    : m_dc(dc),
+      m_manager(manager),
+      m_fonts(fonts ? *fonts : m_ownFonts),
+      m_oldText(dc.GetTextColor()),
+      m_oldBack(dc.GetBkColor()),
+      m_oldMode(dc.GetBkMode())
+{
+    m_fonts.Trim();
+}
+
+DcMarkupCanvas::~DcMarkupCanvas()
+{
+    Flush();
+    if (m_selected) m_dc.SelectObject(m_oldFont);
+    m_dc.SetTextColor(m_oldText);
+    m_dc.SetBkColor(m_oldBack);
+    m_dc.SetBkMode(m_oldMode);
+}
+
+MarkupFontCache::Entry& DcMarkupCanvas::Select(const MarkupFont& font)
+{
+    if (m_selected && m_selected->font == font) return *m_selected;
+    MarkupFontCache::Entry& chosen = m_fonts.Get(font);
+    CFont* previous = m_dc.SelectObject(chosen.gdi.get());
+    if (!m_selected) m_oldFont = previous;
+    m_selected = &chosen;
+    TEXTMETRIC tm;
+    if (chosen.metrics.height == 0 && m_dc.GetTextMetrics(&tm)) {
+        chosen.metrics.height = tm.tmHeight;
+        chosen.metrics.ascent = tm.tmAscent;
+    }
+    return chosen;
+}
+
+MarkupFontMetrics DcMarkupCanvas::GetFontMetrics(const MarkupFont& font) { return Select(font).metrics; }
+
+SIZE DcMarkupCanvas::GetTextExtent(const MarkupFont& font, std::u16string_view text)
+{
+    MarkupFontCache::Entry& entry = Select(font);
+    // The sum of the characters' advances, as the drawing layer measures
+    // (no kerning); worked out from the cache where it can be.
+    if (Prepare(entry)) {
+        int width = 0;
+        bool known = true;
+        for (const char16_t ch : text) {
+            const std::pair<quint32, int>* glyph = Glyph(entry, ch);
+            if (!glyph) {
+                known = false;
+                break;
+            }
+            width += glyph->second;
+        }
+        if (known) return SIZE{width, entry.metrics.height};
+    }
+    return m_dc.GetTextExtent(text.data(), static_cast<int>(text.size()));
+}
+
+bool DcMarkupCanvas::Prepare(MarkupFontCache::Entry& entry)
+{
+    if (!entry.prepared) {
+        entry.prepared = true;
+        entry.qfont = platform::FontFromHandle(*entry.gdi);
+        entry.raw = QRawFont::fromFont(entry.qfont);
+    }
+    return entry.raw.isValid();
+}
+
+const std::pair<quint32, int>* DcMarkupCanvas::Glyph(MarkupFontCache::Entry& entry, char16_t ch)
+{
+    if (ch >= 0xD800 && ch <= 0xDFFF) return nullptr;
+    auto found = entry.glyphs.find(ch);
+    if (found == entry.glyphs.end()) {
+        const QVector<quint32> glyph = entry.raw.glyphIndexesForString(QString(QChar(ch)));
+        const quint32 index = glyph.size() == 1 ? glyph.front() : 0;
+        const int advance = QFontMetrics(entry.qfont).horizontalAdvance(QChar(ch));
+        found = entry.glyphs.emplace(ch, std::make_pair(index, advance)).first;
+    }
+    return &found->second;
+}
+
+int DcMarkupCanvas::GetLogPixelsY()
+{
+    const int v = m_dc.GetDeviceCaps(LOGPIXELSY);
+    return v > 0 ? v : 96;
+}
+
+void DcMarkupCanvas::DrawText(const MarkupTextPaint& paint, int x, int y, std::u16string_view text, int justifyExtra)
+{
+    if (text.empty()) return;
+    MarkupFontCache::Entry& entry = Select(paint.font);
+    const int blanks = static_cast<int>(std::count(text.begin(), text.end(), u' '));
+    const bool justify = justifyExtra > 0 && blanks > 0;
+    if (!justify && Batch(entry, paint, x, y, text)) return;
+    Flush();
+    m_dc.SetTextColor(paint.textColor);
+    m_dc.SetBkColor(paint.backgroundColor);
+    m_dc.SetBkMode(paint.opaque ? OPAQUE : TRANSPARENT);
+    if (justify) m_dc.SetTextJustification(justifyExtra, blanks);
+    m_dc.TextOut(x, y, text.data(), static_cast<int>(text.size()));
+    if (justify) m_dc.SetTextJustification(0, 0);
+}
+
+bool DcMarkupCanvas::Batch(MarkupFontCache::Entry& entry, const MarkupTextPaint& paint, int x, int y,
+                           std::u16string_view text)
+{
+    // Struck-out text keeps the drawing layer's own line.
+    if (!Prepare(entry) || entry.qfont.strikeOut()) return false;
+    QVector<quint32> indexes;
+    QVector<QPointF> positions;
+    indexes.reserve(static_cast<int>(text.size()));
+    positions.reserve(static_cast<int>(text.size()));
+    // One glyph per character at whole-pixel advances, the way the drawing
+    // layer places text, so the pixels are the same.
+    int advance = 0;
+    const int baseline = y + entry.metrics.ascent;
+    for (const char16_t ch : text) {
+        const std::pair<quint32, int>* glyph = Glyph(entry, ch);
+        // A character the font lacks comes from another font there.
+        if (!glyph || (glyph->first == 0 && ch != u' ')) return false;
+        indexes.push_back(glyph->first);
+        positions.push_back(QPointF(x + advance, baseline));
+        advance += glyph->second;
+    }
+    PendingText pending;
+    pending.glyphs.setRawFont(entry.raw);
+    pending.glyphs.setGlyphIndexes(indexes);
+    pending.glyphs.setPositions(positions);
+    pending.color = QColor(GetRValue(paint.textColor), GetGValue(paint.textColor), GetBValue(paint.textColor));
+    pending.opaque = paint.opaque;
+    pending.background =
+        QColor(GetRValue(paint.backgroundColor), GetGValue(paint.backgroundColor), GetBValue(paint.backgroundColor));
+    pending.cell = QRect(x, y, advance, entry.metrics.height);
+    if (entry.qfont.underline()) {
+        // Where the toolkit puts it under characters drawn one by one.
+        const QFontMetricsF decoration(entry.qfont);
+        const int top = baseline + static_cast<int>(std::ceil(decoration.underlinePos()));
+        const int thickness = std::max(1, static_cast<int>(std::lround(decoration.lineWidth())));
+        pending.underline = QRect(x, top, advance, thickness);
+    }
+    m_pending.push_back(std::move(pending));
+    return true;
+}
+
+void DcMarkupCanvas::Flush()
+{
+    if (m_pending.empty()) return;
+    std::vector<PendingText> pending;
+    pending.swap(m_pending);
+    QRect box;
+    for (const PendingText& p : pending) {
+        // Room for slanted and decorated glyphs beyond the cell.
+        const int h = p.cell.height();
+        box |= p.cell.adjusted(-h / 2 - 2, -2, h / 2 + 2, h / 4 + 4);
+    }
+    RECT clip{};
+    if (m_dc.GetClipBox(&clip) != ERROR && clip.right > clip.left && clip.bottom > clip.top)
+        box &= QRect(clip.left, clip.top, clip.right - clip.left, clip.bottom - clip.top);
+    if (box.isEmpty()) return;
+
+    BITMAPINFO info{};
+    info.bmiHeader.biWidth = box.width();
+    info.bmiHeader.biHeight = -box.height();
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    const HBITMAP section = ::CreateDIBSection(m_dc.GetSafeHdc(), &info, DIB_RGB_COLORS, &bits, HANDLE(), 0);
+    CDC memory;
+    if (!section || !bits || !memory.CreateCompatibleDC(&m_dc)) {
+        if (section) ::DeleteObject(section);
+        return;
+    }
+    const HGDIOBJ old = memory.SelectObject(HGDIOBJ(section));
+    memory.BitBlt(0, 0, box.width(), box.height(), &m_dc, box.left(), box.top(), SRCCOPY);
+    ::GdiFlush();
+    QImage view(static_cast<uchar*>(bits), box.width(), box.height(), box.width() * 4, QImage::Format_RGB32);
+    {
+        QPainter painter(&view);
+        painter.translate(-box.left(), -box.top());
+        for (const PendingText& p : pending) {
+            if (p.opaque) painter.fillRect(p.cell, p.background);
+            painter.setPen(p.color);
+            painter.drawGlyphRun(QPointF(0, 0), p.glyphs);
+            if (!p.underline.isEmpty()) painter.fillRect(p.underline, p.color);
+        }
+    }
+    // Text leaves the alpha bytes 0, as the drawing layer's does.
+    auto* pixels = static_cast<std::uint32_t*>(bits);
+    for (std::size_t i = 0, n = static_cast<std::size_t>(box.width()) * static_cast<std::size_t>(box.height()); i < n; ++i)
+        pixels[i] &= 0x00FFFFFFu;
+    m_dc.BitBlt(box.left(), box.top(), box.width(), box.height(), &memory, 0, 0, SRCCOPY);
+    memory.SelectObject(old);
+    memory.DeleteDC();
+    ::DeleteObject(section);
+}
+
+void DcMarkupCanvas::DrawLine(int x1, int y1, int x2, int y2, COLORREF color, int style, int width)
+{
+    Flush();
+    m_manager.DrawLine(&m_dc, x1, y1, x2, y2, color, style, width);
+}
+
+void DcMarkupCanvas::DrawRectangle(const RECT& rect, COLORREF topLeft, COLORREF bottomRight, int style, int width)
+{
+    Flush();
+    m_manager.DrawRectangle(&m_dc, rect.left, rect.top, rect.right - 1, rect.bottom - 1, topLeft, bottomRight, style,
+                            width);
+}
+
+void DcMarkupCanvas::FillEffect(int effect, const RECT& rect, COLORREF begin, COLORREF middle, COLORREF end,
+                                int granularity)
+{
+    Flush();
+    m_manager.FillEffect(&m_dc, effect, rect, begin, middle, end, static_cast<BYTE>(std::clamp(granularity, 0, 255)),
+                         kDrawerBlend);
+}
+
+void DcMarkupCanvas::TileImage(const IMarkupImage& image, const RECT& rect)
+{
+    Flush();
+    const GdiMarkupImage* gdi = AsGdi(&image);
+    if (!gdi || gdi->IsIcon()) return;
+    const SIZE size = gdi->GetSize();
+    CDC source;
+    if (!source.CreateCompatibleDC(&m_dc)) return;
+    CBitmap* old = source.SelectObject(CBitmap::FromHandle(gdi->Bitmap()));
+    m_manager.MultipleCopy(&m_dc, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, &source, 0, 0,
+                           size.cx, size.cy);
+    source.SelectObject(old);
+}
+
+void DcMarkupCanvas::DrawImage(const MarkupImageDraw& draw)
+{
+    Flush();
+    const GdiMarkupImage* gdi = AsGdi(draw.image);
+    if (!gdi) return;
+    const int x = draw.rect.left;
+    const int y = draw.rect.top;
+    const int cx = draw.rect.right - draw.rect.left;
+    const int cy = draw.rect.bottom - draw.rect.top;
+    const BOOL shadow = draw.shadow ? TRUE : FALSE;
+    if (gdi->IsIcon()) {
+        m_manager.DrawIcon(&m_dc, x, y, cx, cy, gdi->Icon(), draw.effects, shadow, draw.shadowDx, draw.shadowDy,
+                           draw.blurX, draw.blurY, draw.shadowColor);
+    } else if (draw.cellSize.cx > 0 && draw.cellSize.cy > 0) {
+        m_manager.DrawImageList(&m_dc, x, y, cx, cy, gdi->Bitmap(), draw.cellIndex, draw.cellSize.cx, draw.cellSize.cy,
+                                draw.useMask ? TRUE : FALSE, draw.maskColor, draw.effects, shadow, draw.shadowDx,
+                                draw.shadowDy, draw.blurX, draw.blurY, draw.shadowColor);
+    } else {
+        m_manager.DrawBitmap(&m_dc, x, y, cx, cy, gdi->Bitmap(), draw.useMask ? TRUE : FALSE, draw.maskColor,
+                             draw.effects, shadow, draw.shadowDx, draw.shadowDy, draw.blurX, draw.blurY,
+                             draw.shadowColor);
+    }
+}
+
+}  // namespace htmltip
