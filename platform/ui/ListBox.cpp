@@ -282,7 +282,7 @@ std::unique_ptr<WidgetPeer> MakeListBox(HWND hwnd, const CREATESTRUCTW& cs, QWid
     return std::make_unique<ListBoxPeer>(hwnd, cs, parent);
 }
 
-const bool kRegistered = RegisterWindowClass(u"ListBox", &MakeListBox);
+const bool kRegistered = RegisterWindowClass(u"ListBox", &MakeListBox, &NewStandIn<CListBox>);
 
 }  // namespace
 

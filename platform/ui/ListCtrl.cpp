@@ -1050,7 +1050,7 @@ std::unique_ptr<WidgetPeer> MakeList(HWND hwnd, const CREATESTRUCTW& cs, QWidget
     return std::make_unique<ListPeer>(hwnd, cs, parent);
 }
 
-const bool kRegistered = RegisterWindowClass(WC_LISTVIEW, &MakeList);
+const bool kRegistered = RegisterWindowClass(WC_LISTVIEW, &MakeList, &NewStandIn<CListCtrl>);
 
 }  // namespace
 

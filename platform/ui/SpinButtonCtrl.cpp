@@ -272,7 +272,7 @@ std::unique_ptr<WidgetPeer> MakeSpin(HWND hwnd, const CREATESTRUCTW& cs, QWidget
     return std::make_unique<SpinPeer>(hwnd, cs, parent);
 }
 
-const bool kRegistered = RegisterWindowClass(UPDOWN_CLASS, &MakeSpin);
+const bool kRegistered = RegisterWindowClass(UPDOWN_CLASS, &MakeSpin, &NewStandIn<CSpinButtonCtrl>);
 
 }  // namespace
 

@@ -254,6 +254,20 @@ int GetWindowTextW(HWND hWnd, LPWSTR buffer, int maxCount)
     return static_cast<int>(::SendMessageW(hWnd, WM_GETTEXT, static_cast<WPARAM>(maxCount), reinterpret_cast<LPARAM>(buffer)));
 }
 
+int GetClassNameW(HWND hWnd, LPWSTR buffer, int maxCount)
+{
+    if (!buffer || maxCount <= 0) return 0;
+    buffer[0] = 0;
+    return static_cast<int>(OnWindowThread(hWnd, [hWnd, buffer, maxCount]() -> LRESULT {
+        const WidgetPeer* peer = PeerOf(hWnd);
+        if (!peer) return 0;
+        const std::size_t n = std::min(peer->ClassName().size(), static_cast<std::size_t>(maxCount - 1));
+        std::copy_n(peer->ClassName().begin(), n, buffer);
+        buffer[n] = 0;
+        return static_cast<LRESULT>(n);
+    }));
+}
+
 int GetWindowTextLengthW(HWND hWnd) { return static_cast<int>(::SendMessageW(hWnd, WM_GETTEXTLENGTH, 0, 0)); }
 
 BOOL MoveWindow(HWND hWnd, int x, int y, int width, int height, BOOL repaint)
@@ -1060,11 +1074,9 @@ BOOL CWnd::SubclassWindow(HWND hWnd)
 {
     if (m_hWnd || !::IsWindow(hWnd) || !OwnedHere(hWnd)) return FALSE;
     if (CWnd* existing = FromHandlePermanent(hWnd)) {
-        auto* stand = dynamic_cast<platform::ui::ControlWnd*>(existing);
         // Another object of the program already holds the window.
-        if (!stand) return FALSE;
-        stand->Detach();
-        delete stand;
+        if (!platform::ui::IsStandIn(existing)) return FALSE;
+        platform::ui::DeleteStandIn(existing);
     }
     if (!Attach(hWnd)) return FALSE;
     PreSubclassWindow();
@@ -1081,7 +1093,8 @@ HWND CWnd::UnsubclassWindow()
 {
     const HWND hWnd = Detach();
     if (hWnd && ::IsWindow(hWnd)) {
-        auto* stand = new platform::ui::ControlWnd;
+        const WidgetPeer* peer = PeerOf(hWnd);
+        CWnd* stand = platform::ui::MakeStandIn(peer ? peer->ClassName() : std::u16string());
         if (!stand->Attach(hWnd)) delete stand;
     }
     return hWnd;
@@ -1124,7 +1137,7 @@ void CWnd::SendMessageToDescendants(UINT message, WPARAM wParam, LPARAM lParam, 
     if (WidgetPeer* peer = PeerOf(m_hWnd)) children = peer->Children();
     for (HWND child : children) {
         CWnd* wnd = FromHandle(child);
-        if (wnd && (!bOnlyPerm || !dynamic_cast<platform::ui::ControlWnd*>(wnd))) {
+        if (wnd && (!bOnlyPerm || !platform::ui::IsStandIn(wnd))) {
             ::SendMessageW(child, message, wParam, lParam);
         }
         if (bDeep && wnd && ::IsWindow(child)) wnd->SendMessageToDescendants(message, wParam, lParam, bDeep, bOnlyPerm);

@@ -1,10 +1,13 @@
 #include "tests/support/ui/UiTest.h"
 
+#include "platform/core/Module.h"
 #include "platform/core/Paths.h"
+#include "platform/core/ResourceModule.h"
 #include "platform/core/Thread.h"
 #include "platform/core/Time.h"
 #include "platform/ui/Button.h"
 #include "platform/ui/ComboBox.h"
+#include "platform/ui/Edit.h"
 #include "platform/ui/UserInterface.h"
 #include "platform/ui/WidgetPeer.h"
 
@@ -15,6 +18,7 @@
 #include <QMouseEvent>
 #include <QPixmap>
 
+#include <cstdlib>
 #include <filesystem>
 #include <memory>
 
@@ -151,6 +155,15 @@ void DialogDriver::Type(int id, std::u16string_view text)
     Pump(0);
 }
 
+void DialogDriver::Retype(int id, std::u16string_view text)
+{
+    const HWND hwnd = Item(id);
+    if (!hwnd) return;
+    ::SetFocus(hwnd);
+    ::SendMessageW(hwnd, EM_SETSEL, 0, -1);
+    Type(id, text);
+}
+
 void DialogDriver::Key(int qtKey, Qt::KeyboardModifiers modifiers)
 {
     QWidget* target = QApplication::focusWidget();
@@ -256,6 +269,29 @@ INT_PTR RunModal(const std::function<INT_PTR()>& run, const std::function<HWND()
     if (!helper.ran) ADD_FAILURE() << "the dialog never came up";
     helper.DestroyWindow();
     return result;
+}
+
+ScopedResources::ScopedResources(const char16_t* stem, const char* lang) : m_previous(AfxGetResourceHandle())
+{
+    // The language is chosen by QV_LANG while loading; the caller's value
+    // comes back at once.
+    const char* before = std::getenv("QV_LANG");
+    const std::string kept = before ? before : "";
+    ::setenv("QV_LANG", lang, 1);
+    m_module = ::LoadLibraryW((std::u16string(stem) + u".dll").c_str());
+    if (before) {
+        ::setenv("QV_LANG", kept.c_str(), 1);
+    } else {
+        ::unsetenv("QV_LANG");
+    }
+    if (m_module) AfxSetResourceHandle(m_module);
+}
+
+ScopedResources::~ScopedResources()
+{
+    if (!m_module) return;
+    AfxSetResourceHandle(m_previous);
+    ::FreeLibrary(m_module);
 }
 
 std::string ArtifactFolder(const std::string& area)

@@ -56,6 +56,8 @@ public:
     void Click(int id);
     // Focuses the control and types the text as key events.
     void Type(int id, std::u16string_view text);
+    // Focuses the control, selects all its text and types over it.
+    void Retype(int id, std::u16string_view text);
     // A key press and release to the focused widget.
     void Key(int qtKey, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
     // A person's choice in a combo box's list (CBN_SELCHANGE follows).
@@ -95,6 +97,22 @@ INT_PTR RunModal(Dialog& dialog, const std::function<void(DialogDriver&)>& scrip
     return RunModal([&dialog] { return static_cast<INT_PTR>(dialog.DoModal()); },
                     [&dialog] { return dialog.GetSafeHwnd(); }, script, timeoutMs);
 }
+
+// Loads the resource module <stem>.<lang>.qres of the program folder and
+// makes it the current one for the scope; the previous one comes back and
+// the module is freed at the end.
+class ScopedResources {
+public:
+    ScopedResources(const char16_t* stem, const char* lang);
+    ~ScopedResources();
+    ScopedResources(const ScopedResources&) = delete;
+    ScopedResources& operator=(const ScopedResources&) = delete;
+    bool Loaded() const { return static_cast<bool>(m_module); }
+
+private:
+    HMODULE m_module;
+    HMODULE m_previous;
+};
 
 // Where tests leave files for a person to look at: build/artifacts/<area>.
 std::string ArtifactFolder(const std::string& area);
