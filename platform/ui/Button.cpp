@@ -55,6 +55,9 @@ public:
 
 protected:
     void nextCheckState() override { m_next(); }
+    // The whole control takes the click, as the system's check boxes do,
+    // not only the box and the text.
+    bool hitButton(const QPoint& pos) const override { return rect().contains(pos); }
 
 private:
     std::function<void()> m_next;
@@ -66,6 +69,7 @@ public:
 
 protected:
     void nextCheckState() override { m_next(); }
+    bool hitButton(const QPoint& pos) const override { return rect().contains(pos); }
 
 private:
     std::function<void()> m_next;

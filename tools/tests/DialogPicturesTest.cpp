@@ -1,0 +1,127 @@
+// Every dialog of the library in both languages, opened offline and kept as a
+// picture for a person to look at; and every dialog's refusal to run without
+// its language library.
+#include "tools/CommMsgDlg.h"
+#include "tools/CommSetPSheet.h"
+#include "tools/ConnectBoxDlg.h"
+#include "tools/KXContInitDlg.h"
+#include "tools/KXTerminalDlg.h"
+#include "tools/NetworkParameter.h"
+#include "tools/UserSpecdNameDlg.h"
+#include "tools/tests/DialogTestSupport.h"
+
+#include "resources/tools/ZeblLangLib_ids.h"
+
+#include "comm/CommManager.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace toolstest;
+
+class DialogPicturesTest : public ::testing::TestWithParam<const char*> {
+protected:
+    DialogPicturesTest() : m_lang("QV_LANG", GetParam())
+    {
+        WriteCommIni(settings, 4);
+        link.Initialize();
+    }
+    std::string Name(const char* dialog) const { return std::string(dialog) + "." + GetParam(); }
+
+    ScopedEnv m_lang;
+    ScopedSettingsFolder settings;
+    ScopedSerialPorts ports{4, {}};
+    ScriptedMessageBox boxes;
+    CCommManager link;
+};
+
+TEST_P(DialogPicturesTest, CommunicationSettings)
+{
+    commsettag record;
+    link.GetCommSet(&record);
+    record.nBaudRate = 9;
+    CCommSetPSheet sheet;
+    ASSERT_TRUE(sheet.Initialize(u"COM3", &record));
+    const INT_PTR result = uitest::RunModal(
+        [&] { return sheet.DoModal(); }, [&] { return sheet.GetSafeHwnd(); },
+        [&](uitest::DialogDriver& d) {
+            KeepPicture(d, Name("CommSetPSheet"));
+            sheet.SetActivePage(1);
+            KeepPicture(d, Name("CommSetPSheet-page2"));
+            d.Click(IDCANCEL);
+        });
+    EXPECT_EQ(result, IDCANCEL);
+}
+
+TEST_P(DialogPicturesTest, Connection)
+{
+    CConnectBoxDlg dlg;
+    dlg.m_pCommManager = &link;
+    RunModal(dlg, [&](uitest::DialogDriver& d) {
+        d.Click(IDC_CONNECT_TCP);
+        KeepPicture(d, Name("ConnectBoxDlg"));
+        d.Click(IDCANCEL);
+    });
+}
+
+TEST_P(DialogPicturesTest, ControllerInitialisation)
+{
+    CKXContInitDlg dlg;
+    dlg.SetCommMan(&link);
+    RunModal(dlg, [&](uitest::DialogDriver& d) {
+        KeepPicture(d, Name("KXContInitDlg"));
+        d.Click(IDC_INIT_CLOSE);
+    });
+}
+
+TEST_P(DialogPicturesTest, Terminal)
+{
+    CKXTerminalDlg dlg;
+    dlg.SetCommMan(&link);
+    RunModal(dlg, [&](uitest::DialogDriver& d) {
+        KeepPicture(d, Name("KXTerminalDlg"));
+        d.Click(IDCANCEL);
+    });
+}
+
+TEST_P(DialogPicturesTest, UserSpecifiedName)
+{
+    CString name = u"LINE-3 PRESS";
+    CUserSpecdNameDlg dlg(name);
+    dlg.SetCommMan(&link);
+    dlg.SetNodeNo(1);
+    RunModal(dlg, [&](uitest::DialogDriver& d) {
+        KeepPicture(d, Name("UserSpecdNameDlg"));
+        d.Click(IDCANCEL);
+    });
+}
+
+TEST_P(DialogPicturesTest, NetworkParameters)
+{
+    CString ip = u"c0a80002";
+    CString mask = u"ffffff00";
+    CString gateway = u"c0a800fe";
+    CNetworkParameter dlg(ip, mask, gateway);
+    dlg.SetCommMan(&link);
+    dlg.SetNodeNo(1);
+    RunModal(dlg, [&](uitest::DialogDriver& d) {
+        KeepPicture(d, Name("NetworkParameter"));
+        d.Click(IDCANCEL);
+    });
+}
+
+TEST_P(DialogPicturesTest, WaitMessage)
+{
+    uitest::ScopedResources resources(u"ZeblLangLib", GetParam());
+    ASSERT_TRUE(resources.Loaded());
+    ShowCommMessage(nullptr, IDS_WAIT_SCAN);
+    ASSERT_NE(GetCommMessage(), nullptr);
+    uitest::DialogDriver d(GetCommMessage()->GetSafeHwnd());
+    KeepPicture(d, Name("CommMsgDlg"));
+    HideCommMessage();
+}
+
+INSTANTIATE_TEST_SUITE_P(Languages, DialogPicturesTest, ::testing::Values("en", "ja"));
+
+}  // namespace
