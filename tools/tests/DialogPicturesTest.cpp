@@ -58,7 +58,7 @@ TEST_P(DialogPicturesTest, Connection)
 {
     CConnectBoxDlg dlg;
     dlg.m_pCommManager = &link;
-    RunModal(dlg, [&](uitest::DialogDriver& d) {
+    RunDialog(dlg, [&](uitest::DialogDriver& d) {
         d.Click(IDC_CONNECT_TCP);
         KeepPicture(d, Name("ConnectBoxDlg"));
         d.Click(IDCANCEL);
@@ -69,7 +69,7 @@ TEST_P(DialogPicturesTest, ControllerInitialisation)
 {
     CKXContInitDlg dlg;
     dlg.SetCommMan(&link);
-    RunModal(dlg, [&](uitest::DialogDriver& d) {
+    RunDialog(dlg, [&](uitest::DialogDriver& d) {
         KeepPicture(d, Name("KXContInitDlg"));
         d.Click(IDC_INIT_CLOSE);
     });
@@ -79,7 +79,7 @@ TEST_P(DialogPicturesTest, Terminal)
 {
     CKXTerminalDlg dlg;
     dlg.SetCommMan(&link);
-    RunModal(dlg, [&](uitest::DialogDriver& d) {
+    RunDialog(dlg, [&](uitest::DialogDriver& d) {
         KeepPicture(d, Name("KXTerminalDlg"));
         d.Click(IDCANCEL);
     });
@@ -91,7 +91,7 @@ TEST_P(DialogPicturesTest, UserSpecifiedName)
     CUserSpecdNameDlg dlg(name);
     dlg.SetCommMan(&link);
     dlg.SetNodeNo(1);
-    RunModal(dlg, [&](uitest::DialogDriver& d) {
+    RunDialog(dlg, [&](uitest::DialogDriver& d) {
         KeepPicture(d, Name("UserSpecdNameDlg"));
         d.Click(IDCANCEL);
     });
@@ -105,7 +105,7 @@ TEST_P(DialogPicturesTest, NetworkParameters)
     CNetworkParameter dlg(ip, mask, gateway);
     dlg.SetCommMan(&link);
     dlg.SetNodeNo(1);
-    RunModal(dlg, [&](uitest::DialogDriver& d) {
+    RunDialog(dlg, [&](uitest::DialogDriver& d) {
         KeepPicture(d, Name("NetworkParameter"));
         d.Click(IDCANCEL);
     });

@@ -10,6 +10,7 @@
 #include "tests/support/ui/UiTest.h"
 
 #include "platform/core/ComPortNames.h"
+#include "platform/ui/Button.h"
 #include "platform/ui/Dialog.h"
 
 #include <functional>
@@ -96,7 +97,7 @@ INT_PTR RunModalWhenReady(Dialog& dlg, std::function<bool()> ready, std::functio
 }
 
 template <class Dialog>
-INT_PTR RunModal(Dialog& dlg, std::function<void(uitest::DialogDriver&)> script, int timeoutMs = 60000)
+INT_PTR RunDialog(Dialog& dlg, std::function<void(uitest::DialogDriver&)> script, int timeoutMs = 60000)
 {
     return RunModalWhenReady(dlg, nullptr, std::move(script), timeoutMs);
 }
