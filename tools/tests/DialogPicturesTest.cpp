@@ -14,7 +14,11 @@
 
 #include "comm/CommManager.h"
 
+#include "platform/core/ResourceModule.h"
+
 #include <gtest/gtest.h>
+
+#include <functional>
 
 namespace {
 
@@ -123,5 +127,53 @@ TEST_P(DialogPicturesTest, WaitMessage)
 }
 
 INSTANTIATE_TEST_SUITE_P(Languages, DialogPicturesTest, ::testing::Values("en", "ja"));
+
+TEST(DialogLanguageTest, WithoutTheLanguageLibraryEveryDialogSaysSoOnceAndReturns0)
+{
+    ScopedSettingsFolder settings;
+    ScopedLangLibraryName missing(u"NoSuchLangLib.dll");
+    CCommManager link;
+    link.Initialize();
+    CString a = u"c0a80002", b = u"ffffff00", c = u"c0a800fe", name = u"NAME";
+    struct Case {
+        const char* name;
+        std::function<INT_PTR()> run;
+    };
+    const Case cases[] = {
+        {"connection", [&] { CConnectBoxDlg dlg; dlg.m_pCommManager = &link; return dlg.DoModal(); }},
+        {"initialisation", [&] { CKXContInitDlg dlg; dlg.SetCommMan(&link); return dlg.DoModal(); }},
+        {"terminal", [&] { CKXTerminalDlg dlg; dlg.SetCommMan(&link); return dlg.DoModal(); }},
+        {"network", [&] { CNetworkParameter dlg(a, b, c); dlg.SetCommMan(&link); return dlg.DoModal(); }},
+        {"user name", [&] { CUserSpecdNameDlg dlg(name); dlg.SetCommMan(&link); return dlg.DoModal(); }},
+    };
+    const HMODULE before = AfxGetResourceHandle();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScriptedMessageBox boxes;
+        boxes.Answer(IDOK, u"Failed to load NoSuchLangLib.dll");
+        EXPECT_EQ(c.run(), 0);
+        EXPECT_EQ(boxes.Shown().size(), 1u);
+        EXPECT_EQ(AfxGetResourceHandle(), before);
+    }
+    EXPECT_EQ(a, CString(u"c0a80002"));
+    EXPECT_EQ(name, CString(u"NAME"));
+}
+
+TEST(DialogLanguageTest, TheLanguageLibraryServesUntilTheDialogIsDestroyed)
+{
+    ScopedSettingsFolder settings;
+    ScopedEnv english("QV_LANG", "en");
+    ScriptedMessageBox boxes;
+    const HMODULE before = AfxGetResourceHandle();
+    CString name = u"NAME";
+    {
+        CUserSpecdNameDlg dlg(name);
+        EXPECT_EQ(RunDialog(dlg, [](uitest::DialogDriver& d) { d.Click(IDCANCEL); }), IDCANCEL);
+        CString language;
+        ASSERT_TRUE(language.LoadString(IDS_LANGUAGE)) << "still the language library after the modal run";
+        EXPECT_EQ(language, CString(u"ENG"));
+    }
+    EXPECT_EQ(AfxGetResourceHandle(), before);
+}
 
 }  // namespace
