@@ -113,6 +113,8 @@ void CNetworkParameter::DoDataExchange(CDataExchange* pDX)
 {
     CDialog::DoDataExchange(pDX);
     DDX_Control(pDX, IDC_NET_IP_ADDRESS, NewNameBox);
+    DDX_Control(pDX, IDC_NET_SUBNET_MASK, NewNameBox1);
+    DDX_Control(pDX, IDC_NET_GATEWAY, NewNameBox2);
     DDX_Text(pDX, IDC_NET_IP_ADDRESS, m_strIPAddress);
     DDX_Text(pDX, IDC_NET_SUBNET_MASK, m_strSubnetMask);
     DDX_Text(pDX, IDC_NET_GATEWAY, m_strGateway);

@@ -49,6 +49,8 @@ public:
     int GetIPAddress(int nItem, CString& strAnswer);
 
     CAsciiEdit NewNameBox;  // 21912, the IP address
+    CEdit NewNameBox1;      // 21913, the subnet mask
+    CEdit NewNameBox2;      // 21914, the default gateway
 
     CCommManager* m_pCommManager = nullptr;
     int m_nNodeNo = 0;
