@@ -55,8 +55,7 @@ public:
 
 protected:
     void nextCheckState() override { m_next(); }
-    // The whole control takes the click, as the system's check boxes do,
-    // not only the box and the text.
+    // The whole window is the button, not only the box and its text.
     bool hitButton(const QPoint& pos) const override { return rect().contains(pos); }
 
 private:
@@ -69,6 +68,7 @@ public:
 
 protected:
     void nextCheckState() override { m_next(); }
+    // The whole window is the button, not only the box and its text.
     bool hitButton(const QPoint& pos) const override { return rect().contains(pos); }
 
 private:

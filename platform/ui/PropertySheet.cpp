@@ -4,7 +4,6 @@
 
 #include "platform/core/ResourceModule.h"
 #include "platform/ui/Button.h"
-#include "platform/ui/WidgetPeer.h"
 
 namespace {
 
@@ -422,9 +421,6 @@ bool CPropertySheet::CreatePage(int index)
         ScreenToClient(&area);
         tab->AdjustRect(FALSE, &area);
         page->SetWindowPos(tab, area.left, area.top, area.Width(), area.Height(), SWP_NOACTIVATE);
-        // The tab control clips its siblings: the page follows it in the tab
-        // order but shows above its panel.
-        if (QWidget* widget = platform::ui::WidgetOf(page->GetSafeHwnd())) widget->raise();
     }
     return true;
 }

@@ -24,7 +24,9 @@
 #include "platform/ui/TreeCtrl.h"
 #include "platform/ui/tests/data/uitest_ids.h"
 
+#include <ostream>
 #include <string>
+#include <vector>
 
 namespace uitest {
 
@@ -183,5 +185,124 @@ BEGIN_MESSAGE_MAP(AllControlsDialog, CDialog)
     ON_WM_DRAWITEM()
     ON_WM_CTLCOLOR()
 END_MESSAGE_MAP()
+
+// One notification that reached the dialog: WM_COMMAND (code is the
+// notification code, 0 for a menu, 1 for an accelerator), WM_NOTIFY (code of the NMHDR) or WM_H/VSCROLL (code is
+// the scroll code, id the control's).
+struct Notice {
+    int id = 0;
+    UINT code = 0;
+    friend bool operator==(const Notice&, const Notice&) = default;
+};
+
+inline std::ostream& operator<<(std::ostream& out, const Notice& n)
+{
+    return out << "{" << n.id << ", " << static_cast<int>(n.code) << "}";
+}
+
+// The test dialog, modeless, recording what its controls tell it.
+class RecordingDialog : public AllControlsDialog {
+public:
+    std::vector<Notice> m_notices;
+    std::vector<NMLISTVIEW> m_listChanges;  // LVN_ITEMCHANGED
+    std::vector<NMTREEVIEW> m_treeChanges;  // TVN_SELCHANGED
+    std::vector<int> m_clickedItems;        // NM_CLICK and NM_DBLCLK of the list view
+    bool m_vetoTreeChange = false;
+    bool m_vetoTabChange = false;
+
+    // The codes that came from one control, in order.
+    std::vector<UINT> Codes(int id) const
+    {
+        std::vector<UINT> codes;
+        for (const Notice& n : m_notices) {
+            if (n.id == id) codes.push_back(n.code);
+        }
+        return codes;
+    }
+
+protected:
+    BOOL OnCommand(WPARAM wParam, LPARAM lParam) override
+    {
+        // Menu commands (code 0) and accelerators (code 1) carry no control.
+        m_notices.push_back(Notice{LOWORD(wParam), HIWORD(wParam)});
+        return AllControlsDialog::OnCommand(wParam, lParam);
+    }
+
+    BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) override
+    {
+        const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+        if (!header) return FALSE;
+        // Drawing asks for colours all the time: not what the tests watch.
+        if (header->code == NM_CUSTOMDRAW) return AllControlsDialog::OnNotify(wParam, lParam, pResult);
+        m_notices.push_back(Notice{static_cast<int>(header->idFrom), header->code});
+        if (header->code == LVN_ITEMCHANGED) m_listChanges.push_back(*reinterpret_cast<const NMLISTVIEW*>(lParam));
+        if (header->code == TVN_SELCHANGED) m_treeChanges.push_back(*reinterpret_cast<const NMTREEVIEW*>(lParam));
+        if (header->idFrom == IDC_TABLE && (header->code == NM_CLICK || header->code == NM_DBLCLK)) {
+            m_clickedItems.push_back(reinterpret_cast<const NMITEMACTIVATE*>(lParam)->iItem);
+        }
+        if (header->code == TVN_SELCHANGING && m_vetoTreeChange) {
+            *pResult = TRUE;
+            return TRUE;
+        }
+        if (header->code == TCN_SELCHANGING && m_vetoTabChange) {
+            *pResult = TRUE;
+            return TRUE;
+        }
+        return AllControlsDialog::OnNotify(wParam, lParam, pResult);
+    }
+
+    void OnHScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar)
+    {
+        const int id = pScrollBar ? pScrollBar->GetDlgCtrlID() : 0;
+        m_notices.push_back(Notice{id, nSBCode});
+        // A scroll bar is moved by its parent.
+        if (id == IDC_SCROLL) {
+            int pos = pScrollBar->GetScrollPos();
+            if (nSBCode == SB_LINERIGHT) pos += 1;
+            if (nSBCode == SB_LINELEFT) pos -= 1;
+            if (nSBCode == SB_THUMBPOSITION || nSBCode == SB_THUMBTRACK) pos = static_cast<int>(nPos);
+            pScrollBar->SetScrollPos(pos);
+        }
+    }
+
+    void OnVScroll(UINT nSBCode, UINT, CScrollBar* pScrollBar)
+    {
+        m_notices.push_back(Notice{pScrollBar ? pScrollBar->GetDlgCtrlID() : 0, nSBCode});
+    }
+
+    DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(RecordingDialog, AllControlsDialog)
+    ON_WM_HSCROLL()
+    ON_WM_VSCROLL()
+END_MESSAGE_MAP()
+
+// A fixture with the test dialog up, modeless and shown.
+class RecordingDialogTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_resources.Loaded());
+        ASSERT_TRUE(m_dlg.Create(IDD_ALL_CONTROLS));
+        m_dlg.ShowWindow(SW_SHOW);
+        Pump(0);
+        m_dlg.m_notices.clear();
+    }
+    void TearDown() override
+    {
+        if (m_dlg.GetSafeHwnd()) m_dlg.DestroyWindow();
+        FlushDeletedWidgets();
+    }
+
+    ScopedResources m_resources{u"uitest", "en"};
+    RecordingDialog m_dlg;
+    DialogDriver m_d{HWND()};
+    DialogDriver& D()
+    {
+        m_d = DialogDriver(m_dlg.GetSafeHwnd());
+        return m_d;
+    }
+};
 
 }  // namespace uitest

@@ -28,6 +28,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace uitest {
 
@@ -54,6 +55,9 @@ public:
     // A left click in the middle of the control, as mouse events; the
     // control must be visible and enabled.
     void Click(int id);
+    // A left click (or double click) at a point of the control's client area.
+    void ClickAt(int id, POINT point);
+    void DoubleClickAt(int id, POINT point);
     // Focuses the control and types the text as key events.
     void Type(int id, std::u16string_view text);
     // Focuses the control, selects all its text and types over it.
@@ -96,6 +100,19 @@ INT_PTR RunModal(Dialog& dialog, const std::function<void(DialogDriver&)>& scrip
 {
     return RunModal([&dialog] { return static_cast<INT_PTR>(dialog.DoModal()); },
                     [&dialog] { return dialog.GetSafeHwnd(); }, script, timeoutMs);
+}
+
+// As RunModal with a script in steps; the modal loop goes idle between two
+// steps (so update handlers run on WM_KICKIDLE). A dialog that closes before
+// the last step fails the test.
+INT_PTR RunModalSteps(const std::function<INT_PTR()>& run, const std::function<HWND()>& dialogHwnd,
+                      std::vector<std::function<void(DialogDriver&)>> steps, int timeoutMs = 20000);
+
+template <class Dialog>
+INT_PTR RunModalSteps(Dialog& dialog, std::vector<std::function<void(DialogDriver&)>> steps, int timeoutMs = 20000)
+{
+    return RunModalSteps([&dialog] { return static_cast<INT_PTR>(dialog.DoModal()); },
+                         [&dialog] { return dialog.GetSafeHwnd(); }, std::move(steps), timeoutMs);
 }
 
 // Loads the resource module <stem>.<lang>.qres of the program folder and
