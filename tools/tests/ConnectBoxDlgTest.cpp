@@ -104,7 +104,9 @@ TEST_F(ConnectBoxDlgTest, TheDummyConnectionNeedsNoPortButTheSerialChoiceNeedsOn
         MakeLink("[General]\r\nDefaultPort=1\r\n");
         if (!c.connects) boxes.Answer(IDOK, u"Cannot create connection");
         const INT_PTR result = Run([&](uitest::DialogDriver& d) {
-            if (!c.portPresent) EXPECT_EQ(d.Text(IDC_CONNECT_PORT_LIST), CString(u"No COM port"));
+            if (!c.portPresent) {
+                EXPECT_EQ(d.Text(IDC_CONNECT_PORT_LIST), CString(u"No COM port"));
+            }
             d.Click(IDC_CONNECT_DUMMY);
             d.Click(IDC_CONNECT_CONNECT);
             if (!c.connects) {

@@ -98,6 +98,8 @@ TEST_F(KXContInitDlgTest, TheCallersOpenLinkIsScannedAtOnce)
         EXPECT_EQ(d.Text(IDC_INIT_CONTROLLER_TEXT), CString(u"------"));
         EXPECT_EQ(d.Text(IDC_INIT_MODEL_NAME), CString(u"INVALID"));
         EXPECT_FALSE(d.Enabled(IDC_INIT_SET_CONTROLLER)) << "no controller answered for node 3";
+        d.ChooseComboEntry(IDC_INIT_NODE_LIST, 1);
+        KeepPicture(d, "KXContInitDlg-scanned.en");
         d.Click(IDC_INIT_CLOSE);
     });
     EXPECT_EQ(result, 0) << "Close ends with 0";
@@ -147,7 +149,9 @@ TEST_F(KXContInitDlgTest, SettingUpAControllerAsksBeforeEachStepAndSendsOnlyWhat
             emulator.ClearLog();
             d.Click(IDC_INIT_SET_CONTROLLER);
             sent = emulator.ReceivedCommands();
-            if (c.rename == IDYES) EXPECT_EQ(d.Text(IDC_INIT_CONTROLLER_TEXT), CString(u"N2*"));
+            if (c.rename == IDYES) {
+                EXPECT_EQ(d.Text(IDC_INIT_CONTROLLER_TEXT), CString(u"N2*"));
+            }
             d.Click(IDC_INIT_CLOSE);
         });
         EXPECT_EQ(sent, c.commands);

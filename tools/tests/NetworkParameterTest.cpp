@@ -200,7 +200,9 @@ TEST_F(NetworkParameterTest, AnswersToTheQuestionDecideWhatHappens)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         ip = u"c0a80002";
-        if (c.online && !link.link.IsOpen()) ASSERT_TRUE(Open());
+        if (c.online && !link.link.IsOpen()) {
+            ASSERT_TRUE(Open());
+        }
         if (!c.online) link.link.Close();
         boxes.Answer(c.answer, c.online ? u"Write the changed" : u"not connected");
         if (!c.online && c.answer == IDYES) boxes.Answer(IDOK, u"changed in the data");

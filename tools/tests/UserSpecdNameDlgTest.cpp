@@ -91,7 +91,9 @@ TEST_F(UserSpecdNameDlgTest, WhatIsSentDependsOnTheNameTheLinkAndTheAnswer)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         name = u"OLD";
-        if (c.online && !link.link.IsOpen()) ASSERT_TRUE(Open());
+        if (c.online && !link.link.IsOpen()) {
+            ASSERT_TRUE(Open());
+        }
         if (!c.online) link.link.Close();
         if (c.answer) boxes.Answer(c.answer, u"->");
         const INT_PTR result = Run([&](uitest::DialogDriver& d) {
