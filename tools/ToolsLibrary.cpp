@@ -7,6 +7,26 @@
 #include "platform/core/Paths.h"
 #include "platform/core/ResourceModule.h"
 
+namespace {
+
+// Set before any dialog runs (host start-up or a test), read on the
+// user-interface thread.
+CString& LangLibraryNameSetting()
+{
+    static CString name;
+    return name;
+}
+
+}  // namespace
+
+CString GetLangLibraryName()
+{
+    const CString& name = LangLibraryNameSetting();
+    return name.IsEmpty() ? CString(kLangLibraryName) : name;
+}
+
+void SetLangLibraryName(const CString& strFileName) { LangLibraryNameSetting() = strFileName; }
+
 HMODULE GetLibraryModule()
 {
     return platform::ModuleFromAddress(reinterpret_cast<const void*>(&GetLibraryModule));

@@ -15,6 +15,12 @@
 // trace-target tables.
 inline constexpr const char16_t* kLangLibraryName = u"ZeblLangLib.dll";
 
+// The file the exported dialogs load as their language library: normally
+// kLangLibraryName. A host may name another file of its folder (tests name
+// one that is not there); an empty name puts the usual one back.
+CString GetLangLibraryName();
+void SetLangLibraryName(const CString& strFileName);
+
 // The tools library's own module handle (its about box reads its version).
 HMODULE GetLibraryModule();
 
@@ -30,7 +36,9 @@ void FreeLangLibrary(HMODULE hModule);
 // ever served by a freed module.
 class CLangLibrarySwap {
 public:
-    explicit CLangLibrarySwap(const char16_t* fileName = kLangLibraryName) : m_strFileName(fileName) {}
+    // The language library of the exported dialogs (GetLangLibraryName).
+    CLangLibrarySwap() : m_strFileName(GetLangLibraryName()) {}
+    explicit CLangLibrarySwap(const char16_t* fileName) : m_strFileName(fileName) {}
     ~CLangLibrarySwap() { Restore(); }
     CLangLibrarySwap(const CLangLibrarySwap&) = delete;
     CLangLibrarySwap& operator=(const CLangLibrarySwap&) = delete;

@@ -1,6 +1,7 @@
 #include "tools/WindowPlacement.h"
 
 #include "platform/core/Profile.h"
+#include "platform/ui/WindowApi.h"
 
 void WritePlacementRect(const RECT& rect, LPCWSTR section, LPCWSTR file)
 {
@@ -26,4 +27,38 @@ void WritePlacementZoomed(BOOL bZoomed, LPCWSTR section, LPCWSTR file)
 BOOL ReadPlacementZoomed(LPCWSTR section, LPCWSTR file)
 {
     return platform::ReadPrivateProfileInt(section, u"ZOOMED", 0, file) != 0 ? TRUE : FALSE;
+}
+
+void SaveWindowPlacement(CWnd* pWnd, LPCWSTR section, LPCWSTR file)
+{
+    WINDOWPLACEMENT placement;
+    if (!pWnd || !pWnd->GetSafeHwnd() || !pWnd->GetWindowPlacement(&placement)) return;
+    WritePlacementRecord(placement, section, file);
+}
+
+namespace {
+
+bool Reachable(const RECT& rect)
+{
+    if (rect.right <= rect.left || rect.bottom <= rect.top) return false;
+    const RECT screen{GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
+                      GetSystemMetrics(SM_XVIRTUALSCREEN) + GetSystemMetrics(SM_CXVIRTUALSCREEN),
+                      GetSystemMetrics(SM_YVIRTUALSCREEN) + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+    // A screen of unknown size cannot tell; only a known one refuses.
+    if (screen.right <= screen.left || screen.bottom <= screen.top) return true;
+    return rect.left < screen.right && rect.right > screen.left && rect.top < screen.bottom &&
+           rect.bottom > screen.top;
+}
+
+}  // namespace
+
+void RestoreWindowPlacement(CWnd* pWnd, LPCWSTR section, LPCWSTR file)
+{
+    WINDOWPLACEMENT placement;
+    if (!pWnd || !pWnd->GetSafeHwnd() || !pWnd->GetWindowPlacement(&placement)) return;
+    RECT rect = placement.rcNormalPosition;
+    ReadPlacementRect(rect, section, file);
+    if (Reachable(rect)) placement.rcNormalPosition = rect;
+    if (ReadPlacementZoomed(section, file)) placement.showCmd = kShowMaximized;
+    pWnd->SetWindowPlacement(&placement);
 }

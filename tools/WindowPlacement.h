@@ -9,6 +9,8 @@
 
 #include "platform/core/CString.h"
 
+class CWnd;
+
 // Show state of a maximised window in a placement record.
 inline constexpr UINT kShowMaximized = 3;
 
@@ -38,3 +40,11 @@ void ReadPlacementRecord(Placement& placement, LPCWSTR section, LPCWSTR file)
     placement.ptMaxPosition.x = placement.ptMaxPosition.y = 1;
     ReadPlacementRect(placement.rcNormalPosition, section, file);
 }
+
+// The window's normal rectangle and whether it is maximised.
+void SaveWindowPlacement(CWnd* pWnd, LPCWSTR section, LPCWSTR file);
+// Applies the saved rectangle over the window's current placement and
+// maximises it when it was saved maximised; otherwise the show state stays.
+// A saved rectangle that is empty or lies wholly off the screen is not
+// applied, so a window never comes back where nobody can reach it.
+void RestoreWindowPlacement(CWnd* pWnd, LPCWSTR section, LPCWSTR file);

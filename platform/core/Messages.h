@@ -145,6 +145,7 @@ inline constexpr UINT WM_MDISETMENU = 0x0230;
 inline constexpr UINT WM_ENTERSIZEMOVE = 0x0231;
 inline constexpr UINT WM_EXITSIZEMOVE = 0x0232;
 inline constexpr UINT WM_DROPFILES = 0x0233;
+inline constexpr UINT WM_IME_CHAR = 0x0286;
 inline constexpr UINT WM_MOUSEHOVER = 0x02A1;
 inline constexpr UINT WM_MOUSELEAVE = 0x02A3;
 inline constexpr UINT WM_CUT = 0x0300;

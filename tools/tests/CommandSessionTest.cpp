@@ -263,6 +263,8 @@ TEST_F(LinkedSessionTest, AStartToAClosedLinkIsReportedAsFailed)
 {
     ASSERT_TRUE(Open());
     CCommandSession s = Session();
+    // The link may be connected before the emulator has taken the client on.
+    ASSERT_TRUE(emulator.WaitForTcpClients(1, std::chrono::seconds(10)));
     emulator.DropLink();
     ASSERT_TRUE(PumpUntil([&] { return link.link.IsOpen() == 0; }));
     link.link.SetPortType(PORT_TCP);

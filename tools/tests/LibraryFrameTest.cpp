@@ -22,8 +22,9 @@ using namespace toolstest;
 
 TEST(LangLibraryTest, AMissingLibraryIsReportedOnceAndNothingIsSwapped)
 {
+    ScopedLangLibraryName missing(u"NoSuchLangLib.dll");
     ScriptedMessageBox boxes;
-    boxes.Answer(IDOK, u"Failed to load ZeblLangLib.dll");
+    boxes.Answer(IDOK, u"Failed to load NoSuchLangLib.dll");
     const HMODULE before = AfxGetResourceHandle();
     {
         CLangLibrarySwap swap;

@@ -102,6 +102,18 @@ private:
     std::optional<std::string> m_saved;
 };
 
+// The exported dialogs load another file as their language library.
+class ScopedLangLibraryName {
+public:
+    explicit ScopedLangLibraryName(const char16_t* name) : m_saved(GetLangLibraryName()) { SetLangLibraryName(name); }
+    ~ScopedLangLibraryName() { SetLangLibraryName(m_saved); }
+    ScopedLangLibraryName(const ScopedLangLibraryName&) = delete;
+    ScopedLangLibraryName& operator=(const ScopedLangLibraryName&) = delete;
+
+private:
+    CString m_saved;
+};
+
 // The tests' language module as the current resource module, in a language.
 class ScopedTestLanguage {
 public:
