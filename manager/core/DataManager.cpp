@@ -1132,8 +1132,9 @@ LRESULT CDataManager::OnLinkEvent(WPARAM, LPARAM lParam)
         m_protocol.InjectLinkError(kLinkErrorCode);
         break;
     case LINK_EVENT_CLOSE:
-        // No reply can come on a closed link: the command in flight ends now.
-        if (m_protocol.IsBusy()) m_protocol.InjectLinkError(kLinkErrorCode);
+        // No reply can come on a closed link: the command in flight, and a
+        // motion whose end a window awaits, end now.
+        m_protocol.InjectLinkError(kLinkErrorCode);
         break;
     default:
         break;
