@@ -374,4 +374,39 @@ TEST_F(DataManagerExchange, AMotionWhoseLinkClosesIsToldItsWindowAsFailed)
     EXPECT_FALSE(manager->IsPortOpen());
 }
 
+TEST_F(DataManagerExchange, AReadThatFailsPartWayLeavesTheRecordAsItWas)
+{
+    OpenOn("LB", "KX-LB");
+    emu::ControllerModel& c = emulator.Controller(1);
+    c.SetControllerName("KX-LB2");
+    c.SetRobot("RX-99");
+    c.SetComment(2, "Other line");
+    c.SetPoint(40, {1, 500, 100, 30, 30, 0, 0, 0, 0, 0, 0, 0, 0});
+    c.SetParameter(12, 321);
+    const char* failing[] = {"@?ROBOT.1", "@READ PNT.1", "@READ HPRM.1"};
+    for (const char* line : failing) {
+        SCOPED_TRACE(line);
+        ControllerData record = *manager->GetCurrentController();
+        record.user = u"typed by the user";
+        const ControllerData before = record;
+        emulator.Script().OnLine(line, emu::Fault::Ng(0x46), 1);
+        EXPECT_FALSE(manager->ReadControllerIdentity(record, TRUE, TRUE));
+        EXPECT_EQ(record.controller, before.controller);
+        EXPECT_TRUE(record == before);
+    }
+    {
+        ControllerData record = *manager->GetCurrentController();
+        const ControllerData before = record;
+        emulator.Script().OnLine("@?K20.1", emu::Fault::Ng(0x46), 1);
+        EXPECT_FALSE(manager->CheckControllerIdentity(record));
+        EXPECT_TRUE(record == before);
+    }
+    ControllerData record = *manager->GetCurrentController();
+    ASSERT_TRUE(manager->ReadControllerIdentity(record, TRUE, TRUE));
+    EXPECT_EQ(record.controller, CString(u"KX-LB2"));
+    EXPECT_EQ(record.user, CString(u"Other line"));
+    EXPECT_EQ(record.points[39].p, 500);
+    EXPECT_EQ(record.FirstParamSet()->K(12), 321);
+}
+
 }  // namespace
