@@ -331,6 +331,8 @@ BOOL IsWindowEnabled(HWND hWnd);
 BOOL SetWindowTextW(HWND hWnd, LPCWSTR text);
 int GetWindowTextW(HWND hWnd, LPWSTR buffer, int maxCount);
 int GetWindowTextLengthW(HWND hWnd);
+// The window class name given at creation ("Button", "#32770", ...).
+int GetClassNameW(HWND hWnd, LPWSTR buffer, int maxCount);
 BOOL MoveWindow(HWND hWnd, int x, int y, int width, int height, BOOL repaint);
 BOOL SetWindowPos(HWND hWnd, HWND insertAfter, int x, int y, int cx, int cy, UINT flags);
 BOOL GetWindowRect(HWND hWnd, RECT* rect);
