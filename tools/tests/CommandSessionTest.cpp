@@ -287,6 +287,9 @@ TEST_F(LinkedSessionTest, AStartToAClosedLinkIsReportedAsFailed)
 {
     ASSERT_TRUE(Open());
     CCommandSession s = Session();
+    // The link is ready before the emulator has taken the connection: a drop
+    // before that would find nothing to drop.
+    ASSERT_TRUE(emulator.WaitForTcpClients(1, 10s));
     emulator.DropLink();
     ASSERT_TRUE(PumpUntil([&] { return link.link.IsOpen() == 0; }));
     link.link.SetPortType(PORT_TCP);
