@@ -53,6 +53,13 @@ public:
 
     HWND Handle() const { return m_hwnd; }
     QWidget* Widget() const { return m_widget; }
+    // The widget that carries the window's frame: its own widget, or the
+    // sub-window around an MDI child. Showing, placing, minimising and
+    // maximising go to it.
+    virtual QWidget* FrameWidget() const { return m_widget; }
+    // The frame's restored geometry (in its parent) while it is minimised or
+    // maximised, for children whose frame is another widget.
+    virtual QRect NormalFrameGeometry() const { return FrameWidget() ? FrameWidget()->geometry() : QRect(); }
     DWORD Style() const;
     DWORD ExStyle() const;
     int Id() const;

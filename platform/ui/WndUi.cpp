@@ -184,7 +184,7 @@ BOOL ShowWindow(HWND hWnd, int nCmdShow)
         if (show != wasVisible) ::SendMessageW(hWnd, WM_SHOWWINDOW, show ? TRUE : FALSE, 0);
         if (!::IsWindow(hWnd)) return wasVisible;
         SetStyleBit(hWnd, WS_VISIBLE, show);
-        QWidget* w = peer ? peer->Widget() : nullptr;
+        QWidget* w = peer ? peer->FrameWidget() : nullptr;
         if (!w) return wasVisible;
         if (!show) {
             w->hide();
@@ -279,7 +279,7 @@ BOOL SetWindowPos(HWND hWnd, HWND insertAfter, int x, int y, int cx, int cy, UIN
 {
     return static_cast<BOOL>(OnWindowThread(hWnd, [=]() -> LRESULT {
         WidgetPeer* peer = PeerOf(hWnd);
-        QWidget* w = peer ? peer->Widget() : nullptr;
+        QWidget* w = peer ? peer->FrameWidget() : nullptr;
         if (!w) return FALSE;
         const bool child = peer->IsChildWindow();
         if (!(flags & SWP_NOSIZE)) {
@@ -333,7 +333,7 @@ BOOL GetWindowRect(HWND hWnd, RECT* rect)
     *rect = RECT{};
     return static_cast<BOOL>(OnWindowThread(hWnd, [hWnd, rect]() -> LRESULT {
         WidgetPeer* peer = PeerOf(hWnd);
-        QWidget* w = peer ? peer->Widget() : nullptr;
+        QWidget* w = peer ? peer->FrameWidget() : nullptr;
         if (!w) return FALSE;
         if (peer->IsChildWindow()) {
             *rect = ToRect(QRect(w->mapToGlobal(QPoint(0, 0)), w->size()));
@@ -401,7 +401,7 @@ BOOL GetWindowPlacement(HWND hWnd, WINDOWPLACEMENT* placement)
     if (!placement) return FALSE;
     return static_cast<BOOL>(OnWindowThread(hWnd, [hWnd, placement]() -> LRESULT {
         WidgetPeer* peer = PeerOf(hWnd);
-        QWidget* w = peer ? peer->Widget() : nullptr;
+        QWidget* w = peer ? peer->FrameWidget() : nullptr;
         if (!w) return FALSE;
         placement->length = sizeof(WINDOWPLACEMENT);
         placement->flags = 0;
@@ -415,7 +415,7 @@ BOOL GetWindowPlacement(HWND hWnd, WINDOWPLACEMENT* placement)
             placement->showCmd = (StyleOf(hWnd) & WS_VISIBLE) ? SW_SHOWNORMAL : SW_HIDE;
         }
         if (peer->IsChildWindow()) {
-            placement->rcNormalPosition = ToRect(w->geometry());
+            placement->rcNormalPosition = ToRect(peer->NormalFrameGeometry());
         } else {
             const QRect normal = (w->isMaximized() || w->isMinimized()) ? w->normalGeometry() : w->geometry();
             placement->rcNormalPosition = ToRect(normal.marginsAdded(FrameMargins(w)));
@@ -430,7 +430,7 @@ BOOL SetWindowPlacement(HWND hWnd, const WINDOWPLACEMENT* placement)
     const WINDOWPLACEMENT p = *placement;
     return static_cast<BOOL>(OnWindowThread(hWnd, [hWnd, p]() -> LRESULT {
         WidgetPeer* peer = PeerOf(hWnd);
-        QWidget* w = peer ? peer->Widget() : nullptr;
+        QWidget* w = peer ? peer->FrameWidget() : nullptr;
         if (!w) return FALSE;
         const RECT& r = p.rcNormalPosition;
         if (w->isMaximized() || w->isMinimized()) w->showNormal();
@@ -457,7 +457,8 @@ BOOL SetWindowPlacement(HWND hWnd, const WINDOWPLACEMENT* placement)
 BOOL IsIconic(HWND hWnd)
 {
     return static_cast<BOOL>(OnWindowThread(hWnd, [hWnd]() -> LRESULT {
-        QWidget* w = platform::ui::WidgetOf(hWnd);
+        WidgetPeer* peer = PeerOf(hWnd);
+        QWidget* w = peer ? peer->FrameWidget() : nullptr;
         return w && (w->windowState() & Qt::WindowMinimized) ? TRUE : FALSE;
     }));
 }
@@ -465,7 +466,8 @@ BOOL IsIconic(HWND hWnd)
 BOOL IsZoomed(HWND hWnd)
 {
     return static_cast<BOOL>(OnWindowThread(hWnd, [hWnd]() -> LRESULT {
-        QWidget* w = platform::ui::WidgetOf(hWnd);
+        WidgetPeer* peer = PeerOf(hWnd);
+        QWidget* w = peer ? peer->FrameWidget() : nullptr;
         return w && (w->windowState() & Qt::WindowMaximized) ? TRUE : FALSE;
     }));
 }
@@ -529,7 +531,8 @@ BOOL SetForegroundWindow(HWND hWnd)
 BOOL BringWindowToTop(HWND hWnd)
 {
     return static_cast<BOOL>(OnWindowThread(hWnd, [hWnd]() -> LRESULT {
-        QWidget* w = platform::ui::WidgetOf(hWnd);
+        WidgetPeer* peer = PeerOf(hWnd);
+        QWidget* w = peer ? peer->FrameWidget() : nullptr;
         if (!w) return FALSE;
         w->raise();
         return TRUE;
