@@ -9,6 +9,7 @@
 #include "platform/core/Time.h"
 
 #include <atomic>
+#include <string_view>
 
 namespace {
 
@@ -23,16 +24,31 @@ bool Reached(DWORD now, DWORD deadline)
 }
 
 bool IsDigit(char16_t ch) { return ch >= u'0' && ch <= u'9'; }
+bool IsLetter(char16_t ch) { return (ch >= u'A' && ch <= u'Z') || (ch >= u'a' && ch <= u'z'); }
 
-// "NAME." for node 0, else "NAME.<node>" not followed by a further digit.
+// "NAME." for node 0, else "NAME.<node>" not followed by a further digit; a
+// word of its own (not the end of "LOADING.1"), and only in the part of a
+// line before its first "=": after it stands a value, which may be the
+// user's own text ("ROBOT.1=RS-LONG.1", the echo of "@COMW2.1=CHECK OK.1").
 BOOL HasToken(const CString& text, const char16_t* name, int node)
 {
     CString token;
     if (node >= 1) token.Format(u"%s.%d", name, node);
     else token.Format(u"%s.", name);
-    for (int at = text.Find(token.GetString()); at >= 0; at = text.Find(token.GetString(), at + 1)) {
-        const int after = at + token.GetLength();
-        if (node < 1 || after >= text.GetLength() || !IsDigit(text[after])) return TRUE;
+    const std::u16string_view all = text.view();
+    const std::u16string_view wanted = token.view();
+    for (size_t start = 0; start < all.size();) {
+        size_t end = all.find_first_of(u"\r\n", start);
+        if (end == std::u16string_view::npos) end = all.size();
+        const std::u16string_view line = all.substr(start, end - start);
+        const std::u16string_view head = line.substr(0, line.find(u'='));
+        for (size_t at = head.find(wanted); at != std::u16string_view::npos; at = head.find(wanted, at + 1)) {
+            const size_t after = at + wanted.size();
+            if (at > 0 && IsLetter(head[at - 1])) continue;
+            if (node >= 1 && after < line.size() && IsDigit(line[after])) continue;
+            return TRUE;
+        }
+        start = end + 1;
     }
     return FALSE;
 }

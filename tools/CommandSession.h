@@ -47,8 +47,9 @@ public:
     // The class of the last line that carries a token, up to the first empty
     // line: kReplyOK, kReplyNG, kReplyRun or kReplyNone.
     static int ParseReply(const CString& strText, int nNode);
-    // The token of the node (any node for 0) anywhere in the text; "OK.1"
-    // does not match "OK.12".
+    // The token of the node (any node for 0) as a word of its own in a line
+    // of the text, before the line's first "=" (after it stands a value);
+    // "OK.1" does not match "OK.12".
     static BOOL IsOK(const CString& strText, int nNode);
     static BOOL IsNG(const CString& strText, int nNode);
     static BOOL IsRUN(const CString& strText, int nNode);

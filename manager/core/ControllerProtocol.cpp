@@ -200,6 +200,12 @@ int CControllerProtocol::WaitLineFor(std::uint32_t id, CString& line)
         CString copy;
         {
             std::lock_guard guard(m_lock);
+            // An ended command takes nothing: what is there belongs to the next
+            // one, whose wake-up this wait may have taken.
+            if (id != 0 && m_inFlight.load() != id) {
+                SetEvent(m_textEvent);
+                return kWaitCancelled;
+            }
             const int cr = m_receive.ReverseFind(u'\r');
             if (cr >= 0) {
                 line = m_receive.Left(cr + 1);
@@ -214,7 +220,6 @@ int CControllerProtocol::WaitLineFor(std::uint32_t id, CString& line)
             }
             copy = m_receive;
         }
-        if (id != 0 && m_inFlight.load() != id) return kWaitCancelled;
 
         const DWORD timeOut = static_cast<DWORD>(m_timeOutMs.load());
         const DWORD elapsed = GetTickCount() - start;
@@ -414,6 +419,7 @@ BOOL CControllerProtocol::Collect(std::uint32_t id, CString* out)
             bool overflow = false;
             {
                 std::lock_guard guard(m_lock);
+                if (m_inFlight.load() != id) return FALSE;
                 reply = m_reply;
                 command = m_command;
                 overflow = m_overflow;
@@ -477,6 +483,10 @@ BOOL CControllerProtocol::Query(int node, const CString& text, CString& answer)
             CString command;
             {
                 std::lock_guard guard(m_lock);
+                if (m_inFlight.load() != id) {
+                    answer = kCancelledAnswerText;
+                    return FALSE;
+                }
                 reply = m_reply;
                 command = m_command;
             }

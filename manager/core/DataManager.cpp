@@ -407,11 +407,12 @@ int CDataManager::CurrentNode() const
     return set ? set->K(38) : 0;
 }
 
-BOOL CDataManager::ReadControllerIdentity(ControllerData& record, BOOL withPoints, BOOL withParameters)
+BOOL CDataManager::ReadControllerIdentity(ControllerData& target, BOOL withPoints, BOOL withParameters)
 {
-    if (!IsPortOpen()) return FALSE;
+    if (!IsPortOpen() || !target.FirstParamSet()) return FALSE;
+    // Read into a copy: a read that fails part-way leaves the record whole.
+    ControllerData record = target;
     RobotParameterSet* set = record.FirstParamSet();
-    if (!set) return FALSE;
     const int node = set->K(38);
     if (!IsControllerNode(node)) return FALSE;
 
@@ -451,6 +452,7 @@ BOOL CDataManager::ReadControllerIdentity(ControllerData& record, BOOL withPoint
         if (!ReadHParameterTable(link, protocol, node, text)) return FALSE;
         ForEachLine(text, [&](std::u16string_view line) { ParseHParameterLine(line, *set); });
     }
+    target = std::move(record);
     return TRUE;
 }
 
@@ -461,13 +463,15 @@ BOOL CDataManager::CheckControllerIdentity(ControllerData& record)
     if (!set) return FALSE;
     const int node = set->K(38);
     if (!IsControllerNode(node)) return FALSE;
-    CString text;
-    if (!QueryControllerName(&m_link, &m_protocol, node, text)) return FALSE;
-    record.controller = text;
-    if (!QueryRobotName(&m_link, &m_protocol, node, text)) return FALSE;
-    record.robot = text;
+    // All three read before any is stored, so that a failure changes nothing.
+    CString controller;
+    CString robot;
     int mode = 0;
+    if (!QueryControllerName(&m_link, &m_protocol, node, controller)) return FALSE;
+    if (!QueryRobotName(&m_link, &m_protocol, node, robot)) return FALSE;
     if (!QueryParameter(&m_link, &m_protocol, node, 20, mode)) return FALSE;
+    record.controller = controller;
+    record.robot = robot;
     set->K(20) = mode;
     return TRUE;
 }
@@ -1132,8 +1136,9 @@ LRESULT CDataManager::OnLinkEvent(WPARAM, LPARAM lParam)
         m_protocol.InjectLinkError(kLinkErrorCode);
         break;
     case LINK_EVENT_CLOSE:
-        // No reply can come on a closed link: the command in flight ends now.
-        if (m_protocol.IsBusy()) m_protocol.InjectLinkError(kLinkErrorCode);
+        // No reply can come on a closed link: the command in flight, and a
+        // motion whose end a window awaits, end now.
+        m_protocol.InjectLinkError(kLinkErrorCode);
         break;
     default:
         break;

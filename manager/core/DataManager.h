@@ -119,7 +119,7 @@ public:
     BOOL AddOnlineController(int node);
 
     // Controller exchanges; each needs an open link. The node is the
-    // record's K38 unless given.
+    // record's K38 unless given. A read that fails leaves the record as it was.
     BOOL ReadControllerIdentity(ControllerData& record, BOOL withPoints, BOOL withParameters);
     BOOL CheckControllerIdentity(ControllerData& record);
     // TRUE when the two records differ in robot, points (all fields but C of

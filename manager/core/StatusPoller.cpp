@@ -51,7 +51,7 @@ void CStatusPoller::Run()
             failures.Reset();
             generation = now;
         }
-        if (target && m_cells) target->PollCycle(failures, *m_cells, m_stop);
+        if (target && m_cells) target->PollCycle(failures, *m_cells, m_leaveCycle);
         m_cycleTarget = nullptr;
         m_cycleRunning = false;
         if (m_stopEvent) SetEvent(m_stopEvent);
@@ -90,6 +90,9 @@ bool CStatusPoller::Pause()
 void CStatusPoller::Suspend()
 {
     if (!m_thread || m_suspended) return;
+    // A cycle that waits for its turn (a window holds the link) would keep
+    // the thread from parking for as long as the hold lasts.
+    m_leaveCycle = true;
     SuspendThread(m_thread);
     m_suspended = true;
 }
@@ -97,6 +100,7 @@ void CStatusPoller::Suspend()
 void CStatusPoller::Resume()
 {
     if (!m_thread || !m_suspended) return;
+    m_leaveCycle = m_stop.load();
     ResumeThread(m_thread);
     m_suspended = false;
     m_started = true;
@@ -117,6 +121,7 @@ bool CStatusPoller::Stop()
 {
     if (!m_thread) return true;
     m_stop = true;
+    m_leaveCycle = true;
     if (m_suspended) {
         ResumeThread(m_thread);
         m_suspended = false;

@@ -3,7 +3,8 @@
 //
 // Pausing is the platform's cooperative suspend: the thread parks only at the
 // sleep between two cycles, never inside a query, so a paused poll holds no
-// command of the engine, no busy flag and no lock. Pause waits, pumping the
+// command of the engine, no busy flag and no lock. A cycle asked to pause
+// ends before its next query. Pause waits, pumping the
 // calling thread's messages (the query in flight gets its reply through
 // them), until the thread is parked; every wait is bounded, and a query that
 // will not end is cut short through its target.
@@ -26,8 +27,8 @@
 class IPollTarget {
 public:
     virtual ~IPollTarget() = default;
-    // One cycle of queries, run on the poll thread. It stops early when stop
-    // becomes true.
+    // One cycle of queries, run on the poll thread. It ends early, between
+    // two queries, when stop becomes true: the thread is to end or to park.
     virtual void PollCycle(PollFailureCounter& failures, StatusCells& cells, const std::atomic<bool>& stop) = 0;
     // Ends the target's query in flight at once (its engine's wait gives up).
     virtual void CancelQuery() = 0;
@@ -82,6 +83,8 @@ private:
     std::atomic<IPollTarget*> m_cycleTarget{nullptr};
     std::atomic<std::uint32_t> m_targetGeneration{0};  // a new target starts a new failure count
     std::atomic<bool> m_stop{false};
+    // Tells the cycle in progress to end: set by Stop and Suspend.
+    std::atomic<bool> m_leaveCycle{false};
     std::atomic<bool> m_alive{false};
     std::atomic<bool> m_cycleRunning{false};
     bool m_started = false;

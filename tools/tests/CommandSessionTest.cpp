@@ -37,6 +37,11 @@ TEST(CommandSessionParseTest, ClassifiesByTheLastTokenBeforeAnEmptyLine)
         {"scan ends at the first empty line", "OK.3\r\n\r\nNG.3\r\n", 3, CCommandSession::kReplyOK},
         {"no line end: nothing", "OK.3", 3, CCommandSession::kReplyNone},
         {"OK tested before NG", "NG.3 OK.3\r\n", 3, CCommandSession::kReplyOK},
+        {"a token in a value is none", "ROBOT.3=RS-LONG.3\r\n", 3, CCommandSession::kReplyNone},
+        {"nor in the echo of a value", "@COMW2.3=OK.3\r\n", 3, CCommandSession::kReplyNone},
+        {"NG with its code", "NG.3=4A\r\n", 3, CCommandSession::kReplyNG},
+        {"LOADING is no NG", "LOADING.3\r\n", 3, CCommandSession::kReplyNone},
+        {"LOADING, then the OK", "LOADING.3\r\nOK.3\r\n", 3, CCommandSession::kReplyOK},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -84,6 +89,13 @@ TEST_F(SessionReadTest, ARunReplyRestartsTheWaitUntilTheOkArrives)
     ScopedReplyTimeOut timeOut(2000);
     Feed({{50, u"RUN.3\r\n"}, {1500, u"OK.3\r\n"}});
     EXPECT_TRUE(session.SendAndWait(3, u"@START1.3"));
+}
+
+TEST_F(SessionReadTest, TheEchoOfAUsersTextIsNoVerdict)
+{
+    ScopedReplyTimeOut timeOut(2000);
+    Feed({{0, u"@COMW2.1=CHECK OK.1\r\n"}, {300, u"NG.1=43\r\n"}});
+    EXPECT_FALSE(session.SendAndWait(1, u"@COMW2.1=CHECK OK.1")) << "the controller refused it";
 }
 
 TEST_F(SessionReadTest, ReadsEveryCompleteLineAtOnceAndKeepsTheRest)
@@ -229,6 +241,18 @@ TEST_F(LinkedSessionTest, RefusalsTimeOutsAndLineErrorsFailTheOperation)
     emulator.Script().NextReply(emu::Fault::Garbage("OK.9\r\n"));
     CCommandSession::SetTimeOut(300);
     EXPECT_EQ(s.GetKParam(1, 12, answer), 0) << "another node's OK is no answer";
+}
+
+TEST_F(LinkedSessionTest, ATokenInsideAValueIsNoVerdict)
+{
+    // The answer line comes alone, its OK line later.
+    emulator.Controller(1).SetRobot("RS-LONG.1");
+    ASSERT_TRUE(Open());
+    CCommandSession s = Session();
+    emulator.Script().NextReply(emu::Fault::Split(19, 300));
+    CString answer;
+    EXPECT_EQ(s.GetRobot(1, answer), 1);
+    EXPECT_EQ(answer, CString(u"ROBOT.1=RS-LONG.1\r\n"));
 }
 
 TEST_F(LinkedSessionTest, NodeRulesAndTheOfflineLinkSendNothing)

@@ -156,7 +156,8 @@ TEST_F(DataManagerPoll, ReportsAFailingLinkAtTheFifthFailureAndItsReturn)
     OpenOn("LB");
     FakeFrame frame;
     AddFrame(frame, Transport::kTcp);
-    manager->GetProtocol()->SetTimeOut(100);
+    // Long enough for the confirming alarm query's answer on a loaded machine.
+    manager->GetProtocol()->SetTimeOut(1000);
     // The IN query goes unanswered; the confirming alarm query is answered.
     emulator.Script().OnKeyword("IN", emu::Fault::NoReply());
     StartPolling();

@@ -1,5 +1,6 @@
 // The data manager on a real link to the controller emulator: opening,
 // scanning the line, reading a controller and writing data into it.
+#include "manager/core/ControllerCommands.h"
 #include "manager/core/DataManager.h"
 #include "manager/core/ParamDef.h"
 #include "manager/core/tests/DataManagerSupport.h"
@@ -89,6 +90,24 @@ TEST_P(DataManagerLink, ScansALineOfSeveralControllers)
     EXPECT_EQ(windows.log.Count("wait message Searching the line for controllers..."), 1);
     EXPECT_EQ(windows.log.Count("wait close"), 1);
 }
+
+// A window that an action tells how it ended (wParam 1 END, 0 NG).
+class CActionWnd : public CWnd {
+public:
+    std::vector<WPARAM> ended;
+
+    CActionWnd() { CreateEx(0, AfxRegisterWndClass(0), u"", 0, RECT{}, nullptr, 0); }
+    ~CActionWnd() override { DestroyWindow(); }
+
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override
+    {
+        if (message == kCommandEndedMessage) {
+            ended.push_back(wParam);
+            return 0;
+        }
+        return CWnd::WindowProc(message, wParam, lParam);
+    }
+};
 
 class DataManagerExchange : public testing::Test, protected DataManagerFixture {
 protected:
@@ -339,6 +358,55 @@ TEST_F(DataManagerExchange, InitialisesAndWritesK20WithItsCheck)
     EXPECT_TRUE(manager->WriteCheckedK20(4)) << "refused, but the controller already has the value";
     emulator.Script().OnLine("@K20.1=", emu::Fault::Ng(0x46), 1);
     EXPECT_FALSE(manager->WriteCheckedK20(5));
+}
+
+TEST_F(DataManagerExchange, AMotionWhoseLinkClosesIsToldItsWindowAsFailed)
+{
+    // The end of a motion can never come over a closed link: its window hears
+    // at once that it ended badly, and waits for nothing.
+    OpenOn("LB", "KX-LB");
+    emulator.Controller(1).SetMotionTime(emu::Motion::Origin, 30s);
+    CActionWnd window;
+    ASSERT_TRUE(SendOrigin(manager->GetLink(), manager->GetProtocol(), 1, window));
+    emulator.DropLink();
+    EXPECT_TRUE(PumpUntil([&] { return !window.ended.empty(); }));
+    EXPECT_EQ(window.ended, std::vector<WPARAM>{0});
+    EXPECT_FALSE(manager->IsPortOpen());
+}
+
+TEST_F(DataManagerExchange, AReadThatFailsPartWayLeavesTheRecordAsItWas)
+{
+    OpenOn("LB", "KX-LB");
+    emu::ControllerModel& c = emulator.Controller(1);
+    c.SetControllerName("KX-LB2");
+    c.SetRobot("RX-99");
+    c.SetComment(2, "Other line");
+    c.SetPoint(40, {1, 500, 100, 30, 30, 0, 0, 0, 0, 0, 0, 0, 0});
+    c.SetParameter(12, 321);
+    const char* failing[] = {"@?ROBOT.1", "@READ PNT.1", "@READ HPRM.1"};
+    for (const char* line : failing) {
+        SCOPED_TRACE(line);
+        ControllerData record = *manager->GetCurrentController();
+        record.user = u"typed by the user";
+        const ControllerData before = record;
+        emulator.Script().OnLine(line, emu::Fault::Ng(0x46), 1);
+        EXPECT_FALSE(manager->ReadControllerIdentity(record, TRUE, TRUE));
+        EXPECT_EQ(record.controller, before.controller);
+        EXPECT_TRUE(record == before);
+    }
+    {
+        ControllerData record = *manager->GetCurrentController();
+        const ControllerData before = record;
+        emulator.Script().OnLine("@?K20.1", emu::Fault::Ng(0x46), 1);
+        EXPECT_FALSE(manager->CheckControllerIdentity(record));
+        EXPECT_TRUE(record == before);
+    }
+    ControllerData record = *manager->GetCurrentController();
+    ASSERT_TRUE(manager->ReadControllerIdentity(record, TRUE, TRUE));
+    EXPECT_EQ(record.controller, CString(u"KX-LB2"));
+    EXPECT_EQ(record.user, CString(u"Other line"));
+    EXPECT_EQ(record.points[39].p, 500);
+    EXPECT_EQ(record.FirstParamSet()->K(12), 321);
 }
 
 }  // namespace

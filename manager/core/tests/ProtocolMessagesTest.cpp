@@ -11,8 +11,12 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <condition_variable>
 #include <functional>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -149,6 +153,99 @@ TEST_F(Engine, TheWaitKeepsTheThreadsMessagesMoving)
     int value = 0;
     EXPECT_TRUE(QueryParameter(nullptr, &protocol, 1, 38, value));
     EXPECT_EQ(value, 4);
+}
+
+// A window on a thread of its own whose poke holds the thread, inside the
+// wait of its command, until the test lets it go (bounded, so that a fault
+// fails the test instead of hanging it).
+class Gate {
+public:
+    void Hold()
+    {
+        std::unique_lock lock(m_lock);
+        m_held = true;
+        m_changed.notify_all();
+        m_changed.wait_for(lock, std::chrono::seconds(10), [this] { return m_open; });
+    }
+    bool WaitHeld()
+    {
+        std::unique_lock lock(m_lock);
+        return m_changed.wait_for(lock, std::chrono::seconds(10), [this] { return m_held; });
+    }
+    void Open()
+    {
+        std::lock_guard lock(m_lock);
+        m_open = true;
+        m_changed.notify_all();
+    }
+
+private:
+    std::mutex m_lock;
+    std::condition_variable m_changed;
+    bool m_held = false;
+    bool m_open = false;
+};
+
+struct QueryThread {
+    Gate gate;
+    HWND window;
+    std::mutex lock;
+    std::condition_variable ready;
+    BOOL result = FALSE;
+    CString answer;
+    std::thread thread;
+
+    ~QueryThread()
+    {
+        gate.Open();
+        if (thread.joinable()) thread.join();
+    }
+
+    void Start(CControllerProtocol& protocol, int parameter)
+    {
+        thread = std::thread([this, &protocol, parameter] {
+            CEndedWnd own;
+            own.onPoke = [this] { gate.Hold(); };
+            {
+                std::lock_guard guard(lock);
+                window = own;
+            }
+            ready.notify_all();
+            result = protocol.QueryIndexed(kCmdK, 1, parameter, answer);
+        });
+        std::unique_lock guard(lock);
+        ready.wait_for(guard, std::chrono::seconds(10), [this] { return static_cast<bool>(window); });
+    }
+};
+
+TEST_F(Engine, AnEndedWaitNeverTakesTheReplyOfTheNextCommand)
+{
+    // The first query is ended while its thread is held in its wait; the next
+    // command's reply is there when that thread goes on.
+    QueryThread first;
+    first.Start(protocol, 1);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!protocol.IsBusy() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    ASSERT_TRUE(PostMessageW(first.window, kPokeMessage, 0, 0));
+    ASSERT_TRUE(first.gate.WaitHeld());
+    protocol.ClearBusy();
+
+    QueryThread second;
+    second.Start(protocol, 2);
+    ASSERT_TRUE(PostMessageW(second.window, kPokeMessage, 0, 0));
+    ASSERT_TRUE(second.gate.WaitHeld());
+    link.Deliver("K2.1=7\r\nOK.1\r\n");
+
+    first.gate.Open();
+    first.thread.join();
+    second.gate.Open();
+    second.thread.join();
+
+    EXPECT_FALSE(first.result);
+    EXPECT_EQ(first.answer.ToUtf8(), "Cancelled");
+    EXPECT_TRUE(second.result);
+    EXPECT_EQ(second.answer.ToUtf8(), "K2.1=7\r\n");
 }
 
 TEST(PumpMessages, HandlesAtMostTheCountAndAtLeastOne)

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <thread>
 #include <vector>
 
@@ -65,7 +66,17 @@ TEST(LinkHandshake, AHoldAndAPollQueryNeverOverlap)
             handshake.EndPoll();
         }
     });
-    for (int i = 0; i < 2000; ++i) {
+    // Every so often the holds pause until the poll has had a turn, so that
+    // the two interleave however the machine schedules the threads.
+    bool pollHadTurns = true;
+    for (int i = 0; i < 2000 && pollHadTurns; ++i) {
+        if (i % 100 == 0) {
+            const int before = pollQueries.load();
+            const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+            while (pollQueries.load() == before && std::chrono::steady_clock::now() < deadline)
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            pollHadTurns = pollQueries.load() != before;
+        }
         ASSERT_TRUE(handshake.Hold());
         if (inside.fetch_add(1) != 0) ++overlaps;
         std::this_thread::yield();
@@ -75,7 +86,7 @@ TEST(LinkHandshake, AHoldAndAPollQueryNeverOverlap)
     done = true;
     poll.join();
     EXPECT_EQ(overlaps.load(), 0);
-    EXPECT_GT(pollQueries.load(), 0) << "the poll got its turns between the holds";
+    EXPECT_TRUE(pollHadTurns) << "the poll got its turns between the holds";
     EXPECT_FALSE(handshake.IsHeld());
 }
 

@@ -43,6 +43,10 @@ public:
         failuresAtStart = static_cast<int>(failures.Failures());
         inCycle = true;
         for (int q = 0; q < m_queries && !stop.load(); ++q) {
+            // Waiting for its turn (a window holds the link) is no query: the
+            // cycle leaves when asked to.
+            while (waitTurn.load() && !stop.load()) std::this_thread::sleep_for(1ms);
+            if (stop.load()) break;
             inQuery = true;
             const auto end = Clock::now() + m_queryTime;
             // A plain sleep inside a query: never a place to park.
@@ -64,6 +68,7 @@ public:
     std::atomic<bool> inCycle{false};
     std::atomic<bool> inQuery{false};
     std::atomic<bool> hang{false};
+    std::atomic<bool> waitTurn{false};
     std::atomic<bool> cancelled{false};
     std::atomic<int> cancels{0};
     std::atomic<int> failuresAtStart{-1};
@@ -130,6 +135,29 @@ TEST_F(StatusPollerTest, AQueryThatNeverEndsIsCutShortSoThatThePauseEnds)
     EXPECT_TRUE(poller.Pause());
     EXPECT_EQ(target.cancels.load(), 1);
     EXPECT_FALSE(target.inCycle.load());
+}
+
+TEST_F(StatusPollerTest, ACycleWaitingForItsTurnLeavesWhenPausedOrRetargeted)
+{
+    FakeTarget first(3, 1ms);
+    FakeTarget second;
+    CStatusPoller poller(cells, 1000);
+    poller.SetTarget(&first);
+    first.waitTurn = true;
+    poller.Resume();
+    ASSERT_TRUE(WaitFor([&] { return first.inCycle.load(); }));
+    EXPECT_TRUE(poller.Pause());
+    EXPECT_FALSE(first.inCycle.load());
+
+    poller.Resume();
+    ASSERT_TRUE(WaitFor([&] { return first.inCycle.load(); }));
+    EXPECT_TRUE(poller.SetTarget(&second));
+    EXPECT_FALSE(first.inCycle.load());
+    EXPECT_EQ(first.cancels.load(), 0) << "no query was in flight to cut short";
+
+    // A resumed cycle goes on as before.
+    poller.Resume();
+    ASSERT_TRUE(WaitFor([&] { return second.cycles.load() >= 2; }));
 }
 
 TEST_F(StatusPollerTest, ANewTargetIsPolledAloneAndStartsANewFailureCount)
