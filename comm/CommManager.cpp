@@ -176,6 +176,8 @@ void CCommManager::Close()
     if (!m_CommSet.bOpen && !m_pSerialPort && !m_pTcpPort) return;
     DestroyPorts();
     ResetCommSet();
+    // Events the closed link left queued are dropped, not passed on as news of a live link.
+    m_link->linkId.fetch_add(1);
 }
 
 void CCommManager::DestroyPorts()
