@@ -43,16 +43,21 @@ private:
     bool m_owned = false;
 };
 
-// Counts a port call that may pump messages.
+// Counts a port call that may pump messages. It holds the link's shared
+// part, so it can tell afterwards whether the manager is still there.
 class PortBusy {
 public:
-    explicit PortBusy(int& count) : m_count(count) { ++m_count; }
-    ~PortBusy() { --m_count; }
+    explicit PortBusy(std::shared_ptr<comm::LinkShared> link) : m_link(std::move(link)) { ++m_link->portBusy; }
+    ~PortBusy()
+    {
+        if (--m_link->portBusy == 0 && m_link->managerGone) m_link->orphanPort.reset();
+    }
     PortBusy(const PortBusy&) = delete;
     PortBusy& operator=(const PortBusy&) = delete;
+    bool ManagerGone() const { return m_link->managerGone; }
 
 private:
-    int& m_count;
+    std::shared_ptr<comm::LinkShared> m_link;
 };
 
 }  // namespace
@@ -72,8 +77,17 @@ CCommManager::CCommManager()
 
 CCommManager::~CCommManager()
 {
+    if (m_link->portBusy > 0) {
+        // Destroyed by a handler inside a port call: that call is still on the
+        // stack, so its port lives on until the call has returned.
+        m_link->managerGone = true;
+        if (m_pTcpPort) {
+            m_pTcpPort->CancelConnect();
+            m_link->orphanPort = std::shared_ptr<CTcpPort>(m_pTcpPort);
+            m_pTcpPort = nullptr;
+        }
+    }
     m_bCloseRequested = false;
-    m_nPortBusy = 0;
     Close();
     DestroyPorts();
     if (m_hWnd && ::IsWindow(m_hWnd)) DestroyWindow();
@@ -112,7 +126,7 @@ int CCommManager::Open()
         return 0;
     }
     // A handler running inside a port call's pump must not replace the port under it.
-    if (m_nPortBusy > 0) return 0;
+    if (m_link->portBusy > 0) return 0;
     const PortType type = m_CommSet.nPortType;
     if (m_CommSet.bOpen || m_pSerialPort || m_pTcpPort) {
         Close();
@@ -142,8 +156,9 @@ int CCommManager::Open()
         m_pTcpPort = new CTcpPort(&m_CommSet, m_link);
         BOOL connected;
         {
-            PortBusy busy(m_nPortBusy);
+            PortBusy busy(m_link);
             connected = m_pTcpPort->Connect();
+            if (busy.ManagerGone()) return 0;
         }
         if (!connected || m_bCloseRequested) {
             m_bCloseRequested = false;
@@ -167,7 +182,7 @@ int CCommManager::Open()
 
 void CCommManager::Close()
 {
-    if (m_nPortBusy > 0) {
+    if (m_link->portBusy > 0 && !m_link->managerGone) {
         // The port is inside a call that pumps messages; it is closed when that call returns.
         m_bCloseRequested = true;
         if (m_pTcpPort) m_pTcpPort->CancelConnect();
@@ -190,7 +205,7 @@ void CCommManager::DestroyPorts()
 
 void CCommManager::FinishDeferredClose()
 {
-    if (!m_bCloseRequested || m_nPortBusy > 0) return;
+    if (!m_bCloseRequested || m_link->portBusy > 0) return;
     m_bCloseRequested = false;
     Close();
 }
@@ -342,7 +357,7 @@ LRESULT CCommManager::OnCommNotify(WPARAM wParam, LPARAM lParam)
         WriteProc();
         break;
     case LINK_EVENT_CONNECT:
-        Start(lParam);
+        if (!Start(lParam)) return 0;
         break;
     case LINK_EVENT_CLOSE:
         Close();
@@ -372,17 +387,19 @@ void CCommManager::OnDestroy()
     CWnd::OnDestroy();
 }
 
-void CCommManager::Start(LPARAM lParam)
+bool CCommManager::Start(LPARAM lParam)
 {
     if (m_pSerialPort) {
         m_pSerialPort->Start();
     } else if (m_pTcpPort) {
         {
-            PortBusy busy(m_nPortBusy);
+            PortBusy busy(m_link);
             m_pTcpPort->Start(lParam);
+            if (busy.ManagerGone()) return false;
         }
         FinishDeferredClose();
     }
+    return true;
 }
 
 void CCommManager::ReadProc()

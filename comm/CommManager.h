@@ -107,7 +107,8 @@ private:
     void ResetCommSet();
     void ReadIniFile();
     void WriteIniFile();
-    void Start(LPARAM lParam);
+    // False when a handler that ran meanwhile destroyed the manager.
+    bool Start(LPARAM lParam);
     void ReadProc();
     void WriteProc();
     void ReadSerial();
@@ -135,7 +136,6 @@ private:
     platform::StreamDecoder m_decoder;
     // A failed write is reported once, until a write succeeds again.
     bool m_bWriteFailed = false;
-    // A port call that pumps messages is running; a Close meanwhile waits for its end.
-    int m_nPortBusy = 0;
+    // A Close during a port call that pumps messages waits for the call's end.
     bool m_bCloseRequested = false;
 };

@@ -4,6 +4,7 @@
 #include "platform/core/WinTypes.h"
 
 #include <atomic>
+#include <memory>
 
 namespace comm {
 
@@ -13,6 +14,13 @@ namespace comm {
 struct LinkShared {
     std::atomic<WPARAM> linkId{0};
     std::atomic<bool> outPending{false};
+
+    // On the manager's thread only: port calls that pump messages and are
+    // running. A handler inside one of them may destroy the manager; the
+    // port then stays here until the outermost such call has returned.
+    int portBusy = 0;
+    bool managerGone = false;
+    std::shared_ptr<void> orphanPort;
 };
 
 }  // namespace comm

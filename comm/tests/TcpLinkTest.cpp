@@ -219,6 +219,74 @@ TEST_F(TcpLinkTest, CloseFromAHandlerDuringALookupEndsTheOpen)
     EXPECT_TRUE(PumpUntil([&] { return link.IsReady() == 1; }));
 }
 
+// A window whose handler destroys a link, as a dialog that owns one does when it goes.
+class Destroyer : public CWnd {
+public:
+    Destroyer() { CreateEx(0, AfxRegisterWndClass(0), u"", 0, RECT{}, nullptr, 0); }
+    ~Destroyer() override { DestroyWindow(); }
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override
+    {
+        if (message != WM_APP) return CWnd::WindowProc(message, wParam, lParam);
+        delete m_link;
+        m_link = nullptr;
+        return 0;
+    }
+    CCommManager* m_link = nullptr;
+};
+
+TEST_F(TcpLinkTest, ALinkDestroyedByAHandlerDuringALookupOrAnErrorBoxIsNotTouchedAfterwards)
+{
+    Destroyer destroyer;
+    const HWND destroyerWindow = destroyer.m_hWnd;
+
+    // During the host-name lookup that Open waits for.
+    {
+        platform::ScopedHostResolver resolver([&](const std::string&, std::stop_token stop, platform::Ipv4Address&) {
+            PostMessageW(destroyerWindow, WM_APP, 0, 0);
+            const auto deadline = Clock::now() + kPatience;
+            while (!stop.stop_requested() && Clock::now() < deadline) std::this_thread::sleep_for(1ms);
+            return false;
+        });
+        auto* doomed = new CCommManager;
+        ASSERT_TRUE(doomed->Initialize());
+        destroyer.m_link = doomed;
+        doomed->SetPortType(PORT_TCP);
+        doomed->SetHostName(u"controller.test");
+        doomed->SetTCPPort(23);
+        EXPECT_EQ(doomed->Open(), 0);
+        EXPECT_EQ(destroyer.m_link, nullptr) << "the handler ran during the lookup";
+    }
+
+    // During the box that tells of a refused connection.
+    class DestroyingBox : public platform::IMessageBoxService {
+    public:
+        explicit DestroyingBox(HWND target) : m_target(target), m_previous(platform::SetMessageBoxService(this)) {}
+        ~DestroyingBox() override { platform::SetMessageBoxService(m_previous); }
+        int Show(const platform::MessageBoxRequest&) override
+        {
+            // As a modal box does, the handlers of this thread run while it is shown.
+            PostMessageW(m_target, WM_APP, 0, 0);
+            PumpUntil([&] { return !IsWindow(m_hidden); });
+            return IDOK;
+        }
+        HWND m_hidden;
+
+    private:
+        HWND m_target;
+        platform::IMessageBoxService* m_previous;
+    } box(destroyerWindow);
+    auto* doomed = new CCommManager;
+    ASSERT_TRUE(doomed->Initialize());
+    box.m_hidden = doomed->m_hWnd;
+    destroyer.m_link = doomed;
+    doomed->SetPortType(PORT_TCP);
+    doomed->SetHostName(u"127.0.0.1");
+    doomed->SetTCPPort(UnusedPort());
+    ASSERT_EQ(doomed->Open(), 1);
+    EXPECT_TRUE(PumpUntil([&] { return destroyer.m_link == nullptr; }));
+    PumpFor(50ms);
+}
+
 TEST_F(TcpLinkTest, ManyTextsGoOutWholeAndInOrder)
 {
     emu::Emulator emulator;
