@@ -350,9 +350,13 @@ LRESULT CCommManager::OnCommNotify(WPARAM wParam, LPARAM lParam)
     // A late event of a link that has been closed (and maybe opened anew) is not this link's.
     if (wParam != m_link->linkId.load()) return 0;
     switch (LOWORD(static_cast<std::uintptr_t>(lParam))) {
-    case LINK_EVENT_READ:
+    case LINK_EVENT_READ: {
+        const bool ready = m_CommSet.bReady;
         ReadProc();
+        // Data that came before the connected event is announced again by the port's start.
+        if (!ready) return 0;
         break;
+    }
     case LINK_EVENT_WRITE:
         WriteProc();
         break;

@@ -13,7 +13,8 @@
 // Initialize: 1 data read into the buffers, 2 output written, 16 connected,
 // 32 closed, 256 line error (also when the line refused a write; the text
 // stays queued). After the manager has handled one it sends it on to the
-// attached window with the same parameters. wParam is the number of the link
+// attached window with the same parameters; the connected event always comes
+// before the first data event. wParam is the number of the link
 // that posted it: an event left over from a link that has since been closed
 // is dropped.
 #pragma once

@@ -219,6 +219,86 @@ TEST_F(TcpLinkTest, CloseFromAHandlerDuringALookupEndsTheOpen)
     EXPECT_TRUE(PumpUntil([&] { return link.IsReady() == 1; }));
 }
 
+// A loopback server that greets each client it accepts.
+class GreetingServer {
+public:
+    explicit GreetingServer(std::string greeting)
+    {
+        m_fd = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        ::bind(m_fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
+        ::listen(m_fd, 4);
+        socklen_t length = sizeof a;
+        ::getsockname(m_fd, reinterpret_cast<sockaddr*>(&a), &length);
+        m_port = ntohs(a.sin_port);
+        m_thread = std::thread([this, greeting] {
+            const int client = ::accept(m_fd, nullptr, nullptr);
+            if (client < 0) return;
+            ::send(client, greeting.data(), greeting.size(), MSG_NOSIGNAL);
+            m_client = client;
+        });
+    }
+    ~GreetingServer()
+    {
+        ::shutdown(m_fd, SHUT_RDWR);
+        m_thread.join();
+        ::close(m_fd);
+        if (m_client >= 0) ::close(m_client);
+    }
+    WORD Port() const { return m_port; }
+
+private:
+    int m_fd = -1;
+    int m_client = -1;
+    WORD m_port = 0;
+    std::thread m_thread;
+};
+
+// A window whose handler keeps its thread busy until the link has announced data.
+class Staller : public CWnd {
+public:
+    explicit Staller(CCommManager& link) : m_link(link) { CreateEx(0, AfxRegisterWndClass(0), u"", 0, RECT{}, nullptr, 0); }
+    ~Staller() override { DestroyWindow(); }
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override
+    {
+        if (message != WM_APP) return CWnd::WindowProc(message, wParam, lParam);
+        const auto deadline = Clock::now() + kPatience;
+        MSG msg;
+        while (Clock::now() < deadline) {
+            if (PeekMessageW(&msg, m_link.m_hWnd, WM_COMM_LINK_EVENT, WM_COMM_LINK_EVENT, PM_NOREMOVE) &&
+                LOWORD(static_cast<std::uintptr_t>(msg.lParam)) == LINK_EVENT_READ) {
+                break;
+            }
+            std::this_thread::sleep_for(1ms);
+        }
+        return 0;
+    }
+
+private:
+    CCommManager& m_link;
+};
+
+TEST_F(TcpLinkTest, AGreetingThatComesDuringTheLookupFollowsTheConnectedEvent)
+{
+    GreetingServer server("READY\r\n");
+    Staller staller(link);
+    const HWND stallerWindow = staller.m_hWnd;
+    platform::ScopedHostResolver resolver([&](const std::string&, std::stop_token, platform::Ipv4Address& address) {
+        // The link's thread is held up while the connection is made and the greeting arrives.
+        PostMessageW(stallerWindow, WM_APP, 0, 0);
+        address = {127, 0, 0, 1};
+        return true;
+    });
+    Target(u"controller.test", server.Port());
+    ASSERT_EQ(link.Open(), 1);
+    ASSERT_TRUE(PumpUntil([&] { return link.GetInBuff().Find(u"READY\r\n") >= 0; }));
+    ASSERT_FALSE(log.Events().empty());
+    EXPECT_EQ(log.Events().front().kind, LINK_EVENT_CONNECT) << "data was told before the connection";
+    EXPECT_EQ(log.Received(), CString(u"READY\r\n"));
+}
+
 // A window whose handler destroys a link, as a dialog that owns one does when it goes.
 class Destroyer : public CWnd {
 public:
