@@ -219,10 +219,10 @@ TEST_F(TcpLinkTest, CloseFromAHandlerDuringALookupEndsTheOpen)
     EXPECT_TRUE(PumpUntil([&] { return link.IsReady() == 1; }));
 }
 
-// A loopback server that greets each client it accepts.
+// A loopback server that greets the client it accepts, and then hangs up if asked to.
 class GreetingServer {
 public:
-    explicit GreetingServer(std::string greeting)
+    explicit GreetingServer(std::string greeting, bool hangUp = false)
     {
         m_fd = ::socket(AF_INET, SOCK_STREAM, 0);
         sockaddr_in a{};
@@ -233,11 +233,12 @@ public:
         socklen_t length = sizeof a;
         ::getsockname(m_fd, reinterpret_cast<sockaddr*>(&a), &length);
         m_port = ntohs(a.sin_port);
-        m_thread = std::thread([this, greeting] {
+        m_thread = std::thread([this, greeting, hangUp] {
             const int client = ::accept(m_fd, nullptr, nullptr);
             if (client < 0) return;
-            ::send(client, greeting.data(), greeting.size(), MSG_NOSIGNAL);
-            m_client = client;
+            if (!greeting.empty()) ::send(client, greeting.data(), greeting.size(), MSG_NOSIGNAL);
+            if (hangUp) ::close(client);
+            else m_client = client;
         });
     }
     ~GreetingServer()
@@ -256,19 +257,34 @@ private:
     std::thread m_thread;
 };
 
-// A window whose handler keeps its thread busy until the link has announced data.
+// A window whose handler keeps its thread busy until the link has posted an
+// event of a kind; a host-name resolver holds the lookup until it does.
 class Staller : public CWnd {
 public:
-    explicit Staller(CCommManager& link) : m_link(link) { CreateEx(0, AfxRegisterWndClass(0), u"", 0, RECT{}, nullptr, 0); }
+    Staller(CCommManager& link, WORD kind) : m_link(link), m_kind(kind)
+    {
+        CreateEx(0, AfxRegisterWndClass(0), u"", 0, RECT{}, nullptr, 0);
+    }
     ~Staller() override { DestroyWindow(); }
+    platform::HostResolver Resolver()
+    {
+        return [this](const std::string&, std::stop_token, platform::Ipv4Address& address) {
+            PostMessageW(m_hWnd, WM_APP, 0, 0);
+            const auto deadline = Clock::now() + kPatience;
+            while (!m_stalling.load() && Clock::now() < deadline) std::this_thread::sleep_for(1ms);
+            address = {127, 0, 0, 1};
+            return true;
+        };
+    }
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override
     {
         if (message != WM_APP) return CWnd::WindowProc(message, wParam, lParam);
+        m_stalling = true;
         const auto deadline = Clock::now() + kPatience;
         MSG msg;
         while (Clock::now() < deadline) {
             if (PeekMessageW(&msg, m_link.m_hWnd, WM_COMM_LINK_EVENT, WM_COMM_LINK_EVENT, PM_NOREMOVE) &&
-                LOWORD(static_cast<std::uintptr_t>(msg.lParam)) == LINK_EVENT_READ) {
+                LOWORD(static_cast<std::uintptr_t>(msg.lParam)) == m_kind) {
                 break;
             }
             std::this_thread::sleep_for(1ms);
@@ -278,25 +294,34 @@ public:
 
 private:
     CCommManager& m_link;
+    WORD m_kind;
+    std::atomic<bool> m_stalling{false};
 };
 
 TEST_F(TcpLinkTest, AGreetingThatComesDuringTheLookupFollowsTheConnectedEvent)
 {
     GreetingServer server("READY\r\n");
-    Staller staller(link);
-    const HWND stallerWindow = staller.m_hWnd;
-    platform::ScopedHostResolver resolver([&](const std::string&, std::stop_token, platform::Ipv4Address& address) {
-        // The link's thread is held up while the connection is made and the greeting arrives.
-        PostMessageW(stallerWindow, WM_APP, 0, 0);
-        address = {127, 0, 0, 1};
-        return true;
-    });
+    // The link's thread is held up while the connection is made and the greeting arrives.
+    Staller staller(link, LINK_EVENT_READ);
+    platform::ScopedHostResolver resolver(staller.Resolver());
     Target(u"controller.test", server.Port());
     ASSERT_EQ(link.Open(), 1);
     ASSERT_TRUE(PumpUntil([&] { return link.GetInBuff().Find(u"READY\r\n") >= 0; }));
     ASSERT_FALSE(log.Events().empty());
     EXPECT_EQ(log.Events().front().kind, LINK_EVENT_CONNECT) << "data was told before the connection";
     EXPECT_EQ(log.Received(), CString(u"READY\r\n"));
+}
+
+TEST_F(TcpLinkTest, APeerThatHangsUpDuringTheLookupLeavesTheLinkClosedWithoutAConnectedEvent)
+{
+    GreetingServer server("", true);
+    Staller staller(link, LINK_EVENT_CLOSE);
+    platform::ScopedHostResolver resolver(staller.Resolver());
+    Target(u"controller.test", server.Port());
+    EXPECT_EQ(link.Open(), 0) << "closed before the open ended";
+    PumpFor(100ms);
+    EXPECT_EQ(link.IsOpen(), 0);
+    EXPECT_EQ(log.Kinds(), std::vector<WORD>{LINK_EVENT_CLOSE});
 }
 
 // A window whose handler destroys a link, as a dialog that owns one does when it goes.
