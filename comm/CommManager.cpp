@@ -234,7 +234,7 @@ void CCommManager::AddToOutBuf(const CString& strData)
     BufferLock lock(m_CommSet.hOutBufMutex);
     if (!lock) return;
     m_CommSet.strOutBuff += strData;
-    m_link->outPending = !m_CommSet.strOutBuff.IsEmpty();
+    m_link->SetOutPending(!m_CommSet.strOutBuff.IsEmpty());
 }
 
 CString CCommManager::GetInBuff()

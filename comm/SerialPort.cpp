@@ -217,9 +217,15 @@ DWORD CSerialPort::WriterThread(LPVOID parameter)
     const std::unique_ptr<std::shared_ptr<Shared>> holder(static_cast<std::shared_ptr<Shared>*>(parameter));
     Shared& s = **holder;
     while (s.writerRunning.load()) {
-        if (s.link->outPending.load() && IsWindow(s.notify) && s.Post(LINK_EVENT_WRITE)) {
-            s.WaitForTurn(s.writeEnd, s.writerRunning);
+        if (!s.link->outPending.load()) {
+            s.link->WaitForOut(std::chrono::milliseconds(1));
+            continue;
         }
+        if (IsWindow(s.notify) && s.Post(LINK_EVENT_WRITE)) {
+            s.WaitForTurn(s.writeEnd, s.writerRunning);
+            if (!s.link->outPending.load()) continue;
+        }
+        // A send delay runs or the driver is full: again shortly.
         Sleep(1);
     }
     return 0;

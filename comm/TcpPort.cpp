@@ -236,11 +236,17 @@ DWORD CTcpPort::WriterThread(LPVOID parameter)
     const std::unique_ptr<std::shared_ptr<Shared>> holder(static_cast<std::shared_ptr<Shared>*>(parameter));
     Shared& s = **holder;
     while (s.writerRunning.load()) {
-        if (s.link->outPending.load() && IsWindow(s.notify) && s.Post(MakeLinkEvent(LINK_EVENT_WRITE))) {
+        if (!s.link->outPending.load()) {
+            s.link->WaitForOut(std::chrono::milliseconds(1));
+            continue;
+        }
+        if (IsWindow(s.notify) && s.Post(MakeLinkEvent(LINK_EVENT_WRITE))) {
             while (s.writerRunning.load()) {
                 if (WaitForSingleObject(s.writeEnd, kWaitSliceMs) != WAIT_TIMEOUT || !IsWindow(s.notify)) break;
             }
+            if (!s.link->outPending.load()) continue;
         }
+        // The socket did not take everything, or nobody takes the event: again shortly.
         Sleep(1);
     }
     return 0;

@@ -1,5 +1,7 @@
 #include "manager/core/NumberText.h"
 
+#include "manager/core/SharedText.h"
+
 #include <cmath>
 #include <langinfo.h>
 #include <locale.h>
@@ -152,4 +154,56 @@ int HexToDottedAddress(std::u16string_view hex, CString& dotted)
     }
     dotted.Format(u"%d.%d.%d.%d", bytes[0], bytes[1], bytes[2], bytes[3]);
     return 0;
+}
+
+CString FormatFixedDecimals(int value, int decimals)
+{
+    if (decimals > 9) decimals = 9;
+    CString text;
+    if (decimals <= 0) {
+        text.Format(u"%d", value);
+        return text;
+    }
+    std::int64_t scale = 1;
+    for (int i = 0; i < decimals; ++i) scale *= 10;
+    const std::int64_t magnitude = value < 0 ? -static_cast<std::int64_t>(value) : value;
+    text.Format(u"%s%I64d.%0*I64d", value < 0 ? u"-" : u"", magnitude / scale, decimals, magnitude % scale);
+    return text;
+}
+
+CString FormatDuration(unsigned minutes)
+{
+    CString text;
+    text.Format(u"%d:%02d:%02d", minutes / 1440, minutes % 1440 / 60, minutes % 60);
+    return text;
+}
+
+DWORD ParseHexNumber(std::u16string_view text)
+{
+    if (text.size() > 8) text.remove_prefix(text.size() - 8);
+    DWORD value = 0;
+    for (char16_t c : text) {
+        const int digit = HexDigit(c);
+        value = (value << 4) | static_cast<DWORD>(digit < 0 ? 0 : digit);
+    }
+    return value;
+}
+
+CString FormatIpAddress(DWORD address)
+{
+    CString text;
+    text.Format(u"%d.%d.%d.%d", (address >> 24) & 0xFF, (address >> 16) & 0xFF, (address >> 8) & 0xFF,
+                address & 0xFF);
+    return text;
+}
+
+DWORD ParseIpAddress(const CString& dotted)
+{
+    CString rest = dotted;
+    DWORD address = 0;
+    for (int part = 0; part < 4; ++part) {
+        const CString token = NextToken(rest, u".");
+        address = (address << 8) | (static_cast<DWORD>(_wtoi(token.GetString())) & 0xFF);
+    }
+    return address;
 }

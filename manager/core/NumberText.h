@@ -30,6 +30,24 @@ std::int64_t RoundToDecimals(double x, int decimals);
 // character and only when negatives are allowed. An empty text passes.
 bool IsNumericText(std::u16string_view text, int decimals, bool negativeAllowed);
 
+// value / 10^decimals with exactly `decimals` digits after the point (0 to 9;
+// 0 or less gives the whole number): 12345 with 2 gives "123.45", -5 with 2
+// gives "-0.05". Exact, with no detour through floating point.
+CString FormatFixedDecimals(int value, int decimals);
+
+// A count of minutes as "days:hours:minutes" ("%d:%02d:%02d"): 1500 gives "1:01:00".
+CString FormatDuration(unsigned minutes);
+
+// The last eight characters read as hexadecimal, last character lowest; a
+// character that is not a hexadecimal digit counts as 0.
+DWORD ParseHexNumber(std::u16string_view text);
+
+// A 32-bit address, first dotted number in the highest byte, as "a.b.c.d".
+CString FormatIpAddress(DWORD address);
+// Four parts split at ".", each read as a decimal number and taken modulo 256,
+// highest first; missing parts count 0.
+DWORD ParseIpAddress(const CString& dotted);
+
 // A text that passed IsNumericText read as a number in the C locale.
 double NumericTextToDouble(std::u16string_view text);
 

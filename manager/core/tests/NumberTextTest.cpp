@@ -82,4 +82,60 @@ TEST(Addresses, DottedAndHexConvertBothWays)
     EXPECT_EQ(ParseHexByte(u"1a2"), -1);
 }
 
+TEST(FormatFixedDecimals, ExactlyTheGivenDecimals)
+{
+    struct Case {
+        int value;
+        int decimals;
+        const char* text;
+    } cases[] = {
+        {12345, 2, "123.45"},  {-5, 2, "-0.05"},  {0, 3, "0.000"},     {7, 0, "7"},
+        {-7, -1, "-7"},        {1000, 3, "1.000"}, {-2147483647 - 1, 2, "-21474836.48"},
+        {2147483647, 9, "2.147483647"}, {5, 12, "0.000000005"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.value << " with " << c.decimals);
+        EXPECT_EQ(FormatFixedDecimals(c.value, c.decimals).ToUtf8(), c.text);
+    }
+}
+
+TEST(FormatDuration, DaysHoursMinutes)
+{
+    EXPECT_EQ(FormatDuration(1500).ToUtf8(), "1:01:00");
+    EXPECT_EQ(FormatDuration(0).ToUtf8(), "0:00:00");
+    EXPECT_EQ(FormatDuration(59).ToUtf8(), "0:00:59");
+    EXPECT_EQ(FormatDuration(4294967295u).ToUtf8(), "2982616:04:15");
+}
+
+TEST(ParseHexNumber, LastEightCharacters)
+{
+    struct Case {
+        const char16_t* text;
+        DWORD value;
+    } cases[] = {
+        {u"1A", 26}, {u"1a", 26}, {u"123456789", 0x23456789}, {u"", 0}, {u"1G", 0x10}, {u"ffffffff", 0xFFFFFFFF},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(CString(c.text).ToUtf8());
+        EXPECT_EQ(ParseHexNumber(c.text), c.value);
+    }
+}
+
+TEST(IpAddressText, FormatsAndParsesHighestByteFirst)
+{
+    EXPECT_EQ(FormatIpAddress(0xC0A80002).ToUtf8(), "192.168.0.2");
+    EXPECT_EQ(FormatIpAddress(0xFFFFFFFF).ToUtf8(), "255.255.255.255");
+    struct Case {
+        const char16_t* text;
+        DWORD address;
+    } cases[] = {
+        {u"192.168.0.2", 0xC0A80002}, {u"10.1", 0x0A010000}, {u"256.257.0.1", 0x00010001},
+        {u"", 0},                     {u"a.b.c.d", 0},       {u"1.2.3.4.5", 0x01020304},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(CString(c.text).ToUtf8());
+        EXPECT_EQ(ParseIpAddress(c.text), c.address);
+    }
+}
+
 }  // namespace

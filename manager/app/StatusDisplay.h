@@ -1,0 +1,44 @@
+// How the status panel, the status monitor and the alarm dialog show the
+// controller's running values (the D registers of ControllerStatus) and the
+// bits of the polled words they act on.
+#pragma once
+
+#include "manager/core/ControllerStatus.h"
+#include "platform/core/CString.h"
+#include "platform/core/WinTypes.h"
+
+#include <cstdint>
+
+// Bits of the option status word (OPT).
+inline constexpr DWORD kOptionTeachAllowed = 0x0008;
+inline constexpr DWORD kOptionServoState = 0x0800;
+inline constexpr DWORD kOptionBrakeState = 0x2000;
+// Set once a servo or brake command has taken effect.
+inline constexpr DWORD kOptionCommandSettled = 0x4000;
+// The bits the status monitor shows as lamps: 0-7, 11, 13, 14 and 19-22.
+inline constexpr DWORD kStatusMonitorLampBits = 0x000000FF | 0x0800 | 0x2000 | 0x4000 | 0x00780000;
+// Bit 12 of the input word drives a lamp of the status panel.
+inline constexpr WORD kInputLampBit = 0x1000;
+
+// The state text of a state code (D18, and the state of an alarm record):
+// 0 stopped, 1 to 8 moving with the move type's name, 9 returning to the
+// origin, -1 alarm, anything else empty.
+CString StatusCodeText(std::int8_t code);
+
+// Every field as it is displayed.
+struct ControllerStatusTexts {
+    CString position;     // D0, with the controller's position decimals
+    CString speed;        // D1, 2 decimals
+    CString state;        // D18, StatusCodeText
+    CString point;        // D13
+    CString d2;           // integer
+    CString d14;          // integer
+    CString d9;           // 1 decimal
+    CString d10;          // integer
+    CString d16;          // 3 decimals
+    CString runningTime;  // D15 minutes as days:hours:minutes
+
+    friend bool operator==(const ControllerStatusTexts&, const ControllerStatusTexts&) = default;
+};
+
+ControllerStatusTexts FormatControllerStatus(const ControllerStatus& status, int positionDecimals);

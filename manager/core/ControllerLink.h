@@ -1,0 +1,21 @@
+// What the protocol engine needs of the link it speaks on. The engine cuts
+// lines and classifies replies from the text it is given; this seam is the one
+// place where that text comes from, so the engine can be driven with no port.
+#pragma once
+
+#include "platform/core/CString.h"
+
+// Port type of a link that has no port: commands succeed without being sent.
+inline constexpr int kOfflinePortType = 3;
+
+class ControllerLink {
+public:
+    virtual ~ControllerLink() = default;
+
+    // Queues a command line for sending: 1 when the link took it, 0 when it is
+    // not open or not ready.
+    virtual int SendData(const CString& text) = 0;
+    // The text of the link's last read, taken when the link reports new data.
+    virtual CString GetInBuffAtOnce() = 0;
+    virtual int GetPortType() = 0;
+};

@@ -1,0 +1,641 @@
+#include "manager/core/ControllerProtocol.h"
+
+#include "comm/CommManager.h"
+#include "manager/core/SystemHelpers.h"
+#include "platform/core/KernelObject.h"
+#include "platform/core/Messages.h"
+#include "platform/core/Synchronization.h"
+#include "platform/core/Time.h"
+
+#include <array>
+#include <string_view>
+
+namespace {
+
+constexpr std::array<const char16_t*, 71> kKeywords = {
+    u"K",        u"M",         u"P",         u"S",         u"AC",        u"DC",        u"Q",
+    u"ZL",       u"ZH",        u"N",         u"J",         u"F",         u"C",         u"T",
+    u"INB",      u"IN",        u"OUTB",      u"OUT",       u"OPTB",      u"OPT",       u"WIN",
+    u"WOUT",     u"IO",        u"WIO",       u"D",         u"MSG",       u"ALM",       u"WARN",
+    u"RECF",     u"RECT",      u"RECP",      u"RECS",      u"RECM",      u"RECN",      u"RECC",
+    u"RECV",     u"RECI",      u"RECO",      u"REC",       u"PNT",       u"CONT",      u"IF",
+    u"ROBOT",    u"VER",       u"VER2",      u"H",         u"COMW",      u"SETID",     u"TYPE",
+    u"COPY",     u"DEL",       u"INIT PNT",  u"INIT REC",  u"INIT TRIP", u"INIT TIME", u"INIT COMW",
+    u"READ PNT", u"READ PRM",  u"READ HPRM", u"READ REC",  u"START",     u"ORG",       u"JOG+",
+    u"JOG-",     u"INCH+",     u"INCH-",     u"TEACH",     u"STOP",      u"SRVO",      u"BRK",
+    u"RESET",
+};
+
+constexpr const char16_t* kLineEnd = u"\r\n";
+constexpr const char16_t* kTimeOutText = u"TimeOut";
+constexpr const char16_t* kOverflowText = u"Overflow";
+constexpr const char16_t* kInProgressText = u"Command in progress";
+constexpr const char16_t* kInvalidNodeText = u"Invalid Node No.";
+constexpr const char16_t* kNgAnswerText = u"Error!";
+constexpr const char16_t* kTimeOutAnswerText = u"time out";
+constexpr const char16_t* kNoOkAnswerText = u"OK not found";
+constexpr const char16_t* kCancelledAnswerText = u"Cancelled";
+
+// The text after the last command: only its last, unfinished line is kept.
+constexpr int kMaxIdleChars = 4096;
+
+class CommManagerLink : public ControllerLink {
+public:
+    explicit CommManagerLink(CCommManager* link) : m_link(link) {}
+    int SendData(const CString& text) override { return m_link->SendData(text); }
+    CString GetInBuffAtOnce() override { return m_link->GetInBuffAtOnce(); }
+    int GetPortType() override { return m_link->GetPortType(); }
+
+private:
+    CCommManager* m_link;
+};
+
+static_assert(kOfflinePortType == PORT_OFFLINE);
+
+}  // namespace
+
+CControllerProtocol::CControllerProtocol() : m_textEvent(CreateEventW(nullptr, FALSE, FALSE, nullptr)) {}
+
+CControllerProtocol::~CControllerProtocol()
+{
+    if (m_textEvent) CloseHandle(m_textEvent);
+}
+
+void CControllerProtocol::SetLink(CCommManager* link)
+{
+    // The data manager sets its link again each time it applies settings;
+    // the same link keeps its adapter, which a command may be using.
+    if (link && link == m_commManager.load() && m_link.load() == m_commManagerLink.get()) return;
+    std::unique_ptr<ControllerLink> adapter = link ? std::make_unique<CommManagerLink>(link) : nullptr;
+    m_link.store(adapter.get());
+    m_commManager.store(link);
+    m_commManagerLink = std::move(adapter);
+}
+
+CCommManager* CControllerProtocol::GetCommManager() const { return m_commManager.load(); }
+
+void CControllerProtocol::SetControllerLink(ControllerLink* link)
+{
+    m_commManager.store(nullptr);
+    m_link.store(link);
+}
+
+void CControllerProtocol::ClearBusy()
+{
+    {
+        std::lock_guard guard(m_lock);
+        m_node = 0;
+        m_command.Empty();
+        m_inFlight.store(0);
+    }
+    SetEvent(m_textEvent);
+}
+
+CString CControllerProtocol::GetLastErrorText() const
+{
+    std::lock_guard guard(m_lock);
+    return m_lastError;
+}
+
+int CControllerProtocol::GetLastNgCode() const
+{
+    const CString error = GetLastErrorText();
+    if (error.Left(3) != u"NG.") return -1;
+    const int equals = error.Find(u'=');
+    if (equals < 0) return -1;
+    const CString digits = error.Mid(equals + 1).Trim();
+    if (digits.IsEmpty() || digits.GetLength() > 2) return -1;
+    int code = 0;
+    for (int i = 0; i < digits.GetLength(); ++i) {
+        const char16_t ch = digits[i];
+        int digit = -1;
+        if (ch >= u'0' && ch <= u'9') digit = ch - u'0';
+        if (ch >= u'A' && ch <= u'F') digit = ch - u'A' + 10;
+        if (ch >= u'a' && ch <= u'f') digit = ch - u'a' + 10;
+        if (digit < 0) return -1;
+        code = code * 16 + digit;
+    }
+    return code;
+}
+
+void CControllerProtocol::SetLastErrorText(const CString& text)
+{
+    std::lock_guard guard(m_lock);
+    m_lastError = text;
+}
+
+BOOL CControllerProtocol::IsOffline() const
+{
+    ControllerLink* link = m_link.load();
+    return link && link->GetPortType() == kOfflinePortType ? TRUE : FALSE;
+}
+
+CString CControllerProtocol::KeywordOfCommand(int kind, BOOL query)
+{
+    CString text(query ? u"@?" : u"@");
+    if (kind == kCmdCOM && query) {
+        text += u"COMR";
+    } else if (kind >= 0 && kind < static_cast<int>(kKeywords.size())) {
+        text += kKeywords[static_cast<size_t>(kind)];
+    } else {
+        text += u"???";
+    }
+    return text;
+}
+
+int CControllerProtocol::BeginCommand(int node, const CString& text, HWND notifyWindow, std::uint32_t& id)
+{
+    id = m_lastId.fetch_add(1) + 1;
+    if (id == 0) id = m_lastId.fetch_add(1) + 1;  // 0 means idle
+    std::uint32_t idle = 0;
+    if (!m_inFlight.compare_exchange_strong(idle, id)) return kReplyBusy;
+
+    ControllerLink* link = m_link.load();
+    {
+        std::lock_guard guard(m_lock);
+        // Whatever came after the last command (a late reply, the rest of a
+        // timed-out one) is no part of this command's answer.
+        m_receive.Empty();
+        m_reply.Empty();
+        m_idleText.Empty();
+        m_overflow = false;
+        m_node = node;
+        m_command = text;
+        m_command.TrimRight(u"\r\n");
+        if (notifyWindow) {
+            m_notifyWindow = notifyWindow;
+            m_notifyNode = node;
+        }
+    }
+    // Outside the lock: a link may hand over its reply before SendData returns.
+    if (!link || !link->SendData(text)) {
+        EndCommand(id);
+        return kReplyRefused;
+    }
+    return kReplySent;
+}
+
+void CControllerProtocol::EndCommand(std::uint32_t id)
+{
+    std::lock_guard guard(m_lock);
+    if (m_inFlight.load() != id) return;
+    m_node = 0;
+    m_command.Empty();
+    m_inFlight.store(0);
+}
+
+int CControllerProtocol::Send(const CString& text)
+{
+    std::uint32_t id = 0;
+    return BeginCommand(0, text, HWND(), id);
+}
+
+int CControllerProtocol::WaitLine(CString& line) { return WaitLineFor(0, line); }
+
+int CControllerProtocol::WaitLineFor(std::uint32_t id, CString& line)
+{
+    CString snapshot;
+    DWORD start = GetTickCount();
+    for (;;) {
+        CString copy;
+        {
+            std::lock_guard guard(m_lock);
+            const int cr = m_receive.ReverseFind(u'\r');
+            if (cr >= 0) {
+                line = m_receive.Left(cr + 1);
+                int taken = cr + 1;
+                if (taken < m_receive.GetLength() && m_receive[taken] == u'\n') ++taken;
+                m_receive.Delete(0, taken);
+                return kReplyLine;
+            }
+            if (m_overflow) {
+                m_lastError = kOverflowText;
+                return kReplyTimeout;
+            }
+            copy = m_receive;
+        }
+        if (id != 0 && m_inFlight.load() != id) return kWaitCancelled;
+
+        const DWORD timeOut = static_cast<DWORD>(m_timeOutMs.load());
+        const DWORD elapsed = GetTickCount() - start;
+        if (elapsed >= timeOut) {
+            // Only a whole period without new text is a time-out.
+            if (copy.IsEmpty() || copy == snapshot) {
+                SetLastErrorText(kTimeOutText);
+                return kReplyTimeout;
+            }
+            snapshot = copy;
+            start = GetTickCount();
+            continue;
+        }
+        WaitForText(timeOut - elapsed);
+    }
+}
+
+void CControllerProtocol::WaitForText(DWORD ms)
+{
+    // The link's events reach the engine through this thread's messages when
+    // it is the user-interface thread; a message or new text ends the wait.
+    PumpMessages(1);
+    MsgWaitForMultipleObjects(1, &m_textEvent, FALSE, ms, QS_ALLINPUT);
+}
+
+int CControllerProtocol::ClassifyReply(const CString& text)
+{
+    int node = 0;
+    CString command;
+    {
+        std::lock_guard guard(m_lock);
+        node = m_node;
+        command = m_command;
+    }
+    CString lastError;
+    const int result = ClassifyReplyText(text.view(), node, command.view(), lastError);
+    SetLastErrorText(lastError);
+    ScanForCommandEnd(text.view());
+    return result;
+}
+
+void CControllerProtocol::ScanForCommandEnd(std::u16string_view text)
+{
+    HWND window;
+    WPARAM ended = 0;
+    {
+        std::lock_guard guard(m_lock);
+        if (!m_notifyWindow) return;
+        std::u16string_view line;
+        bool found = false;
+        while (!found && CutReplyLine(text, line)) {
+            size_t at = 0;
+            switch (FindReplyToken(line, m_notifyNode, &at)) {
+            case ReplyToken::End:
+                ended = 1;
+                found = true;
+                break;
+            case ReplyToken::Ng:
+                ended = 0;
+                found = true;
+                break;
+            default: break;
+            }
+        }
+        if (!found) return;
+        window = m_notifyWindow;
+        m_notifyWindow = HWND();
+    }
+    NotifyCommandEnded(window, ended);
+}
+
+void CControllerProtocol::NotifyCommandEnded(HWND window, WPARAM ended)
+{
+    if (IsWindow(window)) PostMessageW(window, kCommandEndedMessage, ended, 0);
+}
+
+void CControllerProtocol::OnDataArrived()
+{
+    ControllerLink* link = m_link.load();
+    if (!link) return;
+    const CString text = link->GetInBuffAtOnce();
+    if (text.IsEmpty()) return;
+    CString idleLines;
+    {
+        std::lock_guard guard(m_lock);
+        if (m_inFlight.load() != 0) {
+            if (m_reply.GetLength() + text.GetLength() > kMaxReplyChars) {
+                m_overflow = true;
+            } else {
+                m_receive += text;
+                m_reply += text;
+            }
+        } else if (m_notifyWindow) {
+            // An action's END may come long after its wait ended.
+            m_idleText += text;
+            const int cr = m_idleText.ReverseFind(u'\r');
+            if (cr >= 0) {
+                idleLines = m_idleText.Left(cr + 1);
+                m_idleText.Delete(0, cr + 1);
+            }
+            if (m_idleText.GetLength() > kMaxIdleChars) m_idleText.Empty();
+        }
+    }
+    if (!idleLines.IsEmpty()) ScanForCommandEnd(idleLines.view());
+    SetEvent(m_textEvent);
+}
+
+void CControllerProtocol::InjectLinkError(int code)
+{
+    HWND window;
+    {
+        std::lock_guard guard(m_lock);
+        CString line;
+        if (m_inFlight.load() != 0) {
+            if (m_node > 0) {
+                line.Format(u"NG.%d=%02x\r\n", m_node, code & 0xFF);
+            } else {
+                line.Format(u"NG.=%02x\r\n", code & 0xFF);
+            }
+            m_receive = line;
+        } else if (m_notifyWindow) {
+            // No END will come over a broken line: the action's window learns now.
+            line.Format(u"NG.%d=%02x", m_notifyNode, code & 0xFF);
+            m_lastError = line;
+            window = m_notifyWindow;
+            m_notifyWindow = HWND();
+        } else {
+            return;
+        }
+    }
+    if (window) NotifyCommandEnded(window, 0);
+    SetEvent(m_textEvent);
+}
+
+int CControllerProtocol::StopCommand(int node)
+{
+    ControllerLink* link = m_link.load();
+    if (!link) return 0;
+    if (link->GetPortType() == kOfflinePortType) return 1;
+    if (node < 0) return 0;
+    CString text;
+    if (node == 0) {
+        text = u"@STOP\r\n";
+    } else {
+        text.Format(u"@STOP.%d\r\n", node);
+    }
+    return link->SendData(text) ? 1 : 0;
+}
+
+BOOL CControllerProtocol::WaitForOk(std::uint32_t id, bool runEnds)
+{
+    for (;;) {
+        CString line;
+        const int waited = WaitLineFor(id, line);
+        if (waited == kWaitCancelled) return FALSE;
+        if (waited == kReplyTimeout) {
+            EndCommand(id);
+            return FALSE;
+        }
+        const int result = ClassifyReply(line);
+        if (result == kReplyOk || (runEnds && result == kReplyRun)) {
+            EndCommand(id);
+            return TRUE;
+        }
+        if (result == kReplyNg) {
+            EndCommand(id);
+            return FALSE;
+        }
+    }
+}
+
+BOOL CControllerProtocol::SendAndWaitDone(int node, const CString& text)
+{
+    std::uint32_t id = 0;
+    if (BeginCommand(node, text + kLineEnd, HWND(), id) != kReplySent) return FALSE;
+    return WaitForOk(id, true);
+}
+
+BOOL CControllerProtocol::SendAndWaitOk(int node, const CString& text)
+{
+    std::uint32_t id = 0;
+    if (BeginCommand(node, text + kLineEnd, HWND(), id) != kReplySent) return FALSE;
+    return WaitForOk(id, false);
+}
+
+BOOL CControllerProtocol::Collect(std::uint32_t id, CString* out)
+{
+    bool sawOk = false;
+    for (;;) {
+        CString line;
+        const int waited = WaitLineFor(id, line);
+        if (waited == kWaitCancelled) return FALSE;
+        if (waited == kReplyTimeout) {
+            // Every node has had a whole period to answer.
+            CString reply;
+            CString command;
+            bool overflow = false;
+            {
+                std::lock_guard guard(m_lock);
+                reply = m_reply;
+                command = m_command;
+                overflow = m_overflow;
+                if (sawOk && !overflow) m_lastError.Empty();
+            }
+            EndCommand(id);
+            if (!sawOk || overflow) return FALSE;
+            if (out) *out = WithoutEcho(reply.view(), command.view());
+            return TRUE;
+        }
+        const int result = ClassifyReply(line);
+        if (result == kReplyOk) sawOk = true;
+        if (result == kReplyNg) {
+            EndCommand(id);
+            return FALSE;
+        }
+    }
+}
+
+BOOL CControllerProtocol::SendAndCollectOk(const CString& text)
+{
+    std::uint32_t id = 0;
+    if (BeginCommand(0, text + kLineEnd, HWND(), id) != kReplySent) return FALSE;
+    return Collect(id, nullptr);
+}
+
+BOOL CControllerProtocol::SendAndCollectText(const CString& text, CString& out)
+{
+    std::uint32_t id = 0;
+    if (BeginCommand(0, text + kLineEnd, HWND(), id) != kReplySent) return FALSE;
+    return Collect(id, &out);
+}
+
+BOOL CControllerProtocol::Query(int node, const CString& text, CString& answer)
+{
+    std::uint32_t id = 0;
+    if (BeginCommand(node, text + kLineEnd, HWND(), id) != kReplySent) {
+        answer = kInProgressText;
+        return FALSE;
+    }
+    for (;;) {
+        CString line;
+        const int waited = WaitLineFor(id, line);
+        if (waited == kWaitCancelled) {
+            answer = kCancelledAnswerText;
+            return FALSE;
+        }
+        if (waited == kReplyTimeout) {
+            EndCommand(id);
+            answer = kTimeOutAnswerText;
+            return FALSE;
+        }
+        const int result = ClassifyReply(line);
+        if (result == kReplyNg) {
+            EndCommand(id);
+            answer = kNgAnswerText;
+            return FALSE;
+        }
+        if (result == kReplyOk) {
+            CString reply;
+            CString command;
+            {
+                std::lock_guard guard(m_lock);
+                reply = m_reply;
+                command = m_command;
+            }
+            EndCommand(id);
+            if (!ExtractAnswer(reply.view(), node, command.view(), answer)) {
+                answer = kNoOkAnswerText;
+                return FALSE;
+            }
+            return TRUE;
+        }
+    }
+}
+
+BOOL CControllerProtocol::BroadcastSetId()
+{
+    if (IsOffline()) return TRUE;
+    CString collected;
+    return SendAndCollectText(KeywordOfCommand(kCmdSETID, FALSE), collected);
+}
+
+BOOL CControllerProtocol::Action(int kind, int node, BOOL noNotify, HWND window)
+{
+    if (IsBusy()) return FALSE;
+    if (IsOffline()) return TRUE;
+    if (node < 1) return FALSE;
+    CString text;
+    text.Format(u"%s.%d", KeywordOfCommand(kind, FALSE).GetString(), node);
+    std::uint32_t id = 0;
+    if (BeginCommand(node, text + kLineEnd, noNotify ? HWND() : window, id) != kReplySent) return FALSE;
+    return WaitForOk(id, true);
+}
+
+BOOL CControllerProtocol::ActionIndexed(int kind, int node, int index, BOOL noNotify, HWND window)
+{
+    if (IsBusy()) return FALSE;
+    if (IsOffline()) return TRUE;
+    if (node < 1) return FALSE;
+    CString text;
+    text.Format(u"%s%d.%d", KeywordOfCommand(kind, FALSE).GetString(), index, node);
+    std::uint32_t id = 0;
+    if (BeginCommand(node, text + kLineEnd, noNotify ? HWND() : window, id) != kReplySent) return FALSE;
+    return WaitForOk(id, true);
+}
+
+BOOL CControllerProtocol::Command(int kind, int node)
+{
+    if (IsBusy()) return FALSE;
+    if (IsOffline()) return TRUE;
+    if (node < 1) return FALSE;
+    CString text;
+    text.Format(u"%s.%d", KeywordOfCommand(kind, FALSE).GetString(), node);
+    return SendAndWaitOk(node, text);
+}
+
+BOOL CControllerProtocol::CommandIndexed(int kind, int node, int index)
+{
+    if (IsBusy()) return FALSE;
+    if (IsOffline()) return TRUE;
+    if (node < 1) return FALSE;
+    CString text;
+    text.Format(u"%s%d.%d", KeywordOfCommand(kind, FALSE).GetString(), index, node);
+    return SendAndWaitOk(node, text);
+}
+
+BOOL CControllerProtocol::CommandRange(int kind, int node, int first, int last)
+{
+    if (IsBusy()) return FALSE;
+    if (IsOffline()) return TRUE;
+    if (node < 1) return FALSE;
+    CString text;
+    text.Format(u"%s%d-%d.%d", KeywordOfCommand(kind, FALSE).GetString(), first, last, node);
+    return SendAndWaitOk(node, text);
+}
+
+BOOL CControllerProtocol::WriteValue(int kind, int node, int index, int number)
+{
+    if (IsBusy()) return FALSE;
+    if (IsOffline()) return TRUE;
+    if (node < 0) return FALSE;
+    CString text;
+    if (node == 0) {
+        text.Format(u"%s%d=%d", KeywordOfCommand(kind, FALSE).GetString(), index, number);
+        return SendAndCollectOk(text);
+    }
+    text.Format(u"%s%d.%d=%d", KeywordOfCommand(kind, FALSE).GetString(), index, node, number);
+    return SendAndWaitOk(node, text);
+}
+
+BOOL CControllerProtocol::WriteText(int kind, int node, const CString& value)
+{
+    if (IsBusy()) return FALSE;
+    if (IsOffline()) return TRUE;
+    if (node < 1) return FALSE;
+    CString text;
+    text.Format(u"%s.%d=%s", KeywordOfCommand(kind, FALSE).GetString(), node, value.GetString());
+    return SendAndWaitOk(node, text);
+}
+
+BOOL CControllerProtocol::WriteIndexedText(int kind, int node, int index, const CString& value)
+{
+    if (IsBusy()) return FALSE;
+    if (IsOffline()) return TRUE;
+    if (node < 1) return FALSE;
+    CString text;
+    text.Format(u"%s%d.%d=%s", KeywordOfCommand(kind, FALSE).GetString(), index, node, value.GetString());
+    return SendAndWaitOk(node, text);
+}
+
+BOOL CControllerProtocol::QueryCommand(int kind, int node, CString& out, BOOL query)
+{
+    if (IsBusy()) {
+        out = kInProgressText;
+        return FALSE;
+    }
+    if (IsOffline()) return TRUE;
+    if (node < 0) {
+        out = kInvalidNodeText;
+        return FALSE;
+    }
+    const CString keyword = KeywordOfCommand(kind, query);
+    if (node == 0) return SendAndCollectText(keyword, out);
+    CString text;
+    text.Format(u"%s.%d", keyword.GetString(), node);
+    return Query(node, text, out);
+}
+
+BOOL CControllerProtocol::QueryIndexed(int kind, int node, int index, CString& out)
+{
+    if (IsBusy()) {
+        out = kInProgressText;
+        return FALSE;
+    }
+    if (IsOffline()) return TRUE;
+    if (node < 0) {
+        out = kInvalidNodeText;
+        return FALSE;
+    }
+    const CString keyword = KeywordOfCommand(kind, TRUE);
+    CString text;
+    if (node == 0) {
+        text.Format(u"%s%d", keyword.GetString(), index);
+        return SendAndCollectText(text, out);
+    }
+    text.Format(u"%s%d.%d", keyword.GetString(), index, node);
+    return Query(node, text, out);
+}
+
+BOOL CControllerProtocol::QueryRange(int kind, int node, int first, int last, CString& out)
+{
+    if (IsBusy()) {
+        out = kInProgressText;
+        return FALSE;
+    }
+    if (IsOffline()) return TRUE;
+    if (node < 1) {
+        out = kInvalidNodeText;
+        return FALSE;
+    }
+    CString text;
+    text.Format(u"%s%d-%d.%d", KeywordOfCommand(kind, TRUE).GetString(), first, last, node);
+    return Query(node, text, out);
+}
