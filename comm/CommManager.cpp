@@ -217,24 +217,27 @@ int CCommManager::IsReady() { return m_CommSet.bReady; }
 int CCommManager::SendData(const CString& strData)
 {
     if (!m_CommSet.bOpen || !m_CommSet.bReady) return 0;
-    InitBuffs(strData);
-    return 1;
+    return InitBuffs(strData) ? 1 : 0;
 }
 
-void CCommManager::InitBuffs(const CString& strData)
+bool CCommManager::InitBuffs(const CString& strData)
 {
-    if (strData.IsEmpty()) return;
-    AddToOutBuf(strData);
+    if (strData.IsEmpty()) return true;
+    if (!AddToOutBuf(strData)) return false;
     BufferLock lock(m_CommSet.hInBufMutex);
     if (lock) m_CommSet.strInBuff.Empty();
+    return true;
 }
 
-void CCommManager::AddToOutBuf(const CString& strData)
+bool CCommManager::AddToOutBuf(const CString& strData)
 {
     BufferLock lock(m_CommSet.hOutBufMutex);
-    if (!lock) return;
+    // Looked at again under the lock, under which Close empties the buffer: a
+    // text queued after that would wait there and go out on the next link.
+    if (!lock || !m_CommSet.bOpen || !m_CommSet.bReady) return false;
     m_CommSet.strOutBuff += strData;
     m_link->SetOutPending(!m_CommSet.strOutBuff.IsEmpty());
+    return true;
 }
 
 CString CCommManager::GetInBuff()

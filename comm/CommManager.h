@@ -116,8 +116,9 @@ private:
     void ReadTcp();
     void WriteSerial();
     void WriteTcp();
-    void InitBuffs(const CString& strData);
-    void AddToOutBuf(const CString& strData);
+    // False when the text was not queued (the link closed meanwhile).
+    bool InitBuffs(const CString& strData);
+    bool AddToOutBuf(const CString& strData);
     void DestroyPorts();
     void FinishDeferredClose();
     // Called with the out-buffer lock held.
