@@ -397,9 +397,70 @@ BOOL CWnd::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult)
     return OnCmdMsg(nID, nCode, &notify, nullptr);
 }
 
-BOOL CWnd::OnChildNotify(UINT, WPARAM, LPARAM, LRESULT*)
+BOOL CWnd::OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult)
 {
-    return FALSE;
+    return ReflectChildNotify(message, wParam, lParam, pResult);
+}
+
+BOOL CWnd::ReflectChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult)
+{
+    LRESULT ignored = 0;
+    if (!pResult)
+        pResult = &ignored;
+    switch (message) {
+    case WM_COMMAND: {
+        // Reflected commands are command entries whose code carries the
+        // reflected message in its high word (ON_CONTROL_REFLECT).
+        const int nCode = static_cast<int>(MAKELONG(HIWORD(wParam), WM_REFLECT_BASE + WM_COMMAND));
+        if (!CCmdTarget::OnCmdMsg(0, nCode, nullptr, nullptr))
+            return FALSE;
+        *pResult = 1;
+        return TRUE;
+    }
+    case WM_NOTIFY: {
+        auto* header = reinterpret_cast<NMHDR*>(lParam);
+        if (!header)
+            return FALSE;
+        AFX_NOTIFY notify{pResult, header};
+        const int nCode = static_cast<int>(MAKELONG(LOWORD(header->code), WM_REFLECT_BASE + WM_NOTIFY));
+        return CCmdTarget::OnCmdMsg(0, nCode, &notify, nullptr);
+    }
+    case WM_CTLCOLORMSGBOX:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORDLG:
+    case WM_CTLCOLORSCROLLBAR:
+    case WM_CTLCOLORSTATIC: {
+        // wParam is the device context; lParam becomes the CTLCOLOR_ type.
+        // Only a brush counts as handled.
+        LRESULT brush = 0;
+        if (!OnWndMsg(WM_REFLECT_BASE + WM_CTLCOLOR, wParam, static_cast<LPARAM>(message - WM_CTLCOLORMSGBOX), &brush) ||
+            brush == 0)
+            return FALSE;
+        *pResult = brush;
+        return TRUE;
+    }
+    case WM_DRAWITEM:
+    case WM_MEASUREITEM:
+    case WM_DELETEITEM:
+    case WM_COMPAREITEM:
+    case WM_HSCROLL:
+    case WM_VSCROLL:
+    case WM_PARENTNOTIFY:
+        return OnWndMsg(WM_REFLECT_BASE + message, wParam, lParam, pResult);
+    default:
+        return FALSE;
+    }
+}
+
+BOOL CWnd::ReflectLastMsg(HWND hWndChild, LRESULT* pResult)
+{
+    const MSG* msg = t_currentMessage;
+    CWnd* child = FromHandle(hWndChild);
+    if (!msg || !child)
+        return FALSE;
+    return child->OnChildNotify(msg->message, msg->wParam, msg->lParam, pResult);
 }
 
 BOOL CWnd::PreTranslateMessage(MSG*)

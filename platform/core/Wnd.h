@@ -18,14 +18,43 @@
 // A CWnd destroyed with its window still alive destroys it; handlers of
 // derived classes no longer run then, so derived classes destroy their
 // window in their own destructor when they need their handlers.
+//
+// The members under "Visible windows" are defined by the user-interface
+// layer (platform/ui, libplatform-ui): a program that calls them links it.
+// Reflection (ReflectChildNotify) is here: a control's own message map sees
+// the notifications it sends to its parent first (ON_CONTROL_REFLECT and the
+// like, declared with the controls).
 #pragma once
 
 #include "platform/core/CmdTarget.h"
+#include "platform/core/Geometry.h"
 #include "platform/core/MessageBox.h"
 #include "platform/core/Messages.h"
 #include "platform/core/WindowPeer.h"
 
 #include <memory>
+
+class CDataExchange;
+class CDC;
+template <class Tag>
+class GdiHandle;
+using HBRUSH = GdiHandle<struct BrushTag>;
+class CFont;
+class CMenu;
+class CRgn;
+class CScrollBar;
+class CString;
+struct WINDOWPLACEMENT;
+struct MINMAXINFO;
+struct DRAWITEMSTRUCT;
+struct MEASUREITEMSTRUCT;
+
+// Messages that notifications come back to a control with (reflection), and
+// the class library's idle messages.
+inline constexpr UINT WM_REFLECT_BASE = 0xBC00;
+inline constexpr UINT WM_CTLCOLOR = 0x0019;
+inline constexpr UINT WM_IDLEUPDATECMDUI = 0x0363;
+inline constexpr UINT WM_KICKIDLE = 0x036A;
 
 namespace platform {
 // Window class name given by AfxRegisterWndClass.
@@ -105,9 +134,136 @@ public:
     // here.
     virtual void PostNcDestroy();
 
+    // Called when an object takes over a window that exists (subclassing).
+    virtual void PreSubclassWindow() {}
+    // Moves data between the controls and the members (DDX/DDV helpers).
+    virtual void DoDataExchange(CDataExchange*) {}
+
+    // Reflection: the notification of a child (WM_COMMAND, WM_NOTIFY,
+    // WM_DRAWITEM, WM_CTLCOLOR..., WM_HSCROLL, ...) offered to the child's own
+    // map. TRUE when the child handled it (the parent then does not).
+    BOOL ReflectChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult);
+    // Offers the message being handled to the child window's OnChildNotify.
+    static BOOL ReflectLastMsg(HWND hWndChild, LRESULT* pResult = nullptr);
+
+    // ---- Visible windows (defined in platform/ui). Calls from a thread that
+    // does not own the window are carried out on the window's thread.
+    BOOL Create(LPCTSTR lpszClassName, LPCTSTR lpszWindowName, DWORD dwStyle, const RECT& rect, CWnd* pParentWnd,
+                UINT nID, LPVOID lpParam = nullptr)
+    {
+        return CreateEx(0, lpszClassName, lpszWindowName, dwStyle, rect, pParentWnd, nID, lpParam);
+    }
+    BOOL ShowWindow(int nCmdShow);
+    BOOL IsWindowVisible() const;
+    BOOL EnableWindow(BOOL bEnable = TRUE);
+    BOOL IsWindowEnabled() const;
+    void SetWindowText(LPCTSTR lpszString);
+    int GetWindowText(LPTSTR lpszStringBuf, int nMaxCount) const;
+    void GetWindowText(CString& rString) const;
+    int GetWindowTextLength() const;
+    void MoveWindow(int x, int y, int nWidth, int nHeight, BOOL bRepaint = TRUE);
+    void MoveWindow(const RECT* lpRect, BOOL bRepaint = TRUE);
+    BOOL SetWindowPos(const CWnd* pWndInsertAfter, int x, int y, int cx, int cy, UINT nFlags);
+    void GetWindowRect(RECT* lpRect) const;
+    void GetClientRect(RECT* lpRect) const;
+    void ClientToScreen(POINT* lpPoint) const;
+    void ClientToScreen(RECT* lpRect) const;
+    void ScreenToClient(POINT* lpPoint) const;
+    void ScreenToClient(RECT* lpRect) const;
+    void MapWindowPoints(CWnd* pwndTo, RECT* lpRect) const;
+    BOOL GetWindowPlacement(WINDOWPLACEMENT* lpwndpl) const;
+    BOOL SetWindowPlacement(const WINDOWPLACEMENT* lpwndpl);
+    BOOL IsIconic() const;
+    BOOL IsZoomed() const;
+    void CenterWindow(CWnd* pAlternateOwner = nullptr);
+    void BringWindowToTop();
+    BOOL SetForegroundWindow();
+    CWnd* SetActiveWindow();
+    static CWnd* GetActiveWindow();
+    CWnd* SetFocus();
+    static CWnd* GetFocus();
+    BOOL IsChild(const CWnd* pWnd) const;
+    CWnd* GetWindow(UINT nCmd) const;
+    CWnd* GetTopLevelParent() const;
+    CWnd* GetOwner() const;
+    CWnd* GetDlgItem(int nID) const;
+    void SetDlgItemText(int nID, LPCTSTR lpszString);
+    int GetDlgItemText(int nID, LPTSTR lpStr, int nMaxCount) const;
+    int GetDlgItemText(int nID, CString& rString) const;
+    void SetDlgItemInt(int nID, UINT nValue, BOOL bSigned = TRUE);
+    UINT GetDlgItemInt(int nID, BOOL* lpTrans = nullptr, BOOL bSigned = TRUE) const;
+    void CheckDlgButton(int nIDButton, UINT nCheck);
+    UINT IsDlgButtonChecked(int nIDButton) const;
+    void CheckRadioButton(int nIDFirstButton, int nIDLastButton, int nIDCheckButton);
+    int GetCheckedRadioButton(int nIDFirstButton, int nIDLastButton);
+    LRESULT SendDlgItemMessage(int nID, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const;
+    CWnd* GetNextDlgTabItem(CWnd* pWndCtl, BOOL bPrevious = FALSE) const;
+    CWnd* GetNextDlgGroupItem(CWnd* pWndCtl, BOOL bPrevious = FALSE) const;
+    void Invalidate(BOOL bErase = TRUE);
+    void InvalidateRect(const RECT* lpRect, BOOL bErase = TRUE);
+    void UpdateWindow();
+    BOOL RedrawWindow(const RECT* lpRectUpdate = nullptr, CRgn* prgnUpdate = nullptr, UINT flags = 0x0105);
+    void SetRedraw(BOOL bRedraw = TRUE);
+    void SetFont(CFont* pFont, BOOL bRedraw = TRUE);
+    CFont* GetFont() const;
+    BOOL ModifyStyle(DWORD dwRemove, DWORD dwAdd, UINT nFlags = 0);
+    BOOL ModifyStyleEx(DWORD dwRemove, DWORD dwAdd, UINT nFlags = 0);
+    CMenu* GetSystemMenu(BOOL bRevert) const;
+    CDC* GetDC();
+    CDC* GetWindowDC();
+    int ReleaseDC(CDC* pDC);
+    // Takes over a window that has no object (a control of a dialog).
+    BOOL SubclassWindow(HWND hWnd);
+    BOOL SubclassDlgItem(UINT nID, CWnd* pParent);
+    HWND UnsubclassWindow();
+    // DoDataExchange with the controls; FALSE when a check failed.
+    BOOL UpdateData(BOOL bSaveAndValidate = TRUE);
+    // Runs the update handlers of pTarget for every control of this window.
+    void UpdateDialogControls(CCmdTarget* pTarget, BOOL bDisableIfNoHndler);
+    void SendMessageToDescendants(UINT message, WPARAM wParam = 0, LPARAM lParam = 0, BOOL bDeep = TRUE,
+                                  BOOL bOnlyPerm = FALSE);
+    // A modal loop for this window: until EndModalLoop. WM_QUIT ends it with
+    // -1 (and stays queued for the outer loop).
+    int RunModalLoop(DWORD dwFlags = 0);
+    void EndModalLoop(int nResult);
+    BOOL ContinueModal();
+
 protected:
     // Default handling of the message being handled.
     LRESULT Default();
+
+    // Default handlers of the visible-window messages (defined in platform/ui).
+    afx_msg HBRUSH OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor);
+    afx_msg void OnSize(UINT nType, int cx, int cy);
+    afx_msg void OnMove(int x, int y);
+    afx_msg void OnShowWindow(BOOL bShow, UINT nStatus);
+    afx_msg void OnPaint();
+    afx_msg BOOL OnEraseBkgnd(CDC* pDC);
+    afx_msg void OnGetMinMaxInfo(MINMAXINFO* lpMMI);
+    afx_msg void OnSetFocus(CWnd* pOldWnd);
+    afx_msg void OnKillFocus(CWnd* pNewWnd);
+    afx_msg void OnChar(UINT nChar, UINT nRepCnt, UINT nFlags);
+    afx_msg void OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags);
+    afx_msg void OnKeyUp(UINT nChar, UINT nRepCnt, UINT nFlags);
+    afx_msg void OnLButtonDown(UINT nFlags, CPoint point);
+    afx_msg void OnLButtonUp(UINT nFlags, CPoint point);
+    afx_msg void OnLButtonDblClk(UINT nFlags, CPoint point);
+    afx_msg void OnRButtonDown(UINT nFlags, CPoint point);
+    afx_msg void OnRButtonUp(UINT nFlags, CPoint point);
+    afx_msg void OnMouseMove(UINT nFlags, CPoint point);
+    afx_msg void OnMouseLeave();
+    afx_msg BOOL OnSetCursor(CWnd* pWnd, UINT nHitTest, UINT message);
+    afx_msg void OnHScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar);
+    afx_msg void OnVScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar);
+    afx_msg void OnDrawItem(int nIDCtl, DRAWITEMSTRUCT* lpDrawItemStruct);
+    afx_msg void OnMeasureItem(int nIDCtl, MEASUREITEMSTRUCT* lpMeasureItemStruct);
+    afx_msg void OnActivate(UINT nState, CWnd* pWndOther, BOOL bMinimized);
+    afx_msg void OnEnable(BOOL bEnable);
+    afx_msg void OnContextMenu(CWnd* pWnd, CPoint pos);
+    afx_msg UINT OnGetDlgCode();
+    afx_msg void OnCancelMode();
+    afx_msg void OnCaptureChanged(CWnd* pWnd);
+    afx_msg void OnSysColorChange();
 
     afx_msg int OnCreate(LPCREATESTRUCT lpCreateStruct);
     afx_msg void OnDestroy();

@@ -3,6 +3,7 @@
 #include "platform/core/ResourceModule.h"
 #include "platform/rescomp/Preprocessor.h"
 #include "platform/rescomp/ScriptParser.h"
+#include "platform/rescomp/UiStatements.h"
 
 #include <exception>
 
@@ -33,6 +34,7 @@ CompileResult Compile(const CompileOptions& options)
         platform::ResourceModuleWriter writer(script.language);
         ScriptParser parser(std::move(tokens), script, writer);
         RegisterStandardStatements(parser);
+        RegisterUiStatements(parser);
         try {
             parser.Parse();
         } catch (...) {

@@ -22,9 +22,10 @@
 // are the same. Strings: \n \t \r \a \b \f \v \\ \" \' \? \ooo \xhhhh and
 // "" for a quote; adjacent strings are joined. Memory flags (PRELOAD,
 // DISCARDABLE, ...) are accepted and ignored. DIALOG(EX), MENU(EX),
-// ACCELERATORS, ICON, BITMAP, CURSOR, TOOLBAR, VERSIONINFO and a few more are
-// reserved for statements still to come (ScriptParser.h); anything else is an
-// error. Ids are 0 to 65535; a duplicate id is an error.
+// ACCELERATORS, ICON, BITMAP and CURSOR are described in UiStatements.h.
+// TOOLBAR, VERSIONINFO and a few more are reserved for statements still to
+// come (ScriptParser.h); anything else is an error. Ids are 0 to 65535; a
+// duplicate id is an error.
 #pragma once
 
 #include <string>

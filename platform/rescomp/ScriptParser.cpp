@@ -300,13 +300,21 @@ bool ScriptParser::AcceptBlockEnd(const std::string& what)
 
 std::int64_t ScriptParser::Number(const std::string& what, bool* sawLong)
 {
+    return Number(what, NameLookup(), sawLong);
+}
+
+std::int64_t ScriptParser::Number(const std::string& what, const NameLookup& names, bool* sawLong)
+{
     const Token start = Peek();
     if (start.kind != Token::Kind::Number && start.kind != Token::Kind::Identifier && start.kind != Token::Kind::Punct) {
         Fail(start, what + " expected, found " + Describe(start));
     }
     return EvaluateExpression(
         m_tokens, m_pos,
-        [](const Token& t) -> std::int64_t {
+        [&names](const Token& t) -> std::int64_t {
+            if (names) {
+                if (const std::optional<std::int64_t> value = names(t.text)) return *value;
+            }
             throw ScriptError(t.where, "unknown name " + t.text + " (is its #define missing?)");
         },
         sawLong);

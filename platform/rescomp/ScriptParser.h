@@ -18,6 +18,7 @@
 
 #include <functional>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -58,6 +59,10 @@ public:
     bool AcceptBlockEnd(const std::string& what);
     // An integer expression; names that are no macros are errors.
     std::int64_t Number(const std::string& what, bool* sawLong = nullptr);
+    // The same, with the value of names that are no macros from names (which
+    // gives nothing for a name it does not know: an error).
+    using NameLookup = std::function<std::optional<std::int64_t>(const std::string& name)>;
+    std::int64_t Number(const std::string& what, const NameLookup& names, bool* sawLong = nullptr);
     // A number 0..65535 (resource and string ids).
     WORD Id(const std::string& what);
     // One string literal, or several adjacent ones joined.

@@ -178,6 +178,61 @@ std::vector<int> AxisMap(int destLength, int srcStart, int srcLength, bool mirro
     return map;
 }
 
+// A transfer onto paper, which has no pixels to combine with: fills print
+// as fills, copies as pictures. The mask idiom still prints right: the AND
+// pass leaves its white out, the OR and XOR passes their black.
+bool TransferToPage(DeviceContext& dest, int x, int y, int w, int h, DeviceContext* src, int sx, int sy, int sw,
+                    int sh, DWORD rop)
+{
+    if (!UsesSource(rop)) {
+        QColor fill;
+        if (rop == BLACKNESS) fill = Qt::black;
+        else if (rop == WHITENESS) fill = Qt::white;
+        else if (rop != PATCOPY) return true;
+        const QRect r = QRect(x, y, w, h).normalized();
+        if (rop == PATCOPY) {
+            auto brush = LookupBrush(dest.state.brush);
+            if (!brush) return false;
+            FillSurfaceRegion(dest, QRegion(r.translated(dest.Offset())), *brush);
+            return true;
+        }
+        return PaintPage(dest, [&](QPainter& p) { p.fillRect(r, fill); });
+    }
+    if (!src->surface) return src->info;
+    const Surface& s = *src->surface;
+    const QPoint sOff = src->Offset();
+    const QRect asked = QRect(sx + sOff.x(), sy + sOff.y(), sw, sh).normalized();
+    if (w == 0 || h == 0 || !asked.intersects(s.Bounds())) return true;
+    // What lies outside the source stays transparent.
+    QImage picture(asked.size(), QImage::Format_ARGB32);
+    if (picture.isNull()) return false;
+    picture.fill(Qt::transparent);
+    {
+        QPainter copy(&picture);
+        copy.setCompositionMode(QPainter::CompositionMode_Source);
+        const QRect inside = asked & s.Bounds();
+        copy.drawImage(inside.topLeft() - asked.topLeft(), SurfaceToImage(s, false).copy(inside));
+    }
+    const bool flipX = (w < 0) != (sw < 0), flipY = (h < 0) != (sh < 0);
+    if (flipX || flipY) picture = picture.mirrored(flipX, flipY);
+    const QRgb text = ToQColor(dest.state.textColor).rgb(), back = ToQColor(dest.state.bkColor).rgb();
+    for (int py = 0; py < picture.height(); ++py) {
+        auto* row = reinterpret_cast<QRgb*>(picture.scanLine(py));
+        for (int px = 0; px < picture.width(); ++px) {
+            QRgb c = row[px];
+            if (qAlpha(c) == 0) continue;
+            // A monochrome picture takes the DC's colours, as on screen.
+            if (s.mono) c = (c & 0x00FFFFFF) ? back : text;
+            if (rop == NOTSRCCOPY) c = ~c | 0xFF000000;
+            const QRgb rgb = c & 0x00FFFFFF;
+            const bool clear = (rop == SRCAND && rgb == 0x00FFFFFF) || ((rop == SRCPAINT || rop == SRCINVERT) && rgb == 0);
+            row[px] = clear ? 0 : (c | 0xFF000000);
+        }
+    }
+    const QRect target = QRect(x, y, w, h).normalized();
+    return PaintPage(dest, [&](QPainter& p) { p.drawImage(target, picture); });
+}
+
 }  // namespace
 
 bool Transfer(DeviceContext& dest, int x, int y, int w, int h, DeviceContext* src, int sx, int sy, int sw, int sh,
@@ -185,6 +240,7 @@ bool Transfer(DeviceContext& dest, int x, int y, int w, int h, DeviceContext* sr
 {
     const bool needSource = UsesSource(rop);
     if (needSource && (!src)) return false;
+    if (dest.page) return TransferToPage(dest, x, y, w, h, src, sx, sy, sw, sh, rop);
     if (!dest.surface) return dest.info;
     if (needSource && !src->surface) return src->info;
     if (w == 0 || h == 0 || (needSource && (sw == 0 || sh == 0))) return true;

@@ -1,11 +1,12 @@
 // The class library's device context and the DCs of windows. A CDC over a
 // memory DC draws into the bitmap selected into it; CPaintDC, CClientDC and
 // CWindowDC draw into a window's backing image through the window layer
-// (WindowSurface.h).
+// (WindowSurface.h); a printer DC draws pages (Printer.h).
 #pragma once
 
 #include "platform/ui/Gdi.h"
 #include "platform/ui/GdiObject.h"
+#include "platform/ui/Printer.h"
 
 #include <type_traits>
 #include <utility>
@@ -41,6 +42,10 @@ public:
     {
         if (!m_hDC) return FALSE;
         return ::DeleteDC(Detach());
+    }
+    BOOL CreateDC(LPCTSTR driver, LPCTSTR device, LPCTSTR output, const DEVMODEW* mode)
+    {
+        return Attach(::CreateDCW(driver, device, output, mode));
     }
     int SaveDC() { return ::SaveDC(m_hDC); }
     BOOL RestoreDC(int saved) { return ::RestoreDC(m_hDC, saved); }
@@ -248,8 +253,25 @@ public:
                            pt.y, size.cx, size.cy, flags | (prefixText ? DST_PREFIXTEXT : DST_TEXT));
     }
 
+    // Printing (Printer.h).
+    int StartDoc(LPCTSTR docName)
+    {
+        DOCINFOW info;
+        info.lpszDocName = docName;
+        return ::StartDocW(m_hDC, &info);
+    }
+    int StartDoc(const DOCINFOW* info) { return ::StartDocW(m_hDC, info); }
+    int StartPage() { return ::StartPage(m_hDC); }
+    int EndPage() { return ::EndPage(m_hDC); }
+    int EndDoc() { return ::EndDoc(m_hDC); }
+    int AbortDoc() { return ::AbortDoc(m_hDC); }
+    // Set by the print loop while it draws pages (a preview's too), so that
+    // shared drawing code can tell paper from the screen.
+    BOOL IsPrinting() const { return m_bPrinting; }
+
     HDC m_hDC;
     HDC m_hAttribDC;
+    BOOL m_bPrinting = FALSE;
 
 private:
     HGDIOBJ Select(const CGdiObject* object) { return ::SelectObject(m_hDC, object ? object->m_hObject : HGDIOBJ()); }

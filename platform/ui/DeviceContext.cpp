@@ -105,7 +105,7 @@ std::optional<QRegion> DeviceContext::SurfaceClip() const
 
 QRect DeviceContext::ClipBounds() const
 {
-    QRect r = surface ? surface->Bounds() : QRect();
+    QRect r = DeviceBounds();
     if (auto c = SurfaceClip()) r &= c->boundingRect();
     return r;
 }
@@ -214,8 +214,26 @@ QBrush MakeBrush(const DeviceContext& dc, const BrushObject* brush, QPoint* orig
     return QBrush(Qt::NoBrush);
 }
 
+bool PaintPage(DeviceContext& dc, const std::function<void(QPainter&)>& draw)
+{
+    QPainter* p = dc.page ? dc.page->Painter() : nullptr;
+    if (!p) return false;
+    // Paper takes no raster operations: they print as plain drawing.
+    const int rop2 = dc.state.rop2;
+    if (const auto mode = CompositionFor(rop2); mode && *mode != QPainter::CompositionMode_SourceOver)
+        dc.state.rop2 = R2_COPYPEN;
+    p->save();
+    if (const auto clip = dc.SurfaceClip()) p->setClipRegion(*clip);
+    p->translate(dc.Offset());
+    draw(*p);
+    p->restore();
+    dc.state.rop2 = rop2;
+    return true;
+}
+
 bool Paint(DeviceContext& dc, const QRect& logicalBounds, const std::function<void(QPainter&)>& draw)
 {
+    if (dc.page) return PaintPage(dc, draw);
     if (!dc.surface) return dc.info;
     Surface& s = *dc.surface;
     const QPoint off = dc.Offset();
@@ -268,6 +286,19 @@ bool Paint(DeviceContext& dc, const QRect& logicalBounds, const std::function<vo
 
 void FillSurfaceRegion(DeviceContext& dc, const QRegion& region, const BrushObject& brush)
 {
+    if (dc.page && brush.log.lbStyle != BS_NULL) {
+        const QRegion logical = region.translated(-dc.Offset());
+        const int rop2 = dc.state.rop2;
+        dc.state.rop2 = R2_COPYPEN;
+        QPoint origin;
+        const QBrush qb = MakeBrush(dc, &brush, &origin);
+        dc.state.rop2 = rop2;
+        PaintPage(dc, [&](QPainter& p) {
+            p.setBrushOrigin(origin);
+            for (const QRect& r : logical) p.fillRect(r, qb);
+        });
+        return;
+    }
     if (!dc.surface || brush.log.lbStyle == BS_NULL) return;
     Surface& s = *dc.surface;
     QRegion area = region & QRegion(s.Bounds());
@@ -424,6 +455,10 @@ BOOL DeleteDC(HDC hdc)
 {
     auto dc = LookupDc(hdc);
     if (!dc) return FALSE;
+    if (dc->page) {
+        dc->page->Close();
+        return DestroyDc(hdc) ? TRUE : FALSE;
+    }
     // A window's DC goes back to its window.
     if (!dc->memory) return ReleaseDC(dc->window, hdc) ? TRUE : FALSE;
     return DestroyDc(hdc) ? TRUE : FALSE;
@@ -530,6 +565,7 @@ int GetDeviceCaps(HDC hdc, int index)
 {
     auto dc = LookupDc(hdc);
     if (!dc) return 0;
+    if (dc->page) return dc->page->Caps(index);
     const bool mono = dc->surface && dc->surface->mono;
     const int w = dc->surface && !dc->memory ? dc->surface->width : GetSystemMetrics(SM_CXSCREEN);
     const int h = dc->surface && !dc->memory ? dc->surface->height : GetSystemMetrics(SM_CYSCREEN);
@@ -908,6 +944,10 @@ bool SurfacePoint(const DeviceContext& dc, int x, int y, QPoint& out)
 COLORREF SetPixel(HDC hdc, int x, int y, COLORREF color)
 {
     auto dc = LookupDc(hdc);
+    if (dc && dc->page) {
+        const QColor c = ToQColor(color);
+        return PaintPage(*dc, [&](QPainter& p) { p.fillRect(QRect(x, y, 1, 1), c); }) ? color : CLR_INVALID;
+    }
     QPoint pt;
     if (!dc || !SurfacePoint(*dc, x, y, pt)) return CLR_INVALID;
     Surface& s = *dc->surface;

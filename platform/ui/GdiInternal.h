@@ -190,12 +190,28 @@ struct DcState {
     int charExtra = 0;
 };
 
+// A page that a DC draws on as painter commands (a printer's page, or its
+// preview): no pixels to read back, and no raster operations.
+class PageDevice {
+public:
+    virtual ~PageDevice() = default;
+    // The painter of the page being drawn, set to the page's device pixels;
+    // null between pages, when drawing fails.
+    virtual QPainter* Painter() = 0;
+    // The printable area (HORZRES x VERTRES) in device pixels.
+    virtual QSize PageSize() const = 0;
+    virtual int Caps(int index) const = 0;
+    // The DC goes away: output not yet finished is abandoned.
+    virtual void Close() = 0;
+};
+
 struct DeviceContext {
     DcState state;
     std::vector<DcState> saved;
     bool memory = false;
     bool info = false;  // a screen DC without pixels
     std::shared_ptr<Surface> surface;
+    std::shared_ptr<PageDevice> page;  // printer DCs and their previews
     // Window DCs: where the DC's area lies in the backing image, and what
     // of it is visible (device coordinates).
     HWND window;
@@ -203,6 +219,14 @@ struct DeviceContext {
     QPoint deviceOrigin;
     std::optional<QRegion> visible;
     QRect dirty;  // surface coordinates drawn since the DC was made
+
+    // What the DC can draw on: the surface or the page; empty for neither.
+    QRect DeviceBounds() const
+    {
+        if (surface) return surface->Bounds();
+        if (page) return QRect(QPoint(0, 0), page->PageSize());
+        return {};
+    }
 
     // Logical coordinates to surface coordinates.
     QPoint Offset() const
@@ -225,6 +249,8 @@ void SelectDefaults(DeviceContext& dc);
 // clip), keeping the alpha rules of the surface. Returns false when nothing
 // could be drawn.
 bool Paint(DeviceContext& dc, const QRect& logicalBounds, const std::function<void(QPainter&)>& draw);
+// The same on a page DC's painter (logical coordinates, the DC's clip).
+bool PaintPage(DeviceContext& dc, const std::function<void(QPainter&)>& draw);
 
 // Composition mode of the DC's drawing mode; nullopt for R2_NOP.
 std::optional<QPainter::CompositionMode> CompositionFor(int rop2);
@@ -264,5 +290,7 @@ std::shared_ptr<IconObject> LookupIcon(HICON icon);
 HICON AddIcon(std::shared_ptr<IconObject> icon);
 // Draws an icon (colour and mask) scaled to w x h at (x, y), logical.
 bool DrawIconObject(DeviceContext& dc, const IconObject& icon, int x, int y, int w, int h, UINT flags);
+// The icon's picture, transparent where its mask is.
+QImage IconToImage(const IconObject& icon);
 
 }  // namespace platform::gdi

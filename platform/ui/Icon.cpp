@@ -67,6 +67,29 @@ HICON AddIcon(std::shared_ptr<IconObject> icon)
     return HICON::FromValue(Icons().Add(std::move(icon)));
 }
 
+QImage IconToImage(const IconObject& icon)
+{
+    const Surface& mask = *icon.mask;
+    const Surface* color = icon.color.get();
+    const int w = mask.width, h = color ? color->height : mask.height / 2;
+    QImage img(w, h, QImage::Format_ARGB32);
+    if (img.isNull()) return img;
+    const bool alpha = color && HasAlpha(*color);
+    for (int y = 0; y < h; ++y) {
+        auto* out = reinterpret_cast<std::uint32_t*>(img.scanLine(y));
+        for (int x = 0; x < w; ++x) {
+            const std::uint32_t c = color ? color->Get(x, y) : (mask.Get(x, h + y) & 0x00FFFFFF);
+            if (alpha) {
+                out[x] = c;
+            } else {
+                const bool transparent = (mask.Get(x, y) & 0x00FFFFFF) != 0;
+                out[x] = transparent ? 0 : (c | 0xFF000000);
+            }
+        }
+    }
+    return img;
+}
+
 bool DrawIconObject(DeviceContext& dc, const IconObject& icon, int x, int y, int w, int h, UINT flags)
 {
     const Surface& mask = *icon.mask;
@@ -75,6 +98,12 @@ bool DrawIconObject(DeviceContext& dc, const IconObject& icon, int x, int y, int
     const bool alpha = color && (flags & DI_IMAGE) && HasAlpha(*color);
     if (w == 0) w = (flags & DI_DEFAULTSIZE) ? GetSystemMetrics(SM_CXICON) : iw;
     if (h == 0) h = (flags & DI_DEFAULTSIZE) ? GetSystemMetrics(SM_CYICON) : ih;
+    if (dc.page) {
+        // Paper shows the picture; the mask's inverting pixels have nothing
+        // to invert there.
+        const QImage picture = IconToImage(icon);
+        return PaintPage(dc, [&](QPainter& p) { p.drawImage(QRect(x, y, w, h), picture); });
+    }
     const int maskRow0 = 0;
     const int xorRow0 = color ? 0 : ih;
     ForEachScaled(dc, x, y, w, h, iw, ih, [&](Surface& d, int px, int py, int sx, int sy) {
@@ -312,25 +341,7 @@ namespace platform {
 QImage ImageFromIcon(HICON handle)
 {
     auto icon = gdi::LookupIcon(handle);
-    if (!icon) return {};
-    const gdi::Surface& mask = *icon->mask;
-    const gdi::Surface* color = icon->color.get();
-    const int w = mask.width, h = color ? color->height : mask.height / 2;
-    QImage img(w, h, QImage::Format_ARGB32);
-    const bool alpha = color && gdi::HasAlpha(*color);
-    for (int y = 0; y < h; ++y) {
-        auto* out = reinterpret_cast<std::uint32_t*>(img.scanLine(y));
-        for (int x = 0; x < w; ++x) {
-            const std::uint32_t c = color ? color->Get(x, y) : (mask.Get(x, h + y) & 0x00FFFFFF);
-            if (alpha) {
-                out[x] = c;
-            } else {
-                const bool transparent = (mask.Get(x, y) & 0x00FFFFFF) != 0;
-                out[x] = transparent ? 0 : (c | 0xFF000000);
-            }
-        }
-    }
-    return img;
+    return icon ? gdi::IconToImage(*icon) : QImage();
 }
 
 HICON IconFromImage(const QImage& image)

@@ -271,7 +271,8 @@ int GetClipBox(HDC hdc, RECT* rect)
 {
     auto dc = LookupDc(hdc);
     if (!dc || !rect) return ERROR;
-    QRegion visible = dc->surface ? QRegion(dc->surface->Bounds()) : QRegion(kEverywhere);
+    const QRect bounds = dc->DeviceBounds();
+    QRegion visible = bounds.isEmpty() ? QRegion(kEverywhere) : QRegion(bounds);
     if (auto clip = dc->SurfaceClip()) visible &= *clip;
     const QRect b = visible.boundingRect().translated(-dc->Offset());
     *rect = visible.isEmpty() ? RECT{} : RECT{b.left(), b.top(), b.right() + 1, b.bottom() + 1};
@@ -293,7 +294,7 @@ BOOL PtVisible(HDC hdc, int x, int y)
     auto dc = LookupDc(hdc);
     if (!dc) return FALSE;
     const QPoint p = QPoint(x, y) + dc->Offset();
-    if (dc->surface && !dc->surface->Bounds().contains(p)) return FALSE;
+    if (const QRect b = dc->DeviceBounds(); !b.isEmpty() && !b.contains(p)) return FALSE;
     auto clip = dc->SurfaceClip();
     return !clip || clip->contains(p);
 }
@@ -304,7 +305,7 @@ BOOL RectVisible(HDC hdc, const RECT* rect)
     if (!dc || !rect) return FALSE;
     const QRect r = HalfOpen(rect->left, rect->top, rect->right, rect->bottom).translated(dc->Offset());
     if (r.isEmpty()) return FALSE;
-    if (dc->surface && !dc->surface->Bounds().intersects(r)) return FALSE;
+    if (const QRect b = dc->DeviceBounds(); !b.isEmpty() && !b.intersects(r)) return FALSE;
     auto clip = dc->SurfaceClip();
     return !clip || clip->intersects(r);
 }

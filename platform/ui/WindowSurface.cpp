@@ -127,7 +127,7 @@ HDC GetWindowDC(HWND window) { return MakeWindowDc(window, platform::WindowDcKin
 int ReleaseDC(HWND, HDC hdc)
 {
     auto dc = LookupDc(hdc);
-    if (!dc || dc->memory) return 0;
+    if (!dc || dc->memory || dc->page) return 0;
     platform::WindowSurfaceProvider* provider = g_provider.load();
     if (provider && !dc->info) provider->Release(dc->window, dc->kind, dc->dirty);
     DestroyDc(hdc);

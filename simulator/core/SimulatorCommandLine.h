@@ -48,22 +48,3 @@ CString CautionNoticeKeyPath(const CString& companyName);
 inline constexpr char16_t kCautionValueName[] = u"Caution Dialog";
 inline constexpr char16_t kCautionSwitchedOff[] = u"no";
 
-// A decimal key of the numeric keypad types the user's decimal separator; the
-// full stop of the main keyboard stays a full stop. Fed with every key-down
-// and character of the thread, in order.
-class KeypadDecimalTranslator {
-public:
-    static constexpr UINT kVkOemPeriod = 190;
-
-    void OnKeyDown(UINT virtualKey) { m_mainPeriodKey = virtualKey == kVkOemPeriod; }
-    // The character to type for ch. A separator that is unknown (0) leaves
-    // the full stop as it is, so the key never types a NUL.
-    char16_t TranslateChar(char16_t ch, char16_t decimalSeparator) const
-    {
-        if (ch == u'.' && !m_mainPeriodKey && decimalSeparator != 0) return decimalSeparator;
-        return ch;
-    }
-
-private:
-    bool m_mainPeriodKey = false;
-};

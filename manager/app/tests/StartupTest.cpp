@@ -1,4 +1,3 @@
-#include "manager/app/DecimalKeyTranslator.h"
 #include "manager/app/Language.h"
 #include "manager/app/ManagerResources.h"
 #include "manager/app/ManagerStartup.h"
@@ -230,26 +229,5 @@ TEST(ManagerStartup, SecondManagerIsToldAndStops)
     EXPECT_FALSE(SetUpManagerProfile(true, u"Quorvane").iniFile.IsEmpty());
 }
 
-TEST(DecimalKey, KeypadTypesTheLocaleSeparator)
-{
-    struct Row {
-        const char* name;
-        UINT keyDown;
-        char16_t ch, separator, typed;
-    };
-    const Row rows[] = {
-        {"keypad decimal, comma locale", 110, u'.', u',', u','},
-        {"main full stop, comma locale", 190, u'.', u',', u'.'},
-        {"keypad decimal, point locale", 110, u'.', u'.', u'.'},
-        {"unknown separator", 110, u'.', 0, u'.'},
-        {"other characters pass", 110, u'5', u',', u'5'},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        CDecimalKeyTranslator keys;
-        keys.OnKeyDown(row.keyDown);
-        EXPECT_EQ(keys.TranslateChar(row.ch, row.separator), row.typed);
-    }
-}
 
 }  // namespace

@@ -210,7 +210,7 @@ TEST(RescompTest, FaultsFailWithFileAndLine)
         {"name without define", {{"main.rc", "STRINGTABLE\nBEGIN\n IDS_X + 1 \"a\"\nEND\n"}}, "main.rc:3", "unknown name IDS_X"},
         {"id out of range", {{"main.rc", "STRINGTABLE\nBEGIN\n 70000 \"a\"\nEND\n"}}, "main.rc:3", "outside 0 to 65535"},
         {"unknown statement", {{"main.rc", "\n\nSTRINGTABEL\nBEGIN\n 1 \"a\"\nEND\n"}}, "main.rc:3", "unknown statement 'STRINGTABEL'"},
-        {"statement not built yet", {{"main.rc", "100 DIALOGEX 0, 0, 10, 10\n"}}, "main.rc:1", "DIALOGEX is not supported yet"},
+        {"statement not built yet", {{"main.rc", "100 TOOLBAR 16, 15\n"}}, "main.rc:1", "TOOLBAR is not supported yet"},
         {"standard type by number", {{"main.rc", "1 6 { 1 }\n"}}, "main.rc:1", "standard type"},
         {"stray token", {{"main.rc", "STRINGTABLE BEGIN 1 \"a\" END\n,\n"}}, "main.rc:2", "a statement expected"},
         {"unexpected character", {{"main.rc", "1 ALM { 1 ; }\n"}}, "main.rc:1", "unexpected character ';'"},

@@ -95,18 +95,6 @@ TEST(SimulatorClose, QuestionAndOutcomeByStateAndAnswer)
     }
 }
 
-TEST(SimulatorStartup, KeypadDecimalTypesTheLocaleSeparator)
-{
-    KeypadDecimalTranslator keys;
-    keys.OnKeyDown(0x6E);  // keypad decimal
-    EXPECT_EQ(keys.TranslateChar(u'.', u','), u',');
-    EXPECT_EQ(keys.TranslateChar(u'5', u','), u'5');
-    // An unknown separator must not turn the key into a NUL.
-    EXPECT_EQ(keys.TranslateChar(u'.', 0), u'.');
-    keys.OnKeyDown(KeypadDecimalTranslator::kVkOemPeriod);
-    EXPECT_EQ(keys.TranslateChar(u'.', u','), u'.');
-}
-
 TEST(SimulatorStartup, CaptionAndCautionKey)
 {
     simfx::SimulatorModule module("ja");

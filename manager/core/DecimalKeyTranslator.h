@@ -1,6 +1,6 @@
 // The decimal key of the numeric keypad types the user's decimal separator;
-// the full stop of the main keyboard stays a full stop. The application feeds
-// it every key-down and character message of its thread, in order.
+// the full stop of the main keyboard stays a full stop. Both programs feed it
+// every key-down and character message of their thread, in order.
 #pragma once
 
 #include "platform/core/WinTypes.h"

@@ -1,4 +1,4 @@
-#include "manager/app/DecimalKeyTranslator.h"
+#include "manager/core/DecimalKeyTranslator.h"
 
 #include "manager/core/NumberText.h"
 

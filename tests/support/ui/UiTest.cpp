@@ -1,0 +1,270 @@
+#include "tests/support/ui/UiTest.h"
+
+#include "platform/core/Paths.h"
+#include "platform/core/Thread.h"
+#include "platform/core/Time.h"
+#include "platform/ui/Button.h"
+#include "platform/ui/ComboBox.h"
+#include "platform/ui/UserInterface.h"
+#include "platform/ui/WidgetPeer.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QFontDatabase>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPixmap>
+
+#include <filesystem>
+#include <memory>
+
+namespace uitest {
+
+namespace {
+
+std::unique_ptr<QApplication> g_app;
+std::unique_ptr<platform::UserInterface> g_ui;
+
+constexpr UINT kRunScript = WM_APP + 0x3F0;
+constexpr UINT_PTR kTimeoutTimer = 1;
+constexpr int kMaxEarlyRuns = 10000;
+
+class ScriptWindow final : public CWnd {
+public:
+    std::function<HWND()> dialog;
+    std::function<void(DialogDriver&)> script;
+    bool ran = false;
+    int early = 0;
+
+protected:
+    LRESULT OnRun(WPARAM, LPARAM)
+    {
+        const HWND hwnd = dialog();
+        // The dialog may pump messages while it starts: wait until it shows.
+        if (!hwnd || !::IsWindowVisible(hwnd)) {
+            if (++early < kMaxEarlyRuns) PostMessage(kRunScript);
+            return 0;
+        }
+        ran = true;
+        DialogDriver driver(hwnd);
+        script(driver);
+        if (::IsWindow(hwnd) && CWnd::FromHandle(hwnd) && CWnd::FromHandle(hwnd)->ContinueModal()) {
+            ADD_FAILURE() << "the script left its dialog open; it is cancelled";
+            ::EndDialog(hwnd, IDCANCEL);
+        }
+        return 0;
+    }
+
+    void OnTimer(UINT_PTR id)
+    {
+        if (id != kTimeoutTimer) return;
+        KillTimer(kTimeoutTimer);
+        const HWND hwnd = dialog();
+        if (hwnd && ::IsWindow(hwnd)) {
+            ADD_FAILURE() << "the modal dialog ran out of time; it is cancelled";
+            ::EndDialog(hwnd, IDCANCEL);
+        }
+    }
+
+    DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(ScriptWindow, CWnd)
+    ON_MESSAGE(kRunScript, &ScriptWindow::OnRun)
+    ON_WM_TIMER()
+END_MESSAGE_MAP()
+
+void SendMouse(QWidget* widget, QEvent::Type type, const QPoint& at)
+{
+    const QPointF local(at);
+    const QPointF global(widget->mapToGlobal(at));
+    const Qt::MouseButtons buttons = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton;
+    QMouseEvent event(type, local, global, Qt::LeftButton, buttons, Qt::NoModifier);
+    QCoreApplication::sendEvent(widget, &event);
+}
+
+}  // namespace
+
+void UiEnvironment::SetUp()
+{
+    static int argc = 1;
+    static char name[] = "ui-tests";
+    static char* argv[] = {name, nullptr};
+    g_app = std::make_unique<QApplication>(argc, argv);
+    // The same font files on every run, so pictures of windows are stable.
+    for (const char* path : {"/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf",
+                             "/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf",
+                             "/usr/share/fonts/opentype/ipafont-gothic/ipag.ttf",
+                             "/usr/share/fonts/opentype/ipafont-gothic/ipagp.ttf"})
+        QFontDatabase::addApplicationFont(QString::fromUtf8(path));
+    QApplication::setFont(QFont(QStringLiteral("DejaVu Sans"), 9));
+    g_ui = std::make_unique<platform::UserInterface>();
+}
+
+void UiEnvironment::TearDown()
+{
+    g_ui.reset();
+    g_app.reset();
+}
+
+HWND DialogDriver::Item(int id) const
+{
+    const HWND hwnd = ::GetDlgItem(m_dialog, id);
+    if (!hwnd) ADD_FAILURE() << "the dialog has no control " << id;
+    return hwnd;
+}
+
+QWidget* DialogDriver::Widget(HWND hwnd) const { return hwnd ? platform::ui::WidgetOf(hwnd) : nullptr; }
+
+void DialogDriver::Click(int id)
+{
+    const HWND hwnd = Item(id);
+    QWidget* widget = Widget(hwnd);
+    if (!widget) return;
+    if (!::IsWindowVisible(hwnd) || !::IsWindowEnabled(hwnd)) {
+        ADD_FAILURE() << "control " << id << " cannot be clicked: it is hidden or disabled";
+        return;
+    }
+    const QPoint middle = widget->rect().center();
+    SendMouse(widget, QEvent::MouseButtonPress, middle);
+    if (::IsWindow(hwnd)) SendMouse(widget, QEvent::MouseButtonRelease, middle);
+    Pump(0);
+}
+
+void DialogDriver::Type(int id, std::u16string_view text)
+{
+    const HWND hwnd = Item(id);
+    if (!hwnd) return;
+    ::SetFocus(hwnd);
+    QWidget* target = QApplication::focusWidget();
+    if (!target) target = Widget(hwnd);
+    for (char16_t c : text) {
+        if (!target) return;
+        const QString s(QChar{c});
+        int key = QChar(c).toUpper().unicode();
+        if (c >= u'a' && c <= u'z') key = Qt::Key_A + (c - u'a');
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, s);
+        QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, s);
+        QCoreApplication::sendEvent(target, &press);
+        QCoreApplication::sendEvent(target, &release);
+    }
+    Pump(0);
+}
+
+void DialogDriver::Key(int qtKey, Qt::KeyboardModifiers modifiers)
+{
+    QWidget* target = QApplication::focusWidget();
+    if (!target) target = Widget(m_dialog);
+    if (!target) return;
+    QString text;
+    if (qtKey == Qt::Key_Return || qtKey == Qt::Key_Enter) text = QStringLiteral("\r");
+    if (qtKey == Qt::Key_Escape) text = QString(QChar(27));
+    if (qtKey == Qt::Key_Tab) text = QStringLiteral("\t");
+    QKeyEvent press(QEvent::KeyPress, qtKey, modifiers, text);
+    QCoreApplication::sendEvent(target, &press);
+    QWidget* after = QApplication::focusWidget();
+    QKeyEvent release(QEvent::KeyRelease, qtKey, modifiers, text);
+    QCoreApplication::sendEvent(after ? after : target, &release);
+    Pump(0);
+}
+
+void DialogDriver::ChooseComboEntry(int id, int index)
+{
+    auto* combo = qobject_cast<QComboBox*>(Widget(id));
+    if (!combo || index < 0 || index >= combo->count()) {
+        ADD_FAILURE() << "combo box " << id << " has no entry " << index;
+        return;
+    }
+    combo->setCurrentIndex(index);
+    emit combo->activated(index);
+    Pump(0);
+}
+
+void DialogDriver::ChooseComboEntry(int id, std::u16string_view text)
+{
+    auto* combo = qobject_cast<QComboBox*>(Widget(id));
+    const int index = combo ? combo->findText(QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()))) : -1;
+    if (index < 0) {
+        ADD_FAILURE() << "combo box " << id << " has no such entry";
+        return;
+    }
+    ChooseComboEntry(id, index);
+}
+
+CString DialogDriver::Text(int id) const
+{
+    CString text;
+    if (CWnd* wnd = CWnd::FromHandle(Item(id))) wnd->GetWindowText(text);
+    return text;
+}
+
+UINT DialogDriver::Check(int id) const { return static_cast<UINT>(::SendMessageW(Item(id), BM_GETCHECK, 0, 0)); }
+bool DialogDriver::Enabled(int id) const { return ::IsWindowEnabled(Item(id)) != FALSE; }
+bool DialogDriver::Visible(int id) const { return ::IsWindowVisible(Item(id)) != FALSE; }
+int DialogDriver::ComboSelection(int id) const { return static_cast<int>(::SendMessageW(Item(id), CB_GETCURSEL, 0, 0)); }
+
+int DialogDriver::Focus() const
+{
+    const HWND focus = ::GetFocus();
+    return focus ? ::GetDlgCtrlID(focus) : 0;
+}
+
+bool DialogDriver::Grab(const std::string& path) const
+{
+    QWidget* widget = Widget(m_dialog);
+    if (!widget) return false;
+    std::error_code ec;
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ec);
+    return widget->grab().save(QString::fromStdString(path), "PNG");
+}
+
+void Pump(int milliseconds)
+{
+    const DWORD end = GetTickCount() + static_cast<DWORD>(milliseconds);
+    do {
+        platform::PumpPendingMessages();
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    } while (static_cast<int>(end - GetTickCount()) > 0);
+}
+
+bool WaitUntil(const std::function<bool()>& condition, int timeoutMs)
+{
+    const DWORD start = GetTickCount();
+    while (!condition()) {
+        if (GetTickCount() - start > static_cast<DWORD>(timeoutMs)) return condition();
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+        platform::PumpPendingMessages();
+    }
+    return true;
+}
+
+void FlushDeletedWidgets() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+
+INT_PTR RunModal(const std::function<INT_PTR()>& run, const std::function<HWND()>& dialogHwnd,
+                 const std::function<void(DialogDriver&)>& script, int timeoutMs)
+{
+    ScriptWindow helper;
+    helper.dialog = dialogHwnd;
+    helper.script = script;
+    if (!helper.CreateEx(0, AfxRegisterWndClass(0), u"", WS_OVERLAPPED, RECT{}, nullptr, 0)) {
+        ADD_FAILURE() << "no helper window";
+        return -1;
+    }
+    helper.PostMessage(kRunScript);
+    helper.SetTimer(kTimeoutTimer, static_cast<UINT>(timeoutMs));
+    const INT_PTR result = run();
+    if (!helper.ran) ADD_FAILURE() << "the dialog never came up";
+    helper.DestroyWindow();
+    return result;
+}
+
+std::string ArtifactFolder(const std::string& area)
+{
+    const std::filesystem::path program = platform::GetProgramPath().ToUtf8();
+    const std::filesystem::path folder = program.parent_path().parent_path() / "artifacts" / area;
+    std::error_code ec;
+    std::filesystem::create_directories(folder, ec);
+    return folder.string();
+}
+
+}  // namespace uitest
