@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <thread>
 #include <vector>
 
@@ -65,12 +66,19 @@ TEST(LinkHandshake, AHoldAndAPollQueryNeverOverlap)
             handshake.EndPoll();
         }
     });
-    for (int i = 0; i < 2000; ++i) {
+    // However late the poll thread is scheduled, it must get turns between the
+    // holds: every few rounds the holder lets it take one before going on.
+    const auto patience = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    for (int i = 0; i < 400; ++i) {
         ASSERT_TRUE(handshake.Hold());
         if (inside.fetch_add(1) != 0) ++overlaps;
         std::this_thread::yield();
         inside.fetch_sub(1);
         handshake.Release();
+        if (i % 20 == 19) {
+            const int seen = pollQueries.load();
+            while (pollQueries.load() == seen && std::chrono::steady_clock::now() < patience) std::this_thread::yield();
+        }
     }
     done = true;
     poll.join();
