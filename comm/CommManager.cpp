@@ -223,9 +223,12 @@ int CCommManager::SendData(const CString& strData)
 bool CCommManager::InitBuffs(const CString& strData)
 {
     if (strData.IsEmpty()) return true;
-    if (!AddToOutBuf(strData)) return false;
-    BufferLock lock(m_CommSet.hInBufMutex);
-    if (lock) m_CommSet.strInBuff.Empty();
+    // The out buffer stays locked until the in buffer is empty: the text cannot
+    // go out, nor its reply come in, before (a sender on another thread).
+    BufferLock outLock(m_CommSet.hOutBufMutex);
+    if (!outLock || !AddToOutBuf(strData)) return false;
+    BufferLock inLock(m_CommSet.hInBufMutex);
+    if (inLock) m_CommSet.strInBuff.Empty();
     return true;
 }
 

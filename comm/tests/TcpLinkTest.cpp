@@ -1,6 +1,7 @@
 #include "comm/CommManager.h"
 #include "comm/tests/LinkTestSupport.h"
 
+#include "platform/core/Synchronization.h"
 #include "platform/core/TcpClient.h"
 #include "tests/support/ScriptedMessageBox.h"
 #include "tests/support/emulator/Emulator.h"
@@ -390,6 +391,39 @@ TEST_F(TcpLinkTest, ALinkDestroyedByAHandlerDuringALookupOrAnErrorBoxIsNotTouche
     ASSERT_EQ(doomed->Open(), 1);
     EXPECT_TRUE(PumpUntil([&] { return destroyer.m_link == nullptr; }));
     PumpFor(50ms);
+}
+
+TEST_F(TcpLinkTest, TheReplyToATextSentFromAnotherThreadIsNeverEmptiedAway)
+{
+    emu::Emulator emulator;
+    emulator.AddController(1).SetParameter(12, 500);
+    Target(u"127.0.0.1", emulator.ServeTcp());
+    ASSERT_EQ(link.Open(), 1);
+    ASSERT_TRUE(PumpUntil([&] { return link.IsReady() == 1; }));
+    commsettag record;
+    link.GetCommSet(&record);
+    const HANDLE inLock = record.hInBufMutex;
+    const HANDLE outLock = record.hOutBufMutex;
+
+    // This thread holds the in buffer, so the worker's send stops before it empties it.
+    ASSERT_EQ(WaitForSingleObject(inLock, 1000), WAIT_OBJECT_0);
+    std::thread worker([&] { link.SendData(u"@?K12.1\r\n"); });
+    bool sendable = false;
+    const auto deadline = Clock::now() + kPatience;
+    while (!sendable && Clock::now() < deadline) {
+        // Held by the send: nothing can go out before it has emptied the in buffer.
+        if (WaitForSingleObject(outLock, 0) != WAIT_OBJECT_0) break;
+        link.GetCommSet(&record);
+        ReleaseMutex(outLock);
+        sendable = !record.strOutBuff.IsEmpty();
+        if (!sendable) std::this_thread::sleep_for(1ms);
+    }
+    // The text could go out, and its reply come in, before the send empties the in buffer.
+    if (sendable) PumpUntil([&] { return link.GetInBuff().Find(u"OK.1\r\n") >= 0; });
+    ReleaseMutex(inLock);
+    worker.join();
+    EXPECT_TRUE(PumpUntil([&] { return link.GetInBuff().Find(u"OK.1\r\n") >= 0; })) << "the reply was emptied away";
+    EXPECT_EQ(link.GetInBuff(), CString(u"K12.1=500\r\nOK.1\r\n"));
 }
 
 TEST_F(TcpLinkTest, ManyTextsGoOutWholeAndInOrder)
