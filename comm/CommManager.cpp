@@ -130,7 +130,7 @@ int CCommManager::Open()
     const PortType type = m_CommSet.nPortType;
     if (m_CommSet.bOpen || m_pSerialPort || m_pTcpPort) {
         Close();
-        m_CommSet.nPortType = type;
+        comm::StorePortType(m_CommSet, type);
     }
     m_CommSet.bOpen = 0;
     m_CommSet.bReady = 0;
@@ -293,9 +293,9 @@ void CCommManager::SetCommSet(const commsettag* pCommSet)
     if (pCommSet) comm::CopyCommSettings(*pCommSet, m_CommSet);
 }
 
-PortType CCommManager::GetPortType() { return m_CommSet.nPortType; }
+PortType CCommManager::GetPortType() { return comm::LoadPortType(m_CommSet); }
 
-void CCommManager::SetPortType(PortType type) { m_CommSet.nPortType = type; }
+void CCommManager::SetPortType(PortType type) { comm::StorePortType(m_CommSet, type); }
 
 WORD CCommManager::GetDefPortType() { return static_cast<WORD>(m_CommSet.nDefPortType); }
 
@@ -337,7 +337,7 @@ void CCommManager::ResetCommSet()
         m_CommSet.strInBuff.Empty();
         m_CommSet.strInBuffAtOnce.Empty();
     }
-    m_CommSet.nPortType = PORT_NONE;
+    comm::StorePortType(m_CommSet, PORT_NONE);
 }
 
 void CCommManager::ReadIniFile()

@@ -126,6 +126,34 @@ TEST_F(CommManagerTest, TextSentFromAnotherThreadWhileTheLinkClosesIsNeverLeftFo
     EXPECT_TRUE(record.strOutBuff.IsEmpty()) << "the next link would send it";
 }
 
+// A worker (the status poll) asks for the port type while the link's thread opens and closes it.
+TEST_F(CommManagerTest, ThePortTypeIsReadSafelyFromAnotherThreadWhileTheLinkOpensAndCloses)
+{
+    CCommManager link;
+    ASSERT_TRUE(link.Initialize());
+    std::atomic<bool> done{false};
+    std::atomic<int> odd{0};
+    std::thread worker([&] {
+        while (!done.load()) {
+            const PortType type = link.GetPortType();
+            if (type != PORT_NONE && type != PORT_OFFLINE) ++odd;
+        }
+    });
+    commsettag record;
+    link.GetCommSet(&record);
+    record.nPortType = PORT_OFFLINE;
+    for (int i = 0; i < 200; ++i) {
+        link.SetPortType(PORT_OFFLINE);
+        link.Open();
+        link.Close();
+        link.SetCommSet(&record);
+        link.Close();
+    }
+    done = true;
+    worker.join();
+    EXPECT_EQ(odd.load(), 0);
+}
+
 TEST_F(CommManagerTest, SettingsFileIsReadWhenMadeAndWrittenWhenDestroyed)
 {
     settings.WriteCommIni("[Serial]\r\nBaudRate=9600\r\nDelayPerLine=20\r\n[TCPIP]\r\nIPAddress3=7\r\n");
