@@ -392,7 +392,10 @@ BOOL CWnd::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult)
             return TRUE;
     }
     AFX_NOTIFY notify{pResult, header};
-    const UINT nID = static_cast<UINT>(header->idFrom);
+    // The sender's control id routes it: a tool tip's idFrom names its tool
+    // (a window handle), not the sender.
+    const UINT nID = ::IsWindow(header->hwndFrom) ? static_cast<UINT>(::GetDlgCtrlID(header->hwndFrom))
+                                                  : static_cast<UINT>(header->idFrom);
     const int nCode = static_cast<int>(MAKELONG(LOWORD(header->code), WM_NOTIFY));
     return OnCmdMsg(nID, nCode, &notify, nullptr);
 }

@@ -55,6 +55,8 @@ public:
 
 protected:
     void nextCheckState() override { m_next(); }
+    // The whole window is the button, not only the box and its text.
+    bool hitButton(const QPoint& pos) const override { return rect().contains(pos); }
 
 private:
     std::function<void()> m_next;
@@ -66,6 +68,8 @@ public:
 
 protected:
     void nextCheckState() override { m_next(); }
+    // The whole window is the button, not only the box and its text.
+    bool hitButton(const QPoint& pos) const override { return rect().contains(pos); }
 
 private:
     std::function<void()> m_next;
@@ -169,9 +173,14 @@ public:
         QWidget* w = m_widget;
         if (!w || CtlColorMessage() != WM_CTLCOLORSTATIC) return;
         QPalette palette = w->palette();
-        if (text != CLR_INVALID) palette.setColor(QPalette::WindowText, ToQColor(text));
+        // Check boxes and radio buttons fill with the Button role, group
+        // boxes with Window: set the widget's own roles.
+        if (text != CLR_INVALID) {
+            palette.setColor(QPalette::WindowText, ToQColor(text));
+            palette.setColor(QPalette::ButtonText, ToQColor(text));
+        }
         const bool fill = !transparent && back != CLR_INVALID;
-        if (fill) palette.setColor(QPalette::Window, ToQColor(back));
+        if (fill) palette.setColor(w->backgroundRole(), ToQColor(back));
         if (palette != w->palette()) w->setPalette(palette);
         if (w->autoFillBackground() != fill) w->setAutoFillBackground(fill);
     }
@@ -345,7 +354,7 @@ std::unique_ptr<WidgetPeer> MakeButton(HWND hwnd, const CREATESTRUCTW& cs, QWidg
     return std::make_unique<ButtonPeer>(hwnd, cs, parent);
 }
 
-const bool kRegistered = RegisterWindowClass(u"Button", &MakeButton);
+const bool kRegistered = RegisterWindowClass(u"Button", &MakeButton, &NewStandIn<CButton>);
 
 }  // namespace
 

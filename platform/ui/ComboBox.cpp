@@ -481,7 +481,7 @@ std::unique_ptr<WidgetPeer> MakeCombo(HWND hwnd, const CREATESTRUCTW& cs, QWidge
     return std::make_unique<ComboPeer>(hwnd, cs, parent);
 }
 
-const bool kRegistered = RegisterWindowClass(u"ComboBox", &MakeCombo);
+const bool kRegistered = RegisterWindowClass(u"ComboBox", &MakeCombo, &NewStandIn<CComboBox>);
 
 }  // namespace
 

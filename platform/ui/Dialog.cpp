@@ -210,9 +210,9 @@ bool CreateDialogWindows(CWnd& dialog, const DialogTemplate& t, HWND parent, LPA
         const bool image = IsImageStatic(item);
         std::u16string text;
         if (!image && item.text.kind == TemplateName::Kind::kText) text = item.text.text;
-        auto* control = new ControlWnd;
         const UINT id = static_cast<UINT>(item.id);
-        if (!control->CreateEx(item.exStyle, item.className.c_str(), text.c_str(), item.style, r, &dialog, id)) continue;
+        CWnd* control = CreateStandIn(item.exStyle, item.className, text.c_str(), item.style, r, &dialog, id);
+        if (!control) continue;
         const HWND controlHwnd = control->GetSafeHwnd();
         ::SendMessageW(controlHwnd, WM_SETFONT, font.ToWParam(), FALSE);
         if (image && !item.text.IsNone()) {
@@ -245,6 +245,47 @@ bool CreateDialogWindows(CWnd& dialog, const DialogTemplate& t, HWND parent, LPA
     }
     if ((t.style & WS_VISIBLE) && !modal) ::ShowWindow(hwnd, child ? SW_SHOWNA : SW_SHOW);
     return true;
+}
+
+SIZE DialogTemplateSize(const DialogTemplate& t)
+{
+    using namespace platform::ui;
+    if (!OnUiThread()) return SIZE{0, 0};
+    const HFONT font = MakeDialogFont(t);
+    int baseX = 6;
+    int baseY = 13;
+    BaseUnitsOf(font, baseX, baseY);
+    ::DeleteObject(font);
+    return SIZE{Scale(t.cx, baseX, 4), Scale(t.cy, baseY, 8)};
+}
+
+INT_PTR RunModalDialog(CWnd& dialog, DialogTemplate t, CWnd* parent)
+{
+    if (dialog.GetSafeHwnd()) return -1;
+    // A modal dialog is a popup of its owner's top-level window.
+    t.style = (t.style & ~(WS_CHILD | WS_VISIBLE)) | WS_POPUP;
+    HWND owner = parent ? parent->GetSafeHwnd() : ::GetActiveWindow();
+    if (owner) owner = ::GetAncestor(owner, GA_ROOT);
+    const bool disableOwner = owner && ::IsWindowEnabled(owner);
+    if (disableOwner) ::EnableWindow(owner, FALSE);
+    INT_PTR result = -1;
+    if (CreateDialogWindows(dialog, t, owner, 0, true)) {
+        const HWND hwnd = dialog.GetSafeHwnd();
+        if (dialog.ContinueModal()) {
+            ::ShowWindow(hwnd, SW_SHOWNORMAL);
+            result = dialog.RunModalLoop(0);
+        } else if (platform::ui::WidgetPeer* peer = platform::ui::WidgetPeer::Of(hwnd)) {
+            result = peer->m_modalResult;
+        }
+        if (::IsWindow(hwnd)) ::ShowWindow(hwnd, SW_HIDE);
+    }
+    // The owner comes back before the dialog goes, so it takes the activation.
+    if (disableOwner && ::IsWindow(owner)) {
+        ::EnableWindow(owner, TRUE);
+        ::SetActiveWindow(owner);
+    }
+    if (dialog.GetSafeHwnd()) dialog.DestroyWindow();
+    return result;
 }
 
 }  // namespace platform
@@ -376,30 +417,7 @@ INT_PTR CDialog::DoModal()
 {
     platform::DialogTemplate t;
     if (GetSafeHwnd() || !LoadTemplate(t)) return -1;
-    // A modal dialog is a popup of its owner's top-level window.
-    t.style = (t.style & ~(WS_CHILD | WS_VISIBLE)) | WS_POPUP;
-    HWND owner = m_pParentWnd ? m_pParentWnd->GetSafeHwnd() : ::GetActiveWindow();
-    if (owner) owner = ::GetAncestor(owner, GA_ROOT);
-    const bool disableOwner = owner && ::IsWindowEnabled(owner);
-    if (disableOwner) ::EnableWindow(owner, FALSE);
-    INT_PTR result = -1;
-    if (CreateFromTemplate(t, owner ? CWnd::FromHandle(owner) : nullptr, true)) {
-        const HWND hwnd = GetSafeHwnd();
-        if (ContinueModal()) {
-            ::ShowWindow(hwnd, SW_SHOWNORMAL);
-            result = RunModalLoop(0);
-        } else if (platform::ui::WidgetPeer* peer = platform::ui::WidgetPeer::Of(hwnd)) {
-            result = peer->m_modalResult;
-        }
-        if (::IsWindow(hwnd)) ::ShowWindow(hwnd, SW_HIDE);
-    }
-    // The owner comes back before the dialog goes, so it takes the activation.
-    if (disableOwner && ::IsWindow(owner)) {
-        ::EnableWindow(owner, TRUE);
-        ::SetActiveWindow(owner);
-    }
-    if (GetSafeHwnd()) DestroyWindow();
-    return result;
+    return platform::RunModalDialog(*this, std::move(t), m_pParentWnd);
 }
 
 void CDialog::EndDialog(int nResult)

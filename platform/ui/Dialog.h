@@ -82,4 +82,13 @@ inline constexpr const char16_t* kDialogClassName = u"#32770";
 bool CreateDialogWindows(CWnd& dialog, const DialogTemplate& dialogTemplate, HWND parent, LPARAM initParam,
                          bool modal);
 
+// The client size in pixels that a template asks for, by its own font.
+SIZE DialogTemplateSize(const DialogTemplate& dialogTemplate);
+
+// Runs dialog modally from a template (made a popup) over the top-level
+// window of parent, else of the active window, which stays disabled
+// meanwhile; the window is destroyed before it returns. The result of
+// EndDialog, or -1 when the window cannot be made or WM_QUIT ends the loop.
+INT_PTR RunModalDialog(CWnd& dialog, DialogTemplate dialogTemplate, CWnd* parent);
+
 }  // namespace platform

@@ -549,7 +549,7 @@ std::unique_ptr<WidgetPeer> MakeEdit(HWND hwnd, const CREATESTRUCTW& cs, QWidget
     return std::make_unique<EditPeer>(hwnd, cs, parent);
 }
 
-const bool kRegistered = RegisterWindowClass(u"Edit", &MakeEdit);
+const bool kRegistered = RegisterWindowClass(u"Edit", &MakeEdit, &NewStandIn<CEdit>);
 
 }  // namespace
 

@@ -251,7 +251,7 @@ std::unique_ptr<WidgetPeer> MakeHeader(HWND hwnd, const CREATESTRUCTW& cs, QWidg
     return std::make_unique<HeaderPeer>(hwnd, cs, parent);
 }
 
-const bool kRegistered = RegisterWindowClass(WC_HEADER, &MakeHeader);
+const bool kRegistered = RegisterWindowClass(WC_HEADER, &MakeHeader, &NewStandIn<CHeaderCtrl>);
 
 }  // namespace
 
@@ -265,9 +265,9 @@ HWND CreateAdoptedHeader(HWND list, QHeaderView* header)
     if (!listWnd || !header) return {};
     platform::ui::AdoptedHeader adopt;
     adopt.header = header;
-    auto* wnd = new platform::ui::ControlWnd;
     const RECT r{header->x(), header->y(), header->x() + header->width(), header->y() + header->height()};
-    if (!wnd->CreateEx(0, WC_HEADER, u"", WS_CHILD | WS_VISIBLE, r, listWnd, 0, &adopt)) return {};
+    CWnd* wnd = platform::ui::CreateStandIn(0, WC_HEADER, u"", WS_CHILD | WS_VISIBLE, r, listWnd, 0, &adopt);
+    if (!wnd) return {};
     return wnd->GetSafeHwnd();
 }
 

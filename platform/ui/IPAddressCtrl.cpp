@@ -222,7 +222,7 @@ std::unique_ptr<WidgetPeer> MakeIp(HWND hwnd, const CREATESTRUCTW& cs, QWidget* 
     return std::make_unique<IpPeer>(hwnd, cs, parent);
 }
 
-const bool kRegistered = RegisterWindowClass(WC_IPADDRESS, &MakeIp);
+const bool kRegistered = RegisterWindowClass(WC_IPADDRESS, &MakeIp, &NewStandIn<CIPAddressCtrl>);
 
 }  // namespace
 

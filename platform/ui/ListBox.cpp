@@ -179,6 +179,26 @@ public:
             result = static_cast<LRESULT>(text.size());
             return true;
         }
+        case LB_GETITEMRECT: {
+            auto* rect = reinterpret_cast<RECT*>(lParam);
+            if (!rect || index < 0 || index >= count) {
+                result = LB_ERR;
+                return true;
+            }
+            const QRect r = m_list->visualItemRect(m_list->item(index)).translated(m_list->viewport()->pos());
+            *rect = RECT{r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
+            result = 1;
+            return true;
+        }
+        case LB_ITEMFROMPOINT: {
+            const QPoint at(static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)));
+            const QPoint inView = at - m_list->viewport()->pos();
+            QListWidgetItem* hit = m_list->itemAt(inView);
+            int row = hit ? m_list->row(hit) : (count ? count - 1 : 0);
+            if (!hit && count && inView.y() < 0) row = 0;
+            result = MAKELONG(static_cast<WORD>(row), hit ? 0 : 1);
+            return true;
+        }
         case LB_GETTEXTLEN:
             result = index < 0 || index >= count ? LB_ERR : static_cast<LRESULT>(m_list->item(index)->text().size());
             return true;
@@ -282,7 +302,7 @@ std::unique_ptr<WidgetPeer> MakeListBox(HWND hwnd, const CREATESTRUCTW& cs, QWid
     return std::make_unique<ListBoxPeer>(hwnd, cs, parent);
 }
 
-const bool kRegistered = RegisterWindowClass(u"ListBox", &MakeListBox);
+const bool kRegistered = RegisterWindowClass(u"ListBox", &MakeListBox, &NewStandIn<CListBox>);
 
 }  // namespace
 

@@ -36,6 +36,8 @@ inline constexpr UINT LB_GETTEXTLEN = 0x018A;
 inline constexpr UINT LB_GETCOUNT = 0x018B;
 inline constexpr UINT LB_SELECTSTRING = 0x018C;
 inline constexpr UINT LB_GETTOPINDEX = 0x018E;
+inline constexpr UINT LB_GETITEMRECT = 0x0198;
+inline constexpr UINT LB_ITEMFROMPOINT = 0x01A9;
 inline constexpr UINT LB_FINDSTRING = 0x018F;
 inline constexpr UINT LB_GETSELCOUNT = 0x0190;
 inline constexpr UINT LB_GETSELITEMS = 0x0191;
@@ -114,6 +116,19 @@ public:
         return static_cast<int>(SendMessage(LB_SETITEMDATA, static_cast<WPARAM>(nIndex), static_cast<LPARAM>(dwItemData)));
     }
     int GetTopIndex() const { return static_cast<int>(SendMessage(LB_GETTOPINDEX)); }
+    // The item's rectangle in the list box's client area.
+    int GetItemRect(int nIndex, LPRECT lpRect) const
+    {
+        return static_cast<int>(SendMessage(LB_GETITEMRECT, static_cast<WPARAM>(nIndex), reinterpret_cast<LPARAM>(lpRect)));
+    }
+    // The nearest item in the low word, 1 in the high word when the point
+    // lies outside every item.
+    UINT ItemFromPoint(CPoint pt, BOOL& bOutside) const
+    {
+        const DWORD r = static_cast<DWORD>(SendMessage(LB_ITEMFROMPOINT, 0, MAKELPARAM(pt.x, pt.y)));
+        bOutside = HIWORD(r) != 0;
+        return LOWORD(r);
+    }
     int SetTopIndex(int nIndex) { return static_cast<int>(SendMessage(LB_SETTOPINDEX, static_cast<WPARAM>(nIndex))); }
     int GetCaretIndex() const { return static_cast<int>(SendMessage(LB_GETCARETINDEX)); }
     int SetCaretIndex(int nIndex, BOOL bScroll = TRUE)

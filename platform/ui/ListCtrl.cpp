@@ -7,6 +7,8 @@
 #include <QHeaderView>
 #include <QPainter>
 #include <QScrollBar>
+#include <QStyle>
+#include <QStyleOptionViewItem>
 #include <QStyledItemDelegate>
 #include <QTreeWidget>
 
@@ -914,6 +916,30 @@ private:
         m_tree->viewport()->update();
     }
 
+    QPoint Offset() const { return m_tree->viewport()->geometry().topLeft(); }
+
+    // A part of the first cell of a row (check box, image, text) in the
+    // viewport, as the style lays it out.
+    QRect PartRect(int row, QStyle::SubElement part) const
+    {
+        const QModelIndex index = m_tree->model()->index(row, 0);
+        QStyleOptionViewItem option;
+        option.initFrom(m_tree);
+        option.rect = m_tree->visualRect(index);
+        option.decorationSize = m_tree->iconSize();
+        option.features = QStyleOptionViewItem::HasDisplay;
+        if (index.data(Qt::CheckStateRole).isValid()) {
+            option.features |= QStyleOptionViewItem::HasCheckIndicator;
+            option.checkState = index.data(Qt::CheckStateRole).value<Qt::CheckState>();
+        }
+        if (!index.data(Qt::DecorationRole).value<QIcon>().isNull()) option.features |= QStyleOptionViewItem::HasDecoration;
+        option.text = index.data(Qt::DisplayRole).toString();
+        const QRect r = m_tree->style()->subElementRect(part, &option, m_tree);
+        if (r.isValid()) return r;
+        // No such part: an empty rectangle at the cell's left.
+        return QRect(option.rect.topLeft(), QSize(0, option.rect.height()));
+    }
+
     BOOL ItemRect(int row, int subItem, RECT* rect) const
     {
         QTreeWidgetItem* item = m_tree->topLevelItem(row);
@@ -923,11 +949,8 @@ private:
         if (subItem < 0) {
             r = m_tree->visualItemRect(item);
             const int code = rect->left;
-            if (code == LVIR_LABEL || code == LVIR_ICON) {
-                const QRect first = m_tree->visualRect(m_tree->model()->index(row, 0));
-                r = first;
-                if (code == LVIR_ICON) r.setWidth(m_tree->iconSize().width());
-            }
+            if (code == LVIR_LABEL) r = PartRect(row, QStyle::SE_ItemViewItemText);
+            if (code == LVIR_ICON) r = PartRect(row, QStyle::SE_ItemViewItemDecoration);
         } else {
             r = m_tree->visualRect(m_tree->model()->index(row, subItem));
         }
@@ -943,6 +966,14 @@ private:
         info.iItem = item ? m_tree->indexOfTopLevelItem(item) : -1;
         info.iSubItem = item ? std::max(0, m_tree->header()->logicalIndexAt(inViewport.x())) : 0;
         info.flags = item ? LVHT_ONITEMLABEL : LVHT_NOWHERE;
+        if (item && info.iSubItem == 0) {
+            const QPoint at(info.pt.x, info.pt.y);
+            if (PartRect(info.iItem, QStyle::SE_ItemViewItemCheckIndicator).translated(Offset()).contains(at)) {
+                info.flags = LVHT_ONITEMSTATEICON;
+            } else if (PartRect(info.iItem, QStyle::SE_ItemViewItemDecoration).translated(Offset()).contains(at)) {
+                info.flags = LVHT_ONITEMICON;
+            }
+        }
         if (inViewport.y() < 0) info.flags = LVHT_ABOVE;
         return info.iItem;
     }
@@ -1050,7 +1081,7 @@ std::unique_ptr<WidgetPeer> MakeList(HWND hwnd, const CREATESTRUCTW& cs, QWidget
     return std::make_unique<ListPeer>(hwnd, cs, parent);
 }
 
-const bool kRegistered = RegisterWindowClass(WC_LISTVIEW, &MakeList);
+const bool kRegistered = RegisterWindowClass(WC_LISTVIEW, &MakeList, &NewStandIn<CListCtrl>);
 
 }  // namespace
 

@@ -120,7 +120,7 @@ std::unique_ptr<WidgetPeer> MakeProgress(HWND hwnd, const CREATESTRUCTW& cs, QWi
     return std::make_unique<ProgressPeer>(hwnd, cs, parent);
 }
 
-const bool kRegistered = RegisterWindowClass(PROGRESS_CLASS, &MakeProgress);
+const bool kRegistered = RegisterWindowClass(PROGRESS_CLASS, &MakeProgress, &NewStandIn<CProgressCtrl>);
 
 }  // namespace
 

@@ -196,7 +196,7 @@ std::unique_ptr<WidgetPeer> MakeScrollBar(HWND hwnd, const CREATESTRUCTW& cs, QW
     return std::make_unique<ScrollBarPeer>(hwnd, cs, parent);
 }
 
-const bool kRegistered = RegisterWindowClass(u"ScrollBar", &MakeScrollBar);
+const bool kRegistered = RegisterWindowClass(u"ScrollBar", &MakeScrollBar, &NewStandIn<CScrollBar>);
 
 }  // namespace
 

@@ -144,7 +144,7 @@ std::unique_ptr<WidgetPeer> MakeSlider(HWND hwnd, const CREATESTRUCTW& cs, QWidg
     return std::make_unique<SliderPeer>(hwnd, cs, parent);
 }
 
-const bool kRegistered = RegisterWindowClass(TRACKBAR_CLASS, &MakeSlider);
+const bool kRegistered = RegisterWindowClass(TRACKBAR_CLASS, &MakeSlider, &NewStandIn<CSliderCtrl>);
 
 }  // namespace
 

@@ -4,6 +4,7 @@
 
 #include <QBoxLayout>
 #include <QKeyEvent>
+#include <QTimer>
 #include <QToolButton>
 
 IMPLEMENT_DYNAMIC(CSpinButtonCtrl, CWnd)
@@ -47,9 +48,6 @@ public:
         m_up->setArrowType(horizontal ? Qt::RightArrow : Qt::UpArrow);
         m_down->setArrowType(horizontal ? Qt::LeftArrow : Qt::DownArrow);
         for (QToolButton* b : {m_up.data(), m_down.data()}) {
-            b->setAutoRepeat(true);
-            b->setAutoRepeatDelay(kRepeatDelayMs);
-            b->setAutoRepeatInterval(kRepeatIntervalMs);
             b->setFocusPolicy(Qt::NoFocus);
             b->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
         }
@@ -60,10 +58,32 @@ public:
             layout->addWidget(m_up);
             layout->addWidget(m_down);
         }
-        QObject::connect(m_up, &QToolButton::clicked, this, [this] { Step(true); });
-        QObject::connect(m_down, &QToolButton::clicked, this, [this] { Step(false); });
-        QObject::connect(m_up, &QToolButton::released, this, [this] { EndScroll(); });
-        QObject::connect(m_down, &QToolButton::released, this, [this] { EndScroll(); });
+        // A press steps at once and again while held; the release ends the
+        // scroll (the buttons' own repeat would end it at every step).
+        m_repeat = new QTimer(widget);
+        QObject::connect(m_repeat, &QTimer::timeout, this, [this] {
+            // A release that never came (the window hidden meanwhile).
+            if (!(m_up && m_up->isDown()) && !(m_down && m_down->isDown())) {
+                m_repeat->stop();
+                EndScroll();
+                return;
+            }
+            m_repeat->setInterval(kRepeatIntervalMs);
+            Step(m_repeatUp);
+        });
+        auto press = [this](bool up) {
+            m_repeatUp = up;
+            Step(up);
+            if (m_repeat) m_repeat->start(kRepeatDelayMs);
+        };
+        auto release = [this] {
+            if (m_repeat) m_repeat->stop();
+            EndScroll();
+        };
+        QObject::connect(m_up, &QToolButton::pressed, this, [press] { press(true); });
+        QObject::connect(m_down, &QToolButton::pressed, this, [press] { press(false); });
+        QObject::connect(m_up, &QToolButton::released, this, release);
+        QObject::connect(m_down, &QToolButton::released, this, release);
         widget->setFocusPolicy(Qt::NoFocus);
         Attach(widget, cs);
         if (style & UDS_AUTOBUDDY) {
@@ -259,6 +279,8 @@ private:
     }
 
     QPointer<QToolButton> m_up;
+    QPointer<QTimer> m_repeat;
+    bool m_repeatUp = true;
     QPointer<QToolButton> m_down;
     HWND m_buddy;
     int m_lower = 100;
@@ -272,7 +294,7 @@ std::unique_ptr<WidgetPeer> MakeSpin(HWND hwnd, const CREATESTRUCTW& cs, QWidget
     return std::make_unique<SpinPeer>(hwnd, cs, parent);
 }
 
-const bool kRegistered = RegisterWindowClass(UPDOWN_CLASS, &MakeSpin);
+const bool kRegistered = RegisterWindowClass(UPDOWN_CLASS, &MakeSpin, &NewStandIn<CSpinButtonCtrl>);
 
 }  // namespace
 

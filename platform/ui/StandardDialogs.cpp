@@ -120,7 +120,20 @@ QString QtFilter(const std::pair<CString, CString>& filter)
 {
     QString patterns = ui::ToQString(filter.second);
     patterns.replace(u';', u' ');
-    return ui::ToQString(filter.first) + QStringLiteral(" (") + patterns + u')';
+    patterns = patterns.simplified();
+    QString description = ui::ToQString(filter.first).trimmed();
+    // Descriptions often show their patterns already ("Text (*.txt)"):
+    // the toolkit's list would show them twice.
+    if (description.endsWith(u')')) {
+        const qsizetype open = description.lastIndexOf(u'(');
+        if (open >= 0) {
+            QString shown = description.mid(open + 1, description.size() - open - 2);
+            shown.replace(u';', u' ');
+            shown.replace(u',', u' ');
+            if (shown.simplified() == patterns) description = description.left(open).trimmed();
+        }
+    }
+    return description + QStringLiteral(" (") + patterns + u')';
 }
 
 class QtStandardDialogService final : public IStandardDialogService {

@@ -197,7 +197,7 @@ std::unique_ptr<WidgetPeer> MakeStatic(HWND hwnd, const CREATESTRUCTW& cs, QWidg
     return std::make_unique<StaticPeer>(hwnd, cs, parent);
 }
 
-const bool kRegistered = RegisterWindowClass(u"Static", &MakeStatic);
+const bool kRegistered = RegisterWindowClass(u"Static", &MakeStatic, &NewStandIn<CStatic>);
 
 }  // namespace
 

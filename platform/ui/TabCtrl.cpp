@@ -317,7 +317,7 @@ std::unique_ptr<WidgetPeer> MakeTab(HWND hwnd, const CREATESTRUCTW& cs, QWidget*
     return std::make_unique<TabPeer>(hwnd, cs, parent);
 }
 
-const bool kRegistered = RegisterWindowClass(WC_TABCONTROL, &MakeTab);
+const bool kRegistered = RegisterWindowClass(WC_TABCONTROL, &MakeTab, &NewStandIn<CTabCtrl>);
 
 }  // namespace
 

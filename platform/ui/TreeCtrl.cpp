@@ -663,7 +663,7 @@ std::unique_ptr<WidgetPeer> MakeTree(HWND hwnd, const CREATESTRUCTW& cs, QWidget
     return std::make_unique<TreePeer>(hwnd, cs, parent);
 }
 
-const bool kRegistered = RegisterWindowClass(WC_TREEVIEW, &MakeTree);
+const bool kRegistered = RegisterWindowClass(WC_TREEVIEW, &MakeTree, &NewStandIn<CTreeCtrl>);
 
 }  // namespace
 

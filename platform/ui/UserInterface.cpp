@@ -17,6 +17,7 @@
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QThread>
+#include <QPointer>
 #include <QTimer>
 
 #include <array>
@@ -191,11 +192,17 @@ private:
     bool Key(QWidget* widget, QKeyEvent* key)
     {
         const UINT vk = ui::VirtualKeyOf(*key);
+        if (vk != VK_SHIFT && vk != VK_CONTROL && vk != VK_MENU) SyncModifiers(key->modifiers());
         if (vk) ui::SetKeyDown(vk, key->type() == QEvent::KeyPress);
         if (ui::IsTypingDirectly() || InPopup(widget)) return false;
         // A key that a widget ignored travels up to its parents: it was
-        // routed when it first arrived.
-        if (key == m_lastKey && key->timestamp() == m_lastKeyTime && key->type() == m_lastKeyType) return false;
+        // routed when it first arrived. A new event may reuse the address
+        // and time of the last one, but then it goes to the focus again, not
+        // to a parent of the last receiver.
+        const bool propagated = key == m_lastKey && key->timestamp() == m_lastKeyTime && key->type() == m_lastKeyType &&
+                                m_lastKeyReceiver && widget != m_lastKeyReceiver && widget->isAncestorOf(m_lastKeyReceiver);
+        m_lastKeyReceiver = widget;
+        if (propagated) return false;
         m_lastKey = key;
         m_lastKeyTime = key->timestamp();
         m_lastKeyType = key->type();
@@ -245,8 +252,18 @@ private:
         return !allReached;
     }
 
+    // The modifiers that an event carries are the truth for GetKeyState,
+    // even when their own presses went to another application.
+    static void SyncModifiers(Qt::KeyboardModifiers modifiers)
+    {
+        ui::SetKeyDown(VK_SHIFT, (modifiers & Qt::ShiftModifier) != 0);
+        ui::SetKeyDown(VK_CONTROL, (modifiers & Qt::ControlModifier) != 0);
+        ui::SetKeyDown(VK_MENU, (modifiers & Qt::AltModifier) != 0);
+    }
+
     bool Mouse(QWidget* widget, QMouseEvent* mouse)
     {
+        SyncModifiers(mouse->modifiers());
         const Qt::MouseButton button = mouse->button();
         if (mouse->type() != QEvent::MouseMove) {
             const bool down = mouse->type() != QEvent::MouseButtonRelease;
@@ -306,6 +323,7 @@ private:
     const QKeyEvent* m_lastKey = nullptr;
     quint64 m_lastKeyTime = 0;
     QEvent::Type m_lastKeyType = QEvent::None;
+    QPointer<QWidget> m_lastKeyReceiver;
     HWND m_trackLeave;
 };
 
@@ -324,9 +342,11 @@ std::unique_ptr<IWindowPeer> MakePeer(CWnd& wnd, const CREATESTRUCTW& cs)
     if (child) {
         // Children of hidden windows stay hidden.
         if (!parentWidget) return nullptr;
-    } else if (!(cs.style & static_cast<LONG>(WS_VISIBLE)) && className != kDialogClass) {
+    } else if (!(cs.style & static_cast<LONG>(WS_VISIBLE)) && className != kDialogClass &&
+               !(cs.style & static_cast<LONG>(WS_POPUP))) {
         // A top-level window created hidden only receives messages until it
-        // is shown (ShowWindow gives it a face then).
+        // is shown (ShowWindow gives it a face then). Popups get their face
+        // at once, so the children they make while being created have one.
         return nullptr;
     }
     ui::PeerMaker maker = ui::FindWindowClass(className);

@@ -37,9 +37,14 @@ std::u16string Folded(std::u16string_view name)
     return out;
 }
 
-std::map<std::u16string, PeerMaker>& ClassTable()
+struct WindowClass {
+    PeerMaker peer = nullptr;
+    StandInMaker standIn = nullptr;
+};
+
+std::map<std::u16string, WindowClass>& ClassTable()
 {
-    static std::map<std::u16string, PeerMaker> table;
+    static std::map<std::u16string, WindowClass> table;
     return table;
 }
 
@@ -75,16 +80,48 @@ COLORREF BrushColor(HBRUSH brush, bool* hollow)
 
 // ---------------------------------------------------------------- helpers
 
-bool RegisterWindowClass(std::u16string_view className, PeerMaker maker)
+bool RegisterWindowClass(std::u16string_view className, PeerMaker maker, StandInMaker standIn)
 {
-    ClassTable()[Folded(className)] = maker;
+    ClassTable()[Folded(className)] = WindowClass{maker, standIn};
     return true;
 }
 
 PeerMaker FindWindowClass(std::u16string_view className)
 {
     const auto it = ClassTable().find(Folded(className));
-    return it == ClassTable().end() ? nullptr : it->second;
+    return it == ClassTable().end() ? nullptr : it->second.peer;
+}
+
+CWnd* MakeStandIn(std::u16string_view className)
+{
+    const auto it = ClassTable().find(Folded(className));
+    if (it == ClassTable().end() || !it->second.standIn) return NewStandIn<CWnd>();
+    return it->second.standIn();
+}
+
+bool IsStandIn(CWnd* wnd) { return dynamic_cast<StandIn*>(wnd) != nullptr; }
+
+CWnd* CreateStandIn(DWORD exStyle, std::u16string_view className, LPCWSTR text, DWORD style, const RECT& rect,
+                    CWnd* parent, UINT id, LPVOID param)
+{
+    CWnd* wnd = MakeStandIn(className);
+    auto* standIn = dynamic_cast<StandIn*>(wnd);
+    standIn->m_ownedByWindow = false;
+    const std::u16string name(className);
+    if (!wnd->CreateEx(exStyle, name.c_str(), text, style, rect, parent, id, param)) {
+        delete standIn;
+        return nullptr;
+    }
+    standIn->m_ownedByWindow = true;
+    return wnd;
+}
+
+void DeleteStandIn(CWnd* wnd)
+{
+    if (auto* standIn = dynamic_cast<StandIn*>(wnd)) {
+        wnd->Detach();
+        delete standIn;
+    }
 }
 
 QWidget* WidgetOf(HWND hwnd)
@@ -281,6 +318,7 @@ QString CharactersOf(const QKeyEvent& event)
 WidgetPeer::WidgetPeer(HWND hwnd, const CREATESTRUCTW& cs) : m_hwnd(hwnd)
 {
     m_text = ToQString(cs.lpszName);
+    if (cs.lpszClass) m_className = cs.lpszClass;
     m_backing = std::make_shared<BackingStore>();
     if (WidgetPeer* parent = cs.hwndParent ? Of(cs.hwndParent) : nullptr) {
         if (cs.style & static_cast<LONG>(WS_CHILD)) parent->m_children.push_back(hwnd);
@@ -294,6 +332,12 @@ WidgetPeer::~WidgetPeer()
     if (WidgetPeer* parent = Of(ParentHandle())) {
         auto& siblings = parent->m_children;
         siblings.erase(std::remove(siblings.begin(), siblings.end(), m_hwnd), siblings.end());
+    }
+    // The derived peer is gone: no signal of the widgets (a focus lost while
+    // hiding them) may reach its handlers any more.
+    if (m_widget) {
+        QObject::disconnect(m_widget.data(), nullptr, this, nullptr);
+        for (QObject* child : m_widget->findChildren<QObject*>()) QObject::disconnect(child, nullptr, this, nullptr);
     }
     if (m_widget && !m_ownsWidget) {
         WidgetTable().remove(m_widget.data());

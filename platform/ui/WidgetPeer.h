@@ -42,6 +42,8 @@ public:
     WidgetPeer(HWND hwnd, const CREATESTRUCTW& cs);
     ~WidgetPeer() override;
     WidgetPeer(const WidgetPeer&) = delete;
+    // The class it was created with, for GetClassName.
+    const std::u16string& ClassName() const { return m_className; }
     WidgetPeer& operator=(const WidgetPeer&) = delete;
 
     // The peer of a window of the calling thread, or null.
@@ -51,6 +53,13 @@ public:
 
     HWND Handle() const { return m_hwnd; }
     QWidget* Widget() const { return m_widget; }
+    // The widget that carries the window's frame: its own widget, or the
+    // sub-window around an MDI child. Showing, placing, minimising and
+    // maximising go to it.
+    virtual QWidget* FrameWidget() const { return m_widget; }
+    // The frame's restored geometry (in its parent) while it is minimised or
+    // maximised, for children whose frame is another widget.
+    virtual QRect NormalFrameGeometry() const { return FrameWidget() ? FrameWidget()->geometry() : QRect(); }
     DWORD Style() const;
     DWORD ExStyle() const;
     int Id() const;
@@ -134,6 +143,7 @@ protected:
     QPointer<QWidget> m_widget;
     HFONT m_font;
     QString m_text;
+    std::u16string m_className;
     std::vector<HWND> m_children;
     std::shared_ptr<BackingStore> m_backing;
     QRegion m_invalid;
@@ -160,19 +170,49 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 };
 
-// Control classes: the peer of a window of the class name (compared without
-// case). Unknown classes get a plain window.
-using PeerMaker = std::unique_ptr<WidgetPeer> (*)(HWND hwnd, const CREATESTRUCTW& cs, QWidget* parent);
-bool RegisterWindowClass(std::u16string_view className, PeerMaker maker);
-PeerMaker FindWindowClass(std::u16string_view className);
-
 // The object the window layer gives a control that the program has not
-// bound to one of its own (GetDlgItem hands it out); it goes with the
-// window, and SubclassWindow replaces it.
-class ControlWnd final : public CWnd {
+// bound to one of its own (GetDlgItem hands it out): of the control's class,
+// so that the program may take it as a CButton, CListCtrl, ...; it goes with
+// the window, and SubclassWindow replaces it.
+class StandIn {
 public:
-    void PostNcDestroy() override { delete this; }
+    virtual ~StandIn() = default;
+    // Deleted with its window; false while it is being created, so that a
+    // failed creation leaves it to its maker.
+    bool m_ownedByWindow = true;
 };
+
+template <class Control>
+class StandInControl final : public Control, public StandIn {
+public:
+    void PostNcDestroy() override
+    {
+        if (m_ownedByWindow) delete this;
+    }
+};
+
+using ControlWnd = StandInControl<CWnd>;
+using StandInMaker = CWnd* (*)();
+
+template <class Control>
+CWnd* NewStandIn()
+{
+    return new StandInControl<Control>;
+}
+
+// Control classes: the peer of a window of the class name (compared without
+// case) and its stand-in object. Unknown classes get a plain window.
+using PeerMaker = std::unique_ptr<WidgetPeer> (*)(HWND hwnd, const CREATESTRUCTW& cs, QWidget* parent);
+bool RegisterWindowClass(std::u16string_view className, PeerMaker maker, StandInMaker standIn = &NewStandIn<CWnd>);
+PeerMaker FindWindowClass(std::u16string_view className);
+// A stand-in for a control of the class (not yet attached).
+CWnd* MakeStandIn(std::u16string_view className);
+bool IsStandIn(CWnd* wnd);
+// Detaches and deletes a stand-in; other objects are left alone.
+void DeleteStandIn(CWnd* wnd);
+// Creates a control with a stand-in of its class; null when it cannot.
+CWnd* CreateStandIn(DWORD exStyle, std::u16string_view className, LPCWSTR text, DWORD style, const RECT& rect,
+                    CWnd* parent, UINT id, LPVOID param = nullptr);
 
 // Makes a peer for a window that was created hidden and is shown now.
 std::unique_ptr<WidgetPeer> MakeLatePeer(HWND hwnd);

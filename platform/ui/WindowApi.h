@@ -202,6 +202,11 @@ inline constexpr UINT VK_OEM_5 = 0xDC;
 inline constexpr UINT VK_OEM_6 = 0xDD;
 inline constexpr UINT VK_OEM_7 = 0xDE;
 
+// Input-method messages.
+inline constexpr UINT WM_IME_STARTCOMPOSITION = 0x010D;
+inline constexpr UINT WM_IME_ENDCOMPOSITION = 0x010E;
+inline constexpr UINT WM_IME_COMPOSITION = 0x010F;
+
 // Mouse message flags.
 inline constexpr UINT MK_LBUTTON = 0x0001;
 inline constexpr UINT MK_RBUTTON = 0x0002;
@@ -331,6 +336,8 @@ BOOL IsWindowEnabled(HWND hWnd);
 BOOL SetWindowTextW(HWND hWnd, LPCWSTR text);
 int GetWindowTextW(HWND hWnd, LPWSTR buffer, int maxCount);
 int GetWindowTextLengthW(HWND hWnd);
+// The window class name given at creation ("Button", "#32770", ...).
+int GetClassNameW(HWND hWnd, LPWSTR buffer, int maxCount);
 BOOL MoveWindow(HWND hWnd, int x, int y, int width, int height, BOOL repaint);
 BOOL SetWindowPos(HWND hWnd, HWND insertAfter, int x, int y, int cx, int cy, UINT flags);
 BOOL GetWindowRect(HWND hWnd, RECT* rect);

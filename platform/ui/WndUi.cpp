@@ -184,7 +184,7 @@ BOOL ShowWindow(HWND hWnd, int nCmdShow)
         if (show != wasVisible) ::SendMessageW(hWnd, WM_SHOWWINDOW, show ? TRUE : FALSE, 0);
         if (!::IsWindow(hWnd)) return wasVisible;
         SetStyleBit(hWnd, WS_VISIBLE, show);
-        QWidget* w = peer ? peer->Widget() : nullptr;
+        QWidget* w = peer ? peer->FrameWidget() : nullptr;
         if (!w) return wasVisible;
         if (!show) {
             w->hide();
@@ -254,6 +254,20 @@ int GetWindowTextW(HWND hWnd, LPWSTR buffer, int maxCount)
     return static_cast<int>(::SendMessageW(hWnd, WM_GETTEXT, static_cast<WPARAM>(maxCount), reinterpret_cast<LPARAM>(buffer)));
 }
 
+int GetClassNameW(HWND hWnd, LPWSTR buffer, int maxCount)
+{
+    if (!buffer || maxCount <= 0) return 0;
+    buffer[0] = 0;
+    return static_cast<int>(OnWindowThread(hWnd, [hWnd, buffer, maxCount]() -> LRESULT {
+        const WidgetPeer* peer = PeerOf(hWnd);
+        if (!peer) return 0;
+        const std::size_t n = std::min(peer->ClassName().size(), static_cast<std::size_t>(maxCount - 1));
+        std::copy_n(peer->ClassName().begin(), n, buffer);
+        buffer[n] = 0;
+        return static_cast<LRESULT>(n);
+    }));
+}
+
 int GetWindowTextLengthW(HWND hWnd) { return static_cast<int>(::SendMessageW(hWnd, WM_GETTEXTLENGTH, 0, 0)); }
 
 BOOL MoveWindow(HWND hWnd, int x, int y, int width, int height, BOOL repaint)
@@ -265,7 +279,7 @@ BOOL SetWindowPos(HWND hWnd, HWND insertAfter, int x, int y, int cx, int cy, UIN
 {
     return static_cast<BOOL>(OnWindowThread(hWnd, [=]() -> LRESULT {
         WidgetPeer* peer = PeerOf(hWnd);
-        QWidget* w = peer ? peer->Widget() : nullptr;
+        QWidget* w = peer ? peer->FrameWidget() : nullptr;
         if (!w) return FALSE;
         const bool child = peer->IsChildWindow();
         if (!(flags & SWP_NOSIZE)) {
@@ -292,7 +306,14 @@ BOOL SetWindowPos(HWND hWnd, HWND insertAfter, int x, int y, int cx, int cy, UIN
                 } else if (insertAfter == HWND_BOTTOM) {
                     w->lower();
                 } else if (QWidget* above = platform::ui::WidgetOf(insertAfter)) {
-                    w->stackUnder(above);
+                    // A sibling that clips its siblings never draws over
+                    // them (a tab control over its pages): only the order
+                    // changes, the window stays in sight.
+                    if (StyleOf(insertAfter) & WS_CLIPSIBLINGS) {
+                        w->raise();
+                    } else {
+                        w->stackUnder(above);
+                    }
                 }
             } else if (insertAfter == HWND_TOP) {
                 w->raise();
@@ -312,7 +333,7 @@ BOOL GetWindowRect(HWND hWnd, RECT* rect)
     *rect = RECT{};
     return static_cast<BOOL>(OnWindowThread(hWnd, [hWnd, rect]() -> LRESULT {
         WidgetPeer* peer = PeerOf(hWnd);
-        QWidget* w = peer ? peer->Widget() : nullptr;
+        QWidget* w = peer ? peer->FrameWidget() : nullptr;
         if (!w) return FALSE;
         if (peer->IsChildWindow()) {
             *rect = ToRect(QRect(w->mapToGlobal(QPoint(0, 0)), w->size()));
@@ -380,7 +401,7 @@ BOOL GetWindowPlacement(HWND hWnd, WINDOWPLACEMENT* placement)
     if (!placement) return FALSE;
     return static_cast<BOOL>(OnWindowThread(hWnd, [hWnd, placement]() -> LRESULT {
         WidgetPeer* peer = PeerOf(hWnd);
-        QWidget* w = peer ? peer->Widget() : nullptr;
+        QWidget* w = peer ? peer->FrameWidget() : nullptr;
         if (!w) return FALSE;
         placement->length = sizeof(WINDOWPLACEMENT);
         placement->flags = 0;
@@ -394,7 +415,7 @@ BOOL GetWindowPlacement(HWND hWnd, WINDOWPLACEMENT* placement)
             placement->showCmd = (StyleOf(hWnd) & WS_VISIBLE) ? SW_SHOWNORMAL : SW_HIDE;
         }
         if (peer->IsChildWindow()) {
-            placement->rcNormalPosition = ToRect(w->geometry());
+            placement->rcNormalPosition = ToRect(peer->NormalFrameGeometry());
         } else {
             const QRect normal = (w->isMaximized() || w->isMinimized()) ? w->normalGeometry() : w->geometry();
             placement->rcNormalPosition = ToRect(normal.marginsAdded(FrameMargins(w)));
@@ -409,7 +430,7 @@ BOOL SetWindowPlacement(HWND hWnd, const WINDOWPLACEMENT* placement)
     const WINDOWPLACEMENT p = *placement;
     return static_cast<BOOL>(OnWindowThread(hWnd, [hWnd, p]() -> LRESULT {
         WidgetPeer* peer = PeerOf(hWnd);
-        QWidget* w = peer ? peer->Widget() : nullptr;
+        QWidget* w = peer ? peer->FrameWidget() : nullptr;
         if (!w) return FALSE;
         const RECT& r = p.rcNormalPosition;
         if (w->isMaximized() || w->isMinimized()) w->showNormal();
@@ -436,7 +457,8 @@ BOOL SetWindowPlacement(HWND hWnd, const WINDOWPLACEMENT* placement)
 BOOL IsIconic(HWND hWnd)
 {
     return static_cast<BOOL>(OnWindowThread(hWnd, [hWnd]() -> LRESULT {
-        QWidget* w = platform::ui::WidgetOf(hWnd);
+        WidgetPeer* peer = PeerOf(hWnd);
+        QWidget* w = peer ? peer->FrameWidget() : nullptr;
         return w && (w->windowState() & Qt::WindowMinimized) ? TRUE : FALSE;
     }));
 }
@@ -444,7 +466,8 @@ BOOL IsIconic(HWND hWnd)
 BOOL IsZoomed(HWND hWnd)
 {
     return static_cast<BOOL>(OnWindowThread(hWnd, [hWnd]() -> LRESULT {
-        QWidget* w = platform::ui::WidgetOf(hWnd);
+        WidgetPeer* peer = PeerOf(hWnd);
+        QWidget* w = peer ? peer->FrameWidget() : nullptr;
         return w && (w->windowState() & Qt::WindowMaximized) ? TRUE : FALSE;
     }));
 }
@@ -508,7 +531,8 @@ BOOL SetForegroundWindow(HWND hWnd)
 BOOL BringWindowToTop(HWND hWnd)
 {
     return static_cast<BOOL>(OnWindowThread(hWnd, [hWnd]() -> LRESULT {
-        QWidget* w = platform::ui::WidgetOf(hWnd);
+        WidgetPeer* peer = PeerOf(hWnd);
+        QWidget* w = peer ? peer->FrameWidget() : nullptr;
         if (!w) return FALSE;
         w->raise();
         return TRUE;
@@ -735,6 +759,24 @@ HWND GetNextDlgGroupItem(HWND hDlg, HWND hCtl, BOOL previous)
     }));
 }
 
+namespace {
+
+// Bound of the walks through a group (a dialog has fewer controls).
+constexpr int kMaxGroupWalk = 1024;
+
+bool InSameGroup(HWND hDlg, HWND a, HWND b)
+{
+    HWND item = a;
+    for (int i = 0; i < kMaxGroupWalk; ++i) {
+        item = ::GetNextDlgGroupItem(hDlg, item, FALSE);
+        if (!item || item == a) return false;
+        if (item == b) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
 BOOL IsDialogMessageW(HWND hDlg, MSG* msg)
 {
     if (!msg || !::IsWindow(hDlg) || !OwnedHere(hDlg)) return FALSE;
@@ -749,7 +791,27 @@ BOOL IsDialogMessageW(HWND hDlg, MSG* msg)
     case VK_TAB: {
         if (code & (DLGC_WANTTAB | DLGC_WANTMESSAGE)) return FALSE;
         if ((::GetKeyState(static_cast<int>(VK_CONTROL)) & 0x8000) != 0) return FALSE;
-        const HWND next = ::GetNextDlgTabItem(hDlg, focus, shift ? TRUE : FALSE);
+        HWND next = ::GetNextDlgTabItem(hDlg, focus, shift ? TRUE : FALSE);
+        // Tab leaves a radio group: its other buttons are passed.
+        if (code & DLGC_RADIOBUTTON) {
+            for (int i = 0; i < kMaxGroupWalk && next && next != focus && InSameGroup(hDlg, focus, next); ++i) {
+                next = ::GetNextDlgTabItem(hDlg, next, shift ? TRUE : FALSE);
+            }
+        }
+        // Into a radio group: its checked button takes the focus.
+        if (next && (::SendMessageW(next, WM_GETDLGCODE, 0, 0) & DLGC_RADIOBUTTON) &&
+            ::SendMessageW(next, BM_GETCHECK, 0, 0) != BST_CHECKED) {
+            HWND item = next;
+            for (int i = 0; i < kMaxGroupWalk; ++i) {
+                item = ::GetNextDlgGroupItem(hDlg, item, FALSE);
+                if (!item || item == next) break;
+                if ((::SendMessageW(item, WM_GETDLGCODE, 0, 0) & DLGC_RADIOBUTTON) &&
+                    ::SendMessageW(item, BM_GETCHECK, 0, 0) == BST_CHECKED) {
+                    next = item;
+                    break;
+                }
+            }
+        }
         if (next) FocusControl(next);
         return TRUE;
     }
@@ -759,7 +821,13 @@ BOOL IsDialogMessageW(HWND hDlg, MSG* msg)
     case VK_DOWN: {
         if (code & (DLGC_WANTARROWS | DLGC_WANTMESSAGE)) return FALSE;
         if (focus == hDlg) return FALSE;
-        const HWND next = ::GetNextDlgGroupItem(hDlg, focus, (key == VK_LEFT || key == VK_UP) ? TRUE : FALSE);
+        // Labels and pictures in a group take no focus: the arrows pass them.
+        const BOOL previous = (key == VK_LEFT || key == VK_UP) ? TRUE : FALSE;
+        HWND next = ::GetNextDlgGroupItem(hDlg, focus, previous);
+        for (int i = 0; i < kMaxGroupWalk && next && next != focus; ++i) {
+            if (!(::SendMessageW(next, WM_GETDLGCODE, 0, 0) & DLGC_STATIC)) break;
+            next = ::GetNextDlgGroupItem(hDlg, next, previous);
+        }
         if (next && next != focus) {
             ::SetFocus(next);
             ClickIfAutoRadio(next);
@@ -1060,11 +1128,9 @@ BOOL CWnd::SubclassWindow(HWND hWnd)
 {
     if (m_hWnd || !::IsWindow(hWnd) || !OwnedHere(hWnd)) return FALSE;
     if (CWnd* existing = FromHandlePermanent(hWnd)) {
-        auto* stand = dynamic_cast<platform::ui::ControlWnd*>(existing);
         // Another object of the program already holds the window.
-        if (!stand) return FALSE;
-        stand->Detach();
-        delete stand;
+        if (!platform::ui::IsStandIn(existing)) return FALSE;
+        platform::ui::DeleteStandIn(existing);
     }
     if (!Attach(hWnd)) return FALSE;
     PreSubclassWindow();
@@ -1081,7 +1147,8 @@ HWND CWnd::UnsubclassWindow()
 {
     const HWND hWnd = Detach();
     if (hWnd && ::IsWindow(hWnd)) {
-        auto* stand = new platform::ui::ControlWnd;
+        const WidgetPeer* peer = PeerOf(hWnd);
+        CWnd* stand = platform::ui::MakeStandIn(peer ? peer->ClassName() : std::u16string());
         if (!stand->Attach(hWnd)) delete stand;
     }
     return hWnd;
@@ -1124,7 +1191,7 @@ void CWnd::SendMessageToDescendants(UINT message, WPARAM wParam, LPARAM lParam, 
     if (WidgetPeer* peer = PeerOf(m_hWnd)) children = peer->Children();
     for (HWND child : children) {
         CWnd* wnd = FromHandle(child);
-        if (wnd && (!bOnlyPerm || !dynamic_cast<platform::ui::ControlWnd*>(wnd))) {
+        if (wnd && (!bOnlyPerm || !platform::ui::IsStandIn(wnd))) {
             ::SendMessageW(child, message, wParam, lParam);
         }
         if (bDeep && wnd && ::IsWindow(child)) wnd->SendMessageToDescendants(message, wParam, lParam, bDeep, bOnlyPerm);

@@ -88,3 +88,9 @@
 #define IDR_ALARM_TEXTS             189
 #define IDR_PARAMDEF_TABLE0         191
 #define IDR_PARAMDEF_TABLE1         195
+
+// Images: the two icons of the transfer wait window (the data on the left, the
+// controller on the right) and the start-up picture
+#define IDI_TRANSFER_DATA           21008
+#define IDI_TRANSFER_CONTROLLER     21030
+#define IDB_SPLASH                  21110

@@ -16,7 +16,8 @@ ScriptedDialogs::~ScriptedDialogs()
 ScriptedDialogs& ScriptedDialogs::ChooseFile(std::vector<CString> paths, int filterIndex)
 {
     std::lock_guard lock(m_mutex);
-    Answer a{Kind::File};
+    Answer a;
+    a.kind = Kind::File;
     a.ok = true;
     a.paths = std::move(paths);
     a.filterIndex = filterIndex;
@@ -27,14 +28,15 @@ ScriptedDialogs& ScriptedDialogs::ChooseFile(std::vector<CString> paths, int fil
 ScriptedDialogs& ScriptedDialogs::CancelFile()
 {
     std::lock_guard lock(m_mutex);
-    m_answers.push_back(Answer{Kind::File});
+    m_answers.push_back(Answer{Kind::File, false, {}, 0, 0, 0});
     return *this;
 }
 
 ScriptedDialogs& ScriptedDialogs::ChooseColor(COLORREF color)
 {
     std::lock_guard lock(m_mutex);
-    Answer a{Kind::Color};
+    Answer a;
+    a.kind = Kind::Color;
     a.ok = true;
     a.color = color;
     m_answers.push_back(a);
@@ -44,14 +46,15 @@ ScriptedDialogs& ScriptedDialogs::ChooseColor(COLORREF color)
 ScriptedDialogs& ScriptedDialogs::CancelColor()
 {
     std::lock_guard lock(m_mutex);
-    m_answers.push_back(Answer{Kind::Color});
+    m_answers.push_back(Answer{Kind::Color, false, {}, 0, 0, 0});
     return *this;
 }
 
 ScriptedDialogs& ScriptedDialogs::ChooseMenuCommand(UINT command)
 {
     std::lock_guard lock(m_mutex);
-    Answer a{Kind::Menu};
+    Answer a;
+    a.kind = Kind::Menu;
     a.ok = true;
     a.command = command;
     m_answers.push_back(a);

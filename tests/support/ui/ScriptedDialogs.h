@@ -37,7 +37,7 @@ public:
 private:
     enum class Kind { File, Color, Menu };
     struct Answer {
-        Kind kind;
+        Kind kind = Kind::File;
         bool ok = false;
         std::vector<CString> paths;
         int filterIndex = 0;

@@ -1,10 +1,13 @@
 #include "tests/support/ui/UiTest.h"
 
+#include "platform/core/Module.h"
 #include "platform/core/Paths.h"
+#include "platform/core/ResourceModule.h"
 #include "platform/core/Thread.h"
 #include "platform/core/Time.h"
 #include "platform/ui/Button.h"
 #include "platform/ui/ComboBox.h"
+#include "platform/ui/Edit.h"
 #include "platform/ui/UserInterface.h"
 #include "platform/ui/WidgetPeer.h"
 
@@ -14,9 +17,12 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPixmap>
+#include <QPointer>
 
+#include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <vector>
 
 namespace uitest {
 
@@ -29,10 +35,13 @@ constexpr UINT kRunScript = WM_APP + 0x3F0;
 constexpr UINT_PTR kTimeoutTimer = 1;
 constexpr int kMaxEarlyRuns = 10000;
 
+constexpr UINT_PTR kStepTimer = 2;
+
 class ScriptWindow final : public CWnd {
 public:
     std::function<HWND()> dialog;
-    std::function<void(DialogDriver&)> script;
+    std::vector<std::function<void(DialogDriver&)>> steps;
+    std::size_t next = 0;
     bool ran = false;
     int early = 0;
 
@@ -46,17 +55,36 @@ protected:
             return 0;
         }
         ran = true;
-        DialogDriver driver(hwnd);
-        script(driver);
-        if (::IsWindow(hwnd) && CWnd::FromHandle(hwnd) && CWnd::FromHandle(hwnd)->ContinueModal()) {
-            ADD_FAILURE() << "the script left its dialog open; it is cancelled";
-            ::EndDialog(hwnd, IDCANCEL);
-        }
+        RunStep(hwnd);
         return 0;
+    }
+
+    void RunStep(HWND hwnd)
+    {
+        if (next < steps.size()) {
+            DialogDriver driver(hwnd);
+            steps[next++](driver);
+        }
+        const bool open = ::IsWindow(hwnd) && CWnd::FromHandle(hwnd) && CWnd::FromHandle(hwnd)->ContinueModal();
+        if (!open) return;
+        if (next < steps.size()) {
+            // A timer comes only once the queue is empty, so the modal loop
+            // has been idle (WM_KICKIDLE) before the next step.
+            SetTimer(kStepTimer, 1);
+            return;
+        }
+        ADD_FAILURE() << "the script left its dialog open; it is cancelled";
+        ::EndDialog(hwnd, IDCANCEL);
     }
 
     void OnTimer(UINT_PTR id)
     {
+        if (id == kStepTimer) {
+            KillTimer(kStepTimer);
+            const HWND hwnd = dialog();
+            if (hwnd && ::IsWindow(hwnd)) RunStep(hwnd);
+            return;
+        }
         if (id != kTimeoutTimer) return;
         KillTimer(kTimeoutTimer);
         const HWND hwnd = dialog();
@@ -76,6 +104,16 @@ END_MESSAGE_MAP()
 
 void SendMouse(QWidget* widget, QEvent::Type type, const QPoint& at)
 {
+    // A real press gives the focus to the first widget up the chain that
+    // takes it by click; synthetic events do not, so it is done here.
+    if (type == QEvent::MouseButtonPress) {
+        for (QWidget* w = widget; w; w = w->isWindow() ? nullptr : w->parentWidget()) {
+            if (w->isEnabled() && (w->focusPolicy() & Qt::ClickFocus)) {
+                if (!w->hasFocus()) w->setFocus(Qt::MouseFocusReason);
+                break;
+            }
+        }
+    }
     const QPointF local(at);
     const QPointF global(widget->mapToGlobal(at));
     const Qt::MouseButtons buttons = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton;
@@ -151,15 +189,88 @@ void DialogDriver::Type(int id, std::u16string_view text)
     Pump(0);
 }
 
+namespace {
+
+// The widget under a point of a control's client area (a tab of a tab bar,
+// the viewport of a list), with the point in its coordinates.
+QWidget* WidgetAt(const DialogDriver& d, int id, POINT point, QPoint& at)
+{
+    const HWND hwnd = d.Item(id);
+    QWidget* widget = d.Widget(hwnd);
+    if (!widget) return nullptr;
+    if (!::IsWindowVisible(hwnd) || !::IsWindowEnabled(hwnd)) {
+        ADD_FAILURE() << "control " << id << " cannot be clicked: it is hidden or disabled";
+        return nullptr;
+    }
+    at = QPoint(point.x, point.y);
+    QWidget* target = widget->childAt(at);
+    if (!target) return widget;
+    at = target->mapFrom(widget, at);
+    return target;
+}
+
+}  // namespace
+
+void DialogDriver::ClickAt(int id, POINT point)
+{
+    QPoint at;
+    QPointer<QWidget> target = WidgetAt(*this, id, point, at);
+    if (!target) return;
+    SendMouse(target, QEvent::MouseButtonPress, at);
+    if (target) SendMouse(target, QEvent::MouseButtonRelease, at);
+    Pump(0);
+}
+
+void DialogDriver::DoubleClickAt(int id, POINT point)
+{
+    QPoint at;
+    QPointer<QWidget> target = WidgetAt(*this, id, point, at);
+    if (!target) return;
+    // As the toolkit delivers one: press, release, double click, release.
+    for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease,
+                                    QEvent::MouseButtonDblClick, QEvent::MouseButtonRelease}) {
+        if (target) SendMouse(target, type, at);
+    }
+    Pump(0);
+}
+
+void DialogDriver::Retype(int id, std::u16string_view text)
+{
+    const HWND hwnd = Item(id);
+    if (!hwnd) return;
+    ::SetFocus(hwnd);
+    char16_t className[32] = {};
+    ::GetClassNameW(hwnd, className, 32);
+    if (std::u16string_view(className) == u"ComboBox") {
+        ::SendMessageW(hwnd, CB_SETEDITSEL, 0, MAKELPARAM(0, 0xFFFF));
+    } else {
+        ::SendMessageW(hwnd, EM_SETSEL, 0, -1);
+    }
+    // A person clears the selection first, so an empty text empties it.
+    Key(Qt::Key_Backspace);
+    Type(id, text);
+}
+
 void DialogDriver::Key(int qtKey, Qt::KeyboardModifiers modifiers)
 {
+    // Keys go to the focus of the dialog's window, even while the window
+    // system has not yet made that window the active one.
+    QWidget* dialogWidget = Widget(m_dialog);
     QWidget* target = QApplication::focusWidget();
-    if (!target) target = Widget(m_dialog);
+    if (dialogWidget && (!target || target->window() != dialogWidget->window())) {
+        target = dialogWidget->window()->focusWidget();
+    }
+    if (!target) target = dialogWidget;
     if (!target) return;
     QString text;
     if (qtKey == Qt::Key_Return || qtKey == Qt::Key_Enter) text = QStringLiteral("\r");
     if (qtKey == Qt::Key_Escape) text = QString(QChar(27));
     if (qtKey == Qt::Key_Tab) text = QStringLiteral("\t");
+    if (qtKey == Qt::Key_Space) text = QStringLiteral(" ");
+    // Ctrl with a letter types its control character, as the keyboard does.
+    if ((modifiers & Qt::ControlModifier) && qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z) {
+        text = QString(QChar(static_cast<char16_t>(qtKey - Qt::Key_A + 1)));
+    }
     QKeyEvent press(QEvent::KeyPress, qtKey, modifiers, text);
     QCoreApplication::sendEvent(target, &press);
     QWidget* after = QApplication::focusWidget();
@@ -243,9 +354,15 @@ void FlushDeletedWidgets() { QCoreApplication::sendPostedEvents(nullptr, QEvent:
 INT_PTR RunModal(const std::function<INT_PTR()>& run, const std::function<HWND()>& dialogHwnd,
                  const std::function<void(DialogDriver&)>& script, int timeoutMs)
 {
+    return RunModalSteps(run, dialogHwnd, {script}, timeoutMs);
+}
+
+INT_PTR RunModalSteps(const std::function<INT_PTR()>& run, const std::function<HWND()>& dialogHwnd,
+                      std::vector<std::function<void(DialogDriver&)>> steps, int timeoutMs)
+{
     ScriptWindow helper;
     helper.dialog = dialogHwnd;
-    helper.script = script;
+    helper.steps = std::move(steps);
     if (!helper.CreateEx(0, AfxRegisterWndClass(0), u"", WS_OVERLAPPED, RECT{}, nullptr, 0)) {
         ADD_FAILURE() << "no helper window";
         return -1;
@@ -254,8 +371,32 @@ INT_PTR RunModal(const std::function<INT_PTR()>& run, const std::function<HWND()
     helper.SetTimer(kTimeoutTimer, static_cast<UINT>(timeoutMs));
     const INT_PTR result = run();
     if (!helper.ran) ADD_FAILURE() << "the dialog never came up";
+    if (helper.ran && helper.next < helper.steps.size()) ADD_FAILURE() << "the dialog closed before the script's end";
     helper.DestroyWindow();
     return result;
+}
+
+ScopedResources::ScopedResources(const char16_t* stem, const char* lang) : m_previous(AfxGetResourceHandle())
+{
+    // The language is chosen by QV_LANG while loading; the caller's value
+    // comes back at once.
+    const char* before = std::getenv("QV_LANG");
+    const std::string kept = before ? before : "";
+    ::setenv("QV_LANG", lang, 1);
+    m_module = ::LoadLibraryW((std::u16string(stem) + u".dll").c_str());
+    if (before) {
+        ::setenv("QV_LANG", kept.c_str(), 1);
+    } else {
+        ::unsetenv("QV_LANG");
+    }
+    if (m_module) AfxSetResourceHandle(m_module);
+}
+
+ScopedResources::~ScopedResources()
+{
+    if (!m_module) return;
+    AfxSetResourceHandle(m_previous);
+    ::FreeLibrary(m_module);
 }
 
 std::string ArtifactFolder(const std::string& area)

@@ -28,6 +28,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace uitest {
 
@@ -54,8 +55,13 @@ public:
     // A left click in the middle of the control, as mouse events; the
     // control must be visible and enabled.
     void Click(int id);
+    // A left click (or double click) at a point of the control's client area.
+    void ClickAt(int id, POINT point);
+    void DoubleClickAt(int id, POINT point);
     // Focuses the control and types the text as key events.
     void Type(int id, std::u16string_view text);
+    // Focuses the control, selects all its text and types over it.
+    void Retype(int id, std::u16string_view text);
     // A key press and release to the focused widget.
     void Key(int qtKey, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
     // A person's choice in a combo box's list (CBN_SELCHANGE follows).
@@ -95,6 +101,35 @@ INT_PTR RunModal(Dialog& dialog, const std::function<void(DialogDriver&)>& scrip
     return RunModal([&dialog] { return static_cast<INT_PTR>(dialog.DoModal()); },
                     [&dialog] { return dialog.GetSafeHwnd(); }, script, timeoutMs);
 }
+
+// As RunModal with a script in steps; the modal loop goes idle between two
+// steps (so update handlers run on WM_KICKIDLE). A dialog that closes before
+// the last step fails the test.
+INT_PTR RunModalSteps(const std::function<INT_PTR()>& run, const std::function<HWND()>& dialogHwnd,
+                      std::vector<std::function<void(DialogDriver&)>> steps, int timeoutMs = 20000);
+
+template <class Dialog>
+INT_PTR RunModalSteps(Dialog& dialog, std::vector<std::function<void(DialogDriver&)>> steps, int timeoutMs = 20000)
+{
+    return RunModalSteps([&dialog] { return static_cast<INT_PTR>(dialog.DoModal()); },
+                         [&dialog] { return dialog.GetSafeHwnd(); }, std::move(steps), timeoutMs);
+}
+
+// Loads the resource module <stem>.<lang>.qres of the program folder and
+// makes it the current one for the scope; the previous one comes back and
+// the module is freed at the end.
+class ScopedResources {
+public:
+    ScopedResources(const char16_t* stem, const char* lang);
+    ~ScopedResources();
+    ScopedResources(const ScopedResources&) = delete;
+    ScopedResources& operator=(const ScopedResources&) = delete;
+    bool Loaded() const { return static_cast<bool>(m_module); }
+
+private:
+    HMODULE m_module;
+    HMODULE m_previous;
+};
 
 // Where tests leave files for a person to look at: build/artifacts/<area>.
 std::string ArtifactFolder(const std::string& area);

@@ -1,0 +1,33 @@
+// The print set-up that the point-table and parameter panes give their grid
+// before printing or previewing it: four heading lines, the page footer, the
+// scale and the margins, then the heading texts for the controller shown.
+#pragma once
+
+#include "manager/core/ControllerData.h"
+#include "platform/ui/GridCtrl.h"
+
+// String ids of the heading texts.
+inline constexpr UINT kIdsPrintTitle = 21111;
+inline constexpr UINT kIdsPrintParameterTable = 202;
+inline constexpr UINT kIdsPrintPointTable = 205;
+inline constexpr UINT kIdsPrintPointTableM = 206;
+inline constexpr UINT kIdsPrintPointTableI = 207;
+inline constexpr UINT kIdsPrintPointTableO = 208;
+inline constexpr UINT kIdsPrintPointTableC = 209;
+inline constexpr UINT kIdsPrintPointTableH = 210;
+inline constexpr UINT kIdsPrintLabelController = 336;
+inline constexpr UINT kIdsPrintLabelRobot = 340;
+inline constexpr UINT kIdsPrintLabelUser = 344;
+
+// Heading lines 30, 20, 20 and 24 points high (the first 16-point bold, the
+// others 11 points), each holding the title string until the headings are
+// filled; footer "- &P/&N -"; 85 percent; header rows and columns on every
+// page; the table centred between the margins.
+void SetupGridPrintLayout(CGridCtrl& grid);
+
+// Heading 1: "<frame title> - <kind>", the kind being the parameter table's
+// text or, for a point table, the text for its point-type code; headings 2
+// to 4: "  <label> : <text>" with the controller, robot and user-name texts
+// of the data; any further heading is emptied.
+void SetGridPrintHeadings(CGridCtrl& grid, const CString& frameTitle, BOOL bParameterTable, char16_t pointType,
+                          const ControllerData& data);
