@@ -43,16 +43,21 @@ private:
     bool m_owned = false;
 };
 
-// Counts a port call that may pump messages.
+// Counts a port call that may pump messages. It holds the link's shared
+// part, so it can tell afterwards whether the manager is still there.
 class PortBusy {
 public:
-    explicit PortBusy(int& count) : m_count(count) { ++m_count; }
-    ~PortBusy() { --m_count; }
+    explicit PortBusy(std::shared_ptr<comm::LinkShared> link) : m_link(std::move(link)) { ++m_link->portBusy; }
+    ~PortBusy()
+    {
+        if (--m_link->portBusy == 0 && m_link->managerGone) m_link->orphanPort.reset();
+    }
     PortBusy(const PortBusy&) = delete;
     PortBusy& operator=(const PortBusy&) = delete;
+    bool ManagerGone() const { return m_link->managerGone; }
 
 private:
-    int& m_count;
+    std::shared_ptr<comm::LinkShared> m_link;
 };
 
 }  // namespace
@@ -72,8 +77,17 @@ CCommManager::CCommManager()
 
 CCommManager::~CCommManager()
 {
+    if (m_link->portBusy > 0) {
+        // Destroyed by a handler inside a port call: that call is still on the
+        // stack, so its port lives on until the call has returned.
+        m_link->managerGone = true;
+        if (m_pTcpPort) {
+            m_pTcpPort->CancelConnect();
+            m_link->orphanPort = std::shared_ptr<CTcpPort>(m_pTcpPort);
+            m_pTcpPort = nullptr;
+        }
+    }
     m_bCloseRequested = false;
-    m_nPortBusy = 0;
     Close();
     DestroyPorts();
     if (m_hWnd && ::IsWindow(m_hWnd)) DestroyWindow();
@@ -112,11 +126,11 @@ int CCommManager::Open()
         return 0;
     }
     // A handler running inside a port call's pump must not replace the port under it.
-    if (m_nPortBusy > 0) return 0;
+    if (m_link->portBusy > 0) return 0;
     const PortType type = m_CommSet.nPortType;
     if (m_CommSet.bOpen || m_pSerialPort || m_pTcpPort) {
         Close();
-        m_CommSet.nPortType = type;
+        comm::StorePortType(m_CommSet, type);
     }
     m_CommSet.bOpen = 0;
     m_CommSet.bReady = 0;
@@ -142,8 +156,9 @@ int CCommManager::Open()
         m_pTcpPort = new CTcpPort(&m_CommSet, m_link);
         BOOL connected;
         {
-            PortBusy busy(m_nPortBusy);
+            PortBusy busy(m_link);
             connected = m_pTcpPort->Connect();
+            if (busy.ManagerGone()) return 0;
         }
         if (!connected || m_bCloseRequested) {
             m_bCloseRequested = false;
@@ -167,7 +182,7 @@ int CCommManager::Open()
 
 void CCommManager::Close()
 {
-    if (m_nPortBusy > 0) {
+    if (m_link->portBusy > 0 && !m_link->managerGone) {
         // The port is inside a call that pumps messages; it is closed when that call returns.
         m_bCloseRequested = true;
         if (m_pTcpPort) m_pTcpPort->CancelConnect();
@@ -176,6 +191,8 @@ void CCommManager::Close()
     if (!m_CommSet.bOpen && !m_pSerialPort && !m_pTcpPort) return;
     DestroyPorts();
     ResetCommSet();
+    // Events the closed link left queued are dropped, not passed on as news of a live link.
+    m_link->linkId.fetch_add(1);
 }
 
 void CCommManager::DestroyPorts()
@@ -188,7 +205,7 @@ void CCommManager::DestroyPorts()
 
 void CCommManager::FinishDeferredClose()
 {
-    if (!m_bCloseRequested || m_nPortBusy > 0) return;
+    if (!m_bCloseRequested || m_link->portBusy > 0) return;
     m_bCloseRequested = false;
     Close();
 }
@@ -200,24 +217,30 @@ int CCommManager::IsReady() { return m_CommSet.bReady; }
 int CCommManager::SendData(const CString& strData)
 {
     if (!m_CommSet.bOpen || !m_CommSet.bReady) return 0;
-    InitBuffs(strData);
-    return 1;
+    return InitBuffs(strData) ? 1 : 0;
 }
 
-void CCommManager::InitBuffs(const CString& strData)
+bool CCommManager::InitBuffs(const CString& strData)
 {
-    if (strData.IsEmpty()) return;
-    AddToOutBuf(strData);
-    BufferLock lock(m_CommSet.hInBufMutex);
-    if (lock) m_CommSet.strInBuff.Empty();
+    if (strData.IsEmpty()) return true;
+    // The out buffer stays locked until the in buffer is empty: the text cannot
+    // go out, nor its reply come in, before (a sender on another thread).
+    BufferLock outLock(m_CommSet.hOutBufMutex);
+    if (!outLock || !AddToOutBuf(strData)) return false;
+    BufferLock inLock(m_CommSet.hInBufMutex);
+    if (inLock) m_CommSet.strInBuff.Empty();
+    return true;
 }
 
-void CCommManager::AddToOutBuf(const CString& strData)
+bool CCommManager::AddToOutBuf(const CString& strData)
 {
     BufferLock lock(m_CommSet.hOutBufMutex);
-    if (!lock) return;
+    // Looked at again under the lock, under which Close empties the buffer: a
+    // text queued after that would wait there and go out on the next link.
+    if (!lock || !m_CommSet.bOpen || !m_CommSet.bReady) return false;
     m_CommSet.strOutBuff += strData;
     m_link->SetOutPending(!m_CommSet.strOutBuff.IsEmpty());
+    return true;
 }
 
 CString CCommManager::GetInBuff()
@@ -270,9 +293,9 @@ void CCommManager::SetCommSet(const commsettag* pCommSet)
     if (pCommSet) comm::CopyCommSettings(*pCommSet, m_CommSet);
 }
 
-PortType CCommManager::GetPortType() { return m_CommSet.nPortType; }
+PortType CCommManager::GetPortType() { return comm::LoadPortType(m_CommSet); }
 
-void CCommManager::SetPortType(PortType type) { m_CommSet.nPortType = type; }
+void CCommManager::SetPortType(PortType type) { comm::StorePortType(m_CommSet, type); }
 
 WORD CCommManager::GetDefPortType() { return static_cast<WORD>(m_CommSet.nDefPortType); }
 
@@ -314,7 +337,7 @@ void CCommManager::ResetCommSet()
         m_CommSet.strInBuff.Empty();
         m_CommSet.strInBuffAtOnce.Empty();
     }
-    m_CommSet.nPortType = PORT_NONE;
+    comm::StorePortType(m_CommSet, PORT_NONE);
 }
 
 void CCommManager::ReadIniFile()
@@ -333,14 +356,18 @@ LRESULT CCommManager::OnCommNotify(WPARAM wParam, LPARAM lParam)
     // A late event of a link that has been closed (and maybe opened anew) is not this link's.
     if (wParam != m_link->linkId.load()) return 0;
     switch (LOWORD(static_cast<std::uintptr_t>(lParam))) {
-    case LINK_EVENT_READ:
+    case LINK_EVENT_READ: {
+        const bool ready = m_CommSet.bReady;
         ReadProc();
+        // Data that came before the connected event is announced again by the port's start.
+        if (!ready) return 0;
         break;
+    }
     case LINK_EVENT_WRITE:
         WriteProc();
         break;
     case LINK_EVENT_CONNECT:
-        Start(lParam);
+        if (!Start(lParam)) return 0;
         break;
     case LINK_EVENT_CLOSE:
         Close();
@@ -370,17 +397,19 @@ void CCommManager::OnDestroy()
     CWnd::OnDestroy();
 }
 
-void CCommManager::Start(LPARAM lParam)
+bool CCommManager::Start(LPARAM lParam)
 {
     if (m_pSerialPort) {
         m_pSerialPort->Start();
     } else if (m_pTcpPort) {
         {
-            PortBusy busy(m_nPortBusy);
+            PortBusy busy(m_link);
             m_pTcpPort->Start(lParam);
+            if (busy.ManagerGone()) return false;
         }
         FinishDeferredClose();
     }
+    return true;
 }
 
 void CCommManager::ReadProc()

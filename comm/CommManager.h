@@ -13,7 +13,8 @@
 // Initialize: 1 data read into the buffers, 2 output written, 16 connected,
 // 32 closed, 256 line error (also when the line refused a write; the text
 // stays queued). After the manager has handled one it sends it on to the
-// attached window with the same parameters. wParam is the number of the link
+// attached window with the same parameters; the connected event always comes
+// before the first data event. wParam is the number of the link
 // that posted it: an event left over from a link that has since been closed
 // is dropped.
 #pragma once
@@ -107,15 +108,17 @@ private:
     void ResetCommSet();
     void ReadIniFile();
     void WriteIniFile();
-    void Start(LPARAM lParam);
+    // False when a handler that ran meanwhile destroyed the manager.
+    bool Start(LPARAM lParam);
     void ReadProc();
     void WriteProc();
     void ReadSerial();
     void ReadTcp();
     void WriteSerial();
     void WriteTcp();
-    void InitBuffs(const CString& strData);
-    void AddToOutBuf(const CString& strData);
+    // False when the text was not queued (the link closed meanwhile).
+    bool InitBuffs(const CString& strData);
+    bool AddToOutBuf(const CString& strData);
     void DestroyPorts();
     void FinishDeferredClose();
     // Called with the out-buffer lock held.
@@ -135,7 +138,6 @@ private:
     platform::StreamDecoder m_decoder;
     // A failed write is reported once, until a write succeeds again.
     bool m_bWriteFailed = false;
-    // A port call that pumps messages is running; a Close meanwhile waits for its end.
-    int m_nPortBusy = 0;
+    // A Close during a port call that pumps messages waits for the call's end.
     bool m_bCloseRequested = false;
 };

@@ -82,7 +82,7 @@ const char16_t* ChoiceText(const ChoiceTable& table, int index)
 void CopyCommSettings(const commsettag& from, commsettag& to)
 {
     if (&from == &to) return;
-    to.nPortType = from.nPortType;
+    StorePortType(to, LoadPortType(from));
     to.nDefPortType = from.nDefPortType;
     to.wTCPPort = from.wTCPPort;
     for (int i = 0; i < 4; ++i) to.byIPAddress[i] = from.byIPAddress[i];

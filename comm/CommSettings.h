@@ -81,6 +81,14 @@ inline constexpr WORD CR_LF = 2;
 
 namespace comm {
 
+// The port type changes on the link's thread while workers (the status poll)
+// ask for it, so both go through these.
+inline PortType LoadPortType(const commsettag& r)
+{
+    return std::atomic_ref<PortType>(const_cast<PortType&>(r.nPortType)).load();
+}
+inline void StorePortType(commsettag& r, PortType type) { std::atomic_ref<PortType>(r.nPortType).store(type); }
+
 // A choice table: the texts the file holds, in index order, and the index a
 // text outside the table gives.
 struct ChoiceTable {

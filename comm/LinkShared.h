@@ -6,6 +6,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <memory>
 #include <mutex>
 
 namespace comm {
@@ -17,6 +18,13 @@ namespace comm {
 struct LinkShared {
     std::atomic<WPARAM> linkId{0};
     std::atomic<bool> outPending{false};
+
+    // On the manager's thread only: port calls that pump messages and are
+    // running. A handler inside one of them may destroy the manager; the
+    // port then stays here until the outermost such call has returned.
+    int portBusy = 0;
+    bool managerGone = false;
+    std::shared_ptr<void> orphanPort;
 
     // Wakes the writer threads as soon as text is queued.
     void SetOutPending(bool pending)

@@ -2,11 +2,14 @@
 #include "comm/tests/LinkTestSupport.h"
 
 #include "platform/core/Profile.h"
+#include "platform/core/Synchronization.h"
 #include "tests/support/ScriptedMessageBox.h"
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <memory>
+#include <thread>
 
 namespace {
 
@@ -88,6 +91,67 @@ TEST_F(CommManagerTest, SetCommSetTakesTheSettingsButNotAnotherManagersState)
     EXPECT_EQ(second.Open(), 1);
     EXPECT_EQ(second.SendData(u"@?K1.1\r\n"), 1);
     EXPECT_EQ(second.GetInBuff(), CString());
+}
+
+TEST_F(CommManagerTest, TextSentFromAnotherThreadWhileTheLinkClosesIsNeverLeftForTheNextLink)
+{
+    CCommManager link;
+    ASSERT_TRUE(link.Initialize());
+    link.SetPortType(PORT_OFFLINE);
+    ASSERT_EQ(link.Open(), 1);
+    commsettag record;
+    link.GetCommSet(&record);
+
+    // The worker's send finds the link open and then waits for the out buffer,
+    // which this thread holds while it closes the link.
+    ASSERT_EQ(WaitForSingleObject(record.hOutBufMutex, 1000), WAIT_OBJECT_0);
+    std::atomic<bool> sending{false};
+    std::atomic<int> result{-1};
+    std::thread worker([&] {
+        sending = true;
+        result = link.SendData(u"@START.1\r\n");
+    });
+    while (!sending.load()) std::this_thread::sleep_for(1ms);
+    std::this_thread::sleep_for(50ms);
+    link.Close();
+    ReleaseMutex(record.hOutBufMutex);
+    worker.join();
+
+    link.GetCommSet(&record);
+    EXPECT_TRUE(record.strOutBuff.IsEmpty()) << "a command waits in the buffer of a closed link";
+    EXPECT_EQ(result.load(), record.strOutBuff.IsEmpty() ? 0 : 1) << "told as sent but dropped";
+    link.SetPortType(PORT_OFFLINE);
+    ASSERT_EQ(link.Open(), 1);
+    link.GetCommSet(&record);
+    EXPECT_TRUE(record.strOutBuff.IsEmpty()) << "the next link would send it";
+}
+
+// A worker (the status poll) asks for the port type while the link's thread opens and closes it.
+TEST_F(CommManagerTest, ThePortTypeIsReadSafelyFromAnotherThreadWhileTheLinkOpensAndCloses)
+{
+    CCommManager link;
+    ASSERT_TRUE(link.Initialize());
+    std::atomic<bool> done{false};
+    std::atomic<int> odd{0};
+    std::thread worker([&] {
+        while (!done.load()) {
+            const PortType type = link.GetPortType();
+            if (type != PORT_NONE && type != PORT_OFFLINE) ++odd;
+        }
+    });
+    commsettag record;
+    link.GetCommSet(&record);
+    record.nPortType = PORT_OFFLINE;
+    for (int i = 0; i < 200; ++i) {
+        link.SetPortType(PORT_OFFLINE);
+        link.Open();
+        link.Close();
+        link.SetCommSet(&record);
+        link.Close();
+    }
+    done = true;
+    worker.join();
+    EXPECT_EQ(odd.load(), 0);
 }
 
 TEST_F(CommManagerTest, SettingsFileIsReadWhenMadeAndWrittenWhenDestroyed)

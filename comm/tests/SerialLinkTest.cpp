@@ -111,6 +111,36 @@ TEST_F(SerialLinkTest, AnUnknownComPortDoesNotOpen)
     EXPECT_TRUE(s.log.Events().empty());
 }
 
+TEST_F(SerialLinkTest, EventsQueuedBeforeACloseNeverReachTheWindow)
+{
+    PtyPeer peer(kComNumber);
+    ASSERT_TRUE(peer.Ok());
+    SerialLink s;
+    s.Configure(kComNumber, 0, 0, CR_LF);
+
+    // The connected event is queued by Open; the link is closed before it is handled.
+    ASSERT_EQ(s.link.Open(), 1);
+    s.link.Close();
+    PumpFor(100ms);
+    EXPECT_TRUE(s.log.Events().empty()) << "a closed link told its window it was connected";
+    EXPECT_EQ(s.link.IsReady(), 0);
+
+    // Data announced by a live link but handled only after the close.
+    s.Configure(kComNumber, 0, 0, CR_LF);
+    ASSERT_TRUE(s.OpenAndWait());
+    const std::size_t before = s.log.Events().size();
+    peer.Write("K1.1=5\r\n");
+    MSG queued;
+    const auto deadline = Clock::now() + kPatience;
+    while (!PeekMessageW(&queued, s.link.m_hWnd, WM_COMM_LINK_EVENT, WM_COMM_LINK_EVENT, PM_NOREMOVE) &&
+           Clock::now() < deadline) {
+        std::this_thread::sleep_for(1ms);
+    }
+    s.link.Close();
+    PumpFor(100ms);
+    EXPECT_EQ(s.log.Events().size(), before) << "an event of the closed link was passed on";
+}
+
 // Groups the pieces a reader saw into bursts separated by pauses.
 std::vector<std::vector<PtyPeer::Piece>> Bursts(const std::vector<PtyPeer::Piece>& pieces,
                                                 std::chrono::milliseconds pause)

@@ -1,6 +1,7 @@
 #include "comm/CommManager.h"
 #include "comm/tests/LinkTestSupport.h"
 
+#include "platform/core/Synchronization.h"
 #include "platform/core/TcpClient.h"
 #include "tests/support/ScriptedMessageBox.h"
 #include "tests/support/emulator/Emulator.h"
@@ -217,6 +218,212 @@ TEST_F(TcpLinkTest, CloseFromAHandlerDuringALookupEndsTheOpen)
     Target(u"127.0.0.1", emulator.ServeTcp());
     EXPECT_EQ(link.Open(), 1);
     EXPECT_TRUE(PumpUntil([&] { return link.IsReady() == 1; }));
+}
+
+// A loopback server that greets the client it accepts, and then hangs up if asked to.
+class GreetingServer {
+public:
+    explicit GreetingServer(std::string greeting, bool hangUp = false)
+    {
+        m_fd = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        ::bind(m_fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
+        ::listen(m_fd, 4);
+        socklen_t length = sizeof a;
+        ::getsockname(m_fd, reinterpret_cast<sockaddr*>(&a), &length);
+        m_port = ntohs(a.sin_port);
+        m_thread = std::thread([this, greeting, hangUp] {
+            const int client = ::accept(m_fd, nullptr, nullptr);
+            if (client < 0) return;
+            if (!greeting.empty()) ::send(client, greeting.data(), greeting.size(), MSG_NOSIGNAL);
+            if (hangUp) ::close(client);
+            else m_client = client;
+        });
+    }
+    ~GreetingServer()
+    {
+        ::shutdown(m_fd, SHUT_RDWR);
+        m_thread.join();
+        ::close(m_fd);
+        if (m_client >= 0) ::close(m_client);
+    }
+    WORD Port() const { return m_port; }
+
+private:
+    int m_fd = -1;
+    int m_client = -1;
+    WORD m_port = 0;
+    std::thread m_thread;
+};
+
+// A window whose handler keeps its thread busy until the link has posted an
+// event of a kind; a host-name resolver holds the lookup until it does.
+class Staller : public CWnd {
+public:
+    Staller(CCommManager& link, WORD kind) : m_link(link), m_kind(kind)
+    {
+        CreateEx(0, AfxRegisterWndClass(0), u"", 0, RECT{}, nullptr, 0);
+    }
+    ~Staller() override { DestroyWindow(); }
+    platform::HostResolver Resolver()
+    {
+        return [this](const std::string&, std::stop_token, platform::Ipv4Address& address) {
+            PostMessageW(m_hWnd, WM_APP, 0, 0);
+            const auto deadline = Clock::now() + kPatience;
+            while (!m_stalling.load() && Clock::now() < deadline) std::this_thread::sleep_for(1ms);
+            address = {127, 0, 0, 1};
+            return true;
+        };
+    }
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override
+    {
+        if (message != WM_APP) return CWnd::WindowProc(message, wParam, lParam);
+        m_stalling = true;
+        const auto deadline = Clock::now() + kPatience;
+        MSG msg;
+        while (Clock::now() < deadline) {
+            if (PeekMessageW(&msg, m_link.m_hWnd, WM_COMM_LINK_EVENT, WM_COMM_LINK_EVENT, PM_NOREMOVE) &&
+                LOWORD(static_cast<std::uintptr_t>(msg.lParam)) == m_kind) {
+                break;
+            }
+            std::this_thread::sleep_for(1ms);
+        }
+        return 0;
+    }
+
+private:
+    CCommManager& m_link;
+    WORD m_kind;
+    std::atomic<bool> m_stalling{false};
+};
+
+TEST_F(TcpLinkTest, AGreetingThatComesDuringTheLookupFollowsTheConnectedEvent)
+{
+    GreetingServer server("READY\r\n");
+    // The link's thread is held up while the connection is made and the greeting arrives.
+    Staller staller(link, LINK_EVENT_READ);
+    platform::ScopedHostResolver resolver(staller.Resolver());
+    Target(u"controller.test", server.Port());
+    ASSERT_EQ(link.Open(), 1);
+    ASSERT_TRUE(PumpUntil([&] { return link.GetInBuff().Find(u"READY\r\n") >= 0; }));
+    ASSERT_FALSE(log.Events().empty());
+    EXPECT_EQ(log.Events().front().kind, LINK_EVENT_CONNECT) << "data was told before the connection";
+    EXPECT_EQ(log.Received(), CString(u"READY\r\n"));
+}
+
+TEST_F(TcpLinkTest, APeerThatHangsUpDuringTheLookupLeavesTheLinkClosedWithoutAConnectedEvent)
+{
+    GreetingServer server("", true);
+    Staller staller(link, LINK_EVENT_CLOSE);
+    platform::ScopedHostResolver resolver(staller.Resolver());
+    Target(u"controller.test", server.Port());
+    EXPECT_EQ(link.Open(), 0) << "closed before the open ended";
+    PumpFor(100ms);
+    EXPECT_EQ(link.IsOpen(), 0);
+    EXPECT_EQ(log.Kinds(), std::vector<WORD>{LINK_EVENT_CLOSE});
+}
+
+// A window whose handler destroys a link, as a dialog that owns one does when it goes.
+class Destroyer : public CWnd {
+public:
+    Destroyer() { CreateEx(0, AfxRegisterWndClass(0), u"", 0, RECT{}, nullptr, 0); }
+    ~Destroyer() override { DestroyWindow(); }
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override
+    {
+        if (message != WM_APP) return CWnd::WindowProc(message, wParam, lParam);
+        delete m_link;
+        m_link = nullptr;
+        return 0;
+    }
+    CCommManager* m_link = nullptr;
+};
+
+TEST_F(TcpLinkTest, ALinkDestroyedByAHandlerDuringALookupOrAnErrorBoxIsNotTouchedAfterwards)
+{
+    Destroyer destroyer;
+    const HWND destroyerWindow = destroyer.m_hWnd;
+
+    // During the host-name lookup that Open waits for.
+    {
+        platform::ScopedHostResolver resolver([&](const std::string&, std::stop_token stop, platform::Ipv4Address&) {
+            PostMessageW(destroyerWindow, WM_APP, 0, 0);
+            const auto deadline = Clock::now() + kPatience;
+            while (!stop.stop_requested() && Clock::now() < deadline) std::this_thread::sleep_for(1ms);
+            return false;
+        });
+        auto* doomed = new CCommManager;
+        ASSERT_TRUE(doomed->Initialize());
+        destroyer.m_link = doomed;
+        doomed->SetPortType(PORT_TCP);
+        doomed->SetHostName(u"controller.test");
+        doomed->SetTCPPort(23);
+        EXPECT_EQ(doomed->Open(), 0);
+        EXPECT_EQ(destroyer.m_link, nullptr) << "the handler ran during the lookup";
+    }
+
+    // During the box that tells of a refused connection.
+    class DestroyingBox : public platform::IMessageBoxService {
+    public:
+        explicit DestroyingBox(HWND target) : m_target(target), m_previous(platform::SetMessageBoxService(this)) {}
+        ~DestroyingBox() override { platform::SetMessageBoxService(m_previous); }
+        int Show(const platform::MessageBoxRequest&) override
+        {
+            // As a modal box does, the handlers of this thread run while it is shown.
+            PostMessageW(m_target, WM_APP, 0, 0);
+            PumpUntil([&] { return !IsWindow(m_hidden); });
+            return IDOK;
+        }
+        HWND m_hidden;
+
+    private:
+        HWND m_target;
+        platform::IMessageBoxService* m_previous;
+    } box(destroyerWindow);
+    auto* doomed = new CCommManager;
+    ASSERT_TRUE(doomed->Initialize());
+    box.m_hidden = doomed->m_hWnd;
+    destroyer.m_link = doomed;
+    doomed->SetPortType(PORT_TCP);
+    doomed->SetHostName(u"127.0.0.1");
+    doomed->SetTCPPort(UnusedPort());
+    ASSERT_EQ(doomed->Open(), 1);
+    EXPECT_TRUE(PumpUntil([&] { return destroyer.m_link == nullptr; }));
+    PumpFor(50ms);
+}
+
+TEST_F(TcpLinkTest, TheReplyToATextSentFromAnotherThreadIsNeverEmptiedAway)
+{
+    emu::Emulator emulator;
+    emulator.AddController(1).SetParameter(12, 500);
+    Target(u"127.0.0.1", emulator.ServeTcp());
+    ASSERT_EQ(link.Open(), 1);
+    ASSERT_TRUE(PumpUntil([&] { return link.IsReady() == 1; }));
+    commsettag record;
+    link.GetCommSet(&record);
+    const HANDLE inLock = record.hInBufMutex;
+    const HANDLE outLock = record.hOutBufMutex;
+
+    // This thread holds the in buffer, so the worker's send stops before it empties it.
+    ASSERT_EQ(WaitForSingleObject(inLock, 1000), WAIT_OBJECT_0);
+    std::thread worker([&] { link.SendData(u"@?K12.1\r\n"); });
+    bool sendable = false;
+    const auto deadline = Clock::now() + kPatience;
+    while (!sendable && Clock::now() < deadline) {
+        // Held by the send: nothing can go out before it has emptied the in buffer.
+        if (WaitForSingleObject(outLock, 0) != WAIT_OBJECT_0) break;
+        link.GetCommSet(&record);
+        ReleaseMutex(outLock);
+        sendable = !record.strOutBuff.IsEmpty();
+        if (!sendable) std::this_thread::sleep_for(1ms);
+    }
+    // The text could go out, and its reply come in, before the send empties the in buffer.
+    if (sendable) PumpUntil([&] { return link.GetInBuff().Find(u"OK.1\r\n") >= 0; });
+    ReleaseMutex(inLock);
+    worker.join();
+    EXPECT_TRUE(PumpUntil([&] { return link.GetInBuff().Find(u"OK.1\r\n") >= 0; })) << "the reply was emptied away";
+    EXPECT_EQ(link.GetInBuff(), CString(u"K12.1=500\r\nOK.1\r\n"));
 }
 
 TEST_F(TcpLinkTest, ManyTextsGoOutWholeAndInOrder)

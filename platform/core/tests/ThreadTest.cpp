@@ -142,14 +142,18 @@ TEST(Thread, PausedAtItsSafePointMakesNoProgressUntilResumed)
 TEST(Thread, LongSleepAtSafePointParksAtOnce)
 {
     struct Sleeper {
-        static DWORD WINAPI Run(LPVOID)
+        static DWORD WINAPI Run(LPVOID p)
         {
+            static_cast<std::atomic<bool>*>(p)->store(true);
             platform::SleepAtSafePoint(60000);
             return 7;
         }
     };
-    OwnedHandle thread(CreateThread(nullptr, 0, Sleeper::Run, nullptr, 0, nullptr));
-    std::this_thread::sleep_for(10ms);
+    // Suspended only once its routine runs: a thread suspended before it starts
+    // parks there, and then sleeps its whole minute after the resume.
+    std::atomic<bool> sleeping{false};
+    OwnedHandle thread(CreateThread(nullptr, 0, Sleeper::Run, &sleeping, 0, nullptr));
+    ASSERT_TRUE(Eventually([&] { return sleeping.load(); }));
     SuspendThread(thread);
     EXPECT_TRUE(platform::WaitUntilParked(thread, kLongWaitMs));
     ResumeThread(thread);

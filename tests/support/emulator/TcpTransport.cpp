@@ -65,7 +65,17 @@ void TcpTransport::Stop()
 
 void TcpTransport::DropClients()
 {
-    m_service.Run([this] { CloseClients(); });
+    m_service.Run([this] {
+        // A connection waiting to be accepted is already made for its client: it goes too.
+        for (;;) {
+            const int fd = accept4(m_listener, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+            if (fd < 0) {
+                break;
+            }
+            close(fd);
+        }
+        CloseClients();
+    });
 }
 
 void TcpTransport::CloseClients()

@@ -275,3 +275,22 @@ TEST(TcpTransport, EachClientGetsItsOwnReplies)
 }
 
 }  // namespace
+
+TEST(TcpTransport, ADropReachesAConnectionNotYetAccepted)
+{
+    // A client's connection is made before the emulator has accepted it; a drop
+    // that comes in between must end it all the same. The window is short, so
+    // the drop is tried right after many connects.
+    Emulator emulator;
+    emulator.AddController(1);
+    const uint16_t port = emulator.ServeTcp();
+    for (int round = 0; round < 300; ++round) {
+        auto client = Client::Connect(port);
+        ASSERT_TRUE(client);
+        emulator.DropLink();
+        if (!client->SeesHangUp(2s)) {
+            ADD_FAILURE() << "round " << round << ": the connection outlived the drop";
+            break;
+        }
+    }
+}
