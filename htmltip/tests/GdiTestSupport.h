@@ -21,7 +21,7 @@ inline ::testing::Environment* const g_guiEnvironment =
 
 inline void ExpectMatchesGolden(const QImage& image, const std::string& name, int tolerance = 0, int allowed = 0)
 {
-    qvtest::ExpectMatchesGolden(image, std::filesystem::path(__FILE__).parent_path() / "golden", name, tolerance,
+    qvtest::ExpectMatchesGolden(image, qvtest::SourceFolderOf(__FILE__) / "golden", name, tolerance,
                                 allowed);
 }
 

@@ -359,7 +359,7 @@ TEST_F(IconButtons, HowTheyLook)
         x += p.width() + 4;
     }
     painter.end();
-    qvtest::ExpectMatchesGolden(sheet, std::filesystem::path(__FILE__).parent_path() / "golden", "icon_buttons", 48,
+    qvtest::ExpectMatchesGolden(sheet, qvtest::SourceFolderOf(__FILE__) / "golden", "icon_buttons", 48,
                                 sheet.width() * sheet.height() / 100);
 }
 

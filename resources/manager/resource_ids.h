@@ -94,3 +94,9 @@
 #define IDI_TRANSFER_DATA           21008
 #define IDI_TRANSFER_CONTROLLER     21030
 #define IDB_SPLASH                  21110
+
+// Each area of the program keeps its ids in a header of its own.
+#include "frame_ids.h"
+#include "panes_ids.h"
+#include "ctrldlgs_ids.h"
+#include "transport_ids.h"

@@ -222,3 +222,7 @@
 #define IDS_TRACE_PANE_ROBOT        57352
 #define IDS_TRACE_PANE_VERSION      57353
 #define IDS_TRACE_PANE_MESSAGE      57354
+
+// Each area of the library keeps its ids in a header of its own.
+#include "trace_ids.h"
+#include "tracesetup_ids.h"

@@ -19,6 +19,21 @@
 
 namespace qvtest {
 
+// The folder of a source file named by __FILE__. A compiler cache may hand the
+// compiler paths relative to the build folder (the parent of bin/, where the
+// build runs), so a relative name is resolved from there, whatever folder the
+// test runs in.
+inline std::filesystem::path SourceFolderOf(const char* file)
+{
+    std::filesystem::path path(file);
+    if (path.is_relative()) {
+        std::error_code error;
+        const auto exe = std::filesystem::read_symlink("/proc/self/exe", error);
+        if (!error) path = exe.parent_path().parent_path() / path;
+    }
+    return path.lexically_normal().parent_path();
+}
+
 // Installs the GUI application with the pinned fonts for a whole test program.
 class PinnedFontsEnvironment : public ::testing::Environment {
 public:

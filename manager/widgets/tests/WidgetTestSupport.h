@@ -6,6 +6,7 @@
 // writes the picture into build/artifacts/widgets/<name>-FAILED.png.
 #pragma once
 
+#include "tests/support/GoldenImage.h"
 #include "tests/support/ui/UiTest.h"
 
 #include "manager/core/NumberText.h"
@@ -76,7 +77,7 @@ inline QImage Picture(const CWnd& wnd)
 
 inline std::filesystem::path GoldenPath(const std::string& name)
 {
-    return std::filesystem::path(__FILE__).parent_path() / "golden" / (name + ".png");
+    return qvtest::SourceFolderOf(__FILE__) / "golden" / (name + ".png");
 }
 
 // Exact: the drawings here are made of pixels, not of text.

@@ -54,12 +54,12 @@ private:
 
 inline std::filesystem::path GoldenPath(const std::string& name)
 {
-    return std::filesystem::path(__FILE__).parent_path() / "golden" / (name + ".png");
+    return qvtest::SourceFolderOf(__FILE__) / "golden" / (name + ".png");
 }
 
 inline void ExpectMatchesGolden(const QImage& actual, const std::string& name, int tolerance = 0, int allowedPixels = 0)
 {
-    qvtest::ExpectMatchesGolden(actual, std::filesystem::path(__FILE__).parent_path() / "golden", name, tolerance,
+    qvtest::ExpectMatchesGolden(actual, qvtest::SourceFolderOf(__FILE__) / "golden", name, tolerance,
                                 allowedPixels);
 }
 

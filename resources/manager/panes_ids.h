@@ -1,0 +1,2 @@
+// Ids of the manager's panes resources.
+#pragma once

@@ -1,0 +1,2 @@
+// Ids of the manager's transport resources.
+#pragma once

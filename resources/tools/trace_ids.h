@@ -1,0 +1,2 @@
+// Ids of the tools library's trace resources.
+#pragma once

@@ -1,0 +1,2 @@
+// Ids of the tools library's tracesetup resources.
+#pragma once
