@@ -179,18 +179,37 @@ void CDlgDesktopTerminal::OnOrigin()
     m_busy = 1;
     if (CDlgManual* panel = ManualPanel()) panel->EnableOperation(FALSE, FALSE);
     EnableCloseCommand(false);
+    m_originPending = false;
     BOOL sent = FALSE;
+    CString reply;
     if (AcquireLink()) {
         sent = SendOrigin(m_pCommManager, m_pProtocol, m_nNode, GetSafeHwnd());
+        // Taken before the poll may use the engine again.
+        if (!sent) reply = m_pProtocol->GetLastErrorText();
         ReleaseLink();
     }
     // A return that did not start ends now, whatever the reason: the panel
     // is never left busy waiting for an end that cannot come.
-    if (!sent) OnCommandEnded(0);
+    if (sent) {
+        // From here the controller's END or NG ends the return; a refusal
+        // notified late for an earlier command finds nothing pending.
+        m_originPending = true;
+    } else {
+        m_originPending = true;
+        EndOrigin(0, reply);
+    }
 }
 
 void CDlgDesktopTerminal::OnCommandEnded(WPARAM wParam)
 {
+    EndOrigin(wParam, m_pProtocol ? m_pProtocol->GetLastErrorText() : CString());
+}
+
+void CDlgDesktopTerminal::EndOrigin(WPARAM wParam, const CString& failure)
+{
+    // An end that was already handled (a refusal also comes as a notification) is passed over.
+    if (!m_originPending) return;
+    m_originPending = false;
     if (wParam != 0) {
         int value = 0;
         BOOL read = FALSE;
@@ -208,7 +227,7 @@ void CDlgDesktopTerminal::OnCommandEnded(WPARAM wParam)
             ShowReplyError(GetSafeHwnd(), reply);
         }
     } else {
-        ShowReplyError(GetSafeHwnd(), m_pProtocol ? m_pProtocol->GetLastErrorText() : CString());
+        ShowReplyError(GetSafeHwnd(), failure);
         m_servoWait = false;
     }
     EnableCloseCommand(true);

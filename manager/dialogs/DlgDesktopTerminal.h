@@ -71,6 +71,7 @@ private:
     DWORD Options() const;
     int Mode() const;
     void Watch();
+    void EndOrigin(WPARAM wParam, const CString& failure);
     void ShowServoState(bool servoOn, bool brakeOn);
     void EnableCloseCommand(bool enable);
     void StartWatch();
@@ -83,6 +84,7 @@ private:
     bool m_stopped = false;
     int m_busy = 0;
     bool m_closeEnabled = true;
+    bool m_originPending = false;
     bool m_servoWait = false;
     DWORD m_waitBits = 0;
     int m_waitCycles = 0;
