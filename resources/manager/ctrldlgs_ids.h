@@ -285,3 +285,5 @@
 #define IDS_CD_DT_SERVO_IS_OFF      10196
 #define IDS_CD_DT_BRAKE_IS_ON       10197
 #define IDS_CD_DT_BRAKE_IS_OFF      10198
+#define IDC_MODE_CURRENT            1161
+#define IDS_CD_MODE_UNKNOWN         10199
