@@ -287,3 +287,4 @@
 #define IDS_CD_DT_BRAKE_IS_OFF      10198
 #define IDC_MODE_CURRENT            1161
 #define IDS_CD_MODE_UNKNOWN         10199
+#define IDS_CD_CMT_BAD_CHARS        10200
