@@ -288,3 +288,9 @@
 #define IDC_MODE_CURRENT            1161
 #define IDS_CD_MODE_UNKNOWN         10199
 #define IDS_CD_CMT_BAD_CHARS        10200
+#define IDC_IO_BITS_LOW             1198
+#define IDC_IO_BITS_HIGH            1200
+#define IDC_IO_BITS_OUT_LOW         1202
+#define IDC_IO_BITS_OUT_HIGH        1204
+#define IDC_IO_LB_BITS_IN           1082
+#define IDC_IO_LB_BITS_OUT          1083
