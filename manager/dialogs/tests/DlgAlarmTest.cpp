@@ -148,6 +148,8 @@ TEST_F(DlgAlarmTest, AControllerThatStopsAnsweringIsToldOnceAndTheDialogStaysUsa
 
 TEST_F(DlgAlarmTest, PicturesInJapanese)
 {
+    // A Japanese program reads its texts in the Japanese code page.
+    testfx::AnsiCodePageScope codePage(932);
     uitest::ScopedResources japanese(u"resource", "ja");
     CDlgAlarm dlg;
     SetSource(dlg);

@@ -83,6 +83,42 @@ TEST_F(DlgManualTest, AJogRunsWhileTheButtonIsHeldAndStopsWhenItIsLetGo)
     EXPECT_TRUE(boxes.Shown().empty());
 }
 
+TEST_F(DlgManualTest, ReleasingAfterTheControllerEndedTheJogSendsNoStop)
+{
+    Controller().SetMotionTime(emu::Motion::JogPlus, 150ms);
+    pointer->Press(Item(IDC_MAN_JOG_PLUS));
+    ASSERT_TRUE(WaitMotion(emu::Motion::JogPlus));
+    // Held on, the jog ends at the controller's own limit.
+    ASSERT_TRUE(PumpUntil([&] { return !panel.IsJogRunning(); }));
+    pointer->Release();
+    PumpFor(300ms);
+    EXPECT_EQ(Count("@STOP.1"), 0);
+    EXPECT_TRUE(PanelUsable());
+}
+
+TEST_F(DlgManualTest, APulseTrainControllerShowsTheProgramControlsOnlyFromLevelFive)
+{
+    TearDown();
+    Data().typeText = u"LB";
+    CDlgManual lb;
+    lb.SetAccessLevel(2);
+    ASSERT_TRUE(lb.Create(IDD_MANUAL, &host, &Data(), manager->GetLink(), manager->GetProtocol(), 1, &reference,
+                          &*manager));
+    lb.ShowWindow(SW_SHOW);
+    uitest::DialogDriver d(lb.GetSafeHwnd());
+    for (int id : {IDC_MAN_START, IDC_MAN_STOP, IDC_MAN_TEACH, IDC_MAN_K9_EDIT, IDC_MAN_POINT_DISPLAY}) {
+        SCOPED_TRACE(id);
+        EXPECT_FALSE(d.Visible(id));
+    }
+    EXPECT_TRUE(d.Visible(IDC_MAN_JOG_PLUS));
+    lb.SendMessage(UM_MANUAL_ACCESS_LEVEL, 5, 0);
+    for (int id : {IDC_MAN_START, IDC_MAN_STOP, IDC_MAN_TEACH, IDC_MAN_K9_EDIT, IDC_MAN_POINT_DISPLAY}) {
+        SCOPED_TRACE(id);
+        EXPECT_TRUE(d.Visible(id));
+    }
+    lb.DestroyWindow();
+}
+
 TEST_F(DlgManualTest, AJogStopsWhenTheButtonLosesTheFocus)
 {
     pointer->Press(Item(IDC_MAN_JOG_PLUS));

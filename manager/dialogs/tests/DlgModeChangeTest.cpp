@@ -118,3 +118,31 @@ TEST_F(ModeChangeOnLine, TheChosenModeReachesTheController)
 }
 
 }  // namespace
+
+namespace {
+
+using namespace ctrltest;
+
+TEST(PointDetailTest, TheEntryTakesNoMoreThanTheFieldsOwnEditAndPicturesInBothLanguages)
+{
+    for (const char* lang : {"en", "ja"}) {
+        SCOPED_TRACE(lang);
+        uitest::ScopedResources resources(u"resource", lang);
+        CDlgPointInputDetail dlg;
+        dlg.m_label = W(std::string(lang) == "en" ? "Position [P]" : "位置 [P]");
+        dlg.m_unit = u"mm";
+        dlg.m_limit = 5;
+        dlg.m_value = u"12.50";
+        const INT_PTR result = uitest::RunModal(dlg, [&](uitest::DialogDriver& d) {
+            EXPECT_EQ(d.Text(IDC_PD_VALUE), CString(u"12.50"));
+            EXPECT_FALSE(d.Visible(IDC_PD_HIDDEN));
+            KeepPicture(d.Dialog(), std::string("DlgPointInputDetail.") + lang);
+            d.Retype(IDC_PD_VALUE, u"1234567");
+            d.Click(IDOK);
+        });
+        EXPECT_EQ(result, IDOK);
+        EXPECT_EQ(dlg.m_value, CString(u"12345"));
+    }
+}
+
+}  // namespace
