@@ -147,12 +147,10 @@ BOOL CDlgAlarm::OnInitDialog()
             }
             ReleaseLink();
         }
-        CString label;
-        label.Format(u"%s ( %s )", static_cast<const char16_t*>(LoadText(IDS_CD_ALM_HISTORY)),
-                     static_cast<const char16_t*>(m_timeText));
-        SetDlgItemText(IDC_ALM_HISTORY_LABEL, label);
+        ShowHistory();
+    } else {
+        FillHistoryList();
     }
-    FillHistoryList();
     if (HidesNValueColumn(m_alarmText)) {
         m_historyList.SetColumnWidth(8, 0);
         m_historyList.FixColumn(8);
@@ -316,12 +314,17 @@ void CDlgAlarm::OnReadHistory()
         ReadHistory();
         ReleaseLink();
     }
+    ShowHistory();
+    m_reading = false;
+}
+
+void CDlgAlarm::ShowHistory()
+{
     CString label;
     label.Format(u"%s ( %s )", static_cast<const char16_t*>(LoadText(IDS_CD_ALM_HISTORY)),
                  static_cast<const char16_t*>(m_timeText));
     SetDlgItemText(IDC_ALM_HISTORY_LABEL, label);
     FillHistoryList();
-    m_reading = false;
 }
 
 void CDlgAlarm::OnReset()

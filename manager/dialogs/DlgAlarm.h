@@ -63,6 +63,8 @@ private:
     bool ReadCurrentMessage();
     bool ReadHistory();
     void FillHistoryList();
+    // The history label with the time of the read, and the history list.
+    void ShowHistory();
     void RefreshLiveLists();
     void TimedOut();
     void SetupColumns(CListCtrlEx& list, bool history);

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "manager/core/tests/DataManagerSupport.h"
+#include "manager/widgets/tests/WidgetTestSupport.h"
 
 #include "tests/support/ScriptedMessageBox.h"
 #include "tests/support/ui/UiTest.h"
@@ -63,34 +64,16 @@ public:
 
 // A visible top-level window to put a child panel on; it answers and logs
 // the messages a pane gets from its panels.
-class HostWindow : public CDialog {
+class HostWindow : public widgettest::HostDialog {
 public:
-    explicit HostWindow(short cx = 340, short cy = 130)
-    {
-        platform::DialogTemplate t;
-        t.extended = true;
-        t.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_SETFONT;
-        t.cx = cx;
-        t.cy = cy;
-        t.caption = u"Host";
-        t.hasFont = true;
-        t.pointSize = 8;
-        t.faceName = u"MS Shell Dlg";
-        if (CreateIndirect(t)) ShowWindow(SW_SHOW);
-        uitest::Pump(0);
-    }
-    ~HostWindow() override
-    {
-        if (m_hWnd) DestroyWindow();
-        uitest::FlushDeletedWidgets();
-    }
+    explicit HostWindow(short cx = 340, short cy = 130) : widgettest::HostDialog(cx, cy) {}
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override
     {
         if (message >= WM_APP && message < WM_APP + 0x100) {
             received.push_back({message - WM_APP, wParam});
             return answer;
         }
-        return CDialog::WindowProc(message, wParam, lParam);
+        return widgettest::HostDialog::WindowProc(message, wParam, lParam);
     }
     int CountOf(UINT appOffset) const
     {
