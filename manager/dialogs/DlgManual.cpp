@@ -17,6 +17,7 @@
 #include "comm/CommManager.h"
 #include "platform/core/MessageBox.h"
 #include "platform/core/Time.h"
+#include "platform/ui/DC.h"
 #include "platform/ui/SpinButtonCtrl.h"
 #include "platform/ui/WindowApi.h"
 
@@ -68,6 +69,7 @@ BEGIN_MESSAGE_MAP(CDlgManual, CConnectableDialog)
     ON_EN_SETFOCUS(IDC_MAN_K11_EDIT, &CDlgManual::OnSetFocusK11)
     ON_EN_KILLFOCUS(IDC_MAN_K11_EDIT, &CDlgManual::OnKillFocusK11)
     ON_WM_CTLCOLOR()
+    ON_WM_PAINT()
     ON_MESSAGE(UM_MANUAL_ACCESS_LEVEL, &CDlgManual::OnAccessLevelChanged)
     ON_WM_DESTROY()
 END_MESSAGE_MAP()
@@ -652,6 +654,16 @@ HBRUSH CDlgManual::OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor)
         }
     }
     return CConnectableDialog::OnCtlColor(pDC, pWnd, nCtlColor);
+}
+
+void CDlgManual::OnPaint()
+{
+    // The panel sits in the pane: a thin frame sets it off.
+    CPaintDC dc(this);
+    CRect client;
+    GetClientRect(&client);
+    CBrush frame(kFrameColour);
+    dc.FrameRect(&client, &frame);
 }
 
 void CDlgManual::OnDestroy()

@@ -39,6 +39,7 @@ public:
     static constexpr UINT kTimerPeriodMs = 200;
     static constexpr DWORD kStopWaitMs = 2000;
     static constexpr COLORREF kEditedColour = 0xCCCCFF;
+    static constexpr COLORREF kFrameColour = 0xD39E71;
 
     CDlgManual();
     ~CDlgManual() override;
@@ -88,6 +89,7 @@ protected:
     afx_msg void OnKillFocusK11();
     afx_msg HBRUSH OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor);
     afx_msg LRESULT OnAccessLevelChanged(WPARAM wParam, LPARAM lParam);
+    afx_msg void OnPaint();
     afx_msg void OnDestroy();
     DECLARE_MESSAGE_MAP()
 
