@@ -141,6 +141,14 @@ BOOL CDlgManual::OnInitDialog()
     m_display.SetDigitCount(3);
     m_display.SetDecimals(0);
     m_editedBrush.CreateSolidBrush(kEditedColour);
+    // An edited value is shown bold on the pale brush until it is written.
+    if (CFont* font = GetDlgItem(IDC_MAN_K9_EDIT)->GetFont()) {
+        LOGFONT description{};
+        font->GetLogFont(&description);
+        m_normalFont.CreateFontIndirect(&description);
+        description.lfWeight = FW_BOLD;
+        m_boldFont.CreateFontIndirect(&description);
+    }
 
     const int d = Decimals();
     static_cast<CEdit*>(GetDlgItem(IDC_MAN_K9_EDIT))->LimitText(3);
@@ -555,7 +563,11 @@ void CDlgManual::MarkEdited(int index, int id, int value, int reference)
     const bool edited = value != reference;
     if (edited == m_edited[index]) return;
     m_edited[index] = edited;
-    if (CWnd* w = GetDlgItem(id)) w->Invalidate();
+    if (CWnd* w = GetDlgItem(id)) {
+        CFont& font = edited ? m_boldFont : m_normalFont;
+        if (font.GetSafeHandle()) w->SetFont(&font);
+        w->Invalidate();
+    }
 }
 
 void CDlgManual::OnChangeK9()

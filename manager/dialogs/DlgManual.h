@@ -119,6 +119,8 @@ private:
     CJogButton m_jogPlus;
     CSevenSegmentDisplay m_display;
     CBrush m_editedBrush;
+    CFont m_normalFont;
+    CFont m_boldFont;
     bool m_traceRunning = false;
     bool m_jogRunning = false;
     bool m_stopAllowed = true;

@@ -274,11 +274,21 @@ TEST_F(DlgManualTest, SpeedEditsAreHeldToTheirRangesAndWrittenOnConfirmation)
         uitest::Pump(0);
         EXPECT_EQ(Driver().Text(c.id), CString(c.shown));
     }
+    const auto bold = [&](int id) {
+        LOGFONT font{};
+        CWnd::FromHandle(Item(id))->GetFont()->GetLogFont(&font);
+        return font.lfWeight >= FW_BOLD;
+    };
+    EXPECT_TRUE(bold(IDC_MAN_K10_EDIT)) << "55 differs from the controller's 50";
+    Driver().Retype(IDC_MAN_K10_EDIT, u"50");
+    EXPECT_FALSE(bold(IDC_MAN_K10_EDIT)) << "back to the controller's value";
     Driver().Retype(IDC_MAN_K10_EDIT, u"40");
+    EXPECT_TRUE(bold(IDC_MAN_K10_EDIT)) << "a value that differs from the controller's is marked";
     ::SetFocus(Item(IDC_MAN_STOP));
     emulator.ClearLog();
     boxes.Answer(IDOK, u"Jog speed");
     Driver().Click(IDC_MAN_K10_WRITE);
+    EXPECT_FALSE(bold(IDC_MAN_K10_EDIT)) << "written: the mark goes";
     EXPECT_EQ(Count("@K10.1=40"), 1);
     EXPECT_EQ(Controller().Parameter(10), 40);
     EXPECT_EQ(reference.K(10), 40);
