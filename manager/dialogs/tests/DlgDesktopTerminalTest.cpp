@@ -136,6 +136,22 @@ TEST_F(DlgDesktopTerminalTest, ClosingHidesAndAnOfflineControllerDisablesEveryth
     EXPECT_EQ(Driver().Text(IDC_DT_TEXT), CString(u"offline data"));
 }
 
+TEST_F(DlgDesktopTerminalTest, InARunModeNothingCanBeOperatedFromThePanel)
+{
+    const struct {
+        int mode;
+        bool stopped;
+        bool operable;
+    } cases[] = {{1, false, false}, {5, false, false}, {0, true, true}, {4, true, true}, {2, false, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.mode);
+        EXPECT_EQ(terminal->SetMode(c.mode), c.stopped);
+        PumpFor(300ms);  // the watch has had its say
+        EXPECT_EQ(Driver().Enabled(IDC_DT_ORIGIN), c.operable);
+        EXPECT_EQ(Driver().Enabled(IDC_DT_RESET), c.operable);
+    }
+}
+
 TEST_F(DlgDesktopTerminalTest, PictureInJapanese)
 {
     terminal.reset();
