@@ -76,7 +76,7 @@ TEST_F(ProtocolFixture, EntryPointsSendTheirCommandLines)
         {"@?IN1.2", "IN1.2=4\r\nOK.2\r\n", [](auto& p, CString& out) { return p.QueryIndexed(kCmdIN, 2, 1, out); }},
         {"@?COMR2", "COMR2.1=x\r\nOK.\r\n",
          [](auto& p, CString& out) { return p.QueryIndexed(kCmdCOM, 0, 2, out); }},
-        {"@?D0-10.1", "D0=1\r\nOK.1\r\n", [](auto& p, CString& out) { return p.QueryRange(kCmdD, 1, 0, 10, out); }},
+        {"@?D0-10.1", "D0.1=1\r\nOK.1\r\n", [](auto& p, CString& out) { return p.QueryRange(kCmdD, 1, 0, 10, out); }},
         {"@SETID", "OK.\r\n", [](auto& p, CString&) { return p.BroadcastSetId(); }},
     };
     for (const Case& c : cases) {
@@ -220,6 +220,7 @@ TEST_F(ProtocolFixture, TimeOutRestartsWhileTextKeepsArriving)
     std::atomic<bool> done{false};
     link.ReplyNext("");
     std::thread feeder([&] {
+        link.Deliver("K1.1=");
         // Far longer than the time-out in all, but never silent for a whole period.
         for (int i = 0; i < 40 && !done; ++i) {
             std::this_thread::sleep_for(25ms);
@@ -233,7 +234,7 @@ TEST_F(ProtocolFixture, TimeOutRestartsWhileTextKeepsArriving)
     done = true;
     feeder.join();
     EXPECT_GE(std::chrono::steady_clock::now() - start, 900ms);
-    EXPECT_EQ(out.ToUtf8(), std::string(40, 'x') + "\r\n");
+    EXPECT_EQ(out.ToUtf8(), "K1.1=" + std::string(40, 'x') + "\r\n");
 }
 
 TEST_F(ProtocolFixture, QueryWhileBusyIsRefusedAndTheWaitingCommandGoesOn)
