@@ -161,6 +161,9 @@ int CCommandSession::WaitForOwnReply(int nNode, comm::ReplyAttribution& attribut
                 else if (IsNG(one, nNode)) token = Token::Ng;
                 else if (IsRUN(one, nNode)) token = Token::Progress;
             }
+            // An NG without a code is the owner's report of a line error: it
+            // ends the command in flight, whoever's reply was coming in.
+            if (token == Token::Ng && one.Find(u'=') < 0) return kReplyNG;
             // Lines of another command (a late reply, its echo, its OK) are passed over.
             if (!attribution.Take(line, token)) continue;
             if (token == Token::Ok) return kReplyOK;

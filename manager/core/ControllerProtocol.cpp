@@ -160,6 +160,7 @@ int CControllerProtocol::BeginCommand(int node, const CString& text, HWND notify
         m_reply.Empty();
         m_idleText.Empty();
         m_overflow = false;
+        m_lineError.Empty();
         m_node = node;
         m_command = text;
         m_command.TrimRight(u"\r\n");
@@ -341,6 +342,9 @@ void CControllerProtocol::InjectLinkError(int code)
                 line.Format(u"NG.=%02x\r\n", code & 0xFF);
             }
             m_receive = line;
+            // The command's own end, whoever's reply was coming in.
+            m_lineError = line;
+            m_lineError.TrimRight(u"\r\n");
         } else if (m_notifyWindow) {
             // No END will come over a broken line: the action's window learns now.
             line.Format(u"NG.%d=%02x", m_notifyNode, code & 0xFF);
@@ -381,6 +385,16 @@ int CControllerProtocol::AwaitOwnReply(std::uint32_t id, comm::ReplyAttribution&
         CString text;
         const int waited = WaitLineFor(id, text);
         if (waited != kReplyLine) return waited;
+        CString lineError;
+        {
+            std::lock_guard guard(m_lock);
+            lineError = m_lineError;
+            m_lineError.Empty();
+        }
+        if (!lineError.IsEmpty()) {
+            SetLastErrorText(lineError);
+            return kReplyNg;
+        }
         ScanForCommandEnd(text.view());
         std::u16string_view rest = text.view();
         std::u16string_view line;

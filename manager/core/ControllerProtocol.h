@@ -158,6 +158,7 @@ private:
     CString m_command;    // command in flight without its line end
     int m_node = 0;       // node of the command in flight, 0 for none or all
     CString m_lastError;
+    CString m_lineError;  // the NG line of a line error during the command in flight
     HWND m_notifyWindow;
     int m_notifyNode = 0;
     CString m_idleText;   // text after the last command, scanned for its END

@@ -107,6 +107,20 @@ TEST_F(SessionReadTest, ReadsEveryCompleteLineAtOnceAndKeepsTheRest)
     EXPECT_EQ(receiver.Snapshot(), CString(u"K1")) << "the LF after the last CR goes with the lines";
 }
 
+TEST_F(SessionReadTest, ALineErrorEndsTheCommandEvenWhileAnotherCommandsReplyComesIn)
+{
+    ScopedReplyTimeOut timeOut(20000);
+    m_feeder = std::thread([this] {
+        for (int waited = 0; waited < 50 && !m_stop; waited += 5) Sleep(5);
+        receiver.Append(u"@?ROBOT.1\r\nROBOT.1=RX\r\n");
+        for (int waited = 0; waited < 250 && !m_stop; waited += 5) Sleep(5);
+        receiver.OnCommNotify(nullptr, MakeLinkEvent(LINK_EVENT_ERROR), 1);
+    });
+    const DWORD start = GetTickCount();
+    EXPECT_FALSE(session.SendAndWait(1, u"@K12.1=5"));
+    EXPECT_LT(GetTickCount() - start, 10000u) << "at once, not after the time-out";
+}
+
 TEST_F(SessionReadTest, SilenceEndsTheWait)
 {
     ScopedReplyTimeOut timeOut(100);

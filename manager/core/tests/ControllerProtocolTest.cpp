@@ -1,6 +1,8 @@
 #include "manager/core/ControllerProtocol.h"
 
 #include "FakeLink.h"
+#include "platform/core/Messages.h"
+#include "platform/core/Wnd.h"
 
 #include <gtest/gtest.h>
 
@@ -272,18 +274,52 @@ TEST_F(ProtocolFixture, ClearingBusyEndsTheWaitAsFailure)
     EXPECT_FALSE(protocol.IsBusy());
 }
 
+// Reports a line error from inside a command's wait, as the window that holds
+// the link does when its event arrives.
+class CLineErrorWnd : public CWnd {
+public:
+    static constexpr UINT kReport = WM_APP + 1;
+
+    explicit CLineErrorWnd(CControllerProtocol& protocol) : m_protocol(protocol)
+    {
+        CreateEx(0, AfxRegisterWndClass(0), u"", WS_OVERLAPPEDWINDOW, RECT{0, 0, 10, 10}, nullptr, 0);
+    }
+    ~CLineErrorWnd() override { DestroyWindow(); }
+
+protected:
+    LRESULT OnReport(WPARAM code, LPARAM)
+    {
+        m_protocol.InjectLinkError(static_cast<int>(code));
+        return 0;
+    }
+
+    DECLARE_MESSAGE_MAP()
+
+private:
+    CControllerProtocol& m_protocol;
+};
+
+BEGIN_MESSAGE_MAP(CLineErrorWnd, CWnd)
+    ON_MESSAGE(CLineErrorWnd::kReport, &CLineErrorWnd::OnReport)
+END_MESSAGE_MAP()
+
 TEST_F(ProtocolFixture, LinkErrorEndsTheCommandAsNg)
 {
     protocol.SetTimeOut(30000);
-    link.ReplyNext("");
-    std::thread breaker([&] {
-        WaitUntilBusy(protocol);
-        protocol.InjectLinkError(0x149);
-    });
-    EXPECT_FALSE(protocol.WriteValue(kCmdK, 3, 12, 1));
-    breaker.join();
-    EXPECT_EQ(protocol.GetLastErrorText().ToUtf8(), "NG.3=49");
-    EXPECT_EQ(protocol.GetLastNgCode(), 0x49);
+    CLineErrorWnd window(protocol);
+    // Also while the echoed reply of another command is coming in, whose
+    // tokens are not this command's.
+    for (const char* before : {"", "@?ROBOT.3\r\nROBOT.3=RX\r\n"}) {
+        SCOPED_TRACE(before);
+        link.ReplyNext(before);
+        // Handled once the wait has taken what came with the send.
+        PostMessageW(window.m_hWnd, CLineErrorWnd::kReport, 0x149, 0);
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_FALSE(protocol.WriteValue(kCmdK, 3, 12, 1));
+        EXPECT_LT(std::chrono::steady_clock::now() - start, 10s) << "at once, not after the time-out";
+        EXPECT_EQ(protocol.GetLastErrorText().ToUtf8(), "NG.3=49");
+        EXPECT_EQ(protocol.GetLastNgCode(), 0x49);
+    }
 }
 
 TEST_F(ProtocolFixture, CollectionTakesEveryNodeUntilTheLineIsSilent)
