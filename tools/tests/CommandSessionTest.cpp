@@ -343,16 +343,10 @@ TEST_F(LinkedSessionTest, ALateAnswerIsNeverTakenForTheNextCommandsAnswer)
     emulator.AddController(2, "N3");
     ASSERT_TRUE(Open());
     CCommandSession s = Session();
-    struct Mode {
-        const char* name;
-        bool echo;
-        bool echoAtOnce;
-    };
-    for (const Mode& m : {Mode{"echo off", false, false}, Mode{"echo on", true, false},
-                          Mode{"echo on, only the answer late", true, true}}) {
+    for (const emu::LateReplyMode& m : emu::kLateReplyModes) {
         SCOPED_TRACE(m.name);
         emulator.SetEcho(m.echo);
-        const emu::Fault late = emu::Fault::HeldForNext(m.echoAtOnce);
+        const emu::Fault late = m.Held();
         CString answer;
 
         emulator.Script().NextReply(late);

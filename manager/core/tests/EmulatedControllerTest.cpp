@@ -203,16 +203,10 @@ TEST_F(EmulatedLine, ALateAnswerIsNeverTakenForTheNextCommandsAnswer)
     c.SetParameter(13, 77);
     c.SetDValue(0, 1234);
     c.SetDValue(15, 1500);
-    struct Mode {
-        const char* name;
-        bool echo;
-        bool echoAtOnce;
-    };
-    for (const Mode& m : {Mode{"echo off", false, false}, Mode{"echo on", true, false},
-                          Mode{"echo on, only the answer late", true, true}}) {
+    for (const emu::LateReplyMode& m : emu::kLateReplyModes) {
         SCOPED_TRACE(m.name);
         line.SetEcho(m.echo);
-        const emu::Fault late = emu::Fault::HeldForNext(m.echoAtOnce);
+        const emu::Fault late = m.Held();
 
         CString text(u"sentinel");
         line.Script().NextReply(late);

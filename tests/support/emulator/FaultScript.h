@@ -52,6 +52,21 @@ struct Fault {
     static Fault HeldForNext(bool echoAtOnce = false);
 };
 
+// The shapes of a reply that comes after the next command went out, for tests that run
+// one scenario under each: echo off; echo on with the whole reply late; echo on with the
+// echo at once and only the answer late.
+struct LateReplyMode {
+    const char* name;
+    bool echo;
+    bool echoAtOnce;
+    Fault Held() const { return Fault::HeldForNext(echoAtOnce); }
+};
+inline constexpr LateReplyMode kLateReplyModes[] = {
+    {"echo off", false, false},
+    {"echo on", true, false},
+    {"echo on, only the answer late", true, true},
+};
+
 class FaultScript {
 public:
     FaultScript();
