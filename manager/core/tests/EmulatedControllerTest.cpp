@@ -236,6 +236,13 @@ TEST_F(EmulatedLine, ALateAnswerIsNeverTakenForTheNextCommandsAnswer)
         ASSERT_TRUE(QueryParameter(nullptr, &protocol, 1, 13, value));
         EXPECT_EQ(value, 78);
         c.SetParameter(13, 77);
+
+        // The names of all nodes hold no late answer of another command.
+        line.Script().NextReply(late);
+        EXPECT_FALSE(QueryRobotName(nullptr, &protocol, 1, text));
+        ASSERT_TRUE(QueryAllControllerNames(nullptr, &protocol, text));
+        EXPECT_EQ(text.Find(u"ROBOT"), -1) << text.ToUtf8();
+        EXPECT_NE(text.Find(u"CONT.1=LB-20"), -1) << text.ToUtf8();
     }
 }
 

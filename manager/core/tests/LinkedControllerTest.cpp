@@ -184,6 +184,23 @@ TEST_P(LinkedController, ReadsAWholeControllerAsTheDataManagerDoes)
     EXPECT_NE(text.Find(u"H3.1=-7\r\n"), -1);
 }
 
+TEST_P(LinkedController, ALateAnswerIsNeverTakenForTheNextCommandsAnswer)
+{
+    emulator.Controller(1).SetControllerName("LB-20");
+    emulator.Controller(1).SetRobot("RX 10");
+    ASSERT_TRUE(Serve()) << emulator.LastError();
+    protocol.SetTimeOut(300);
+    for (const emu::LateReplyMode& m : emu::kLateReplyModes) {
+        SCOPED_TRACE(m.name);
+        emulator.SetEcho(m.echo);
+        emulator.Script().NextReply(m.Held());
+        CString text;
+        EXPECT_FALSE(QueryRobotName(nullptr, &protocol, 1, text));
+        ASSERT_TRUE(QueryControllerName(nullptr, &protocol, 1, text));
+        EXPECT_EQ(text.ToUtf8(), "LB-20");
+    }
+}
+
 TEST_P(LinkedController, TimeOutRestartsWhileTextKeepsArriving)
 {
     ASSERT_TRUE(Serve()) << emulator.LastError();
