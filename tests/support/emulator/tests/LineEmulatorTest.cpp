@@ -124,6 +124,15 @@ TEST_F(LineTest, RepliesToEachFormOfCommand)
         SCOPED_TRACE(c.name);
         EXPECT_EQ(Exchange(c.command), c.reply) << "command: " << c.command;
     }
+    // With echo, every reply is the same after the line the controller took; silence stays silent.
+    line.SetEcho(true);
+    line.Controller(1).RaiseWarning(0x1A);  // the first pass's RESET cleared it
+    for (const ReplyCase& c : cases) {
+        SCOPED_TRACE(std::string("echo on: ") + c.name);
+        const std::string reply(c.reply);
+        EXPECT_EQ(Exchange(c.command), reply.empty() ? reply : std::string(c.command) + "\r\n" + reply)
+            << "command: " << c.command;
+    }
 }
 
 TEST_F(LineTest, WritesAreReadBack)
