@@ -194,9 +194,8 @@ std::u16string KeepLinesOfCommand(std::u16string_view text, std::u16string_view 
         // nothing readable stays for the caller to judge.
         const size_t equals = line.find(u'=');
         LineAddress key;
-        if (equals != Text::npos && ParseAnswerKey(line.substr(0, equals), key) && !AnswerLineBelongsTo(line, command)) {
-            continue;
-        }
+        const bool namesAnItem = equals != Text::npos && ParseAnswerKey(line.substr(0, equals), key);
+        if (namesAnItem && !AnswerLineBelongsTo(line, command)) continue;
         kept.append(raw);
     }
     kept.append(text);  // a last line without its CR yet

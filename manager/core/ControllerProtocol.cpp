@@ -474,7 +474,10 @@ BOOL CControllerProtocol::Collect(std::uint32_t id, CString* out)
             EndCommand(id);
             if (!sawOk || overflow) return FALSE;
             // A late reply of an earlier command is no node's answer.
-            if (out) *out = CString(comm::KeepLinesOfCommand(WithoutEcho(reply.view(), command.view()).view(), command.view()));
+            if (out) {
+                const CString withoutEcho = WithoutEcho(reply.view(), command.view());
+                *out = CString(comm::KeepLinesOfCommand(withoutEcho.view(), command.view()));
+            }
             return TRUE;
         }
         const int result = ClassifyReply(line);

@@ -865,7 +865,8 @@ std::string ControllerModel::ExecuteAction(const CommandLine& command, const Exe
     case Keyword::ReadRec: {
         std::string reply;
         for (size_t i = 1; i <= m_records.size(); ++i) {
-            reply += ItemKey("REC", static_cast<long>(i)) + "=" + RecordText(static_cast<int>(i)) + std::string(kLineEnd);
+            const long index = static_cast<long>(i);
+            reply += ItemKey("REC", index) + "=" + RecordText(static_cast<int>(i)) + std::string(kLineEnd);
         }
         return reply + ok;
     }
