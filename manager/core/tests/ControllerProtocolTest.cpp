@@ -354,6 +354,9 @@ TEST_F(ProtocolFixture, StopGoesOutWhateverTheBusyState)
     link.ReplyNext("");
     std::thread stopper([&] {
         WaitUntilBusy(protocol);
+        // Busy comes before the jog line is handed to the link.
+        const auto deadline = std::chrono::steady_clock::now() + 10s;
+        while (link.Sent().empty() && std::chrono::steady_clock::now() < deadline) std::this_thread::sleep_for(1ms);
         EXPECT_EQ(protocol.StopCommand(2), 1);
         EXPECT_EQ(protocol.StopCommand(0), 1);
         EXPECT_EQ(protocol.StopCommand(-1), 0);
