@@ -1,2 +1,97 @@
-// Ids of the manager's transport resources.
+// Ids of the manager's transport resources: the dialogs that move a
+// controller's data between controllers, files and windows, the serial node
+// choice, the launcher and the option sheet.
 #pragma once
+
+// Templates
+#define IDD_SERIAL_CONNECT          156
+#define IDD_TRANSPORT               167
+#define IDD_LAUNCHER                190
+#define IDD_OPTION_MESSAGE          192
+#define IDD_OPTION_LAUNCHER         193
+
+// Controls of the transport dialogs
+#define IDC_TRANSPORT_LABEL         1002
+#define IDC_TRANSPORT_PATH          1003
+#define IDC_TRANSPORT_BROWSE        1141
+#define IDC_TRANSPORT_TREE          1151
+#define IDC_TRANSPORT_TREE_LABEL    1152
+#define IDC_TRANSPORT_SETTINGS      1329
+
+// Controls of the serial node choice
+#define IDC_SERIAL_RESCAN           1141
+#define IDC_SERIAL_NODE_LIST        1303
+
+// Controls of the launcher and the option pages
+#define IDC_LAUNCH_READ             1365
+#define IDC_LAUNCH_WRITE            1366
+#define IDC_LAUNCH_ALARM            1367
+#define IDC_LAUNCH_GENERATION       1368
+#define IDC_LAUNCH_DONT_SHOW        1370
+#define IDC_LAUNCH_OK               1371
+#define IDC_LAUNCH_CLOSE            1372
+#define IDC_OPTION_ASK_TRACE        1330
+#define IDC_OPTION_ASK_ORIGIN       1331
+#define IDC_OPTION_SHOW_LAUNCHER    1373
+#define IDC_OPTION_OPEN_LAUNCHER    1374
+
+// Strings
+#define IDS_SERIAL_COL_NODE         355
+#define IDS_SERIAL_COL_CONTROLLER   336
+#define IDS_SERIAL_COL_USER         344
+#define IDS_TRANSPORT_FILE_LABEL    395
+#define IDS_TRANSPORT_TREE_LABEL    408
+#define IDS_TRANSPORT_ASK_NODE      413
+#define IDS_TRANSPORT_ASK_READ_FILE 414
+#define IDS_TRANSPORT_WRITE_LABEL   416
+#define IDS_TRANSPORT_ASK_WRITE_FILE 485
+#define IDS_LAUNCHER_TIP_STYLE      499
+#define IDS_TRANSPORT_LINE_LABEL    516
+#define IDS_TRANSPORT_SETTINGS      517
+#define IDS_DATA_FILE_FILTER        520
+#define IDS_ALARM_FILE_FILTER       523
+#define IDS_LAUNCHER_TITLE          900
+#define IDS_OPTIONS_CAPTION         903
+#define IDS_TRANSPORT_WRITE_CAPTION 906
+#define IDS_TRANSPORT_READ_CAPTION  907
+#define IDS_SERIAL_CAPTION          911
+#define IDS_TRANSPORT_ALARM_CAPTION 921
+#define IDS_TRANSPORT_EDIT_CAPTION  922
+#define IDS_TRANSPORT_PROJECT_CAPTION 923
+#define IDS_SERIAL_CAPTION_CONNECT  924
+#define IDS_TRANSPORT_GENERATION_CAPTION 926
+#define IDS_TRANSPORT_WRITING       10018
+#define IDS_TRANSPORT_DONE          10019
+#define IDS_TRANSPORT_ALARM_SAVED   10020
+#define IDS_TRANSPORT_ASK_WRITE     10023
+#define IDS_TRANSPORT_ASK_READ      10024
+#define IDS_TRANSPORT_READING       10025
+#define IDS_TRANSPORT_FAILED        10048
+#define IDS_ASK_WRITE_NOTE          10063
+#define IDS_TRANSPORT_ASK_WINDOW    10065
+#define IDS_TRANSPORT_ASK_ALARM     10070
+#define IDS_TRANSPORT_READING_ALARM 10071
+#define IDS_ASK_WRITE_FIELD_BUS     10073
+#define IDS_TRANSPORT_ASK_EDIT_READ 10082
+#define IDS_TRANSPORT_SENDING_GLOBAL 10084
+#define IDS_TRANSPORT_ASK_GLOBAL    10122
+#define IDS_WRITE_RESTART           10142
+#define IDS_TRANSPORT_ASK_GENERATE  10149
+#define IDS_TRANSPORT_OTHER_NODE    10150
+#define IDS_TRANSPORT_FILE_UNREADABLE 10190
+#define IDS_TRANSPORT_GLOBAL_SERIAL_ONLY 10191
+#define IDS_PATH_TOO_LONG           40001
+#define IDS_TRANSPORT_FILE_IN_WINDOW 40002
+#define IDS_SAVE_FAILED             40004
+#define IDS_OPERATION_FAILED        40006
+#define IDS_NODE_NO_ANSWER          41006
+#define IDS_WAIT_READING            41007
+#define IDS_LAUNCH_READ_COMMAND     32817
+#define IDS_LAUNCH_WRITE_COMMAND    32818
+#define IDS_LAUNCH_ALARM_COMMAND    32806
+#define IDS_LAUNCH_GENERATION_COMMAND 32866
+#define IDS_TRANSPORT_WRITTEN_NOT_SHOWN 10192
+#define IDS_TRANSPORT_PARTLY_WRITTEN 10193
+#define IDS_TRANSPORT_FILE_NOT_WRITTEN 10194
+#define IDS_TRANSPORT_ALARM_EMPTY   10195
+#define IDS_TRANSPORT_DATA_NAME_LABEL 10196
