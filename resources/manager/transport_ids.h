@@ -95,3 +95,11 @@
 #define IDS_TRANSPORT_FILE_NOT_WRITTEN 10194
 #define IDS_TRANSPORT_ALARM_EMPTY   10195
 #define IDS_TRANSPORT_DATA_NAME_LABEL 10196
+
+// Icons of the launcher's buttons (the alarm button shows the main tool bar's
+// alarm icon, 21046)
+#define IDI_LAUNCH_GENERATION       21113
+#define IDI_LAUNCH_WRITE            21114
+#define IDI_LAUNCH_READ             21115
+#define IDI_LAUNCH_ALARM            21046
+#define IDI_LAUNCHER                0x80
