@@ -81,6 +81,19 @@ BOOL CDlgTransportBase::OnInitDialog()
     } else {
         for (int id : {IDC_TRANSPORT_LABEL, IDC_TRANSPORT_PATH, IDC_TRANSPORT_BROWSE})
             GetDlgItem(id)->ShowWindow(SW_HIDE);
+        // The tree takes the room of the path, so no blank band stays above it.
+        CRect top;
+        CRect label;
+        CRect tree;
+        GetDlgItem(IDC_TRANSPORT_LABEL)->GetWindowRect(&top);
+        GetDlgItem(IDC_TRANSPORT_TREE_LABEL)->GetWindowRect(&label);
+        GetDlgItem(IDC_TRANSPORT_TREE)->GetWindowRect(&tree);
+        ScreenToClient(&top);
+        ScreenToClient(&label);
+        ScreenToClient(&tree);
+        const int shift = label.top - top.top;
+        GetDlgItem(IDC_TRANSPORT_TREE_LABEL)->MoveWindow(label.left, label.top - shift, label.Width(), label.Height());
+        GetDlgItem(IDC_TRANSPORT_TREE)->MoveWindow(tree.left, tree.top - shift, tree.Width(), tree.Height() + shift);
     }
     SetDlgItemText(IDC_TRANSPORT_TREE_LABEL, TransportText(TreeLabelId()));
     SetDlgItemText(IDC_TRANSPORT_SETTINGS, TransportText(IDS_TRANSPORT_SETTINGS));
