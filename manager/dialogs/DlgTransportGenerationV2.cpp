@@ -1,6 +1,7 @@
 #include "manager/dialogs/DlgTransportGenerationV2.h"
 
 #include "manager/core/ControllerCommands.h"
+#include "manager/dialogs/DataAddNewDlg.h"
 #include "manager/core/LibraryBindings.h"
 #include "manager/widgets/ProgressWaitWnd.h"
 #include "resources/manager/resource_ids.h"
@@ -10,11 +11,19 @@
 #include "platform/core/MessageBox.h"
 
 CDlgTransportGenerationV2::CDlgTransportGenerationV2(CWnd* pParent)
-    : CDlgTransportBase(pParent), m_completion(&CDlgTransportGenerationV2::CompleteFromDatabase)
+    : CDlgTransportBase(pParent), m_completion(&CDlgTransportGenerationV2::CompleteWithWizard)
 {
 }
 
 UINT CDlgTransportGenerationV2::CaptionId() const { return IDS_TRANSPORT_GENERATION_CAPTION; }
+
+bool CDlgTransportGenerationV2::CompleteWithWizard(CWnd*, ControllerData& record)
+{
+    CDataAddNewDlg wizard(nullptr);
+    wizard.SetInitialData(CString(), &record);
+    wizard.SetGenerationMode(true);
+    return wizard.DoModal() == IDOK;
+}
 
 bool CDlgTransportGenerationV2::CompleteFromDatabase(CWnd*, ControllerData& record)
 {

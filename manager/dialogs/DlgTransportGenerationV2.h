@@ -8,9 +8,9 @@
 //   dlg.SetComPort(port);      // optional preset
 //   dlg.DoModal();
 //
-// The data are completed by the completion step: by default the robot's
-// initial data from the installed actuator database; the add-new wizard in
-// generation mode takes this place once it is set with SetCompletion.
+// The data are completed by the add-new wizard in generation mode; a caller
+// may set another completion (CompleteFromDatabase takes the actuator's
+// initial data from the database without asking).
 #pragma once
 
 #include "manager/dialogs/DlgTransportBase.h"
@@ -26,7 +26,9 @@ public:
     explicit CDlgTransportGenerationV2(CWnd* pParent = nullptr);
 
     void SetCompletion(Completion completion) { m_completion = std::move(completion); }
-    // The completion that fills the record from the actuator database.
+    // The add-new wizard in generation mode.
+    static bool CompleteWithWizard(CWnd* owner, ControllerData& record);
+    // The actuator's initial data from the database, without asking.
     static bool CompleteFromDatabase(CWnd* owner, ControllerData& record);
 
 protected:

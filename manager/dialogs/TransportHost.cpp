@@ -7,6 +7,7 @@ public:
     const COpenWindowRegistry* GetOpenWindows() override { return nullptr; }
     CWnd* GetSimulatorWindow() override { return nullptr; }
     int GetAccessLevel() override { return 0; }
+    bool IsControllerNameOpen(const CString&) override { return false; }
 };
 
 NoTransportHost g_noHost;

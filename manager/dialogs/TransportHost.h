@@ -17,6 +17,8 @@ public:
     // The child frame whose data the running simulator holds; null when none.
     virtual CWnd* GetSimulatorWindow() = 0;
     virtual int GetAccessLevel() = 0;
+    // Whether an open window already shows a controller of this name.
+    virtual bool IsControllerNameOpen(const CString& name) = 0;
 };
 
 // The installed host; never null (no windows, level 0, when none is installed).

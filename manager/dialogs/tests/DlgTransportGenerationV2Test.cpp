@@ -37,6 +37,7 @@ TEST_F(DlgTransportGenerationV2Test, NewDataWrittenIntoTheControllerKeepItsField
     ControllerData expected;
     expected.paramSets.resize(1);
     ASSERT_TRUE(FillControllerDataFromDatabase(expected, u"KX-Q10", u"SA6-L05"));
+    // The wizard keeps the database's value of K12 and writes its stroke into K43.
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         emulator.Controller(1).SetInterface(c.interfaceText);
@@ -56,6 +57,16 @@ TEST_F(DlgTransportGenerationV2Test, NewDataWrittenIntoTheControllerKeepItsField
                                    [](uitest::DialogDriver& d) {
                                        ChooseListRow(d, IDC_SERIAL_NODE_LIST, u"01");
                                        d.Click(IDOK);
+                                   },
+                                   [&](uitest::DialogDriver& d) {
+                                       // The wizard for the connected controller and actuator.
+                                       EXPECT_FALSE(d.Enabled(IDC_ADDNEW_NAME));
+                                       const auto summary = ListColumn(d, IDC_ADDNEW_SUMMARY, 2);
+                                       ASSERT_GE(summary.size(), 2u);
+                                       EXPECT_EQ(summary[0], CString(u"KX-Q10"));
+                                       EXPECT_EQ(summary[1], CString(u"SA6-L05"));
+                                       Picture(d, "addnew-generation");
+                                       d.Click(IDOK);
                                    }}),
                   IDOK);
         const emu::ControllerModel& written = emulator.Controller(1);
@@ -73,12 +84,11 @@ TEST_F(DlgTransportGenerationV2Test, NewDataWrittenIntoTheControllerKeepItsField
     EXPECT_EQ(boxes.PendingAnswers(), 0u);
 }
 
-TEST_F(DlgTransportGenerationV2Test, ACancelledCompletionEndsWithoutAMessageOrAWrite)
+TEST_F(DlgTransportGenerationV2Test, CancellingTheWizardEndsWithoutAMessageOrAWrite)
 {
     ASSERT_TRUE(Serve()) << emulator.LastError();
     boxes.Answer(IDOK, u"Controllers found");
     CDlgTransportGenerationV2 dlg;
-    dlg.SetCompletion([](CWnd*, ControllerData&) { return false; });
     const INT_PTR result = RunDialogs(dlg, {[&](uitest::DialogDriver& d) {
                                                 ChooseTreeItem(d, IDC_TRANSPORT_TREE, u"COM3");
                                                 d.Click(IDOK);
@@ -88,7 +98,8 @@ TEST_F(DlgTransportGenerationV2Test, ACancelledCompletionEndsWithoutAMessageOrAW
                                             [](uitest::DialogDriver& d) {
                                                 ChooseListRow(d, IDC_SERIAL_NODE_LIST, u"01");
                                                 d.Click(IDOK);
-                                            }});
+                                            },
+                                            [](uitest::DialogDriver& d) { d.Click(IDCANCEL); }});
     EXPECT_EQ(result, IDCANCEL);
     EXPECT_EQ(boxes.Shown().size(), 1u) << "only the scan's list";
     EXPECT_TRUE(emulator.Controller(1).PointUsed(9));

@@ -29,6 +29,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <deque>
 #include <filesystem>
@@ -226,10 +227,15 @@ public:
     const COpenWindowRegistry* GetOpenWindows() override { return &registry; }
     CWnd* GetSimulatorWindow() override { return simulatorWindow; }
     int GetAccessLevel() override { return accessLevel; }
+    bool IsControllerNameOpen(const CString& name) override
+    {
+        return std::find(openNames.begin(), openNames.end(), name) != openNames.end();
+    }
 
     COpenWindowRegistry registry;
     CWnd* simulatorWindow = nullptr;
     int accessLevel = 0;
+    std::vector<CString> openNames;
 };
 
 // An open controller window as the transport dialogs meet it: it holds a
@@ -375,6 +381,8 @@ public:
 private:
     std::string m_language;
     ScopedEnvValue m_lang;
+    // 8-bit texts (the definition tables) are read in the language's code page, as the program sets it.
+    ScopedCodePage m_codePage{m_language == "ja" ? 932u : 1252u};
     TempFolder m_files;
 
 public:
