@@ -160,7 +160,9 @@ void CDlgTransportBase::EnableRunControls(bool enable)
 
 void CDlgTransportBase::OnOK()
 {
-    if (m_running) return;
+    // One run at a time, and none once the dialog has ended (the second half
+    // of a double click).
+    if (m_running || !ContinueModal()) return;
     m_path = PathText();
     if (NeedsPath() && !m_path.IsEmpty() && !CheckPath()) return;
     const ConnectionTreeItem* selected = SelectedItem();

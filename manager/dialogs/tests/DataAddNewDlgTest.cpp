@@ -148,6 +148,34 @@ TEST_P(DataAddNewDlgTest, NamesAreCheckedBeforeTheDataAreTaken)
     }
 }
 
+TEST_P(DataAddNewDlgTest, APulseTrainModelShowsItsOwnRowsAndPage)
+{
+    const INT_PTR result = Run([&](uitest::DialogDriver& d, uitest::DialogDriver&) {
+        uitest::DialogDriver controller = PageOf(d, IDC_ADDNEW_CONTROLLER);
+        controller.ChooseComboEntry(IDC_ADDNEW_CONTROLLER, u"KX-LB");
+        EXPECT_TRUE(controller.Visible(IDC_ADDNEW_MASS_PULSE_LABEL));
+        EXPECT_FALSE(controller.Visible(IDC_ADDNEW_RADIO_A));
+        const std::vector<CString> labels = ListColumn(d, IDC_ADDNEW_SUMMARY, 1);
+        ASSERT_EQ(labels.size(), 10u) << "rows 0-3, 6-9, 12 and 13";
+        EXPECT_NE(labels[3].Find(controller.Text(IDC_ADDNEW_MASS_PULSE_LABEL)), -1) << labels[3].ToUtf8();
+        ChooseTab(d, 1);
+        uitest::DialogDriver pulse = PageOf(d, IDC_ADDNEW_OUTPUT_TYPE);
+        EXPECT_TRUE(pulse.Visible(IDC_ADDNEW_OUTPUT_TYPE));
+        pulse.ChooseComboEntry(IDC_ADDNEW_OUTPUT_TYPE, 1);
+        pulse.ChooseComboEntry(IDC_ADDNEW_INPUT_MODE, 2);
+        EXPECT_EQ(record->FirstParamSet()->K(83), 2 + (1 << 2));
+        EXPECT_EQ(record->FirstParamSet()->K(87), 2);
+        Picture(d, "addnew-pulse");
+        ChooseTab(d, 2);
+        uitest::DialogDriver detail = PageOf(d, IDC_ADDNEW_DETAIL_1320);
+        EXPECT_FALSE(detail.Visible(IDC_ADDNEW_DETAIL_1318));
+        EXPECT_TRUE(detail.Visible(IDC_ADDNEW_DETAIL_1320));
+        EXPECT_TRUE(detail.Visible(IDC_ADDNEW_DETAIL_1321));
+        d.Click(IDCANCEL);
+    });
+    EXPECT_EQ(result, IDCANCEL);
+}
+
 TEST(InsertBeforeEndTest, ShortLabelsTakeTheTextAtTheirStart)
 {
     EXPECT_EQ(InsertBeforeEnd(u"Speed mm/s", u"x"), CString(u"Speed xmm/s"));

@@ -303,4 +303,50 @@ TEST_F(DlgTransportV2Test, ChecksBeforeAWriteStopOrAskAsTheDataAndTheControllerD
     }
 }
 
+TEST_F(DlgTransportV2Test, AWindowsDataAreSavedWithoutAskingTheController)
+{
+    ASSERT_TRUE(Serve()) << emulator.LastError();
+    FakeControllerFrame frame;
+    ASSERT_TRUE(OpenFrame(frame));
+    ControllerDataStore store;
+    ControllerDataSlot project;
+    store.AllocControllerData(project);
+    project->controller = u"KX-LB";
+    project->robot = u"SA4-L06";
+    project->FirstParamSet()->K(12) = 999;
+    const std::string path = TempPath("project.yvekd");
+    boxes.Answer(IDOK, u"Start the transfer");
+    boxes.Answer(IDOK, u"were transferred");
+    emulator.ClearLog();
+    CDlgTransportV2 dlg;
+    dlg.SetProjectData(project.get());
+    dlg.SetComPort(kEmulatorPort);
+    ASSERT_EQ(RunDialogs(dlg, {[&](uitest::DialogDriver& d) {
+                  EXPECT_EQ(TreeTexts(d, IDC_TRANSPORT_TREE), (std::vector<CString>{u"Serial connections in use", u"COM3"}))
+                      << "only the window's own connection";
+                  d.Retype(IDC_TRANSPORT_PATH, W(path.c_str()).view());
+                  // A double click on the connection is OK.
+                  ChooseTreeItem(d, IDC_TRANSPORT_TREE, u"COM3", true);
+              }}),
+              IDOK);
+    EXPECT_EQ(ReadDataFile(path).FirstParamSet()->K(12), 999);
+    EXPECT_TRUE(emulator.ReceivedCommands().empty()) << "the controller was not asked for its data";
+}
+
+TEST_F(DlgTransportV2Test, PortSettingsAreForAFreePortOnly)
+{
+    ASSERT_TRUE(Serve()) << emulator.LastError();
+    FakeControllerFrame frame;
+    ASSERT_TRUE(OpenFrame(frame));
+    host.accessLevel = 4;
+    boxes.Answer(IDOK, u"free COM port only");
+    CDlgTransportV2 dlg;
+    RunDialogs(dlg, {[&](uitest::DialogDriver& d) {
+        ChooseTreeItem(d, IDC_TRANSPORT_TREE, u"COM3");
+        d.Click(IDC_TRANSPORT_SETTINGS);
+        d.Click(IDCANCEL);
+    }});
+    EXPECT_EQ(boxes.PendingAnswers(), 0u);
+}
+
 }  // namespace
