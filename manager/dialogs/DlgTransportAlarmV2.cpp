@@ -46,10 +46,8 @@ bool CDlgTransportAlarmV2::RunOnOpenConnection(CWnd* frame, int)
     if (Ask(TransportText(IDS_TRANSPORT_ASK_WINDOW), MB_OKCANCEL | MB_ICONQUESTION) != IDOK) return false;
     CDataManager* manager = nullptr;
     int node = 0;
-    if (!BorrowLink(frame, manager, node)) return false;
-    manager->GetLink()->AttatchWnd(manager->GetSafeHwnd());
     CString name;
-    if (!ReadControllerName(*manager, node, name)) return false;
+    if (!BorrowAndIdentify(frame, manager, node, name)) return false;
     return Finish(*manager, TransportReadAlarms(*manager, node));
 }
 

@@ -281,6 +281,13 @@ bool CDlgTransportBase::BorrowLink(CWnd* frame, CDataManager*& manager, int& nod
     return answer == 0 && manager != nullptr && IsControllerNode(node);
 }
 
+bool CDlgTransportBase::BorrowAndIdentify(CWnd* frame, CDataManager*& manager, int& node, CString& name)
+{
+    if (!BorrowLink(frame, manager, node)) return false;
+    manager->GetLink()->AttatchWnd(manager->GetSafeHwnd());
+    return ReadControllerName(*manager, node, name);
+}
+
 int CDlgTransportBase::Ask(const CString& text, UINT type)
 {
     CloseActiveProgressWaitWnd();

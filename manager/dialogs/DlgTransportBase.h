@@ -80,6 +80,9 @@ protected:
     // UM_GETLINKOFWINDOW: the window's data manager and node; false when the
     // window refuses or answers nothing usable.
     bool BorrowLink(CWnd* frame, CDataManager*& manager, int& node);
+    // BorrowLink, the borrowed link bound to its manager, and the controller
+    // name read at the node (41006 when it does not answer).
+    bool BorrowAndIdentify(CWnd* frame, CDataManager*& manager, int& node, CString& name);
     // Opens the own port and scans it; false when either fails (both report).
     bool OpenAndScan(int comPort);
     // The node choice after a scan of the own data manager; 0 when cancelled

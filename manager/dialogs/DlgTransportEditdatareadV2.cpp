@@ -26,10 +26,8 @@ bool CDlgTransportEditdatareadV2::RunOnOpenConnection(CWnd* frame, int)
     if (Ask(TransportText(IDS_TRANSPORT_ASK_EDIT_READ), MB_OKCANCEL | MB_ICONQUESTION) != IDOK) return false;
     CDataManager* manager = nullptr;
     int node = 0;
-    if (!BorrowLink(frame, manager, node)) return false;
-    manager->GetLink()->AttatchWnd(manager->GetSafeHwnd());
     CString name;
-    if (!ReadControllerName(*manager, node, name)) return false;
+    if (!BorrowAndIdentify(frame, manager, node, name)) return false;
     if (TransportReadIntoRecord(*manager, node)) return true;
     ShowLinkError(*manager, IDS_TRANSPORT_FAILED);
     return false;

@@ -54,10 +54,8 @@ bool CDlgTransportGlobalCommandV2::RunOnOpenConnection(CWnd* frame, int comPort)
 {
     CDataManager* manager = nullptr;
     int node = 0;
-    if (!BorrowLink(frame, manager, node)) return false;
-    manager->GetLink()->AttatchWnd(manager->GetSafeHwnd());
     CString name;
-    if (!ReadControllerName(*manager, node, name)) return false;
+    if (!BorrowAndIdentify(frame, manager, node, name)) return false;
     if (!TransportGlobalConfirm(comPort)) return false;
     if (!CheckSameController(*manager, node, name)) return false;
     if (!TransportGlobalWrite(*manager)) {
