@@ -64,7 +64,7 @@ BOOL CDlgLauncher::OnInitDialog()
     if (m_icon) SendMessage(WM_SETICON, 0, m_icon.ToLParam());
 
     m_tip.Create(this, TRUE);
-    m_tip.SetCssStyles(IDS_LAUNCHER_TIP_STYLE);
+    m_tip.SetCssStyles(IDS_CD_TIP_STYLES);
     m_tip.SetColorBk(RGB(255, 255, 255), RGB(240, 247, 255), RGB(192, 192, 208));
     m_tip.SetEffectBk(13, 5);
     for (std::size_t i = 0; i < m_buttons.size(); ++i) {

@@ -28,7 +28,7 @@ void CDlgTransportAlarmV2::OnBrowse()
 {
     const CString extension = DefaultExtension(IDS_ALARM_FILE_EXTENSION);
     CString filter;
-    filter.Format(TransportText(IDS_ALARM_FILE_FILTER), extension, extension);
+    filter.Format(TransportText(IDS_CD_ALM_FILE_FILTER), extension, extension);
     CFileDialog dialog(FALSE, extension, PathText(),
                        OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_NOCHANGEDIR | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST,
                        filter, nullptr);
@@ -66,7 +66,7 @@ bool CDlgTransportAlarmV2::RunOnFreeNode(int comPort, int node, const CString& s
 bool CDlgTransportAlarmV2::Finish(CDataManager& manager, bool good)
 {
     if (good) {
-        CString text = TransportText(IDS_TRANSPORT_ALARM_SAVED);
+        CString text = TransportText(IDS_CD_ALM_SAVED);
         if (m_recordCount == 0) text += TransportText(IDS_TRANSPORT_ALARM_EMPTY);
         Show(text, MB_OK | MB_ICONINFORMATION);
         return true;

@@ -309,7 +309,7 @@ bool CDlgTransportBase::ReadControllerName(CDataManager& manager, int node, CStr
 {
     name.Empty();
     if (QueryControllerName(manager.GetLink(), manager.GetProtocol(), node, name)) return true;
-    Show(IDS_NODE_NO_ANSWER, MB_OK | MB_ICONEXCLAMATION);
+    Show(IDS_CD_NO_ANSWER, MB_OK | MB_ICONEXCLAMATION);
     return false;
 }
 

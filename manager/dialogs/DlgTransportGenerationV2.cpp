@@ -39,7 +39,7 @@ bool CDlgTransportGenerationV2::RunOnOpenConnection(CWnd* frame, int comPort)
     CDataManager* manager = nullptr;
     int node = 0;
     if (!BorrowLink(frame, manager, node)) {
-        Show(IDS_NODE_NO_ANSWER, MB_OK | MB_ICONEXCLAMATION);
+        Show(IDS_CD_NO_ANSWER, MB_OK | MB_ICONEXCLAMATION);
         return false;
     }
     manager->GetLink()->AttatchWnd(manager->GetSafeHwnd());
@@ -60,7 +60,7 @@ bool CDlgTransportGenerationV2::Generate(CDataManager& manager, int node, int co
     int mode = 0;
     if (!QueryRobotName(manager.GetLink(), manager.GetProtocol(), node, robot) ||
         !QueryParameter(manager.GetLink(), manager.GetProtocol(), node, 20, mode)) {
-        Show(IDS_NODE_NO_ANSWER, MB_OK | MB_ICONEXCLAMATION);
+        Show(IDS_CD_NO_ANSWER, MB_OK | MB_ICONEXCLAMATION);
         return false;
     }
     ControllerDataStore store;

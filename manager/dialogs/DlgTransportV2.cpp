@@ -116,7 +116,7 @@ bool CDlgTransportV2::RunOnOpenConnection(CWnd* frame, int)
     CDataManager* manager = nullptr;
     int node = 0;
     if (!BorrowLink(frame, manager, node)) {
-        Show(IDS_NODE_NO_ANSWER, MB_OK | MB_ICONEXCLAMATION);
+        Show(IDS_CD_NO_ANSWER, MB_OK | MB_ICONEXCLAMATION);
         return false;
     }
     CString controller;
@@ -127,7 +127,7 @@ bool CDlgTransportV2::RunOnOpenConnection(CWnd* frame, int)
         if (!QueryControllerName(manager->GetLink(), manager->GetProtocol(), node, controller) ||
             !QueryRobotName(manager->GetLink(), manager->GetProtocol(), node, robot) ||
             !QueryParameter(manager->GetLink(), manager->GetProtocol(), node, 20, mode)) {
-            Show(IDS_NODE_NO_ANSWER, MB_OK | MB_ICONEXCLAMATION);
+            Show(IDS_CD_NO_ANSWER, MB_OK | MB_ICONEXCLAMATION);
             return false;
         }
     }
@@ -162,7 +162,7 @@ bool CDlgTransportV2::RunOnFreeNode(int comPort, int node, const CString& scanne
     int mode = 0;
     if (!QueryRobotName(manager.GetLink(), manager.GetProtocol(), node, robot) ||
         !QueryParameter(manager.GetLink(), manager.GetProtocol(), node, 20, mode)) {
-        Show(IDS_NODE_NO_ANSWER, MB_OK | MB_ICONEXCLAMATION);
+        Show(IDS_CD_NO_ANSWER, MB_OK | MB_ICONEXCLAMATION);
         return false;
     }
     int k80 = 0;
