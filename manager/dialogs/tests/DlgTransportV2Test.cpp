@@ -303,6 +303,55 @@ TEST_F(DlgTransportV2Test, ChecksBeforeAWriteStopOrAskAsTheDataAndTheControllerD
     }
 }
 
+TEST_F(DlgTransportV2Test, AFileReadFromOneNodeIsWrittenIntoTheNodeChosen)
+{
+    emu::ControllerModel& second = emulator.AddController(2, "LB");
+    second.SetControllerName("KX-LB");
+    second.SetRobot("SA4-L06");
+    second.SetInterface("NPN");
+    second.SetParameter(20, 2);
+    second.SetParameter(12, 500);
+    ASSERT_TRUE(Serve()) << emulator.LastError();
+    const std::string path = TempPath("node1.yvekd");
+    ASSERT_EQ(ReadIntoFile(path), IDOK);
+    ControllerData data = ReadDataFile(path);
+    ASSERT_EQ(data.FirstParamSet()->K(38), kNode) << "the file names the node it was read from";
+    data.FirstParamSet()->K(12) = 612;
+    WriteDataFile(path, data);
+
+    boxes.Answer(IDOK, u"Controllers found");
+    boxes.Answer(IDOK, u"node 2");
+    boxes.Answer(IDOK, u"were transferred");
+    CDlgTransportV2 dlg;
+    dlg.SetMode(CDlgTransportV2::kToController);
+    ASSERT_EQ(RunDialogs(dlg, {TypePathAndChoose(path),
+                               [](uitest::DialogDriver& d) {
+                                   ChooseListRow(d, IDC_SERIAL_NODE_LIST, u"02");
+                                   d.Click(IDOK);
+                               }}),
+              IDOK);
+    EXPECT_EQ(emulator.Controller(2).Parameter(12), 612);
+    EXPECT_EQ(emulator.Controller(kNode).Parameter(12), 500) << "the node the file came from is untouched";
+}
+
+TEST_F(DlgTransportV2Test, AFileThatCannotBeWrittenIsNotReportedAsTransferred)
+{
+    ASSERT_TRUE(Serve()) << emulator.LastError();
+    const std::string path = TempPath("no-such-folder/axis.yvekd");
+    boxes.Answer(IDOK, u"Controllers found");
+    boxes.Answer(IDOK, u"Read into the file");
+    boxes.Answer(IDOK, u"could not be written");
+    CDlgTransportV2 dlg;
+    const INT_PTR result = RunDialogs(dlg, {[&](uitest::DialogDriver& d) {
+                                                TypePathAndChoose(path)(d);
+                                                d.Click(IDCANCEL);
+                                            },
+                                            ChooseNodeOne()});
+    EXPECT_EQ(result, IDCANCEL);
+    for (const auto& box : boxes.Shown()) EXPECT_EQ(box.text.Find(u"were transferred"), -1);
+    EXPECT_EQ(boxes.PendingAnswers(), 0u);
+}
+
 TEST_F(DlgTransportV2Test, AWindowsDataAreSavedWithoutAskingTheController)
 {
     ASSERT_TRUE(Serve()) << emulator.LastError();
