@@ -180,5 +180,7 @@ LRESULT CExecTraceDlg::OnBlink(WPARAM, LPARAM)
     if (!m_nTraceMode || Stage() == 4) m_bBlinkOn = !m_bBlinkOn;
     else m_bBlinkOn = TRUE;
     if (CWnd* status = GetDlgItem(IDC_EXEC_STATUS)) status->ShowWindow(m_bBlinkOn ? SW_SHOW : SW_HIDE);
+    // The progress also follows the blink, for the times the owner is busy.
+    OnIdleUpdateCmdUI(0, 0);
     return 0;
 }

@@ -270,15 +270,20 @@ BOOL CKXWatcherDlg::PreTranslateMessage(MSG* pMsg)
 
 LRESULT CKXWatcherDlg::OnKickIdle(WPARAM, LPARAM)
 {
+    UpdateTitle();
+    if (m_toolBar.GetSafeHwnd()) m_toolBar.SendMessage(WM_IDLEUPDATECMDUI, TRUE);
+    if (m_statusBar.GetSafeHwnd()) m_statusBar.SendMessage(WM_IDLEUPDATECMDUI, TRUE);
+    if (m_pExecDlg && m_pExecDlg->GetSafeHwnd()) m_pExecDlg->SendMessage(WM_IDLEUPDATECMDUI, TRUE);
+    return 0;
+}
+
+void CKXWatcherDlg::UpdateTitle()
+{
     CString title = LoadText(m_nAltTitle && (::GetKeyState(VK_SCROLL) & 1) ? IDS_TRACE_TITLE_SCROLL_LOCK : IDS_TRACE_TITLE);
     if (m_model.IsFileShown()) title += u" - " + m_model.m_strFileName;
     CString current;
     GetWindowText(current);
     if (current != title) SetWindowText(title);
-    if (m_toolBar.GetSafeHwnd()) m_toolBar.SendMessage(WM_IDLEUPDATECMDUI, TRUE);
-    if (m_statusBar.GetSafeHwnd()) m_statusBar.SendMessage(WM_IDLEUPDATECMDUI, TRUE);
-    if (m_pExecDlg && m_pExecDlg->GetSafeHwnd()) m_pExecDlg->SendMessage(WM_IDLEUPDATECMDUI, TRUE);
-    return 0;
 }
 
 // ---------------------------------------------------------------- layout
@@ -314,9 +319,13 @@ void CKXWatcherDlg::RecalcGraphSize()
     const int x = m_layout.rcGraph.right + 8;
     const int y = m_layout.rcGraph.top;
     if (m_cmbABChannel.GetSafeHwnd()) {
-        m_cmbABChannel.MoveWindow(x, y, kSelectorWidth, 95);
-        m_cmbGraphNo.MoveWindow(x, y + 27, kSelectorWidth, 80);
-        m_cmbPosition.MoveWindow(x, y + 54, kSelectorWidth, 180);
+        // The lists drop down by themselves; the boxes keep one line's height.
+        CRect rcCombo;
+        m_cmbABChannel.GetWindowRect(&rcCombo);
+        const int height = std::clamp(static_cast<int>(rcCombo.Height()), 18, 24);
+        m_cmbABChannel.MoveWindow(x, y, kSelectorWidth, height);
+        m_cmbGraphNo.MoveWindow(x, y + 27, kSelectorWidth, height);
+        m_cmbPosition.MoveWindow(x, y + 54, kSelectorWidth, height);
     }
 }
 
@@ -369,7 +378,8 @@ void CKXWatcherDlg::RefreshStatusPanes()
     if (!m_statusBar.GetSafeHwnd()) return;
     const robconsettag& robCon = m_model.m_RobConSet;
     m_statusBar.SetPaneText(0, robCon.strController);
-    m_statusBar.SetPaneText(1, u"V" + robCon.strVersion);
+    // The version pane reads "V" and the version, once.
+    m_statusBar.SetPaneText(1, robCon.strVersion.Left(1) == u"V" ? robCon.strVersion : u"V" + robCon.strVersion);
     m_statusBar.SetPaneText(2, robCon.strRobot);
     m_statusBar.SetPaneText(3, LoadText(m_model.m_TraceSet.TRACE_MODE ? IDS_TRACE_MODE_TRIGGER : IDS_TRACE_MODE_MONITOR));
     if (!m_bErrorReported)
@@ -736,7 +746,7 @@ void CKXWatcherDlg::OnUpdateGraphPosSel(CCmdUI* pCmdUI) { pCmdUI->SetCheck(m_mod
 
 void CKXWatcherDlg::OnUpdateStartTrace(CCmdUI* pCmdUI)
 {
-    pCmdUI->Enable(!IsTracing() && m_model.m_bLive && !m_model.IsFileShown());
+    pCmdUI->Enable(!IsTracing() && m_model.m_bLive && !m_model.IsFileShown() && m_pCommMan && m_pCommMan->IsOpen());
 }
 
 void CKXWatcherDlg::OnUpdateFileClose(CCmdUI* pCmdUI) { pCmdUI->Enable(m_model.IsFileShown()); }
@@ -826,7 +836,7 @@ void CKXWatcherDlg::OnTraceSetting()
 
 void CKXWatcherDlg::OnStartTrace()
 {
-    if (IsTracing() || !m_model.m_bLive || m_model.IsFileShown()) return;
+    if (IsTracing() || !m_model.m_bLive || m_model.IsFileShown() || !m_pCommMan || !m_pCommMan->IsOpen()) return;
     if (!m_model.m_bSettingsApplied) {
         const int answer = AfxMessageBox(IDS_TRACE_NOT_SET_UP_ASK, MB_YESNOCANCEL | MB_ICONQUESTION);
         if (answer == IDCANCEL) return;
@@ -936,13 +946,21 @@ void CKXWatcherDlg::EndExecTrcDlg()
 LRESULT CKXWatcherDlg::OnCommNotify(WPARAM, LPARAM lParam)
 {
     if (!m_pAcq) return 0;
-    if (lParam == 1) {
+    const WORD kind = LOWORD(static_cast<std::uintptr_t>(lParam));
+    if (kind == LINK_EVENT_READ) {
         const CString text = m_pAcq->OnDataReceived();
         if (!text.IsEmpty() && m_pTermDlg) m_pTermDlg->AppendText(text);
         return 0;
     }
-    if (lParam != 256) return 0;
-    switch (m_pAcq->OnLineError()) {
+    CTraceAcquisition::LineError what = CTraceAcquisition::LineError::Reported;
+    if (kind == LINK_EVENT_ERROR) {
+        what = m_pAcq->OnLineError();
+    } else if (kind == LINK_EVENT_CLOSE && m_model.m_TrigState.bActive) {
+        // A link that is gone ends the trace; what was received stays shown.
+        m_model.m_TrigState.bLinkError = 1;
+        what = CTraceAcquisition::LineError::StopTrace;
+    }
+    switch (what) {
     case CTraceAcquisition::LineError::ShowWarning:
         if (!m_bErrorReported && m_statusBar.GetSafeHwnd()) {
             m_bErrorReported = TRUE;
@@ -1062,6 +1080,7 @@ BOOL CKXWatcherDlg::LoadFileIntoWindow(const CString& strPath)
     RecalcGraphSize();
     ShowABDetailsCombo();
     RefreshStatusPanes();
+    UpdateTitle();
     Invalidate(FALSE);
     return TRUE;
 }
@@ -1105,6 +1124,7 @@ void CKXWatcherDlg::OnKxwFileClose()
     RecalcGraphSize();
     ShowABDetailsCombo();
     RefreshStatusPanes();
+    UpdateTitle();
     Invalidate(FALSE);
 }
 

@@ -85,6 +85,8 @@ public:
     void EndTermDlg();
     void EndOpeDlg();
     CExecTraceDlg* GetExecTraceDlg() const { return m_pExecDlg; }
+    CSmplOpeDlg* GetSimpleOpeDlg() const { return m_pOpeDlg; }
+    CSimpleTermDlg* GetSimpleTermDlg() const { return m_pTermDlg; }
 
     // The set-up dialog of the trace (built elsewhere) is run through this
     // hook: it edits the model's records and returns IDOK or IDCANCEL.
@@ -200,6 +202,7 @@ protected:
     void ShowABDetailsCombo();
     void UpdateGraphSetCombo();
     void RefreshStatusPanes();
+    void UpdateTitle();
     void InvalidateGraph();
     BOOL LoadFileIntoWindow(const CString& strPath);
     BOOL CopyToClipBoard(const CRect& rcArea);

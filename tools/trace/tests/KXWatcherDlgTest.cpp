@@ -1,0 +1,336 @@
+// The trace window against the controller emulator, used as a person uses
+// it: its menu commands, the execution window's buttons, the file dialogs,
+// and what ends up on the controller and on disk.
+#include "tools/trace/ExecTraceDlg.h"
+#include "tools/trace/KXWatcherDlg.h"
+#include "tools/trace/SimpleToolDlgs.h"
+#include "tools/tests/DialogTestSupport.h"
+
+#include "resources/tools/ZeblLangLib_ids.h"
+
+#include "tests/support/ui/ScriptedDialogs.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+using namespace toolstest;
+using namespace std::chrono_literals;
+
+std::string ReadBytes(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// The sample rows and trigger position of a saved trace data file.
+struct SavedTrace {
+    std::vector<std::array<long, 4>> rows;
+    long triggerPos = -1;
+};
+
+SavedTrace ReadSavedTrace(const std::string& path)
+{
+    SavedTrace trace;
+    std::istringstream in(ReadBytes(path));
+    std::string line;
+    bool inData = false;
+    bool nextIsPosition = false;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (nextIsPosition) {
+            trace.triggerPos = std::stol(line);
+            nextIsPosition = false;
+            continue;
+        }
+        if (line.rfind("Data Ch.1", 0) == 0) {
+            inData = true;
+            continue;
+        }
+        if (inData && line.empty()) {
+            inData = false;
+            continue;
+        }
+        if (line == "Trigger Position") nextIsPosition = true;
+        if (!inData) continue;
+        std::array<long, 4> row{};
+        std::istringstream fields(line);
+        std::string field;
+        for (auto& value : row) {
+            std::getline(fields, field, ',');
+            value = std::stol(field);
+        }
+        trace.rows.push_back(row);
+    }
+    return trace;
+}
+
+class KXWatcherDlgTest : public ::testing::Test {
+protected:
+    KXWatcherDlgTest()
+    {
+        WriteCommIni(settings, 4);
+        auto& controller = emulator.AddController(1, "LB");
+        for (int k = 94; k <= 97; ++k) controller.SetParameter(k, k - 93);
+        controller.SetParameter(98, 1);
+        controller.SetParameter(9, 40);
+        // Every sample tells its own index, so what is stored can be checked.
+        controller.SetTraceSource([this](uint32_t i) { return source(i); });
+        EXPECT_TRUE(link.OpenTcp(emulator.ServeTcp()));
+    }
+
+    std::string Folder() const { return settings.Path(); }
+    CString PathOf(const std::string& name) const { return CString::FromUtf8(Folder() + "/" + name); }
+    void WriteRtt(const std::string& text) const
+    {
+        std::string dir = Folder() + "/Velbrook/Quorvane";
+        std::filesystem::create_directories(dir);
+        std::ofstream(dir + "/rtt.ini", std::ios::binary) << text;
+    }
+    std::string Rtt() const { return ReadBytes(Folder() + "/Velbrook/Quorvane/rtt.ini"); }
+
+    // Runs the window on the emulator's link once it has read the controller.
+    INT_PTR Run(CKXWatcherDlg& dlg, std::function<void(uitest::DialogDriver&)> script)
+    {
+        dlg.SetCommMan(&link.link);
+        dlg.SetNodeNo(1);
+        return RunModalWhenReady(dlg, [&dlg] { return dlg.Model().m_bSettingsApplied != FALSE; }, std::move(script), 120000);
+    }
+    static void Command(uitest::DialogDriver& d, UINT id) { ::SendMessageW(d.Dialog(), WM_COMMAND, id, 0); }
+    static HWND ExecWindow(CKXWatcherDlg& dlg)
+    {
+        return dlg.GetExecTraceDlg() ? dlg.GetExecTraceDlg()->GetSafeHwnd() : HWND();
+    }
+    bool Streaming() { return emulator.Controller(1).Streaming(); }
+
+    std::function<std::string(uint32_t)> source = [](uint32_t i) {
+        const long v = static_cast<long>(i);
+        return std::to_string(i) + "," + std::to_string(v) + "," + std::to_string(-v) + "," + std::to_string(3 * v) +
+               "," + std::to_string(v % 100);
+    };
+    ScopedEnv english{"QV_LANG", "en"};
+    ScopedSettingsFolder settings;
+    ScriptedMessageBox boxes;
+    ScriptedDialogs dialogs;
+    emu::Emulator emulator;
+    EmulatorLink link;
+};
+
+// Every row a sample the emulator sent, in the order it sent them.
+void ExpectRowsAreSentSamples(const SavedTrace& trace, std::size_t count)
+{
+    ASSERT_EQ(trace.rows.size(), count);
+    long previous = -1;
+    for (std::size_t r = 0; r < trace.rows.size(); ++r) {
+        const auto& row = trace.rows[r];
+        SCOPED_TRACE(r);
+        EXPECT_EQ(row[1], -row[0]);
+        EXPECT_EQ(row[2], 3 * row[0]);
+        EXPECT_EQ(row[3], row[0] % 100);
+        EXPECT_GT(row[0], previous);
+        previous = row[0];
+    }
+}
+
+TEST_F(KXWatcherDlgTest, AMonitorTraceRunsStopsSavesReopensAndCopiesTheScreen)
+{
+    WriteRtt("[TRACE_SETTINGS]\r\nTRACE_MODE=0\r\nTRACE_NUM=200\r\n[OPTION_SETTINGS]\r\nCOPY_TO=1\r\n");
+    CKXWatcherDlg dlg;
+    const std::string saved = Folder() + "/run.trd";
+    const std::string bitmap = Folder() + "/screen.bmp";
+    const INT_PTR result = Run(dlg, [&](uitest::DialogDriver& d) {
+        EXPECT_EQ(emulator.Controller(1).Parameter(99), 0) << "a stream left running is stopped at start";
+        KeepPicture(d, "trace-window-idle-en");
+        Command(d, ID_KXW_START_TRACE);
+        ASSERT_TRUE(uitest::WaitUntil([&] { return ExecWindow(dlg) && Streaming(); }, 10000));
+        uitest::DialogDriver exec(ExecWindow(dlg));
+        EXPECT_FALSE(exec.Visible(IDC_EXEC_ABORT));
+        EXPECT_FALSE(exec.Visible(IDC_EXEC_MANUAL_TRIGGER));
+        ASSERT_TRUE(uitest::WaitUntil([&] { return dlg.GetPtrLoopedFlag() != 0; }, 30000)) << "the ring wraps";
+        KeepPicture(d, "trace-window-monitoring-en");
+        exec.Click(IDC_EXEC_STOP);
+        ASSERT_TRUE(uitest::WaitUntil([&] { return !dlg.IsTracing() && !ExecWindow(dlg); }, 10000));
+        EXPECT_TRUE(uitest::WaitUntil([&] { return !Streaming(); }, 5000)) << "the stream is switched off";
+
+        dialogs.ChooseFile({CString::FromUtf8(saved)});
+        Command(d, ID_KXW_FILE_SAVEAS);
+        const SavedTrace trace = ReadSavedTrace(saved);
+        ExpectRowsAreSentSamples(trace, 201);
+
+        // Reopened in the window, then closed again: the live trace comes back.
+        dialogs.ChooseFile({CString::FromUtf8(saved)});
+        Command(d, ID_KXW_FILE_OPEN);
+        uitest::Pump(50);
+        CString title;
+        CWnd::FromHandle(d.Dialog())->GetWindowText(title);
+        EXPECT_NE(title.Find(u"run.trd"), -1) << title.ToUtf8();
+        KeepPicture(d, "trace-window-file-en");
+        Command(d, ID_KXW_FILE_CLOSE);
+
+        dialogs.ChooseFile({CString::FromUtf8(bitmap)});
+        Command(d, ID_KXW_EDIT_SCREENCOPY);
+        ::SendMessageW(d.Dialog(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    });
+    EXPECT_EQ(result, 1);
+    EXPECT_TRUE(boxes.Shown().empty());
+
+    const std::string bmp = ReadBytes(bitmap);
+    ASSERT_GT(bmp.size(), 54u);
+    EXPECT_EQ(bmp.substr(0, 2), "BM");
+    QImage image;
+    ASSERT_TRUE(image.loadFromData(reinterpret_cast<const uchar*>(bmp.data()), static_cast<int>(bmp.size()), "BMP"));
+    EXPECT_GT(image.width(), 300);
+    EXPECT_GT(image.height(), 300);
+    EXPECT_EQ(image.pixelColor(image.width() / 3, image.height() / 2).isValid(), true);
+
+    EXPECT_EQ(emulator.Controller(1).Parameter(99), 0);
+    const std::string rtt = Rtt();
+    EXPECT_NE(rtt.find("TRACE_NUM=200"), std::string::npos) << "settings are saved on close";
+    EXPECT_NE(rtt.find("SEL_DAT_CH4=4"), std::string::npos) << "the controller's targets were taken";
+}
+
+TEST_F(KXWatcherDlgTest, ATriggerTraceKeepsItsPreTriggerPartAroundTheTrigger)
+{
+    // A sawtooth on channel 1 rises through 50 once every 200 samples.
+    source = [](uint32_t i) {
+        const long v = static_cast<long>(i % 200);
+        return std::to_string(i) + "," + std::to_string(v) + "," + std::to_string(i) + ",0,0";
+    };
+    WriteRtt("[TRACE_SETTINGS]\r\nTRACE_MODE=1\r\nTRACE_NUM=100\r\n"
+             "[TRIGGER_SETTINGS]\r\nMODE=0\r\nSOURCE=0\r\nLEVEL=50\r\nSLOPE=0\r\nPRE_TRIGGER=20\r\n");
+    CKXWatcherDlg dlg;
+    const std::string saved = Folder() + "/trigger.trd";
+    const INT_PTR result = Run(dlg, [&](uitest::DialogDriver& d) {
+        Command(d, ID_KXW_START_TRACE);
+        ASSERT_TRUE(uitest::WaitUntil([&] { return ExecWindow(dlg) != HWND(); }, 10000));
+        EXPECT_FALSE(uitest::DialogDriver(ExecWindow(dlg)).Visible(IDC_EXEC_STOP));
+        // A single trigger trace ends by itself and closes its window.
+        ASSERT_TRUE(uitest::WaitUntil([&] { return !ExecWindow(dlg) && !dlg.IsTracing(); }, 30000));
+        EXPECT_TRUE(uitest::WaitUntil([&] { return !Streaming(); }, 5000));
+        KeepPicture(d, "trace-window-triggered-en");
+        dialogs.ChooseFile({CString::FromUtf8(saved)});
+        Command(d, ID_KXW_FILE_SAVEAS);
+        ::SendMessageW(d.Dialog(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    });
+    EXPECT_EQ(result, 1);
+    const SavedTrace trace = ReadSavedTrace(saved);
+    ASSERT_EQ(trace.rows.size(), 101u);
+    EXPECT_EQ(trace.triggerPos, 20) << "20 % of 100 samples before the trigger";
+    EXPECT_GE(trace.rows[20][0], 50);
+    EXPECT_LT(trace.rows[19][0], 50);
+    for (std::size_t r = 1; r < trace.rows.size(); ++r) EXPECT_EQ(trace.rows[r][1], trace.rows[r - 1][1] + 1) << r;
+}
+
+TEST_F(KXWatcherDlgTest, ATriggerTraceIsTriggeredByHandOrAborted)
+{
+    WriteRtt("[TRACE_SETTINGS]\r\nTRACE_MODE=1\r\nTRACE_NUM=100\r\n"
+             "[TRIGGER_SETTINGS]\r\nMODE=0\r\nSOURCE=0\r\nLEVEL=99999999\r\nSLOPE=0\r\nPRE_TRIGGER=50\r\n");
+    CKXWatcherDlg dlg;
+    const std::string saved = Folder() + "/manual.trd";
+    const INT_PTR result = Run(dlg, [&](uitest::DialogDriver& d) {
+        // Aborted while it waits: the stream stops and nothing new is shown.
+        Command(d, ID_KXW_START_TRACE);
+        ASSERT_TRUE(uitest::WaitUntil([&] { return ExecWindow(dlg) && Streaming(); }, 10000));
+        uitest::DialogDriver(ExecWindow(dlg)).Click(IDC_EXEC_ABORT);
+        ASSERT_TRUE(uitest::WaitUntil([&] { return !ExecWindow(dlg) && !dlg.IsTracing(); }, 10000));
+        EXPECT_TRUE(uitest::WaitUntil([&] { return !Streaming(); }, 5000));
+
+        // Triggered by hand once the pre-trigger part is full.
+        Command(d, ID_KXW_START_TRACE);
+        ASSERT_TRUE(uitest::WaitUntil([&] { return ExecWindow(dlg) != HWND(); }, 10000));
+        uitest::DialogDriver exec(ExecWindow(dlg));
+        CString waiting;
+        waiting.LoadString(IDS_TRACE_WAIT_TRIGGER);
+        ASSERT_TRUE(uitest::WaitUntil([&] { return exec.Text(IDC_EXEC_STATUS) == waiting; }, 20000))
+            << exec.Text(IDC_EXEC_STATUS).ToUtf8();
+        EXPECT_TRUE(exec.Enabled(IDC_EXEC_MANUAL_TRIGGER));
+        KeepPicture(exec, "trace-exec-waiting-en");
+        exec.Click(IDC_EXEC_MANUAL_TRIGGER);
+        ASSERT_TRUE(uitest::WaitUntil([&] { return !ExecWindow(dlg) && !dlg.IsTracing(); }, 20000));
+        dialogs.ChooseFile({CString::FromUtf8(saved)});
+        Command(d, ID_KXW_FILE_SAVEAS);
+        ::SendMessageW(d.Dialog(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    });
+    EXPECT_EQ(result, 1);
+    const SavedTrace trace = ReadSavedTrace(saved);
+    ExpectRowsAreSentSamples(trace, 101);
+    EXPECT_EQ(trace.triggerPos, 50);
+}
+
+TEST_F(KXWatcherDlgTest, ClosingTheExecutionWindowByItsCaptionStopsTheTrace)
+{
+    WriteRtt("[TRACE_SETTINGS]\r\nTRACE_MODE=0\r\nTRACE_NUM=200\r\n");
+    CKXWatcherDlg dlg;
+    const INT_PTR result = Run(dlg, [&](uitest::DialogDriver& d) {
+        Command(d, ID_KXW_START_TRACE);
+        ASSERT_TRUE(uitest::WaitUntil([&] { return ExecWindow(dlg) && Streaming(); }, 10000));
+        ::SendMessageW(ExecWindow(dlg), WM_CLOSE, 0, 0);
+        EXPECT_TRUE(uitest::WaitUntil([&] { return !ExecWindow(dlg) && !dlg.IsTracing(); }, 10000));
+        EXPECT_TRUE(uitest::WaitUntil([&] { return !Streaming(); }, 5000)) << "the stream is off";
+        ::SendMessageW(d.Dialog(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    });
+    EXPECT_EQ(result, 1) << "the window can be closed again";
+}
+
+TEST_F(KXWatcherDlgTest, ADroppedLinkEndsTheTraceWithAMessageAndKeepsTheSamples)
+{
+    WriteRtt("[TRACE_SETTINGS]\r\nTRACE_MODE=0\r\nTRACE_NUM=5000\r\n");
+    CKXWatcherDlg dlg;
+    const std::string saved = Folder() + "/dropped.trd";
+    const INT_PTR result = Run(dlg, [&](uitest::DialogDriver& d) {
+        Command(d, ID_KXW_START_TRACE);
+        ASSERT_TRUE(uitest::WaitUntil([&] { return ExecWindow(dlg) && dlg.GetUpdatePointer() > 50; }, 20000));
+        boxes.Answer(IDOK, u"communication error");
+        emulator.DropLink();
+        ASSERT_TRUE(uitest::WaitUntil([&] { return !dlg.IsTracing() && !ExecWindow(dlg); }, 10000));
+        uitest::Pump(100);
+        EXPECT_EQ(boxes.PendingAnswers(), 0u) << "the user is told";
+        EXPECT_GT(dlg.GetUpdatePointer(), 50) << "the samples received stay";
+        dialogs.ChooseFile({CString::FromUtf8(saved)});
+        Command(d, ID_KXW_FILE_SAVEAS);
+        ::SendMessageW(d.Dialog(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    });
+    EXPECT_EQ(result, 1);
+    const SavedTrace trace = ReadSavedTrace(saved);
+    ASSERT_EQ(trace.rows.size(), 5001u);
+    EXPECT_EQ(trace.rows[10][1], -trace.rows[10][0]);
+    EXPECT_NE(trace.rows[10][0], 0) << "received samples, not a cleared set";
+}
+
+TEST_F(KXWatcherDlgTest, StartingOrStoppingAProgramWhileATraceRunsIsRefused)
+{
+    WriteRtt("[TRACE_SETTINGS]\r\nTRACE_MODE=0\r\nTRACE_NUM=200\r\n");
+    CKXWatcherDlg dlg;
+    const INT_PTR result = Run(dlg, [&](uitest::DialogDriver& d) {
+        Command(d, ID_KXW_TOOL_SOPE);
+        ASSERT_TRUE(dlg.GetSimpleOpeDlg());
+        uitest::DialogDriver panel(dlg.GetSimpleOpeDlg()->GetSafeHwnd());
+        KeepPicture(panel, "trace-simple-operation-en");
+        Command(d, ID_KXW_START_TRACE);
+        ASSERT_TRUE(uitest::WaitUntil([&] { return ExecWindow(dlg) && Streaming(); }, 10000));
+        emulator.ClearLog();
+        boxes.Answer(IDOK, u"while a trace runs");
+        panel.Click(IDC_SOPE_START);
+        boxes.Answer(IDOK, u"while a trace runs");
+        panel.Click(IDC_SOPE_STOP);
+        EXPECT_EQ(boxes.PendingAnswers(), 0u);
+        uitest::DialogDriver(ExecWindow(dlg)).Click(IDC_EXEC_STOP);
+        ASSERT_TRUE(uitest::WaitUntil([&] { return !dlg.IsTracing(); }, 10000));
+        for (const std::string& command : emulator.ReceivedCommands())
+            EXPECT_EQ(command.find("@S"), std::string::npos) << "nothing but the stream switch was sent: " << command;
+        // Without a trace the panel writes the speed.
+        panel.Retype(IDC_SOPE_SPEED, u"55");
+        panel.Click(IDC_SOPE_WRITE_SPEED);
+        EXPECT_EQ(emulator.Controller(1).Parameter(9), 55);
+        ::SendMessageW(d.Dialog(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    });
+    EXPECT_EQ(result, 1);
+    EXPECT_TRUE(boxes.Shown().size() == 2);
+}
+
+}  // namespace
