@@ -12,6 +12,11 @@
 
 #include <gtest/gtest.h>
 
+#include "tools/TrcDatFile.h"
+
+#include "platform/ui/DropFiles.h"
+
+#include <cmath>
 #include <fstream>
 #include <sstream>
 
@@ -34,32 +39,24 @@ struct SavedTrace {
     long triggerPos = -1;
 };
 
+// The data block is the seventh block after the start marker, whatever
+// language its label lines are in.
 SavedTrace ReadSavedTrace(const std::string& path)
 {
     SavedTrace trace;
     std::istringstream in(ReadBytes(path));
-    std::string line;
-    bool inData = false;
-    bool nextIsPosition = false;
-    while (std::getline(in, line)) {
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (nextIsPosition) {
-            trace.triggerPos = std::stol(line);
-            nextIsPosition = false;
-            continue;
-        }
-        if (line.rfind("Data Ch.1", 0) == 0) {
-            inData = true;
-            continue;
-        }
-        if (inData && line.empty()) {
-            inData = false;
-            continue;
-        }
-        if (line == "Trigger Position") nextIsPosition = true;
-        if (!inData) continue;
+        lines.push_back(line);
+    }
+    std::size_t i = 0;
+    for (int empties = 0; i < lines.size() && empties < 7; ++i)
+        if (lines[i].empty()) ++empties;
+    if (i >= lines.size()) return trace;
+    for (++i; i < lines.size() && !lines[i].empty(); ++i) {
         std::array<long, 4> row{};
-        std::istringstream fields(line);
+        std::istringstream fields(lines[i]);
         std::string field;
         for (auto& value : row) {
             std::getline(fields, field, ',');
@@ -67,6 +64,7 @@ SavedTrace ReadSavedTrace(const std::string& path)
         }
         trace.rows.push_back(row);
     }
+    if (i + 2 < lines.size()) trace.triggerPos = std::stol(lines[i + 2]);
     return trace;
 }
 
@@ -101,7 +99,6 @@ protected:
         dlg.SetNodeNo(1);
         return RunModalWhenReady(dlg, [&dlg] { return dlg.Model().m_bSettingsApplied != FALSE; }, std::move(script), 120000);
     }
-    static void Command(uitest::DialogDriver& d, UINT id) { ::SendMessageW(d.Dialog(), WM_COMMAND, id, 0); }
     static HWND ExecWindow(CKXWatcherDlg& dlg)
     {
         return dlg.GetExecTraceDlg() ? dlg.GetExecTraceDlg()->GetSafeHwnd() : HWND();
@@ -120,6 +117,15 @@ protected:
     emu::Emulator emulator;
     EmulatorLink link;
 };
+
+void Command(uitest::DialogDriver& d, UINT id) { ::SendMessageW(d.Dialog(), WM_COMMAND, id, 0); }
+
+void Click(uitest::DialogDriver& d, CPoint at)
+{
+    ::SendMessageW(d.Dialog(), WM_MOUSEMOVE, 0, MAKELPARAM(at.x, at.y));
+    ::SendMessageW(d.Dialog(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(at.x, at.y));
+    ::SendMessageW(d.Dialog(), WM_LBUTTONUP, 0, MAKELPARAM(at.x, at.y));
+}
 
 // Every row a sample the emulator sent, in the order it sent them.
 void ExpectRowsAreSentSamples(const SavedTrace& trace, std::size_t count)
@@ -332,5 +338,116 @@ TEST_F(KXWatcherDlgTest, StartingOrStoppingAProgramWhileATraceRunsIsRefused)
     EXPECT_EQ(result, 1);
     EXPECT_TRUE(boxes.Shown().size() == 2);
 }
+
+}  // namespace
+
+namespace {
+
+// A window without a link showing saved traces, in either language.
+class TraceFileWindowTest : public ::testing::TestWithParam<const char*> {
+protected:
+    TraceFileWindowTest()
+    {
+        // A known trace written as a person's earlier save would have left it.
+        uitest::ScopedResources english(u"ZeblLangLib", "en");
+        CTraceModel model;
+        model.m_TraceSet.TRACE_NUM = 1000;
+        model.m_TraceSet.wInterval = 2;
+        EXPECT_TRUE(model.AllocBuffers());
+        for (int i = 0; i <= 1000; ++i) {
+            model.m_DispData.pCh[0][i] = static_cast<std::int32_t>(std::lround(800 * std::sin(i * 0.02)));
+            model.m_DispData.pCh[1][i] = (i % 200 < 100 ? i % 100 : 100 - i % 100) * 12 - 600;
+            model.m_DispData.pCh[2][i] = (i / 50) % 2 ? 500 : -300;
+            model.m_DispData.pCh[3][i] = i * 2 - 1000;
+        }
+        model.m_nTriggerPos = 200;
+        model.m_TraceSet.TRACE_MODE = 1;
+        model.m_GraphSet.SPLIT_NUM = 2;
+        model.m_GraphSet.GRAPH_NO_CH[2] = model.m_GraphSet.GRAPH_NO_CH[3] = 1;
+        model.m_GraphSet.TITLE = u"Axis 1 test run";
+        int phase = 0;
+        EXPECT_TRUE(SaveTrcDat(CString::FromUtf8(Good()), model, phase));
+        std::string text = ReadBytes(Good());
+        std::ofstream(Damaged(), std::ios::binary) << text.substr(0, text.size() / 2);
+    }
+    std::string Good() const { return settings.Path() + "/known.trd"; }
+    std::string Damaged() const { return settings.Path() + "/damaged.trd"; }
+    bool Japanese() const { return std::string(GetParam()) == "ja"; }
+
+    ScopedEnv language{"QV_LANG", GetParam()};
+    ScopedSettingsFolder settings;
+    ScriptedMessageBox boxes;
+    ScriptedDialogs dialogs;
+};
+
+TEST_P(TraceFileWindowTest, AShownTraceIsMeasuredWithTheCursorsZoomedAndKeptWhenAnOpenFails)
+{
+    CKXWatcherDlg dlg;
+    const std::string lang = GetParam();
+    const std::string copy = settings.Path() + "/copy.trd";
+    const INT_PTR result = RunDialog(dlg, [&](uitest::DialogDriver& d) {
+        KeepPicture(d, "trace-window-empty-" + lang);
+        // Dropping one file shows it.
+        platform::DeliverDroppedFiles(d.Dialog(), {CString::FromUtf8(Good())}, POINT{200, 200});
+        uitest::Pump(50);
+        EXPECT_TRUE(dlg.Model().IsFileShown());
+        KeepPicture(d, "trace-window-dropped-" + lang);
+
+        // Cursor A by the menu's set mode and a click, cursor B likewise.
+        const CRect graph = dlg.Layout().rcGraph;
+        Command(d, ID_KXW_A_CURSOR_SET);
+        Click(d, CPoint(graph.left + 100, graph.top + 20));
+        Command(d, ID_KXW_A_CURSOR_SET);
+        Command(d, ID_KXW_B_CURSOR_SET);
+        Click(d, CPoint(graph.left + 300, graph.top + 20));
+        Command(d, ID_KXW_B_CURSOR_SET);
+        const std::int32_t rate = CTraceModel::m_nZoomRate[dlg.Model().m_GraphSet.ZOOM];
+        EXPECT_EQ(dlg.Model().m_nCursorPos[0], 100 * rate / 20);
+        EXPECT_EQ(dlg.Model().m_nCursorPos[1], 300 * rate / 20);
+        // Dragging A by its line moves it.
+        ::SendMessageW(d.Dialog(), WM_MOUSEMOVE, 0, MAKELPARAM(graph.left + 101, graph.top + 30));
+        ::SendMessageW(d.Dialog(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(graph.left + 101, graph.top + 30));
+        ::SendMessageW(d.Dialog(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(graph.left + 160, graph.top + 30));
+        ::SendMessageW(d.Dialog(), WM_LBUTTONUP, 0, MAKELPARAM(graph.left + 160, graph.top + 30));
+        EXPECT_EQ(dlg.Model().m_nCursorPos[0], 160 * rate / 20);
+        uitest::Pump(50);
+        KeepPicture(d, "trace-window-cursors-" + lang);
+
+        // Zoom in and out by the menu; keys scroll.
+        Command(d, ID_KXW_ZOOM_OUT);
+        Command(d, ID_KXW_ZOOM_OUT);
+        EXPECT_EQ(dlg.Model().m_GraphSet.ZOOM, 5);
+        uitest::Pump(50);
+        KeepPicture(d, "trace-window-zoomed-out-" + lang);
+        for (int i = 0; i < 5; ++i) Command(d, ID_KXW_ZOOM_IN);
+        EXPECT_EQ(dlg.Model().m_GraphSet.ZOOM, 0);
+        Command(d, ID_KXW_ZOOM_IN);
+        EXPECT_EQ(dlg.Model().m_GraphSet.ZOOM, 0) << "no zoom beyond the table";
+        ::SendMessageW(d.Dialog(), WM_KEYDOWN, VK_END, 0);
+        EXPECT_GT(dlg.View().nScrollPos, 0);
+        ::SendMessageW(d.Dialog(), WM_KEYDOWN, VK_HOME, 0);
+        EXPECT_EQ(dlg.View().nScrollPos, 0);
+        Command(d, ID_KXW_GAUGE_TYPE);
+        uitest::Pump(50);
+        KeepPicture(d, "trace-window-gauges-" + lang);
+
+        // A damaged file is refused and the shown trace stays.
+        boxes.Answer(IDOK, u"Phase = 8");
+        dialogs.ChooseFile({CString::FromUtf8(Damaged())});
+        Command(d, ID_KXW_FILE_OPEN);
+        EXPECT_EQ(boxes.PendingAnswers(), 0u);
+        dialogs.ChooseFile({CString::FromUtf8(copy)});
+        Command(d, ID_KXW_FILE_SAVEAS);
+        ::SendMessageW(d.Dialog(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    });
+    EXPECT_EQ(result, 1);
+    // The copy holds the same samples as the file shown before the failed open.
+    const SavedTrace before = ReadSavedTrace(Good());
+    const SavedTrace after = ReadSavedTrace(copy);
+    EXPECT_EQ(after.rows, before.rows);
+    EXPECT_EQ(after.triggerPos, 200);
+}
+
+INSTANTIATE_TEST_SUITE_P(BothLanguages, TraceFileWindowTest, ::testing::Values("en", "ja"));
 
 }  // namespace
