@@ -52,6 +52,12 @@ CKXWatcherDlg::TraceSetupRunner& SetupRunner()
     return runner;
 }
 
+CKXWatcherDlg::TraceSetupRunner& OptionsRunner()
+{
+    static CKXWatcherDlg::TraceSetupRunner runner;
+    return runner;
+}
+
 CString LoadText(UINT id)
 {
     CString text;
@@ -168,6 +174,7 @@ CKXWatcherDlg::~CKXWatcherDlg()
 }
 
 void CKXWatcherDlg::SetTraceSetupRunner(TraceSetupRunner runner) { SetupRunner() = std::move(runner); }
+void CKXWatcherDlg::SetTraceOptionsRunner(TraceSetupRunner runner) { OptionsRunner() = std::move(runner); }
 
 INT_PTR CKXWatcherDlg::DoModal()
 {
@@ -1246,10 +1253,17 @@ void CKXWatcherDlg::OnKxwEditScreencopy()
 
 void CKXWatcherDlg::OnKxwToolOption()
 {
-    // The options sheet belongs to the set-up; meanwhile the error check is
-    // switched here, the other options from the View menu.
-    m_model.m_Options.ERROR_CHECK = !m_model.m_Options.ERROR_CHECK;
+    // The options sheet comes with the set-up dialogs; the view options are
+    // also in the View menu.
+    if (!OptionsRunner()) return;
+    m_bModalRunning = TRUE;
+    const INT_PTR result = OptionsRunner()(*this, m_model);
+    m_bModalRunning = FALSE;
+    if (result != IDOK) return;
+    RecalcGraphSize();
+    ShowABDetailsCombo();
     RefreshStatusPanes();
+    Invalidate(FALSE);
 }
 
 void CKXWatcherDlg::OnKxwToolSTerm()

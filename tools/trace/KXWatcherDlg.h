@@ -92,6 +92,8 @@ public:
     // hook: it edits the model's records and returns IDOK or IDCANCEL.
     using TraceSetupRunner = std::function<INT_PTR(CKXWatcherDlg& window, CTraceModel& model)>;
     static void SetTraceSetupRunner(TraceSetupRunner runner);
+    // Likewise the options sheet: it edits the model's options, IDOK or IDCANCEL.
+    static void SetTraceOptionsRunner(TraceSetupRunner runner);
 
     INT_PTR DoModal() override;
     virtual BOOL DoFileSave();
