@@ -883,6 +883,7 @@ LRESULT CKXWatcherDlg::OnStartMonitorModTrace(WPARAM, LPARAM)
     RecalcGraphSize();
     SetTimer(kRedrawTimer, kRedrawPeriodMs);
     Invalidate(FALSE);
+    if (m_pExecDlg) m_pExecDlg->SendMessage(WM_IDLEUPDATECMDUI, TRUE);
     return 0;
 }
 
@@ -904,6 +905,7 @@ LRESULT CKXWatcherDlg::OnStartTriggerModTrace(WPARAM, LPARAM)
     SetCloseEnabled(FALSE);
     if (m_pExecDlg) m_pAcq->SetExecWindow(m_pExecDlg->GetSafeHwnd());
     m_pAcq->StartTriggerTrace();
+    if (m_pExecDlg) m_pExecDlg->SendMessage(WM_IDLEUPDATECMDUI, TRUE);
     return 0;
 }
 

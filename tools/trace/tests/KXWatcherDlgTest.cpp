@@ -339,6 +339,31 @@ TEST_F(KXWatcherDlgTest, StartingOrStoppingAProgramWhileATraceRunsIsRefused)
     EXPECT_TRUE(boxes.Shown().size() == 2);
 }
 
+TEST_F(KXWatcherDlgTest, TheToolWindowsInJapanese)
+{
+    ScopedEnv japanese{"QV_LANG", "ja"};
+    WriteRtt("[TRACE_SETTINGS]\r\nTRACE_MODE=0\r\nTRACE_NUM=200\r\n");
+    CKXWatcherDlg dlg;
+    const INT_PTR result = Run(dlg, [&](uitest::DialogDriver& d) {
+        Command(d, ID_KXW_TOOL_SOPE);
+        ASSERT_TRUE(dlg.GetSimpleOpeDlg());
+        KeepPicture(uitest::DialogDriver(dlg.GetSimpleOpeDlg()->GetSafeHwnd()), "trace-simple-operation-ja");
+        Command(d, ID_KXW_START_TRACE);
+        ASSERT_TRUE(uitest::WaitUntil([&] { return ExecWindow(dlg) && Streaming(); }, 10000));
+        uitest::DialogDriver exec(ExecWindow(dlg));
+        CString monitoring;
+        monitoring.LoadString(IDS_TRACE_MONITORING);
+        EXPECT_EQ(exec.Text(IDC_EXEC_STATUS), monitoring) << "the status follows the start at once";
+        ASSERT_TRUE(uitest::WaitUntil([&] { return exec.Visible(IDC_EXEC_STATUS); }, 5000));
+        KeepPicture(exec, "trace-exec-monitoring-ja");
+        KeepPicture(d, "trace-window-monitoring-ja");
+        exec.Click(IDC_EXEC_STOP);
+        ASSERT_TRUE(uitest::WaitUntil([&] { return !dlg.IsTracing(); }, 10000));
+        ::SendMessageW(d.Dialog(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    });
+    EXPECT_EQ(result, 1);
+}
+
 }  // namespace
 
 namespace {
