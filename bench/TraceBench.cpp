@@ -59,6 +59,7 @@ void FillModel(CTraceModel& model)
     model.m_nTriggerPos = kSamples / 5;
 }
 
+// The screen side of a repaint: a device-dependent picture of the window.
 struct Canvas {
     CDC dc;
     CBitmap bitmap;
@@ -73,15 +74,19 @@ struct Canvas {
     ~Canvas() { dc.SelectObject(old); }
 };
 
+struct Picture : TraceCanvas {
+    Picture() { Resize(kWidth, kHeight); }
+};
+
 // One repaint (drawing and the copy to the screen) against the copy alone.
-void MeasureRepaint(Canvas& canvas, Canvas& screen, const CTraceModel& model, const TraceLayout& layout,
+void MeasureRepaint(Picture& canvas, Canvas& screen, const CTraceModel& model, const TraceLayout& layout,
                     const TraceView& view, TraceFonts& fonts, std::vector<double>& draw, std::vector<double>& base)
 {
     auto t0 = Clock::now();
-    screen.dc.BitBlt(0, 0, kWidth, kHeight, &canvas.dc, 0, 0, SRCCOPY);
+    screen.dc.BitBlt(0, 0, kWidth, kHeight, &canvas.DC(), 0, 0, SRCCOPY);
     auto t1 = Clock::now();
-    DrawTraceClient(canvas.dc, model, layout, view, fonts);
-    screen.dc.BitBlt(0, 0, kWidth, kHeight, &canvas.dc, 0, 0, SRCCOPY);
+    DrawTraceClient(canvas, model, layout, view, fonts);
+    screen.dc.BitBlt(0, 0, kWidth, kHeight, &canvas.DC(), 0, 0, SRCCOPY);
     auto t2 = Clock::now();
     base.push_back(Ms(t1 - t0));
     draw.push_back(Ms(t2 - t1));
@@ -103,7 +108,7 @@ void BM_Redraw(benchmark::State& state)
     CTraceModel model;
     FillModel(model);
     model.m_GraphSet.ZOOM = static_cast<int>(state.range(0));
-    Canvas canvas;
+    Picture canvas;
     Canvas screen;
     const TraceLayout layout = ComputeTraceLayout(model, CRect(0, 0, kWidth, kHeight), 26, 20);
     TraceView view;
@@ -130,7 +135,7 @@ void BM_CursorDrag(benchmark::State& state)
     model.m_GraphSet.ZOOM = 3;
     model.m_bCursorShown[0] = model.m_bCursorShown[1] = TRUE;
     model.m_nCursorPos[1] = kSamples / 2;
-    Canvas canvas;
+    Picture canvas;
     Canvas screen;
     const TraceLayout layout = ComputeTraceLayout(model, CRect(0, 0, kWidth, kHeight), 26, 20);
     TraceView view;

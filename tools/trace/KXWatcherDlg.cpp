@@ -424,14 +424,9 @@ void CKXWatcherDlg::OnPaint()
     GetClientRect(&rcClient);
     if (rcClient.IsRectEmpty()) return;
     // Everything into one memory image, copied to the screen at once.
-    CDC memory;
-    memory.CreateCompatibleDC(&dc);
-    CBitmap bitmap;
-    bitmap.CreateCompatibleBitmap(&dc, rcClient.Width(), rcClient.Height());
-    CBitmap* old = memory.SelectObject(&bitmap);
-    DrawTraceClient(memory, m_model, m_layout, m_view, m_fonts);
-    dc.BitBlt(0, 0, rcClient.Width(), rcClient.Height(), &memory, 0, 0, SRCCOPY);
-    memory.SelectObject(old);
+    if (!m_canvas.Resize(rcClient.Width(), rcClient.Height())) return;
+    DrawTraceClient(m_canvas, m_model, m_layout, m_view, m_fonts);
+    dc.BitBlt(0, 0, rcClient.Width(), rcClient.Height(), &m_canvas.DC(), 0, 0, SRCCOPY);
 }
 
 LRESULT CKXWatcherDlg::OnUpdateScreen(WPARAM, LPARAM)

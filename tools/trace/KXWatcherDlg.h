@@ -222,6 +222,7 @@ protected:
     TraceLayout m_layout;
     TraceView m_view;
     TraceFonts m_fonts;
+    TraceCanvas m_canvas;
 
     CCommManager* m_pCommMan = nullptr;
     HWND m_hPrevWnd;

@@ -21,6 +21,72 @@ constexpr UINT IDS_TRACE_FONT_FACE = 10200;
 
 COLORREF ButtonFace() { return ::GetSysColor(COLOR_BTNFACE); }
 
+// A DIB pixel (blue, green, red, alpha from the low byte) of a GDI colour.
+std::uint32_t PixelOf(COLORREF c)
+{
+    return 0xFF000000u | (static_cast<std::uint32_t>(c & 0xFF) << 16) | (c & 0xFF00u) | ((c >> 16) & 0xFFu);
+}
+
+// Writes into the canvas inside one clip rectangle.
+class PixelPainter {
+public:
+    PixelPainter(TraceCanvas& canvas, const CRect& clip) : m_canvas(canvas)
+    {
+        m_left = std::max<int>(clip.left, 0);
+        m_top = std::max<int>(clip.top, 0);
+        m_right = std::min<int>(clip.right, canvas.Width());
+        m_bottom = std::min<int>(clip.bottom, canvas.Height());
+    }
+    void Fill(int l, int t, int r, int b, std::uint32_t pixel)
+    {
+        l = std::max(l, m_left);
+        t = std::max(t, m_top);
+        r = std::min(r, m_right);
+        b = std::min(b, m_bottom);
+        for (int y = t; y < b; ++y) std::fill(m_canvas.Row(y) + l, m_canvas.Row(y) + std::max(l, r), pixel);
+    }
+    void Dot(int x, int y, std::uint32_t pixel)
+    {
+        if (x >= m_left && x < m_right && y >= m_top && y < m_bottom) m_canvas.Row(y)[x] = pixel;
+    }
+    // A line w pixels wide: every pixel of the thin line stamped as a w x w square.
+    void Line(int x0, int y0, int x1, int y1, int w, std::uint32_t pixel)
+    {
+        const int o = (w - 1) / 2;
+        if (x0 == x1) {
+            Fill(x0 - o, std::min(y0, y1) - o, x0 - o + w, std::max(y0, y1) - o + w, pixel);
+            return;
+        }
+        if (y0 == y1) {
+            Fill(std::min(x0, x1) - o, y0 - o, std::max(x0, x1) - o + w, y0 - o + w, pixel);
+            return;
+        }
+        const int dx = std::abs(x1 - x0);
+        const int dy = -std::abs(y1 - y0);
+        const int sx = x0 < x1 ? 1 : -1;
+        const int sy = y0 < y1 ? 1 : -1;
+        int error = dx + dy;
+        for (;;) {
+            if (w == 1) Dot(x0, y0, pixel);
+            else Fill(x0 - o, y0 - o, x0 - o + w, y0 - o + w, pixel);
+            if (x0 == x1 && y0 == y1) break;
+            const int e2 = 2 * error;
+            if (e2 >= dy) {
+                error += dy;
+                x0 += sx;
+            }
+            if (e2 <= dx) {
+                error += dx;
+                y0 += sy;
+            }
+        }
+    }
+
+private:
+    TraceCanvas& m_canvas;
+    int m_left, m_top, m_right, m_bottom;
+};
+
 CString FontFace()
 {
     CString face;
@@ -36,24 +102,13 @@ int ZeroLineY(int nPosition, int h)
     return h - (11 - pos) * (h / 10) - 1;
 }
 
-void DottedHLine(CDC& dc, int x0, int x1, int y, COLORREF c)
-{
-    for (int x = x0; x < x1; x += 2) dc.SetPixelV(x, y, c);
-}
-
-void DottedVLine(CDC& dc, int x, int y0, int y1, COLORREF c)
-{
-    for (int y = y0; y < y1; y += 2) dc.SetPixelV(x, y, c);
-}
-
-void DrawGrid(CDC& dc, const CTraceModel& model, const TraceLayout& layout, const TraceView& view, int top)
+void DrawGrid(PixelPainter& paint, const CTraceModel& model, const TraceLayout& layout, const TraceView& view, int top)
 {
     const int h = layout.nGraphHeight;
     const int left = layout.rcGraph.left;
     const int width = layout.rcGraph.Width();
     const std::int32_t rate = TraceZoomRate(model.m_GraphSet.ZOOM);
-    CPen solid(PS_SOLID, 1, kGridColour);
-    CPen* old = dc.SelectObject(&solid);
+    const std::uint32_t grid = PixelOf(kGridColour);
     // Solid lines every 100 pixels fall on the trigger position.
     const std::int64_t triggerX = static_cast<std::int64_t>(model.m_nTriggerPos) * kPixelsPerStep / rate;
     std::int64_t phase = (triggerX - view.nScrollPos) % 100;
@@ -61,22 +116,17 @@ void DrawGrid(CDC& dc, const CTraceModel& model, const TraceLayout& layout, cons
     for (std::int64_t x = phase % 20; x < width; x += 20) {
         const int px = left + static_cast<int>(x);
         if ((x - phase) % 100 == 0) {
-            dc.MoveTo(px, top);
-            dc.LineTo(px, top + h);
+            paint.Fill(px, top, px + 1, top + h, grid);
         } else {
-            DottedVLine(dc, px, top, top + h, kGridColour);
+            for (int y = top; y < top + h; y += 2) paint.Dot(px, y, grid);
         }
     }
     const int tenth = h / 10;
     for (int j = 1; j < 10; ++j) {
         if (j == 5 || tenth == 0) continue;
-        DottedHLine(dc, left, left + width, top + j * tenth, kGridColour);
+        for (int x = left; x < left + width; x += 2) paint.Dot(x, top + j * tenth, grid);
     }
-    for (int y : {0, h - 1, h / 2}) {
-        dc.MoveTo(left, top + y);
-        dc.LineTo(left + width, top + y);
-    }
-    dc.SelectObject(old);
+    for (int y : {0, h - 1, h / 2}) paint.Fill(left, top + y, left + width, top + y + 1, grid);
 }
 
 // Adds the points of one channel's waveform in graph coordinates.
@@ -106,9 +156,7 @@ void WavePoints(const CTraceModel& model, int ch, const TraceLayout& layout, con
 
     // First sample whose x is at least -(20 / rate), last one past the right edge.
     const std::int64_t step = kPixelsPerStep / rate;
-    std::int64_t first = ((view.nScrollPos - step) * rate + kPixelsPerStep - 1) / kPixelsPerStep;
-    first = std::clamp<std::int64_t>(first, 0, n);
-    while (first > 0 && TraceSampleX(first, rate, view.nScrollPos) >= -step) --first;
+    std::int64_t first = std::clamp<std::int64_t>((view.nScrollPos - step) * rate / kPixelsPerStep - 1, 0, n);
     while (first < n && TraceSampleX(first, rate, view.nScrollPos) < -step) ++first;
     std::int64_t last = ((view.nScrollPos + width + step + 1) * rate) / kPixelsPerStep + 1;
     last = std::clamp<std::int64_t>(last, first, n);
@@ -119,37 +167,43 @@ void WavePoints(const CTraceModel& model, int ch, const TraceLayout& layout, con
             points.push_back(POINT{left + static_cast<LONG>(TraceSampleX(i, rate, view.nScrollPos)), yOf(sample(i))});
         return;
     }
-    // Several samples per pixel column: first, lowest, highest, last.
-    points.reserve(static_cast<std::size_t>(std::min<std::int64_t>(last - first + 1, (width + 4) * 4)));
-    std::int64_t i = first;
-    while (i <= last) {
-        const std::int64_t x = TraceSampleX(i, rate, view.nScrollPos);
-        const std::int32_t firstValue = sample(i);
+    // Several samples per pixel column: first, lowest, highest, last. Column X
+    // (whole-trace pixels) holds the samples i with i x 20 / rate == X.
+    points.reserve(static_cast<std::size_t>((width + 4) * 4));
+    for (std::int64_t column = TraceSampleX(first, rate, 0);; ++column) {
+        const std::int64_t i0 = std::max<std::int64_t>((column * rate + kPixelsPerStep - 1) / kPixelsPerStep, first);
+        const std::int64_t i1 = std::min<std::int64_t>(((column + 1) * rate + kPixelsPerStep - 1) / kPixelsPerStep - 1, last);
+        if (i0 > last) break;
+        if (i1 < i0) continue;
+        const std::int32_t firstValue = sample(i0);
+        const std::int32_t lastValue = sample(i1);
         std::int32_t lo = firstValue;
         std::int32_t hi = firstValue;
-        std::int32_t lastValue = firstValue;
-        std::int64_t j = i + 1;
-        for (; j <= last && TraceSampleX(j, rate, view.nScrollPos) == x; ++j) {
-            lastValue = sample(j);
-            lo = std::min(lo, lastValue);
-            hi = std::max(hi, lastValue);
+        if (!ring) {
+            for (const std::int32_t* p = samples + i0 + 1; p <= samples + i1; ++p) {
+                lo = std::min(lo, *p);
+                hi = std::max(hi, *p);
+            }
+        } else {
+            for (std::int64_t j = i0 + 1; j <= i1; ++j) {
+                lo = std::min(lo, sample(j));
+                hi = std::max(hi, sample(j));
+            }
         }
-        const LONG px = left + static_cast<LONG>(x);
+        const LONG px = left + static_cast<LONG>(column - view.nScrollPos);
         points.push_back(POINT{px, yOf(firstValue)});
-        if (j - i > 1) {
-            // Samples further down the screen have higher y: visit the span
-            // in the direction that ends nearest the last value.
+        if (i1 > i0) {
+            // Visit the span in the direction that ends nearest the last value.
             const bool down = firstValue >= lastValue;
             points.push_back(POINT{px, yOf(down ? hi : lo)});
             points.push_back(POINT{px, yOf(down ? lo : hi)});
             points.push_back(POINT{px, yOf(lastValue)});
         }
-        i = j;
     }
 }
 
-void DrawWaves(CDC& dc, const CTraceModel& model, const TraceLayout& layout, const TraceView& view, int graph,
-               BOOL bEverySample)
+void DrawWaves(PixelPainter& paint, const CTraceModel& model, const TraceLayout& layout, const TraceView& view,
+               int graph, BOOL bEverySample)
 {
     const int top = GraphTop(layout, graph);
     std::vector<POINT> points;
@@ -157,10 +211,10 @@ void DrawWaves(CDC& dc, const CTraceModel& model, const TraceLayout& layout, con
         if (!model.m_GraphSet.DRAW_CH[ch] || model.m_GraphSet.GRAPH_NO_CH[ch] != graph) continue;
         WavePoints(model, ch, layout, view, top, bEverySample, points);
         if (points.size() < 2) continue;
-        CPen pen(PS_SOLID, std::clamp(model.m_GraphSet.LINE_WIDTH_CH[ch], 1, 3), model.m_GraphSet.crChannel[ch]);
-        CPen* old = dc.SelectObject(&pen);
-        dc.Polyline(points.data(), static_cast<int>(points.size()));
-        dc.SelectObject(old);
+        const int width = std::clamp(model.m_GraphSet.LINE_WIDTH_CH[ch], 1, 3);
+        const std::uint32_t pixel = PixelOf(model.m_GraphSet.crChannel[ch]);
+        for (std::size_t i = 1; i < points.size(); ++i)
+            paint.Line(points[i - 1].x, points[i - 1].y, points[i].x, points[i].y, width, pixel);
     }
 }
 
@@ -555,18 +609,58 @@ void TraceFonts::Create(int nLanguage)
                      OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, face);
 }
 
-void DrawTraceGraphs(CDC& dc, const CTraceModel& model, const TraceLayout& layout, const TraceView& view,
+TraceCanvas::~TraceCanvas()
+{
+    if (m_hBitmap) {
+        m_dc.SelectObject(m_hOld);
+        ::DeleteObject(m_hBitmap);
+    }
+}
+
+BOOL TraceCanvas::Resize(int nWidth, int nHeight)
+{
+    nWidth = std::max(nWidth, 1);
+    nHeight = std::max(nHeight, 1);
+    if (m_hBitmap && nWidth == m_nWidth && nHeight == m_nHeight) return TRUE;
+    if (!m_dc.GetSafeHdc() && !m_dc.CreateCompatibleDC(nullptr)) return FALSE;
+    if (m_hBitmap) {
+        m_dc.SelectObject(m_hOld);
+        ::DeleteObject(m_hBitmap);
+        m_hBitmap = HBITMAP();
+        m_pBits = nullptr;
+    }
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = nWidth;
+    info.bmiHeader.biHeight = -nHeight;  // top-down: row y at y
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    m_hBitmap = ::CreateDIBSection(m_dc, &info, DIB_RGB_COLORS, &bits, HANDLE(), 0);
+    if (!m_hBitmap || !bits) {
+        m_hBitmap = HBITMAP();
+        m_nWidth = m_nHeight = 0;
+        return FALSE;
+    }
+    m_pBits = static_cast<std::uint32_t*>(bits);
+    m_hOld = m_dc.SelectObject(HGDIOBJ(m_hBitmap));
+    m_nWidth = nWidth;
+    m_nHeight = nHeight;
+    return TRUE;
+}
+
+void DrawTraceGraphs(TraceCanvas& canvas, const CTraceModel& model, const TraceLayout& layout, const TraceView& view,
                      BOOL bEverySample)
 {
+    CDC& dc = canvas.DC();
     for (int k = 0; k < layout.nSplit; ++k) {
         const int top = GraphTop(layout, k);
         const CRect rc(layout.rcGraph.left, top, layout.rcGraph.right, top + layout.nGraphHeight);
-        dc.FillSolidRect(&rc, kWhite);
-        const int saved = dc.SaveDC();
-        dc.IntersectClipRect(&rc);
-        DrawGrid(dc, model, layout, view, top);
-        DrawWaves(dc, model, layout, view, k, bEverySample);
-        dc.RestoreDC(saved);
+        PixelPainter paint(canvas, rc);
+        paint.Fill(rc.left, rc.top, rc.right, rc.bottom, PixelOf(kWhite));
+        DrawGrid(paint, model, layout, view, top);
+        DrawWaves(paint, model, layout, view, k, bEverySample);
     }
     // Gaps between graphs and the marker strip.
     CRect strip = layout.rcMarker;
@@ -646,13 +740,17 @@ void DrawTraceDetails(CDC& dc, const CTraceModel& model, const TraceLayout& layo
     dc.SelectObject(old);
 }
 
-void DrawTraceClient(CDC& dc, const CTraceModel& model, const TraceLayout& layout, const TraceView& view,
+void DrawTraceClient(TraceCanvas& canvas, const CTraceModel& model, const TraceLayout& layout, const TraceView& view,
                      TraceFonts& fonts, BOOL bEverySample)
 {
+    CDC& dc = canvas.DC();
     CRect all = layout.rcClient;
-    dc.FillSolidRect(&all, ButtonFace());
+    {
+        PixelPainter paint(canvas, all);
+        paint.Fill(all.left, all.top, all.right, all.bottom, PixelOf(ButtonFace()));
+    }
     if (!model.m_GraphSet.TITLE.IsEmpty()) DrawTitle(dc, model, layout, fonts);
-    DrawTraceGraphs(dc, model, layout, view, bEverySample);
+    DrawTraceGraphs(canvas, model, layout, view, bEverySample);
     if (model.m_Options.RIPPLE_RANGE) {
         if (model.m_Options.RANGE_TYPE == 0) DrawLegend(dc, model, layout, fonts);
         else DrawGauges(dc, model, layout, fonts);

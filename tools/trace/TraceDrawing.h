@@ -77,6 +77,33 @@ std::int32_t TraceSlotOf(const CTraceModel& model, std::int32_t nDisplay);
 CString TraceValueText(const CTraceModel& model, int nChannel, std::int32_t nRaw);
 CString TraceValueDifferenceText(const CTraceModel& model, int nChannel, std::int32_t nRawA, std::int32_t nRawB);
 
+// The memory picture the client area is drawn into: a 32-bit top-down DIB
+// section selected into a memory DC. The graphs are written straight into
+// its pixels (grid and waveforms are most of the work); text and markers go
+// through the DC.
+class TraceCanvas {
+public:
+    TraceCanvas() = default;
+    ~TraceCanvas();
+    TraceCanvas(const TraceCanvas&) = delete;
+    TraceCanvas& operator=(const TraceCanvas&) = delete;
+
+    // A picture of this size (kept when it already has it); FALSE without memory.
+    BOOL Resize(int nWidth, int nHeight);
+    CDC& DC() { return m_dc; }
+    int Width() const { return m_nWidth; }
+    int Height() const { return m_nHeight; }
+    std::uint32_t* Row(int y) { return m_pBits + static_cast<std::ptrdiff_t>(y) * m_nWidth; }
+
+private:
+    CDC m_dc;
+    HBITMAP m_hBitmap;
+    HGDIOBJ m_hOld;
+    std::uint32_t* m_pBits = nullptr;
+    int m_nWidth = 0;
+    int m_nHeight = 0;
+};
+
 // Fonts of the client area: the screen font and the title font of the
 // window language (0 Japanese, else English).
 struct TraceFonts {
@@ -87,10 +114,10 @@ struct TraceFonts {
 
 // Draws the whole client area. bEverySample draws every sample even where
 // several share a pixel column (for comparing the two pictures).
-void DrawTraceClient(CDC& dc, const CTraceModel& model, const TraceLayout& layout, const TraceView& view,
+void DrawTraceClient(TraceCanvas& canvas, const CTraceModel& model, const TraceLayout& layout, const TraceView& view,
                      TraceFonts& fonts, BOOL bEverySample = FALSE);
 // The pieces, for a partial redraw.
-void DrawTraceGraphs(CDC& dc, const CTraceModel& model, const TraceLayout& layout, const TraceView& view,
+void DrawTraceGraphs(TraceCanvas& canvas, const CTraceModel& model, const TraceLayout& layout, const TraceView& view,
                      BOOL bEverySample = FALSE);
 void DrawTraceTime(CDC& dc, const CTraceModel& model, const TraceLayout& layout, const TraceView& view,
                    TraceFonts& fonts);

@@ -10,6 +10,7 @@
 #include <QImage>
 
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 namespace {
@@ -37,36 +38,20 @@ void FillKnownTrace(CTraceModel& model, int n = 1000)
     model.m_GraphSet.strUnit[1] = u"mm/s";
 }
 
-QImage ToImage(CDC& dc, CBitmap& bitmap, int width, int height)
-{
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    QImage image(width, height, QImage::Format_RGB32);
-    ::GetDIBits(dc, bitmap, 0, static_cast<UINT>(height), image.bits(), &info, DIB_RGB_COLORS);
-    return image;
-}
-
 // Draws the client area of a window of the given size.
 QImage Draw(const CTraceModel& model, TraceView& view, int width = kWidth, int height = kHeight,
             BOOL everySample = FALSE, int language = 1)
 {
-    CClientDC screen(HWND{});
-    CDC dc;
-    dc.CreateCompatibleDC(&screen);
-    CBitmap bitmap;
-    bitmap.CreateCompatibleBitmap(&screen, width, height);
-    CBitmap* old = dc.SelectObject(&bitmap);
+    TraceCanvas canvas;
+    EXPECT_TRUE(canvas.Resize(width, height));
     const TraceLayout layout = ComputeTraceLayout(model, CRect(0, 0, width, height), kToolBar, kStatusBar);
     UpdateTraceScroll(view, layout, TraceTotalWidth(model), FALSE);
     TraceFonts fonts;
     fonts.Create(language);
-    DrawTraceClient(dc, model, layout, view, fonts, everySample);
-    dc.SelectObject(old);
-    return ToImage(dc, bitmap, width, height);
+    DrawTraceClient(canvas, model, layout, view, fonts, everySample);
+    QImage image(width, height, QImage::Format_RGB32);
+    for (int y = 0; y < height; ++y) std::memcpy(image.scanLine(y), canvas.Row(y), static_cast<std::size_t>(width) * 4);
+    return image;
 }
 
 std::filesystem::path Goldens() { return qvtest::SourceFolderOf(__FILE__) / "golden"; }
