@@ -9,6 +9,7 @@
 
 #include <QImage>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -209,6 +210,9 @@ TEST(TraceDrawingTest, ExtremeSettingsDrawWithoutFault)
         {"the smallest window", 1000, 4, 1, -1, 3, 304, 340},
         {"a window smaller than that", 10, 4, 1, -1, 3, 60, 40},
         {"one sample", 1, 1, 1000, -1000, 7, kWidth, kHeight},
+        {"no graphs asked for", 100, 0, 1000, -1000, 3, kWidth, kHeight},
+        {"more graphs than there are", 100, 9, 1000, -1000, 3, kWidth, kHeight},
+        {"a zoom beyond the table", 1000, 2, 1000, -1000, 12, kWidth, kHeight},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -219,7 +223,7 @@ TEST(TraceDrawingTest, ExtremeSettingsDrawWithoutFault)
             model.m_RangeSet.AUTO_RANGE_CH[ch] = 0;
             model.m_RangeSet.MANU_MAX_CH[ch] = c.max;
             model.m_RangeSet.MANU_MIN_CH[ch] = c.min;
-            model.m_GraphSet.GRAPH_NO_CH[ch] = ch % c.split;
+            model.m_GraphSet.GRAPH_NO_CH[ch] = ch % std::clamp(c.split, 1, kMaxGraphs);
             for (int i = 0; i <= c.n; ++i)
                 model.m_DispData.pCh[ch][i] = i % 3 == 0 ? std::numeric_limits<std::int32_t>::max()
                                              : i % 3 == 1 ? std::numeric_limits<std::int32_t>::min()
