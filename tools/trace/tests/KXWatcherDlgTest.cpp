@@ -339,6 +339,51 @@ TEST_F(KXWatcherDlgTest, StartingOrStoppingAProgramWhileATraceRunsIsRefused)
     EXPECT_TRUE(boxes.Shown().size() == 2);
 }
 
+TEST_F(KXWatcherDlgTest, AChangedSetUpIsWrittenToTheControllerAndAModeChangeAsksFirst)
+{
+    WriteRtt("[TRACE_SETTINGS]\r\nTRACE_MODE=0\r\nTRACE_NUM=200\r\n");
+    int setups = 0;
+    // The set-up dialog as a person would leave it: channel 2 on target 7,
+    // a sampling interval of 3 and 300 samples.
+    CKXWatcherDlg::SetTraceSetupRunner([&](CKXWatcherDlg&, CTraceModel& model) -> INT_PTR {
+        if (++setups == 1) return IDCANCEL;  // the set-up opened at start is cancelled
+        model.m_TraceSet.SEL_DAT_CH[1] = 7;
+        model.m_TraceSet.byTargetChange = 0x02;
+        model.m_TraceSet.wInterval = 3;
+        model.m_TraceSet.TRACE_NUM = 300;
+        model.m_TraceSet.byChangeFlags = kIntervalChanged | kTraceNumChanged;
+        return IDOK;
+    });
+    CKXWatcherDlg dlg;
+    dlg.SetCommMan(&link.link);
+    dlg.SetNodeNo(1);
+    const INT_PTR result = RunModalWhenReady(dlg, [&] { return setups == 1; }, [&](uitest::DialogDriver& d) {
+        Command(d, ID_KXW_TRACE_SETTING);
+        EXPECT_EQ(emulator.Controller(1).Parameter(95), 7);
+        EXPECT_EQ(emulator.Controller(1).Parameter(98), 3);
+        EXPECT_EQ(emulator.Controller(1).Parameter(94), 1) << "an unchanged target is not written";
+
+        // A monitor trace, then a change of mode: the question comes first.
+        Command(d, ID_KXW_START_TRACE);
+        ASSERT_TRUE(uitest::WaitUntil([&] { return ExecWindow(dlg) && dlg.GetUpdatePointer() > 5; }, 10000));
+        uitest::DialogDriver(ExecWindow(dlg)).Click(IDC_EXEC_STOP);
+        ASSERT_TRUE(uitest::WaitUntil([&] { return !dlg.IsTracing(); }, 10000));
+        boxes.Answer(IDCANCEL, u"");
+        Command(d, ID_KXW_TRIGGER_MODE);
+        EXPECT_EQ(dlg.Model().m_TraceSet.TRACE_MODE, 0) << "Cancel keeps the mode and the trace";
+        EXPECT_GT(dlg.GetUpdatePointer(), 5);
+        boxes.Answer(IDOK, u"");
+        Command(d, ID_KXW_TRIGGER_MODE);
+        EXPECT_EQ(dlg.Model().m_TraceSet.TRACE_MODE, 1);
+        EXPECT_EQ(dlg.GetUpdatePointer(), -1) << "the trace shown is erased";
+        ::SendMessageW(d.Dialog(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    }, 60000);
+    CKXWatcherDlg::SetTraceSetupRunner(nullptr);
+    EXPECT_EQ(result, 1);
+    EXPECT_NE(Rtt().find("TRACE_NUM=300"), std::string::npos);
+    EXPECT_NE(Rtt().find("TRACE_MODE=1"), std::string::npos);
+}
+
 TEST_F(KXWatcherDlgTest, TheToolWindowsInJapanese)
 {
     ScopedEnv japanese{"QV_LANG", "ja"};
