@@ -208,7 +208,10 @@ BOOL CKXWatcherDlg::OnInitDialog()
             m_toolBar.SetButtonText(i, LoadText(buttons[i]));
         }
     }
-    if (m_statusBar.Create(this)) m_statusBar.SetIndicators(kStatusPanes, static_cast<int>(std::size(kStatusPanes)));
+    if (m_statusBar.Create(this)) {
+        m_statusBar.SetIndicators(kStatusPanes, static_cast<int>(std::size(kStatusPanes)));
+        for (UINT id : kStatusPanes) m_statusBar.AddPane(id, false);
+    }
     m_hAccel = ::LoadAcceleratorsW(AfxGetResourceHandle(), MAKEINTRESOURCEW(IDR_KXW_ACCEL));
 
     // The link: this window hears it while it lives.
@@ -384,13 +387,19 @@ void CKXWatcherDlg::RefreshStatusPanes()
 {
     if (!m_statusBar.GetSafeHwnd()) return;
     const robconsettag& robCon = m_model.m_RobConSet;
-    m_statusBar.SetPaneText(0, robCon.strController);
+    m_statusBar.SetPaneText(IDS_TRACE_PANE_CONTROLLER, robCon.strController, TRUE);
     // The version pane reads "V" and the version, once.
-    m_statusBar.SetPaneText(1, robCon.strVersion.Left(1) == u"V" ? robCon.strVersion : u"V" + robCon.strVersion);
-    m_statusBar.SetPaneText(2, robCon.strRobot);
-    m_statusBar.SetPaneText(3, LoadText(m_model.m_TraceSet.TRACE_MODE ? IDS_TRACE_MODE_TRIGGER : IDS_TRACE_MODE_MONITOR));
-    if (!m_bErrorReported)
-        m_statusBar.SetPaneText(4, LoadText(m_model.m_Options.ERROR_CHECK ? IDS_TRACE_ERROR_CHECK_ON : IDS_TRACE_ERROR_CHECK_OFF));
+    m_statusBar.SetPaneText(IDS_TRACE_PANE_VERSION,
+                            robCon.strVersion.Left(1) == u"V" ? robCon.strVersion : u"V" + robCon.strVersion, TRUE);
+    m_statusBar.SetPaneText(IDS_TRACE_PANE_ROBOT, robCon.strRobot, TRUE);
+    m_statusBar.SetPaneText(IDS_TRACE_PANE_MODE,
+                            LoadText(m_model.m_TraceSet.TRACE_MODE ? IDS_TRACE_MODE_TRIGGER : IDS_TRACE_MODE_MONITOR), TRUE);
+    if (!m_bErrorReported) {
+        m_statusBar.SetPaneText(IDS_TRACE_PANE_MESSAGE,
+                                LoadText(m_model.m_Options.ERROR_CHECK ? IDS_TRACE_ERROR_CHECK_ON : IDS_TRACE_ERROR_CHECK_OFF),
+                                TRUE);
+        m_statusBar.SetPaneColors(IDS_TRACE_PANE_MESSAGE, ::GetSysColor(COLOR_WINDOWTEXT), ::GetSysColor(COLOR_BTNFACE), TRUE);
+    }
 }
 
 void CKXWatcherDlg::InvalidateGraph()
@@ -968,7 +977,8 @@ LRESULT CKXWatcherDlg::OnCommNotify(WPARAM, LPARAM lParam)
     case CTraceAcquisition::LineError::ShowWarning:
         if (!m_bErrorReported && m_statusBar.GetSafeHwnd()) {
             m_bErrorReported = TRUE;
-            m_statusBar.SetPaneText(4, LoadText(IDS_TRACE_LINE_ERROR));
+            m_statusBar.SetPaneText(IDS_TRACE_PANE_MESSAGE, LoadText(IDS_TRACE_LINE_ERROR), TRUE);
+            m_statusBar.SetPaneColors(IDS_TRACE_PANE_MESSAGE, RGB(255, 255, 255), RGB(255, 0, 0), TRUE);
             SetTimer(kErrorPaneTimer, kErrorPaneMs);
         }
         break;

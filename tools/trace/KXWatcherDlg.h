@@ -21,6 +21,7 @@
 #include "tools/ToolsLibrary.h"
 #include "tools/TraceAcquisition.h"
 #include "tools/TraceModel.h"
+#include "tools/trace/ColorStatusBar.h"
 #include "tools/trace/TraceDrawing.h"
 
 #include "platform/ui/Accelerator.h"
@@ -105,7 +106,7 @@ public:
     CTraceModel& Model() { return m_model; }
     const TraceLayout& Layout() const { return m_layout; }
     const TraceView& View() const { return m_view; }
-    CStatusBar& StatusBar() { return m_statusBar; }
+    CDlgStatusBar& StatusBar() { return m_statusBar; }
     int GetLanguage() const { return m_nLanguage; }
     CReplyReceiver* Receiver() { return m_pAcq ? &m_pAcq->Receiver() : nullptr; }
     // The settings file used (tests point it elsewhere before DoModal).
@@ -242,7 +243,7 @@ protected:
     int m_nLastPhase = 0;
 
     CToolBar m_toolBar;
-    CStatusBar m_statusBar;
+    CDlgStatusBar m_statusBar;
     CScrollBar m_scroll;
     CComboBox m_cmbABChannel;
     CComboBox m_cmbGraphNo;

@@ -384,6 +384,59 @@ TEST_F(KXWatcherDlgTest, AChangedSetUpIsWrittenToTheControllerAndAModeChangeAsks
     EXPECT_NE(Rtt().find("TRACE_MODE=1"), std::string::npos);
 }
 
+TEST_F(KXWatcherDlgTest, TheWindowOpensAgainOnTheSameLinkAfterATrace)
+{
+    WriteRtt("[TRACE_SETTINGS]\r\nTRACE_MODE=0\r\nTRACE_NUM=200\r\n");
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round);
+        CKXWatcherDlg dlg;
+        const INT_PTR result = Run(dlg, [&](uitest::DialogDriver& d) {
+            Command(d, ID_KXW_START_TRACE);
+            ASSERT_TRUE(uitest::WaitUntil([&] { return ExecWindow(dlg) && dlg.GetUpdatePointer() > 5; }, 10000));
+            uitest::DialogDriver(ExecWindow(dlg)).Click(IDC_EXEC_STOP);
+            ASSERT_TRUE(uitest::WaitUntil([&] { return !dlg.IsTracing() && !ExecWindow(dlg); }, 10000));
+            ::SendMessageW(d.Dialog(), WM_SYSCOMMAND, SC_CLOSE, 0);
+        });
+        EXPECT_EQ(result, 1);
+    }
+    EXPECT_TRUE(boxes.Shown().empty());
+}
+
+class LineErrorTest : public KXWatcherDlgTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(LineErrorTest, ALineErrorIsWarnedInTheStatusBarOrStopsTheTrace)
+{
+    const bool display = GetParam();
+    WriteRtt(std::string("[TRACE_SETTINGS]\r\nTRACE_MODE=0\r\nTRACE_NUM=200\r\n[OPTION_SETTINGS]\r\nERROR_CHECK=1\r\n") +
+             "ERROR_DISPLAY=" + (display ? "1" : "0") + "\r\n");
+    CKXWatcherDlg dlg;
+    const INT_PTR result = Run(dlg, [&](uitest::DialogDriver& d) {
+        CString lineError;
+        lineError.LoadString(IDS_TRACE_LINE_ERROR);
+        Command(d, ID_KXW_START_TRACE);
+        ASSERT_TRUE(uitest::WaitUntil([&] { return ExecWindow(dlg) && Streaming(); }, 10000));
+        if (!display) boxes.Answer(IDOK, u"");
+        ::SendMessageW(d.Dialog(), WM_COMM_LINK_EVENT, 0, MakeLinkEvent(LINK_EVENT_ERROR));
+        if (display) {
+            EXPECT_EQ(dlg.StatusBar().GetEntryText(IDS_TRACE_PANE_MESSAGE), lineError);
+            KeepPicture(d, "trace-window-line-error-en");
+            EXPECT_TRUE(dlg.IsTracing()) << "the trace goes on";
+            EXPECT_TRUE(uitest::WaitUntil(
+                [&] { return dlg.StatusBar().GetEntryText(IDS_TRACE_PANE_MESSAGE) != lineError; }, 10000))
+                << "the warning goes after three seconds";
+            uitest::DialogDriver(ExecWindow(dlg)).Click(IDC_EXEC_STOP);
+        }
+        ASSERT_TRUE(uitest::WaitUntil([&] { return !dlg.IsTracing() && !ExecWindow(dlg); }, 10000));
+        uitest::Pump(50);
+        EXPECT_EQ(boxes.PendingAnswers(), 0u);
+        ::SendMessageW(d.Dialog(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    });
+    EXPECT_EQ(result, 1);
+    EXPECT_EQ(boxes.Shown().size(), display ? 0u : 1u) << "the stopped trace is explained";
+}
+
+INSTANTIATE_TEST_SUITE_P(WarningOrStop, LineErrorTest, ::testing::Bool());
+
 TEST_F(KXWatcherDlgTest, TheToolWindowsInJapanese)
 {
     ScopedEnv japanese{"QV_LANG", "ja"};
