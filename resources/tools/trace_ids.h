@@ -5,6 +5,7 @@
 // ---- Dialog templates
 #define IDD_KX_WATCHER              9001
 #define IDD_SIMPLE_TERM             9014
+#define IDD_KXW_ABOUT               9020
 #define IDD_EXEC_TRACE              9021
 #define IDD_SIMPLE_OPE              9026
 
@@ -22,6 +23,9 @@
 #define IDC_KXW_GRAPH_NO            21202
 #define IDC_KXW_POSITION            21203
 #define IDC_KXW_SCROLL              21451
+#define IDC_ABOUT_COPYRIGHT         21643
+#define IDC_ABOUT_VERSION           21644
+#define IDC_ABOUT_PRODUCT           21645
 #define IDC_EXEC_MANUAL_TRIGGER     21800
 #define IDC_EXEC_ABORT              21801
 #define IDC_EXEC_STATUS             21802

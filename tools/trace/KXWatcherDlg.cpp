@@ -1,6 +1,7 @@
 #include "tools/trace/KXWatcherDlg.h"
 
 #include "tools/CommMsgDlg.h"
+#include "tools/FileVersionReader.h"
 #include "tools/TraceIniFile.h"
 #include "tools/TraceText.h"
 #include "tools/TrcDatFile.h"
@@ -14,6 +15,7 @@
 
 #include "platform/core/CmdUI.h"
 #include "platform/core/File.h"
+#include "platform/core/Module.h"
 #include "platform/core/ResourceModule.h"
 #include "platform/core/MessageBox.h"
 #include "platform/ui/Accelerator.h"
@@ -1327,10 +1329,40 @@ void CKXWatcherDlg::WinHelpW(DWORD_PTR dwData, UINT nCmd)
 
 void CKXWatcherDlg::OnKxwHelpToc() { WinHelpW(0, 3); }
 
+namespace {
+
+// The about box: the product, its version and copyright from the tools
+// library's own version record.
+class CKXWAboutDlg : public CDialog {
+public:
+    explicit CKXWAboutDlg(CWnd* pParent) : CDialog(IDD_KXW_ABOUT, pParent) {}
+
+protected:
+    BOOL OnInitDialog() override
+    {
+        CDialog::OnInitDialog();
+        char16_t path[4096] = {};
+        ::GetModuleFileNameW(GetLibraryModule(), path, 4096);
+        CFileVersionReader reader;
+        reader.Read(CString(path));
+        const CString version = reader.GetProductVersion();
+        const CString copyright = reader.GetEntry(CFileVersionReader::kLegalCopyright);
+        SetDlgItemText(IDC_ABOUT_PRODUCT, LoadText(IDS_TRACE_TITLE));
+        SetDlgItemText(IDC_ABOUT_VERSION, version.IsEmpty() ? CString(u"99.99.9999") : version);
+        SetDlgItemText(IDC_ABOUT_COPYRIGHT, copyright.IsEmpty() ? CString(u"COPYRIGHT") : copyright);
+        CenterWindow(GetParent());
+        return TRUE;
+    }
+};
+
+}  // namespace
+
 void CKXWatcherDlg::OnKxwAbout()
 {
-    CString text = LoadText(IDS_TRACE_TITLE);
-    AfxMessageBox(text, MB_OK | MB_ICONINFORMATION);
+    CKXWAboutDlg about(this);
+    m_bModalRunning = TRUE;
+    about.DoModal();
+    m_bModalRunning = FALSE;
 }
 
 void CKXWatcherDlg::OnKxwFileExit()

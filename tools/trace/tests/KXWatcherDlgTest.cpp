@@ -554,6 +554,23 @@ TEST_P(TraceFileWindowTest, AShownTraceIsMeasuredWithTheCursorsZoomedAndKeptWhen
         uitest::Pump(50);
         KeepPicture(d, "trace-window-gauges-" + lang);
 
+        // The about box; while it is open the window does not close.
+        uitest::RunModal(
+            [&] {
+                Command(d, ID_KXW_ABOUT);
+                return static_cast<INT_PTR>(IDOK);
+            },
+            [&] { return dlg.IsModalOpen() && ::GetActiveWindow() != d.Dialog() ? ::GetActiveWindow() : HWND(); },
+            [&](uitest::DialogDriver& about) {
+                EXPECT_EQ(about.Text(IDC_ABOUT_VERSION), CString(u"1.0.0"));
+                KeepPicture(about, "trace-about-" + lang);
+                boxes.Answer(IDOK, u"");
+                ::SendMessageW(d.Dialog(), WM_SYSCOMMAND, SC_CLOSE, 0);
+                EXPECT_EQ(boxes.PendingAnswers(), 0u) << "closing is refused while the about box is open";
+                about.Click(IDOK);
+            });
+        EXPECT_FALSE(dlg.IsModalOpen());
+
         // A damaged file is refused and the shown trace stays.
         boxes.Answer(IDOK, u"Phase = 8");
         dialogs.ChooseFile({CString::FromUtf8(Damaged())});
