@@ -218,6 +218,18 @@ void DrawWaves(PixelPainter& paint, const CTraceModel& model, const TraceLayout&
     }
 }
 
+// A polygon filled and edged in one colour.
+void FillShape(CDC& dc, const POINT* points, int count, COLORREF colour)
+{
+    CBrush brush(colour);
+    CPen edge(PS_SOLID, 1, colour);
+    CBrush* oldBrush = dc.SelectObject(&brush);
+    CPen* oldPen = dc.SelectObject(&edge);
+    dc.Polygon(points, count);
+    dc.SelectObject(oldPen);
+    dc.SelectObject(oldBrush);
+}
+
 // A small filled arrow or notch left of the graph at a channel's zero value.
 void DrawZeroMarks(CDC& dc, const CTraceModel& model, const TraceLayout& layout, int graph)
 {
@@ -230,22 +242,17 @@ void DrawZeroMarks(CDC& dc, const CTraceModel& model, const TraceLayout& layout,
         std::int64_t nMin = 0;
         TraceChannelRange(model, ch, nMax, nMin);
         const int y = TraceSampleY(0, nMax, nMin, model.m_GraphSet.POSITION_CH[ch], h);
-        CBrush brush(model.m_GraphSet.crChannel[ch]);
-        CPen pen(PS_SOLID, 1, model.m_GraphSet.crChannel[ch]);
-        CBrush* oldBrush = dc.SelectObject(&brush);
-        CPen* oldPen = dc.SelectObject(&pen);
+        const COLORREF colour = model.m_GraphSet.crChannel[ch];
         if (y < 0) {
             const POINT up[] = {{x - 4, top}, {x - 8, top + 6}, {x, top + 6}};
-            dc.Polygon(up, 3);
+            FillShape(dc, up, 3, colour);
         } else if (y >= h) {
             const POINT down[] = {{x - 4, top + h - 1}, {x - 8, top + h - 7}, {x, top + h - 7}};
-            dc.Polygon(down, 3);
+            FillShape(dc, down, 3, colour);
         } else {
             const POINT notch[] = {{x, top + y}, {x - 7, top + y - 4}, {x - 7, top + y + 4}};
-            dc.Polygon(notch, 3);
+            FillShape(dc, notch, 3, colour);
         }
-        dc.SelectObject(oldPen);
-        dc.SelectObject(oldBrush);
     }
 }
 
@@ -289,13 +296,7 @@ void DrawMarkers(CDC& dc, const CTraceModel& model, const TraceLayout& layout, c
         const POINT shape[] = {{px, layout.rcMarker.bottom}, {px - 5, layout.rcMarker.bottom - 5},
                                {px - 5, layout.rcMarker.top}, {px + 5, layout.rcMarker.top},
                                {px + 5, layout.rcMarker.bottom - 5}};
-        CBrush brush(flag);
-        CPen edge(PS_SOLID, 1, flag);
-        CBrush* oldBrush = dc.SelectObject(&brush);
-        CPen* oldPen = dc.SelectObject(&edge);
-        dc.Polygon(shape, 5);
-        dc.SelectObject(oldPen);
-        dc.SelectObject(oldBrush);
+        FillShape(dc, shape, 5, flag);
     }
     // The trigger of a trigger trace: a red triangle in the marker strip.
     if (model.m_TraceSet.TRACE_MODE == 1 && model.m_bDataPresent) {
@@ -304,13 +305,7 @@ void DrawMarkers(CDC& dc, const CTraceModel& model, const TraceLayout& layout, c
             const int px = left + static_cast<int>(x);
             const POINT shape[] = {{px, layout.rcMarker.bottom}, {px - 5, layout.rcMarker.top + 1},
                                    {px + 5, layout.rcMarker.top + 1}};
-            CBrush brush(kRed);
-            CPen edge(PS_SOLID, 1, kRed);
-            CBrush* oldBrush = dc.SelectObject(&brush);
-            CPen* oldPen = dc.SelectObject(&edge);
-            dc.Polygon(shape, 3);
-            dc.SelectObject(oldPen);
-            dc.SelectObject(oldBrush);
+            FillShape(dc, shape, 3, kRed);
         }
     }
 }
