@@ -1,0 +1,168 @@
+// What the simulator's window tests share: the application object of the
+// test program, the simulator's resource module in one language, typing into
+// the grids as a person does, and temporary folders.
+#pragma once
+
+#include "simulator/ui/SimulatorApp.h"
+#include "simulator/ui/SimulatorDlg.h"
+
+#include "tests/support/ScriptedMessageBox.h"
+#include "tests/support/ui/ScriptedDialogs.h"
+#include "tests/support/ui/UiTest.h"
+
+#include "manager/core/NumberText.h"
+#include "platform/core/ResourceModule.h"
+#include "platform/ui/GridCtrl.h"
+#include "resources/simulator/pellarun_ids.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+
+#include <cstdlib>
+#include <filesystem>
+#include <ostream>
+#include <string>
+
+// Failure messages show texts, not bytes.
+inline void PrintTo(const CString& text, std::ostream* os) { *os << '"' << text.ToUtf8() << '"'; }
+
+namespace simui {
+
+// One key to the popup that is open, else to the focused widget.
+inline void PressKey(int qtKey)
+{
+    QWidget* target = QApplication::activePopupWidget();
+    if (!target) target = QApplication::focusWidget();
+    if (!target) return;
+    const QString text = qtKey == Qt::Key_Return ? QStringLiteral("\r") : QString();
+    QKeyEvent press(QEvent::KeyPress, qtKey, Qt::NoModifier, text);
+    QKeyEvent release(QEvent::KeyRelease, qtKey, Qt::NoModifier, text);
+    QCoreApplication::sendEvent(target, &press);
+    QCoreApplication::sendEvent(target, &release);
+    uitest::Pump(0);
+}
+
+// One application object per test program, as in the program.
+inline CSimulatorApp& App()
+{
+    static CSimulatorApp app;
+    return app;
+}
+
+// The application's state for one test: offline unless asked, the library
+// bound afresh by the main dialog.
+class AppState {
+public:
+    explicit AppState(bool exchange = false, const char16_t* title = u"")
+    {
+        CSimulatorApp& app = App();
+        app.m_bExchange = exchange ? 1 : 0;
+        app.m_strTitle = title;
+        app.m_chDecimalSeparator = u'.';
+        app.m_motionLibrary.Release();
+        SetNumberLocale(NumberLocale{});
+    }
+    ~AppState()
+    {
+        CSimulatorApp& app = App();
+        app.m_bExchange = 0;
+        app.m_strTitle.Empty();
+        app.m_pRunningDialog = nullptr;
+        app.m_motionLibrary.Release();
+    }
+};
+
+inline CGridCtrl* Grid(uitest::DialogDriver& d, int id) { return static_cast<CGridCtrl*>(CWnd::FromHandle(d.Item(id))); }
+
+inline POINT CellCentre(CGridCtrl* grid, int row, int col)
+{
+    grid->EnsureVisible(row, col);
+    uitest::Pump(0);
+    RECT rect{};
+    grid->GetCellRect(row, col, &rect);
+    return POINT{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+}
+
+// A click on a cell; the widget under it takes the focus as a real click
+// gives it (synthetic events do not move the focus by themselves).
+inline void ClickCell(uitest::DialogDriver& d, int gridId, int row, int col)
+{
+    CGridCtrl* grid = Grid(d, gridId);
+    const POINT point = CellCentre(grid, row, col);
+    if (QWidget* widget = d.Widget(gridId)) {
+        QWidget* under = widget->childAt(QPoint(point.x, point.y));
+        (under ? under : widget)->setFocus(Qt::MouseFocusReason);
+        uitest::Pump(0);
+    }
+    d.ClickAt(gridId, point);
+}
+
+// Keys to whichever widget has the focus at each key, as a keyboard does.
+inline void TypeKeys(std::u16string_view text)
+{
+    for (char16_t c : text) {
+        QWidget* target = QApplication::focusWidget();
+        if (!target) return;
+        const QString s(QChar{c});
+        int key = QChar(c).toUpper().unicode();
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, s);
+        QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, s);
+        QCoreApplication::sendEvent(target, &press);
+        QCoreApplication::sendEvent(target, &release);
+        uitest::Pump(0);
+    }
+}
+
+// Clicks a cell, types the text and presses Enter.
+inline void EditCell(uitest::DialogDriver& d, int gridId, int row, int col, std::u16string_view text)
+{
+    CGridCtrl* grid = Grid(d, gridId);
+    ClickCell(d, gridId, row, col);
+    TypeKeys(text);
+    PressKey(Qt::Key_Return);
+}
+
+// Clicks a list cell, opens its list and chooses the entry of that index.
+inline void ChooseCellEntry(uitest::DialogDriver& d, int gridId, int row, int col, int index)
+{
+    CGridCtrl* grid = Grid(d, gridId);
+    ClickCell(d, gridId, row, col);
+    // A click on the current cell already opens its list.
+    if (!QApplication::activePopupWidget()) PressKey(Qt::Key_F4);
+    PressKey(Qt::Key_Home);
+    for (int i = 0; i < index; ++i) PressKey(Qt::Key_Down);
+    PressKey(Qt::Key_Return);
+}
+
+inline void Command(uitest::DialogDriver& d, UINT id)
+{
+    ::SendMessage(d.Dialog(), WM_COMMAND, id, 0);
+    uitest::Pump(0);
+}
+
+class TempDir {
+public:
+    TempDir()
+    {
+        std::string pattern = (std::filesystem::temp_directory_path() / "qv-simui-XXXXXX").string();
+        if (const char* made = ::mkdtemp(pattern.data())) m_path = made;
+    }
+    ~TempDir()
+    {
+        std::error_code ignored;
+        std::filesystem::permissions(m_path, std::filesystem::perms::owner_all, ignored);
+        std::filesystem::remove_all(m_path, ignored);
+    }
+    CString File(const char* name) const { return CString::FromUtf8((m_path / name).string()); }
+    const std::filesystem::path& Path() const { return m_path; }
+
+private:
+    std::filesystem::path m_path;
+};
+
+inline std::string PicturePath(const std::string& name, const char* lang)
+{
+    return uitest::ArtifactFolder("simulator") + "/" + name + "." + lang + ".png";
+}
+
+}  // namespace simui
