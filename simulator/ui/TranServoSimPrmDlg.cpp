@@ -3,6 +3,7 @@
 #include "platform/core/MessageBox.h"
 #include "platform/core/Paths.h"
 #include "resources/simulator/pellarun_ids.h"
+#include "simulator/core/DecimalText.h"
 #include "simulator/core/ServoParameters.h"
 #include "simulator/ui/SimulatorApp.h"
 #include "simulator/ui/SimulatorDlg.h"
@@ -185,6 +186,8 @@ void CTranServoSimPrmDlg::CommitMass(int which)
     if (!params) return;
     CNumberEdit& mass = which == 1 ? m_editMass1 : m_editMass2;
     CNumberEdit& accel = which == 1 ? m_editAccel1 : m_editAccel2;
+    // A mass left as it was keeps its limit: leaving the field is no edit.
+    if (mass.GetIntValue() == params->K(which == 1 ? 76 : 78)) return;
     CommitCarriedMass(which, mass.GetIntValue(), Library(), *params);
     accel.SetRealValue(params->K(which == 1 ? 77 : 79) / 100.0);
     if (CWnd* owner = GetParent())
@@ -202,6 +205,8 @@ void CTranServoSimPrmDlg::CommitStroke()
 {
     RobotParameterSet* params = Params();
     if (!params) return;
+    // A stroke left as it was changes nothing (K2 stays as the data hold it).
+    if (TruncToInt32(m_editStroke.GetRealValue() * 1000.0 + 1e-6) == params->K(43)) return;
     ::CommitStroke(m_editStroke.GetRealValue(), *params);
     if (m_pMain && m_pMain->SpeedUnits() == 1) m_pMain->PointGrid().ClampSpeeds();
 }
