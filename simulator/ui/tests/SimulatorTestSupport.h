@@ -19,6 +19,7 @@
 #include <QKeyEvent>
 
 #include <cstdlib>
+#include <functional>
 #include <filesystem>
 #include <ostream>
 #include <string>
@@ -138,6 +139,24 @@ inline void Command(uitest::DialogDriver& d, UINT id)
 {
     ::SendMessage(d.Dialog(), WM_COMMAND, id, 0);
     uitest::Pump(0);
+}
+
+// Runs what opens a modal dialog over the main dialog (a click or a command)
+// and the script against that dialog; the script must close it.
+inline void RunNested(uitest::DialogDriver& d, const std::function<void()>& open,
+                      const std::function<void(uitest::DialogDriver&)>& script)
+{
+    const HWND main = d.Dialog();
+    uitest::RunModal(
+        [&] {
+            open();
+            return INT_PTR(0);
+        },
+        [main] {
+            const HWND active = ::GetActiveWindow();
+            return active != main ? active : HWND();
+        },
+        script);
 }
 
 class TempDir {
