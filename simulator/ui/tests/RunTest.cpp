@@ -38,6 +38,17 @@ double LibraryTimeMs(const RobotParameterSet& k, double distance, int dwell)
     return result.totalTimeMs + dwell;
 }
 
+int BluePixels(const QImage& image)
+{
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const QRgb p = image.pixel(x, y);
+            count += qBlue(p) > 200 && qRed(p) < 80 && qGreen(p) < 80 ? 1 : 0;
+        }
+    return count;
+}
+
 CString Fixed(double value, int decimals)
 {
     CString text;
@@ -125,6 +136,15 @@ TEST(RunTest, ResultsAndTotalAreTheLibrarysFigures)
         const QImage chart = w.Widget(IDC_RD_CHART)->grab().toImage();
         qvtest::ExpectMatchesGolden(chart, qvtest::SourceFolderOf(__FILE__) / "golden", "total-chart", 40, 400);
         EXPECT_TRUE(w.Grab(simui::PicturePath("result-detail", "en")));
+        // Zoomed out to 400 ms per 20 pixels (under one pixel per ms), every
+        // move is still drawn.
+        w.Click(IDC_RD_ZOOM_OUT);
+        w.Click(IDC_RD_ZOOM_OUT);
+        EXPECT_FALSE(w.Enabled(IDC_RD_ZOOM_OUT));
+        uitest::Pump(50);
+        EXPECT_GT(BluePixels(w.Widget(IDC_RD_CHART)->grab().toImage()), 40);
+        w.Click(IDC_RD_ZOOM_IN);
+        w.Click(IDC_RD_ZOOM_IN);
         // A second request refreshes the same window.
         d.Click(IDC_RESULT_DETAIL);
         EXPECT_EQ(dlg.DetailWindow(), detail);
@@ -147,6 +167,59 @@ TEST(RunTest, ACheckFailureNamesTheMotionAndKeepsThePreviousResults)
         simui::ChooseCellEntry(d, IDC_MOTION_GRID, 1, 1, 0);
         d.Click(IDC_EXECUTE);
         EXPECT_TRUE(simui::Grid(d, IDC_RESULT_GRID)->GetCellText(1, 0).IsEmpty());
+        simui::Command(d, ID_FILE_EXIT);
+    });
+}
+
+TEST(RunTest, ADwellTypedButNotEnteredCountsWhenExecuteIsClicked)
+{
+    uitest::ScopedResources module(u"pellarun", "en");
+    AppState state;
+    ScriptedMessageBox boxes;
+    CSimulatorDlg dlg;
+    uitest::RunModal(dlg, [&](uitest::DialogDriver& d) {
+        simui::ChooseCellEntry(d, IDC_POINT_GRID, 1, 1, 1);
+        simui::ChooseCellEntry(d, IDC_POINT_GRID, 2, 1, 1);
+        simui::EditCell(d, IDC_POINT_GRID, 2, 2, u"50");
+        simui::ChooseCellEntry(d, IDC_MOTION_GRID, 1, 1, 0);
+        simui::ChooseCellEntry(d, IDC_MOTION_GRID, 1, 2, 1);
+        d.Click(IDC_EXECUTE);
+        CGridCtrl* results = simui::Grid(d, IDC_RESULT_GRID);
+        const int without = _wtoi(results->GetCellText(2, 1));
+        simui::ClickCell(d, IDC_MOTION_GRID, 1, 3);
+        simui::TypeKeys(u"250");
+        d.Click(IDC_EXECUTE);
+        EXPECT_EQ(_wtoi(results->GetCellText(2, 1)), without + 250);
+        simui::Command(d, ID_FILE_EXIT);
+    });
+}
+
+TEST(RunTest, AfterARefreshScrollingBackToTheSamePlaceDrawsItAgain)
+{
+    uitest::ScopedResources module(u"pellarun", "en");
+    AppState state;
+    ScriptedMessageBox boxes;
+    CSimulatorDlg dlg;
+    uitest::RunModal(dlg, [&](uitest::DialogDriver& d) {
+        BuildPointsAndMotions(d);
+        d.Click(IDC_EXECUTE);
+        d.Click(IDC_RESULT_DETAIL);
+        ASSERT_NE(dlg.DetailWindow(), nullptr);
+        uitest::DialogDriver w(dlg.DetailWindow()->GetSafeHwnd());
+        w.Click(IDC_RD_ZOOM_IN);
+        ASSERT_TRUE(w.Visible(IDC_RD_SCROLL));
+        const WPARAM thumb = MAKEWPARAM(SB_THUMBPOSITION, 600);
+        ::SendMessage(w.Dialog(), WM_HSCROLL, thumb, w.Item(IDC_RD_SCROLL).ToLParam());
+        uitest::Pump(50);
+        const QImage scrolled = w.Widget(IDC_RD_CHART)->grab().toImage();
+        // A new run refreshes the window and starts at 0 ...
+        d.Click(IDC_EXECUTE);
+        uitest::Pump(50);
+        EXPECT_NE(w.Widget(IDC_RD_CHART)->grab().toImage(), scrolled);
+        // ... and the same place shows the same waveform again.
+        ::SendMessage(w.Dialog(), WM_HSCROLL, thumb, w.Item(IDC_RD_SCROLL).ToLParam());
+        uitest::Pump(50);
+        EXPECT_EQ(w.Widget(IDC_RD_CHART)->grab().toImage(), scrolled);
         simui::Command(d, ID_FILE_EXIT);
     });
 }
