@@ -258,7 +258,12 @@ bool CPointGrid::CommitCell(int row, int col)
             m_speeds.Set(row - 1, m_speeds.Speed(row - 1), static_cast<float>(scaled));
             point.ac = TruncToInt32(scaled);
         } else {
-            point.Field(field) = TruncToInt32(static_cast<double>(std::llround(scaled)));
+            // Rounded half away from zero on the typed decimals (a typed
+            // 1.2345 is 1.2345, not the 1.23449... the binary value holds),
+            // and shown as stored.
+            const double nudge = scaled >= 0 ? 1e-7 : -1e-7;
+            point.Field(field) = TruncToInt32(static_cast<double>(std::llround(scaled + nudge)));
+            value = point.Field(field) / PowerOfTen(decimals);
         }
         SetCellText(row, col, FormatDecimals(value, decimals));
         m_strSavedText = GetCellText(row, col);

@@ -109,6 +109,25 @@ TEST_F(ExchangeTest, NoEndsWith7AndLeavesTheBlockAsHandedOver)
     EXPECT_EQ(block.points[1].p, 2000);
 }
 
+TEST_F(ExchangeTest, ASpeedAboveTheCarriedMassLimitIsAskedBeforeTheRun)
+{
+    AppState state(true);
+    ScriptedMessageBox boxes;
+    CSimulatorDlg dlg;
+    uitest::RunModal(dlg, [&](uitest::DialogDriver& d) {
+        simui::ChooseCellEntry(d, IDC_MOTION_GRID, 1, 1, 0);
+        simui::ChooseCellEntry(d, IDC_MOTION_GRID, 1, 2, 1);
+        boxes.Answer(IDNO, u"above its limit");
+        d.Click(IDC_EXECUTE);
+        CGridCtrl* results = simui::Grid(d, IDC_RESULT_GRID);
+        EXPECT_TRUE(results->GetCellText(1, 0).IsEmpty()) << "No runs nothing";
+        boxes.Answer(IDYES, u"above its limit");
+        d.Click(IDC_EXECUTE);
+        EXPECT_EQ(results->GetCellText(1, 0), CString(u"TOTAL"));
+        simui::Command(d, ID_FILE_EXIT);
+    });
+}
+
 TEST_F(ExchangeTest, WithoutEditsNothingIsAskedAndTheResultIs7)
 {
     AppState state(true);

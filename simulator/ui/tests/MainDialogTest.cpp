@@ -32,6 +32,68 @@ TEST_P(MainDialogTest, StartsWithTheFirstControllerAndOneEmptyMotion)
     EXPECT_EQ(result, 1);
 }
 
+RECT ClientRectOf(HWND dialog, HWND control)
+{
+    RECT rect{};
+    ::GetWindowRect(control, &rect);
+    POINT corners[2] = {{rect.left, rect.top}, {rect.right, rect.bottom}};
+    ::ScreenToClient(dialog, &corners[0]);
+    ::ScreenToClient(dialog, &corners[1]);
+    return RECT{corners[0].x, corners[0].y, corners[1].x, corners[1].y};
+}
+
+TEST(MainDialogLayoutTest, ATallerWindowGivesTheListsTheHeight)
+{
+    uitest::ScopedResources module(u"pellarun", "en");
+    AppState state;
+    ScriptedMessageBox boxes;
+    CSimulatorDlg dlg;
+    uitest::RunModal(dlg, [](uitest::DialogDriver& d) {
+        const RECT execute = ClientRectOf(d.Dialog(), d.Item(IDC_EXECUTE));
+        const RECT points = ClientRectOf(d.Dialog(), d.Item(IDC_POINT_GRID));
+        const RECT motions = ClientRectOf(d.Dialog(), d.Item(IDC_MOTION_GRID));
+        RECT window{};
+        ::GetWindowRect(d.Dialog(), &window);
+        ::MoveWindow(d.Dialog(), window.left, window.top, window.right - window.left,
+                     window.bottom - window.top + 100, TRUE);
+        uitest::Pump(20);
+        const RECT execute2 = ClientRectOf(d.Dialog(), d.Item(IDC_EXECUTE));
+        const RECT points2 = ClientRectOf(d.Dialog(), d.Item(IDC_POINT_GRID));
+        const RECT motions2 = ClientRectOf(d.Dialog(), d.Item(IDC_MOTION_GRID));
+        EXPECT_EQ(execute2.top - execute.top, 100);
+        EXPECT_EQ(points2.top, points.top);
+        EXPECT_EQ(points2.bottom - points.bottom, 50);
+        EXPECT_EQ(motions2.top - motions.top, 50);
+        EXPECT_EQ(motions2.bottom - motions.bottom, 100);
+        ::MoveWindow(d.Dialog(), window.left, window.top, window.right - window.left, window.bottom - window.top,
+                     TRUE);
+        uitest::Pump(20);
+        const RECT execute3 = ClientRectOf(d.Dialog(), d.Item(IDC_EXECUTE));
+        EXPECT_EQ(execute3.top, execute.top);
+        simui::Command(d, ID_FILE_EXIT);
+    });
+}
+
+TEST(MainDialogLayoutTest, AFinePositioningControllerGivesThreeDecimals)
+{
+    uitest::ScopedResources module(u"pellarun", "en");
+    AppState state;
+    ScriptedMessageBox boxes;
+    CSimulatorDlg dlg;
+    uitest::RunModal(dlg, [](uitest::DialogDriver& d) {
+        simui::ChooseCellEntry(d, IDC_POINT_GRID, 1, 1, 1);
+        simui::EditCell(d, IDC_POINT_GRID, 1, 2, u"12.34");
+        d.ChooseComboEntry(IDC_CONTROLLER_COMBO, u"KX-V05");
+        CGridCtrl* points = simui::Grid(d, IDC_POINT_GRID);
+        EXPECT_EQ(points->GetCellText(1, 2), CString(u"12.340"));
+        simui::EditCell(d, IDC_POINT_GRID, 1, 2, u"1.2345");
+        EXPECT_EQ(points->GetCellText(1, 2), CString(u"1.235"));
+        d.ChooseComboEntry(IDC_CONTROLLER_COMBO, u"KX-Q05");
+        EXPECT_EQ(points->GetCellText(1, 2), CString(u"1.23"));
+        simui::Command(d, ID_FILE_EXIT);
+    });
+}
+
 INSTANTIATE_TEST_SUITE_P(Languages, MainDialogTest, ::testing::Values("en", "ja"));
 
 }  // namespace
