@@ -7,6 +7,7 @@
 #include "manager/core/LibraryBindings.h"
 #include "platform/core/Registry.h"
 #include "simulator/ui/AboutDlg.h"
+#include "simulator/ui/PointTableDetailDlg.h"
 #include "simulator/ui/ResultDetailDlg.h"
 
 namespace {
@@ -69,6 +70,41 @@ TEST_P(PicturesTest, CautionNoticeCanBeSwitchedOffAndShownOnRequest)
             d.Click(IDOK);
         });
         EXPECT_FALSE(onRequest.IsSwitchedOff());
+    }
+}
+
+TEST_P(PicturesTest, PointDetailGivesBackTheFlagsChosen)
+{
+    uitest::ScopedResources module(u"pellarun", GetParam());
+    AppState state;
+    struct Case {
+        const char* what;
+        std::int32_t flags;
+        int click;  // 0: none
+        std::int32_t expected;
+    };
+    const Case cases[] = {{"custom and optimised, unchanged", 3, 0, 3},
+                          {"standard and optimised, unchanged", 2, 0, 2},
+                          {"optimisation switched off", 2, IDC_DETAIL_OPT_OFF, 0},
+                          {"custom chosen", 2, IDC_DETAIL_CUSTOM, 3}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        CPointTableDetailDlg detail;
+        detail.SetValues(c.flags, 3, u"V05");
+        const INT_PTR result = uitest::RunModal(detail, [&](uitest::DialogDriver& d) {
+            if (c.flags == 3) {
+                EXPECT_EQ(d.Check(IDC_DETAIL_CUSTOM), static_cast<UINT>(BST_CHECKED));
+                EXPECT_EQ(d.Check(IDC_DETAIL_OPT_ON), static_cast<UINT>(BST_CHECKED));
+                EXPECT_TRUE(d.Grab(simui::PicturePath("point-detail", GetParam())));
+            }
+            if (c.click) d.Click(c.click);
+            d.Click(IDOK);
+        });
+        EXPECT_EQ(result, IDOK);
+        std::int32_t flags = -1, decimals = -1;
+        detail.GetValues(flags, decimals);
+        EXPECT_EQ(flags, c.expected);
+        EXPECT_EQ(decimals, 3);
     }
 }
 
