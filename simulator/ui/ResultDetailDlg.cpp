@@ -178,8 +178,16 @@ void CResultDetailDlg::Refresh(const CString& title, bool singleMove)
     FillMoveList();
     m_chart.SetScroll(0);
     m_lastScroll = -1;
-    FillValues(0);
-    if (BuildChart(0)) {
+    ShowItem(0);
+    m_chart.InvalidateParts(7);
+}
+
+void CResultDetailDlg::ShowItem(int item)
+{
+    FillValues(item);
+    // Without a waveform (no library, or too long) there is nothing to
+    // scroll or zoom.
+    if (BuildChart(item)) {
         SetUpScrollBar();
         m_zoomIn.EnableWindow(m_zoomInEnabled);
         m_zoomOut.EnableWindow(m_zoomOutEnabled);
@@ -188,7 +196,6 @@ void CResultDetailDlg::Refresh(const CString& title, bool singleMove)
         m_zoomIn.EnableWindow(FALSE);
         m_zoomOut.EnableWindow(FALSE);
     }
-    m_chart.InvalidateParts(7);
 }
 
 void CResultDetailDlg::Zoom(bool in)
@@ -219,18 +226,9 @@ void CResultDetailDlg::OnZoomOut() { Zoom(false); }
 void CResultDetailDlg::OnMoveChanged()
 {
     const int item = std::max(0, m_moves.GetCurSel());
-    FillValues(item);
     m_chart.SetScroll(0);
     m_lastScroll = -1;
-    if (BuildChart(item)) {
-        SetUpScrollBar();
-        m_zoomIn.EnableWindow(m_zoomInEnabled);
-        m_zoomOut.EnableWindow(m_zoomOutEnabled);
-    } else {
-        m_scroll.ShowWindow(SW_HIDE);
-        m_zoomIn.EnableWindow(FALSE);
-        m_zoomOut.EnableWindow(FALSE);
-    }
+    ShowItem(item);
     m_chart.InvalidateParts(1 | 2);
 }
 

@@ -45,6 +45,8 @@ protected:
 private:
     void FillMoveList();
     void FillValues(int item);
+    // The values and the chart of a list item.
+    void ShowItem(int item);
     bool BuildChart(int item);
     void SetUpScrollBar();
     void Zoom(bool in);

@@ -3,7 +3,6 @@
 #include "simulator/ui/tests/SimulatorTestSupport.h"
 
 #include <fstream>
-#include <sstream>
 
 namespace {
 
@@ -17,13 +16,8 @@ CString Caption(HWND dialog)
     return caption;
 }
 
-std::string ReadFile(const std::filesystem::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+using simui::Fixture;
+using simui::ReadFile;
 
 // P1 ABS 12.34 and P2 INC 5.00.
 void MakePoints(uitest::DialogDriver& d)
@@ -36,11 +30,10 @@ void MakePoints(uitest::DialogDriver& d)
 
 TEST(FilesTest, SavedDataReopenWithTheirPointsAndFixTheRobot)
 {
-    uitest::ScopedResources module(u"pellarun", "en");
-    AppState state;
-    ScriptedMessageBox boxes;
-    ScriptedDialogs dialogs;
-    simui::TempDir dir;
+    Fixture f;
+    ScriptedMessageBox& boxes = f.boxes;
+    ScriptedDialogs& dialogs = f.dialogs;
+    const simui::TempDir& dir = f.dir;
     const CString path = dir.File("axis.yvekd");
     dialogs.ChooseFile({path}).ChooseFile({path});
     CSimulatorDlg dlg;
@@ -71,11 +64,10 @@ TEST(FilesTest, SavedDataReopenWithTheirPointsAndFixTheRobot)
 
 TEST(FilesTest, AFailedSaveKeepsTheDialogOpenAndTheEdits)
 {
-    uitest::ScopedResources module(u"pellarun", "en");
-    AppState state;
-    ScriptedMessageBox boxes;
-    ScriptedDialogs dialogs;
-    simui::TempDir dir;
+    Fixture f;
+    ScriptedMessageBox& boxes = f.boxes;
+    ScriptedDialogs& dialogs = f.dialogs;
+    const simui::TempDir& dir = f.dir;
     const CString path = dir.File("axis.yvekd");
     dialogs.ChooseFile({path});
     CSimulatorDlg dlg;
@@ -101,11 +93,10 @@ TEST(FilesTest, AFailedSaveKeepsTheDialogOpenAndTheEdits)
 
 TEST(FilesTest, AFailedOpenLeavesTheDataAndThePath)
 {
-    uitest::ScopedResources module(u"pellarun", "en");
-    AppState state;
-    ScriptedMessageBox boxes;
-    ScriptedDialogs dialogs;
-    simui::TempDir dir;
+    Fixture f;
+    ScriptedMessageBox& boxes = f.boxes;
+    ScriptedDialogs& dialogs = f.dialogs;
+    const simui::TempDir& dir = f.dir;
     const CString path = dir.File("axis.yvekd");
     std::filesystem::create_directory(dir.Path() / "broken.yvekd");
     dialogs.ChooseFile({path}).ChooseFile({dir.File("broken.yvekd")});
@@ -128,11 +119,10 @@ TEST(FilesTest, AFailedOpenLeavesTheDataAndThePath)
 
 TEST(FilesTest, ClosingAFileOfAnUnknownControllerDoesNotPickOneByItsPrefix)
 {
-    uitest::ScopedResources module(u"pellarun", "en");
-    AppState state;
-    ScriptedMessageBox boxes;
-    ScriptedDialogs dialogs;
-    simui::TempDir dir;
+    Fixture f;
+    ScriptedMessageBox& boxes = f.boxes;
+    ScriptedDialogs& dialogs = f.dialogs;
+    const simui::TempDir& dir = f.dir;
     const CString path = dir.File("axis.yvekd");
     dialogs.ChooseFile({path}).ChooseFile({path});
     CSimulatorDlg dlg;
@@ -156,11 +146,10 @@ TEST(FilesTest, ClosingAFileOfAnUnknownControllerDoesNotPickOneByItsPrefix)
 
 TEST(FilesTest, MotionSettingsSaveAndOpenAgain)
 {
-    uitest::ScopedResources module(u"pellarun", "en");
-    AppState state;
-    ScriptedMessageBox boxes;
-    ScriptedDialogs dialogs;
-    simui::TempDir dir;
+    Fixture f;
+    ScriptedMessageBox& boxes = f.boxes;
+    ScriptedDialogs& dialogs = f.dialogs;
+    const simui::TempDir& dir = f.dir;
     const CString path = dir.File("cycle.mos");
     dialogs.ChooseFile({path}).ChooseFile({path});
     CSimulatorDlg dlg;

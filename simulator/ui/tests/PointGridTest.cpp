@@ -4,28 +4,13 @@
 // position decimals alone.
 #include "simulator/ui/tests/SimulatorTestSupport.h"
 
-#include <fstream>
-#include <sstream>
 
 namespace {
 
 using simui::AppState;
 
-std::string ReadFile(const std::filesystem::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-struct Fixture {
-    uitest::ScopedResources module{u"pellarun", "en"};
-    AppState state;
-    ScriptedMessageBox boxes;
-    ScriptedDialogs dialogs;
-    simui::TempDir dir;
-};
+using simui::Fixture;
+using simui::ReadFile;
 
 TEST(PointGridTest, TypedValuesAreHeldWithinTheirColumnsLimits)
 {

@@ -21,6 +21,8 @@
 #include <cstdlib>
 #include <functional>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <ostream>
 #include <string>
 
@@ -177,6 +179,24 @@ public:
 
 private:
     std::filesystem::path m_path;
+};
+
+inline std::string ReadFile(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// What most window tests start from: the English module, the offline
+// application, scripted boxes and file dialogs, a temporary folder.
+struct Fixture {
+    uitest::ScopedResources module{u"pellarun", "en"};
+    AppState state;
+    ScriptedMessageBox boxes;
+    ScriptedDialogs dialogs;
+    TempDir dir;
 };
 
 inline std::string PicturePath(const std::string& name, const char* lang)
