@@ -16,8 +16,12 @@ CString Caption(HWND dialog)
     return caption;
 }
 
-using simui::Fixture;
 using simui::ReadFile;
+
+class FilesTest : public ::testing::Test, protected simui::Fixture {
+protected:
+    const CString path = dir.File("axis.yvekd");
+};
 
 // P1 ABS 12.34 and P2 INC 5.00.
 void MakePoints(uitest::DialogDriver& d)
@@ -28,13 +32,8 @@ void MakePoints(uitest::DialogDriver& d)
     simui::EditCell(d, IDC_POINT_GRID, 2, 2, u"5");
 }
 
-TEST(FilesTest, SavedDataReopenWithTheirPointsAndFixTheRobot)
+TEST_F(FilesTest, SavedDataReopenWithTheirPointsAndFixTheRobot)
 {
-    Fixture f;
-    ScriptedMessageBox& boxes = f.boxes;
-    ScriptedDialogs& dialogs = f.dialogs;
-    const simui::TempDir& dir = f.dir;
-    const CString path = dir.File("axis.yvekd");
     dialogs.ChooseFile({path}).ChooseFile({path});
     CSimulatorDlg dlg;
     uitest::RunModal(dlg, [&](uitest::DialogDriver& d) {
@@ -62,13 +61,8 @@ TEST(FilesTest, SavedDataReopenWithTheirPointsAndFixTheRobot)
     EXPECT_NE(ReadFile(dir.Path() / "axis.yvekd").find("ROBOT=SA4-L06"), std::string::npos);
 }
 
-TEST(FilesTest, AFailedSaveKeepsTheDialogOpenAndTheEdits)
+TEST_F(FilesTest, AFailedSaveKeepsTheDialogOpenAndTheEdits)
 {
-    Fixture f;
-    ScriptedMessageBox& boxes = f.boxes;
-    ScriptedDialogs& dialogs = f.dialogs;
-    const simui::TempDir& dir = f.dir;
-    const CString path = dir.File("axis.yvekd");
     dialogs.ChooseFile({path});
     CSimulatorDlg dlg;
     const INT_PTR result = uitest::RunModal(dlg, [&](uitest::DialogDriver& d) {
@@ -91,13 +85,8 @@ TEST(FilesTest, AFailedSaveKeepsTheDialogOpenAndTheEdits)
     EXPECT_NE(ReadFile(dir.Path() / "axis.yvekd").find("4000"), std::string::npos);
 }
 
-TEST(FilesTest, AFailedOpenLeavesTheDataAndThePath)
+TEST_F(FilesTest, AFailedOpenLeavesTheDataAndThePath)
 {
-    Fixture f;
-    ScriptedMessageBox& boxes = f.boxes;
-    ScriptedDialogs& dialogs = f.dialogs;
-    const simui::TempDir& dir = f.dir;
-    const CString path = dir.File("axis.yvekd");
     std::filesystem::create_directory(dir.Path() / "broken.yvekd");
     dialogs.ChooseFile({path}).ChooseFile({dir.File("broken.yvekd")});
     CSimulatorDlg dlg;
@@ -117,13 +106,8 @@ TEST(FilesTest, AFailedOpenLeavesTheDataAndThePath)
     EXPECT_NE(ReadFile(dir.Path() / "axis.yvekd").find("700"), std::string::npos);
 }
 
-TEST(FilesTest, ClosingAFileOfAnUnknownControllerDoesNotPickOneByItsPrefix)
+TEST_F(FilesTest, ClosingAFileOfAnUnknownControllerDoesNotPickOneByItsPrefix)
 {
-    Fixture f;
-    ScriptedMessageBox& boxes = f.boxes;
-    ScriptedDialogs& dialogs = f.dialogs;
-    const simui::TempDir& dir = f.dir;
-    const CString path = dir.File("axis.yvekd");
     dialogs.ChooseFile({path}).ChooseFile({path});
     CSimulatorDlg dlg;
     uitest::RunModal(dlg, [&](uitest::DialogDriver& d) {
@@ -144,12 +128,8 @@ TEST(FilesTest, ClosingAFileOfAnUnknownControllerDoesNotPickOneByItsPrefix)
     });
 }
 
-TEST(FilesTest, MotionSettingsSaveAndOpenAgain)
+TEST_F(FilesTest, MotionSettingsSaveAndOpenAgain)
 {
-    Fixture f;
-    ScriptedMessageBox& boxes = f.boxes;
-    ScriptedDialogs& dialogs = f.dialogs;
-    const simui::TempDir& dir = f.dir;
     const CString path = dir.File("cycle.mos");
     dialogs.ChooseFile({path}).ChooseFile({path});
     CSimulatorDlg dlg;
