@@ -128,6 +128,22 @@ TEST_F(ExchangeTest, ASpeedAboveTheCarriedMassLimitIsAskedBeforeTheRun)
     });
 }
 
+TEST_F(ExchangeTest, TheFileCommandsAreOffInExchangeMode)
+{
+    AppState state(true);
+    ScriptedMessageBox boxes;
+    simui::MenuInspector menus({ID_FILE_OPEN_DATA, ID_FILE_SAVE_DATA, ID_FILE_SAVE_DATA_AS, ID_FILE_CLOSE_DATA,
+                                ID_FILE_EXIT});
+    CSimulatorDlg dlg;
+    uitest::RunModal(dlg, [&](uitest::DialogDriver& d) {
+        d.Click(IDC_MENU_FILE);
+        EXPECT_EQ(menus.Shown(), 1);
+        EXPECT_EQ(menus.Greyed(), (std::vector<UINT>{ID_FILE_OPEN_DATA, ID_FILE_SAVE_DATA, ID_FILE_SAVE_DATA_AS,
+                                                     ID_FILE_CLOSE_DATA}));
+        simui::Command(d, ID_FILE_EXIT);
+    });
+}
+
 TEST_F(ExchangeTest, WithoutEditsNothingIsAskedAndTheResultIs7)
 {
     AppState state(true);

@@ -32,6 +32,20 @@ TEST_P(MainDialogTest, StartsWithTheFirstControllerAndOneEmptyMotion)
     EXPECT_EQ(result, 1);
 }
 
+TEST(MainDialogMenuTest, OfflineOnlyCloseWaitsForAnOpenFile)
+{
+    uitest::ScopedResources module(u"pellarun", "en");
+    AppState state;
+    ScriptedMessageBox boxes;
+    simui::MenuInspector menus({ID_FILE_OPEN_DATA, ID_FILE_SAVE_DATA, ID_FILE_SAVE_DATA_AS, ID_FILE_CLOSE_DATA});
+    CSimulatorDlg dlg;
+    uitest::RunModal(dlg, [&](uitest::DialogDriver& d) {
+        d.Click(IDC_MENU_FILE);
+        EXPECT_EQ(menus.Greyed(), (std::vector<UINT>{ID_FILE_CLOSE_DATA}));
+        simui::Command(d, ID_FILE_EXIT);
+    });
+}
+
 RECT ClientRectOf(HWND dialog, HWND control)
 {
     RECT rect{};

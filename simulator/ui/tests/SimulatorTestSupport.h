@@ -13,6 +13,8 @@
 #include "manager/core/NumberText.h"
 #include "platform/core/ResourceModule.h"
 #include "platform/ui/GridCtrl.h"
+#include "platform/ui/Menu.h"
+#include "platform/ui/StandardDialogs.h"
 #include "resources/simulator/pellarun_ids.h"
 
 #include <QApplication>
@@ -25,6 +27,7 @@
 #include <sstream>
 #include <ostream>
 #include <string>
+#include <vector>
 
 // Failure messages show texts, not bytes.
 inline void PrintTo(const CString& text, std::ostream* os) { *os << '"' << text.ToUtf8() << '"'; }
@@ -160,6 +163,33 @@ inline void RunNested(uitest::DialogDriver& d, const std::function<void()>& open
         },
         script);
 }
+
+// The menus the dialog opens, looked at when they show: which of the given
+// commands are greyed. The menu closes without a choice.
+class MenuInspector final : public platform::IStandardDialogService {
+public:
+    explicit MenuInspector(std::vector<UINT> commands) : m_commands(std::move(commands)), m_scope(this) {}
+    platform::FileDialogResult ShowFileDialog(const platform::FileDialogRequest&) override { return {}; }
+    platform::ColorDialogResult ShowColorDialog(const platform::ColorDialogRequest&) override { return {}; }
+    UINT ShowPopupMenu(const platform::PopupMenuRequest& request) override
+    {
+        m_greyed.clear();
+        for (UINT id : m_commands) {
+            const UINT state = ::GetMenuState(request.menu, id, MF_BYCOMMAND);
+            if (state != static_cast<UINT>(-1) && (state & MF_GRAYED)) m_greyed.push_back(id);
+        }
+        ++m_shown;
+        return 0;
+    }
+    const std::vector<UINT>& Greyed() const { return m_greyed; }
+    int Shown() const { return m_shown; }
+
+private:
+    std::vector<UINT> m_commands;
+    std::vector<UINT> m_greyed;
+    int m_shown = 0;
+    platform::ScopedStandardDialogService m_scope;
+};
 
 class TempDir {
 public:
