@@ -46,6 +46,56 @@ TEST(MainDialogMenuTest, OfflineOnlyCloseWaitsForAnOpenFile)
     });
 }
 
+TEST(MainDialogUnitsTest, CustomUnitsAreAskedForAndShowSpeedsInMmPerSecond)
+{
+    uitest::ScopedResources module(u"pellarun", "en");
+    AppState state;
+    ScriptedMessageBox boxes;
+    CSimulatorDlg dlg;
+    uitest::RunModal(dlg, [&](uitest::DialogDriver& d) {
+        simui::ChooseCellEntry(d, IDC_POINT_GRID, 1, 1, 1);
+        CGridCtrl* points = simui::Grid(d, IDC_POINT_GRID);
+        boxes.Answer(IDNO, u"Change to custom settings?");
+        d.Click(IDC_UNITS_CUSTOM);
+        EXPECT_EQ(d.Check(IDC_UNITS_STANDARD), static_cast<UINT>(BST_CHECKED));
+        EXPECT_EQ(points->GetCellText(1, 3), CString(u"100"));
+        boxes.Answer(IDYES, u"Change to custom settings?");
+        d.Click(IDC_UNITS_CUSTOM);
+        EXPECT_EQ(points->GetCellText(0, 3), CString(u"Speed[mm/s]"));
+        EXPECT_EQ(points->GetCellText(1, 3), CString(u"150.00")) << "100 % of the robot's 150 mm/s";
+        simui::EditCell(d, IDC_POINT_GRID, 1, 3, u"500");
+        EXPECT_EQ(points->GetCellText(1, 3), CString(u"150.00")) << "held at the maximum speed";
+        d.Click(IDC_UNITS_STANDARD);
+        EXPECT_EQ(points->GetCellText(1, 3), CString(u"100"));
+        simui::Command(d, ID_FILE_EXIT);
+    });
+}
+
+TEST(MainDialogUnitsTest, ADoubleClickBelowTheMotionsAddsTheNextOne)
+{
+    uitest::ScopedResources module(u"pellarun", "en");
+    AppState state;
+    ScriptedMessageBox boxes;
+    CSimulatorDlg dlg;
+    uitest::RunModal(dlg, [&](uitest::DialogDriver& d) {
+        simui::ChooseCellEntry(d, IDC_POINT_GRID, 1, 1, 1);
+        simui::ChooseCellEntry(d, IDC_POINT_GRID, 2, 1, 1);
+        CGridCtrl* motions = simui::Grid(d, IDC_MOTION_GRID);
+        d.DoubleClickAt(IDC_MOTION_GRID, simui::CellCentre(motions, 2, 2));
+        EXPECT_TRUE(motions->GetCellText(2, 0).IsEmpty()) << "motion 1 has no start and end yet";
+        simui::ChooseCellEntry(d, IDC_MOTION_GRID, 1, 1, 0);
+        simui::ChooseCellEntry(d, IDC_MOTION_GRID, 1, 2, 1);
+        d.DoubleClickAt(IDC_MOTION_GRID, simui::CellCentre(motions, 2, 2));
+        EXPECT_EQ(motions->GetCellText(2, 0), CString(u"Motion 2"));
+        EXPECT_EQ(motions->GetCellText(2, 1), CString(u"P2"));
+        EXPECT_FALSE(d.Enabled(IDC_MODE_INDIVIDUAL)) << "the type is fixed once two motions exist";
+        d.Click(IDC_DELETE_MOTION);
+        EXPECT_TRUE(d.Enabled(IDC_MODE_INDIVIDUAL));
+        EXPECT_FALSE(motions->GetCellLocked(1, 2)) << "motion 1's end is free again";
+        simui::Command(d, ID_FILE_EXIT);
+    });
+}
+
 RECT ClientRectOf(HWND dialog, HWND control)
 {
     RECT rect{};

@@ -12,6 +12,7 @@
 
 #include "manager/core/NumberText.h"
 #include "platform/core/ResourceModule.h"
+#include "platform/ui/Button.h"
 #include "platform/ui/GridCtrl.h"
 #include "platform/ui/Menu.h"
 #include "platform/ui/StandardDialogs.h"
