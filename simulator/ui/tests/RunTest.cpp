@@ -210,16 +210,18 @@ TEST(RunTest, AfterARefreshScrollingBackToTheSamePlaceDrawsItAgain)
         ASSERT_TRUE(w.Visible(IDC_RD_SCROLL));
         const WPARAM thumb = MAKEWPARAM(SB_THUMBPOSITION, 600);
         ::SendMessage(w.Dialog(), WM_HSCROLL, thumb, w.Item(IDC_RD_SCROLL).ToLParam());
-        uitest::Pump(50);
+        uitest::Pump(200);
         const QImage scrolled = w.Widget(IDC_RD_CHART)->grab().toImage();
+        auto chartIs = [&](bool same) {
+            return uitest::WaitUntil([&] { return (w.Widget(IDC_RD_CHART)->grab().toImage() == scrolled) == same; },
+                                     3000);
+        };
         // A new run refreshes the window and starts at 0 ...
         d.Click(IDC_EXECUTE);
-        uitest::Pump(50);
-        EXPECT_NE(w.Widget(IDC_RD_CHART)->grab().toImage(), scrolled);
+        EXPECT_TRUE(chartIs(false));
         // ... and the same place shows the same waveform again.
         ::SendMessage(w.Dialog(), WM_HSCROLL, thumb, w.Item(IDC_RD_SCROLL).ToLParam());
-        uitest::Pump(50);
-        EXPECT_EQ(w.Widget(IDC_RD_CHART)->grab().toImage(), scrolled);
+        EXPECT_TRUE(chartIs(true));
         simui::Command(d, ID_FILE_EXIT);
     });
 }

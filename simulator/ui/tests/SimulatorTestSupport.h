@@ -35,11 +35,25 @@ inline void PrintTo(const CString& text, std::ostream* os) { *os << '"' << text.
 
 namespace simui {
 
+// The window whose grid was clicked last: keys go to its focus widget even
+// while the window system has not made it the active window yet.
+inline QWidget*& KeyWindow()
+{
+    static QWidget* window = nullptr;
+    return window;
+}
+
+inline QWidget* KeyTarget()
+{
+    if (QWidget* popup = QApplication::activePopupWidget()) return popup;
+    if (KeyWindow() && KeyWindow()->focusWidget()) return KeyWindow()->focusWidget();
+    return QApplication::focusWidget();
+}
+
 // One key to the popup that is open, else to the focused widget.
 inline void PressKey(int qtKey)
 {
-    QWidget* target = QApplication::activePopupWidget();
-    if (!target) target = QApplication::focusWidget();
+    QWidget* target = KeyTarget();
     if (!target) return;
     const QString text = qtKey == Qt::Key_Return ? QStringLiteral("\r") : QString();
     QKeyEvent press(QEvent::KeyPress, qtKey, Qt::NoModifier, text);
@@ -97,6 +111,7 @@ inline void ClickCell(uitest::DialogDriver& d, int gridId, int row, int col)
     CGridCtrl* grid = Grid(d, gridId);
     const POINT point = CellCentre(grid, row, col);
     if (QWidget* widget = d.Widget(gridId)) {
+        KeyWindow() = widget->window();
         QWidget* under = widget->childAt(QPoint(point.x, point.y));
         (under ? under : widget)->setFocus(Qt::MouseFocusReason);
         uitest::Pump(0);
@@ -108,7 +123,7 @@ inline void ClickCell(uitest::DialogDriver& d, int gridId, int row, int col)
 inline void TypeKeys(std::u16string_view text)
 {
     for (char16_t c : text) {
-        QWidget* target = QApplication::focusWidget();
+        QWidget* target = KeyTarget();
         if (!target) return;
         const QString s(QChar{c});
         int key = QChar(c).toUpper().unicode();
