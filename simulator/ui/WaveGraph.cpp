@@ -33,6 +33,15 @@ void CWaveGraph::Reset()
     if (!m_verticalFont.GetSafeHandle())
         m_verticalFont.CreateFont(12, 0, 900, 900, FW_NORMAL, 0, 0, 0, SHIFTJIS_CHARSET, 0, 0, 0, 0, u"MS UI Gothic");
     m_view = WaveChartView();
+    // Measured once: the plot, the scroll range and the drawing must agree
+    // on one layout.
+    {
+        CDC dc;
+        dc.CreateCompatibleDC(nullptr);
+        CFont* old = dc.SelectObject(&m_font);
+        m_textHeight = std::max(1, static_cast<int>(dc.GetTextExtent(CString(u"0")).cy));
+        dc.SelectObject(old);
+    }
     Layout();
 }
 
@@ -48,12 +57,6 @@ void CWaveGraph::Layout()
     if (!m_hWnd) return;
     CRect client;
     GetClientRect(&client);
-    {
-        CClientDC dc(this);
-        CFont* old = dc.SelectObject(&m_font);
-        m_textHeight = std::max(1, static_cast<int>(dc.GetTextExtent(CString(u"0")).cy));
-        dc.SelectObject(old);
-    }
     // The time labels need their band inside the control.
     RECT area = client;
     area.bottom -= m_textHeight;
