@@ -140,9 +140,9 @@ public:
     {
         if (!m_label) return;
         QPalette palette = m_label->palette();
-        if (text != CLR_INVALID) SetEnabledColor(palette, QPalette::WindowText, ToQColor(text));
+        if (text != CLR_INVALID) SetEnabledColor(palette, QPalette::WindowText, ToQColor(text), (Style() & WS_DISABLED) != 0);
         const bool fill = !transparent && back != CLR_INVALID;
-        if (fill) SetEnabledColor(palette, QPalette::Window, ToQColor(back));
+        if (fill) SetEnabledColor(palette, QPalette::Window, ToQColor(back), (Style() & WS_DISABLED) != 0);
         if (palette != m_label->palette()) m_label->setPalette(palette);
         if (m_label->autoFillBackground() != fill) m_label->setAutoFillBackground(fill);
     }

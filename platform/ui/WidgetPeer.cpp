@@ -175,11 +175,11 @@ QString WithoutMnemonics(const QString& text)
 
 QColor ToQColor(COLORREF color) { return QColor(GetRValue(color), GetGValue(color), GetBValue(color)); }
 
-void SetEnabledColor(QPalette& palette, QPalette::ColorRole role, const QColor& color)
+void SetEnabledColor(QPalette& palette, QPalette::ColorRole role, const QColor& color, bool ownDisabled)
 {
     palette.setColor(QPalette::Active, role, color);
     palette.setColor(QPalette::Inactive, role, color);
-    if (role == QPalette::Text || role == QPalette::WindowText || role == QPalette::ButtonText) {
+    if (ownDisabled && (role == QPalette::Text || role == QPalette::WindowText || role == QPalette::ButtonText)) {
         palette.setColor(QPalette::Disabled, role, ToQColor(::GetSysColor(COLOR_GRAYTEXT)));
     } else {
         palette.setColor(QPalette::Disabled, role, color);

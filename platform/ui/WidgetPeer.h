@@ -233,9 +233,11 @@ CString ToCString(const QString& text);
 // Menu-style text: "&x" marks a mnemonic, "&&" is an ampersand.
 QString WithoutMnemonics(const QString& text);
 QColor ToQColor(COLORREF color);
-// Sets a colour of the palette for the enabled states; the disabled state
-// always shows text in the system's grey, whatever colour the parent chose.
-void SetEnabledColor(QPalette& palette, QPalette::ColorRole role, const QColor& color);
+// Sets a colour of the palette. A control disabled itself shows its text in
+// the system's grey, whatever colour the parent chose; one that is only
+// inside a disabled window (an owner under a modal dialog, a wait window)
+// keeps its colours, as the system draws it.
+void SetEnabledColor(QPalette& palette, QPalette::ColorRole role, const QColor& color, bool ownDisabled);
 COLORREF ToColorRef(const QColor& color);
 // True on the thread that runs the toolkit.
 bool OnUiThread();
