@@ -122,6 +122,8 @@ public:
     // A top-level window that its code moved (a place of its own, not the
     // one its template or creation gave).
     bool m_placedByCode = false;
+    // The window manager's frame around the window in its normal state.
+    QMargins m_normalMargins;
 
     // Modal loops of this window.
     bool m_continueModal = false;

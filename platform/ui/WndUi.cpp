@@ -64,6 +64,19 @@ QMargins FrameMargins(const QWidget* w)
                     frame.bottom() - client.bottom());
 }
 
+// The frame margins of the window in its normal state: a window manager
+// frames a maximised window differently, and its normal rectangle keeps the
+// normal frame.
+QMargins NormalFrameMargins(WidgetPeer* peer, const QWidget* w)
+{
+    if (!(w->windowState() & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen))) {
+        const QMargins m = FrameMargins(w);
+        if (!m.isNull()) peer->m_normalMargins = m;
+        return m;
+    }
+    return peer->m_normalMargins;
+}
+
 RECT ToRect(const QRect& r) { return RECT{r.left(), r.top(), r.left() + r.width(), r.top() + r.height()}; }
 
 // Makes a shown top-level window the active one at once, as the system does
@@ -316,7 +329,7 @@ BOOL SetWindowPos(HWND hWnd, HWND insertAfter, int x, int y, int cx, int cy, UIN
             // The rectangle given is the frame's. The toolkit places the
             // client area: it is put inside the frame the window manager
             // draws, so that the frame lands where the code said.
-            const QMargins m = FrameMargins(w);
+            const QMargins m = NormalFrameMargins(peer, w);
             QRect client = w->geometry();
             if (!(flags & SWP_NOSIZE)) {
                 client.setSize(QSize(std::max(0, cx - m.left() - m.right()), std::max(0, cy - m.top() - m.bottom())));
@@ -463,7 +476,7 @@ BOOL GetWindowPlacement(HWND hWnd, WINDOWPLACEMENT* placement)
             placement->rcNormalPosition = ToRect(peer->NormalFrameGeometry());
         } else {
             const QRect normal = (w->isMaximized() || w->isMinimized()) ? w->normalGeometry() : w->geometry();
-            placement->rcNormalPosition = ToRect(normal.marginsAdded(FrameMargins(w)));
+            placement->rcNormalPosition = ToRect(normal.marginsAdded(NormalFrameMargins(peer, w)));
         }
         return TRUE;
     }));
