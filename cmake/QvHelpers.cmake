@@ -6,14 +6,18 @@ function(qv_target_defaults target)
   target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR})
 endfunction()
 
-# qv_add_tests(<prefix> LIBS <libs...> [ENV <VAR=value...>] [LABELS <labels...>])
+# qv_add_tests(<prefix> LIBS <libs...> [ENV <VAR=value...>] [LABELS <labels...>]
+#              [WINDOW_TESTS <regex>])
 # Every tests/*.cpp of the calling folder becomes one GoogleTest program named
 # <prefix>_<file>, registered with CTest. Adding a test file needs no CMake edit.
+# Tests of windows carry the label "window" (LABELS window for a whole folder,
+# or WINDOW_TESTS for the files whose name matches): they run a second time on
+# real X displays (scripts/xvfb-run-tests).
 function(qv_add_tests prefix)
   if(NOT QV_TESTS)
     return()
   endif()
-  cmake_parse_arguments(ARG "" "TIMEOUT" "LIBS;ENV;LABELS;EXTRA_SOURCES" ${ARGN})
+  cmake_parse_arguments(ARG "" "TIMEOUT;WINDOW_TESTS" "LIBS;ENV;LABELS;EXTRA_SOURCES" ${ARGN})
   file(GLOB test_sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tests/*.cpp)
   if(NOT ARG_TIMEOUT)
     set(ARG_TIMEOUT 300)
@@ -25,9 +29,13 @@ function(qv_add_tests prefix)
     qv_target_defaults(${name})
     target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main GTest::gmock pthread)
     add_test(NAME ${name} COMMAND ${name})
+    set(labels ${ARG_LABELS})
+    if(ARG_WINDOW_TESTS AND stem MATCHES "${ARG_WINDOW_TESTS}")
+      list(APPEND labels window)
+    endif()
     set_tests_properties(${name} PROPERTIES
       TIMEOUT ${ARG_TIMEOUT}
       ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ASAN_OPTIONS=detect_leaks=1:abort_on_error=1;UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1;LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/lsan.supp;${ARG_ENV}"
-      LABELS "${prefix};${ARG_LABELS}")
+      LABELS "${prefix};${labels}")
   endforeach()
 endfunction()

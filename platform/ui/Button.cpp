@@ -176,8 +176,8 @@ public:
         // Check boxes and radio buttons fill with the Button role, group
         // boxes with Window: set the widget's own roles.
         if (text != CLR_INVALID) {
-            palette.setColor(QPalette::WindowText, ToQColor(text));
-            palette.setColor(QPalette::ButtonText, ToQColor(text));
+            SetEnabledColor(palette, QPalette::WindowText, ToQColor(text), (Style() & WS_DISABLED) != 0);
+            SetEnabledColor(palette, QPalette::ButtonText, ToQColor(text), (Style() & WS_DISABLED) != 0);
         }
         const bool fill = !transparent && back != CLR_INVALID;
         if (fill) palette.setColor(w->backgroundRole(), ToQColor(back));

@@ -38,10 +38,7 @@ public:
         if (style & WS_CHILD) {
             widget = new WindowWidget(parent);
         } else {
-            Qt::WindowFlags flags = Qt::Dialog;
-            if ((style & WS_CAPTION) != WS_CAPTION) flags |= Qt::FramelessWindowHint;
-            if (static_cast<DWORD>(cs.dwExStyle) & WS_EX_TOPMOST) flags |= Qt::WindowStaysOnTopHint;
-            widget = new WindowWidget(parent, flags);
+            widget = new WindowWidget(parent, TopLevelFlags(style, static_cast<DWORD>(cs.dwExStyle), Qt::Dialog));
         }
         m_programWindow = true;
         Attach(widget, cs);
@@ -234,8 +231,13 @@ bool CreateDialogWindows(CWnd& dialog, const DialogTemplate& t, HWND parent, LPA
         }
     }
     if (!::IsWindow(hwnd)) return false;
+    LinkLabelMnemonics(hwnd);
 
-    if (!child && (t.style & (DS_CENTER | DS_CENTERMOUSE))) dialog.CenterWindow();
+    if (!child && (t.style & (DS_CENTER | DS_CENTERMOUSE))) {
+        dialog.CenterWindow();
+        // Centred is where a dialog opens anyway, not a place of its own.
+        peer->m_placedByCode = false;
+    }
     const HWND first = ::GetNextDlgTabItem(hwnd, HWND(), FALSE);
     const LRESULT focus = ::SendMessageW(hwnd, WM_INITDIALOG, first.ToWParam(), initParam);
     if (!::IsWindow(hwnd)) return false;
@@ -272,7 +274,18 @@ INT_PTR RunModalDialog(CWnd& dialog, DialogTemplate t, CWnd* parent)
     if (CreateDialogWindows(dialog, t, owner, 0, true)) {
         const HWND hwnd = dialog.GetSafeHwnd();
         if (dialog.ContinueModal()) {
+            // A dialog that did not choose its place opens centred on its
+            // owner (on the screen without one); one that did stays there,
+            // on a screen. Once shown, the window manager's frame is known
+            // and the place is made exact.
+            platform::ui::WidgetPeer* peer = platform::ui::WidgetPeer::Of(hwnd);
+            const bool placed = peer && peer->m_placedByCode;
+            if (!placed) dialog.CenterWindow();
             ::ShowWindow(hwnd, SW_SHOWNORMAL);
+            if (::IsWindow(hwnd) && dialog.ContinueModal()) {
+                if (!placed) dialog.CenterWindow();
+                if (QWidget* w = platform::ui::WidgetOf(hwnd)) platform::ui::KeepOnScreen(w);
+            }
             result = dialog.RunModalLoop(0);
         } else if (platform::ui::WidgetPeer* peer = platform::ui::WidgetPeer::Of(hwnd)) {
             result = peer->m_modalResult;

@@ -138,8 +138,8 @@ public:
         QWidget* w = m_widget;
         if (!w) return;
         QPalette palette = w->palette();
-        if (text != CLR_INVALID) palette.setColor(QPalette::Text, ToQColor(text));
-        if (!transparent && back != CLR_INVALID) palette.setColor(QPalette::Base, ToQColor(back));
+        if (text != CLR_INVALID) SetEnabledColor(palette, QPalette::Text, ToQColor(text), (Style() & WS_DISABLED) != 0);
+        if (!transparent && back != CLR_INVALID) SetEnabledColor(palette, QPalette::Base, ToQColor(back), (Style() & WS_DISABLED) != 0);
         if (palette != w->palette()) w->setPalette(palette);
     }
 

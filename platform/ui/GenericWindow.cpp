@@ -6,21 +6,13 @@ namespace platform::ui {
 
 namespace {
 
-Qt::WindowFlags TopLevelFlags(DWORD style, DWORD exStyle)
-{
-    Qt::WindowFlags flags = (exStyle & WS_EX_TOOLWINDOW) ? Qt::Tool : Qt::Window;
-    if ((style & WS_POPUP) && (style & WS_CAPTION) != WS_CAPTION) flags |= Qt::FramelessWindowHint;
-    if (exStyle & WS_EX_TOPMOST) flags |= Qt::WindowStaysOnTopHint;
-    return flags;
-}
-
 class GenericPeer final : public WidgetPeer {
 public:
     GenericPeer(HWND hwnd, const CREATESTRUCTW& cs, QWidget* parent) : WidgetPeer(hwnd, cs)
     {
         const DWORD style = static_cast<DWORD>(cs.style);
         auto* widget = (style & WS_CHILD) ? new WindowWidget(parent)
-                                          : new WindowWidget(parent, TopLevelFlags(style, cs.dwExStyle));
+                                          : new WindowWidget(parent, TopLevelFlags(style, cs.dwExStyle, Qt::Window));
         m_programWindow = true;
         Attach(widget, cs);
     }

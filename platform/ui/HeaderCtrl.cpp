@@ -3,6 +3,8 @@
 #include "platform/ui/WidgetPeer.h"
 
 #include <QHeaderView>
+#include <QPainter>
+#include <QStyleOptionHeader>
 #include <QStandardItemModel>
 
 #include <cstring>
@@ -17,6 +19,31 @@ BOOL CHeaderCtrl::Create(DWORD dwStyle, const RECT& rect, CWnd* pParentWnd, UINT
 namespace platform::ui {
 
 namespace {
+
+// A header that reaches its window's right edge: the part after the last
+// column is an empty column, as the system draws it.
+class FilledHeaderView final : public QHeaderView {
+public:
+    explicit FilledHeaderView(QWidget* parent) : QHeaderView(Qt::Horizontal, parent) {}
+
+protected:
+    void paintEvent(QPaintEvent* event) override
+    {
+        QHeaderView::paintEvent(event);
+        const int end = length() - offset();
+        const int width = viewport()->width();
+        if (end >= width) return;
+        QPainter painter(viewport());
+        QStyleOptionHeader option;
+        initStyleOption(&option);
+        option.rect = QRect(std::max(0, end), 0, width - std::max(0, end), viewport()->height());
+        option.section = count();
+        option.text.clear();
+        option.position = count() == 0 ? QStyleOptionHeader::OnlyOneSection : QStyleOptionHeader::End;
+        option.state &= ~(QStyle::State_Sunken | QStyle::State_On | QStyle::State_MouseOver);
+        style()->drawControl(QStyle::CE_Header, &option, &painter, this);
+    }
+};
 
 // lpCreateParams of a header window that shows a list view's own header.
 struct AdoptedHeader {
@@ -35,7 +62,7 @@ public:
             m_header = adopted->header;
             Adopt(adopted->header);
         } else {
-            auto* header = new QHeaderView(Qt::Horizontal, parent);
+            auto* header = new FilledHeaderView(parent);
             auto* model = new QStandardItemModel(0, 0, header);
             header->setModel(model);
             header->setSectionsClickable((cs.style & static_cast<LONG>(HDS_BUTTONS)) != 0);
@@ -254,6 +281,8 @@ std::unique_ptr<WidgetPeer> MakeHeader(HWND hwnd, const CREATESTRUCTW& cs, QWidg
 const bool kRegistered = RegisterWindowClass(WC_HEADER, &MakeHeader, &NewStandIn<CHeaderCtrl>);
 
 }  // namespace
+
+QHeaderView* NewFilledHeader(QWidget* parent) { return new FilledHeaderView(parent); }
 
 }  // namespace platform::ui
 

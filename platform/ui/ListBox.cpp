@@ -67,8 +67,8 @@ public:
     {
         if (!m_list) return;
         QPalette palette = m_list->palette();
-        if (text != CLR_INVALID) palette.setColor(QPalette::Text, ToQColor(text));
-        if (!transparent && back != CLR_INVALID) palette.setColor(QPalette::Base, ToQColor(back));
+        if (text != CLR_INVALID) SetEnabledColor(palette, QPalette::Text, ToQColor(text), (Style() & WS_DISABLED) != 0);
+        if (!transparent && back != CLR_INVALID) SetEnabledColor(palette, QPalette::Base, ToQColor(back), (Style() & WS_DISABLED) != 0);
         if (palette != m_list->palette()) m_list->setPalette(palette);
     }
 

@@ -214,6 +214,7 @@ public:
         tree->setSelectionMode((style & LVS_SINGLESEL) ? QAbstractItemView::SingleSelection
                                                        : QAbstractItemView::ExtendedSelection);
         tree->setEditTriggers(QAbstractItemView::NoEditTriggers);
+        tree->setHeader(NewFilledHeader(tree));
         tree->header()->setMinimumSectionSize(0);
         tree->header()->setStretchLastSection(false);
         tree->header()->setSectionsMovable(false);

@@ -46,6 +46,25 @@ QWidget* OwnerWidget(HWND owner)
 
 bool Japanese() { return ChooseResourceLanguage() == CString(u"ja"); }
 
+// Shows a modal box painted at once and centred on its owner's frame (on the
+// screen without one), before its loop runs: the toolkit centres it on the
+// size it had before its text was laid out, and a window manager may show
+// it before it is painted.
+void ShowCentredOnOwner(QDialog& box, HWND owner)
+{
+    box.setWindowModality(Qt::ApplicationModal);
+    box.show();
+    ui::WaitUntilOnScreen(&box);
+    QWidget* ownerWidget = ui::WidgetOf(owner);
+    if (ownerWidget) ownerWidget = ownerWidget->window();
+    const QRect around = ownerWidget && ownerWidget->isVisible() && !ownerWidget->isMinimized()
+                             ? ownerWidget->frameGeometry()
+                             : ui::ScreenAreaFor(box.frameGeometry());
+    const QRect frame = box.frameGeometry();
+    box.move(around.center() - QPoint((frame.width() - 1) / 2, (frame.height() - 1) / 2));
+    ui::KeepOnScreen(&box);
+}
+
 struct ButtonText {
     int id;
     const char16_t* en;
@@ -109,6 +128,7 @@ private:
         box.setDefaultButton(order[defaultIndex < order.size() ? defaultIndex : 0]);
         box.setEscapeButton(escape);
         NativeLoopScope nativeLoop;
+        ShowCentredOnOwner(box, request.owner);
         box.exec();
         const auto it = results.find(box.clickedButton());
         if (it != results.end()) return it->second;

@@ -6,6 +6,7 @@
 #include <QFrame>
 #include <QLabel>
 #include <QPixmap>
+#include <QPointer>
 
 IMPLEMENT_DYNAMIC(CStatic, CWnd)
 
@@ -106,7 +107,23 @@ public:
         m_text = text;
         const DWORD type = Style() & SS_TYPEMASK;
         if (!m_label || type == SS_ICON || type == SS_BITMAP) return;
-        m_label->setText((Style() & SS_NOPREFIX) ? text : WithoutMnemonics(text));
+        // With a control to focus, the label shows its mnemonic underlined
+        // and Alt with the letter focuses that control.
+        const bool mnemonic = !(Style() & SS_NOPREFIX) && m_buddy;
+        m_label->setBuddy(mnemonic ? m_buddy.data() : nullptr);
+        m_label->setText(mnemonic || (Style() & SS_NOPREFIX) ? text : WithoutMnemonics(text));
+    }
+
+    void SetBuddy(QWidget* buddy)
+    {
+        m_buddy = buddy;
+        SetText(m_text);
+    }
+
+    bool HasMnemonic() const
+    {
+        if (!m_label || (Style() & SS_NOPREFIX)) return false;
+        return WithoutMnemonics(m_text) != QString(m_text).replace(QStringLiteral("&&"), QStringLiteral("&"));
     }
 
     bool IsOwnerDrawn() const override { return (Style() & SS_TYPEMASK) == SS_OWNERDRAW; }
@@ -123,14 +140,19 @@ public:
     {
         if (!m_label) return;
         QPalette palette = m_label->palette();
-        if (text != CLR_INVALID) palette.setColor(QPalette::WindowText, ToQColor(text));
+        if (text != CLR_INVALID) SetEnabledColor(palette, QPalette::WindowText, ToQColor(text), (Style() & WS_DISABLED) != 0);
         const bool fill = !transparent && back != CLR_INVALID;
-        if (fill) palette.setColor(QPalette::Window, ToQColor(back));
+        if (fill) SetEnabledColor(palette, QPalette::Window, ToQColor(back), (Style() & WS_DISABLED) != 0);
         if (palette != m_label->palette()) m_label->setPalette(palette);
         if (m_label->autoFillBackground() != fill) m_label->setAutoFillBackground(fill);
     }
 
     UINT DialogCode(const MSG*) const override { return DLGC_STATIC; }
+
+private:
+    QPointer<QWidget> m_buddy;
+
+public:
 
     bool ControlMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override
     {
@@ -191,6 +213,29 @@ private:
     HICON m_icon;
     HBITMAP m_bitmap;
 };
+
+}  // namespace
+
+void LinkLabelMnemonics(HWND parent)
+{
+    WidgetPeer* peer = WidgetPeer::Of(parent);
+    if (!peer) return;
+    const std::vector<HWND> children = peer->Children();
+    for (auto it = children.begin(); it != children.end(); ++it) {
+        auto* label = dynamic_cast<StaticPeer*>(WidgetPeer::Of(*it));
+        if (!label || !label->HasMnemonic()) continue;
+        // The control after the label in the tab order takes the focus.
+        for (auto next = it + 1; next != children.end(); ++next) {
+            if (dynamic_cast<StaticPeer*>(WidgetPeer::Of(*next))) continue;
+            if (!(::GetWindowLongPtrW(*next, GWL_STYLE) & WS_TABSTOP)) continue;
+            WidgetPeer* target = WidgetPeer::Of(*next);
+            if (target && target->FocusWidget()) label->SetBuddy(target->FocusWidget());
+            break;
+        }
+    }
+}
+
+namespace {
 
 std::unique_ptr<WidgetPeer> MakeStatic(HWND hwnd, const CREATESTRUCTW& cs, QWidget* parent)
 {

@@ -4,6 +4,7 @@
 #include "platform/ui/WindowSurface.h"
 
 #include <QHeaderView>
+#include <QPainter>
 #include <QTreeWidget>
 
 #include <algorithm>
@@ -150,12 +151,77 @@ constexpr int kImageRole = Qt::UserRole + 3;
 constexpr int kSelectedImageRole = Qt::UserRole + 4;
 constexpr int kStateImageRole = Qt::UserRole + 5;
 
+// The tree as the system draws it: dotted lines joining items to their
+// parents and siblings (TVS_HASLINES), and boxed plus and minus buttons on
+// items with children (TVS_HASBUTTONS).
+class LinedTree final : public QTreeWidget {
+public:
+    LinedTree(QWidget* parent, bool lines, bool buttons) : QTreeWidget(parent), m_lines(lines), m_buttons(buttons) {}
+
+protected:
+    void drawBranches(QPainter* painter, const QRect& rect, const QModelIndex& index) const override
+    {
+        if (!m_lines && !m_buttons) {
+            QTreeWidget::drawBranches(painter, rect, index);
+            return;
+        }
+        std::vector<QModelIndex> chain;
+        for (QModelIndex i = index; i.isValid(); i = i.parent()) chain.push_back(i);
+        const int indent = indentation();
+        const int levels = static_cast<int>(chain.size()) - (rootIsDecorated() ? 0 : 1);
+        const int right = rect.right() + 1;
+        const QColor lineColor = ToQColor(::GetSysColor(COLOR_GRAYTEXT));
+        painter->save();
+        for (int level = 0; level < levels; ++level) {
+            const QModelIndex& node = chain[static_cast<std::size_t>(level)];
+            const int left = right - (level + 1) * indent;
+            const int cx = left + indent / 2;
+            const int cy = rect.top() + rect.height() / 2;
+            const bool hasNext = node.sibling(node.row() + 1, 0).isValid();
+            if (m_lines) {
+                if (level == 0) {
+                    const bool hasAbove = node.row() > 0 || node.parent().isValid();
+                    DottedLine(painter, lineColor, QPoint(cx, hasAbove ? rect.top() : cy), QPoint(cx, hasNext ? rect.bottom() : cy));
+                    DottedLine(painter, lineColor, QPoint(cx, cy), QPoint(left + indent - 2, cy));
+                } else if (hasNext) {
+                    DottedLine(painter, lineColor, QPoint(cx, rect.top()), QPoint(cx, rect.bottom()));
+                }
+            }
+            if (level == 0 && m_buttons && model()->hasChildren(node)) {
+                const QRect box(cx - 4, cy - 4, 9, 9);
+                painter->fillRect(box, ToQColor(::GetSysColor(COLOR_WINDOW)));
+                painter->setPen(lineColor);
+                painter->drawRect(box.adjusted(0, 0, -1, -1));
+                painter->setPen(ToQColor(::GetSysColor(COLOR_WINDOWTEXT)));
+                painter->drawLine(cx - 2, cy, cx + 2, cy);
+                if (!isExpanded(node)) painter->drawLine(cx, cy - 2, cx, cy + 2);
+            }
+        }
+        painter->restore();
+    }
+
+private:
+    // Every other pixel, as the system's lines are.
+    static void DottedLine(QPainter* painter, const QColor& color, QPoint from, QPoint to)
+    {
+        painter->setPen(color);
+        if (from.x() == to.x()) {
+            for (int y = from.y() + ((from.y() ^ from.x()) & 1); y <= to.y(); y += 2) painter->drawPoint(from.x(), y);
+        } else {
+            for (int x = from.x() + ((from.x() ^ from.y()) & 1); x <= to.x(); x += 2) painter->drawPoint(x, from.y());
+        }
+    }
+
+    bool m_lines;
+    bool m_buttons;
+};
+
 class TreePeer final : public WidgetPeer {
 public:
     TreePeer(HWND hwnd, const CREATESTRUCTW& cs, QWidget* parent) : WidgetPeer(hwnd, cs)
     {
         const DWORD style = static_cast<DWORD>(cs.style);
-        auto* tree = new QTreeWidget(parent);
+        auto* tree = new LinedTree(parent, (style & TVS_HASLINES) != 0, (style & TVS_HASBUTTONS) != 0);
         m_tree = tree;
         tree->setHeaderHidden(true);
         tree->setColumnCount(1);

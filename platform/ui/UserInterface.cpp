@@ -33,6 +33,9 @@ using ui::WidgetPeer;
 
 std::atomic<bool> g_running{false};
 std::atomic<InputPreTranslateHook> g_preTranslateHook{nullptr};
+// While a window waits for the window system to show it, the program's
+// messages wait too: the show stays one call, as the system's is.
+int g_holdMessages = 0;
 
 // ---------------------------------------------------------------- dispatcher
 
@@ -41,6 +44,14 @@ const QEvent::Type kWakeEvent = static_cast<QEvent::Type>(QEvent::registerEventT
 class QtDispatcher final : public QObject, public IMessageDispatcher {
 public:
     QtDispatcher() { m_timer.setSingleShot(true); }
+
+    void Release()
+    {
+        if (m_deferred) {
+            m_deferred = false;
+            Wake();
+        }
+    }
 
     void Wake() override
     {
@@ -70,6 +81,10 @@ protected:
     {
         if (e->type() != kWakeEvent) return QObject::event(e);
         m_posted.store(false);
+        if (g_holdMessages > 0) {
+            m_deferred = true;
+            return true;
+        }
         int exitCode = 0;
         if (!DispatchPendingMessages(&exitCode)) {
             // WM_QUIT: stays queued for a message loop of the program; Qt's
@@ -84,6 +99,7 @@ private:
     std::atomic<std::uint64_t> m_wakes{0};
     std::uint64_t m_seenWakes = 0;
     std::atomic<bool> m_posted{false};
+    bool m_deferred = false;
     QTimer m_timer;
 };
 
@@ -516,6 +532,13 @@ bool PreTranslateInput(MSG* msg)
     if (detail::PreTranslateChain(msg)) return true;
     if (InputPreTranslateHook hook = g_preTranslateHook.load()) return hook(msg) != FALSE;
     return false;
+}
+
+HoldProgramMessages::HoldProgramMessages() { ++g_holdMessages; }
+
+HoldProgramMessages::~HoldProgramMessages()
+{
+    if (--g_holdMessages == 0 && g_runtime) g_runtime->dispatcher.Release();
 }
 
 void PostIdleKick()

@@ -8,7 +8,10 @@
 #include "platform/ui/WindowSurface.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QGuiApplication>
+#include <QScreen>
+#include <QWindow>
 #include <QHash>
 #include <QKeyEvent>
 #include <QPainter>
@@ -171,6 +174,17 @@ QString WithoutMnemonics(const QString& text)
 }
 
 QColor ToQColor(COLORREF color) { return QColor(GetRValue(color), GetGValue(color), GetBValue(color)); }
+
+void SetEnabledColor(QPalette& palette, QPalette::ColorRole role, const QColor& color, bool ownDisabled)
+{
+    palette.setColor(QPalette::Active, role, color);
+    palette.setColor(QPalette::Inactive, role, color);
+    if (ownDisabled && (role == QPalette::Text || role == QPalette::WindowText || role == QPalette::ButtonText)) {
+        palette.setColor(QPalette::Disabled, role, ToQColor(::GetSysColor(COLOR_GRAYTEXT)));
+    } else {
+        palette.setColor(QPalette::Disabled, role, color);
+    }
+}
 
 COLORREF ToColorRef(const QColor& color) { return RGB(color.red(), color.green(), color.blue()); }
 
@@ -574,6 +588,15 @@ void WidgetPeer::PaintNow(QWidget* target, const QRegion& exposed)
     QPainter painter(target);
     painter.setClipRegion(exposed);
     painter.drawImage(shown.topLeft(), opaque);
+    // A top-level window without a window manager's frame draws the border
+    // its style asks for itself (a popup with WS_BORDER, as the wait window).
+    if (target == m_widget && m_widget->isWindow() && (m_widget->windowFlags() & Qt::FramelessWindowHint) &&
+        (Style() & WS_BORDER)) {
+        painter.setClipping(false);
+        painter.setPen(ToQColor(::GetSysColor(COLOR_WINDOWFRAME)));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(QRect(QPoint(0, 0), size).adjusted(0, 0, -1, -1));
+    }
 }
 
 void WidgetPeer::SizeChanged()
@@ -805,6 +828,115 @@ bool WidgetPeer::CommonMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESU
     default:
         return false;
     }
+}
+
+// ---------------------------------------------------------------- desktop
+
+bool OnRealDisplay()
+{
+    const QString name = QGuiApplication::platformName();
+    return !name.isEmpty() && name != QLatin1String("offscreen") && name != QLatin1String("minimal");
+}
+
+namespace {
+
+// Whether the window manager frames windows at all: learnt from the first
+// window that should have a frame, so a display without one waits once.
+enum class Frames { kUnknown, kYes, kNo };
+Frames g_frames = Frames::kUnknown;
+
+bool HasFrame(const QWidget* window)
+{
+    return window->frameGeometry() != window->geometry();
+}
+
+}  // namespace
+
+void WaitUntilOnScreen(QWidget* window)
+{
+    if (!window || !window->isWindow() || !window->isVisible() || !OnRealDisplay()) return;
+    QWindow* handle = window->windowHandle();
+    if (!handle) return;
+    const bool framed = !(window->windowFlags() & Qt::FramelessWindowHint) &&
+                        (window->windowFlags() & Qt::WindowType_Mask) != Qt::Popup &&
+                        (window->windowFlags() & Qt::WindowType_Mask) != Qt::ToolTip &&
+                        (window->windowFlags() & Qt::WindowType_Mask) != Qt::SplashScreen;
+    // Neither input nor timers run meanwhile: nothing sees the window half shown.
+    constexpr QEventLoop::ProcessEventsFlags kWaitFlags =
+        QEventLoop::ExcludeUserInputEvents | QEventLoop::X11ExcludeTimers | QEventLoop::WaitForMoreEvents;
+    constexpr int kExposeLimitMs = 2000;
+    constexpr int kFrameLimitMs = 300;
+    HoldProgramMessages hold;
+    QElapsedTimer clock;
+    clock.start();
+    while (handle->isVisible() && !handle->isExposed() && clock.elapsed() < kExposeLimitMs) {
+        QCoreApplication::processEvents(kWaitFlags, 10);
+    }
+    if (framed && g_frames != Frames::kNo) {
+        const qint64 limit = clock.elapsed() + (g_frames == Frames::kYes ? kExposeLimitMs : kFrameLimitMs);
+        while (handle->isVisible() && !HasFrame(window) && clock.elapsed() < limit) {
+            QCoreApplication::processEvents(kWaitFlags, 10);
+        }
+        if (g_frames == Frames::kUnknown) g_frames = HasFrame(window) ? Frames::kYes : Frames::kNo;
+    }
+    // What is exposed is painted now, not at the next turn of the loop.
+    if (handle->isExposed()) window->repaint();
+}
+
+Qt::WindowFlags TopLevelFlags(DWORD style, DWORD exStyle, Qt::WindowType kind)
+{
+    Qt::WindowFlags flags = (exStyle & WS_EX_TOOLWINDOW) ? Qt::Tool : kind;
+    // An overlapped window always has a caption; a popup or dialog only when
+    // its style says so.
+    const bool overlapped = !(style & (WS_POPUP | WS_CHILD)) && kind == Qt::Window;
+    if (!overlapped && (style & WS_CAPTION) != WS_CAPTION) {
+        flags |= Qt::FramelessWindowHint;
+    } else {
+        flags |= Qt::CustomizeWindowHint | Qt::WindowTitleHint;
+        if (style & WS_SYSMENU) {
+            flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+            if (style & WS_MINIMIZEBOX) flags |= Qt::WindowMinimizeButtonHint;
+            if (style & WS_MAXIMIZEBOX) flags |= Qt::WindowMaximizeButtonHint;
+        }
+    }
+    if (exStyle & WS_EX_TOPMOST) flags |= Qt::WindowStaysOnTopHint;
+    return flags;
+}
+
+bool IsFixedSizeWindow(DWORD style)
+{
+    if (style & WS_CHILD) return false;
+    const bool overlapped = !(style & WS_POPUP);
+    if (!overlapped && (style & WS_CAPTION) != WS_CAPTION) return false;
+    return !(style & (WS_THICKFRAME | WS_MAXIMIZEBOX));
+}
+
+QRect ScreenAreaFor(const QRect& rect)
+{
+    QScreen* best = nullptr;
+    qint64 bestArea = 0;
+    for (QScreen* screen : QGuiApplication::screens()) {
+        const QRect common = screen->geometry().intersected(rect);
+        const qint64 area = common.isEmpty() ? 0 : qint64(common.width()) * common.height();
+        if (area > bestArea) {
+            bestArea = area;
+            best = screen;
+        }
+    }
+    if (!best) best = QGuiApplication::primaryScreen();
+    return best ? best->availableGeometry() : QRect(0, 0, 1024, 768);
+}
+
+void KeepOnScreen(QWidget* window)
+{
+    if (!window || !window->isWindow()) return;
+    const QRect frame = window->frameGeometry();
+    const QRect area = ScreenAreaFor(frame);
+    if (area.contains(frame)) return;
+    QPoint at = frame.topLeft();
+    at.setX(std::max(area.left(), std::min(at.x(), area.right() + 1 - frame.width())));
+    at.setY(std::max(area.top(), std::min(at.y(), area.bottom() + 1 - frame.height())));
+    window->move(at);
 }
 
 // ---------------------------------------------------------------- widget

@@ -17,7 +17,9 @@
 #include "platform/core/WindowPeer.h"
 #include "platform/ui/WindowApi.h"
 
+#include <QHeaderView>
 #include <QImage>
+#include <QPalette>
 #include <QObject>
 #include <QPointer>
 #include <QRegion>
@@ -116,6 +118,12 @@ public:
     // Size and position bookkeeping, so WM_SIZE and WM_MOVE come once per change.
     void SizeChanged();
     void PositionChanged();
+
+    // A top-level window that its code moved (a place of its own, not the
+    // one its template or creation gave).
+    bool m_placedByCode = false;
+    // The window manager's frame around the window in its normal state.
+    QMargins m_normalMargins;
 
     // Modal loops of this window.
     bool m_continueModal = false;
@@ -227,8 +235,49 @@ CString ToCString(const QString& text);
 // Menu-style text: "&x" marks a mnemonic, "&&" is an ampersand.
 QString WithoutMnemonics(const QString& text);
 QColor ToQColor(COLORREF color);
+// Sets a colour of the palette. A control disabled itself shows its text in
+// the system's grey, whatever colour the parent chose; one that is only
+// inside a disabled window (an owner under a modal dialog, a wait window)
+// keeps its colours, as the system draws it.
+void SetEnabledColor(QPalette& palette, QPalette::ColorRole role, const QColor& color, bool ownDisabled);
 COLORREF ToColorRef(const QColor& color);
 // True on the thread that runs the toolkit.
 bool OnUiThread();
+
+// True when windows go to a display with a window system (not offscreen).
+bool OnRealDisplay();
+// Keeps the program's posted messages queued for the scope (the toolkit's
+// own events still run).
+class HoldProgramMessages {
+public:
+    HoldProgramMessages();
+    ~HoldProgramMessages();
+    HoldProgramMessages(const HoldProgramMessages&) = delete;
+    HoldProgramMessages& operator=(const HoldProgramMessages&) = delete;
+};
+// After a top-level window was shown: waits, bounded, until the display
+// shows it painted and its window manager's frame is known, so that the
+// show is complete when the call returns and frame rectangles are true.
+void WaitUntilOnScreen(QWidget* window);
+// Moves a shown top-level window so that its frame lies on the screen that
+// holds most of it (the primary screen when none does).
+void KeepOnScreen(QWidget* window);
+// A horizontal header whose part after the last column is drawn as an empty
+// column up to its right edge (headers of list views and header controls).
+QHeaderView* NewFilledHeader(QWidget* parent);
+// Gives each label of the window's children whose text has a mnemonic the
+// control after it (the next tab stop): the letter is underlined and Alt with
+// it focuses that control.
+void LinkLabelMnemonics(HWND parent);
+// The window-manager hints of a top-level window from its styles: frame and
+// title only with a caption, the close button with a system menu, minimise
+// and maximise buttons only with their boxes. kind is Qt::Window or
+// Qt::Dialog; a tool window is a Qt::Tool.
+Qt::WindowFlags TopLevelFlags(DWORD style, DWORD exStyle, Qt::WindowType kind);
+// A framed top-level window that the user cannot size: no thick frame and no
+// maximise box. Its size changes only from code.
+bool IsFixedSizeWindow(DWORD style);
+// The screen area (without panels) that holds most of the rectangle.
+QRect ScreenAreaFor(const QRect& rect);
 
 }  // namespace platform::ui

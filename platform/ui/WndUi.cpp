@@ -64,7 +64,31 @@ QMargins FrameMargins(const QWidget* w)
                     frame.bottom() - client.bottom());
 }
 
+// The frame margins of the window in its normal state: a window manager
+// frames a maximised window differently, and its normal rectangle keeps the
+// normal frame.
+QMargins NormalFrameMargins(WidgetPeer* peer, const QWidget* w)
+{
+    if (!(w->windowState() & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen))) {
+        const QMargins m = FrameMargins(w);
+        if (!m.isNull()) peer->m_normalMargins = m;
+        return m;
+    }
+    return peer->m_normalMargins;
+}
+
 RECT ToRect(const QRect& r) { return RECT{r.left(), r.top(), r.left() + r.width(), r.top() + r.height()}; }
+
+// Makes a shown top-level window the active one at once, as the system does
+// within the call: a window manager grants activation later or not at all,
+// and focus, WM_ACTIVATE and the focus notifications must not wait for it.
+// The window manager is asked as well, so the keyboard follows.
+void ActivateNow(QWidget* top)
+{
+    if (!top || !top->isVisible() || !top->isEnabled()) return;
+    if (QApplication::activeWindow() != top) QApplication::setActiveWindow(top);
+    top->activateWindow();
+}
 
 void ApplyMinMax(WidgetPeer* peer)
 {
@@ -85,6 +109,20 @@ void ApplyMinMax(WidgetPeer* peer)
     if (info.ptMaxTrackSize.x < QWIDGETSIZE_MAX || info.ptMaxTrackSize.y < QWIDGETSIZE_MAX) {
         w->setMaximumSize(std::clamp(static_cast<int>(info.ptMaxTrackSize.x) - frameW, 0, QWIDGETSIZE_MAX),
                           std::clamp(static_cast<int>(info.ptMaxTrackSize.y) - frameH, 0, QWIDGETSIZE_MAX));
+    }
+    // A window without a thick frame keeps the size its code gives it: the
+    // window manager offers no resizing then.
+    if (w == peer->FrameWidget() && platform::ui::IsFixedSizeWindow(peer->Style())) w->setFixedSize(w->size());
+}
+
+// Sizes a top-level window's client area; a fixed-size window stays fixed
+// at the new size.
+void ResizeClient(WidgetPeer* peer, QWidget* w, const QSize& size)
+{
+    if (w == peer->FrameWidget() && platform::ui::IsFixedSizeWindow(peer->Style()) && w->minimumSize() == w->maximumSize()) {
+        w->setFixedSize(size);
+    } else {
+        w->resize(size);
     }
 }
 
@@ -200,10 +238,12 @@ BOOL ShowWindow(HWND hWnd, int nCmdShow)
         case SW_SHOWNORMAL: w->showNormal(); break;
         default: w->show(); break;
         }
+        if (!peer->IsChildWindow() && !wasVisible && ::IsWindow(hWnd)) platform::ui::WaitUntilOnScreen(w);
+        if (!::IsWindow(hWnd) || !PeerOf(hWnd)) return wasVisible;
         if (!peer->IsChildWindow() && nCmdShow != SW_SHOWNA && nCmdShow != SW_SHOWNOACTIVATE &&
             nCmdShow != SW_SHOWMINNOACTIVE) {
             w->raise();
-            w->activateWindow();
+            ActivateNow(w->window());
         }
         peer->SizeChanged();
         return wasVisible;
@@ -282,15 +322,33 @@ BOOL SetWindowPos(HWND hWnd, HWND insertAfter, int x, int y, int cx, int cy, UIN
         QWidget* w = peer ? peer->FrameWidget() : nullptr;
         if (!w) return FALSE;
         const bool child = peer->IsChildWindow();
-        if (!(flags & SWP_NOSIZE)) {
-            if (child) {
-                w->resize(std::max(0, cx), std::max(0, cy));
-            } else {
-                const QMargins m = FrameMargins(w);
-                w->resize(std::max(0, cx - m.left() - m.right()), std::max(0, cy - m.top() - m.bottom()));
+        if (child || w != peer->Widget()) {
+            if (!(flags & SWP_NOSIZE)) w->resize(std::max(0, cx), std::max(0, cy));
+            if (!(flags & SWP_NOMOVE)) w->move(x, y);
+        } else {
+            // The rectangle given is the frame's. The toolkit places the
+            // client area: it is put inside the frame the window manager
+            // draws, so that the frame lands where the code said.
+            const QMargins m = NormalFrameMargins(peer, w);
+            QRect client = w->geometry();
+            if (!(flags & SWP_NOSIZE)) {
+                client.setSize(QSize(std::max(0, cx - m.left() - m.right()), std::max(0, cy - m.top() - m.bottom())));
+            }
+            if (!(flags & SWP_NOMOVE)) {
+                peer->m_placedByCode = true;
+                client.moveTopLeft(QPoint(x + m.left(), y + m.top()));
+            }
+            if (!(flags & SWP_NOSIZE)) ResizeClient(peer, w, client.size());
+            if (!(flags & SWP_NOMOVE)) {
+                if (w->isVisible()) {
+                    w->setGeometry(client);
+                } else {
+                    // Before it is shown the frame is not known: the toolkit
+                    // places the frame itself then.
+                    w->move(x, y);
+                }
             }
         }
-        if (!(flags & SWP_NOMOVE)) w->move(x, y);
         if (!(flags & SWP_NOZORDER)) {
             if (insertAfter == HWND_TOPMOST || insertAfter == HWND_NOTOPMOST) {
                 const bool top = insertAfter == HWND_TOPMOST;
@@ -418,7 +476,7 @@ BOOL GetWindowPlacement(HWND hWnd, WINDOWPLACEMENT* placement)
             placement->rcNormalPosition = ToRect(peer->NormalFrameGeometry());
         } else {
             const QRect normal = (w->isMaximized() || w->isMinimized()) ? w->normalGeometry() : w->geometry();
-            placement->rcNormalPosition = ToRect(normal.marginsAdded(FrameMargins(w)));
+            placement->rcNormalPosition = ToRect(normal.marginsAdded(NormalFrameMargins(peer, w)));
         }
         return TRUE;
     }));
@@ -491,9 +549,9 @@ HWND SetFocus(HWND hWnd)
         if (!peer || !peer->Widget()) return 0;
         QWidget* target = peer->FocusWidget();
         if (!target) return 0;
-        QWidget* top = target->window();
-        if (top && !top->isActiveWindow() && top->isVisible()) top->activateWindow();
         target->setFocus(Qt::OtherFocusReason);
+        QWidget* top = target->window();
+        if (top && QApplication::activeWindow() != top) ActivateNow(top);
         return 0;
     });
     return previous;
@@ -513,7 +571,7 @@ HWND SetActiveWindow(HWND hWnd)
     OnWindowThread(hWnd, [hWnd]() -> LRESULT {
         if (QWidget* w = platform::ui::WidgetOf(hWnd)) {
             w->window()->raise();
-            w->window()->activateWindow();
+            ActivateNow(w->window());
         }
         return 0;
     });

@@ -53,6 +53,10 @@ class Elsewhere {
 public:
     Elsewhere()
     {
+        // It only receives a release: on a desktop it must not take the
+        // focus from the dialog that jogs when it appears.
+        m_widget.setAttribute(Qt::WA_ShowWithoutActivating);
+        m_widget.setWindowFlag(Qt::WindowDoesNotAcceptFocus);
         m_widget.setGeometry(600, 400, 100, 60);
         m_widget.show();
     }

@@ -105,6 +105,13 @@ TEST_F(FrameTest, TwoSheetsInChildFramesWithNestedSplitters)
     EXPECT_EQ(treeRect.Width(), innerRect.Width());
     EXPECT_EQ(formRect.top, treeRect.bottom + CSplitterWnd::kSplitterGap);
     EXPECT_EQ(formRect.bottom, innerRect.bottom);
+    // The form's edits are whole, not cut at the splitter.
+    for (const int id : {IDC_AXIS, IDC_SPEED}) {
+        SCOPED_TRACE(id);
+        CRect edit;
+        form->GetDlgItem(id)->GetWindowRect(&edit);
+        EXPECT_LE(edit.right, formRect.right);
+    }
     int cur = 0;
     int min = 0;
     frame1->m_inner.GetRowInfo(0, cur, min);

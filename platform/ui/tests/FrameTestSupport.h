@@ -7,6 +7,8 @@
 
 #include "platform/ui/tests/data/frametest_ids.h"
 
+#include <algorithm>
+
 #include "platform/core/CmdUI.h"
 #include "platform/core/File.h"
 #include "platform/core/ResourceModule.h"
@@ -107,6 +109,13 @@ class CAxisTreeView : public CTreeView {
     DECLARE_DYNCREATE(CAxisTreeView)
 
 public:
+    // Lines and buttons, as the programs' trees have them.
+    BOOL PreCreateWindow(CREATESTRUCTW& cs) override
+    {
+        cs.style |= TVS_HASLINES | TVS_HASBUTTONS | TVS_LINESATROOT | TVS_SHOWSELALWAYS;
+        return CTreeView::PreCreateWindow(cs);
+    }
+
     void OnInitialUpdate() override
     {
         CTreeCtrl& tree = GetTreeCtrl();
@@ -140,7 +149,9 @@ public:
         if (!m_inner.CreateView(0, 0, RUNTIME_CLASS(CAxisTreeView), CSize(160, 120), pContext)) return FALSE;
         if (!m_inner.CreateView(1, 0, RUNTIME_CLASS(CSheetForm), CSize(160, 100), pContext)) return FALSE;
         if (!m_outer.CreateView(0, 1, pContext->m_pNewViewClass, CSize(200, 220), pContext)) return FALSE;
-        m_outer.SetColumnInfo(0, 160, 10);
+        // The left column is as wide as the form, so its edits are whole.
+        const int formWidth = static_cast<CFormView*>(m_inner.GetPane(1, 0))->GetTotalSize().cx;
+        m_outer.SetColumnInfo(0, std::max(160, formWidth + 4), 10);
         m_outer.SetColumnInfo(1, 200, 10);
         m_inner.SetRowInfo(0, 120, 10);
         m_inner.SetRowInfo(1, 100, 10);
@@ -396,7 +407,7 @@ inline FrameWorld::FrameWorld() : m_resources(u"frametest", "en")
     m_frame = frame;
     m_frameHwnd = frame->GetSafeHwnd();
     m_app->m_pMainWnd = frame;
-    frame->MoveWindow(0, 0, 760, 520);
+    frame->MoveWindow(0, 0, 900, 540);
     frame->ShowWindow(SW_SHOW);
     uitest::Pump(20);
 }

@@ -128,6 +128,11 @@ void UiEnvironment::SetUp()
     static int argc = 1;
     static char name[] = "ui-tests";
     static char* argv[] = {name, nullptr};
+    // The window tests run a second time on a real display: the lane names
+    // its platform here, since each test's own environment pins offscreen.
+    if (const char* platformName = std::getenv("QV_TEST_QPA_PLATFORM"); platformName && *platformName) {
+        ::setenv("QT_QPA_PLATFORM", platformName, 1);
+    }
     g_app = std::make_unique<QApplication>(argc, argv);
     // The same font files on every run, so pictures of windows are stable.
     for (const char* path : {"/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf",
@@ -402,7 +407,11 @@ ScopedResources::~ScopedResources()
 std::string ArtifactFolder(const std::string& area)
 {
     const std::filesystem::path program = platform::GetProgramPath().ToUtf8();
-    const std::filesystem::path folder = program.parent_path().parent_path() / "artifacts" / area;
+    // The run on a real display keeps its pictures apart from the offscreen ones.
+    const char* root = std::getenv("QV_ARTIFACTS_FOLDER");
+    const std::filesystem::path base = root && *root ? std::filesystem::path(root)
+                                                     : program.parent_path().parent_path() / "artifacts";
+    const std::filesystem::path folder = base / area;
     std::error_code ec;
     std::filesystem::create_directories(folder, ec);
     return folder.string();
