@@ -29,13 +29,19 @@ function(qv_add_tests prefix)
     qv_target_defaults(${name})
     target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main GTest::gmock pthread)
     add_test(NAME ${name} COMMAND ${name})
+    # Each test program gets a runtime folder of its own: named objects and
+    # shared memory live there, so test programs running side by side never
+    # meet in one another's blocks or locks.
+    set(runtime ${CMAKE_BINARY_DIR}/test-runtime/${name})
+    file(MAKE_DIRECTORY ${runtime})
+    file(CHMOD ${runtime} DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE)
     set(labels ${ARG_LABELS})
     if(ARG_WINDOW_TESTS AND stem MATCHES "${ARG_WINDOW_TESTS}")
       list(APPEND labels window)
     endif()
     set_tests_properties(${name} PROPERTIES
       TIMEOUT ${ARG_TIMEOUT}
-      ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ASAN_OPTIONS=detect_leaks=1:abort_on_error=1;UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1;LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/lsan.supp;${ARG_ENV}"
+      ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ASAN_OPTIONS=detect_leaks=1:abort_on_error=1;UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1;LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/lsan.supp;XDG_RUNTIME_DIR=${runtime};${ARG_ENV}"
       LABELS "${prefix};${labels}")
   endforeach()
 endfunction()
