@@ -70,10 +70,9 @@
 #define IDS_TREE_GROUP_O            208
 #define IDS_TREE_GROUP_C            209
 #define IDS_TREE_GROUP_H            210
-// Labels of the controller's identity texts (printed headings, lists)
-#define IDS_SERIAL_COL_CONTROLLER   336
+// Label of the actuator's identity text (printed headings); the controller's
+// (336) and the user text's (344) are the transport lists' column titles
 #define IDS_LABEL_ACTUATOR          340
-#define IDS_SERIAL_COL_USER         344
 // The application's font face
 #define IDS_APP_FONT_FACE           21111
 

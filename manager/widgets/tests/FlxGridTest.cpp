@@ -617,7 +617,7 @@ TEST_F(FlxGridTest, ThePanesPrintSetUpHeadsEveryPageWithTheController)
             EXPECT_EQ(Utf8(layout.headings[1].text), en ? "  Controller : Q10" : "  コントローラ : Q10");
             EXPECT_EQ(Utf8(layout.headings[2].text), en ? "  Actuator : RA-50" : "  アクチュエータ : RA-50");
             EXPECT_EQ(Utf8(layout.headings[3].text),
-                      en ? "  User text : Line 3 press" : "  ユーザーテキスト : Line 3 press");
+                      en ? "  User text : Line 3 press" : "  ユーザー名 : Line 3 press");
             EXPECT_TRUE(layout.headings[4].text.IsEmpty());
             EXPECT_EQ(layout.documentName, layout.headings[0].text);
         }
