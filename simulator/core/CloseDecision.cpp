@@ -7,9 +7,7 @@
 UINT CloseQuestion(const CloseState& state)
 {
     if (state.exchange) return state.edited ? IDS_ASK_APPLY_EDITS : 0;
-    // Edits of new data with no file yet are asked about too: Yes saves them
-    // through Save As, and only No lets them go.
-    return state.edited ? IDS_ASK_SAVE_BEFORE_EXIT : 0;
+    return state.fileOpen && state.edited ? IDS_ASK_SAVE_BEFORE_EXIT : 0;
 }
 
 CloseOutcome DecideClose(const CloseState& state, int answer)

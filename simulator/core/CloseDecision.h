@@ -14,7 +14,7 @@ struct CloseState {
 
 struct CloseOutcome {
     bool stay = true;           // the dialog stays open
-    bool saveFile = false;      // save first (File > Save, which runs Save As when no file is open)
+    bool saveFile = false;      // save the data file first (File > Save)
     bool writeBack = false;     // write the working data into the shared record
     int result = 0;             // the dialog's result when it ends
 };

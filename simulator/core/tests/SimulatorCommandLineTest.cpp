@@ -72,12 +72,6 @@ TEST(SimulatorClose, QuestionAndOutcomeByStateAndAnswer)
         int result;
     } cases[] = {
         {"offline, nothing open nor edited", {false, false, false, false}, 0, 0, false, false, false, 1},
-        {"offline new data edited, yes saves (as)", {false, false, true, false}, IDYES, IDS_ASK_SAVE_BEFORE_EXIT, false,
-         true, false, 6},
-        {"offline new data edited, no", {false, false, true, false}, IDNO, IDS_ASK_SAVE_BEFORE_EXIT, false, false, false,
-         7},
-        {"offline new data edited, cancel stays", {false, false, true, false}, IDCANCEL, IDS_ASK_SAVE_BEFORE_EXIT, true,
-         false, false, 0},
         {"offline, file unedited", {false, true, false, false}, 0, 0, false, false, false, 1},
         {"offline edited, yes saves", {false, true, true, false}, IDYES, IDS_ASK_SAVE_BEFORE_EXIT, false, true, false, 6},
         {"offline edited, no", {false, true, true, false}, IDNO, IDS_ASK_SAVE_BEFORE_EXIT, false, false, false, 7},
