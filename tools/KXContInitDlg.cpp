@@ -201,7 +201,10 @@ BOOL CKXContInitDlg::OnInitDialog()
         GetAvailablePort();
         ChangeStatusOnConnect(FALSE);
     } else {
+        // The caller's link belongs to the caller: this dialog may use it but
+        // never close it behind the caller's back.
         EnableControl(IDC_INIT_CONNECT, FALSE);
+        ShowControl(IDC_INIT_DISCONNECT, FALSE);
         DisplayConnectionInfo();
         m_bCallerLink = TRUE;
     }
@@ -298,7 +301,7 @@ void CKXContInitDlg::OnConnect()
 
 void CKXContInitDlg::OnDisconnect()
 {
-    if (!m_pCommManager || m_bBusy) return;
+    if (!m_pCommManager || m_bBusy || m_bCallerLink) return;
     ResetNodes();
     CloseOwnLink();
     NodeListSelChangeProc();

@@ -94,9 +94,19 @@ LRESULT CUserSpecdNameDlg::OnCommNotify(WPARAM, LPARAM lParam)
     return m_reply.OnCommNotify(m_pCommManager, lParam, m_nNodeNo);
 }
 
+bool CUserSpecdNameDlg::IsWritableUserName(const CString& name)
+{
+    for (const char16_t ch : name.view()) {
+        if (ch < 0x20 || ch > 0x7E) return false;
+        if (ch == u'.' || ch == u'=' || ch == u'@' || ch == u',') return false;
+    }
+    return true;
+}
+
 int CUserSpecdNameDlg::SetUserSpecdName()
 {
     if (!m_pCommManager || !m_pCommManager->IsOpen()) return 0;
+    if (!IsWritableUserName(m_strNewName)) return 0;
     m_pCommManager->SendData(u"\r\n");
     CCommandSession session = m_reply.MakeSession(m_pCommManager);
     return session.WriteUserName(m_nNodeNo, m_strNewName);
@@ -107,6 +117,12 @@ void CUserSpecdNameDlg::OnOK()
     if (!UpdateData(TRUE)) return;
     if (m_strNewName == m_strCallerName) {
         EndDialog(IDOK);
+        return;
+    }
+    if (!IsWritableUserName(m_strNewName)) {
+        AfxMessageBox(IDS_USER_NAME_INVALID, MB_OK | MB_ICONEXCLAMATION);
+        NewNameBox.SetFocus();
+        NewNameBox.SetSel(0, -1);
         return;
     }
     CString question;

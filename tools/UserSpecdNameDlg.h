@@ -32,8 +32,15 @@ public:
 
     INT_PTR DoModal() override;
     // Writes the new name into the controller: 1 on success; 0 without an
-    // open link, or when the controller refuses or does not answer.
+    // open link, for a name IsWritableUserName refuses (nothing is sent), or
+    // when the controller refuses or does not answer.
     int SetUserSpecdName();
+
+    // Whether a name can go into the controller's write command as one value:
+    // printable 7-bit characters only, and none of "." "=" "@" "," that the
+    // controller's command line reads as its own separators, so no name can
+    // carry a second command.
+    static bool IsWritableUserName(const CString& name);
 
     CEdit CurNameBox;       // 21809
     CAsciiEdit NewNameBox;  // 21810

@@ -1,7 +1,11 @@
 #include "manager/app/FilePathRules.h"
 
 #include "manager/core/SharedText.h"
+#include "platform/core/File.h"
 #include "resources/manager/resource_ids.h"
+
+#include <filesystem>
+#include <system_error>
 
 CString DefaultExtension(UINT extensionStringId)
 {
@@ -26,4 +30,17 @@ bool IsDataFilePath(const CString& path) { return HasDefaultExtension(path, IDS_
 bool IsAcceptedWindowName(const CString& name)
 {
     return name.GetLength() <= kMaxWindowNameChars && IsValidFileName(name);
+}
+
+CString CanonicalFilePath(const CString& path)
+{
+    if (path.IsEmpty()) return path;
+    namespace fs = std::filesystem;
+    std::error_code error;
+    const fs::path native(platform::NativePath(path.GetString()));
+    fs::path full = fs::absolute(native, error);
+    if (error) full = native;
+    fs::path canonical = fs::weakly_canonical(full, error);
+    if (error) canonical = full.lexically_normal();
+    return CString::FromUtf8(canonical.string());
 }

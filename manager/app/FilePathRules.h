@@ -23,6 +23,12 @@ bool IsAcceptedFilePath(const CString& path, UINT extensionStringId);
 // A dropped file opens as controller data only with the data-file extension.
 bool IsDataFilePath(const CString& path);
 
+// The one spelling of a file's path: full, without "." or ".." steps or
+// doubled separators, with symbolic links followed as far as the path
+// exists. Two spellings of the same file give the same text; letter case is
+// kept (file names are case-sensitive). An empty path stays empty.
+CString CanonicalFilePath(const CString& path);
+
 // A new window's name: at most kMaxWindowNameChars, none of \ / : . , ; * ?
 // " < > | (message 10143 otherwise).
 bool IsAcceptedWindowName(const CString& name);

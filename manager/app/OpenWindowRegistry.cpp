@@ -1,8 +1,21 @@
 #include "manager/app/OpenWindowRegistry.h"
 
+#include "manager/app/FilePathRules.h"
 #include "resources/manager/resource_ids.h"
 
 #include <algorithm>
+
+namespace {
+
+OpenWindowEntry WithCanonicalName(OpenWindowEntry entry)
+{
+    if (entry.kind == kOpenWindowOffline) entry.name = CanonicalFilePath(entry.name);
+    return entry;
+}
+
+}  // namespace
+
+void COpenWindowRegistry::Add(const OpenWindowEntry& entry) { m_entries.push_back(WithCanonicalName(entry)); }
 
 void COpenWindowRegistry::Remove(const CWnd* frame)
 {
@@ -14,8 +27,9 @@ void COpenWindowRegistry::Remove(const CWnd* frame)
 
 CWnd* COpenWindowRegistry::Find(const OpenWindowEntry& key) const
 {
+    const OpenWindowEntry canonicalKey = WithCanonicalName(key);
     for (const OpenWindowEntry& e : m_entries)
-        if (e.MatchesKey(key)) return e.frame;
+        if (e.MatchesKey(canonicalKey)) return e.frame;
     return nullptr;
 }
 
@@ -24,7 +38,7 @@ bool COpenWindowRegistry::Rename(const CWnd* frame, const CString& name)
     if (frame == nullptr || name.IsEmpty()) return false;
     for (OpenWindowEntry& e : m_entries) {
         if (e.frame == frame && e.kind == kOpenWindowOffline) {
-            e.name = name;
+            e.name = CanonicalFilePath(name);
             return true;
         }
     }
@@ -81,7 +95,7 @@ int COpenWindowRegistry::CountOfKind(int kind) const
         std::count_if(m_entries.begin(), m_entries.end(), [kind](const OpenWindowEntry& e) { return e.kind == kind; }));
 }
 
-CString COpenWindowRegistry::MakeNewWindowName(int kind) const
+CString COpenWindowRegistry::MakeNewWindowName(int kind, const std::function<CString(CWnd*)>& windowNameOf) const
 {
     UINT format = 0;
     if (kind == kOpenWindowOffline)
@@ -89,6 +103,12 @@ CString COpenWindowRegistry::MakeNewWindowName(int kind) const
     else if (kind == kOpenWindowSerial || kind == kOpenWindowTcp)
         format = IDS_NEW_ONLINE_NAME;
     CString name;
-    if (format != 0) name.Format(format, CountOfKind(kind) + 1);
+    if (format == 0) return name;
+    // Each open window blocks at most one number, so this ends within
+    // Count() + 1 steps.
+    for (int number = CountOfKind(kind) + 1;; ++number) {
+        name.Format(format, number);
+        if (!IsControllerNameOpen(name, windowNameOf)) break;
+    }
     return name;
 }

@@ -15,11 +15,13 @@
 
 class COpenWindowRegistry {
 public:
-    void Add(const OpenWindowEntry& entry) { m_entries.push_back(entry); }
+    // A data file's path is kept in its canonical spelling.
+    void Add(const OpenWindowEntry& entry);
     // Removes the first entry of the frame; nothing for a null frame.
     void Remove(const CWnd* frame);
-    // The frame of the first entry whose kind, name (exact), COM port and
-    // address equal the key's; null when none.
+    // The frame of the first entry whose kind, name, COM port and address
+    // equal the key's; null when none. Data-file paths compare in their
+    // canonical spelling (relative, "..", symbolic links), letter case exact.
     CWnd* Find(const OpenWindowEntry& key) const;
     // After a window's data were saved to a file: its first offline entry
     // takes the path. False for a null frame, an empty name or no such entry.
@@ -39,9 +41,11 @@ public:
     bool IsControllerNameOpen(const CString& name, const std::function<CString(CWnd* frame)>& controllerNameOf) const;
 
     // The default name of a new window: offline data string 302, serial and
-    // TCP string 301, numbered one above the windows of that kind; empty for
-    // other kinds.
-    CString MakeNewWindowName(int kind) const;
+    // TCP string 301, numbered one above the windows of that kind, and on
+    // upwards past any name an open window shows (windowNameOf asks a frame
+    // for its name; without it the count alone), so a transport that finds
+    // its window by name cannot pick the wrong one. Empty for other kinds.
+    CString MakeNewWindowName(int kind, const std::function<CString(CWnd* frame)>& windowNameOf) const;
 
     int Count() const { return static_cast<int>(m_entries.size()); }
     int CountOfKind(int kind) const;

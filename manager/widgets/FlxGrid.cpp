@@ -269,20 +269,25 @@ CString CFlxGrid::RangeText(int nFirstRow, int nFirstCol, int nLastRow, int nLas
 
 BOOL CFlxGrid::PlaceClipboardText(HWND hOwner, const CString& strText)
 {
-    if (!::OpenClipboard(hOwner)) return FALSE;
-    BOOL placed = FALSE;
-    if (::EmptyClipboard()) {
-        const SIZE_T bytes = (static_cast<SIZE_T>(strText.GetLength()) + 1) * sizeof(char16_t);
-        if (const HGLOBAL block = ::GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, bytes)) {
-            if (void* memory = ::GlobalLock(block)) {
-                std::memcpy(memory, strText.GetString(), bytes - sizeof(char16_t));
-                ::GlobalUnlock(block);
-                placed = ::SetClipboardData(CF_UNICODETEXT, block) ? TRUE : FALSE;
-            }
-            if (!placed) ::GlobalFree(block);
-        }
+    // The text is made ready before the clipboard is touched: a failure on
+    // the way leaves the user's clipboard as it was.
+    const SIZE_T bytes = (static_cast<SIZE_T>(strText.GetLength()) + 1) * sizeof(char16_t);
+    const HGLOBAL block = ::GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, bytes);
+    if (!block) return FALSE;
+    void* memory = ::GlobalLock(block);
+    if (!memory) {
+        ::GlobalFree(block);
+        return FALSE;
     }
+    std::memcpy(memory, strText.GetString(), bytes - sizeof(char16_t));
+    ::GlobalUnlock(block);
+    if (!::OpenClipboard(hOwner)) {
+        ::GlobalFree(block);
+        return FALSE;
+    }
+    const BOOL placed = ::EmptyClipboard() && ::SetClipboardData(CF_UNICODETEXT, block) ? TRUE : FALSE;
     ::CloseClipboard();
+    if (!placed) ::GlobalFree(block);
     return placed;
 }
 

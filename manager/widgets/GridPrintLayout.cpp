@@ -11,16 +11,16 @@ CString Loaded(UINT id)
     return text;
 }
 
-UINT KindOf(BOOL bParameterTable, char16_t pointType)
+UINT KindOf(BOOL bParameterTable, char16_t groupLetter)
 {
-    if (bParameterTable) return kIdsPrintParameterTable;
-    switch (pointType) {
-    case u'C': return kIdsPrintPointTableC;
-    case u'H': return kIdsPrintPointTableH;
-    case u'I': return kIdsPrintPointTableI;
-    case u'M': return kIdsPrintPointTableM;
-    case u'O': return kIdsPrintPointTableO;
-    default: return kIdsPrintPointTable;
+    if (!bParameterTable) return kIdsPrintPointTable;
+    switch (groupLetter) {
+    case u'M': return kIdsPrintGroupM;
+    case u'I': return kIdsPrintGroupI;
+    case u'O': return kIdsPrintGroupO;
+    case u'C': return kIdsPrintGroupC;
+    case u'H': return kIdsPrintGroupH;
+    default: return kIdsPrintParameters;
     }
 }
 
@@ -46,7 +46,7 @@ void SetupGridPrintLayout(CGridCtrl& grid)
     grid.SetPrintLayout(layout);
 }
 
-void SetGridPrintHeadings(CGridCtrl& grid, const CString& frameTitle, BOOL bParameterTable, char16_t pointType,
+void SetGridPrintHeadings(CGridCtrl& grid, const CString& frameTitle, BOOL bParameterTable, char16_t groupLetter,
                           const ControllerData& data)
 {
     platform::GridPrintLayout layout = grid.GetPrintLayout();
@@ -54,7 +54,8 @@ void SetGridPrintHeadings(CGridCtrl& grid, const CString& frameTitle, BOOL bPara
         CString& text = layout.headings[i].text;
         switch (i) {
         case 0:
-            text.Format(u"%s - %s", frameTitle, Loaded(KindOf(bParameterTable, pointType)));
+            text.Format(u"%s - %s", frameTitle, Loaded(KindOf(bParameterTable, groupLetter)));
+            layout.documentName = text;
             break;
         case 1: text.Format(u"  %s : %s", Loaded(kIdsPrintLabelController), data.controller); break;
         case 2: text.Format(u"  %s : %s", Loaded(kIdsPrintLabelRobot), data.robot); break;

@@ -6,15 +6,17 @@
 #include "manager/core/ControllerData.h"
 #include "platform/ui/GridCtrl.h"
 
-// String ids of the heading texts.
+// String ids of the heading texts: the title placeholder, the tree's
+// captions of the point table, the parameters and their groups, and the
+// labels of the identity texts.
 inline constexpr UINT kIdsPrintTitle = 21111;
-inline constexpr UINT kIdsPrintParameterTable = 202;
-inline constexpr UINT kIdsPrintPointTable = 205;
-inline constexpr UINT kIdsPrintPointTableM = 206;
-inline constexpr UINT kIdsPrintPointTableI = 207;
-inline constexpr UINT kIdsPrintPointTableO = 208;
-inline constexpr UINT kIdsPrintPointTableC = 209;
-inline constexpr UINT kIdsPrintPointTableH = 210;
+inline constexpr UINT kIdsPrintPointTable = 202;
+inline constexpr UINT kIdsPrintParameters = 205;
+inline constexpr UINT kIdsPrintGroupM = 206;
+inline constexpr UINT kIdsPrintGroupI = 207;
+inline constexpr UINT kIdsPrintGroupO = 208;
+inline constexpr UINT kIdsPrintGroupC = 209;
+inline constexpr UINT kIdsPrintGroupH = 210;
 inline constexpr UINT kIdsPrintLabelController = 336;
 inline constexpr UINT kIdsPrintLabelRobot = 340;
 inline constexpr UINT kIdsPrintLabelUser = 344;
@@ -25,9 +27,11 @@ inline constexpr UINT kIdsPrintLabelUser = 344;
 // page; the table centred between the margins.
 void SetupGridPrintLayout(CGridCtrl& grid);
 
-// Heading 1: "<frame title> - <kind>", the kind being the parameter table's
-// text or, for a point table, the text for its point-type code; headings 2
-// to 4: "  <label> : <text>" with the controller, robot and user-name texts
-// of the data; any further heading is emptied.
-void SetGridPrintHeadings(CGridCtrl& grid, const CString& frameTitle, BOOL bParameterTable, char16_t pointType,
+// Heading 1: "<frame title> - <kind>", the kind named as the controller
+// tree names it: the point table, or for a parameter list the caption of its
+// group letter ("M", "I", "O", "C", "H"; the parameters' own caption for any
+// other); headings 2 to 4: "  <label> : <text>" with the controller, robot
+// and user-name texts of the data; any further heading is emptied. The print
+// job takes heading 1 as its name.
+void SetGridPrintHeadings(CGridCtrl& grid, const CString& frameTitle, BOOL bParameterTable, char16_t groupLetter,
                           const ControllerData& data);

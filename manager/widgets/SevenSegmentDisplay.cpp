@@ -247,8 +247,14 @@ void CSevenSegmentDisplay::OnPaint()
     const std::u16string_view text = m_strText.view();
     const int length = static_cast<int>(text.size());
     const bool right = (GetStyle() & SS_TYPEMASK) == SS_RIGHT;
-    const int firstCell = right ? std::max(0, m_nDigitCount - length) : 0;
     const char16_t separator = GetNumberLocale().decimalSeparator;
+    // A separator followed by a character shares that character's cell, so
+    // right alignment counts cells, not characters.
+    int cellsUsed = 0;
+    for (int i = 0; i < length; ++i, ++cellsUsed) {
+        if (text[static_cast<std::size_t>(i)] == separator && i + 1 < length) ++i;
+    }
+    const int firstCell = right ? std::max(0, m_nDigitCount - cellsUsed) : 0;
     int next = 0;
     for (int i = 0; i < m_nDigitCount; ++i) {
         const RECT cell = cellRect(i);

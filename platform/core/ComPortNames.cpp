@@ -62,10 +62,11 @@ std::map<int, std::string> ReadPortsFile(const std::string& path)
     std::map<int, std::string> result;
     if (path.empty()) return result;
     const CString file = CString::FromUtf8(path);
-    for (const CString& key : PrivateProfileKeys(u"Ports", file)) {
+    // One read of the file for all its keys.
+    for (const auto& [key, text] : PrivateProfileEntries(u"Ports", file)) {
         const int number = NumberOfKey(key.ToUtf8());
         if (number == 0 || result.count(number)) continue;
-        const std::string value = ReadPrivateProfileString(u"Ports", key, u"", file).ToUtf8();
+        const std::string value = text.ToUtf8();
         // An empty or relative value maps the number to nothing rather than
         // letting it fall back silently to the rule's device.
         result.emplace(number, !value.empty() && value[0] == '/' ? value : std::string());

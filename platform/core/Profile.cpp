@@ -14,6 +14,8 @@
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <unordered_set>
+#include <utility>
 
 namespace {
 
@@ -149,30 +151,48 @@ struct Document {
     std::vector<std::u16string> SectionNames() const
     {
         std::vector<std::u16string> names;
+        NameSet seen;
         for (const Line& line : lines) {
-            if (line.kind == Line::Kind::Section) AddUnique(names, line.name);
+            if (line.kind == Line::Kind::Section && seen.Add(line.name)) names.push_back(line.name);
         }
         return names;
+    }
+
+    // The entries of the first section of the name: each key once, at its
+    // first line, which is the one a read finds.
+    std::vector<const Line*> Entries(std::u16string_view section) const
+    {
+        std::vector<const Line*> entries;
+        const auto range = FindSection(section);
+        if (!range) return entries;
+        NameSet seen;
+        for (std::size_t i = range->first + 1; i < range->second; ++i) {
+            if (lines[i].kind == Line::Kind::Entry && seen.Add(lines[i].name)) entries.push_back(&lines[i]);
+        }
+        return entries;
     }
 
     std::vector<std::u16string> KeyNames(std::u16string_view section) const
     {
         std::vector<std::u16string> names;
-        const auto range = FindSection(section);
-        if (!range) return names;
-        for (std::size_t i = range->first + 1; i < range->second; ++i) {
-            if (lines[i].kind == Line::Kind::Entry) AddUnique(names, lines[i].name);
-        }
+        for (const Line* entry : Entries(section)) names.push_back(entry->name);
         return names;
     }
 
-    static void AddUnique(std::vector<std::u16string>& names, const std::u16string& name)
-    {
-        for (const auto& n : names) {
-            if (EqualNoCase(n, name)) return;
+    // Names met so far, compared without case, in one hash look-up each, so
+    // listing a file of many names stays linear.
+    class NameSet {
+    public:
+        bool Add(std::u16string_view name)
+        {
+            std::u16string folded(name);
+            for (char16_t& c : folded) c = FoldCase(c);
+            return m_names.insert(std::move(folded)).second;
         }
-        names.push_back(name);
-    }
+
+    private:
+        std::unordered_set<std::u16string> m_names;
+    };
 
     // Each returns true when it changed the document.
     bool SetEntry(std::u16string_view section, std::u16string_view key, std::u16string_view value)
@@ -453,6 +473,19 @@ std::vector<CString> PrivateProfileSectionNames(LPCWSTR file)
     std::vector<CString> result;
     try {
         for (auto& n : Load(file).SectionNames()) result.emplace_back(std::move(n));
+    } catch (...) {
+        result.clear();
+    }
+    return result;
+}
+
+std::vector<std::pair<CString, CString>> PrivateProfileEntries(LPCWSTR section, LPCWSTR file)
+{
+    std::vector<std::pair<CString, CString>> result;
+    if (!section) return result;
+    try {
+        const Document doc = Load(file);
+        for (const Line* entry : doc.Entries(TrimBlanks(section))) result.emplace_back(entry->name, entry->value);
     } catch (...) {
         result.clear();
     }

@@ -18,6 +18,7 @@
 
 #include "platform/core/CString.h"
 
+#include <utility>
 #include <vector>
 
 // Copies the value into out (at most size - 1 characters and a NUL) and
@@ -64,6 +65,9 @@ CString ReadPrivateProfileString(LPCWSTR section, LPCWSTR key, LPCWSTR defaultVa
 int ReadPrivateProfileInt(LPCWSTR section, LPCWSTR key, int defaultValue, LPCWSTR file);
 std::vector<CString> PrivateProfileSectionNames(LPCWSTR file);
 std::vector<CString> PrivateProfileKeys(LPCWSTR section, LPCWSTR file);
+// The keys of a section with their values, read from one load of the file:
+// each key once, with the value a read of that key gives.
+std::vector<std::pair<CString, CString>> PrivateProfileEntries(LPCWSTR section, LPCWSTR file);
 bool WritePrivateProfileInt(LPCWSTR section, LPCWSTR key, int value, LPCWSTR file);
 
 }  // namespace platform

@@ -347,10 +347,32 @@ private:
         return o == "/" ? a / b : a % b;
     }
 
+    // Brackets and prefix operators recurse; a script nesting them deeper
+    // than anyone writes gets a syntax error, not a stack overflow.
+    static constexpr int kMaxNesting = 256;
+
+    class Nesting {
+    public:
+        Nesting(int& depth, const Token& at) : m_depth(depth)
+        {
+            if (++m_depth > kMaxNesting) {
+                --m_depth;
+                throw ScriptError(at.where, "expression nested too deeply");
+            }
+        }
+        ~Nesting() { --m_depth; }
+        Nesting(const Nesting&) = delete;
+        Nesting& operator=(const Nesting&) = delete;
+
+    private:
+        int& m_depth;
+    };
+
     std::int64_t Unary()
     {
         const Token& t = m_tokens[m_pos];
         if (t.kind == Token::Kind::Punct) {
+            const Nesting nesting(m_depth, t);
             if (t.text == "-" || t.text == "+" || t.text == "~" || t.text == "!") {
                 ++m_pos;
                 const std::int64_t v = Unary();
@@ -390,6 +412,7 @@ private:
     std::size_t& m_pos;
     const std::function<std::int64_t(const Token&)>& m_identifier;
     bool* m_sawLong;
+    int m_depth = 0;
 };
 
 }  // namespace

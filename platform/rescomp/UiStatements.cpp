@@ -44,8 +44,26 @@ struct Style {
 
 std::int64_t StyleOr(ScriptParser& p, const std::string& what);
 
+// How deep brackets and prefix operators of a style nest; a script going
+// beyond what anyone writes gets a syntax error, not a stack overflow.
+constexpr int kMaxStyleNesting = 256;
+thread_local int t_styleNesting = 0;
+
+class StyleNesting {
+public:
+    StyleNesting(ScriptParser& p)
+    {
+        if (t_styleNesting >= kMaxStyleNesting) p.Fail(p.Peek(), "expression nested too deeply");
+        ++t_styleNesting;
+    }
+    ~StyleNesting() { --t_styleNesting; }
+    StyleNesting(const StyleNesting&) = delete;
+    StyleNesting& operator=(const StyleNesting&) = delete;
+};
+
 std::int64_t StylePrimary(ScriptParser& p, const std::string& what)
 {
+    const StyleNesting nesting(p);
     const Token t = p.Peek();
     if (p.AcceptPunct("~")) return ~StylePrimary(p, what);
     if (p.AcceptPunct("-")) return -StylePrimary(p, what);

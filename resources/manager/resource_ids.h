@@ -61,6 +61,21 @@
 #define IDS_ALARM_FILE_EXTENSION    57202
 #define IDS_REQUIRED_DATABASE_FILE  57205
 
+// Captions of the controller tree's items, which also head the printed
+// tables: the point table, the parameters and their five groups
+#define IDS_TREE_POINTS             202
+#define IDS_TREE_PARAMETERS         205
+#define IDS_TREE_GROUP_M            206
+#define IDS_TREE_GROUP_I            207
+#define IDS_TREE_GROUP_O            208
+#define IDS_TREE_GROUP_C            209
+#define IDS_TREE_GROUP_H            210
+// Label of the actuator's identity text (printed headings); the controller's
+// (336) and the user text's (344) are the transport lists' column titles
+#define IDS_LABEL_ACTUATOR          340
+// The application's font face
+#define IDS_APP_FONT_FACE           21111
+
 // Strings of the controller data manager
 #define IDS_DM_RENUMBER_TITLE       925
 #define IDS_DM_CLOSING_LINK         10026

@@ -2,6 +2,7 @@
 
 #include "platform/core/CString.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <string>
@@ -29,6 +30,51 @@ std::int32_t TruncToInt32(double value)
     if (value <= static_cast<double>(std::numeric_limits<std::int32_t>::min()))
         return std::numeric_limits<std::int32_t>::min();
     return static_cast<std::int32_t>(value);
+}
+
+namespace {
+
+// Half away from zero, taking a value within a few units in the last place of
+// a half as that half, so that representation errors of the scaling do not
+// decide the direction.
+double RoundHalfAwayFromZero(double value)
+{
+    if (!std::isfinite(value)) return value;
+    const double magnitude = std::fabs(value);
+    const double whole = std::floor(magnitude);
+    const double fraction = magnitude - whole;
+    const double tolerance = 8.0 * std::numeric_limits<double>::epsilon() * std::max(1.0, magnitude);
+    const double rounded = fraction >= 0.5 - tolerance ? whole + 1.0 : whole;
+    return value < 0 ? -rounded : rounded;
+}
+
+template <typename Int>
+Int SaturatingRound(double value)
+{
+    if (std::isnan(value)) return 0;
+    const double rounded = RoundHalfAwayFromZero(value);
+    // Powers of two are exact; the top of the range saturates.
+    const double top = -static_cast<double>(std::numeric_limits<Int>::min());
+    if (rounded >= top) return std::numeric_limits<Int>::max();
+    if (rounded <= -top) return std::numeric_limits<Int>::min();
+    return static_cast<Int>(rounded);
+}
+
+}  // namespace
+
+std::int32_t RoundToInt32(double value) { return SaturatingRound<std::int32_t>(value); }
+
+std::int64_t RoundToInt64(double value) { return SaturatingRound<std::int64_t>(value); }
+
+double RoundedToDecimals(double value, int decimals)
+{
+    if (!std::isfinite(value)) return value;
+    const double scale = PowerOfTen(decimals);
+    const double scaled = value * scale;
+    // Beyond 2^52 every double is whole already.
+    if (!std::isfinite(scaled) || std::fabs(scaled) >= 4503599627370496.0) return value;
+    const double rounded = RoundHalfAwayFromZero(scaled) / scale;
+    return rounded == 0.0 ? 0.0 : rounded;
 }
 
 double PowerOfTen(int n)

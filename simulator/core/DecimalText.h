@@ -18,6 +18,18 @@ double ParseDecimalText(std::u16string_view text, char16_t decimalSeparator);
 // The value cut toward zero and held within 32 bits; NaN gives 0.
 std::int32_t TruncToInt32(double value);
 
+// The value rounded to a whole number, halves away from zero (12.5 gives 13,
+// -12.5 gives -13; printf's "%.0f" would give 12), held within 32 (64) bits;
+// NaN gives 0. A value a few units in the last place from a half, as binary
+// arithmetic leaves 1.005 x 100, counts as that half.
+std::int32_t RoundToInt32(double value);
+std::int64_t RoundToInt64(double value);
+
+// The value rounded to `decimals` places the same way, for a "%.*f" that then
+// shows exactly that value: RoundedToDecimals(0.125, 2) is 0.13, and -0.001
+// gives 0 (not -0, which would show as "-0.00").
+double RoundedToDecimals(double value, int decimals);
+
 // 10 to the power of n, for small n of either sign.
 double PowerOfTen(int n);
 

@@ -14,13 +14,13 @@ CString NormalizeMotionCell(int column, const CString& text, int decimals, char1
         if (text.Find(u'P') >= 0) return text;
         const double limit = kPositionLimitMm - PowerOfTen(-d);
         const double value = std::clamp(ParseDecimalText(text.view(), decimalSeparator), -limit, limit);
-        result.Format(u"%.*f", d, value);
+        result.Format(u"%.*f", d, RoundedToDecimals(value, d));
         return result;
     }
     if (column == kMotionDwellColumn) {
         const double value =
             std::clamp(ParseDecimalText(text.view(), decimalSeparator), 0.0, static_cast<double>(kMaxDwellMs));
-        result.Format(u"%.*f", 0, value);
+        result.Format(u"%.*f", 0, RoundedToDecimals(value, 0));
         return result;
     }
     return text;

@@ -144,6 +144,22 @@ bool WriteMotionSettingsFile(const CString& path, const CString& appVersion, con
     return CFile::WriteAll(path, written);
 }
 
+namespace {
+
+// A continued motion starts where the one before ended, so its start cell is
+// not its own. A file naming another start point there would be dropped
+// without a word, and the motions run would not be the ones in the file: such
+// a file is refused at that row instead.
+bool ContinuesThePreviousEnd(int row, const CString& value, const MotionSettings& read)
+{
+    if (read.mode != MotionMode::kContinuous || row < 2 || read.entries.empty()) return true;
+    CString start = value.Left(value.Find(u','));
+    start.Trim(u" \t");
+    return start == read.entries.back().end;
+}
+
+}  // namespace
+
 MotionFileStatus ReadMotionSettingsFile(const CString& path, MotionSettings& settings, int* invalidRow)
 {
     std::string bytes;
@@ -161,7 +177,7 @@ MotionFileStatus ReadMotionSettingsFile(const CString& path, MotionSettings& set
         const CString value = platform::ReadPrivateProfileString(kMotionDataSection, MotionDataKey(row), u"", path);
         if (value.IsEmpty()) break;
         MotionEntry entry;
-        if (!ParseMotionData(row, value, read.mode, entry)) {
+        if (!ParseMotionData(row, value, read.mode, entry) || !ContinuesThePreviousEnd(row, value, read)) {
             if (invalidRow) *invalidRow = row;
             status = MotionFileStatus::kInvalidValue;
             break;

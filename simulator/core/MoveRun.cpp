@@ -107,6 +107,15 @@ bool BuildMotionAt(const MoveSource& source, const MotionList& list, int motion,
     } else {
         built.acceleration = (a / 10.0f) * static_cast<float>(limit);
     }
+    // The library divides by both; a motion without them never arrives.
+    if (!(built.speed > 0.0f)) {
+        error.Set(MoveCheckError::kNoSpeed, motion, MoveCheckError::kEndColumn, endNumber);
+        return false;
+    }
+    if (!(built.acceleration > 0.0f)) {
+        error.Set(MoveCheckError::kNoAcceleration, motion, MoveCheckError::kEndColumn, endNumber);
+        return false;
+    }
     input = built;
     return true;
 }
@@ -191,11 +200,12 @@ std::vector<ResultTableRow> BuildResultTable(const std::vector<MotionResult>& re
         line.back = row % 2 == 1 ? kResultOddRowColour : kResultEvenRowColour;
         line.label.Format(IDS_MOTION_NAME, k);
         const double time = result.dwellMs + result.totalTimeMs;
-        line.time.Format(u"%.0f", time);
-        line.distance.Format(u"%.*f", d, result.distance);
+        line.time.Format(u"%.0f", RoundedToDecimals(time, 0));
+        line.distance.Format(u"%.*f", d, RoundedToDecimals(result.distance, d));
         line.current.Format(u"%.2f", 0.0);
         sumTime += time;
-        sumMicrometres += static_cast<std::int64_t>(result.distance * 1000.0);
+        // Whole micrometres, rounded as the result detail rounds them.
+        sumMicrometres += RoundToInt64(result.distance * 1000.0);
         currentTime += time * result.rmsCurrent * result.rmsCurrent;
         rows.push_back(line);
         ++row;
@@ -207,8 +217,8 @@ std::vector<ResultTableRow> BuildResultTable(const std::vector<MotionResult>& re
         total.total = true;
         total.back = kResultOddRowColour;
         total.label = u"TOTAL";
-        total.time.Format(u"%.0f", sumTime);
-        total.distance.Format(u"%.*f", d, static_cast<double>(sumMicrometres) / 1000.0);
+        total.time.Format(u"%.0f", RoundedToDecimals(sumTime, 0));
+        total.distance.Format(u"%.*f", d, RoundedToDecimals(static_cast<double>(sumMicrometres) / 1000.0, d));
         total.current.Format(u"%.2f", 0.0);
         rows.insert(rows.begin(), total);
     }

@@ -21,6 +21,8 @@ bool IdsFor(std::int32_t type, MessageIds& ids)
     case MoveCheckError::kStartNoPrevious:
         ids = {IDS_CHECK_START_NO_PREVIOUS, IDS_CHECK_START_NO_PREVIOUS_S, true};
         return true;
+    case MoveCheckError::kNoSpeed: ids = {IDS_CHECK_NO_SPEED, IDS_CHECK_NO_SPEED_S, true}; return true;
+    case MoveCheckError::kNoAcceleration: ids = {IDS_CHECK_NO_ACCEL, IDS_CHECK_NO_ACCEL_S, true}; return true;
     default: return false;
     }
 }

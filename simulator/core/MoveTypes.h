@@ -53,6 +53,10 @@ public:
         // The start names an incremental point, which starts where the motion
         // before ended, but no motion comes before.
         kStartNoPrevious = 5,
+        // The end point's speed or acceleration comes to 0 (or less): the
+        // motion could never arrive, and the library would divide by it.
+        kNoSpeed = 6,
+        kNoAcceleration = 7,
     };
     enum Column : std::int32_t { kStartColumn = 1, kEndColumn = 2 };
 

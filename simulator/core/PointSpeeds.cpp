@@ -41,8 +41,10 @@ void PointSpeeds::Store(std::array<PointRecord, kPointCount>& points) const
 {
     for (std::size_t i = 0; i < points.size(); ++i) {
         if (!points[i].IsUsed()) continue;
-        points[i].s = TruncToInt32(m_speed[i]);
-        points[i].ac = TruncToInt32(m_accel[i]);
+        // Whole numbers in the record; single precision leaves typed values
+        // a hair off, so round rather than cut.
+        points[i].s = RoundToInt32(m_speed[i]);
+        points[i].ac = RoundToInt32(m_accel[i]);
     }
 }
 

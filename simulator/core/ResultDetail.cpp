@@ -1,5 +1,7 @@
 #include "simulator/core/ResultDetail.h"
 
+#include "simulator/core/DecimalText.h"
+
 #include "resources/simulator/pellarun_ids.h"
 
 #include <algorithm>
@@ -46,10 +48,11 @@ ResultDetailValues ComputeResultDetail(const std::vector<MotionResult>& results,
         const MotionResult& r = results[static_cast<std::size_t>(move)];
         const double time = r.totalTimeMs + r.dwellMs;
         totalTime += time;
-        phaseTime[0] += std::trunc(r.accelTimeMs + 0.5);
-        phaseTime[1] += std::trunc(r.constTimeMs + 0.5);
-        phaseTime[2] += std::trunc(r.decelTimeMs + 0.5);
-        micrometres += static_cast<std::int64_t>(std::trunc((r.distance + 0.0005) * 1000.0));
+        phaseTime[0] += static_cast<double>(RoundToInt64(r.accelTimeMs));
+        phaseTime[1] += static_cast<double>(RoundToInt64(r.constTimeMs));
+        phaseTime[2] += static_cast<double>(RoundToInt64(r.decelTimeMs));
+        // Whole micrometres, rounded as the result table's TOTAL rounds them.
+        micrometres += RoundToInt64(r.distance * 1000.0);
         phaseDistance[0] += r.accelDistance;
         phaseDistance[1] += r.constDistance;
         phaseDistance[2] += r.decelDistance;

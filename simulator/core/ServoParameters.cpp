@@ -67,7 +67,7 @@ int ApplicableTableEntry(const RobotTableRecord& table, std::int32_t value)
 
 void ApplyStrokeTable(const RobotTableRecord& table, double strokeMm, RobotParameterSet& params)
 {
-    const int entry = ApplicableTableEntry(table, TruncToInt32(strokeMm * 1000.0));
+    const int entry = ApplicableTableEntry(table, RoundToInt32(strokeMm * 1000.0));
     if (entry < 0) return;
     for (const RobotTablePair& item : table.entries[static_cast<std::size_t>(entry)].pairs) {
         if (item.key >= 1 && item.key <= kParamCount) params.values[static_cast<std::size_t>(item.key - 1)] = item.value;
@@ -76,8 +76,9 @@ void ApplyStrokeTable(const RobotTableRecord& table, double strokeMm, RobotParam
 
 void CommitStroke(double strokeMm, RobotParameterSet& params)
 {
-    params.K(43) = TruncToInt32(strokeMm * 1000.0);
-    params.K(2) = TruncToInt32(strokeMm * PowerOfTen(PositionDecimals(params.K(72))));
+    // Rounded, not cut: 1.001 mm is 1000.9999... micrometres in binary.
+    params.K(43) = RoundToInt32(strokeMm * 1000.0);
+    params.K(2) = RoundToInt32(strokeMm * PowerOfTen(PositionDecimals(params.K(72))));
 }
 
 bool CommitCarriedMass(int which, std::int32_t mass, const MotionLibrary& library, RobotParameterSet& params)
@@ -109,7 +110,7 @@ SpeedLimit ComputeSpeedLimit(const RobotTableRecord* payload, int largestMass, c
     if (maxSpeed > 0 && limit.limitMmS < maxSpeed) {
         limit.percent = TruncToInt32(limit.limitMmS / maxSpeed * 100.0);
         if (limit.percent < params.K(9)) {
-            limit.text.Format(IDS_SPEED_LIMIT, limit.percent, limit.limitMmS);
+            limit.text.Format(IDS_SPEED_LIMIT, limit.percent, RoundedToDecimals(limit.limitMmS, 2));
             limit.overLimit = true;
         }
     }

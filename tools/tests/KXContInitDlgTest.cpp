@@ -80,11 +80,15 @@ protected:
 TEST_F(KXContInitDlgTest, TheCallersOpenLinkIsScannedAtOnce)
 {
     ASSERT_TRUE(OpenCallerLink());
-    const INT_PTR result = Run(&callerLink.link, [&](CKXContInitDlg&, uitest::DialogDriver& d) {
+    const INT_PTR result = Run(&callerLink.link, [&](CKXContInitDlg& dlg, uitest::DialogDriver& d) {
         ASSERT_TRUE(Scanned(d));
         EXPECT_TRUE(d.Visible(IDC_INIT_CONNECT));
-        EXPECT_TRUE(d.Visible(IDC_INIT_DISCONNECT)) << "on the caller's link neither button is hidden";
         EXPECT_FALSE(d.Enabled(IDC_INIT_CONNECT));
+        EXPECT_FALSE(d.Visible(IDC_INIT_DISCONNECT)) << "the caller's link is not the dialog's to close";
+        // Nor does a Disconnect command that reaches the dialog another way.
+        dlg.SendMessage(WM_COMMAND, MAKEWPARAM(IDC_INIT_DISCONNECT, BN_CLICKED), 0);
+        EXPECT_EQ(callerLink.link.IsOpen(), 1);
+        EXPECT_TRUE(d.Enabled(IDC_INIT_NODE_LIST));
         EXPECT_EQ(d.Text(IDC_INIT_PORT_LIST), CString(u"Connected: TCPIP"));
         EXPECT_EQ(d.Text(IDC_INIT_CONTROLLER_TEXT), CString(u"N3"));
         EXPECT_EQ(d.Text(IDC_INIT_TYPE_TEXT), CString(u"LB"));

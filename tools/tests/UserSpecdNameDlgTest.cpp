@@ -124,6 +124,66 @@ TEST_F(UserSpecdNameDlgTest, ARefusedNameKeepsTheDialogAndTheOldName)
     EXPECT_EQ(name, CString(u"OLD"));
 }
 
+TEST_F(UserSpecdNameDlgTest, ANameThatWouldSplitTheWriteCommandIsRefusedWithAMessage)
+{
+    ASSERT_TRUE(Open());
+    struct Case {
+        const char* name;
+        const char16_t* text;
+        bool typed;  // else it arrives as a whole text, as a paste or a program would set it
+    };
+    const Case cases[] = {
+        {"full stop", u"A.B", true},
+        {"equals sign", u"A=B", true},
+        {"at sign", u"X@K1.3=0", true},
+        {"carriage return and line feed", u"A\r\n@K1.3=0", false},
+        {"line feed", u"A\n", false},
+        {"tab", u"A\tB", false},
+        {"other control character", u"A\x01B", false},
+        {"delete", u"A\x7f", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        name = u"OLD";
+        boxes.Answer(IDOK, u". , = @");
+        const INT_PTR result = Run([&](uitest::DialogDriver& d) {
+            if (c.typed) {
+                d.Retype(IDC_NAME_NEW, c.text);
+            } else {
+                ::SetWindowTextW(d.Item(IDC_NAME_NEW), c.text);
+            }
+            ASSERT_EQ(d.Text(IDC_NAME_NEW), CString(c.text)) << "the edit holds the text";
+            d.Click(IDOK);
+            EXPECT_EQ(d.Text(IDC_NAME_NEW), CString(c.text)) << "the dialog stays for a correction";
+            EXPECT_EQ(d.Focus(), IDC_NAME_NEW);
+            d.Click(IDCANCEL);
+        });
+        EXPECT_EQ(result, IDCANCEL);
+        EXPECT_EQ(name, CString(u"OLD"));
+        EXPECT_EQ(boxes.PendingAnswers(), 0u) << "the message was shown, no question asked";
+    }
+    // A name with spaces and other signs is written.
+    boxes.Answer(IDYES, u"->");
+    EXPECT_EQ(Run([&](uitest::DialogDriver& d) {
+                  d.Retype(IDC_NAME_NEW, u"Line 2 #3 (A-B)");
+                  d.Click(IDOK);
+              }),
+              IDOK);
+    EXPECT_EQ(name, CString(u"Line 2 #3 (A-B)"));
+    EXPECT_EQ(emulator.ReceivedLines(), (std::vector<std::string>{"", "@COMW2.3=Line 2 #3 (A-B)"}))
+        << "nothing of the refused names was sent";
+}
+
+TEST(UserSpecdNameRule, OnlyPrintableSevenBitCharactersWithoutTheCommandSeparators)
+{
+    EXPECT_TRUE(CUserSpecdNameDlg::IsWritableUserName(u""));
+    EXPECT_TRUE(CUserSpecdNameDlg::IsWritableUserName(u"Press_1 ~!#$%&'()*+-/:;<>?[]^{|}"));
+    for (const char16_t* bad : {u".", u"=", u"@", u",", u"\r", u"\n", u"\x1b", u"\x7f", u"\u00e9", u"\u30c6"}) {
+        SCOPED_TRACE(CString(bad).ToUtf8());
+        EXPECT_FALSE(CUserSpecdNameDlg::IsWritableUserName(CString(u"ab") + bad));
+    }
+}
+
 TEST_F(UserSpecdNameDlgTest, APasteWithACommaIsRefusedWhole)
 {
     auto putOnClipboard = [](const CString& text) {

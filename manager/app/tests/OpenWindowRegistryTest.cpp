@@ -7,7 +7,12 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <functional>
 #include <map>
+
+#include <unistd.h>
 
 namespace {
 
@@ -89,15 +94,49 @@ TEST_F(Registry, ConnectionsOfAWindowAndOfAll)
     EXPECT_EQ(untouchedAddresses, std::vector<DWORD>{7});
 }
 
+// The names the windows show, as a frame would tell them.
+using ShownNames = std::map<CWnd*, CString>;
+std::function<CString(CWnd*)> NamesShown(const ShownNames& shown)
+{
+    return [&shown](CWnd* frame) {
+        const auto it = shown.find(frame);
+        return it == shown.end() ? CString() : it->second;
+    };
+}
+
 TEST_F(Registry, DefaultNamesCountTheWindowsOfTheirKind)
 {
-    EXPECT_EQ(m_registry.MakeNewWindowName(kOpenWindowOffline), u"NewData4");
-    EXPECT_EQ(m_registry.MakeNewWindowName(kOpenWindowSerial), u"Online3");
-    EXPECT_EQ(m_registry.MakeNewWindowName(kOpenWindowTcp), u"Online2");
-    EXPECT_EQ(m_registry.MakeNewWindowName(kOpenWindowNone), u"");
-    EXPECT_EQ(m_registry.MakeNewWindowName(7), u"");
+    const ShownNames shown;
+    const auto nameOf = NamesShown(shown);
+    EXPECT_EQ(m_registry.MakeNewWindowName(kOpenWindowOffline, nameOf), u"NewData4");
+    EXPECT_EQ(m_registry.MakeNewWindowName(kOpenWindowSerial, nameOf), u"Online3");
+    EXPECT_EQ(m_registry.MakeNewWindowName(kOpenWindowTcp, nameOf), u"Online2");
+    EXPECT_EQ(m_registry.MakeNewWindowName(kOpenWindowNone, nameOf), u"");
+    EXPECT_EQ(m_registry.MakeNewWindowName(7, nameOf), u"");
     m_registry.Remove(Frame(2));
-    EXPECT_EQ(m_registry.MakeNewWindowName(kOpenWindowOffline), u"NewData3");
+    EXPECT_EQ(m_registry.MakeNewWindowName(kOpenWindowOffline, nameOf), u"NewData3");
+}
+
+TEST_F(Registry, ANewDefaultNameNeverRepeatsAnOpenWindowsName)
+{
+    // NewData1 and NewData2 were opened, NewData1 was closed: counting alone
+    // would hand out NewData2 a second time.
+    COpenWindowRegistry registry;
+    registry.Add(Entry(kOpenWindowOffline, Frame(1)));
+    ShownNames shown{{Frame(1), u"NewData2"}};
+    EXPECT_EQ(registry.MakeNewWindowName(kOpenWindowOffline, NamesShown(shown)), u"NewData3");
+
+    // Online windows: "Online2" and "Online3" are both shown by open windows.
+    registry.Add(Entry(kOpenWindowSerial, Frame(2), u"", 4));
+    registry.Add(Entry(kOpenWindowSerial, Frame(3), u"", 5));
+    shown[Frame(2)] = u"Online3";
+    shown[Frame(3)] = u"Online4";
+    EXPECT_EQ(registry.MakeNewWindowName(kOpenWindowSerial, NamesShown(shown)), u"Online5");
+    // A window of another kind that took the name blocks it as well.
+    shown[Frame(1)] = u"Online5";
+    EXPECT_EQ(registry.MakeNewWindowName(kOpenWindowSerial, NamesShown(shown)), u"Online6");
+    // Without a way to ask the windows, the count alone.
+    EXPECT_EQ(registry.MakeNewWindowName(kOpenWindowSerial, nullptr), u"Online3");
 }
 
 TEST_F(Registry, RemoveAndRenameTouchTheFirstEntryOfTheFrame)
@@ -204,7 +243,7 @@ TEST_F(Registry, AnOpenedWindowIsEnteredAsRequested)
     EXPECT_FALSE(data.addToRegistry);
     opener.next = Frame(7);
     ASSERT_EQ(OpenPendingWindow(m_registry, data, false, opener), OpenOutcome::Opened);
-    EXPECT_EQ(m_registry.MakeNewWindowName(kOpenWindowOffline), u"NewData5");
+    EXPECT_EQ(m_registry.MakeNewWindowName(kOpenWindowOffline, nullptr), u"NewData5");
 }
 
 TEST_F(Registry, AWindowThatDidNotOpenIsClosedAndNotEntered)
@@ -286,6 +325,76 @@ TEST(FilePaths, WindowNames)
         SCOPED_TRACE(CString(bad).ToUtf8());
         EXPECT_FALSE(IsAcceptedWindowName(bad));
     }
+}
+
+// A data file, a folder beside it and a symbolic link to it, in a folder of
+// its own; the working folder is restored afterwards.
+class FileSpellings : public testing::Test {
+protected:
+    appfx::ManagerModule m_module{"en"};
+    std::filesystem::path m_root;
+    std::filesystem::path m_oldCwd;
+
+    void SetUp() override
+    {
+        m_root = std::filesystem::temp_directory_path() /
+                 ("qv-openwindow-" + std::to_string(::getpid()) + "-" +
+                  testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::filesystem::remove_all(m_root);
+        std::filesystem::create_directories(m_root / "data");
+        std::filesystem::create_directories(m_root / "other");
+        std::ofstream(m_root / "data" / "line1.yvekd") << "x";
+        std::filesystem::create_symlink(m_root / "data" / "line1.yvekd", m_root / "other" / "link.yvekd");
+        std::filesystem::create_directory_symlink(m_root / "data", m_root / "datalink");
+        m_oldCwd = std::filesystem::current_path();
+        std::filesystem::current_path(m_root / "other");
+    }
+    void TearDown() override
+    {
+        std::filesystem::current_path(m_oldCwd);
+        std::filesystem::remove_all(m_root);
+    }
+    CString Path(const std::filesystem::path& p) const { return CString::FromUtf8(p.string()); }
+};
+
+TEST_F(FileSpellings, TheSameFileUnderAnotherSpellingIsFound)
+{
+    COpenWindowRegistry registry;
+    registry.Add(Entry(kOpenWindowOffline, Frame(0), Path(m_root / "data" / "line1.yvekd").GetString()));
+    struct Row {
+        const char* name;
+        CString path;
+        CWnd* found;
+    };
+    const Row rows[] = {
+        {"the same spelling", Path(m_root / "data" / "line1.yvekd"), Frame(0)},
+        {"relative to the working folder", u"../data/line1.yvekd", Frame(0)},
+        {"through ..", Path(m_root / "other" / ".." / "data" / "line1.yvekd"), Frame(0)},
+        {"through . and a doubled separator", Path(m_root / "data" / "." / "") + u"/line1.yvekd", Frame(0)},
+        {"a symbolic link to the file", Path(m_root / "other" / "link.yvekd"), Frame(0)},
+        {"a symbolic link to the folder", Path(m_root / "datalink" / "line1.yvekd"), Frame(0)},
+        {"other letter case is another file", Path(m_root / "data" / "LINE1.yvekd"), nullptr},
+        {"another file", Path(m_root / "data" / "line2.yvekd"), nullptr},
+        {"new data", u"", nullptr},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(registry.Find(Entry(kOpenWindowOffline, nullptr, row.path.GetString())), row.found);
+    }
+
+    // A window entered by a relative path and renamed through a link is found by
+    // the plain full path too.
+    registry.Add(Entry(kOpenWindowOffline, Frame(1)));
+    ASSERT_TRUE(registry.Rename(Frame(1), Path(m_root / "datalink" / "saved.yvekd")));
+    EXPECT_EQ(registry.Find(Entry(kOpenWindowOffline, nullptr, Path(m_root / "data" / "saved.yvekd").GetString())),
+              Frame(1));
+
+    // Opening through the application's way in activates the window.
+    FakeOpener opener;
+    opener.next = Frame(6);
+    PendingOpenRequest request = MakeDataFileRequest(u"../datalink/line1.yvekd");
+    EXPECT_EQ(OpenPendingWindow(registry, request, true, opener), OpenOutcome::Activated);
+    EXPECT_EQ(opener.log, std::vector<std::string>{"activate 0"});
 }
 
 }  // namespace

@@ -257,6 +257,18 @@ TEST_F(FlxGridTest, EscapePutsBackTheTextTheCellHadWhenEntered)
     EXPECT_EQ(Current(), std::make_pair(2, 2));
 }
 
+TEST_F(FlxGridTest, AClipboardThatCannotBeTakenKeepsTheUsersText)
+{
+    WriteClipboard(u"the user's text");
+    widgettest::HostDialog other;
+    ASSERT_TRUE(::OpenClipboard(other.GetSafeHwnd())) << "another window holds the clipboard";
+    EXPECT_FALSE(CFlxGrid::PlaceClipboardText(HWND(), CString(u"new text")));
+    ::CloseClipboard();
+    EXPECT_EQ(ReadClipboard(), u"the user's text");
+    EXPECT_TRUE(CFlxGrid::PlaceClipboardText(HWND(), CString(u"new text")));
+    EXPECT_EQ(ReadClipboard(), u"new text");
+}
+
 TEST_F(FlxGridTest, TheClipboardKeysCopyCutAndPasteOnlyWhenAllowed)
 {
     Fill(5, 5);
@@ -561,32 +573,55 @@ TEST_F(FlxGridTest, PrintingStopsWhenThePrinterChoiceIsCancelled)
 TEST_F(FlxGridTest, ThePanesPrintSetUpHeadsEveryPageWithTheController)
 {
     Fill(3, 3);
-    SetupGridPrintLayout(grid());
-    platform::GridPrintLayout layout = grid().GetPrintLayout();
-    ASSERT_EQ(layout.headings.size(), 4u);
-    EXPECT_EQ(Utf8(layout.footer), "- &P/&N -");
-    EXPECT_EQ(layout.zoom, 85);
-
+    struct Heading {
+        BOOL parameterTable;
+        char16_t letter;
+        const char* en;
+        const char* ja;
+    };
+    // The table's kind is named as the controller tree names its item.
+    const Heading kinds[] = {
+        {FALSE, u'M', "Points", "ポイント"},
+        {FALSE, 0, "Points", "ポイント"},
+        {TRUE, u'M', "Motion (M)", "動作 (M)"},
+        {TRUE, u'I', "Inputs (I)", "入力 (I)"},
+        {TRUE, u'O', "Outputs (O)", "出力 (O)"},
+        {TRUE, u'C', "Communication (C)", "通信 (C)"},
+        {TRUE, u'H', "Expert (H)", "エキスパート (H)"},
+        {TRUE, u'x', "Parameters", "パラメータ"},
+    };
     ControllerData data;
     data.controller = CString(u"Q10");
     data.user = CString(u"Line 3 press");
     data.robot = CString(u"RA-50");
-    // A fifth heading someone added is emptied.
-    layout.headings.push_back({CString(u"stale"), 10, 9, FALSE});
-    grid().SetPrintLayout(layout);
-    SetGridPrintHeadings(grid(), CString(u"Offline 1"), FALSE, u'M', data);
-    layout = grid().GetPrintLayout();
-    ASSERT_EQ(layout.headings.size(), 5u);
-    auto endsWith = [](const CString& text, const std::string& tail) {
-        const std::string t = Utf8(text);
-        return t.size() >= tail.size() && t.compare(t.size() - tail.size(), tail.size(), tail) == 0;
-    };
-    EXPECT_EQ(Utf8(layout.headings[0].text).rfind("Offline 1 - ", 0), 0u);
-    EXPECT_TRUE(endsWith(layout.headings[1].text, " : Q10"));
-    EXPECT_TRUE(endsWith(layout.headings[2].text, " : RA-50"));
-    EXPECT_TRUE(endsWith(layout.headings[3].text, " : Line 3 press"));
-    EXPECT_TRUE(layout.headings[4].text.IsEmpty());
-    EXPECT_TRUE(layout.headings[0].bold);
+    for (const char* lang : {"en", "ja"}) {
+        const bool en = std::string(lang) == "en";
+        widgettest::ManagerResources resources(lang);
+        ASSERT_TRUE(resources.Loaded());
+        SetupGridPrintLayout(grid());
+        platform::GridPrintLayout layout = grid().GetPrintLayout();
+        ASSERT_EQ(layout.headings.size(), 4u);
+        EXPECT_EQ(Utf8(layout.footer), "- &P/&N -");
+        EXPECT_EQ(layout.zoom, 85);
+        EXPECT_TRUE(layout.headings[0].bold);
+        for (const auto& heading : layout.headings) EXPECT_FALSE(heading.text.IsEmpty());
+        // A fifth heading someone added is emptied.
+        layout.headings.push_back({CString(u"stale"), 10, 9, FALSE});
+        grid().SetPrintLayout(layout);
+        for (const Heading& kind : kinds) {
+            SCOPED_TRACE(std::string(lang) + " " + (en ? kind.en : kind.ja));
+            SetGridPrintHeadings(grid(), CString(u"Offline 1"), kind.parameterTable, kind.letter, data);
+            layout = grid().GetPrintLayout();
+            ASSERT_EQ(layout.headings.size(), 5u);
+            EXPECT_EQ(Utf8(layout.headings[0].text), std::string("Offline 1 - ") + (en ? kind.en : kind.ja));
+            EXPECT_EQ(Utf8(layout.headings[1].text), en ? "  Controller : Q10" : "  コントローラ : Q10");
+            EXPECT_EQ(Utf8(layout.headings[2].text), en ? "  Actuator : RA-50" : "  アクチュエータ : RA-50");
+            EXPECT_EQ(Utf8(layout.headings[3].text),
+                      en ? "  User text : Line 3 press" : "  ユーザー名 : Line 3 press");
+            EXPECT_TRUE(layout.headings[4].text.IsEmpty());
+            EXPECT_EQ(layout.documentName, layout.headings[0].text);
+        }
+    }
 }
 
 // ---------------------------------------------------------------- picture

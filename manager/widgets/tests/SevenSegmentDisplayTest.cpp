@@ -101,6 +101,53 @@ TEST(SevenSegmentDisplayTest, Pictures)
     }
 }
 
+// Which of the cells of a picture hold a lit segment ("#") and which are dark
+// ("."), looking only inside each cell, not in the gaps where points sit.
+std::string LitCells(const QImage& picture, int cells, int height)
+{
+    const int margin = 3;
+    const int width = static_cast<int>(height * 0.6);
+    std::string out;
+    for (int i = 0; i < cells; ++i) {
+        bool lit = false;
+        for (int x = margin + 5 + i * width; x <= width + 4 - margin + i * width && !lit; ++x) {
+            for (int y = margin; y < height - 1 - margin && !lit; ++y) {
+                lit = picture.pixel(x, y) == qRgb(0, 255, 0);
+            }
+        }
+        out += lit ? '#' : '.';
+    }
+    return out;
+}
+
+TEST(SevenSegmentDisplayTest, RightAlignedTextEndsInTheLastCellWhateverSeparatorItHolds)
+{
+    struct Case {
+        const char* name;
+        char16_t separator;
+        double value;
+        const char16_t* caption;
+        const char* lit;
+    };
+    const Case cases[] = {
+        {"three decimals", u'.', 123.456, nullptr, "..######"},
+        {"the user's comma", u',', 7.25, nullptr, "....####"},
+        {"a negative value", u'.', -2.5, nullptr, "...#####"},
+        {"no separator", u'.', 0, u"12", "......##"},
+        {"a trailing separator keeps its cell", u'.', 0, u"12.", ".....##."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScopedNumberLocale locale(c.separator, u'-');
+        HostDialog host;
+        CSevenSegmentDisplay display;
+        ASSERT_TRUE(display.Create(c.caption ? c.caption : u"", WS_CHILD | WS_VISIBLE | SS_RIGHT,
+                                   RECT{10, 10, 210, 50}, &host, 100));
+        if (!c.caption) display.SetValue(c.value);
+        EXPECT_EQ(LitCells(widgettest::Picture(display), 8, 40), c.lit);
+    }
+}
+
 TEST(SevenSegmentDisplayTest, ShapesFollowANewHeight)
 {
     HostDialog host;

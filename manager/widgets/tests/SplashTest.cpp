@@ -19,38 +19,6 @@ namespace {
 constexpr int kStartFlags = CSplashWnd::kCloseOnInput | CSplashWnd::kWaitForReady;
 constexpr UINT kMissingBitmap = 1;
 
-// The manager's English resources, current for the scope.
-class ManagerResources {
-public:
-    ManagerResources()
-    {
-        const char* old = std::getenv("QV_LANG");
-        if (old) m_oldLang = old;
-        ::setenv("QV_LANG", "en", 1);
-        m_module = LoadLibraryW(u"resource.dll");
-        if (m_module) m_current.emplace(m_module);
-    }
-    ~ManagerResources()
-    {
-        m_current.reset();
-        if (m_module) FreeLibrary(m_module);
-        if (m_oldLang) {
-            ::setenv("QV_LANG", m_oldLang->c_str(), 1);
-        } else {
-            ::unsetenv("QV_LANG");
-        }
-    }
-    ManagerResources(const ManagerResources&) = delete;
-    ManagerResources& operator=(const ManagerResources&) = delete;
-
-    bool Loaded() const { return m_module != nullptr; }
-
-private:
-    std::optional<std::string> m_oldLang;
-    HMODULE m_module = nullptr;
-    std::optional<platform::ScopedResourceHandle> m_current;
-};
-
 // Ends a splash that a failed test left up.
 class NoSplashLeft {
 public:
@@ -90,7 +58,7 @@ protected:
 
     bool EndsSoon() { return uitest::WaitUntil([] { return !IsSplashRunning(); }, 5000); }
 
-    ManagerResources resources;
+    widgettest::ManagerResources resources;
     CFont font;
     std::vector<SplashText> lines;
     int ready = 0;

@@ -10,6 +10,8 @@
 #include "tests/support/ui/UiTest.h"
 
 #include "manager/core/NumberText.h"
+#include "platform/core/Module.h"
+#include "platform/core/ResourceModule.h"
 #include "platform/ui/Dialog.h"
 #include "platform/ui/WidgetPeer.h"
 
@@ -21,6 +23,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <string>
 
 namespace widgettest {
@@ -65,6 +68,39 @@ public:
 
 private:
     NumberLocale m_previous;
+};
+
+// The manager's resources in one language ("en" or "ja"), current for the
+// scope.
+class ManagerResources {
+public:
+    explicit ManagerResources(const char* lang = "en")
+    {
+        const char* old = std::getenv("QV_LANG");
+        if (old) m_oldLang = old;
+        ::setenv("QV_LANG", lang, 1);
+        m_module = LoadLibraryW(u"resource.dll");
+        if (m_module) m_current.emplace(m_module);
+    }
+    ~ManagerResources()
+    {
+        m_current.reset();
+        if (m_module) FreeLibrary(m_module);
+        if (m_oldLang) {
+            ::setenv("QV_LANG", m_oldLang->c_str(), 1);
+        } else {
+            ::unsetenv("QV_LANG");
+        }
+    }
+    ManagerResources(const ManagerResources&) = delete;
+    ManagerResources& operator=(const ManagerResources&) = delete;
+
+    bool Loaded() const { return m_module != nullptr; }
+
+private:
+    std::optional<std::string> m_oldLang;
+    HMODULE m_module = nullptr;
+    std::optional<platform::ScopedResourceHandle> m_current;
 };
 
 // What a window shows, painted afresh.

@@ -11,6 +11,7 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -184,6 +185,49 @@ TEST(ProfileRead, SectionAndKeyListsAndTruncation)
     char16_t untouched[2] = {u'#', u'#'};
     EXPECT_EQ(GetPrivateProfileStringW(u"Serial", u"BaudRate", u"", untouched, 0, file), 0u);
     EXPECT_EQ(untouched[0], u'#');
+}
+
+TEST(ProfileRead, EntriesOfASectionInOneRead)
+{
+    TempDir dir;
+    Put(dir.Native("e.ini"),
+        "[Ports]\r\nCOM3=/dev/pts/5\r\ncom3=/dev/pts/9\r\n  COM4 = \"/dev/ttyUSB1\" \r\n; note\r\nCOM7=\r\n"
+        "[Other]\r\nCOM1=/x\r\n[ports]\r\nCOM9=/later\r\n");
+    const CString file = dir.File("e.ini");
+    using Entries = std::vector<std::pair<CString, CString>>;
+    // Each key once, with the value a read of that key gives: the first
+    // spelling, the first section of the name.
+    const Entries entries = platform::PrivateProfileEntries(u"PORTS", file);
+    EXPECT_EQ(entries, (Entries{{u"COM3", u"/dev/pts/5"}, {u"COM4", u"/dev/ttyUSB1"}, {u"COM7", u""}}));
+    for (const auto& [key, value] : entries) {
+        SCOPED_TRACE(key.ToUtf8());
+        EXPECT_EQ(platform::ReadPrivateProfileString(u"Ports", key, u"default", file), value);
+    }
+    EXPECT_EQ(platform::PrivateProfileKeys(u"Ports", file), (std::vector<CString>{u"COM3", u"COM4", u"COM7"}));
+    EXPECT_EQ(platform::PrivateProfileSectionNames(file), (std::vector<CString>{u"Ports", u"Other"}));
+    EXPECT_TRUE(platform::PrivateProfileEntries(u"Nowhere", file).empty());
+    EXPECT_TRUE(platform::PrivateProfileEntries(nullptr, file).empty());
+    EXPECT_TRUE(platform::PrivateProfileEntries(u"Ports", dir.File("missing.ini")).empty());
+}
+
+TEST(ProfileRead, ManyNamesAreListedOnceEach)
+{
+    // Forty thousand names, every one written twice in other letter case.
+    TempDir dir;
+    std::string bytes;
+    std::string keys = "[Keys]\r\n";
+    for (int i = 0; i < 40000; ++i) {
+        bytes += "[Section" + std::to_string(i) + "]\r\n[SECTION" + std::to_string(i) + "]\r\n";
+        keys += "Key" + std::to_string(i) + "=" + std::to_string(i) + "\r\nKEY" + std::to_string(i) + "=x\r\n";
+    }
+    Put(dir.Native("many.ini"), bytes + keys);
+    const std::vector<CString> sections = platform::PrivateProfileSectionNames(dir.File("many.ini"));
+    ASSERT_EQ(sections.size(), 40001u);
+    EXPECT_EQ(sections[39999], CString(u"Section39999"));
+    const auto entries = platform::PrivateProfileEntries(u"keys", dir.File("many.ini"));
+    ASSERT_EQ(entries.size(), 40000u);
+    EXPECT_EQ(entries[12345].first, CString(u"Key12345"));
+    EXPECT_EQ(entries[12345].second, CString(u"12345"));
 }
 
 TEST(ProfileRead, CodePagesAndBom)

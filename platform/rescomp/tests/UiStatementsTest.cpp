@@ -303,4 +303,46 @@ TEST(UiStatementsTest, FaultsFailWithFileAndLine)
     }
 }
 
+TEST(UiStatementsTest, DeepExpressionsFailWithALineInsteadOfExhaustingTheStack)
+{
+    const std::string deep(20000, '(');
+    const std::string deepClose(20000, ')');
+    struct Case {
+        const char* row;
+        std::string script;
+        std::string where;
+    };
+    const Case cases[] = {
+        {"#if with brackets", "#define A 1\n#if " + deep + "1" + deepClose + "\n#endif\n", "main.rc:2"},
+        {"#if with signs", "\n\n#if " + std::string(20000, '-') + "1\n#endif\n", "main.rc:3"},
+        {"#if with negations", "#if " + std::string(20000, '!') + "0\n#endif\n", "main.rc:1"},
+        {"a bracketed control id", "1 DIALOGEX 0, 0, 10, 10\nBEGIN\n LTEXT \"a\", " + deep + "5" + deepClose +
+                                       ", 0, 0, 1, 1\nEND\n",
+         "main.rc:3"},
+        {"a style of many complements",
+         "1 DIALOGEX 0, 0, 10, 10\nBEGIN\n\n LTEXT \"a\", 5, 0, 0, 1, 1, " + std::string(20000, '~') + "SS_LEFT\nEND\n",
+         "main.rc:4"},
+        {"a bracketed style", "1 DIALOGEX 0, 0, 10, 10\nBEGIN\n LTEXT \"a\", 5, 0, 0, 1, 1, " + deep + "SS_LEFT" +
+                                  deepClose + "\nEND\n",
+         "main.rc:3"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.row);
+        TempFolder folder;
+        const rescomp::CompileResult result = CompileFiles(folder, {{"main.rc", c.script}});
+        ASSERT_FALSE(result.ok);
+        ASSERT_EQ(result.errors.size(), 1u);
+        EXPECT_NE(result.errors[0].find(c.where + ": error: "), std::string::npos) << result.errors[0].substr(0, 200);
+        EXPECT_NE(result.errors[0].find("nested too deeply"), std::string::npos) << result.errors[0].substr(0, 200);
+    }
+
+    // Nesting as deep as anyone writes still compiles.
+    const std::string fifty(50, '(');
+    const std::string fiftyClose(50, ')');
+    EXPECT_TRUE(CompileModule({{"main.rc", "#if " + fifty + "-~1" + fiftyClose + "\n#endif\n1 DIALOGEX 0, 0, 10, 10\n"
+                                                                             "BEGIN\n LTEXT \"a\", " +
+                                               fifty + "5" + fiftyClose + ", 0, 0, 1, 1, " + fifty + "~~SS_LEFT" +
+                                               fiftyClose + "\nEND\n"}}));
+}
+
 }  // namespace

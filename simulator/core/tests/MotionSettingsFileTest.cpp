@@ -115,6 +115,25 @@ TEST_F(MotionSettingsFileTest, ABadValueStopsAtItsRowAndAGapEndsTheList)
     EXPECT_EQ(read.entries.size(), 1u);
 }
 
+TEST_F(MotionSettingsFileTest, AContinuedMotionNamingAnotherStartPointIsRefused)
+{
+    simfx::Spit(dir.Native("start.mos"),
+                "[Setting Data]\r\nMotionType=0\r\n"
+                "MotionData1=P2,P3,0\r\nMotionData2= P3 ,P4,0\r\nMotionData3=P7,P5,0\r\nMotionData4=P5,P6,0\r\n");
+    MotionSettings read;
+    int row = 0;
+    EXPECT_EQ(ReadMotionSettingsFile(dir.File("start.mos"), read, &row), MotionFileStatus::kInvalidValue);
+    EXPECT_EQ(row, 3) << "motion 3 would start at P4, not at the P7 the file names";
+    EXPECT_EQ(read.entries.size(), 2u);
+
+    // The individual type keeps every start as written.
+    simfx::Spit(dir.Native("individual.mos"),
+                "[Setting Data]\r\nMotionType=1\r\nMotionData1=P2,P3,0\r\nMotionData2=P7,P5,0\r\n");
+    ASSERT_EQ(ReadMotionSettingsFile(dir.File("individual.mos"), read), MotionFileStatus::kOk);
+    ASSERT_EQ(read.entries.size(), 2u);
+    EXPECT_EQ(read.entries[1].start, CString(u"P7"));
+}
+
 TEST(MotionSettingsText, NumberTexts)
 {
     const struct {

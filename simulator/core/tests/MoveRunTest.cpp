@@ -1,6 +1,7 @@
 #include "simulator/core/MoveRun.h"
 
 #include "simulator/core/DecimalText.h"
+#include "simulator/core/ResultDetail.h"
 
 #include "resources/simulator/pellarun_ids.h"
 
@@ -280,6 +281,70 @@ TEST_F(MoveRunTest, ResultTableWithAndWithoutTotal)
     EXPECT_EQ(individual[0].label, CString(u"動作1"));
     EXPECT_EQ(individual[0].back, kResultOddRowColour);
     EXPECT_EQ(individual[1].distance, CString(u"20.000"));
+}
+
+TEST_F(MoveRunTest, TheTotalRoundsLikeTheDetailAndHalvesGoAwayFromZero)
+{
+    MotionResult a;
+    a.totalTimeMs = 12.5;
+    a.distance = 100.1;  // 100.1 x 1000 lands just below 100100 in binary
+    MotionResult b;
+    b.totalTimeMs = 0.5;
+    b.distance = 0.0005;  // half a micrometre
+    const std::vector<MotionResult> results{a, b};
+    const std::vector<ResultTableRow> rows = BuildResultTable(results, MotionMode::kContinuous, 3);
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[1].time, CString(u"13")) << "12.5 ms, not the even 12";
+    EXPECT_EQ(rows[2].time, CString(u"1"));
+    EXPECT_EQ(rows[1].distance, CString(u"100.100"));
+    EXPECT_EQ(rows[2].distance, CString(u"0.001"));
+    EXPECT_EQ(rows[0].time, CString(u"13"));
+    EXPECT_EQ(rows[0].distance, CString(u"100.101"));
+    // The result detail's total distance is the same number.
+    const ResultDetailValues detail = ComputeResultDetail(results, false, 0, false);
+    CString detailDistance;
+    detailDistance.Format(u"%.3f", detail.values[kDetailDistance]);
+    EXPECT_EQ(detailDistance, rows[0].distance);
+}
+
+TEST_F(MoveRunTest, ASpeedOrAccelerationOfZeroIsRefusedWithAMessage)
+{
+    AddMotion(u"P1", u"P3");
+    struct Case {
+        const char* name;
+        float speed;
+        float accel;
+        std::int32_t type;
+        const char16_t* message;
+    };
+    const Case cases[] = {
+        {"no speed", 0.0f, 100.0f, MoveCheckError::kNoSpeed, u"動作1の到着点P3の速度が0です。"},
+        {"no acceleration", 100.0f, 0.0f, MoveCheckError::kNoAcceleration, u"動作1の到着点P3の加速度が0です。"},
+        {"a negative speed", -5.0f, 100.0f, MoveCheckError::kNoSpeed, u"動作1の到着点P3の速度が0です。"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        speeds.Set(2, c.speed, c.accel);
+        MoveInput input;
+        MoveCheckError error;
+        EXPECT_FALSE(BuildMotion(Source(), list, 1, input, error));
+        EXPECT_EQ(error.Type(), c.type);
+        EXPECT_EQ(error.Column(), MoveCheckError::kEndColumn);
+        EXPECT_EQ(error.Point(), 3);
+        EXPECT_EQ(error.Message(false), CString(c.message));
+        std::vector<MotionResult> results;
+        g_calls.clear();
+        EXPECT_EQ(RunMotions(Source(), list, library, results, error), RunOutcome::kCheckFailed);
+        EXPECT_TRUE(g_calls.empty()) << "the library is never asked to divide by zero";
+    }
+    // Custom units with an acceleration limit of 0 hold the acceleration at 0.
+    params.K(71) = 1;
+    params.K(77) = 0;
+    speeds.Set(2, 100.0f, 100.0f);
+    MoveInput input;
+    MoveCheckError error;
+    EXPECT_FALSE(BuildMotion(Source(), list, 1, input, error));
+    EXPECT_EQ(error.Type(), MoveCheckError::kNoAcceleration);
 }
 
 TEST_F(MoveRunTest, ClipboardTextOfTheResultTable)

@@ -39,10 +39,16 @@ TEST(PointSpeeds, ConvertBetweenPercentAndUnits)
     speeds.Convert(SpeedUnits::kPercent, points, params);
     EXPECT_FLOAT_EQ(speeds.Speed(0), 1.0f) << "no maximum: no division by zero";
 
+    // Stored values are whole numbers, rounded half away from zero: a speed
+    // typed as 0.29 with two decimals comes to 28.999998 in single precision
+    // and must not be stored as 28.
     speeds.Set(0, 123.9f, -7.5f);
+    speeds.Set(1, 0.29f * 100.0f, 33.5f);
     speeds.Store(points);
-    EXPECT_EQ(points[0].s, 123);
-    EXPECT_EQ(points[0].ac, -7);
+    EXPECT_EQ(points[0].s, 124);
+    EXPECT_EQ(points[0].ac, -8);
+    EXPECT_EQ(points[1].s, 29);
+    EXPECT_EQ(points[1].ac, 34);
     EXPECT_EQ(points[3].s, 0);
     EXPECT_FLOAT_EQ(speeds.Speed(-1), 0.0f);
     EXPECT_FLOAT_EQ(speeds.Speed(kPointCount), 0.0f);

@@ -65,11 +65,32 @@ TEST(ServoParameters, StrokeAndMassCommits)
     RobotParameterSet params;
     params.K(72) = 3;
     CommitStroke(123.4567, params);
-    EXPECT_EQ(params.K(43), 123456);
-    EXPECT_EQ(params.K(2), 123456);
+    EXPECT_EQ(params.K(43), 123457);
+    EXPECT_EQ(params.K(2), 123457);
     params.K(72) = 2;
     CommitStroke(50.0, params);
     EXPECT_EQ(params.K(2), 5000);
+    // Rounded half away from zero, never cut: binary leaves 1.001 x 1000 and
+    // 4.35 x 100 just below the whole numbers.
+    const struct {
+        double stroke;
+        int decimals;
+        std::int32_t k43;
+        std::int32_t k2;
+    } strokes[] = {
+        {1.001, 2, 1001, 100},
+        {4.35, 2, 4350, 435},
+        {0.0005, 3, 1, 1},
+        {100.1, 3, 100100, 100100},
+        {12.345, 2, 12345, 1235},
+    };
+    for (const auto& c : strokes) {
+        SCOPED_TRACE(c.stroke);
+        params.K(72) = c.decimals;
+        CommitStroke(c.stroke, params);
+        EXPECT_EQ(params.K(43), c.k43);
+        EXPECT_EQ(params.K(2), c.k2);
+    }
 
     params.K(48) = 300;  // base 3.00 m/s^2
     params.K(49) = 50;

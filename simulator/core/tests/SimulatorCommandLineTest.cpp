@@ -71,7 +71,7 @@ TEST(SimulatorClose, QuestionAndOutcomeByStateAndAnswer)
         bool writeBack;
         int result;
     } cases[] = {
-        {"offline, nothing open", {false, false, true, false}, 0, 0, false, false, false, 1},
+        {"offline, nothing open nor edited", {false, false, false, false}, 0, 0, false, false, false, 1},
         {"offline, file unedited", {false, true, false, false}, 0, 0, false, false, false, 1},
         {"offline edited, yes saves", {false, true, true, false}, IDYES, IDS_ASK_SAVE_BEFORE_EXIT, false, true, false, 6},
         {"offline edited, no", {false, true, true, false}, IDNO, IDS_ASK_SAVE_BEFORE_EXIT, false, false, false, 7},
