@@ -166,6 +166,7 @@ TEST_F(ManagerStartupTest, ASecondStartHandsItsFileToTheFirst)
     const int code = RunSecondStart(program, (world.Folder() / "handed.yvekd").string(),
                                     {{"QT_QPA_PLATFORM", "offscreen"},
                                      {"XDG_CONFIG_HOME", std::getenv("XDG_CONFIG_HOME")},
+                                     {"XDG_RUNTIME_DIR", std::getenv("XDG_RUNTIME_DIR")},
                                      {"QUORVANE_INSTANCE_SOCKET", std::getenv("QUORVANE_INSTANCE_SOCKET")}},
                                     (world.Folder() / "second.log").string());
     EXPECT_EQ(code, 1) << "the second start ends";

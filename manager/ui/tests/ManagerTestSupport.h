@@ -80,24 +80,30 @@ class ManagerWorld {
 public:
     explicit ManagerWorld(const char* language = "en")
         : m_folder(FreshFolder("qv-manager")),
+          m_runtime("XDG_RUNTIME_DIR", MakeOwnFolder(m_folder / "runtime")),
           m_config("XDG_CONFIG_HOME", (m_folder / "config").string()),
           m_socket("QUORVANE_INSTANCE_SOCKET", (m_folder / "instance.sock").string()),
           m_ports(platform::kPortsFileVariable, (m_folder / "ports.ini").string()),
           m_language("QV_LANG", language)
     {
-        std::ofstream(m_folder / "ports.ini") << "[Ports]\n";
+        MapPorts({});
     }
     ~ManagerWorld() { Quit(); }
     ManagerWorld(const ManagerWorld&) = delete;
     ManagerWorld& operator=(const ManagerWorld&) = delete;
 
-    // Maps COM numbers to terminals (every other number is absent).
+    // Maps COM numbers to terminals; every other number is bound to no
+    // device, so the machine's own ports never show.
     void MapPorts(const std::map<int, std::string>& ports)
     {
         std::ofstream out(m_folder / "ports.ini");
         out << "[Ports]\n";
-        for (const auto& [number, device] : ports) out << "COM" << number << "=" << device << "\n";
+        for (int number = 1; number <= kMappedPorts; ++number) {
+            const auto found = ports.find(number);
+            out << "COM" << number << "=" << (found == ports.end() ? std::string() : found->second) << "\n";
+        }
     }
+    static constexpr int kMappedPorts = 64;
 
     bool Start(std::vector<CString> arguments = {u"quorvane"})
     {
@@ -193,7 +199,17 @@ public:
     };
 
 private:
+    // The single-instance guard and the shared objects live in the runtime
+    // folder: each world has its own, so tests that run at once never meet.
+    static std::string MakeOwnFolder(const std::filesystem::path& path)
+    {
+        std::filesystem::create_directories(path);
+        std::filesystem::permissions(path, std::filesystem::perms::owner_all, std::filesystem::perm_options::replace);
+        return path.string();
+    }
+
     std::filesystem::path m_folder;
+    ScopedEnv m_runtime;
     ScopedEnv m_config;
     ScopedEnv m_socket;
     ScopedEnv m_ports;
