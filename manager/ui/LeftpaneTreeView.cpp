@@ -439,7 +439,7 @@ bool CLeftpaneTreeView::Save(bool askForName)
             return false;
         }
     }
-    path = platform::NormalizePath(path);
+    path = CanonicalDataPath(path);
     ControllerDataStore store;
     if (!store.WriteControllerDataFile(path.GetString(), *data, true, true, true)) {
         ShowMessage(IDS_SAVE_FAILED, MB_OK | MB_ICONERROR);

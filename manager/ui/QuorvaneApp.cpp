@@ -15,6 +15,7 @@
 #include "manager/widgets/NumberEdit.h"
 #include "manager/widgets/ProgressWaitWnd.h"
 #include "platform/core/MessageBox.h"
+#include "platform/core/CodePage.h"
 #include "platform/core/File.h"
 #include "platform/core/Module.h"
 #include "platform/core/Paths.h"
@@ -22,6 +23,7 @@
 #include "resources/manager/resource_ids.h"
 #include "tools/FileVersionReader.h"
 
+#include <filesystem>
 #include <thread>
 
 namespace {
@@ -255,9 +257,22 @@ OpenOutcome CQuorvaneApp::OpenPendingConnection() { return OpenPendingWindow(m_r
 
 OpenOutcome CQuorvaneApp::OpenPendingFile() { return OpenPendingWindow(m_registry, m_pending, true, *this); }
 
+CString CanonicalDataPath(const CString& path)
+{
+    if (path.IsEmpty()) return path;
+    const CString normal = platform::NormalizePath(path);
+    const std::string bytes =
+        platform::FromWide(std::u16string_view(normal.GetString(), static_cast<size_t>(normal.GetLength())), CP_UTF8);
+    std::error_code ec;
+    std::filesystem::path full = std::filesystem::weakly_canonical(std::filesystem::absolute(bytes, ec), ec);
+    if (ec || full.empty()) return normal;
+    return CString(platform::ToWide(full.string(), CP_UTF8).c_str());
+}
+
 OpenOutcome CQuorvaneApp::OpenDataFile(const CString& path)
 {
-    m_pending = MakeDataFileRequest(platform::NormalizePath(path));
+    // One spelling per file, so another path to an open file finds its window.
+    m_pending = MakeDataFileRequest(CanonicalDataPath(path));
     return OpenPendingFile();
 }
 

@@ -131,3 +131,7 @@ private:
 };
 
 CQuorvaneApp* GetQuorvaneApp();
+
+// The one spelling of a data file's path: full, without "." and ".." steps,
+// symbolic links followed as far as the path exists; letter case kept.
+CString CanonicalDataPath(const CString& path);
