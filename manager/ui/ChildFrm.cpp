@@ -55,6 +55,7 @@ CMainFrame* MainFrame() { return dynamic_cast<CMainFrame*>(AfxGetMainWnd()); }
 BEGIN_MESSAGE_MAP(CChildFrame, CMDIChildWnd)
     ON_WM_CLOSE()
     ON_WM_DESTROY()
+    ON_WM_SIZE()
     ON_COMMAND(IDM_CLOSE_WINDOW, &CChildFrame::OnCloseWindow)
     ON_UPDATE_COMMAND_UI(IDM_CLOSE_WINDOW, &CChildFrame::OnUpdateCloseWindow)
     ON_MESSAGE(WM_MDIACTIVATE, &CChildFrame::OnMDIActivateMessage)
@@ -364,4 +365,32 @@ void CChildFrame::OnDestroy()
         m_toolBar.reset();
     }
     CMDIChildWnd::OnDestroy();
+}
+
+void CChildFrame::OnSize(UINT nType, int cx, int cy)
+{
+    CMDIChildWnd::OnSize(nType, cx, cy);
+    FitStatusPanel();
+}
+
+void CChildFrame::FitStatusPanel()
+{
+    CLeftpaneFormView* left = GetLeftpaneFormView();
+    if (!left || left->PanelHeight() <= 0 || !::IsWindow(m_inner.GetSafeHwnd())) return;
+    // The view's own edge around the panel.
+    constexpr int kViewEdge = 4;
+    int width = 0;
+    int minimum = 0;
+    m_outer.GetColumnInfo(0, width, minimum);
+    if (width < left->PanelWidth() + kViewEdge) {
+        m_outer.SetColumnInfo(0, left->PanelWidth() + kViewEdge, kMinimum);
+        m_outer.RecalcLayout();
+    }
+    CRect inner;
+    m_inner.GetClientRect(&inner);
+    constexpr int kTreeMinimum = 60;
+    const int treeHeight =
+        std::max(kTreeMinimum, inner.Height() - left->PanelHeight() - kViewEdge - CSplitterWnd::kSplitterGap);
+    m_inner.SetRowInfo(0, treeHeight, kMinimum);
+    m_inner.RecalcLayout();
 }

@@ -60,7 +60,12 @@ protected:
     afx_msg LRESULT OnShowToolBar(WPARAM wParam, LPARAM lParam);
     afx_msg LRESULT OnShowFrame(WPARAM wParam, LPARAM lParam);
     afx_msg void OnDestroy();
+    afx_msg void OnSize(UINT nType, int cx, int cy);
     DECLARE_MESSAGE_MAP()
+
+public:
+    // Gives the status panel of an online window its whole height, the tree the rest.
+    void FitStatusPanel();
 
 private:
     void RememberPlacement();

@@ -1,6 +1,7 @@
 #include "manager/ui/LeftpaneFormView.h"
 
 #include "manager/core/DataManager.h"
+#include "manager/ui/ChildFrm.h"
 #include "manager/ui/QuorvaneDoc.h"
 #include "resources/manager/resource_ids.h"
 
@@ -29,6 +30,7 @@ void CLeftpaneFormView::OnInitialUpdate()
     m_panel.MoveWindow(0, 0, m_panelWidth, m_panelHeight);
     m_panel.ShowWindow(SW_SHOW);
     SetScrollSizes(MM_TEXT, CSize(m_panelWidth, m_panelHeight));
+    if (auto* frame = dynamic_cast<CChildFrame*>(GetParentFrame())) frame->FitStatusPanel();
 }
 
 void CLeftpaneFormView::OnSize(UINT nType, int cx, int cy)

@@ -16,6 +16,8 @@ public:
     // the model is a pulse-train ("LB") one.
     bool BindController(int index, int linkState);
     CDlgControllerStatus& Panel() { return m_panel; }
+    int PanelHeight() const { return m_panelHeight; }
+    int PanelWidth() const { return m_panelWidth; }
 
 protected:
     afx_msg void OnSize(UINT nType, int cx, int cy);

@@ -4,6 +4,8 @@
 #include "platform/ui/Edit.h"
 #include "platform/ui/GdiObject.h"
 
+#include <algorithm>
+
 namespace {
 
 struct Cache {
@@ -59,19 +61,22 @@ void AdjustEditFormatRect(CEdit& edit)
 {
     CRect client;
     edit.GetClientRect(&client);
-    CClientDC dc(&edit);
-    CFont* font = edit.GetFont();
-    CFont* old = font ? dc.SelectObject(font) : nullptr;
-    TEXTMETRICW metrics{};
-    dc.GetTextMetrics(&metrics);
-    if (old) dc.SelectObject(old);
-    const int textHeight = metrics.tmHeight;
     CRect format(client);
-    format.top = (client.Height() - textHeight + 1) / 2;
-    if (format.top < 0) format.top = 0;
-    format.bottom = format.top + textHeight;
     format.left += 2;
     format.right -= 2;
+    // A single-line field already centres its line; a margin above and below
+    // would only take height from the text.
+    if (edit.GetStyle() & ES_MULTILINE) {
+        CClientDC dc(&edit);
+        CFont* font = edit.GetFont();
+        CFont* old = font ? dc.SelectObject(font) : nullptr;
+        TEXTMETRICW metrics{};
+        dc.GetTextMetrics(&metrics);
+        if (old) dc.SelectObject(old);
+        const int textHeight = metrics.tmHeight;
+        format.top = std::max(0, (client.Height() - textHeight + 1) / 2);
+        format.bottom = std::min(client.bottom, format.top + textHeight);
+    }
     edit.SetRectNP(&format);
 }
 
