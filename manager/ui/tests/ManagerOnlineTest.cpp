@@ -6,6 +6,8 @@
 #include "manager/ui/tests/ManagerTestSupport.h"
 
 #include "manager/core/DataManager.h"
+#include "manager/core/StatusCells.h"
+#include "manager/ui/ManagerMessages.h"
 #include "manager/ui/DlgControllerStatus.h"
 #include "manager/ui/LeftpaneFormView.h"
 #include "platform/ui/ComboBox.h"
@@ -110,6 +112,77 @@ TEST_F(ManagerOnlineTest, NewOnlineConnectionDisconnectDroppedLinkAndReconnect)
     world.Command(IDM_CONNECT);
     EXPECT_TRUE(tree->IsConnected());
     EXPECT_LT(child->ToolBar()->CommandToIndex(IDM_CONNECT), 0) << "the connect button goes once connected";
+}
+
+// An online window opened on the emulator's terminal as COM3.
+CChildFrame* OpenOnline(ManagerWorld& world, emu::Emulator& emulator)
+{
+    if (emulator.PtyPath().empty() && emulator.ServePty().empty()) return nullptr;
+    world.MapPorts({{kCom, emulator.PtyPath()}});
+    if (!world.Start()) return nullptr;
+    world.Boxes().Answer(IDOK, u"Controllers found");
+    world.NewOnline(kCom, u"Press line");
+    return world.ChildCount() == 1 ? world.Active() : nullptr;
+}
+
+TEST_F(ManagerOnlineTest, ALinkThatComesBackLeavesTheWindowAsItIs)
+{
+    ManagerWorld world;
+    CChildFrame* child = OpenOnline(world, emulator);
+    ASSERT_NE(child, nullptr);
+    child->SendMessage(UM_LINKFAILED, 1, 0);
+    uitest::Pump(20);
+    EXPECT_EQ(world.ChildCount(), 1);
+    EXPECT_TRUE(child->GetTreeView()->IsConnected());
+    EXPECT_TRUE(world.Boxes().Shown().size() == 1) << "only the scan's list was shown";
+}
+
+TEST_F(ManagerOnlineTest, WriteToTheControllerAndTheQuestionBeforeClosingWithUnwrittenChanges)
+{
+    ManagerWorld world;
+    CChildFrame* child = OpenOnline(world, emulator);
+    ASSERT_NE(child, nullptr);
+    ControllerData* data = child->Document()->DataManager().GetCurrentController();
+    ASSERT_NE(data, nullptr);
+    data->points[4] = PointRecord{5, 1, 7000, 40, 100, 100, 0, 0, 0, 0, 0, 0, 0, 0};
+    world.Boxes().Answer(IDOK, u"Write the data").Answer(IDOK, u"written");
+    world.Command(IDM_WRITE_CONTROLLER);
+    EXPECT_EQ(world.Boxes().PendingAnswers(), 0u);
+    EXPECT_EQ(emulator.Controller(1).Point(5)[1], 7000) << "the controller holds the point";
+
+    // A parameter changed and not written: closing asks, Cancel keeps the window.
+    data->paramSets[0].K(10) = data->paramSets[0].K(10) + 1;
+    world.Boxes().Answer(IDCANCEL, u"not written");
+    world.Command(IDM_CLOSE_WINDOW);
+    EXPECT_EQ(world.ChildCount(), 1);
+    // Yes writes it, then the window closes.
+    const int32_t expected = data->paramSets[0].K(10);
+    world.Boxes().Answer(IDYES, u"not written").Answer(IDOK, u"written");
+    world.Command(IDM_CLOSE_WINDOW);
+    EXPECT_EQ(world.ChildCount(), 0);
+    EXPECT_EQ(emulator.Controller(1).Parameter(10), expected);
+}
+
+TEST_F(ManagerOnlineTest, AStatusPanelThatIsBoundAgainNeverWritesOverNewerStatus)
+{
+    ManagerWorld world;
+    CChildFrame* child = OpenOnline(world, emulator);
+    ASSERT_NE(child, nullptr);
+    CLeftpaneFormView* left = child->GetLeftpaneFormView();
+    ASSERT_NE(left, nullptr);
+    left->Panel().Refresh();
+    const std::shared_ptr<StatusCells> cells = CDataManager::GetStatusCells();
+    ASSERT_TRUE(cells);
+    // The poll stores newer status; then the window refreshes and binds its panel again.
+    child->SendMessage(UM_PAUSEPOLLING);
+    cells->SetOptions(0x0800);
+    ControllerStatus newer;
+    newer.d0 = 424242;
+    cells->SetStatus(newer);
+    child->SendMessage(UM_REFRESH);
+    EXPECT_EQ(cells->Options(), 0x0800u);
+    EXPECT_EQ(cells->Status().d0, 424242);
+    child->SendMessage(UM_RESUMEPOLLING);
 }
 
 TEST_F(ManagerOnlineTest, AWindowOnATcpLinkShowsItsController)
