@@ -319,6 +319,7 @@ void CQuorvaneApp::SaveChildWindowPlacement()
 
 CSimulatorHandover& CQuorvaneApp::Simulator()
 {
-    if (!m_simulator) m_simulator = std::make_unique<CSimulatorHandover>();
+    if (!m_simulator)
+        m_simulator = std::make_unique<CSimulatorHandover>(MakeSimulatorExchange(), MakeSimulatorProcess, m_simulatorProgram);
     return *m_simulator;
 }

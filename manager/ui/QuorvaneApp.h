@@ -52,6 +52,8 @@ public:
     void SetSplashMs(int ms) { m_splashMs = ms; }
     // The TCP port the data managers connect to (the controller's own by default).
     void SetTcpPort(WORD port) { m_tcpPort = port; }
+    // The simulator program beside the manager (tests use a stand-in).
+    void SetSimulatorProgram(const CString& program) { m_simulatorProgram = program; }
     WORD TcpPort() const { return m_tcpPort; }
 
     void ShowSplash(bool atStart);
@@ -105,6 +107,7 @@ private:
     RequiredFileLocator m_locateRequiredFile;
     int m_splashMs = 3000;
     WORD m_tcpPort = CDataManager::kDataManagerTcpPort;
+    CString m_simulatorProgram{kSimulatorProgram};
 
     COpenWindowRegistry m_registry;
     ManagerLanguage m_language = kLanguageOther;
