@@ -9,6 +9,7 @@
 #include "manager/ui/QuorvaneApp.h"
 #include "manager/ui/QuorvaneDoc.h"
 #include "manager/ui/RightpaneFormView.h"
+#include "manager/ui/ToolBarButtons.h"
 #include "platform/core/CmdUI.h"
 #include "platform/ui/DocTemplate.h"
 #include "platform/core/ResourceModule.h"
@@ -18,19 +19,13 @@ IMPLEMENT_DYNCREATE(CChildFrame, CMDIChildWnd)
 
 namespace {
 
-struct FrameButton {
-    UINT command;
-    UINT icon;
-    UINT label;
-};
-
-constexpr FrameButton kOfflineButtons[] = {
+constexpr ToolBarButton kOfflineButtons[] = {
     {IDM_RESTORE_DATA, IDI_TB_RESTORE, IDS_TB_RESTORE},
     {IDM_READ_DATA, IDI_TB_READ, IDS_TB_READ},
     {IDM_TRANSPORT_DATA, IDI_TB_WRITE, IDS_TB_WRITE},
 };
 
-constexpr FrameButton kOnlineButtons[] = {
+constexpr ToolBarButton kOnlineButtons[] = {
     {IDM_READ_CONTROLLER, IDI_TB_READ, IDS_TB_READ},
     {IDM_WRITE_CONTROLLER, IDI_TB_WRITE, IDS_TB_WRITE},
     {ID_SEPARATOR, 0, 0},
@@ -212,7 +207,7 @@ void CChildFrame::BuildToolBar(bool)
     CQuorvaneApp* app = GetQuorvaneApp();
     if (!app) return;
     const bool online = m_kind == kOpenWindowSerial;
-    const FrameButton* buttons = online ? kOnlineButtons : kOfflineButtons;
+    const ToolBarButton* buttons = online ? kOnlineButtons : kOfflineButtons;
     int count = online ? static_cast<int>(std::size(kOnlineButtons)) : static_cast<int>(std::size(kOfflineButtons));
     // The connect button only after the link was lost by a time-out.
     const CLeftpaneTreeView* tree = GetTreeView();
@@ -227,22 +222,11 @@ void CChildFrame::BuildToolBar(bool)
         m_toolBar.reset();
         return;
     }
-    std::vector<UINT> commands;
-    for (int i = 0; i < count; ++i) commands.push_back(buttons[i].command);
-    m_toolBar->SetButtons(commands.data(), count);
-    m_images.Create(size, size, ILC_COLOR24 | ILC_MASK, 10, 4);
-    for (int i = 0; i < count; ++i) {
-        if (!buttons[i].icon) continue;
-        const HICON icon = HICON(::LoadImageW(HINSTANCE(), MAKEINTRESOURCEW(buttons[i].icon), IMAGE_ICON, size, size, 0));
-        m_images.Add(icon);
-        if (icon) ::DestroyIcon(icon);
-    }
-    m_toolBar->GetToolBarCtrl().SetImageList(&m_images);
-    for (int i = 0; i < count; ++i) {
-        if (buttons[i].command == ID_SEPARATOR) continue;
-        m_toolBar->GetToolBarCtrl().EnableButton(static_cast<int>(buttons[i].command), FALSE);
-        if (labels) m_toolBar->SetButtonText(i, LoadText(buttons[i].label).GetString());
-    }
+    FillToolBar(*m_toolBar, m_images, std::span<const ToolBarButton>(buttons, static_cast<size_t>(count)), size, labels);
+    // The update handlers enable what may run.
+    for (int i = 0; i < count; ++i)
+        if (buttons[i].command != ID_SEPARATOR)
+            m_toolBar->GetToolBarCtrl().EnableButton(static_cast<int>(buttons[i].command), FALSE);
     EnableDocking(CBRS_ALIGN_ANY);
     m_toolBar->EnableDocking(CBRS_ALIGN_ANY);
     DockControlBar(m_toolBar.get());

@@ -9,6 +9,7 @@
 #include "manager/ui/DlgOnlineConnectAddnew.h"
 #include "manager/ui/ManagerMessages.h"
 #include "manager/ui/QuorvaneApp.h"
+#include "manager/ui/ToolBarButtons.h"
 #include "manager/ui/WindowAids.h"
 #include "platform/core/CmdUI.h"
 #include "platform/core/File.h"
@@ -28,13 +29,7 @@ constexpr UINT kStatusBarId = 59393;
 constexpr char16_t kToolBarPlacement[] = u"ToolBarPlacement";
 constexpr UINT kPbtApmSuspend = 4;
 
-struct MainButton {
-    UINT command;
-    UINT icon;
-    UINT label;
-};
-
-constexpr MainButton kMainButtons[] = {
+constexpr ToolBarButton kMainButtons[] = {
     {IDM_NEW_ONLINE, IDI_TB_NEW_ONLINE, IDS_TB_NEW_ONLINE},
     {IDM_NEW_OFFLINE, IDI_TB_NEW_OFFLINE, IDS_TB_NEW_OFFLINE},
     {IDM_OPEN_DATA, IDI_TB_OPEN, IDS_TB_OPEN},
@@ -172,23 +167,9 @@ void CMainFrame::BuildToolBar(bool reset)
         m_toolBar.reset();
         return;
     }
-    UINT commands[std::size(kMainButtons)];
-    for (size_t i = 0; i < std::size(kMainButtons); ++i) commands[i] = kMainButtons[i].command;
-    m_toolBar->SetButtons(commands, static_cast<int>(std::size(commands)));
-    m_images.Create(size, size, ILC_COLOR24 | ILC_MASK, 10, 4);
-    for (const MainButton& b : kMainButtons) {
-        if (!b.icon) continue;
-        const HICON icon = HICON(::LoadImageW(HINSTANCE(), MAKEINTRESOURCEW(b.icon), IMAGE_ICON, size, size, 0));
-        m_images.Add(icon);
-        if (icon) ::DestroyIcon(icon);
-    }
-    m_toolBar->GetToolBarCtrl().SetImageList(&m_images);
+    FillToolBar(*m_toolBar, m_images, kMainButtons, size, labels);
     m_toolBar->GetToolBarCtrl().SetExtendedStyle(TBSTYLE_EX_DRAWDDARROWS);
     m_toolBar->SetButtonStyle(2, m_toolBar->GetButtonStyle(2) | TBSTYLE_DROPDOWN);
-    if (labels) {
-        for (int i = 0; i < static_cast<int>(std::size(kMainButtons)); ++i)
-            if (kMainButtons[i].label) m_toolBar->SetButtonText(i, LoadText(kMainButtons[i].label).GetString());
-    }
     m_toolBar->SetWindowText(GetTitle());
     m_toolBar->EnableDocking(CBRS_ALIGN_ANY);
     DockControlBar(m_toolBar.get());

@@ -15,18 +15,6 @@ protected:
     void TearDown() override { uitest::FlushDeletedWidgets(); }
 };
 
-CString WriteDataFile(const CString& path)
-{
-    ControllerDataStore store;
-    ControllerDataSlot slot;
-    store.AllocControllerData(slot);
-    slot->controller = u"KX-Q05";
-    slot->robot = u"SA4-L06";
-    slot->interfaceText = u"Standard";
-    EXPECT_TRUE(store.WriteControllerDataFile(path.GetString(), *slot, true, true, true));
-    return path;
-}
-
 ControllerData* WindowData(ManagerWorld& world)
 {
     return world.Active() ? world.Active()->Document()->DataManager().GetCurrentController() : nullptr;

@@ -24,24 +24,6 @@ protected:
     void TearDown() override { uitest::FlushDeletedWidgets(); }
 };
 
-// A data file of one controller, as the manager writes them.
-CString WriteDataFile(const CString& path, const CString& user = u"Line A")
-{
-    ControllerDataStore store;
-    ControllerDataSlot slot;
-    store.AllocControllerData(slot);
-    slot->controller = u"KX-Q05";
-    slot->robot = u"SA4-L06";
-    slot->interfaceText = u"Standard";
-    slot->user = user;
-    slot->points[0].number = 1;
-    slot->points[0].m = 1;
-    slot->points[0].p = 1000;
-    slot->points[0].s = 50;
-    EXPECT_TRUE(store.WriteControllerDataFile(path.GetString(), *slot, true, true, true));
-    return path;
-}
-
 TEST_F(ManagerStartupTest, StartsWithFreshSettingsShowsItsWindowAndQuitsCleanly)
 {
     ManagerWorld world;

@@ -11,6 +11,7 @@
 #include "manager/ui/QuorvaneApp.h"
 #include "manager/ui/QuorvaneDoc.h"
 
+#include "manager/core/ControllerData.h"
 #include "resources/manager/resource_ids.h"
 #include "tests/support/ScriptedMessageBox.h"
 #include "tests/support/ui/ScriptedDialogs.h"
@@ -31,6 +32,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -69,6 +71,27 @@ inline std::filesystem::path FreshFolder(const std::string& stem)
         std::filesystem::temp_directory_path() / (stem + "-" + std::to_string(::getpid()) + "-" + name);
     std::filesystem::remove_all(path);
     std::filesystem::create_directories(path);
+    return path;
+}
+
+// A data file of one controller, as the manager writes them; the record's
+// fields may be changed by fill first.
+inline CString WriteDataFile(const CString& path, const std::function<void(ControllerData&)>& fill = {})
+{
+    ControllerDataStore store;
+    ControllerDataSlot slot;
+    store.AllocControllerData(slot);
+    slot->controller = u"KX-Q05";
+    slot->robot = u"SA4-L06";
+    slot->interfaceText = u"Standard";
+    slot->user = u"Line A";
+    slot->points[0].number = 1;
+    slot->points[0].m = 1;
+    slot->points[0].p = 1000;
+    slot->points[0].s = 50;
+    slot->paramSets[0].K(72) = 2;
+    if (fill) fill(*slot);
+    EXPECT_TRUE(store.WriteControllerDataFile(path.GetString(), *slot, true, true, true));
     return path;
 }
 
