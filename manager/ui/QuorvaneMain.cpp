@@ -29,8 +29,13 @@ int main(int argc, char** argv)
         std::vector<CString> arguments;
         for (int i = 0; i < argc; ++i) arguments.emplace_back(platform::ToWide(argv[i], CP_UTF8).c_str());
         app.SetArguments(arguments);
-        if (app.InitInstance()) code = app.Run();
-        else code = app.ExitInstance() == 0 ? 1 : 1;
+        if (app.InitInstance()) {
+            code = app.Run();
+        } else {
+            // Start-up ended (its message was shown): what was taken is given back.
+            app.ExitInstance();
+            code = 1;
+        }
     }
     return code;
 }
