@@ -11,6 +11,7 @@
 #include "manager/ui/DlgControllerStatus.h"
 #include "manager/ui/LeftpaneFormView.h"
 #include "platform/ui/ComboBox.h"
+#include "platform/ui/FrameIds.h"
 #include "tests/support/emulator/Emulator.h"
 
 namespace {
@@ -183,6 +184,46 @@ TEST_F(ManagerOnlineTest, AStatusPanelThatIsBoundAgainNeverWritesOverNewerStatus
     EXPECT_EQ(cells->Options(), 0x0800u);
     EXPECT_EQ(cells->Status().d0, 424242);
     child->SendMessage(UM_RESUMEPOLLING);
+}
+
+TEST_F(ManagerOnlineTest, ClearingTheAlarmRecordsAsksFirst)
+{
+    emulator.Controller(1).AddRecord(emu::AlarmRecord{0x21, 100, 5000, 10, 1});
+    ManagerWorld world;
+    CChildFrame* child = OpenOnline(world, emulator);
+    ASSERT_NE(child, nullptr);
+    ASSERT_TRUE(world.Enabled(IDM_INIT_REC));
+    // Cancel sends nothing.
+    world.Boxes().Answer(IDCANCEL, u"alarm records");
+    world.Command(IDM_INIT_REC);
+    EXPECT_EQ(emulator.Controller(1).Records().size(), 1u);
+    world.Boxes().Answer(IDOK, u"alarm records").Answer(IDOK, u"initialised");
+    world.Command(IDM_INIT_REC);
+    EXPECT_TRUE(emulator.Controller(1).Records().empty());
+    EXPECT_EQ(world.Boxes().PendingAnswers(), 0u);
+    // Trip data and running time belong to the highest level only.
+    EXPECT_FALSE(world.Enabled(IDM_INIT_TRIP));
+    EXPECT_FALSE(world.Enabled(IDM_INIT_TIME));
+}
+
+TEST_F(ManagerOnlineTest, LargerIconsRebuildTheMainAndTheWindowsToolBars)
+{
+    ManagerWorld world;
+    CChildFrame* child = OpenOnline(world, emulator);
+    ASSERT_NE(child, nullptr);
+    world.Command(IDM_ICON_32);
+    CRect button;
+    child->ToolBar()->GetItemRect(0, &button);
+    EXPECT_GE(button.Height(), 32) << "the window's bar takes the new size";
+    world.Frame().ToolBar()->GetItemRect(0, &button);
+    EXPECT_GE(button.Height(), 32);
+    EXPECT_EQ(world.App().Options().ToolBarIconPixels(), 32);
+    // Hiding the main bar hides the windows' bars too.
+    world.Command(ID_VIEW_TOOLBAR);
+    EXPECT_FALSE(world.Frame().IsToolBarVisible());
+    EXPECT_FALSE(child->ToolBar()->IsWindowVisible());
+    world.Command(ID_VIEW_TOOLBAR);
+    EXPECT_TRUE(child->ToolBar()->IsWindowVisible());
 }
 
 TEST_F(ManagerOnlineTest, AWindowOnATcpLinkShowsItsController)
