@@ -113,10 +113,10 @@ void CDlgControllerStatus::SetConnectionKind(int kind)
 {
     m_kind = kind;
     switch (kind) {
-    case 1: m_linkText = LoadText(IDS_LINK_OFFLINE); break;
-    case kLinkConnected: m_linkText = LoadText(IDS_LINK_CONNECTED); break;
-    case -1: m_linkText = LoadText(IDS_LINK_NONE); break;
-    default: m_linkText = LoadText(IDS_LINK_DISCONNECTED); break;
+    case 1: m_linkText = LoadFrameText(IDS_LINK_OFFLINE); break;
+    case kLinkConnected: m_linkText = LoadFrameText(IDS_LINK_CONNECTED); break;
+    case -1: m_linkText = LoadFrameText(IDS_LINK_NONE); break;
+    default: m_linkText = LoadFrameText(IDS_LINK_DISCONNECTED); break;
     }
     m_edits[3].SetWindowText(m_linkText.GetString());
     if (kind == kLinkConnected) {

@@ -192,9 +192,9 @@ void CLeftpaneTreeView::FillTree()
     const int level = GetQuorvaneApp() ? GetQuorvaneApp()->GetAccessLevel() : 0;
     CString rootText;
     if (!data) {
-        rootText = LoadText(IDS_TREE_NO_CONTROLLER);
+        rootText = LoadFrameText(IDS_TREE_NO_CONTROLLER);
     } else if (frame && frame->IsOnline()) {
-        rootText.Format(LoadText(IDS_TREE_ONLINE_ROOT), data->controller.GetString(), ParameterK(38));
+        rootText.Format(LoadFrameText(IDS_TREE_ONLINE_ROOT), data->controller.GetString(), ParameterK(38));
     } else {
         rootText = data->controller;
     }
@@ -209,10 +209,10 @@ void CLeftpaneTreeView::FillTree()
         const bool lb = IsPulseTrain(*data);
         const bool online = frame && frame->IsOnline();
         if (!lb || online || ShowsOfflinePulseTrainPointItem(level))
-            add(1, LoadText(online && lb ? IDS_TREE_POINTS_LB : IDS_TREE_POINTS), root);
-        const HTREEITEM parameters = add(2, LoadText(IDS_TREE_PARAMETERS), root);
-        for (int kind = 3; kind <= 6; ++kind) add(kind, LoadText(kCaptions[kind]), parameters);
-        if (ShowsExpertTreeItem(level)) add(7, LoadText(kCaptions[7]), parameters);
+            add(1, LoadFrameText(online && lb ? IDS_TREE_POINTS_LB : IDS_TREE_POINTS), root);
+        const HTREEITEM parameters = add(2, LoadFrameText(IDS_TREE_PARAMETERS), root);
+        for (int kind = 3; kind <= 6; ++kind) add(kind, LoadFrameText(kCaptions[kind]), parameters);
+        if (ShowsExpertTreeItem(level)) add(7, LoadFrameText(kCaptions[7]), parameters);
         tree.Expand(parameters, TVE_EXPAND);
     }
     tree.Expand(root, TVE_EXPAND);
@@ -224,7 +224,7 @@ void CLeftpaneTreeView::AddExpertItem()
     ItemKind& parameters = m_kinds[2];
     if (!parameters.item || m_kinds[7].item) return;
     CTreeCtrl& tree = GetTreeCtrl();
-    m_kinds[7].item = tree.InsertItem(LoadText(kCaptions[7]).GetString(), m_kinds[7].collapsedImage,
+    m_kinds[7].item = tree.InsertItem(LoadFrameText(kCaptions[7]).GetString(), m_kinds[7].collapsedImage,
                                       m_kinds[7].collapsedImage, parameters.item);
     tree.SetItemData(m_kinds[7].item, 7);
 }
@@ -288,13 +288,13 @@ bool CLeftpaneTreeView::ConnectAgain()
         const int node = ParameterK(38);
         if (!IsControllerNode(node) || !manager->ProbeNode(node)) {
             manager->GetLink()->Close();
-            ShowMessage(IDS_NODE_NO_ANSWER, MB_OK | MB_ICONERROR);
+            ShowMessage(IDS_CD_NO_ANSWER, MB_OK | MB_ICONERROR);
             return false;
         }
         ControllerData probe = *data;
         if (!manager->ReadControllerIdentity(probe, FALSE, FALSE)) {
             manager->GetLink()->Close();
-            ShowMessage(IDS_NODE_NO_ANSWER, MB_OK | MB_ICONERROR);
+            ShowMessage(IDS_CD_NO_ANSWER, MB_OK | MB_ICONERROR);
             return false;
         }
         if (probe.controller != data->controller) {
@@ -381,10 +381,10 @@ int CLeftpaneTreeView::WriteToController(bool fromDialog)
         return 1;
     }
     if (!fromDialog) {
-        CString question = LoadText(IDS_ASK_WRITE) + LoadText(IDS_ASK_WRITE_NOTE);
+        CString question = LoadFrameText(IDS_ASK_WRITE) + LoadFrameText(IDS_ASK_WRITE_NOTE);
         const RobotParameterSet* mine = data->FirstParamSet();
         const RobotParameterSet* theirs = reference->FirstParamSet();
-        if (mine && theirs && mine->K(80) == 2 && theirs->K(80) != 2) question += u"\n" + LoadText(IDS_ASK_WRITE_FIELD_BUS);
+        if (mine && theirs && mine->K(80) == 2 && theirs->K(80) != 2) question += u"\n" + LoadFrameText(IDS_ASK_WRITE_FIELD_BUS);
         if (AfxMessageBox(question.GetString(), MB_OKCANCEL | MB_ICONEXCLAMATION) != IDOK) return 1;
     }
     bool ok = false;
@@ -406,8 +406,8 @@ int CLeftpaneTreeView::WriteToController(bool fromDialog)
         AfxMessageBox(text.GetString(), MB_OK | MB_ICONERROR);
         return 1;
     }
-    CString done = LoadText(IDS_WRITE_DONE);
-    if (manager->NeedsRestart()) done += LoadText(IDS_WRITE_RESTART);
+    CString done = LoadFrameText(IDS_WRITE_DONE);
+    if (manager->NeedsRestart()) done += LoadFrameText(IDS_WRITE_RESTART);
     AfxMessageBox(done.GetString(), MB_OK | MB_ICONINFORMATION);
     return 0;
 }
@@ -426,9 +426,9 @@ bool CLeftpaneTreeView::Save(bool askForName)
     if (!doc || !manager || !data || !frame || !app) return false;
     CString path = doc->GetPathName();
     if (askForName || path.IsEmpty()) {
-        const CString extension = LoadText(IDS_DATA_FILE_EXTENSION);
+        const CString extension = LoadFrameText(IDS_DATA_FILE_EXTENSION);
         CString filter;
-        filter.Format(LoadText(IDS_DATA_FILE_FILTER), extension.GetString(), extension.GetString());
+        filter.Format(LoadFrameText(IDS_DATA_FILE_FILTER), extension.GetString(), extension.GetString());
         const CString proposed = path.IsEmpty() ? frame->DisplayName() : path;
         CFileDialog dlg(FALSE, extension.GetString(), proposed.GetString(),
                         OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT | OFN_NOCHANGEDIR, filter.GetString(), this);
@@ -497,7 +497,7 @@ LRESULT CLeftpaneTreeView::MayClose(bool doNotAsk)
     const ControllerData* data = CurrentData();
     if (!frame || !data || doNotAsk || !HasChanges()) return 0;
     CString question;
-    question.Format(LoadText(frame->IsOnline() ? IDS_ASK_WRITE_ONLINE : IDS_ASK_SAVE_OFFLINE),
+    question.Format(LoadFrameText(frame->IsOnline() ? IDS_ASK_WRITE_ONLINE : IDS_ASK_SAVE_OFFLINE),
                     frame->DisplayName().GetString());
     const int answer = AfxMessageBox(question.GetString(), MB_YESNOCANCEL | MB_ICONEXCLAMATION);
     if (answer == IDCANCEL) return 1;
@@ -592,8 +592,8 @@ BOOL CLeftpaneTreeView::OnInitCommand(UINT nID)
         ShowMessage(IDS_MODE_NO_WRITE, MB_OK | MB_ICONWARNING);
         return TRUE;
     }
-    CString text = LoadText(question);
-    if (text.IsEmpty()) text = LoadText(IDS_ASK_WRITE);
+    CString text = LoadFrameText(question);
+    if (text.IsEmpty()) text = LoadFrameText(IDS_ASK_WRITE);
     if (AfxMessageBox(text.GetString(), MB_OKCANCEL | MB_ICONQUESTION) != IDOK) return TRUE;
     bool ok = false;
     {

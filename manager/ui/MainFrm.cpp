@@ -203,7 +203,7 @@ void CMainFrame::AdjustMenuForAccess()
             if (PopupWith(menu, IDM_OPTIONS, options) == popup) {
                 ::InsertMenuW(popup, options + 1, MF_BYPOSITION | MF_SEPARATOR, 0, nullptr);
                 ::InsertMenuW(popup, options + 2, MF_BYPOSITION | MF_STRING, IDM_CONTROLLER_INIT,
-                              LoadText(IDS_CONTROLLER_INIT_ITEM).GetString());
+                              LoadFrameText(IDS_CONTROLLER_INIT_ITEM).GetString());
             }
         } else if (!wanted && present) {
             ::DeleteMenu(popup, existing, MF_BYPOSITION);
@@ -320,9 +320,9 @@ void CMainFrame::OnOpenData()
 {
     if (!IsIdle()) return;
     BusyScope busy(*this);
-    const CString extension = LoadText(IDS_DATA_FILE_EXTENSION);
+    const CString extension = LoadFrameText(IDS_DATA_FILE_EXTENSION);
     CString filter;
-    filter.Format(LoadText(IDS_DATA_FILE_FILTER), extension.GetString(), extension.GetString());
+    filter.Format(LoadFrameText(IDS_DATA_FILE_FILTER), extension.GetString(), extension.GetString());
     CFileDialog dlg(TRUE, extension.GetString(), nullptr,
                     OFN_HIDEREADONLY | OFN_NOCHANGEDIR | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST, filter.GetString(), this);
     if (dlg.DoModal() != IDOK) return;

@@ -34,6 +34,6 @@ inline constexpr UINT UM_READFROMCONTROLLER = WM_APP + 0x68;
 inline constexpr UINT UM_OPENHANDEDFILE = WM_APP + 0x70;
 
 // The string of the current resource module.
-CString LoadText(UINT id);
+CString LoadFrameText(UINT id);
 // A message box of a string of the resource module.
 int ShowMessage(UINT id, UINT type);

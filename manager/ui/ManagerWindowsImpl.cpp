@@ -8,14 +8,14 @@
 #include "platform/core/MessageBox.h"
 #include "platform/ui/WinApp.h"
 
-CString LoadText(UINT id)
+CString LoadFrameText(UINT id)
 {
     CString text;
     text.LoadString(id);
     return text;
 }
 
-int ShowMessage(UINT id, UINT type) { return AfxMessageBox(LoadText(id).GetString(), type); }
+int ShowMessage(UINT id, UINT type) { return AfxMessageBox(LoadFrameText(id).GetString(), type); }
 
 HWND CMainFrameWindows::GetMainWindow()
 {
@@ -99,7 +99,7 @@ CWaitScope::CWaitScope(UINT textId, CWnd* owner)
         return;
     }
     m_window->SetMessageFont(u"Tahoma", 9);
-    m_window->SetMessage(LoadText(textId));
+    m_window->SetMessage(LoadFrameText(textId));
     m_window->Show();
 }
 

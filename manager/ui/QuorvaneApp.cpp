@@ -87,7 +87,7 @@ BOOL CQuorvaneApp::InitInstance()
         return FALSE;
 
     // 6, 7: the application font and the splash.
-    m_appFont.CreatePointFont(kAppFontTenths, LoadText(IDS_APP_FONT_FACE).GetString());
+    m_appFont.CreatePointFont(kAppFontTenths, LoadFrameText(IDS_APP_FONT_FACE).GetString());
     ShowSplash(true);
 
     // 8: switches.

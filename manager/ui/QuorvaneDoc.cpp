@@ -35,12 +35,12 @@ BOOL CQuorvaneDoc::OnNewDocument()
     }
     CString title;
     switch (kind) {
-    case kOpenWindowSerial: title.Format(LoadText(IDS_TITLE_SERIAL), request.displayName.GetString(), request.entry.comPort); break;
+    case kOpenWindowSerial: title.Format(LoadFrameText(IDS_TITLE_SERIAL), request.displayName.GetString(), request.entry.comPort); break;
     case kOpenWindowTcp: {
         const DWORD a = request.entry.address;
         CString dotted;
         dotted.Format(u"%d.%d.%d.%d", (a >> 24) & 0xFF, (a >> 16) & 0xFF, (a >> 8) & 0xFF, a & 0xFF);
-        title.Format(LoadText(IDS_TITLE_TCP), request.displayName.GetString(), dotted.GetString());
+        title.Format(LoadFrameText(IDS_TITLE_TCP), request.displayName.GetString(), dotted.GetString());
         break;
     }
     default: title = request.displayName; break;

@@ -14,7 +14,7 @@ void CRightpaneFormView::OnDraw(CDC* pDC)
     pDC->SetBkMode(TRANSPARENT);
     pDC->SetTextColor(::GetSysColor(COLOR_GRAYTEXT));
     const HGDIOBJ old = ::SelectObject(pDC->GetSafeHdc(), ::GetStockObject(DEFAULT_GUI_FONT));
-    const CString text = LoadText(IDS_RIGHT_PANE_EMPTY);
+    const CString text = LoadFrameText(IDS_RIGHT_PANE_EMPTY);
     CRect box(client);
     box.DeflateRect(12, 12);
     pDC->DrawText(text.GetString(), text.GetLength(), &box, DT_CENTER | DT_TOP | DT_WORDBREAK);

@@ -23,5 +23,5 @@ void FillToolBar(CToolBar& bar, CImageList& images, std::span<const ToolBarButto
     if (!labels) return;
     for (size_t i = 0; i < buttons.size(); ++i)
         if (buttons[i].command != ID_SEPARATOR && buttons[i].label)
-            bar.SetButtonText(static_cast<int>(i), LoadText(buttons[i].label).GetString());
+            bar.SetButtonText(static_cast<int>(i), LoadFrameText(buttons[i].label).GetString());
 }

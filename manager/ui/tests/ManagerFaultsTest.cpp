@@ -5,7 +5,6 @@
 #include "manager/ui/tests/ManagerTestSupport.h"
 
 #include "manager/core/NumberText.h"
-#include "manager/ui/ConnectableDialog.h"
 #include "manager/ui/WindowAids.h"
 #include "manager/widgets/NumberEdit.h"
 #include "platform/ui/Edit.h"
@@ -86,31 +85,6 @@ TEST_F(ManagerFaultsTest, NestedBusyCommandsKeepTheWindowBusyUntilTheOutermostEn
     EXPECT_TRUE(frame.IsIdle());
     EXPECT_FALSE(closeGreyed());
     EXPECT_TRUE(world.Enabled(IDM_OPEN_DATA));
-}
-
-TEST_F(ManagerFaultsTest, EnterAndEscapeDoNotCloseAConnectableDialog)
-{
-    ManagerWorld world;
-    ASSERT_TRUE(world.Start());
-    CConnectableDialog dialog;
-    ASSERT_TRUE(dialog.CreateConnected(IDD_ONLINE_CONNECT, &world.Frame(), nullptr, nullptr, nullptr, 1));
-    dialog.ShowWindow(SW_SHOW);
-    for (UINT key : {VK_RETURN, VK_ESCAPE}) {
-        SCOPED_TRACE(key);
-        MSG msg{};
-        msg.hwnd = dialog.GetDlgItem(IDC_ONLINE_NAME)->GetSafeHwnd();
-        msg.message = WM_KEYDOWN;
-        msg.wParam = key;
-        EXPECT_FALSE(dialog.PreTranslateMessage(&msg)) << "the key is not a dialog key";
-        uitest::Pump(10);
-        EXPECT_TRUE(::IsWindow(dialog.GetSafeHwnd()));
-    }
-    // Without a data manager there is no poll to hold; borrowing twice changes nothing.
-    EXPECT_TRUE(dialog.AcquireLink());
-    EXPECT_TRUE(dialog.AcquireLink());
-    dialog.ReleaseLink();
-    dialog.ReleaseLink();
-    dialog.DestroyWindow();
 }
 
 TEST_F(ManagerFaultsTest, WindowAidsSetTheFieldsFormattingRectangle)
