@@ -226,6 +226,41 @@ TEST_F(ManagerOnlineTest, LargerIconsRebuildTheMainAndTheWindowsToolBars)
     EXPECT_TRUE(child->ToolBar()->IsWindowVisible());
 }
 
+TEST_F(ManagerOnlineTest, TheConnectionDialogRefusesNamesThatCannotBeAWindowsName)
+{
+    ASSERT_FALSE(emulator.ServePty().empty());
+    emu::Emulator spare;
+    ASSERT_FALSE(spare.ServePty().empty());
+    ManagerWorld world;
+    world.MapPorts({{kCom, emulator.PtyPath()}, {kCom + 1, spare.PtyPath()}});
+    ASSERT_TRUE(world.Start());
+    world.Boxes().Answer(IDOK, u"Controllers found");
+    ASSERT_EQ(world.NewOnline(kCom, u"Taken"), IDOK);
+    const std::u16string longest(260, u'a');
+    const std::u16string tooLong(261, u'a');
+    const HWND frameHwnd = world.FrameHwnd();
+    world.Boxes().Answer(IDOK, u"260 characters").Answer(IDOK, u"260 characters").Answer(IDOK, u"already open");
+    uitest::RunModal([&] {
+        world.Command(IDM_NEW_ONLINE);
+        return INT_PTR(IDCANCEL);
+    },
+    [&] {
+        const HWND active = ::GetActiveWindow();
+        return active != frameHwnd ? active : HWND();
+    },
+    [&](uitest::DialogDriver& d) {
+        for (const std::u16string& name : {std::u16string(u"with.period"), tooLong, std::u16string(u"Taken")}) {
+            d.Retype(IDC_ONLINE_NAME, name);
+            d.Click(IDOK);
+            EXPECT_TRUE(::IsWindowVisible(d.Dialog())) << "the dialog stays open";
+        }
+        d.Retype(IDC_ONLINE_NAME, longest);
+        d.Click(IDCANCEL);
+    });
+    EXPECT_EQ(world.Boxes().PendingAnswers(), 0u);
+    EXPECT_EQ(world.ChildCount(), 1);
+}
+
 TEST_F(ManagerOnlineTest, AWindowOnATcpLinkShowsItsController)
 {
     const uint16_t port = emulator.ServeTcp();
