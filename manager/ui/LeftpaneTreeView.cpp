@@ -442,7 +442,7 @@ bool CLeftpaneTreeView::Save(bool askForName)
     path = CanonicalDataPath(path);
     ControllerDataStore store;
     if (!store.WriteControllerDataFile(path.GetString(), *data, true, true, true)) {
-        ShowMessage(IDS_SAVE_FAILED, MB_OK | MB_ICONERROR);
+        ShowMessage(IDS_DATA_SAVE_FAILED, MB_OK | MB_ICONERROR);
         return false;
     }
     if (!frame->IsOnline()) {

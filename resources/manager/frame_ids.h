@@ -114,7 +114,8 @@
 #define IDI_TB_PRINT                21116
 #define IDI_TB_PREVIEW              21117
 
-// Strings
+// Strings (texts the transport dialogs share, such as the data-file filter,
+// the write note and the window-name rules, are in transport_ids.h)
 #define IDS_OLE_FAILED              100
 #define IDS_TREE_CONTROLLER         201
 #define IDS_TREE_POINTS             202
@@ -129,16 +130,12 @@
 #define IDS_TITLE_TCP               357
 #define IDS_TREE_ONLINE_ROOT        358
 #define IDS_TREE_NO_CONTROLLER      392
-#define IDS_DATA_FILE_FILTER        520
-#define IDS_OPTIONS_CAPTION         903
 #define IDS_ASK_RESTORE             10015
 #define IDS_ASK_WRITE               10036
 #define IDS_WAIT_WRITING            21122
 #define IDS_WRITE_DONE              10038
 #define IDS_ASK_SAVE_OFFLINE        10039
-#define IDS_ASK_WRITE_NOTE          21123
 #define IDS_RUNNING_NO_WRITE        10064
-#define IDS_ASK_WRITE_FIELD_BUS     10073
 #define IDS_ASK_SEND_POINTS         10079
 #define IDS_ASK_CONNECT             10085
 #define IDS_ASK_DISCONNECT          10086
@@ -152,9 +149,6 @@
 #define IDS_RESCAN_NONE             10133
 #define IDS_DATA_READ               10136
 #define IDS_MODE_NO_WRITE           10141
-#define IDS_WRITE_RESTART           10142
-#define IDS_BAD_WINDOW_NAME         10143
-#define IDS_WINDOW_NAME_TAKEN       10144
 #define IDS_ASK_READ                10061
 #define IDS_OTHER_CONTROLLER        10147
 #define IDS_OTHER_ROBOT             10148
@@ -162,11 +156,8 @@
 #define IDS_LINK_FAILED             10155
 #define IDS_LINK_OTHER_LINE         10156
 #define IDS_WATCHER_FIELD_BUS       10159
-#define IDS_PATH_TOO_LONG           21124
-#define IDS_SAVE_FAILED             40004
-#define IDS_OPERATION_FAILED        40006
+#define IDS_DATA_SAVE_FAILED        21125
 #define IDS_WAIT_CONNECTING         41001
-#define IDS_WAIT_READING            41007
 #define IDS_TB_NEW_OFFLINE          20001
 #define IDS_TB_OPEN                 20002
 #define IDS_TB_NEW_ONLINE           20003
