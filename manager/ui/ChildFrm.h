@@ -1,0 +1,83 @@
+// The frame of one controller window: its views in splitters (the tree, the
+// right pane and, for online windows, the status panel), its own tool bar,
+// what the window is connected to, and the receiver of the manager's private
+// messages, which it hands to its tree or its right pane.
+#pragma once
+
+#include "manager/core/OpenWindowEntry.h"
+#include "platform/ui/ImageList.h"
+#include "platform/ui/MDIChildWnd.h"
+#include "platform/ui/SplitterWnd.h"
+#include "platform/ui/ToolBar.h"
+
+#include <memory>
+
+class CLeftpaneFormView;
+class CLeftpaneTreeView;
+class CQuorvaneDoc;
+class CRightpaneFormView;
+
+class CChildFrame : public CMDIChildWnd {
+    DECLARE_DYNCREATE(CChildFrame)
+
+public:
+    CChildFrame();
+    ~CChildFrame() override;
+
+    BOOL OnCreateClient(LPCREATESTRUCT lpcs, CCreateContext* pContext) override;
+    void ActivateFrame(int nCmdShow = -1) override;
+    BOOL PreTranslateMessage(MSG* pMsg) override;
+
+    // Called by the tree's initial update: builds the window's contents;
+    // false when it could not (the window is then closed by its opener).
+    bool BuildWindow();
+    bool IsBuilt() const { return m_built; }
+
+    int Kind() const { return m_kind; }
+    bool IsOnline() const { return m_kind == kOpenWindowSerial || m_kind == kOpenWindowTcp; }
+    const CString& DisplayName() const { return m_displayName; }
+    int ComPort() const { return m_comPort; }
+    DWORD Address() const { return m_address; }
+
+    CLeftpaneTreeView* GetTreeView() const;
+    CRightpaneFormView* GetRightpaneFormView() const;
+    // Null for offline windows.
+    CLeftpaneFormView* GetLeftpaneFormView() const;
+    CQuorvaneDoc* Document() const;
+    void BuildToolBar(bool reset);
+    CToolBar* ToolBar() const { return m_toolBar.get(); }
+
+protected:
+    afx_msg void OnClose();
+    afx_msg void OnCloseWindow();
+    afx_msg void OnUpdateCloseWindow(CCmdUI* pCmdUI);
+    afx_msg LRESULT OnMDIActivateMessage(WPARAM wParam, LPARAM lParam);
+    afx_msg LRESULT OnToTree(WPARAM wParam, LPARAM lParam);
+    afx_msg LRESULT OnToRightPane(WPARAM wParam, LPARAM lParam);
+    afx_msg LRESULT OnQueryClose(WPARAM wParam, LPARAM lParam);
+    afx_msg LRESULT OnCloseFrame(WPARAM wParam, LPARAM lParam);
+    afx_msg LRESULT OnRebuildToolBar(WPARAM wParam, LPARAM lParam);
+    afx_msg LRESULT OnShowToolBar(WPARAM wParam, LPARAM lParam);
+    afx_msg LRESULT OnShowFrame(WPARAM wParam, LPARAM lParam);
+    afx_msg void OnDestroy();
+    afx_msg void OnSize(UINT nType, int cx, int cy);
+    DECLARE_MESSAGE_MAP()
+
+public:
+    // Gives the status panel of an online window its whole height, the tree the rest.
+    void FitStatusPanel();
+
+private:
+    void RememberPlacement();
+
+    CSplitterWnd m_outer;
+    CSplitterWnd m_inner;
+    HICON m_icon = nullptr;
+    std::unique_ptr<CToolBar> m_toolBar;
+    CImageList m_images;
+    bool m_built = false;
+    int m_kind = kOpenWindowNone;
+    CString m_displayName;
+    int m_comPort = 0;
+    DWORD m_address = 0;
+};

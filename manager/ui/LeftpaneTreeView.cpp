@@ -1,0 +1,736 @@
+#include "manager/ui/LeftpaneTreeView.h"
+
+#include "manager/app/AccessLevel.h"
+#include "manager/app/FilePathRules.h"
+#include "manager/app/SimulatorHandover.h"
+#include "manager/core/DataManager.h"
+#include "manager/core/SharedText.h"
+#include "manager/ui/ChildFrm.h"
+#include "manager/ui/LeftpaneFormView.h"
+#include "manager/ui/MainFrm.h"
+#include "manager/ui/ManagerMessages.h"
+#include "manager/ui/ManagerWindowsImpl.h"
+#include "manager/ui/QuorvaneApp.h"
+#include "manager/ui/QuorvaneDoc.h"
+#include "platform/core/CmdUI.h"
+#include "platform/core/Paths.h"
+#include "platform/ui/FileDialog.h"
+#include "platform/ui/Menu.h"
+#include "platform/core/ResourceModule.h"
+#include "resources/manager/resource_ids.h"
+
+IMPLEMENT_DYNCREATE(CLeftpaneTreeView, CTreeView)
+
+namespace {
+
+constexpr UINT kTreeIcons[] = {IDI_TRANSFER_CONTROLLER, IDI_OFFLINE_WINDOW, IDI_TREE_ITEM, IDI_TREE_FOLDER,
+                               IDI_TREE_FOLDER_OPEN};
+constexpr UINT kCaptions[] = {IDS_TREE_CONTROLLER, IDS_TREE_POINTS, IDS_TREE_PARAMETERS, IDS_TREE_GROUP_M,
+                              IDS_TREE_GROUP_I, IDS_TREE_GROUP_O, IDS_TREE_GROUP_C, IDS_TREE_GROUP_H};
+
+bool IsPulseTrain(const ControllerData& data) { return data.controller.Find(u"LB") >= 0; }
+
+}  // namespace
+
+BEGIN_MESSAGE_MAP(CLeftpaneTreeView, CTreeView)
+    ON_COMMAND(IDM_CONNECT, &CLeftpaneTreeView::OnConnect)
+    ON_COMMAND(IDM_DISCONNECT, &CLeftpaneTreeView::OnDisconnect)
+    ON_COMMAND(IDM_WRITE_CONTROLLER, &CLeftpaneTreeView::OnWrite)
+    ON_COMMAND(IDM_READ_CONTROLLER, &CLeftpaneTreeView::OnReadController)
+    ON_COMMAND(IDM_SAVE_AS, &CLeftpaneTreeView::OnSaveAs)
+    ON_COMMAND(IDM_SAVE_DATA, &CLeftpaneTreeView::OnSave)
+    ON_COMMAND(IDM_RESTORE_DATA, &CLeftpaneTreeView::OnRestore)
+    ON_COMMAND(IDM_SIMULATOR, &CLeftpaneTreeView::OnSimulator)
+    ON_COMMAND_EX(IDM_INIT_REC, &CLeftpaneTreeView::OnInitCommand)
+    ON_COMMAND_EX(IDM_INIT_PNT, &CLeftpaneTreeView::OnInitCommand)
+    ON_COMMAND_EX(IDM_INIT_TRIP, &CLeftpaneTreeView::OnInitCommand)
+    ON_COMMAND_EX(IDM_INIT_TIME, &CLeftpaneTreeView::OnInitCommand)
+    ON_COMMAND_EX(IDM_INIT_COMW, &CLeftpaneTreeView::OnInitCommand)
+    ON_COMMAND(IDM_SHOW_PANE, &CLeftpaneTreeView::OnShowPane)
+    ON_UPDATE_COMMAND_UI(IDM_CONNECT, &CLeftpaneTreeView::OnUpdateConnect)
+    ON_UPDATE_COMMAND_UI(IDM_DISCONNECT, &CLeftpaneTreeView::OnUpdateOnlineConnected)
+    ON_UPDATE_COMMAND_UI(IDM_READ_CONTROLLER, &CLeftpaneTreeView::OnUpdateOnlineConnected)
+    ON_UPDATE_COMMAND_UI(IDM_WRITE_CONTROLLER, &CLeftpaneTreeView::OnUpdateWrite)
+    ON_UPDATE_COMMAND_UI(IDM_SAVE_AS, &CLeftpaneTreeView::OnUpdateSave)
+    ON_UPDATE_COMMAND_UI(IDM_SAVE_DATA, &CLeftpaneTreeView::OnUpdateSave)
+    ON_UPDATE_COMMAND_UI(IDM_RESTORE_DATA, &CLeftpaneTreeView::OnUpdateRestore)
+    ON_UPDATE_COMMAND_UI(IDM_SIMULATOR, &CLeftpaneTreeView::OnUpdateSimulator)
+    ON_UPDATE_COMMAND_UI_RANGE(IDM_INIT_REC, IDM_INIT_REC, &CLeftpaneTreeView::OnUpdateInit)
+    ON_UPDATE_COMMAND_UI_RANGE(IDM_INIT_PNT, IDM_INIT_TIME, &CLeftpaneTreeView::OnUpdateInit)
+    ON_UPDATE_COMMAND_UI(IDM_INIT_COMW, &CLeftpaneTreeView::OnUpdateInit)
+    ON_UPDATE_COMMAND_UI(IDM_SHOW_PANE, &CLeftpaneTreeView::OnUpdateShowPane)
+    ON_MESSAGE(UM_SUSPENDLINK, &CLeftpaneTreeView::OnPrivateMessage)
+    ON_MESSAGE(UM_LINKTIMEOUT, &CLeftpaneTreeView::OnPrivateMessage)
+    ON_MESSAGE(UM_LINKFAILED, &CLeftpaneTreeView::OnPrivateMessage)
+    ON_MESSAGE(UM_WRITETOCONTROLLER, &CLeftpaneTreeView::OnPrivateMessage)
+    ON_MESSAGE(UM_ACCESSLEVELCHANGED, &CLeftpaneTreeView::OnPrivateMessage)
+    ON_MESSAGE(UM_PAUSEPOLLING, &CLeftpaneTreeView::OnPrivateMessage)
+    ON_MESSAGE(UM_RESUMEPOLLING, &CLeftpaneTreeView::OnPrivateMessage)
+    ON_MESSAGE(UM_RESCANLINK, &CLeftpaneTreeView::OnPrivateMessage)
+    ON_MESSAGE(UM_REFRESH, &CLeftpaneTreeView::OnPrivateMessage)
+    ON_MESSAGE(UM_GETLINKOFWINDOW, &CLeftpaneTreeView::OnPrivateMessage)
+    ON_MESSAGE(UM_READFROMCONTROLLER, &CLeftpaneTreeView::OnPrivateMessage)
+    ON_WM_TIMER()
+    ON_WM_CONTEXTMENU()
+    ON_WM_DESTROY()
+END_MESSAGE_MAP()
+
+CLeftpaneTreeView::CLeftpaneTreeView() { m_nodeMap.fill(0xFF); }
+
+CLeftpaneTreeView::~CLeftpaneTreeView() = default;
+
+CQuorvaneDoc* CLeftpaneTreeView::Document() const { return dynamic_cast<CQuorvaneDoc*>(GetDocument()); }
+
+CDataManager* CLeftpaneTreeView::DataManager() const
+{
+    CQuorvaneDoc* doc = Document();
+    return doc ? &doc->DataManager() : nullptr;
+}
+
+ControllerData* CLeftpaneTreeView::CurrentData() const
+{
+    CDataManager* manager = DataManager();
+    return manager ? manager->GetCurrentController() : nullptr;
+}
+
+CChildFrame* CLeftpaneTreeView::Frame() const { return dynamic_cast<CChildFrame*>(GetParentFrame()); }
+
+void CLeftpaneTreeView::OnInitialUpdate()
+{
+    CTreeView::OnInitialUpdate();
+    CTreeCtrl& tree = GetTreeCtrl();
+    tree.ModifyStyle(0, TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT | TVS_SHOWSELALWAYS);
+    m_images.Create(16, 16, ILC_COLOR24 | ILC_MASK, 5, 1);
+    for (UINT id : kTreeIcons) {
+        const HICON icon = HICON(::LoadImageW(HINSTANCE(), MAKEINTRESOURCEW(id), IMAGE_ICON, 16, 16, 0));
+        m_images.Add(icon);
+        if (icon) ::DestroyIcon(icon);
+    }
+    tree.SetImageList(&m_images, TVSIL_NORMAL);
+    const int images[kItemKinds][2] = {{0, 0}, {2, 2}, {3, 4}, {2, 2}, {2, 2}, {2, 2}, {2, 2}, {2, 2}};
+    for (int k = 0; k < kItemKinds; ++k) {
+        m_kinds[static_cast<size_t>(k)].collapsedImage = images[k][0];
+        m_kinds[static_cast<size_t>(k)].expandedImage = images[k][1];
+        m_kinds[static_cast<size_t>(k)].showsPane = k != 2;
+        m_kinds[static_cast<size_t>(k)].submenu = k == 0 ? 1 : 2;
+    }
+    CChildFrame* frame = Frame();
+    if (frame && !frame->IsBuilt()) frame->BuildWindow();
+}
+
+int CLeftpaneTreeView::Build()
+{
+    CDataManager* manager = DataManager();
+    CChildFrame* frame = Frame();
+    CQuorvaneApp* app = GetQuorvaneApp();
+    if (!manager || !frame || !app) return 0;
+    CWaitScope wait(IDS_WAIT_READING);
+    if (!frame->IsOnline()) {
+        const CString path = app->Pending().entry.name;
+        if (!path.IsEmpty()) {
+            if (!manager->LoadControllerFile(path)) return 0;
+        } else {
+            if (!manager->AddFirstController()) return 0;
+            m_offlineNew = true;
+        }
+        // What was read is what the file (or the new data) holds: edits are
+        // told apart from it.
+        manager->BackupController(manager->GetCurrentIndex());
+        m_nodeMap[0] = 0;
+        return 1;
+    }
+    // The first node that answered the scan.
+    for (int node = kFirstNode; node <= kLastNode; ++node) {
+        if (!manager->IsNodePresent(node)) continue;
+        if (!manager->AddOnlineController(node)) return 0;
+        m_nodeMap[static_cast<size_t>(node - kFirstNode)] = static_cast<BYTE>(manager->GetCurrentIndex());
+        m_connected = true;
+        m_timeoutMark = false;
+        return node;
+    }
+    return 0;
+}
+
+int CLeftpaneTreeView::ParameterK(int n) const
+{
+    const ControllerData* data = CurrentData();
+    const RobotParameterSet* set = data ? data->FirstParamSet() : nullptr;
+    return set ? set->K(n) : 0;
+}
+
+void CLeftpaneTreeView::FollowMode()
+{
+    const CChildFrame* frame = Frame();
+    m_busy = frame && frame->IsOnline() && m_connected && (ParameterK(20) & 1) != 0;
+}
+
+void CLeftpaneTreeView::SelectController(int index)
+{
+    CDataManager* manager = DataManager();
+    CChildFrame* frame = Frame();
+    if (!manager || !frame) return;
+    manager->SetCurrentIndex(frame->IsOnline() ? index : 0);
+    FillTree();
+    FollowMode();
+    if (frame->IsOnline()) {
+        manager->SetPollingEnabled(m_connected ? TRUE : FALSE);
+        CString title;
+        frame->GetWindowText(title);
+        manager->MakeCurrent(title, TRUE);
+        manager->ResumePolling();
+    }
+    Refresh();
+}
+
+void CLeftpaneTreeView::FillTree()
+{
+    CTreeCtrl& tree = GetTreeCtrl();
+    tree.DeleteAllItems();
+    for (ItemKind& kind : m_kinds) kind.item = nullptr;
+    const ControllerData* data = CurrentData();
+    const CChildFrame* frame = Frame();
+    const int level = GetQuorvaneApp() ? GetQuorvaneApp()->GetAccessLevel() : 0;
+    CString rootText;
+    if (!data) {
+        rootText = LoadFrameText(IDS_TREE_NO_CONTROLLER);
+    } else if (frame && frame->IsOnline()) {
+        rootText.Format(LoadFrameText(IDS_TREE_ONLINE_ROOT), data->controller.GetString(), ParameterK(38));
+    } else {
+        rootText = data->controller;
+    }
+    auto add = [&](int kind, const CString& text, HTREEITEM parent) {
+        ItemKind& k = m_kinds[static_cast<size_t>(kind)];
+        k.item = tree.InsertItem(text.GetString(), k.collapsedImage, k.collapsedImage, parent ? parent : TVI_ROOT);
+        tree.SetItemData(k.item, static_cast<DWORD_PTR>(kind));
+        return k.item;
+    };
+    const HTREEITEM root = add(0, rootText, nullptr);
+    if (data) {
+        const bool lb = IsPulseTrain(*data);
+        const bool online = frame && frame->IsOnline();
+        if (!lb || online || ShowsOfflinePulseTrainPointItem(level))
+            add(1, LoadFrameText(online && lb ? IDS_TREE_POINTS_LB : IDS_TREE_POINTS), root);
+        const HTREEITEM parameters = add(2, LoadFrameText(IDS_TREE_PARAMETERS), root);
+        for (int kind = 3; kind <= 6; ++kind) add(kind, LoadFrameText(kCaptions[kind]), parameters);
+        if (ShowsExpertTreeItem(level)) add(7, LoadFrameText(kCaptions[7]), parameters);
+        tree.Expand(parameters, TVE_EXPAND);
+    }
+    tree.Expand(root, TVE_EXPAND);
+    tree.SelectItem(root);
+}
+
+void CLeftpaneTreeView::AddExpertItem()
+{
+    ItemKind& parameters = m_kinds[2];
+    if (!parameters.item || m_kinds[7].item) return;
+    CTreeCtrl& tree = GetTreeCtrl();
+    m_kinds[7].item = tree.InsertItem(LoadFrameText(kCaptions[7]).GetString(), m_kinds[7].collapsedImage,
+                                      m_kinds[7].collapsedImage, parameters.item);
+    tree.SetItemData(m_kinds[7].item, 7);
+}
+
+void CLeftpaneTreeView::Refresh()
+{
+    CChildFrame* frame = Frame();
+    CDataManager* manager = DataManager();
+    if (!frame || !manager || !frame->IsOnline() || manager->GetCurrentIndex() < 0) return;
+    if (CLeftpaneFormView* left = frame->GetLeftpaneFormView()) {
+        const int state = m_connected ? CDlgControllerStatus::kLinkConnected
+                                      : (m_timeoutMark ? CDlgControllerStatus::kLinkTimedOut
+                                                       : CDlgControllerStatus::kLinkDisconnected);
+        left->BindController(manager->GetCurrentIndex(), state);
+    }
+}
+
+// ------------------------------------------------------------------ link
+
+void CLeftpaneTreeView::Disconnect(bool timeoutMark)
+{
+    CChildFrame* frame = Frame();
+    CDataManager* manager = DataManager();
+    if (!frame || !manager || !frame->IsOnline()) return;
+    m_connected = false;
+    m_timeoutMark = timeoutMark;
+    manager->SetPollingEnabled(FALSE);
+    if (manager->IsPortOpen()) manager->GetLink()->Close();
+    FollowMode();
+    Refresh();
+    frame->SendMessage(UM_REBUILDTOOLBAR, 0);
+}
+
+void CLeftpaneTreeView::OnLinkStatus(WPARAM state)
+{
+    // The link came back: nothing to undo, the window stays as it is.
+    if (state != 0) {
+        Refresh();
+        return;
+    }
+    CChildFrame* frame = Frame();
+    CDataManager* manager = DataManager();
+    if (!frame || !manager || !frame->IsOnline() || manager->GetCurrentIndex() < 0 || !m_connected) return;
+    manager->PausePolling();
+    // The window stays, with its data, and offers to connect again.
+    Disconnect(true);
+    GetManagerWindows().CloseActiveWaitWindow();
+    ShowMessage(IDS_LINK_FAILED, MB_OK | MB_ICONERROR);
+}
+
+bool CLeftpaneTreeView::ConnectAgain()
+{
+    CChildFrame* frame = Frame();
+    CDataManager* manager = DataManager();
+    ControllerData* data = CurrentData();
+    if (!frame || !manager || !data) return false;
+    {
+        CWaitScope wait(IDS_WAIT_CONNECTING);
+        const DWORD value = frame->Kind() == kOpenWindowSerial ? static_cast<DWORD>(frame->ComPort()) : frame->Address();
+        if (!manager->OpenPort(frame->Kind(), value)) return false;
+        const int node = ParameterK(38);
+        if (!IsControllerNode(node) || !manager->ProbeNode(node)) {
+            manager->GetLink()->Close();
+            ShowMessage(IDS_CD_NO_ANSWER, MB_OK | MB_ICONERROR);
+            return false;
+        }
+        ControllerData probe = *data;
+        if (!manager->ReadControllerIdentity(probe, FALSE, FALSE)) {
+            manager->GetLink()->Close();
+            ShowMessage(IDS_CD_NO_ANSWER, MB_OK | MB_ICONERROR);
+            return false;
+        }
+        if (probe.controller != data->controller) {
+            manager->GetLink()->Close();
+            ShowMessage(IDS_OTHER_CONTROLLER, MB_OK | MB_ICONERROR);
+            return false;
+        }
+        if (probe.robot != data->robot && ShowMessage(IDS_OTHER_ROBOT, MB_YESNO | MB_ICONQUESTION) != IDYES) {
+            manager->GetLink()->Close();
+            return false;
+        }
+    }
+    const bool wasMarked = m_timeoutMark;
+    m_connected = true;
+    m_timeoutMark = false;
+    if (wasMarked) frame->SendMessage(UM_REBUILDTOOLBAR, 0);
+    if (!ReadController(false, nullptr)) {
+        manager->PausePolling();
+        Disconnect(true);
+        return false;
+    }
+    SelectController(manager->GetCurrentIndex());
+    return true;
+}
+
+void CLeftpaneTreeView::OnConnect()
+{
+    if (ShowMessage(IDS_ASK_CONNECT, MB_OKCANCEL | MB_ICONQUESTION) != IDOK) return;
+    ConnectAgain();
+}
+
+void CLeftpaneTreeView::OnDisconnect()
+{
+    if (ShowMessage(IDS_ASK_DISCONNECT, MB_OKCANCEL | MB_ICONQUESTION) != IDOK) return;
+    if (CDataManager* manager = DataManager()) manager->PausePolling();
+    Disconnect(false);
+}
+
+bool CLeftpaneTreeView::ReadController(bool discardEdits, CWnd* owner)
+{
+    CDataManager* manager = DataManager();
+    ControllerData* data = CurrentData();
+    if (!manager || !data) return false;
+    const int index = manager->GetCurrentIndex();
+    bool ok = false;
+    {
+        CWaitScope wait(IDS_WAIT_READING, owner);
+        CPollingPause pause;
+        ControllerData fresh = *data;
+        ok = manager->ReadControllerIdentity(fresh, TRUE, TRUE) != FALSE;
+        if (ok) {
+            if (ControllerData* reference = manager->GetReference(index)) *reference = fresh;
+            if (discardEdits) manager->RestoreController(index);
+        } else {
+            CString text;
+            manager->FormatLinkError(text, IDS_DM_LOAD_FAILED);
+            AfxMessageBox(text.GetString(), MB_OK | MB_ICONERROR);
+        }
+    }
+    FollowMode();
+    Refresh();
+    return ok;
+}
+
+void CLeftpaneTreeView::OnReadController()
+{
+    if (ShowMessage(IDS_ASK_READ, MB_OKCANCEL | MB_ICONQUESTION) != IDOK) return;
+    ReadController(true, nullptr);
+}
+
+bool CLeftpaneTreeView::ModeForbidsWrite() const { return (ParameterK(20) & 3) == 1; }
+
+int CLeftpaneTreeView::WriteToController(bool fromDialog)
+{
+    CChildFrame* frame = Frame();
+    CDataManager* manager = DataManager();
+    ControllerData* data = CurrentData();
+    if (!frame || !frame->IsOnline() || !manager || !data) return 1;
+    const int index = manager->GetCurrentIndex();
+    ControllerData* reference = manager->GetReference(index);
+    if (!reference) return 1;
+    if (ModeForbidsWrite()) {
+        ShowMessage(IDS_MODE_NO_WRITE, MB_OK | MB_ICONWARNING);
+        return 1;
+    }
+    if (!fromDialog) {
+        CString question = LoadFrameText(IDS_ASK_WRITE) + LoadFrameText(IDS_ASK_WRITE_NOTE);
+        const RobotParameterSet* mine = data->FirstParamSet();
+        const RobotParameterSet* theirs = reference->FirstParamSet();
+        if (mine && theirs && mine->K(80) == 2 && theirs->K(80) != 2) question += u"\n" + LoadFrameText(IDS_ASK_WRITE_FIELD_BUS);
+        if (AfxMessageBox(question.GetString(), MB_OKCANCEL | MB_ICONEXCLAMATION) != IDOK) return 1;
+    }
+    bool ok = false;
+    {
+        CWaitScope wait(IDS_WAIT_WRITING);
+        CPollingPause pause;
+        ControllerData copy = *data;
+        ok = manager->WriteControllerData(copy, *reference, FALSE) != FALSE;
+        if (ok) {
+            *data = copy;
+            manager->BackupController(index);
+        }
+    }
+    FollowMode();
+    Refresh();
+    if (!ok) {
+        CString text;
+        manager->FormatLinkError(text, IDS_OPERATION_FAILED);
+        AfxMessageBox(text.GetString(), MB_OK | MB_ICONERROR);
+        return 1;
+    }
+    CString done = LoadFrameText(IDS_WRITE_DONE);
+    if (manager->NeedsRestart()) done += LoadFrameText(IDS_WRITE_RESTART);
+    AfxMessageBox(done.GetString(), MB_OK | MB_ICONINFORMATION);
+    return 0;
+}
+
+void CLeftpaneTreeView::OnWrite() { WriteToController(false); }
+
+// ------------------------------------------------------------------ files
+
+bool CLeftpaneTreeView::Save(bool askForName)
+{
+    CQuorvaneDoc* doc = Document();
+    CDataManager* manager = DataManager();
+    ControllerData* data = CurrentData();
+    CChildFrame* frame = Frame();
+    CQuorvaneApp* app = GetQuorvaneApp();
+    if (!doc || !manager || !data || !frame || !app) return false;
+    CString path = doc->GetPathName();
+    if (askForName || path.IsEmpty()) {
+        const CString extension = LoadFrameText(IDS_DATA_FILE_EXTENSION);
+        CString filter;
+        filter.Format(LoadFrameText(IDS_DATA_FILE_FILTER), extension.GetString(), extension.GetString());
+        const CString proposed = path.IsEmpty() ? frame->DisplayName() : path;
+        CFileDialog dlg(FALSE, extension.GetString(), proposed.GetString(),
+                        OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT | OFN_NOCHANGEDIR, filter.GetString(), this);
+        if (dlg.DoModal() != IDOK) return false;
+        path = dlg.GetPathName();
+        if (path.GetLength() >= kMaxPathChars) {
+            ShowMessage(IDS_PATH_TOO_LONG, MB_OK | MB_ICONWARNING);
+            return false;
+        }
+    }
+    path = CanonicalDataPath(path);
+    ControllerDataStore store;
+    if (!store.WriteControllerDataFile(path.GetString(), *data, true, true, true)) {
+        ShowMessage(IDS_DATA_SAVE_FAILED, MB_OK | MB_ICONERROR);
+        return false;
+    }
+    if (!frame->IsOnline()) {
+        manager->BackupController(manager->GetCurrentIndex());
+        m_offlineNew = false;
+        doc->SetModifiedFlag(FALSE);
+        app->Registry().Rename(frame, path);
+    }
+    doc->SetPathName(path.GetString(), TRUE);
+    return true;
+}
+
+void CLeftpaneTreeView::OnSaveAs()
+{
+    auto* main = dynamic_cast<CMainFrame*>(AfxGetMainWnd());
+    if (main && !main->IsIdle()) return;
+    Save(true);
+}
+
+void CLeftpaneTreeView::OnSave()
+{
+    auto* main = dynamic_cast<CMainFrame*>(AfxGetMainWnd());
+    if (main && !main->IsIdle()) return;
+    Save(false);
+}
+
+void CLeftpaneTreeView::OnRestore()
+{
+    if (ShowMessage(IDS_ASK_RESTORE, MB_OKCANCEL | MB_ICONQUESTION) != IDOK) return;
+    CDataManager* manager = DataManager();
+    if (!manager) return;
+    CPollingPause pause;
+    manager->RestoreController(manager->GetCurrentIndex());
+    SelectController(manager->GetCurrentIndex());
+}
+
+bool CLeftpaneTreeView::HasChanges()
+{
+    CDataManager* manager = DataManager();
+    if (!manager) return false;
+    const ControllerData* data = manager->GetCurrentController();
+    const ControllerData* reference = manager->GetReference(manager->GetCurrentIndex());
+    if (!data || !reference) return false;
+    // Everything the window can edit counts: identity texts, addresses,
+    // every point field and every parameter.
+    return m_offlineNew || !(*data == *reference) || (Document() && Document()->IsModified());
+}
+
+LRESULT CLeftpaneTreeView::MayClose(bool doNotAsk)
+{
+    CChildFrame* frame = Frame();
+    const ControllerData* data = CurrentData();
+    if (!frame || !data || doNotAsk || !HasChanges()) return 0;
+    CString question;
+    question.Format(LoadFrameText(frame->IsOnline() ? IDS_ASK_WRITE_ONLINE : IDS_ASK_SAVE_OFFLINE),
+                    frame->DisplayName().GetString());
+    const int answer = AfxMessageBox(question.GetString(), MB_YESNOCANCEL | MB_ICONEXCLAMATION);
+    if (answer == IDCANCEL) return 1;
+    if (answer == IDNO) return 0;
+    if (!frame->IsOnline()) return Save(false) ? 0 : 1;
+    if (ModeForbidsWrite()) {
+        ShowMessage(IDS_MODE_NO_WRITE, MB_OK | MB_ICONWARNING);
+        return 1;
+    }
+    if (!m_connected) {
+        if (ShowMessage(IDS_ASK_CONNECT_FIRST, MB_YESNO | MB_ICONQUESTION) != IDYES || !ConnectAgain()) return 1;
+    }
+    return WriteToController(true) == 0 ? 0 : 1;
+}
+
+// ------------------------------------------------------------------ simulator
+
+bool CLeftpaneTreeView::RunsSimulatorHere() const
+{
+    CQuorvaneApp* app = GetQuorvaneApp();
+    return app && app->Simulator().RunningFrame() == Frame();
+}
+
+bool CLeftpaneTreeView::AnyRunsSimulator() const
+{
+    CQuorvaneApp* app = GetQuorvaneApp();
+    return app && app->Simulator().IsRunning();
+}
+
+void CLeftpaneTreeView::OnSimulator()
+{
+    CQuorvaneApp* app = GetQuorvaneApp();
+    ControllerData* data = CurrentData();
+    CChildFrame* frame = Frame();
+    if (!app || !data || !frame) return;
+    CString title;
+    frame->GetWindowText(title);
+    CSimulatorHandover::StartResult result;
+    {
+        CWaitScope wait(IDS_WAIT_SIMULATOR);
+        CPollingPause pause;
+        result = app->Simulator().Start(frame, title, app->GetAccessLevel(), *data);
+    }
+    if (result != CSimulatorHandover::StartResult::Started) {
+        ShowMessage(CSimulatorHandover::MessageIdOf(result), MB_OK | MB_ICONERROR);
+        return;
+    }
+    m_simulatorTimer = SetTimer(kSimulatorWatchTimerId, kSimulatorWatchIntervalMs, nullptr) != 0;
+}
+
+void CLeftpaneTreeView::OnTimer(UINT_PTR nIDEvent)
+{
+    if (nIDEvent != kSimulatorWatchTimerId) {
+        CTreeView::OnTimer(nIDEvent);
+        return;
+    }
+    CQuorvaneApp* app = GetQuorvaneApp();
+    if (!app || app->Simulator().Poll() != CSimulatorHandover::PollState::Ended) return;
+    KillTimer(kSimulatorWatchTimerId);
+    m_simulatorTimer = false;
+    if (CWnd* main = AfxGetMainWnd(); main && main->IsIconic()) main->ShowWindow(SW_RESTORE);
+    if (CChildFrame* frame = Frame()) frame->MDIActivate();
+    CWaitScope wait(IDS_WAIT_SIMULATOR_BACK);
+    CPollingPause pause;
+    // Only the exit code "data applied" brings data back; the block is released either way.
+    if (ControllerData* data = CurrentData()) app->Simulator().TakeBack(*data);
+    FollowMode();
+    Refresh();
+}
+
+// ------------------------------------------------------------------ controller commands
+
+BOOL CLeftpaneTreeView::OnInitCommand(UINT nID)
+{
+    CDataManager* manager = DataManager();
+    if (!manager || !m_connected) return TRUE;
+    int code = 0;
+    UINT question = IDS_ASK_WRITE;
+    switch (nID) {
+    case IDM_INIT_REC: code = 1; question = IDS_ASK_INIT_REC; break;
+    case IDM_INIT_PNT: code = 2; question = IDS_ASK_INIT_PNT; break;
+    case IDM_INIT_TRIP: code = 3; question = IDS_ASK_INIT_TRIP; break;
+    case IDM_INIT_TIME: code = 4; question = IDS_ASK_INIT_TIME; break;
+    case IDM_INIT_COMW: code = 5; question = IDS_ASK_INIT_COMW; break;
+    default: return FALSE;
+    }
+    if ((code >= 2 && code <= 4) && manager->IsOutBit12Set()) {
+        ShowMessage(IDS_AXIS_MOVING, MB_OK | MB_ICONWARNING);
+        return TRUE;
+    }
+    if (code == 2 && ModeForbidsWrite()) {
+        ShowMessage(IDS_MODE_NO_WRITE, MB_OK | MB_ICONWARNING);
+        return TRUE;
+    }
+    CString text = LoadFrameText(question);
+    if (text.IsEmpty()) text = LoadFrameText(IDS_ASK_WRITE);
+    if (AfxMessageBox(text.GetString(), MB_OKCANCEL | MB_ICONQUESTION) != IDOK) return TRUE;
+    bool ok = false;
+    {
+        CPollingPause pause;
+        ok = manager->InitializeController(code) != FALSE;
+        if (ok && code == 2) {
+            const int index = manager->GetCurrentIndex();
+            for (ControllerData* d : {manager->GetController(index), manager->GetReference(index)})
+                if (d) for (PointRecord& row : d->points) row.Clear();
+        }
+    }
+    if (ok) {
+        ShowMessage(IDS_INIT_DONE, MB_OK | MB_ICONINFORMATION);
+    } else {
+        CString error;
+        manager->FormatLinkError(error, IDS_OPERATION_FAILED);
+        AfxMessageBox(error.GetString(), MB_OK | MB_ICONERROR);
+    }
+    return TRUE;
+}
+
+void CLeftpaneTreeView::OnShowPane() {}
+
+// ------------------------------------------------------------------ update handlers
+
+void CLeftpaneTreeView::OnUpdateConnect(CCmdUI* pCmdUI)
+{
+    const CChildFrame* frame = Frame();
+    pCmdUI->Enable(frame && frame->IsOnline() && !m_connected && CurrentData() ? TRUE : FALSE);
+}
+
+void CLeftpaneTreeView::OnUpdateOnlineConnected(CCmdUI* pCmdUI)
+{
+    const CChildFrame* frame = Frame();
+    pCmdUI->Enable(frame && frame->IsOnline() && m_connected && !RunsSimulatorHere() ? TRUE : FALSE);
+}
+
+void CLeftpaneTreeView::OnUpdateWrite(CCmdUI* pCmdUI)
+{
+    const CChildFrame* frame = Frame();
+    pCmdUI->Enable(frame && frame->IsOnline() && m_connected && !RunsSimulatorHere() && CurrentData() ? TRUE : FALSE);
+}
+
+void CLeftpaneTreeView::OnUpdateSave(CCmdUI* pCmdUI) { pCmdUI->Enable(CurrentData() ? TRUE : FALSE); }
+
+void CLeftpaneTreeView::OnUpdateRestore(CCmdUI* pCmdUI)
+{
+    const CChildFrame* frame = Frame();
+    pCmdUI->Enable(frame && !frame->IsOnline() && !RunsSimulatorHere() && CurrentData() ? TRUE : FALSE);
+}
+
+void CLeftpaneTreeView::OnUpdateSimulator(CCmdUI* pCmdUI)
+{
+    const ControllerData* data = CurrentData();
+    pCmdUI->Enable(data && !AnyRunsSimulator() && !IsPulseTrain(*data) ? TRUE : FALSE);
+}
+
+void CLeftpaneTreeView::OnUpdateInit(CCmdUI* pCmdUI)
+{
+    const CChildFrame* frame = Frame();
+    const ControllerData* data = CurrentData();
+    const int level = GetQuorvaneApp() ? GetQuorvaneApp()->GetAccessLevel() : 0;
+    bool enable = frame && frame->IsOnline() && m_connected && !RunsSimulatorHere() && data;
+    if (enable && pCmdUI->m_nID == IDM_INIT_PNT) enable = CanInitPoints(level, data->controller);
+    if (enable && (pCmdUI->m_nID == IDM_INIT_TRIP || pCmdUI->m_nID == IDM_INIT_TIME)) enable = CanInitTripAndTime(level);
+    pCmdUI->Enable(enable ? TRUE : FALSE);
+}
+
+void CLeftpaneTreeView::OnUpdateShowPane(CCmdUI* pCmdUI) { pCmdUI->Enable(FALSE); }
+
+void CLeftpaneTreeView::OnContextMenu(CWnd*, CPoint point)
+{
+    CMenu menu;
+    if (!menu.LoadMenu(IDR_TREE_CONTEXT)) return;
+    CTreeCtrl& tree = GetTreeCtrl();
+    const HTREEITEM item = tree.GetSelectedItem();
+    const int kind = item ? static_cast<int>(tree.GetItemData(item)) : 0;
+    CMenu* popup = menu.GetSubMenu(m_kinds[static_cast<size_t>(std::clamp(kind, 0, kItemKinds - 1))].submenu);
+    if (!popup) return;
+    if (point.x == -1 && point.y == -1 && item) {
+        CRect r;
+        tree.GetItemRect(item, &r, TRUE);
+        point = CPoint(r.left, r.bottom);
+        ClientToScreen(&point);
+    }
+    popup->TrackPopupMenu(TPM_LEFTALIGN, point.x, point.y, GetParentFrame());
+}
+
+void CLeftpaneTreeView::OnDestroy()
+{
+    if (m_simulatorTimer) KillTimer(kSimulatorWatchTimerId);
+    CTreeView::OnDestroy();
+}
+
+// ------------------------------------------------------------------ private messages
+
+LRESULT CLeftpaneTreeView::OnPrivateMessage(WPARAM wParam, LPARAM lParam)
+{
+    const MSG* current = GetCurrentMessage();
+    const UINT message = current ? current->message : 0;
+    CDataManager* manager = DataManager();
+    switch (message) {
+    case UM_SUSPENDLINK:
+        if (manager) manager->PausePolling();
+        Disconnect(true);
+        return 0;
+    case UM_LINKTIMEOUT: Disconnect(true); return 0;
+    case UM_LINKFAILED: OnLinkStatus(wParam); return 0;
+    case UM_WRITETOCONTROLLER: return WriteToController(wParam != 0);
+    case UM_ACCESSLEVELCHANGED:
+        if (GetQuorvaneApp() && ShowsExpertTreeItem(GetQuorvaneApp()->GetAccessLevel())) AddExpertItem();
+        return 0;
+    case UM_PAUSEPOLLING:
+        if (manager) manager->PausePolling();
+        return 0;
+    case UM_RESUMEPOLLING:
+        if (manager) manager->ResumePolling();
+        return 0;
+    case UM_REFRESH: Refresh(); return 0;
+    case UM_GETLINKOFWINDOW:
+        if (auto* node = reinterpret_cast<int*>(wParam)) *node = ParameterK(38);
+        if (auto* link = reinterpret_cast<CDataManager**>(lParam)) *link = manager;
+        return 0;
+    case UM_READFROMCONTROLLER: return ReadController(true, CWnd::FromHandle(HWND::FromWParam(wParam))) ? 0 : 1;
+    case UM_RESCANLINK: {
+        if (!manager) return 1;
+        CChildFrame* frame = Frame();
+        while (manager->GetControllerCount() > 0) manager->RemoveController(0);
+        m_nodeMap.fill(0xFF);
+        if (!manager->ScanNetwork(frame ? frame->Kind() : kOpenWindowSerial, HWND::FromWParam(wParam)) || Build() < 1) {
+            ShowMessage(IDS_RESCAN_NONE, MB_OK | MB_ICONERROR);
+            if (frame) frame->PostMessage(UM_CLOSEFRAME);
+            return 1;
+        }
+        SelectController(manager->GetCurrentIndex());
+        return 0;
+    }
+    default: return 0;
+    }
+}

@@ -1,0 +1,109 @@
+// The tree in the left pane of a controller window. Its items name the parts
+// of the controller's data; it is also where the window's controller
+// operations live (the child frame hands it nearly every command): connect,
+// disconnect, read, write, save, the simulator hand-over, and the questions
+// before the window closes.
+#pragma once
+
+#include "platform/ui/ImageList.h"
+#include "platform/ui/View.h"
+
+#include <array>
+
+class CChildFrame;
+class CDataManager;
+class CQuorvaneDoc;
+struct ControllerData;
+
+class CLeftpaneTreeView : public CTreeView {
+    DECLARE_DYNCREATE(CLeftpaneTreeView)
+
+public:
+    static constexpr int kItemKinds = 8;
+    static constexpr int kNoController = -1;
+
+    CLeftpaneTreeView();
+    ~CLeftpaneTreeView() override;
+
+    void OnInitialUpdate() override;
+
+    // Reads the window's data (file, new data or the first controller of the
+    // line): the node's position (1 or more), 0 on failure.
+    int Build();
+    void SelectController(int index);
+    void Refresh();
+    // Link state of the window.
+    bool IsConnected() const { return m_connected; }
+    bool IsTimeoutMarked() const { return m_timeoutMark; }
+    bool IsBusy() const { return m_busy; }
+    // The internal disconnect: the link closes, the panes lock.
+    void Disconnect(bool timeoutMark);
+    // The link-status message of the data manager: 0 failing, 1 back.
+    void OnLinkStatus(WPARAM state);
+    // 0 to allow the close, 1 to refuse it.
+    LRESULT MayClose(bool doNotAsk);
+    // 0 on success.
+    int WriteToController(bool fromDialog);
+    bool ReadController(bool discardEdits, CWnd* owner);
+    bool Save(bool askForName);
+    // Whether the window's data differ from what was last read, written or saved.
+    bool HasChanges();
+
+    CQuorvaneDoc* Document() const;
+    CDataManager* DataManager() const;
+    ControllerData* CurrentData() const;
+    CChildFrame* Frame() const;
+
+    afx_msg LRESULT OnPrivateMessage(WPARAM wParam, LPARAM lParam);
+
+protected:
+    afx_msg void OnConnect();
+    afx_msg void OnDisconnect();
+    afx_msg void OnWrite();
+    afx_msg void OnReadController();
+    afx_msg void OnSaveAs();
+    afx_msg void OnSave();
+    afx_msg void OnRestore();
+    afx_msg void OnSimulator();
+    afx_msg BOOL OnInitCommand(UINT nID);
+    afx_msg void OnShowPane();
+    afx_msg void OnUpdateConnect(CCmdUI* pCmdUI);
+    afx_msg void OnUpdateOnlineConnected(CCmdUI* pCmdUI);
+    afx_msg void OnUpdateWrite(CCmdUI* pCmdUI);
+    afx_msg void OnUpdateSave(CCmdUI* pCmdUI);
+    afx_msg void OnUpdateRestore(CCmdUI* pCmdUI);
+    afx_msg void OnUpdateSimulator(CCmdUI* pCmdUI);
+    afx_msg void OnUpdateInit(CCmdUI* pCmdUI);
+    afx_msg void OnUpdateShowPane(CCmdUI* pCmdUI);
+    afx_msg void OnTimer(UINT_PTR nIDEvent);
+    afx_msg void OnContextMenu(CWnd* pWnd, CPoint point);
+    afx_msg void OnDestroy();
+    DECLARE_MESSAGE_MAP()
+
+private:
+    struct ItemKind {
+        int collapsedImage = 0;
+        int expandedImage = 0;
+        bool showsPane = false;
+        int submenu = 0;
+        HTREEITEM item = nullptr;
+    };
+
+    void FillTree();
+    void AddExpertItem();
+    bool RunsSimulatorHere() const;
+    bool AnyRunsSimulator() const;
+    bool ModeForbidsWrite() const;
+    void FollowMode();
+    int ParameterK(int n) const;
+    bool ConnectAgain();
+
+    CImageList m_images;
+    std::array<ItemKind, kItemKinds> m_kinds{};
+    std::array<BYTE, 16> m_nodeMap{};
+    bool m_offlineNew = false;
+    bool m_connected = false;
+    bool m_timeoutMark = false;
+    bool m_busy = false;
+    bool m_simulatorTimer = false;
+};
