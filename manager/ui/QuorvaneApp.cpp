@@ -284,6 +284,15 @@ bool CQuorvaneApp::IsControllerNameOpen(const CString& name) const
     });
 }
 
+CString CQuorvaneApp::MakeNewWindowName(int kind) const
+{
+    // Past every name an open window shows, so no two windows share one.
+    return m_registry.MakeNewWindowName(kind, [](CWnd* frame) {
+        auto* child = dynamic_cast<CChildFrame*>(frame);
+        return child ? child->DisplayName() : CString();
+    });
+}
+
 BOOL CQuorvaneApp::OnOpenRecentFile(UINT nID)
 {
     if (!m_pRecentFileList) return FALSE;

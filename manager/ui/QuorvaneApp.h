@@ -68,7 +68,7 @@ public:
     // A data file by path: open it, or activate the window that shows it.
     OpenOutcome OpenDataFile(const CString& path);
     bool IsControllerNameOpen(const CString& name) const;
-    CString MakeNewWindowName(int kind) const { return m_registry.MakeNewWindowName(kind); }
+    CString MakeNewWindowName(int kind) const;
 
     CAccessLevel& Access() { return m_access; }
     int GetAccessLevel() const { return m_access.Get(); }

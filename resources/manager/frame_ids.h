@@ -118,13 +118,6 @@
 // the write note and the window-name rules, are in transport_ids.h)
 #define IDS_OLE_FAILED              100
 #define IDS_TREE_CONTROLLER         201
-#define IDS_TREE_POINTS             202
-#define IDS_TREE_PARAMETERS         205
-#define IDS_TREE_GROUP_M            206
-#define IDS_TREE_GROUP_I            207
-#define IDS_TREE_GROUP_O            208
-#define IDS_TREE_GROUP_C            209
-#define IDS_TREE_GROUP_H            210
 #define IDS_TREE_POINTS_LB          211
 #define IDS_TITLE_SERIAL            356
 #define IDS_TITLE_TCP               357
@@ -177,7 +170,6 @@
 #define IDS_TB_PRINT                20026
 #define IDS_TB_PREVIEW              20027
 #define IDS_CONTROLLER_INIT_ITEM    151
-#define IDS_APP_FONT_FACE           21111
 #define IDS_RIGHT_PANE_EMPTY        21120
 #define IDS_COMMAND_LATER           21121
 #define IDS_ASK_INIT_REC            10002
