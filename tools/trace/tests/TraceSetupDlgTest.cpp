@@ -189,6 +189,63 @@ TEST_P(TraceSetupDlgTest, ChosenTargetsReachTheControllerAndABitTargetRecordsZer
     EXPECT_EQ(bit0, (std::set<long>{0, 1}));
 }
 
+TEST_P(TraceSetupDlgTest, AValueOutOfRangeIsRefusedAndCancelLeavesTheWindowAsItWas)
+{
+    struct Case {
+        const char* name;
+        int control;
+        const char16_t* text;
+    };
+    const Case cases[] = {
+        {"interval below 10", IDC_TSET_INTERVAL, u"9"},
+        {"interval above 1000", IDC_TSET_INTERVAL, u"1001"},
+        {"no samples", IDC_TSET_HUNDREDS, u"0"},
+        {"more than 5000 samples", IDC_TSET_HUNDREDS, u"51"},
+        {"pre-trigger above 100 %", IDC_TSET_PRE_TRIGGER, u"101"},
+        {"level beyond 32 bits", IDC_TSET_TRIG_LEVEL, u"3000000000"},
+        {"level not a number", IDC_TSET_TRIG_LEVEL, u"ten"},
+    };
+    int setups = 0;
+    InstallTraceSetupDialog([&](CDialog& setup) {
+        ++setups;
+        return uitest::RunModal(setup, [&](uitest::DialogDriver& d) {
+            if (setups == 1) {
+                d.Click(IDOK);
+                return;
+            }
+            for (const Case& c : cases) {
+                SCOPED_TRACE(c.name);
+                const CString before = d.Text(c.control);
+                d.Retype(c.control, c.text);
+                const std::size_t shown = boxes.Shown().size();
+                boxes.Answer(IDOK, u"");
+                d.Click(IDOK);
+                EXPECT_EQ(boxes.Shown().size(), shown + 1) << "the value is refused with a message";
+                EXPECT_TRUE(::IsWindowVisible(d.Dialog())) << "the dialog stays open";
+                d.Retype(c.control, std::u16string_view(before.GetString(), before.GetLength()));
+            }
+            d.Retype(IDC_TSET_HUNDREDS, u"7");
+            d.Click(IDCANCEL);
+        });
+    });
+    CKXWatcherDlg dlg;
+    dlg.SetCommMan(&link.link);
+    dlg.SetNodeNo(1);
+    const INT_PTR result = RunModalWhenReady(
+        dlg, [&] { return setups == 1 && dlg.Model().m_bSettingsApplied; },
+        [&](uitest::DialogDriver& d) {
+            Command(d, ID_KXW_TRACE_SETTING);
+            ASSERT_EQ(setups, 2);
+            EXPECT_EQ(dlg.Model().m_TraceSet.TRACE_NUM, 200) << "Cancel keeps the count";
+            EXPECT_EQ(dlg.Model().m_TraceSet.wInterval, 10);
+            EXPECT_EQ(dlg.Model().m_TrigSet.PRE_TRIGGER, 0);
+            EXPECT_EQ(emulator.Controller(1).Parameter(98), 10);
+            ::SendMessageW(d.Dialog(), WM_SYSCOMMAND, SC_CLOSE, 0);
+        },
+        120000);
+    EXPECT_EQ(result, 1);
+}
+
 INSTANTIATE_TEST_SUITE_P(BothLanguages, TraceSetupDlgTest, ::testing::Values("en", "ja"));
 
 }  // namespace
