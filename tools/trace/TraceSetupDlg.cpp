@@ -19,7 +19,6 @@
 namespace {
 
 constexpr int kMaxInterval = 1000;
-constexpr int kMaxTriggerSource = kTraceChannelCount;  // the last entry watches no channel
 
 CString LoadText(UINT nId)
 {
@@ -220,7 +219,8 @@ BOOL CTraceSetupDlg::OnInitDialog()
     m_nHundreds = std::clamp(m_TraceSet.TRACE_NUM / 100 == 0 ? 1 : m_TraceSet.TRACE_NUM / 100, 1, MaxHundreds());
     m_nPreTrigger = std::min<int>(m_TrigSet.PRE_TRIGGER, 100);
     m_nTrigMode = std::min<int>(m_TrigSet.MODE, 1);
-    m_nTrigSource = std::min<int>(m_TrigSet.SOURCE, kMaxTriggerSource - 1);
+    // A source beyond the channels (no channel watched) shows no entry and is kept.
+    m_nTrigSource = m_TrigSet.SOURCE < kTraceChannelCount ? m_TrigSet.SOURCE : -1;
     m_nSlope = std::min<int>(m_TrigSet.SLOPE, 1);
     m_dLevel = m_TrigSet.SOURCE < kTraceChannelCount ? ScaleToEngineering(m_ScaleSet, m_TrigSet.SOURCE, m_TrigSet.LEVEL)
                                                      : static_cast<double>(m_TrigSet.LEVEL);
@@ -326,7 +326,7 @@ void CTraceSetupDlg::OnOK()
     TraceTriggerSettings trig = m_TrigSet;
     trig.SLOPE = static_cast<std::uint8_t>(std::max(m_nSlope, 0));
     trig.PRE_TRIGGER = static_cast<std::uint8_t>(m_nPreTrigger);
-    trig.SOURCE = static_cast<std::uint8_t>(std::clamp(m_nTrigSource, 0, kMaxTriggerSource - 1));
+    if (m_nTrigSource >= 0) trig.SOURCE = static_cast<std::uint8_t>(std::min(m_nTrigSource, kTraceChannelCount - 1));
     trig.MODE = static_cast<std::uint8_t>(std::max(m_nTrigMode, 0));
     trig.LEVEL = trig.SOURCE < kTraceChannelCount ? ClampToRaw32(ScaleToRaw(m_ScaleSet, trig.SOURCE, m_dLevel))
                                                   : static_cast<std::int32_t>(m_dLevel);
