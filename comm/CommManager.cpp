@@ -217,7 +217,14 @@ int CCommManager::IsReady() { return m_CommSet.bReady; }
 int CCommManager::SendData(const CString& strData)
 {
     if (!m_CommSet.bOpen || !m_CommSet.bReady) return 0;
-    return InitBuffs(strData) ? 1 : 0;
+    if (!InitBuffs(strData)) return 0;
+    // On the link's own thread a socket takes the text at once, instead of
+    // after a round through the writer thread and this thread's messages; what
+    // it does not take waits for the writer thread as before.
+    if (m_pTcpPort && GetSafeHwnd() && ::GetWindowThreadProcessId(GetSafeHwnd(), nullptr) == ::GetCurrentThreadId()) {
+        WriteTcp();
+    }
+    return 1;
 }
 
 bool CCommManager::InitBuffs(const CString& strData)
@@ -462,9 +469,18 @@ void CCommManager::ReadTcp()
         BufferLock lock(m_CommSet.hInBufMutex);
         if (lock) {
             m_CommSet.strInBuffAtOnce.Empty();
-            const int n = m_pTcpPort->Receive(m_CommSet.byRecvBuff, static_cast<int>(kCommReceiveAreaBytes));
-            const CString text(
-                m_decoder.Feed(std::string_view(reinterpret_cast<const char*>(m_CommSet.byRecvBuff), n)));
+            // Everything the socket holds in one pass, as a serial read does:
+            // a reply of many blocks is not one round through the messages each.
+            std::size_t total = 0;
+            CString text;
+            while (total < kMaxReadPassBytes) {
+                const int n = m_pTcpPort->Receive(m_CommSet.byRecvBuff, static_cast<int>(kCommReceiveAreaBytes));
+                if (n <= 0) break;
+                total += static_cast<std::size_t>(n);
+                text += CString(
+                    m_decoder.Feed(std::string_view(reinterpret_cast<const char*>(m_CommSet.byRecvBuff), n)));
+                if (static_cast<std::size_t>(n) < kCommReceiveAreaBytes) break;
+            }
             if (m_CommSet.bAddToInBuff) m_CommSet.strInBuff += text;
             m_CommSet.strInBuffAtOnce = text;
         }

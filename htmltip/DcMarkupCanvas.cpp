@@ -107,6 +107,25 @@ SIZE DcMarkupCanvas::GetTextExtent(const MarkupFont& font, std::u16string_view t
     return m_dc.GetTextExtent(text.data(), static_cast<int>(text.size()));
 }
 
+void DcMarkupCanvas::GetPartialExtents(const MarkupFont& font, std::u16string_view text, std::vector<int>& extents)
+{
+    // Adds up the cached advances as GetTextExtent does, in one pass; from a
+    // character the cache cannot give on, every prefix is measured whole.
+    extents.resize(text.size());
+    MarkupFontCache::Entry& entry = Select(font);
+    std::size_t i = 0;
+    if (Prepare(entry)) {
+        int width = 0;
+        for (; i < text.size(); ++i) {
+            const std::pair<quint32, int>* glyph = Glyph(entry, text[i]);
+            if (!glyph) break;
+            width += glyph->second;
+            extents[i] = width;
+        }
+    }
+    for (; i < text.size(); ++i) extents[i] = GetTextExtent(font, text.substr(0, i + 1)).cx;
+}
+
 bool DcMarkupCanvas::Prepare(MarkupFontCache::Entry& entry)
 {
     if (!entry.prepared) {

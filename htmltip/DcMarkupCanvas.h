@@ -57,6 +57,7 @@ public:
 
     MarkupFontMetrics GetFontMetrics(const MarkupFont& font) override;
     SIZE GetTextExtent(const MarkupFont& font, std::u16string_view text) override;
+    void GetPartialExtents(const MarkupFont& font, std::u16string_view text, std::vector<int>& extents) override;
     int GetLogPixelsY() override;
 
     void DrawText(const MarkupTextPaint& paint, int x, int y, std::u16string_view text, int justifyExtra) override;

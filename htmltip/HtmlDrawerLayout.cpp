@@ -324,15 +324,26 @@ std::u16string CHtmlDrawer::Transform(std::u16string_view text) const
 void CHtmlDrawer::OutputRun(std::u16string_view text)
 {
     std::vector<int> extents;
+    // How many characters a line is measured over; grows while lines need more.
+    std::size_t window = 64;
     while (!text.empty()) {
         if (Wrapping()) {
             const int rest = m_area.Width() - LineUsed();
-            if (m_canvas->GetTextExtent(m_font, text).cx > rest) {
-                m_canvas->GetPartialExtents(m_font, text, extents);
-                extents.resize(text.size(), extents.empty() ? 0 : extents.back());
+            // Prefix widths only as far as the room left on the line reaches,
+            // so a long run costs its length, not its length for every line.
+            std::size_t measured = 0;
+            for (;;) {
+                measured = std::min(window, text.size());
+                m_canvas->GetPartialExtents(m_font, text.substr(0, measured), extents);
+                extents.resize(measured, extents.empty() ? 0 : extents.back());
+                if (measured == text.size() || extents.back() > rest) break;
+                window *= 2;
+            }
+            // A measured prefix already too wide means the whole run is.
+            if (measured < text.size() || m_canvas->GetTextExtent(m_font, text).cx > rest) {
                 // The longest prefix ending at a break character whose text before that character fits.
                 std::size_t breakAt = std::u16string_view::npos;
-                for (std::size_t i = 0; i < text.size(); ++i) {
+                for (std::size_t i = 0; i < measured; ++i) {
                     const int before = i == 0 ? 0 : extents[i - 1];
                     if (before > rest) break;
                     if (IsBreakChar(text[i])) breakAt = i;
@@ -345,7 +356,7 @@ void CHtmlDrawer::OutputRun(std::u16string_view text)
                 } else if (LineUsed() == 0) {
                     // A word wider than the whole line is cut between characters.
                     std::size_t count = 0;
-                    while (count < text.size() && extents[count] <= rest) ++count;
+                    while (count < measured && extents[count] <= rest) ++count;
                     if (count == 0) count = 1;
                     if (count < text.size() && IsHighSurrogate(text[count - 1])) ++count;
                     piece = text.substr(0, count);

@@ -45,7 +45,11 @@ bool MarkupTokenizer::Next(MarkupToken& token)
             m_pos = lt + 2;
             continue;
         }
-        const std::size_t gt = m_text.find(u'>', lt + 1);
+        if (m_gtFrom == std::u16string_view::npos || lt + 1 < m_gtFrom || (m_gt != std::u16string_view::npos && lt + 1 > m_gt)) {
+            m_gtFrom = lt + 1;
+            m_gt = m_text.find(u'>', lt + 1);
+        }
+        const std::size_t gt = m_gt;
         if (gt == std::u16string_view::npos || gt == lt + 1) {
             // No tag: only the "<" is dropped.
             m_pos = lt + 1;

@@ -33,6 +33,10 @@ public:
 private:
     std::u16string_view m_text;
     std::size_t m_pos = 0;
+    // The first ">" at or after m_gtFrom (npos: none), so that a run of "<"
+    // before one ">" - or before none - does not search the same text again.
+    std::size_t m_gtFrom = std::u16string_view::npos;
+    std::size_t m_gt = std::u16string_view::npos;
 };
 
 // Splits a tag text into its name and its parameter text.

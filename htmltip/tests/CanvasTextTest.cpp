@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 using namespace htmltip;
 using namespace htmltip::test;
@@ -64,6 +65,37 @@ TEST(CanvasText, BatchedTextMatchesTheDrawingLayer)
             canvas.DrawText(paint, 7, 9, c.text, 0);
         }
         EXPECT_TRUE(direct.Image() == batched.Image());
+    }
+}
+
+// Line breaking reads the widths of all prefixes in one call; they must be the
+// widths the canvas gives each prefix measured alone.
+TEST(CanvasText, PartialExtentsAreThePrefixWidths)
+{
+    const struct {
+        const char* name;
+        MarkupFont font;
+        std::u16string text;
+    } cases[] = {
+        {"plain", MarkupFont{u"Verdana", 13, 400, false, false, false}, u"K12 speed limit 250 mm/s"},
+        {"bold", MarkupFont{u"Verdana", 16, 700, false, false, false}, u"Axis 1: Jog +"},
+        {"Japanese", MarkupFont{u"MS UI Gothic", 12, 400, false, false, false}, u"速度 250 mm/s"},
+        {"a character outside the basic plane", MarkupFont{u"Verdana", 13, 400, false, false, false},
+         u"ab\U0001D11Ecd ef"},
+        {"empty", MarkupFont{u"Verdana", 13, 400, false, false, false}, u""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        MemoryDc memory(260, 40, RGB(255, 255, 225));
+        CDrawManager manager;
+        DcMarkupCanvas canvas(memory.dc(), manager);
+        std::vector<int> extents{1, 2, 3};
+        canvas.GetPartialExtents(c.font, c.text, extents);
+        ASSERT_EQ(extents.size(), c.text.size());
+        for (std::size_t i = 0; i < c.text.size(); ++i) {
+            SCOPED_TRACE(i);
+            EXPECT_EQ(extents[i], canvas.GetTextExtent(c.font, std::u16string_view(c.text).substr(0, i + 1)).cx);
+        }
     }
 }
 

@@ -109,6 +109,34 @@ TEST_F(Layout, WrapsAWordWiderThanTheLine)
     }
 }
 
+// Lines far longer than the first stretch of text the layout measures at a time.
+TEST_F(Layout, WrapsLongLinesOfALongRun)
+{
+    drawer.SetMaxWidth(2000);
+    std::u16string words;
+    for (int i = 0; i < 100; ++i) words += u"abcdefghi ";
+    std::u16string line;
+    for (int i = 0; i < 20; ++i) line += i == 0 ? u"abcdefghi" : u" abcdefghi";
+    const std::u16string longWord(250, u'x');
+    const struct {
+        const char* name;
+        std::u16string markup;
+        std::u16string pieces;
+    } cases[] = {
+        // The blank that ends the run stays: that line was not wrapped.
+        {"twenty words a line", words, line + u"|" + line + u"|" + line + u"|" + line + u"|" + line + u" "},
+        {"a word wider than the line is cut", longWord, std::u16string(200, u'x') + u"|" + std::u16string(50, u'x')},
+        {"after a short word", u"ab " + longWord, u"ab|" + std::u16string(200, u'x') + u"|" + std::u16string(50, u'x')},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const SIZE size = Prepare(c.markup.c_str());
+        EXPECT_LE(size.cx, 2001);
+        DrawIn(size.cx);
+        EXPECT_EQ(canvas.JoinedText(), c.pieces);
+    }
+}
+
 TEST_F(Layout, TabsMoveToTabStops)
 {
     FakeCanvas narrow(8);

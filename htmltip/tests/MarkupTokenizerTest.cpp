@@ -46,6 +46,10 @@ TEST(MarkupTokenizer, CutsRunsAndTags)
         {"three less-thans: escape then tag", u"x<<<b>y", "[x<]<b|>[y]"},
         {"greater-than after a tag is text", u"<b>>", "<b|>[>]"},
         {"tag text runs to the first greater-than", u"<a href=\"x>y\">", "<a|href=\"x>[y\">]"},
+        {"many less-thans without greater-than", u"a<b<c<d", "[abcd]"},
+        {"less-thans before one greater-than", u"a<b<c>d", "[a]<b<c|>[d]"},
+        {"stray less-than after a tag", u"<x>y<z", "<x|>[yz]"},
+        {"tags after a stray less-than", u"a<b>c<d<e>f<g>h<", "[a]<b|>[c]<d<e|>[f]<g|>[h<]"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

@@ -26,13 +26,20 @@ LinkPump::LinkPump(LineEmulator& line, int fd, bool isSocket)
 
 LinkPump::~LinkPump() { m_line.CloseSession(m_session); }
 
-LinkPump::State LinkPump::Read(Clock::time_point now)
+LinkPump::State LinkPump::Read(Clock::time_point now, int baud)
 {
     char buffer[4096];
     for (;;) {
         ssize_t n = read(m_fd, buffer, sizeof buffer);
         if (n > 0) {
-            m_line.Feed(m_session, std::string_view(buffer, static_cast<size_t>(n)), now);
+            // Paced, the bytes have arrived once the wire has carried them,
+            // one after the other from when they were first seen.
+            Clock::time_point arrived = now;
+            if (baud > 0) {
+                arrived = std::max(now, m_inWireFreeAt) + WireTime(static_cast<size_t>(n), baud);
+                m_inWireFreeAt = arrived;
+            }
+            m_line.Feed(m_session, std::string_view(buffer, static_cast<size_t>(n)), arrived);
             continue;
         }
         if (n == 0) {
@@ -65,7 +72,11 @@ LinkPump::State LinkPump::Write(Clock::time_point now, int baud)
         if (baud > 0) {
             if (!m_sliceReadyAt) {
                 m_sliceBytes = std::min(count, static_cast<size_t>(std::max(1, baud / kBitsPerByte / kSlicesPerSecond)));
-                m_sliceReadyAt = std::max(now, m_wireFreeAt) + WireTime(m_sliceBytes, baud);
+                // Slices follow each other from a fixed start (when the text
+                // was due, or the end of the slice before), never from when
+                // this thread woke: a late wake-up does not add up.
+                const Clock::time_point start = m_offset > 0 ? m_wireFreeAt : std::max(chunk.due, m_wireFreeAt);
+                m_sliceReadyAt = start + WireTime(m_sliceBytes, baud);
             }
             if (now < *m_sliceReadyAt) {
                 break;

@@ -23,7 +23,8 @@ public:
 
     int Fd() const { return m_fd; }
     // Reads what the peer sent. Closed when the peer went away or the descriptor failed.
-    State Read(Clock::time_point now);
+    // With a baud rate the bytes count as received only after their wire time.
+    State Read(Clock::time_point now, int baud = 0);
     // Writes what is due; Dropped when a scripted drop of the link was reached.
     State Write(Clock::time_point now, int baud);
     // The write side waits for the descriptor to take more bytes.
@@ -40,6 +41,7 @@ private:
     std::deque<OutputChunk> m_pending;
     size_t m_offset = 0;
     Clock::time_point m_wireFreeAt{};
+    Clock::time_point m_inWireFreeAt{};
     std::optional<Clock::time_point> m_sliceReadyAt;
     size_t m_sliceBytes = 0;
     bool m_blocked = false;

@@ -215,7 +215,8 @@ void PtyTransport::Loop()
             m_service.DrainWake();
         }
         if (count == 2 && (fds[1].revents & POLLIN) && m_pump) {
-            m_pump->Read(Clock::now());
+            const int pacing = m_pacing.load();
+            m_pump->Read(Clock::now(), pacing < 0 ? m_peerBaud.load() : pacing);
         }
     }
 }

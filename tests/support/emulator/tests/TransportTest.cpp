@@ -1,4 +1,6 @@
 #include "tests/support/emulator/Emulator.h"
+#include "tests/support/emulator/LineEmulator.h"
+#include "tests/support/emulator/LinkPump.h"
 
 #include <gtest/gtest.h>
 
@@ -10,6 +12,8 @@
 #include <sys/socket.h>
 #include <termios.h>
 #include <unistd.h>
+
+#include <chrono>
 
 #include <memory>
 #include <string>
@@ -293,4 +297,48 @@ TEST(TcpTransport, ADropReachesAConnectionNotYetAccepted)
             break;
         }
     }
+}
+
+// Paced output keeps its own clock: slices follow each other from when the
+// reply was due, so a pump that wakes late sends what the wire would have
+// carried by then, and its lateness does not push the rest back.
+TEST(LinkPumpPacing, LateWakeUpsDoNotAddUp)
+{
+    constexpr int kBaud = 38400;
+    emu::LineEmulator line;
+    line.AddController(1, "LB");
+    int fds[2] = {-1, -1};
+    ASSERT_EQ(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK, 0, fds), 0);
+    {
+        emu::LinkPump pump(line, fds[0], true);
+        const std::string command = "@READ PRM.1\r\n";
+        ASSERT_EQ(::write(fds[1], command.data(), command.size()), static_cast<ssize_t>(command.size()));
+        const Clock::time_point t0 = Clock::now();
+        pump.Read(t0, kBaud);
+        const std::string reply = line.Exchange("@READ PRM.1", t0);
+        ASSERT_GT(reply.size(), 1000u);
+        // The command itself takes its wire time before any reply can start.
+        const auto wire = [](std::size_t bytes) {
+            return std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(bytes * 10.0 / kBaud));
+        };
+        Clock::time_point now = t0;
+        std::string received;
+        char buffer[65536];
+        // Woken only every 50 ms: by the end of the wire time of the command
+        // and its reply (with room for the reply's delay) everything is out.
+        const Clock::time_point end = t0 + wire(command.size()) + wire(reply.size()) + 100ms;
+        while (now < end) {
+            now += 50ms;
+            pump.Write(now, kBaud);
+            for (;;) {
+                const ssize_t n = ::read(fds[1], buffer, sizeof buffer);
+                if (n <= 0) break;
+                received.append(buffer, static_cast<std::size_t>(n));
+            }
+        }
+        EXPECT_EQ(received.size(), reply.size());
+        EXPECT_EQ(received, reply);
+    }
+    ::close(fds[0]);
+    ::close(fds[1]);
 }
