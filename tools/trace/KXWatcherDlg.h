@@ -69,6 +69,8 @@ public:
     void SetNodeNo(int nNodeNo) { m_nNodeNo = nNodeNo; }
     int GetNodeNo() const { return m_nNodeNo; }
     void SetAppHelpPath(const CString& strPath) { m_strHelpPath = strPath; }
+    // The second construction argument, handed to the set-up dialog.
+    int GetRangeFlag() const { return m_nRange; }
     const CString& GetAppHelpPath() const { return m_strHelpPath; }
 
     BOOL IsTracing() const { return m_model.IsTracing(); }
