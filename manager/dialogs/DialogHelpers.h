@@ -1,0 +1,37 @@
+// Small services the controller dialogs share: texts of the resource module,
+// the reply error a failed command shows, and the wait window.
+#pragma once
+
+#include "platform/core/CString.h"
+#include "platform/core/WinTypes.h"
+
+#include <memory>
+
+class IWaitWindow;
+
+CString LoadText(UINT id);
+
+// "NG.1=42" style replies: the first line, a line break and the message of
+// the code after "=" from the alarm table; empty for an empty reply.
+CString FormatReplyError(const CString& reply);
+// Shows FormatReplyError of the reply; nothing for an empty reply.
+void ShowReplyError(HWND owner, const CString& reply);
+
+// A message box owned by the window (the application's when null); the
+// active wait window goes first, so that it never hides the box.
+int ShowMessage(HWND owner, const CString& text, UINT type);
+int ShowMessage(HWND owner, UINT stringId, UINT type);
+
+// The manager's wait window for the scope of an operation; nothing when the
+// program has none (headless).
+class ScopedWaitWindow {
+public:
+    ScopedWaitWindow(HWND owner, UINT messageId, bool tahoma = false);
+    ~ScopedWaitWindow();
+    ScopedWaitWindow(const ScopedWaitWindow&) = delete;
+    ScopedWaitWindow& operator=(const ScopedWaitWindow&) = delete;
+    void Close();
+
+private:
+    std::unique_ptr<IWaitWindow> m_window;
+};

@@ -1,0 +1,166 @@
+// The desktop terminal against the emulated controller: origin return with
+// its end and its failures, servo, brake, reset and stop, and what closing
+// and re-targeting do.
+#include "manager/dialogs/tests/CtrlDialogTestSupport.h"
+
+#include "manager/dialogs/DlgDesktopTerminal.h"
+
+#include "manager/core/DontShowAgain.h"
+#include "resources/manager/ctrldlgs_ids.h"
+
+namespace {
+
+using namespace ctrltest;
+
+class DlgDesktopTerminalTest : public ::testing::Test, protected OnlineController {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(Open("Q05")) << emulator.LastError();
+        Data().FirstParamSet()->K(20) = 2;
+        StartPolling();
+        terminal = CDlgDesktopTerminal::CreateFor(host.GetSafeHwnd());
+        ASSERT_TRUE(terminal);
+        terminal->SetController(u"Q05", u"RB-100 / node 1", &Data(), manager->GetLink(), manager->GetProtocol(), 1,
+                                true);
+        terminal->SetMode(2);
+        terminal->Show();
+        uitest::Pump(0);
+    }
+    void TearDown() override
+    {
+        terminal.reset();
+        uitest::FlushDeletedWidgets();
+    }
+    uitest::DialogDriver Driver() { return uitest::DialogDriver(terminal->GetSafeHwnd()); }
+    bool Options(std::function<bool(DWORD)> test)
+    {
+        return PumpUntil([&] { return test(CDataManager::GetStatusCells()->Options()); });
+    }
+
+    HostWindow host;
+    std::unique_ptr<CDlgDesktopTerminal> terminal;
+};
+
+TEST_F(DlgDesktopTerminalTest, OriginReturnRunsToItsEndWithCloseGreyedMeanwhile)
+{
+    Controller().SetMotionTime(emu::Motion::Origin, 600ms);
+    Controller().SetDValue(17, 3);
+    boxes.Answer(IDOK, u"origin");
+    Driver().Click(IDC_DT_ORIGIN);
+    ASSERT_EQ(Controller().CurrentMotion(), emu::Motion::Origin);
+    EXPECT_FALSE(terminal->IsCloseEnabled());
+    EXPECT_EQ(terminal->GetBusy(), 1);
+    // Closing while the return runs does nothing.
+    terminal->SendMessage(WM_CLOSE);
+    EXPECT_TRUE(terminal->IsWindowVisible());
+    EXPECT_TRUE(PumpUntil([&] { return Driver().Enabled(IDC_DT_STOP); }));
+    boxes.Answer(IDOK, u"has ended");
+    ASSERT_TRUE(PumpUntil([&] { return terminal->IsCloseEnabled(); }));
+    EXPECT_EQ(terminal->GetBusy(), 0);
+    EXPECT_EQ(Count("@?D17.1"), 1);
+    ASSERT_TRUE(PumpUntil([&] { return Driver().Enabled(IDC_DT_ORIGIN); }));
+    KeepPicture(terminal->GetSafeHwnd(), "DlgDesktopTerminal.en");
+}
+
+TEST_F(DlgDesktopTerminalTest, EveryFailedOriginReturnEndsTheBusyStateAndGivesCloseBack)
+{
+    const struct {
+        const char* name;
+        emu::Fault fault;
+        const char16_t* shown;
+    } cases[] = {
+        {"refused", emu::Fault::Ng(0x45), u"NG.1=45"},
+        {"unanswered", emu::Fault::NoReply(), u"TimeOut"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        emulator.Script().OnKeyword("ORG", c.fault, 1);
+        boxes.Answer(IDOK, u"origin");
+        boxes.Answer(IDOK, c.shown);
+        Driver().Click(IDC_DT_ORIGIN);
+        EXPECT_TRUE(terminal->IsCloseEnabled());
+        EXPECT_EQ(terminal->GetBusy(), 0);
+        EXPECT_TRUE(Driver().Enabled(IDC_DT_ORIGIN));
+        EXPECT_EQ(boxes.PendingAnswers(), 0u);
+    }
+}
+
+TEST_F(DlgDesktopTerminalTest, ServoBrakeResetAndStopReachTheController)
+{
+    ASSERT_TRUE(Options([](DWORD o) { return (o & 0x0800) != 0; }));
+    ASSERT_TRUE(PumpUntil([&] { return Driver().Text(IDC_DT_SERVO) == CString(u"Servo OFF"); }));
+    EXPECT_FALSE(Driver().Enabled(IDC_DT_BRAKE)) << "no brake while the servo is on";
+
+    Driver().Click(IDC_DT_SERVO);
+    EXPECT_FALSE(Controller().ServoOn());
+    ASSERT_TRUE(PumpUntil([&] { return Driver().Text(IDC_DT_SERVO) == CString(u"Servo ON"); }));
+    ASSERT_TRUE(PumpUntil([&] { return Driver().Enabled(IDC_DT_BRAKE); }));
+
+    Driver().Click(IDC_DT_BRAKE);
+    EXPECT_TRUE(Controller().BrakeOn());
+    ASSERT_TRUE(PumpUntil([&] { return Driver().Enabled(IDC_DT_BRAKE); }));
+    boxes.Answer(IDOK, u"brake");
+    Driver().Click(IDC_DT_BRAKE);
+    EXPECT_FALSE(Controller().BrakeOn());
+
+    Controller().RaiseAlarm(0x05);
+    ASSERT_TRUE(PumpUntil([&] { return Driver().Enabled(IDC_DT_RESET); }));
+    Driver().Click(IDC_DT_RESET);
+    EXPECT_TRUE(Controller().Alarms().empty());
+
+    ASSERT_TRUE(PumpUntil([&] { return Driver().Enabled(IDC_DT_SERVO); }));
+    Driver().Click(IDC_DT_SERVO);
+    ASSERT_TRUE(Controller().ServoOn());
+    Controller().SetMotionTime(emu::Motion::Origin, 20000ms);
+    boxes.Answer(IDOK, u"origin");
+    ASSERT_TRUE(PumpUntil([&] { return Driver().Enabled(IDC_DT_ORIGIN); }));
+    Driver().Click(IDC_DT_ORIGIN);
+    ASSERT_EQ(Controller().CurrentMotion(), emu::Motion::Origin);
+    ASSERT_TRUE(PumpUntil([&] { return Driver().Enabled(IDC_DT_STOP); }));
+    Driver().Click(IDC_DT_STOP);
+    EXPECT_TRUE(PumpUntil([&] { return Controller().CurrentMotion() == emu::Motion::None; }));
+    EXPECT_TRUE(PumpUntil([&] { return terminal->IsCloseEnabled(); }));
+}
+
+TEST_F(DlgDesktopTerminalTest, ClosingHidesAndAnOfflineControllerDisablesEverything)
+{
+    terminal->SendMessage(WM_CLOSE);
+    EXPECT_FALSE(terminal->IsWindowVisible());
+    terminal->SetController(u"Q05", u"offline data", &Data(), nullptr, nullptr, 1, false);
+    terminal->Show();
+    for (int id : {IDC_DT_ORIGIN, IDC_DT_SERVO, IDC_DT_BRAKE, IDC_DT_RESET, IDC_DT_STOP}) {
+        SCOPED_TRACE(id);
+        EXPECT_FALSE(Driver().Enabled(id));
+    }
+    EXPECT_EQ(Driver().Text(IDC_DT_TEXT), CString(u"offline data"));
+}
+
+TEST_F(DlgDesktopTerminalTest, InARunModeNothingCanBeOperatedFromThePanel)
+{
+    const struct {
+        int mode;
+        bool stopped;
+        bool operable;
+    } cases[] = {{1, false, false}, {5, false, false}, {0, true, true}, {4, true, true}, {2, false, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.mode);
+        EXPECT_EQ(terminal->SetMode(c.mode), c.stopped);
+        PumpFor(300ms);  // the watch has had its say
+        EXPECT_EQ(Driver().Enabled(IDC_DT_ORIGIN), c.operable);
+        EXPECT_EQ(Driver().Enabled(IDC_DT_RESET), c.operable);
+    }
+}
+
+TEST_F(DlgDesktopTerminalTest, PictureInJapanese)
+{
+    terminal.reset();
+    uitest::ScopedResources japanese(u"resource", "ja");
+    terminal = CDlgDesktopTerminal::CreateFor(host.GetSafeHwnd());
+    terminal->SetController(u"Q05", u"RB-100 / ノード 1", &Data(), manager->GetLink(), manager->GetProtocol(), 1, true);
+    terminal->Show();
+    ASSERT_TRUE(PumpUntil([&] { return Driver().Enabled(IDC_DT_ORIGIN); }));
+    KeepPicture(terminal->GetSafeHwnd(), "DlgDesktopTerminal.ja");
+}
+
+}  // namespace
