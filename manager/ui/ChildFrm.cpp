@@ -198,6 +198,14 @@ BOOL CChildFrame::PreTranslateMessage(MSG* pMsg)
     return CMDIChildWnd::PreTranslateMessage(pMsg);
 }
 
+BOOL CChildFrame::OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pHandlerInfo)
+{
+    if (CRightpaneFormView::IsPaneCommand(nID))
+        if (CRightpaneFormView* right = GetRightpaneFormView(); right && right->OnCmdMsg(nID, nCode, pExtra, pHandlerInfo))
+            return TRUE;
+    return CMDIChildWnd::OnCmdMsg(nID, nCode, pExtra, pHandlerInfo);
+}
+
 // ------------------------------------------------------------------ tool bar
 
 void CChildFrame::BuildToolBar(bool)

@@ -8,13 +8,7 @@
 #include "platform/core/MessageBox.h"
 #include "platform/ui/WinApp.h"
 
-CString LoadText(UINT id)
-{
-    CString text;
-    text.LoadString(id);
-    return text;
-}
-
+// LoadText is the controller dialogs' one (manager/dialogs/DialogHelpers).
 int ShowMessage(UINT id, UINT type) { return AfxMessageBox(LoadText(id).GetString(), type); }
 
 HWND CMainFrameWindows::GetMainWindow()
