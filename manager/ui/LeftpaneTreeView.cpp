@@ -730,6 +730,7 @@ LRESULT CLeftpaneTreeView::OnPrivateMessage(WPARAM wParam, LPARAM lParam)
     case UM_WRITETOCONTROLLER: return WriteToController(wParam != 0);
     case UM_ACCESSLEVELCHANGED:
         if (GetQuorvaneApp() && ShowsExpertTreeItem(GetQuorvaneApp()->GetAccessLevel())) AddExpertItem();
+        if (CRightpaneFormView* right = Frame() ? Frame()->GetRightpaneFormView() : nullptr) right->AccessLevelChanged();
         return 0;
     case UM_PAUSEPOLLING:
         if (manager) manager->PausePolling();

@@ -56,8 +56,6 @@ BOOL CParameterGrid::LayoutParamGrid(const ParamDefTable* table, const CString& 
     SetRedraw(FALSE);
     ApplyTableColors();
     SetCols(4);
-    SetFixedRows(kFixed);
-    SetFixedCols(1);
     m_bCopyAllowed = m_bPasteAllowed = TRUE;
     m_bEnterMoves = TRUE;
     SetEditable(TRUE);
@@ -70,14 +68,16 @@ BOOL CParameterGrid::LayoutParamGrid(const ParamDefTable* table, const CString& 
         m_rowDef.push_back(def);
     }
     SetRows(kFixed + static_cast<int>(m_rowIndex.size()));
+    SetFixedRows(kFixed);
+    SetFixedCols(1);
     SetCellText(0, 0, LoadText(IDS_PANE_PARAM_NUMBER).GetString());
     SetCellText(0, 1, LoadText(IDS_PANE_PARAM_NAME).GetString());
     SetCellText(0, 2, LoadText(IDS_PANE_PARAM_UNIT).GetString());
     SetCellText(0, 3, LoadText(IDS_PANE_PARAM_VALUE).GetString());
     SetColWidth(0, 50);
-    SetColWidth(1, 260);
+    SetColWidth(1, 230);
     SetColWidth(2, 60);
-    SetColWidth(3, 170);
+    SetColWidth(3, 150);
     for (size_t i = 0; i < m_rowIndex.size(); ++i) {
         const int row = kFixed + static_cast<int>(i);
         const ParamDef& def = *m_rowDef[i];

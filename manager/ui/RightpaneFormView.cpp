@@ -102,7 +102,8 @@ void CRightpaneFormView::SelectPane(int slot)
     const int cy = std::max(static_cast<int>(client.Height()), m_minHeight);
     pane->SetWindowPos(nullptr, 0, 0, cx, cy, SWP_NOMOVE | SWP_NOZORDER);
     if (slot >= 3) m_parameter.SetGroup(kGroups[static_cast<size_t>(slot)]);
-    m_parameter.HideNetworkButton();
+    // The network settings belong to the communication group of a live controller.
+    m_parameter.ShowNetworkButton(slot == 6 && m_connectionKind != 1);
     pane->RefreshPane();
     pane->Layout(cx, cy);
     pane->ShowWindow(SW_SHOW);
@@ -190,6 +191,12 @@ void CRightpaneFormView::SetBusy(BOOL busy)
 void CRightpaneFormView::RefreshParameter(int index)
 {
     if (m_slots[3]) m_parameter.RefreshParameter(index);
+}
+
+void CRightpaneFormView::AccessLevelChanged()
+{
+    if (m_slots[1]) m_points.SendMessage(UM_ACCESSLEVELCHANGED);
+    if (m_slots[3]) m_parameter.SendMessage(UM_ACCESSLEVELCHANGED);
 }
 
 void CRightpaneFormView::PrintCurrentPane()

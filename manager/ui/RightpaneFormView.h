@@ -39,6 +39,8 @@ public:
     void SetBusy(BOOL busy);
     void RefreshParameter(int index);
     void PrintCurrentPane();
+    // The panes show and unlock what the new access level allows.
+    void AccessLevelChanged();
     void PreviewCurrentPane();
 
     CRightpaneInformation& Information() { return m_information; }

@@ -49,7 +49,12 @@ BOOL CRightpaneParameter::CreateParamPane(CWnd* pParent, ControllerData* pData, 
 
 BOOL CRightpaneParameter::Layout(int cx, int cy)
 {
-    if (CWnd* box = GetDlgItem(IDC_PANE_PARAM_DESCRIPTION)) box->MoveWindow(5, 5, cx - 15, 80);
+    constexpr int kButtonWidth = 170;
+    CWnd* button = GetDlgItem(IDC_PANE_NETWORK_BUTTON);
+    const bool withButton = button && m_networkShown;
+    if (CWnd* box = GetDlgItem(IDC_PANE_PARAM_DESCRIPTION))
+        box->MoveWindow(5, 5, cx - 15 - (withButton ? kButtonWidth + 5 : 0), 80);
+    if (withButton) button->MoveWindow(cx - 10 - kButtonWidth, 5, kButtonWidth, 28);
     if (::IsWindow(m_grid.GetSafeHwnd())) m_grid.MoveWindow(5, 90, cx - 10, std::max(cy - 95, 0));
     return TRUE;
 }
@@ -106,9 +111,13 @@ void CRightpaneParameter::EditCommand(UINT id)
     }
 }
 
-void CRightpaneParameter::HideNetworkButton()
+void CRightpaneParameter::ShowNetworkButton(bool show)
 {
-    if (CWnd* button = GetDlgItem(IDC_PANE_NETWORK_BUTTON)) button->ShowWindow(SW_HIDE);
+    m_networkShown = show;
+    if (CWnd* button = GetDlgItem(IDC_PANE_NETWORK_BUTTON)) button->ShowWindow(show ? SW_SHOW : SW_HIDE);
+    CRect client;
+    GetClientRect(&client);
+    Layout(client.Width(), client.Height());
 }
 
 LRESULT CRightpaneParameter::OnCellDescription(WPARAM wParam, LPARAM)

@@ -22,7 +22,7 @@ public:
     void Lock(BOOL lock) override { m_grid.LockParamGrid(lock); }
     void EditCommand(UINT id) override;
     void RefreshParameter(int index) { m_grid.RefreshParamRow(index); }
-    void HideNetworkButton();
+    void ShowNetworkButton(bool show);
     CParameterGrid& Grid() { return m_grid; }
 
 protected:
@@ -40,4 +40,5 @@ private:
     CParameterGrid m_grid;
     RobotParameterSet* m_pReference = nullptr;
     char m_group = 0;
+    bool m_networkShown = false;
 };

@@ -5,9 +5,13 @@
 #include "manager/ui/tests/ManagerTestSupport.h"
 
 #include "manager/core/DataManager.h"
+#include "manager/ui/ManagerMessages.h"
 #include "manager/ui/RightpaneFormView.h"
 #include "platform/ui/FrameIds.h"
 #include "tests/support/emulator/Emulator.h"
+
+#include <QApplication>
+#include <QKeyEvent>
 
 namespace {
 
@@ -62,6 +66,10 @@ TEST_P(ManagerPanesTest, PointsAreShownEditedByPasteMarkedWrittenAndUnmarked)
     CRightpaneFormView* right = child->GetRightpaneFormView();
     ASSERT_NE(right, nullptr);
 
+    // Room for the panes, as a person gives them.
+    world.Frame().MoveWindow(0, 0, 1200, 860);
+    child->ShowWindow(SW_SHOWMAXIMIZED);
+    uitest::Pump(10);
     world.Grab("panes-information-" + language + ".png");
     ShowPane(child, 1);
     EXPECT_EQ(right->CurrentSlot(), 1);
@@ -123,9 +131,147 @@ TEST_P(ManagerPanesTest, PointsAreShownEditedByPasteMarkedWrittenAndUnmarked)
     EXPECT_EQ(right->CurrentSlot(), 3);
     EXPECT_EQ(right->Parameter().Group(), 'M');
     world.Grab("panes-parameters-M-" + language + ".png");
+    ShowPane(child, 6);
+    world.Grab("panes-parameters-C-" + language + ".png");
     world.Quit();
 }
 
 INSTANTIATE_TEST_SUITE_P(Languages, ManagerPanesTest, ::testing::Values("en", "ja"));
+
+}  // namespace
+
+namespace {
+
+using namespace mgrtest;
+
+// Keys as a person types them, to the widget that has the focus.
+void Key(int key, const QString& text = QString())
+{
+    QWidget* target = QApplication::focusWidget();
+    ASSERT_NE(target, nullptr);
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
+    QCoreApplication::sendEvent(target, &press);
+    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
+    QCoreApplication::sendEvent(target, &release);
+    uitest::Pump(0);
+}
+
+void Type(const std::u16string& text)
+{
+    for (char16_t ch : text) {
+        int key = ch == u'.' ? Qt::Key_Period : ch == u'-' ? Qt::Key_Minus : QChar(ch).toUpper().unicode();
+        if (ch >= u'a' && ch <= u'z') key = Qt::Key_A + (ch - u'a');
+        Key(key, QString(QChar(ch)));
+    }
+}
+
+class ManagerParameterPaneTest : public ::testing::Test {
+protected:
+    ManagerParameterPaneTest()
+    {
+        emu::ControllerModel& c = emulator.AddController(1, "Q05");
+        c.SetControllerName("KX-Q05");
+        c.SetRobot("SA4-L06");
+        c.SetParameter(72, 3);  // three position decimals
+        c.SetParameter(9, 80);
+        emu::PointFields p{};
+        p[0] = 1;
+        p[1] = 1234;
+        p[2] = 100;
+        p[3] = 100;
+        p[4] = 100;
+        p[5] = 100;
+        c.SetPoint(1, p);
+    }
+    void TearDown() override { uitest::FlushDeletedWidgets(); }
+
+    static void ShowPane(CChildFrame* child, int kind)
+    {
+        CTreeCtrl& tree = child->GetTreeView()->GetTreeCtrl();
+        for (HTREEITEM item = tree.GetRootItem(); item; item = tree.GetNextItem(item, TVGN_NEXTVISIBLE))
+            if (static_cast<int>(tree.GetItemData(item)) == kind) {
+                tree.SelectItem(item);
+                break;
+            }
+        uitest::Pump(10);
+    }
+
+    emu::Emulator emulator;
+};
+
+TEST_F(ManagerParameterPaneTest, RangesChoicesAccessLevelAndDecimals)
+{
+    ASSERT_FALSE(emulator.ServePty().empty()) << emulator.LastError();
+    ManagerWorld world;
+    world.MapPorts({{kCom, emulator.PtyPath()}});
+    ASSERT_TRUE(world.Start());
+    world.Boxes().Answer(IDOK, u"KX-Q05");
+    ASSERT_EQ(world.NewOnline(kCom, u"Line"), IDOK);
+    CChildFrame* child = world.Active();
+    ASSERT_NE(child, nullptr);
+    CRightpaneFormView* right = child->GetRightpaneFormView();
+    ASSERT_NE(right, nullptr);
+
+    SCOPED_TRACE("decimals by K72: positions with three decimals");
+    ShowPane(child, 1);
+    CPointTableGrid& points = right->PointTable().Grid();
+    EXPECT_EQ(points.GetCellText(CPointTableGrid::RowOfSlot(0), 2), CString(u"1.234"));
+
+    ShowPane(child, 3);
+    CParameterGrid& grid = right->Parameter().Grid();
+    const int k1 = grid.RowOfIndex(0);
+    ASSERT_GT(k1, 0);
+    EXPECT_NE(grid.GetCellText(k1, CParameterGrid::kValueCol).Find(u'.'), -1) << "K1 takes the decimals of K72";
+    EXPECT_EQ(grid.GetCellText(k1, CParameterGrid::kValueCol).GetLength() -
+                  grid.GetCellText(k1, CParameterGrid::kValueCol).Find(u'.') - 1,
+              3);
+
+    SCOPED_TRACE("a value out of range is refused with a message");
+    const int k9 = grid.RowOfIndex(8);
+    ASSERT_GT(k9, 0);
+    EXPECT_EQ(grid.GetCellText(k9, CParameterGrid::kValueCol), CString(u"80"));
+    grid.SetFocus();
+    grid.SetCurrentCell(k9, CParameterGrid::kValueCol);
+    world.Boxes().Answer(IDOK, u"150");
+    Type(u"150");
+    Key(Qt::Key_Return);
+    EXPECT_EQ(world.Boxes().PendingAnswers(), 0u) << "the message was shown";
+    EXPECT_EQ(grid.GetCellText(k9, CParameterGrid::kValueCol), CString(u"80"));
+    EXPECT_EQ(world.App().MainFrame() != nullptr, true);
+
+    SCOPED_TRACE("a value within the range is taken and marked");
+    grid.SetCurrentCell(k9, CParameterGrid::kValueCol);
+    Type(u"55");
+    Key(Qt::Key_Return);
+    EXPECT_EQ(grid.GetCellText(k9, CParameterGrid::kValueCol), CString(u"55"));
+    EXPECT_TRUE(grid.GetCellBold(k9, CParameterGrid::kValueCol));
+
+    SCOPED_TRACE("a choice row shows its choice text, a value that is no choice as it is");
+    const int k4 = grid.RowOfIndex(3);
+    ASSERT_GT(k4, 0);
+    const ParamDef* def = grid.DefOfRow(k4);
+    ASSERT_NE(def, nullptr);
+    ASSERT_TRUE(def->IsList());
+    EXPECT_EQ(grid.GetCellText(k4, CParameterGrid::kValueCol), def->choiceTexts.front());
+    EXPECT_EQ(grid.ValueText(*def, 7), CString(u"7"));
+
+    SCOPED_TRACE("a row gated by the access level appears after the access code");
+    ShowPane(child, 6);
+    const int k94 = grid.RowOfIndex(93);
+    ASSERT_GT(k94, 0);
+    EXPECT_EQ(grid.GetRowHeight(k94), 0);
+    ASSERT_TRUE(world.App().Access().EnterAccessCode(u"valmoth"));
+    child->SendMessage(UM_ACCESSLEVELCHANGED);
+    uitest::Pump(5);
+    EXPECT_GT(grid.GetRowHeight(k94), 0);
+
+    SCOPED_TRACE("the new value reaches the controller by its own number");
+    world.Boxes().Answer(IDOK);
+    world.Boxes().Answer(IDOK);
+    world.Command(IDM_WRITE_CONTROLLER);
+    EXPECT_EQ(emulator.Controller(1).Parameter(9), 55);
+    EXPECT_FALSE(grid.GetCellBold(k9, CParameterGrid::kValueCol));
+    world.Quit();
+}
 
 }  // namespace
