@@ -203,7 +203,10 @@ BOOL CChildFrame::OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO
     if (CRightpaneFormView::IsPaneCommand(nID))
         if (CRightpaneFormView* right = GetRightpaneFormView(); right && right->OnCmdMsg(nID, nCode, pExtra, pHandlerInfo))
             return TRUE;
-    return CMDIChildWnd::OnCmdMsg(nID, nCode, pExtra, pHandlerInfo);
+    if (CMDIChildWnd::OnCmdMsg(nID, nCode, pExtra, pHandlerInfo)) return TRUE;
+    // The tree carries the controller's commands also while a pane has the focus.
+    CLeftpaneTreeView* tree = GetTreeView();
+    return tree && tree != GetActiveView() && tree->OnCmdMsg(nID, nCode, pExtra, pHandlerInfo);
 }
 
 // ------------------------------------------------------------------ tool bar

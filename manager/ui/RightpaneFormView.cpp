@@ -9,6 +9,11 @@
 
 #include <algorithm>
 
+namespace {
+// Edit > Point input: the point pane's dialog for the selected point.
+constexpr UINT kPointInputCommand = 32804;
+}  // namespace
+
 IMPLEMENT_DYNCREATE(CRightpaneFormView, CScrollView)
 
 BEGIN_MESSAGE_MAP(CRightpaneFormView, CScrollView)
@@ -22,6 +27,7 @@ BEGIN_MESSAGE_MAP(CRightpaneFormView, CScrollView)
     ON_COMMAND_EX(ID_EDIT_PASTE, &CRightpaneFormView::OnEditCmd)
     ON_COMMAND(ID_FILE_PRINT, &CRightpaneFormView::OnPrint)
     ON_COMMAND(ID_FILE_PRINT_PREVIEW, &CRightpaneFormView::OnPrintPreview)
+    ON_COMMAND(kPointInputCommand, &CRightpaneFormView::OnPointInput)
     ON_UPDATE_COMMAND_UI(ID_EDIT_CLEAR, &CRightpaneFormView::OnUpdateEdit)
     ON_UPDATE_COMMAND_UI(ID_EDIT_COPY, &CRightpaneFormView::OnUpdateEdit)
     ON_UPDATE_COMMAND_UI(ID_EDIT_CUT, &CRightpaneFormView::OnUpdateEdit)
@@ -211,7 +217,7 @@ void CRightpaneFormView::PreviewCurrentPane()
 
 bool CRightpaneFormView::IsPaneCommand(UINT id)
 {
-    return id == ID_EDIT_CLEAR || id == ID_EDIT_COPY || id == ID_EDIT_CUT || id == ID_EDIT_PASTE || id == ID_FILE_PRINT ||
+    return id == kPointInputCommand || id == ID_EDIT_CLEAR || id == ID_EDIT_COPY || id == ID_EDIT_CUT || id == ID_EDIT_PASTE || id == ID_FILE_PRINT ||
            id == ID_FILE_PRINT_PREVIEW;
 }
 
@@ -224,6 +230,11 @@ void CRightpaneFormView::OnUpdateEdit(CCmdUI* pCmdUI)
 void CRightpaneFormView::OnUpdatePrint(CCmdUI* pCmdUI)
 {
     pCmdUI->Enable(m_slots[static_cast<size_t>(m_current)] ? TRUE : FALSE);
+}
+
+void CRightpaneFormView::OnPointInput()
+{
+    if (m_current == 1 && m_slots[1]) m_points.SendMessage(WM_COMMAND, kPointInputCommand, 0);
 }
 
 void CRightpaneFormView::OnPrint() { PrintCurrentPane(); }

@@ -53,6 +53,7 @@ protected:
     afx_msg BOOL OnEditCmd(UINT id);
     afx_msg void OnPrint();
     afx_msg void OnPrintPreview();
+    afx_msg void OnPointInput();
     afx_msg void OnUpdateEdit(CCmdUI* pCmdUI);
     afx_msg void OnUpdatePrint(CCmdUI* pCmdUI);
     DECLARE_MESSAGE_MAP()

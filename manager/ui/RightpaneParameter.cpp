@@ -166,7 +166,9 @@ void CRightpaneParameter::PreparePrint()
     SetupGridPrintLayout(m_grid);
     CString title;
     if (CFrameWnd* frame = AfxGetParentFrame(this)) frame->GetWindowText(title);
-    if (m_pData) SetGridPrintHeadings(m_grid, title, TRUE, static_cast<char16_t>(m_group), *m_pData);
+    // The heading kinds are the tree's texts: the group's name (strings 206 to
+    // 210), or "Parameters" (205) for all groups.
+    if (m_pData) SetGridPrintHeadings(m_grid, title, FALSE, static_cast<char16_t>(m_group), *m_pData);
 }
 
 void CRightpaneParameter::Print()

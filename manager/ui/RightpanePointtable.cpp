@@ -116,9 +116,8 @@ void CRightpanePointtable::RefreshPane()
 
 void CRightpanePointtable::RefreshPointTable()
 {
-    const bool borrowed = m_manual && m_manual->AcquireLink();
+    // The grid is filled from the data alone: the link is not needed.
     m_grid.FillPointGrid(IsDlgButtonChecked(IDC_PANE_HIDE_UNDEFINED), m_storeM, TRUE);
-    if (borrowed) m_manual->ReleaseLink();
 }
 
 BOOL CRightpanePointtable::StoreValues(ControllerData* target)
@@ -180,11 +179,9 @@ void CRightpanePointtable::SetBusy(BOOL busy)
 void CRightpanePointtable::OnHideClicked()
 {
     m_grid.SetRedraw(FALSE);
-    const bool borrowed = m_manual && m_manual->AcquireLink();
     m_grid.ShowUndefinedPoints(IsDlgButtonChecked(IDC_PANE_HIDE_UNDEFINED));
     m_grid.SetRedraw(TRUE);
     m_grid.Refresh();
-    if (borrowed) m_manual->ReleaseLink();
 }
 
 void CRightpanePointtable::OnFullClicked()
@@ -271,7 +268,9 @@ void CRightpanePointtable::PreparePrint()
     SetupGridPrintLayout(m_grid);
     CString title;
     if (CFrameWnd* frame = AfxGetParentFrame(this)) frame->GetWindowText(title);
-    if (m_pData) SetGridPrintHeadings(m_grid, title, FALSE, u'P', *m_pData);
+    // The heading kinds are the tree's texts: string 202 ("Points") is what
+    // the layout calls its parameter-table kind.
+    if (m_pData) SetGridPrintHeadings(m_grid, title, TRUE, 0, *m_pData);
 }
 
 void CRightpanePointtable::Print()

@@ -10,14 +10,105 @@
 #include "platform/ui/FrameIds.h"
 #include "tests/support/emulator/Emulator.h"
 
+#include "platform/core/Process.h"
+#include "platform/ui/Clipboard.h"
+#include "platform/ui/GlobalMemory.h"
+#include "platform/ui/GridView.h"
+#include "platform/ui/PrintDialog.h"
+
+#include <fstream>
+#include <sstream>
+
 #include <QApplication>
 #include <QKeyEvent>
 
 namespace {
 
 using namespace mgrtest;
+namespace fs = std::filesystem;
 
 constexpr int kCom = 3;
+
+// Answers every print dialog with the PDF printer and a file.
+class PdfPrintDialogs final : public platform::IPrintDialogService {
+public:
+    explicit PdfPrintDialogs(const fs::path& file) : m_file(CString::FromUtf8(file.string())), m_scope(this) {}
+    platform::PrintDialogResult ShowPrintDialog(const platform::PrintDialogRequest& request) override
+    {
+        platform::PrintDialogResult result;
+        result.ok = true;
+        result.settings = request.settings;
+        result.settings.printerName = CString(platform::kPdfPrinterName);
+        result.settings.outputFile = m_file;
+        result.settings.paperSize = DMPAPER_A4;
+        return result;
+    }
+
+private:
+    CString m_file;
+    platform::ScopedPrintDialogService m_scope;
+};
+
+// Runs a tool of the machine on a file; true when it ended well.
+bool RunTool(const char16_t* program, std::vector<CString> arguments)
+{
+    platform::Process p;
+    if (!p.Start(program, arguments)) return false;
+    if (p.Wait(120000) != WAIT_OBJECT_0) {
+        p.Kill();
+        p.Wait(10000);
+        return false;
+    }
+    return true;
+}
+
+std::string PdfText(const fs::path& pdf)
+{
+    const fs::path out = fs::path(pdf).replace_extension(".txt");
+    if (!RunTool(u"/usr/bin/pdftotext", {u"-layout", CString::FromUtf8(pdf.string()), CString::FromUtf8(out.string())}))
+        return {};
+    std::ifstream in(out, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+// The first page of a PDF as a picture beside the others.
+void PdfPicture(const fs::path& pdf, const std::string& name)
+{
+    const std::string prefix = uitest::ArtifactFolder("manager") + "/" + name;
+    RunTool(u"/usr/bin/pdftoppm", {u"-png", u"-r", u"70", u"-f", u"1", u"-l", u"1", u"-singlefile",
+                                   CString::FromUtf8(pdf.string()), CString::FromUtf8(prefix)});
+}
+
+std::u16string ClipboardText()
+{
+    std::u16string text;
+    if (!::OpenClipboard(HWND())) return u"<closed>";
+    if (const HGLOBAL block = ::GetClipboardData(CF_UNICODETEXT)) {
+        if (const auto* chars = static_cast<const char16_t*>(::GlobalLock(block))) {
+            text = chars;
+            ::GlobalUnlock(block);
+        }
+    }
+    ::CloseClipboard();
+    return text;
+}
+
+// File > Print preview of the shown pane: a picture of the first page.
+void PreviewPicture(ManagerWorld& world, const std::string& name)
+{
+    uitest::RunModal([&] {
+        world.Command(ID_FILE_PRINT_PREVIEW);
+        return INT_PTR(IDOK);
+    },
+    [] { return platform::ui::GridPreviewWindow(); },
+    [&](uitest::DialogDriver& d) {
+        QWidget* widget = d.Widget(d.Dialog());
+        if (widget) widget->grab().save(QString::fromStdString(uitest::ArtifactFolder("manager") + "/" + name));
+        d.Click(IDCANCEL);
+    });
+}
 
 class ManagerPanesTest : public ::testing::TestWithParam<const char*> {
 protected:
@@ -100,6 +191,29 @@ TEST_P(ManagerPanesTest, PointsAreShownEditedByPasteMarkedWrittenAndUnmarked)
     EXPECT_EQ(grid.GetCellText(row3, 1), CPointTableGrid::MoveTypeName(1));
     EXPECT_EQ(grid.GetCellText(row3, 2), CString(u"-12.34"));
     EXPECT_EQ(grid.GetCellText(row3, 5), CString(u"70"));
+    emu::ControllerModel& model = emulator.Controller(1);
+
+    // The point input dialog: the grid follows the data it changed, and the
+    // user's clipboard is left alone.
+    ASSERT_TRUE(CFlxGrid::PlaceClipboardText(grid.GetSafeHwnd(), u"the user's own text"));
+    grid.SelectCell(row3, 2, TRUE);
+    const HWND frameHwnd = world.FrameHwnd();
+    uitest::RunModal([&] {
+        world.Command(32804);
+        return INT_PTR(IDOK);
+    },
+    [&] {
+        const HWND active = ::GetActiveWindow();
+        return active != frameHwnd ? active : HWND();
+    },
+    [](uitest::DialogDriver& d) {
+        d.Retype(IDC_PI_P, u"-20");
+        d.Click(IDOK);
+    });
+    EXPECT_EQ(grid.GetCellText(row3, 2), CString(u"-20.00"));
+    EXPECT_TRUE(grid.GetCellBold(row3, 2));
+    EXPECT_EQ(ClipboardText(), u"the user's own text");
+    EXPECT_FALSE(model.PointUsed(3)) << "nothing is written before the user writes";
 
     // Text that is no number is refused: the field keeps its value.
     grid.SelectCell(row1, 2, TRUE);
@@ -117,20 +231,41 @@ TEST_P(ManagerPanesTest, PointsAreShownEditedByPasteMarkedWrittenAndUnmarked)
     world.Boxes().Answer(IDOK);
     world.Boxes().Answer(IDOK);
     world.Command(IDM_WRITE_CONTROLLER);
-    emu::ControllerModel& model = emulator.Controller(1);
     EXPECT_TRUE(model.PointUsed(2));
     EXPECT_EQ(model.Point(2)[1], 2550);
     EXPECT_EQ(model.Point(2)[0], 2);
     EXPECT_EQ(model.Point(1)[1], 0);
-    EXPECT_EQ(model.Point(3)[1], -1234);
+    EXPECT_EQ(model.Point(3)[1], -2000);
     EXPECT_FALSE(grid.GetCellBold(row2, 2));
     EXPECT_FALSE(grid.GetCellBold(row1, 2));
+
+    // File > Print of the points: a PDF with the headings and the points.
+    {
+        const fs::path pdf = world.Folder() / ("points-" + language + ".pdf");
+        PdfPrintDialogs dialogs(pdf);
+        world.Command(ID_FILE_PRINT);
+        ASSERT_TRUE(fs::exists(pdf));
+        const std::string text = PdfText(pdf);
+        EXPECT_NE(text.find("KX-Q05"), std::string::npos);
+        EXPECT_NE(text.find("P255"), std::string::npos) << "every point is printed";
+        EXPECT_NE(text.find("25.50"), std::string::npos);
+        PdfPicture(pdf, "panes-points-printed-" + language);
+    }
+    PreviewPicture(world, "panes-points-preview-" + language + ".png");
 
     // The parameter groups.
     ShowPane(child, 3);
     EXPECT_EQ(right->CurrentSlot(), 3);
     EXPECT_EQ(right->Parameter().Group(), 'M');
     world.Grab("panes-parameters-M-" + language + ".png");
+    {
+        const fs::path pdf = world.Folder() / ("parameters-" + language + ".pdf");
+        PdfPrintDialogs dialogs(pdf);
+        world.Command(ID_FILE_PRINT);
+        ASSERT_TRUE(fs::exists(pdf));
+        PdfPicture(pdf, "panes-parameters-printed-" + language);
+    }
+    PreviewPicture(world, "panes-parameters-preview-" + language + ".png");
     ShowPane(child, 6);
     world.Grab("panes-parameters-C-" + language + ".png");
     world.Quit();
