@@ -309,6 +309,7 @@ protected:
         c.SetRobot("SA4-L06");
         c.SetParameter(72, 3);  // three position decimals
         c.SetParameter(9, 80);
+        c.SetParameter(66, 9);  // a home return method no choice names
         emu::PointFields p{};
         p[0] = 1;
         p[1] = 1234;
@@ -346,6 +347,11 @@ TEST_F(ManagerParameterPaneTest, RangesChoicesAccessLevelAndDecimals)
     ASSERT_NE(child, nullptr);
     CRightpaneFormView* right = child->GetRightpaneFormView();
     ASSERT_NE(right, nullptr);
+
+    SCOPED_TRACE("a choice text is looked up by value; a value that is none is shown as it is");
+    CString homing;
+    right->Information().GetDlgItemText(IDC_INFO_EXTRA_FIRST + 3, homing);
+    EXPECT_EQ(homing, CString(u"9"));
 
     SCOPED_TRACE("decimals by K72: positions with three decimals");
     ShowPane(child, 1);
@@ -388,7 +394,10 @@ TEST_F(ManagerParameterPaneTest, RangesChoicesAccessLevelAndDecimals)
     ASSERT_NE(def, nullptr);
     ASSERT_TRUE(def->IsList());
     EXPECT_EQ(grid.GetCellText(k4, CParameterGrid::kValueCol), def->choiceTexts.front());
-    EXPECT_EQ(grid.ValueText(*def, 7), CString(u"7"));
+    const int k66 = grid.RowOfIndex(65);
+    ASSERT_GT(k66, 0);
+    EXPECT_EQ(grid.GetCellText(k66, CParameterGrid::kValueCol), CString(u"9"));
+    EXPECT_EQ(grid.GetCellBackColor(k66, CParameterGrid::kValueCol), CFlxGrid::kChangedBackColor) << "marked";
 
     SCOPED_TRACE("a row gated by the access level appears after the access code");
     ShowPane(child, 6);
