@@ -4,6 +4,7 @@
 #include "tools/ReplyReceiver.h"
 #include "tools/TextUtility.h"
 
+#include "comm/AnswerLine.h"
 #include "comm/CommManager.h"
 
 #include "platform/core/Time.h"
@@ -143,35 +144,53 @@ BOOL CCommandSession::IsOK(const CString& strText, int nNode) { return HasToken(
 BOOL CCommandSession::IsNG(const CString& strText, int nNode) { return HasToken(strText, u"NG", nNode); }
 BOOL CCommandSession::IsRUN(const CString& strText, int nNode) { return HasToken(strText, u"RUN", nNode); }
 
+int CCommandSession::WaitForOwnReply(int nNode, comm::ReplyAttribution& attribution)
+{
+    using Token = comm::ReplyAttribution::Token;
+    for (;;) {
+        CString text;
+        if (ReadReplyLine(text) != kReplyLine) return kReplyTimeOut;
+        std::u16string_view rest = text.view();
+        std::u16string_view line;
+        std::u16string_view raw;
+        while (comm::CutLine(rest, line, raw)) {
+            const CString one(line);
+            Token token = Token::None;
+            if (!comm::IsEchoOfAnyCommand(line)) {
+                if (IsOK(one, nNode)) token = Token::Ok;
+                else if (IsNG(one, nNode)) token = Token::Ng;
+                else if (IsRUN(one, nNode)) token = Token::Progress;
+            }
+            // An NG without a code is the owner's report of a line error: it
+            // ends the command in flight, whoever's reply was coming in.
+            if (token == Token::Ng && one.Find(u'=') < 0) return kReplyNG;
+            // Lines of another command (a late reply, its echo, its OK) are passed over.
+            if (!attribution.Take(line, token)) continue;
+            if (token == Token::Ok) return kReplyOK;
+            if (token == Token::Ng) return kReplyNG;
+        }
+        Sleep(1);
+    }
+}
+
 BOOL CCommandSession::SendAndWait(int nNode, const CString& strCommand)
 {
     Send(strCommand + kLineEnd);
-    for (;;) {
-        CString text;
-        if (ReadReplyLine(text) != kReplyLine) return FALSE;
-        const int reply = ParseReply(text, nNode);
-        if (reply == kReplyOK) return TRUE;
-        if (reply == kReplyNG) return FALSE;
-        Sleep(1);
-    }
+    comm::ReplyAttribution attribution(strCommand.view(), comm::ReplyAttribution::Need::NoAnswer);
+    return WaitForOwnReply(nNode, attribution) == kReplyOK ? TRUE : FALSE;
 }
 
 BOOL CCommandSession::SendAndGetReply(int nNode, const CString& strCommand, CString& strAnswer)
 {
     Send(strCommand + kLineEnd);
-    for (;;) {
-        CString text;
-        if (ReadReplyLine(text) != kReplyLine) {
-            strAnswer = u"time out";
-            return FALSE;
-        }
-        const int reply = ParseReply(text, nNode);
-        if (reply == kReplyOK) return ExtractAnswer(m_pLink, nNode, strCommand, strAnswer);
-        if (reply == kReplyNG) {
-            strAnswer = u"Error!";
-            return FALSE;
-        }
-        Sleep(1);
+    comm::ReplyAttribution attribution(strCommand.view(), comm::ReplyAttribution::Need::AnswerLines);
+    switch (WaitForOwnReply(nNode, attribution)) {
+    case kReplyOK: return ExtractAnswer(m_pLink, nNode, strCommand, strAnswer);
+    case kReplyNG: strAnswer = u"Error!"; return FALSE;
+    default:
+        // An OK that closed no answer of this query: the controller answered nothing.
+        strAnswer = attribution.SawUnansweredOk() ? u"OK not found" : u"time out";
+        return FALSE;
     }
 }
 
@@ -181,7 +200,9 @@ BOOL CCommandSession::SendAndGetReplyNode0(const CString& strCommand, CString& s
     for (;;) {
         CString text;
         if (ReadReplyLine(text) != kReplyLine) {
-            strAnswer = m_pLink ? m_pLink->GetInBuff() : CString();
+            // A late reply of an earlier command is no node's answer.
+            const CString all = m_pLink ? m_pLink->GetInBuff() : CString();
+            strAnswer = CString(comm::KeepLinesOfCommand(all.view(), strCommand.view()));
             return TRUE;
         }
         const int reply = ParseReply(text, 0);
@@ -193,18 +214,29 @@ BOOL CCommandSession::SendAndGetReplyNode0(const CString& strCommand, CString& s
 BOOL CCommandSession::ExtractAnswer(CCommManager* pLink, int nNode, const CString& strCommand, CString& strAnswer)
 {
     CString all = pLink ? pLink->GetInBuff() : CString();
-    CString first = TokenTo(all, u'\r', 0);
-    first.TrimRight();
-    if (!first.IsEmpty() && first == strCommand) {
-        all.Delete(0, strCommand.GetLength() + 1);
-        if (!all.IsEmpty() && all[0] == u'\n') all.Delete(0, 1);
-    }
     const CString last = LastLine(all, u'\r');
     if (!IsOK(last, nNode)) {
         strAnswer = u"OK not found";
         return FALSE;
     }
-    strAnswer = all.Left(all.GetLength() - last.GetLength());
+    all = all.Left(all.GetLength() - last.GetLength());
+    // The in buffer may still hold what came before this command's reply (a
+    // late answer of an earlier command, echoes): the answer is this
+    // command's own lines after the last token or echo.
+    std::u16string answer;
+    std::u16string_view rest = all.view();
+    std::u16string_view line;
+    std::u16string_view raw;
+    while (comm::CutLine(rest, line, raw)) {
+        const CString one(line);
+        if (comm::IsCommandEcho(line, strCommand.view()) || IsOK(one, nNode) || IsNG(one, nNode) ||
+            IsRUN(one, nNode)) {
+            answer.clear();
+        } else if (comm::AnswerLineBelongsTo(line, strCommand.view())) {
+            answer.append(raw.substr(raw.find_first_not_of(u'\n')));
+        }
+    }
+    strAnswer = CString(std::move(answer));
     return TRUE;
 }
 

@@ -3,7 +3,10 @@
 // receive text (CReplyReceiver). It sends a command line, reads reply lines
 // out of the receive text while pumping window messages, classifies them by
 // the tokens "OK.", "NG." and "RUN." of the node, and takes query answers out
-// of the link's in buffer.
+// of the link's in buffer. An answer belongs to its command: lines before
+// the command's own echo, another command's echoed reply, and answer lines
+// that name another keyword, index or node (a late reply of a command that
+// timed out) are passed over, and so is the OK that closes them.
 //
 // The reply time-out is one value for the whole process. It is a silence
 // limit: it only ends a wait when the receive text has not changed for a
@@ -17,6 +20,9 @@
 #include "platform/core/CString.h"
 
 class CCommManager;
+namespace comm {
+class ReplyAttribution;
+}
 
 class CCommandSession {
 public:
@@ -62,8 +68,9 @@ public:
     // A query to every node: TRUE with everything received once the line fell
     // silent; FALSE (answer untouched) on NG.
     BOOL SendAndGetReplyNode0(const CString& strCommand, CString& strAnswer);
-    // The answer in the link's in buffer: the echo of the command and the
-    // closing OK line of the node cut off.
+    // The answer in the link's in buffer: the command's own answer lines
+    // before the closing OK line of the node, without echoes and without the
+    // lines of other commands that came before.
     static BOOL ExtractAnswer(CCommManager* pLink, int nNode, const CString& strCommand, CString& strAnswer);
 
     // Command operations; each returns 1 on success and 0 otherwise.
@@ -86,6 +93,9 @@ public:
     int InitArea(int nNode, int nArea);
 
 private:
+    // Reads reply lines up to this command's own OK or NG: kReplyOK,
+    // kReplyNG, or kReplyTimeOut.
+    int WaitForOwnReply(int nNode, comm::ReplyAttribution& attribution);
     bool IsOffline() const;
     bool OverallLimitReached() const;
     int Query(int nNode, const CString& strCommand, CString& strAnswer);

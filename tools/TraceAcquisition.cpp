@@ -351,7 +351,13 @@ int CTraceAcquisition::CloseController(BOOL bShiftHeld)
     if (!IsLive()) return 1;
     CCommandSession session = m_receiver.MakeSession(m_pCommMan);
     session.SetKParam(m_nNodeNo, kTraceStreamParam, 0);
-    if (m_model.m_nOptionBank == 0 && !bShiftHeld) session.StopProgram(m_nNodeNo);
+    if (m_model.m_nOptionBank == 0 && !bShiftHeld) {
+        // Its answer is awaited here: once the window has given the link back,
+        // a late "OK" would be taken for the answer to the next window's command.
+        CString command;
+        command.Format(u"@STOP.%d", m_nNodeNo);
+        session.SendAndWait(m_nNodeNo, command);
+    }
     return 1;
 }
 

@@ -19,7 +19,6 @@ constexpr const char16_t* kCalcSection = u"CALCULATOR_DIALOG";
 constexpr const char16_t* kWindowSection = u"REAL TIME TRACE";
 constexpr const char16_t* kViewerSection = u"TRDVIEWER_DIALOG";
 
-constexpr int kMaxTitleRead = 519;
 constexpr int kDefaultIniTraceNum = 1000;
 constexpr std::int32_t kDefaultIniLevel = 10;
 
@@ -101,17 +100,20 @@ void ReadTraceIniFile(CTraceModel& model, const CString& strPath)
     trace.TRACE_NUM = ReadIntIn(kTraceSection, u"TRACE_NUM", kDefaultIniTraceNum, 1, kMaxTraceNum, path);
     if (model.m_bLive) {
         for (int ch = 0; ch < kTraceChannelCount; ++ch)
-            trace.SEL_DAT_CH[ch] = static_cast<std::uint16_t>(ReadInt(kTargetSection, ChannelKey(u"SEL_DAT_CH%d", ch), 0, path));
+            trace.SEL_DAT_CH[ch] =
+                static_cast<std::uint16_t>(ReadIntIn(kTargetSection, ChannelKey(u"SEL_DAT_CH%d", ch), 0, 0, 0xFFFF, path));
         for (int ch = 0; ch < kTraceChannelCount; ++ch)
-            trace.SEL_BIT_CH[ch] = static_cast<std::uint8_t>(ReadInt(kTargetSection, ChannelKey(u"SEL_BIT_CH%d", ch), 0, path));
+            trace.SEL_BIT_CH[ch] = static_cast<std::uint8_t>(
+                ReadIntIn(kTargetSection, ChannelKey(u"SEL_BIT_CH%d", ch), 0, 0, kMaxBitIndex, path));
     }
 
     TraceGraphSettings& graph = model.m_GraphSet;
-    graph.TITLE = platform::ReadPrivateProfileString(kGraphSection, u"TITLE", u"", path).Left(kMaxTitleRead);
+    graph.TITLE = platform::ReadPrivateProfileString(kGraphSection, u"TITLE", u"", path)
+                      .Left(TraceGraphSettings::kMaxTitleLength);
     graph.SPLIT_NUM = ReadIntIn(kGraphSection, u"SPLIT_NUM", 1, 1, kMaxGraphs, path);
     graph.ZOOM = ReadIntIn(kGraphSection, u"ZOOM", 3, 0, kZoomLevels - 1, path);
     for (int ch = 0; ch < kTraceChannelCount; ++ch)
-        graph.DRAW_CH[ch] = ReadInt(kGraphSection, ChannelKey(u"DRAW_CH%d", ch), 1, path);
+        graph.DRAW_CH[ch] = ReadIntIn(kGraphSection, ChannelKey(u"DRAW_CH%d", ch), 1, 0, 1, path);
     for (int ch = 0; ch < kTraceChannelCount; ++ch)
         graph.LINE_WIDTH_CH[ch] = ReadIntIn(kGraphSection, ChannelKey(u"LINE_WIDTH_CH%d", ch), 2, 1, 3, path);
     for (int ch = 0; ch < kTraceChannelCount; ++ch)
@@ -122,7 +124,7 @@ void ReadTraceIniFile(CTraceModel& model, const CString& strPath)
 
     TraceScaleSettings& scale = model.m_ScaleSet;
     for (int ch = 0; ch < kTraceChannelCount; ++ch)
-        scale.SCL_TYPE_CH[ch] = ReadInt(kScaleSection, ChannelKey(u"SCL_TYPE_CH%d", ch), 0, path);
+        scale.SCL_TYPE_CH[ch] = ReadIntIn(kScaleSection, ChannelKey(u"SCL_TYPE_CH%d", ch), 0, 0, kMaxScaleType, path);
     for (int ch = 0; ch < kTraceChannelCount; ++ch)
         scale.RATIO_CH[ch] = ReadReal(kScaleSection, ChannelKey(u"RATIO_CH%d", ch), u"1.0", path);
     for (int ch = 0; ch < kTraceChannelCount; ++ch)
@@ -138,11 +140,18 @@ void ReadTraceIniFile(CTraceModel& model, const CString& strPath)
 
     TraceRangeSettings& range = model.m_RangeSet;
     for (int ch = 0; ch < kTraceChannelCount; ++ch)
-        range.AUTO_RANGE_CH[ch] = ReadInt(kRangeSection, ChannelKey(u"AUTO_RANGE_CH%d", ch), 1, path);
+        range.AUTO_RANGE_CH[ch] = ReadIntIn(kRangeSection, ChannelKey(u"AUTO_RANGE_CH%d", ch), 1, 0, 1, path);
     for (int ch = 0; ch < kTraceChannelCount; ++ch)
         range.MANU_MAX_CH[ch] = ReadDecimal(kRangeSection, ChannelKey(u"MANU_MAX_CH%d", ch), u"1000", path);
     for (int ch = 0; ch < kTraceChannelCount; ++ch)
         range.MANU_MIN_CH[ch] = ReadDecimal(kRangeSection, ChannelKey(u"MANU_MIN_CH%d", ch), u"-1000", path);
+    // A manual range must have room between its limits; otherwise both take their defaults.
+    for (int ch = 0; ch < kTraceChannelCount; ++ch) {
+        if (range.MANU_MAX_CH[ch] <= range.MANU_MIN_CH[ch]) {
+            range.MANU_MAX_CH[ch] = 1000;
+            range.MANU_MIN_CH[ch] = -1000;
+        }
+    }
     for (int ch = 0; ch < kTraceChannelCount; ++ch)
         range.MANU_MAX_REAL_CH[ch] = ReadReal(kRangeSection, ChannelKey(u"MANU_MAX_REAL_CH%d", ch), u"1000.0", path);
     for (int ch = 0; ch < kTraceChannelCount; ++ch)
@@ -150,11 +159,11 @@ void ReadTraceIniFile(CTraceModel& model, const CString& strPath)
 
     TraceTriggerSettings& trigger = model.m_TrigSet;
     trigger.MODE = static_cast<std::uint8_t>(ReadInt(kTriggerSection, u"MODE", 0, path));
-    trigger.SOURCE = static_cast<std::uint8_t>(ReadInt(kTriggerSection, u"SOURCE", 0, path));
+    trigger.SOURCE = static_cast<std::uint8_t>(ReadIntIn(kTriggerSection, u"SOURCE", 0, 0, kNoTriggerSource, path));
     trigger.LEVEL = ReadDecimal(kTriggerSection, u"LEVEL", u"10", path);
     const std::uint8_t pre = static_cast<std::uint8_t>(ReadInt(kTriggerSection, u"PRE_TRIGGER", 0, path));
     trigger.PRE_TRIGGER = pre > 100 ? 0 : pre;
-    trigger.SLOPE = static_cast<std::uint8_t>(ReadInt(kTriggerSection, u"SLOPE", 0, path));
+    trigger.SLOPE = static_cast<std::uint8_t>(ReadIntIn(kTriggerSection, u"SLOPE", 0, 0, kMaxSlope, path));
     model.UpdatePreTriggerCount();
 
     TraceOptions& options = model.m_Options;

@@ -2,11 +2,13 @@
 // key of the trace, target, graph, scale, range, trigger and option sections,
 // the placements of the trace window, its tool windows and new viewers.
 //
-// Missing keys give their defaults; values that do not fit their field are
-// cut to its width, and values that would make the window misbehave (a
-// trace count beyond the set-up's range, a zoom, split, line width, graph or
-// position index out of range, a pre-trigger above 100 %) give the key's
-// default instead. A viewer (a model that is not live) neither reads nor
+// Missing keys give their defaults, and values that would make the window
+// misbehave give the key's default instead: a trace count beyond the set-up's
+// range; a target beyond 16 bits, a bit index beyond 31; a zoom, split, line
+// width, graph, position, draw flag, scale type, trigger source or slope out
+// of range; a pre-trigger above 100 %; a manual range whose maximum is not
+// above its minimum (both limits). The title is cut to the 50 characters
+// the window shows. A viewer (a model that is not live) neither reads nor
 // writes the four targets.
 #pragma once
 

@@ -21,6 +21,16 @@ inline constexpr int kMinPosition = 1;   // "100%": the zero line at the top
 inline constexpr int kMaxPosition = 11;  // "0%": at the bottom
 inline constexpr int kDefaultPosition = 6;
 inline constexpr int kCustomColourCount = 16;
+// Lengths the window gives the texts of a trace; longer texts from a file
+// are cut to them.
+inline constexpr int kMaxUnitLength = 14;
+inline constexpr int kMaxLabelLength = 40;
+// A bit target names one bit of a 32-bit value.
+inline constexpr int kMaxBitIndex = 31;
+// SOURCE 0..3 watches a channel; 4 watches none (the manual trigger only).
+inline constexpr int kNoTriggerSource = 4;
+inline constexpr int kMaxSlope = 1;
+inline constexpr int kMaxScaleType = 2;
 
 // Trace settings, read from and written to the controller (K94 to K98).
 struct tracesettag {

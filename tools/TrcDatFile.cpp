@@ -66,6 +66,25 @@ CString FieldText(const CString& text)
 
 CString TextOfField(const CString& field) { return field == kEmptyText ? CString() : field; }
 
+// The start marker is the same in every language, so a file written under one
+// interface language opens under the other. Files of older versions carry the
+// marker of the language they were written in; those are read as well.
+constexpr const char16_t* kFileMarker = u"[Trace Data File]";
+constexpr const char16_t* kOlderMarkers[] = {u"[トレースデータファイル]"};
+
+bool HasMarker(const CString& line, bool reversed)
+{
+    auto contains = [&](CString marker) {
+        if (marker.IsEmpty()) return false;
+        if (reversed) marker.MakeReverse();
+        return line.Find(marker.GetString()) >= 0;
+    };
+    if (contains(kFileMarker) || contains(Label(IDS_TRD_MARKER))) return true;
+    for (const char16_t* older : kOlderMarkers)
+        if (contains(older)) return true;
+    return false;
+}
+
 // The tokens of a value line; runs of separators count as one.
 bool Tokens(const CString& line, int count, std::vector<CString>& tokens)
 {
@@ -248,17 +267,11 @@ BOOL CTrcDatFile::SplitReals(const CString& line, double* values)
     return TRUE;
 }
 
-BOOL CTrcDatFile::WriteStartMark()
-{
-    const CString marker = Label(IDS_TRD_MARKER);
-    if (marker.IsEmpty()) return FALSE;
-    return Put(marker + u"\n\n");
-}
+BOOL CTrcDatFile::WriteStartMark() { return Put(CString(kFileMarker) + u"\n\n"); }
 
 BOOL CTrcDatFile::WriteEndMark()
 {
-    CString marker = Label(IDS_TRD_MARKER);
-    if (marker.IsEmpty()) return FALSE;
+    CString marker = kFileMarker;
     marker.MakeReverse();
     return Put(marker + u"\n");
 }
@@ -348,18 +361,15 @@ BOOL CTrcDatFile::WriteData(BOOL bLooped, int nUpdatePointer, int nTriggerPos, i
 
 BOOL CTrcDatFile::ReadStartMark()
 {
-    const CString marker = Label(IDS_TRD_MARKER);
     CString line;
-    if (marker.IsEmpty() || !ReadLine(line) || line.Find(marker.GetString()) < 0) return FALSE;
+    if (!ReadLine(line) || !HasMarker(line, false)) return FALSE;
     return ReadEmptyLine();
 }
 
 BOOL CTrcDatFile::ReadEndMark()
 {
-    CString marker = Label(IDS_TRD_MARKER);
-    marker.MakeReverse();
     CString line;
-    return !marker.IsEmpty() && ReadLine(line) && line.Find(marker.GetString()) >= 0;
+    return ReadLine(line) && HasMarker(line, true);
 }
 
 BOOL CTrcDatFile::ReadControllerInfo(robconsettag& robCon)
@@ -382,8 +392,14 @@ BOOL CTrcDatFile::ReadTraceSettings(tracesettag& traceSet)
     traceSet.TRACE_MODE = head[0];
     traceSet.TRACE_NUM = head[1];
     traceSet.wInterval = static_cast<std::uint16_t>(head[2]);
-    if (!ReadValueLine(line) || !SplitShorts(line, traceSet.SEL_DAT_CH)) return FALSE;
-    if (!ReadValueLine(line) || !SplitBytes(line, traceSet.SEL_BIT_CH)) return FALSE;
+    std::int32_t targets[kTraceChannelCount];
+    std::int32_t bits[kTraceChannelCount];
+    if (!ReadValueLine(line) || !SplitInts(line, targets) || !InRange(targets, 0, 0xFFFF)) return FALSE;
+    if (!ReadValueLine(line) || !SplitInts(line, bits) || !InRange(bits, 0, kMaxBitIndex)) return FALSE;
+    for (int ch = 0; ch < kTraceChannelCount; ++ch) {
+        traceSet.SEL_DAT_CH[ch] = static_cast<std::uint16_t>(targets[ch]);
+        traceSet.SEL_BIT_CH[ch] = static_cast<std::uint8_t>(bits[ch]);
+    }
     return ReadEmptyLine();
 }
 
@@ -392,8 +408,9 @@ BOOL CTrcDatFile::ReadTriggerSettings(TraceTriggerSettings& trigSet)
     CString line;
     std::int32_t values[5];
     if (!ReadValueLine(line) || !SplitIntsN(line, values, 5)) return FALSE;
-    const std::uint8_t pre = static_cast<std::uint8_t>(values[1]);
-    if (pre > 100) return FALSE;
+    if (values[1] < 0 || values[1] > 100) return FALSE;
+    if (values[2] < 0 || values[2] > kNoTriggerSource || values[4] < 0 || values[4] > kMaxSlope) return FALSE;
+    const auto pre = static_cast<std::uint8_t>(values[1]);
     trigSet.MODE = static_cast<std::uint8_t>(values[0]);
     trigSet.PRE_TRIGGER = pre;
     trigSet.SOURCE = static_cast<std::uint8_t>(values[2]);
@@ -415,7 +432,7 @@ BOOL CTrcDatFile::ReadGraphSettings(TraceGraphSettings& graphSet)
     graphSet.crTitleFrame = static_cast<COLORREF>(frameColour);
 
     std::int32_t colours[kTraceChannelCount];
-    if (!ReadValueLine(line) || !SplitInts(line, graphSet.DRAW_CH)) return FALSE;
+    if (!ReadValueLine(line) || !SplitInts(line, graphSet.DRAW_CH) || !InRange(graphSet.DRAW_CH, 0, 1)) return FALSE;
     if (!ReadValueLine(line) || !SplitInts(line, colours)) return FALSE;
     for (int ch = 0; ch < kTraceChannelCount; ++ch) graphSet.crChannel[ch] = static_cast<COLORREF>(colours[ch]);
     if (!ReadValueLine(line) || !SplitInts(line, graphSet.LINE_WIDTH_CH) || !InRange(graphSet.LINE_WIDTH_CH, 1, 3))
@@ -428,6 +445,10 @@ BOOL CTrcDatFile::ReadGraphSettings(TraceGraphSettings& graphSet)
         return FALSE;
     if (!ReadValueLine(line) || !SplitTexts(line, graphSet.strUnit)) return FALSE;
     if (!ReadValueLine(line) || !SplitTexts(line, graphSet.strLabel)) return FALSE;
+    for (int ch = 0; ch < kTraceChannelCount; ++ch) {
+        graphSet.strUnit[ch] = graphSet.strUnit[ch].Left(kMaxUnitLength);
+        graphSet.strLabel[ch] = graphSet.strLabel[ch].Left(kMaxLabelLength);
+    }
     std::int32_t tail[2];
     if (!ReadValueLine(line) || !SplitIntsN(line, tail, 2)) return FALSE;
     if (tail[0] < 1 || tail[0] > kMaxGraphs || tail[1] < 0 || tail[1] >= kZoomLevels) return FALSE;
@@ -443,6 +464,9 @@ BOOL CTrcDatFile::ReadRangeSettings(TraceRangeSettings& rangeSet)
                             rangeSet.MANU_MIN_CH};
     for (std::int32_t* row : ints)
         if (!ReadValueLine(line) || !SplitInts(line, row)) return FALSE;
+    if (!InRange(rangeSet.AUTO_RANGE_CH, 0, 1)) return FALSE;
+    for (int ch = 0; ch < kTraceChannelCount; ++ch)
+        if (rangeSet.MANU_MAX_CH[ch] <= rangeSet.MANU_MIN_CH[ch]) return FALSE;
     if (!ReadValueLine(line) || !SplitReals(line, rangeSet.MANU_MAX_REAL_CH)) return FALSE;
     if (!ReadValueLine(line) || !SplitReals(line, rangeSet.MANU_MIN_REAL_CH)) return FALSE;
     return ReadEmptyLine();
@@ -451,7 +475,8 @@ BOOL CTrcDatFile::ReadRangeSettings(TraceRangeSettings& rangeSet)
 BOOL CTrcDatFile::ReadScaleSettings(TraceScaleSettings& scaleSet)
 {
     CString line;
-    if (!ReadValueLine(line) || !SplitInts(line, scaleSet.SCL_TYPE_CH)) return FALSE;
+    if (!ReadValueLine(line) || !SplitInts(line, scaleSet.SCL_TYPE_CH) || !InRange(scaleSet.SCL_TYPE_CH, 0, kMaxScaleType))
+        return FALSE;
     double* rows[] = {scaleSet.RATIO_CH,      scaleSet.OFFSET_CH,  scaleSet.POINT_1_CH,
                       scaleSet.POINT_1_SC_CH, scaleSet.POINT_2_CH, scaleSet.POINT_2_SC_CH};
     for (double* row : rows)

@@ -2,15 +2,20 @@
 // came from, every setting needed to draw it again and the samples of the
 // four channels. A start marker, seven blocks of label and value lines, each
 // ended by an empty line, and the start marker reversed as end marker. The
-// marker and the labels are strings 42000 to 42041 of the current resource
-// module (the language library), so a file is read back under the language
-// it was written in. 8-bit text in the ANSI code page, CR LF line ends.
+// marker is the same in every interface language (a file written in one
+// opens in the other; the language's own marker of older files is accepted
+// too); the label lines are strings 42001 to 42041 of the current resource
+// module, which readers skip. 8-bit text in the ANSI code page, CR LF line
+// ends.
 //
 // Saving writes a temporary file that replaces the target only when every
 // line was stored, so a failed save leaves the old file as it was. Loading
 // reads everything into a separate record and fails at the first block that
-// is missing, short, not a number where a number belongs, or out of range;
-// the caller's trace is untouched until the whole file was read.
+// is missing, short, not a number where a number belongs, or out of range
+// (targets beyond 16 bits, bit indexes beyond 31, trigger source above 4,
+// slope above 1, draw flags, auto-range flags and scale types out of range,
+// a manual maximum not above its minimum); units and labels are cut to the
+// 14 and 40 characters the window shows, the title to 50; the caller's trace is untouched until the whole file was read.
 #pragma once
 
 #include "tools/TraceModel.h"

@@ -1,5 +1,7 @@
 #include "manager/core/ControllerCommands.h"
 
+#include "comm/AnswerLine.h"
+
 #include "manager/core/ControllerData.h"
 #include "manager/core/ControllerDataFile.h"
 
@@ -151,7 +153,7 @@ BOOL QueryCode(CControllerProtocol* protocol, int kind, int node, int index, BYT
     return TRUE;
 }
 
-// One D range into the record: every line "D<number>=<value>".
+// One D range into the record: every line "D<number>.<node>=<value>".
 bool ReadDRange(CControllerProtocol* protocol, int node, int first, int last, ControllerStatus& status)
 {
     CString answer;
@@ -164,14 +166,19 @@ bool ReadDRange(CControllerProtocol* protocol, int node, int first, int last, Co
         const size_t end = text.find_first_of(u"\r\n");
         const Text line = text.substr(0, end);
         text.remove_prefix(end == Text::npos ? text.size() : end + 1);
-        if (line.empty() || line.front() != u'D') continue;
+        if (line.empty()) continue;
+        // The number stands before the node, which must be the node asked.
         const size_t equals = line.find(u'=');
-        if (equals == Text::npos) return false;
-        const std::optional<std::int64_t> number = Decimal(line.substr(1, equals - 1));
+        comm::LineAddress key;
+        if (equals == Text::npos || !comm::ParseAnswerKey(line.substr(0, equals), key) || key.keyword != u"D" ||
+            !key.first || key.last || key.node != node) {
+            return false;
+        }
+        const std::int64_t number = *key.first;
         const std::optional<std::int64_t> value = Decimal(line.substr(equals + 1));
-        if (!number || !value) return false;
+        if (!value) return false;
         any = true;
-        switch (*number) {
+        switch (number) {
         case 0: status.d0 = static_cast<std::int32_t>(*value); break;
         case 1: status.d1 = static_cast<std::int32_t>(*value); break;
         case 2: status.d2 = static_cast<std::int16_t>(*value); break;

@@ -10,7 +10,8 @@
 // queries fail, since no answer comes.
 //
 // Answers: unless a function says otherwise, the first line of the answer,
-// after its first "=" ("K12.1=500" gives 500). Numbers are decimal unless
+// after its first "=" ("K12.1=500" gives 500). The engine hands over only
+// lines that name the keyword, index and node asked. Numbers are decimal unless
 // marked hexadecimal. A number that is empty or not a number fails; a text may
 // be empty (a comment that was never set).
 #pragma once
@@ -56,8 +57,10 @@ BOOL QueryAlarm(CCommManager* link, CControllerProtocol* protocol, int node, int
 BOOL QueryWarning(CCommManager* link, CControllerProtocol* protocol, int node, int n, BYTE& out);
 BOOL QueryRecord(CCommManager* link, CControllerProtocol* protocol, int node, int n, AlarmRecord& out);
 BOOL QueryComData(CCommManager* link, CControllerProtocol* protocol, int node, int n, CString& out);
-// D0-10, then D11-20: D0, D1, D2, D9, D10, D13, D14, D15, D16 and D18 go
-// into the record, other numbers are passed over; TRUE when both answered.
+// D0-10, then D11-20, each line naming number and node ("D13.1=5"; a line of
+// another node fails the read): D0, D1, D2, D9, D10, D13, D14, D15, D16 and
+// D18 go into the record, other numbers are passed over; TRUE when both
+// answered.
 BOOL QueryStatusRecord(CCommManager* link, CControllerProtocol* protocol, int node, ControllerStatus& out);
 
 // Writes and commands; node 0 of WriteParameter writes every node.

@@ -1,5 +1,6 @@
 #include "manager/core/ControllerProtocol.h"
 
+#include "comm/AnswerLine.h"
 #include "comm/CommManager.h"
 #include "manager/core/SystemHelpers.h"
 #include "platform/core/KernelObject.h"
@@ -159,6 +160,7 @@ int CControllerProtocol::BeginCommand(int node, const CString& text, HWND notify
         m_reply.Empty();
         m_idleText.Empty();
         m_overflow = false;
+        m_lineError.Empty();
         m_node = node;
         m_command = text;
         m_command.TrimRight(u"\r\n");
@@ -340,6 +342,9 @@ void CControllerProtocol::InjectLinkError(int code)
                 line.Format(u"NG.=%02x\r\n", code & 0xFF);
             }
             m_receive = line;
+            // The command's own end, whoever's reply was coming in.
+            m_lineError = line;
+            m_lineError.TrimRight(u"\r\n");
         } else if (m_notifyWindow) {
             // No END will come over a broken line: the action's window learns now.
             line.Format(u"NG.%d=%02x", m_notifyNode, code & 0xFF);
@@ -369,26 +374,67 @@ int CControllerProtocol::StopCommand(int node)
     return link->SendData(text) ? 1 : 0;
 }
 
-BOOL CControllerProtocol::WaitForOk(std::uint32_t id, bool runEnds)
+int CControllerProtocol::AwaitOwnReply(std::uint32_t id, comm::ReplyAttribution& attribution, bool runEnds)
 {
+    int node = 0;
+    {
+        std::lock_guard guard(m_lock);
+        node = m_node;
+    }
     for (;;) {
-        CString line;
-        const int waited = WaitLineFor(id, line);
-        if (waited == kWaitCancelled) return FALSE;
-        if (waited == kReplyTimeout) {
-            EndCommand(id);
-            return FALSE;
+        CString text;
+        const int waited = WaitLineFor(id, text);
+        if (waited != kReplyLine) return waited;
+        CString lineError;
+        {
+            std::lock_guard guard(m_lock);
+            lineError = m_lineError;
+            m_lineError.Empty();
         }
-        const int result = ClassifyReply(line);
-        if (result == kReplyOk || (runEnds && result == kReplyRun)) {
-            EndCommand(id);
-            return TRUE;
+        if (!lineError.IsEmpty()) {
+            SetLastErrorText(lineError);
+            return kReplyNg;
         }
-        if (result == kReplyNg) {
-            EndCommand(id);
-            return FALSE;
+        ScanForCommandEnd(text.view());
+        std::u16string_view rest = text.view();
+        std::u16string_view line;
+        while (CutReplyLine(rest, line)) {
+            size_t at = 0;
+            const ReplyToken token = FindLineToken(line, node, &at);
+            // Lines of another command (a late reply, its echo, its OK) are passed over.
+            if (!attribution.Take(line, AttributionToken(token))) continue;
+            switch (token) {
+            case ReplyToken::Ng:
+                SetLastErrorText(CString(line.substr(at)));
+                return kReplyNg;
+            case ReplyToken::Ok:
+                SetLastErrorText(CString());
+                return kReplyOk;
+            case ReplyToken::Run:
+                SetLastErrorText(CString());
+                if (runEnds) return kReplyRun;
+                break;
+            case ReplyToken::Loading: SetLastErrorText(CString()); break;
+            case ReplyToken::End:
+            case ReplyToken::None: break;
+            }
         }
     }
+}
+
+BOOL CControllerProtocol::WaitForOk(std::uint32_t id, bool runEnds)
+{
+    comm::ReplyAttribution attribution(CommandInFlight().view(), comm::ReplyAttribution::Need::NoAnswer);
+    const int result = AwaitOwnReply(id, attribution, runEnds);
+    if (result == kWaitCancelled) return FALSE;
+    EndCommand(id);
+    return result == kReplyOk || result == kReplyRun ? TRUE : FALSE;
+}
+
+CString CControllerProtocol::CommandInFlight() const
+{
+    std::lock_guard guard(m_lock);
+    return m_command;
 }
 
 BOOL CControllerProtocol::SendAndWaitDone(int node, const CString& text)
@@ -427,7 +473,11 @@ BOOL CControllerProtocol::Collect(std::uint32_t id, CString* out)
             }
             EndCommand(id);
             if (!sawOk || overflow) return FALSE;
-            if (out) *out = WithoutEcho(reply.view(), command.view());
+            // A late reply of an earlier command is no node's answer.
+            if (out) {
+                const CString withoutEcho = WithoutEcho(reply.view(), command.view());
+                *out = CString(comm::KeepLinesOfCommand(withoutEcho.view(), command.view()));
+            }
             return TRUE;
         }
         const int result = ClassifyReply(line);
@@ -460,43 +510,26 @@ BOOL CControllerProtocol::Query(int node, const CString& text, CString& answer)
         answer = kInProgressText;
         return FALSE;
     }
-    for (;;) {
-        CString line;
-        const int waited = WaitLineFor(id, line);
-        if (waited == kWaitCancelled) {
-            answer = kCancelledAnswerText;
-            return FALSE;
-        }
-        if (waited == kReplyTimeout) {
-            EndCommand(id);
-            answer = kTimeOutAnswerText;
-            return FALSE;
-        }
-        const int result = ClassifyReply(line);
-        if (result == kReplyNg) {
-            EndCommand(id);
-            answer = kNgAnswerText;
-            return FALSE;
-        }
-        if (result == kReplyOk) {
-            CString reply;
-            CString command;
-            {
-                std::lock_guard guard(m_lock);
-                if (m_inFlight.load() != id) {
-                    answer = kCancelledAnswerText;
-                    return FALSE;
-                }
-                reply = m_reply;
-                command = m_command;
-            }
-            EndCommand(id);
-            if (!ExtractAnswer(reply.view(), node, command.view(), answer)) {
-                answer = kNoOkAnswerText;
-                return FALSE;
-            }
-            return TRUE;
-        }
+    const CString command = CommandInFlight();
+    comm::ReplyAttribution attribution(command.view(), AnswerNeedOf(command.view()));
+    const int result = AwaitOwnReply(id, attribution, false);
+    switch (result) {
+    case kWaitCancelled:
+        answer = kCancelledAnswerText;
+        return FALSE;
+    case kReplyOk:
+        EndCommand(id);
+        answer = CString(attribution.Answer());
+        return TRUE;
+    case kReplyNg:
+        EndCommand(id);
+        answer = kNgAnswerText;
+        return FALSE;
+    default:
+        EndCommand(id);
+        // An OK that closed no answer of this query: the controller answered nothing.
+        answer = attribution.SawUnansweredOk() ? kNoOkAnswerText : kTimeOutAnswerText;
+        return FALSE;
     }
 }
 

@@ -5,7 +5,11 @@
 // One command is in flight per engine. The data manager's status poll and the
 // user-interface thread share an engine; the busy flag, taken atomically, keeps
 // their commands apart, and a second command while one is in flight is
-// refused at once. The wait for a reply ends after one whole time-out period
+// refused at once. An answer belongs to its command: text before the
+// command's own echo, another command's echoed reply, and answer lines that
+// name another keyword, index or node (a late reply of a command that timed
+// out) are passed over, and so is the OK that closes them; the wait goes on.
+// The wait for a reply ends after one whole time-out period
 // in which no new text arrived: a controller that keeps sending keeps the wait
 // alive, up to kMaxReplyChars of reply.
 #pragma once
@@ -127,7 +131,11 @@ private:
     int BeginCommand(int node, const CString& text, HWND notifyWindow, std::uint32_t& id);
     void EndCommand(std::uint32_t id);
     int WaitLineFor(std::uint32_t id, CString& line);
+    // Reads the reply of the command in flight up to its own OK, NG or (with
+    // runEnds) RUN, passing over the lines of other commands.
+    int AwaitOwnReply(std::uint32_t id, comm::ReplyAttribution& attribution, bool runEnds);
     BOOL WaitForOk(std::uint32_t id, bool runEnds);
+    CString CommandInFlight() const;
     BOOL Collect(std::uint32_t id, CString* out);
     void WaitForText(DWORD ms);
     void SetLastErrorText(const CString& text);
@@ -150,6 +158,7 @@ private:
     CString m_command;    // command in flight without its line end
     int m_node = 0;       // node of the command in flight, 0 for none or all
     CString m_lastError;
+    CString m_lineError;  // the NG line of a line error during the command in flight
     HWND m_notifyWindow;
     int m_notifyNode = 0;
     CString m_idleText;   // text after the last command, scanned for its END

@@ -1,5 +1,6 @@
 #include "manager/core/DataManager.h"
 
+#include "comm/AnswerLine.h"
 #include "manager/core/ControllerCommands.h"
 #include "manager/core/ControllerDataFile.h"
 #include "manager/core/ManagerWindows.h"
@@ -102,20 +103,11 @@ void ForEachLine(const CString& text, F f)
     }
 }
 
-// The node of an answer key such as "CONT.2" or "COMR2.12": the digits after
-// its last "."; -1 when there are none or anything else follows.
+// The node of an answer key such as "CONT.2" or "COMR2.12"; -1 when it names none.
 int NodeOfAnswerKey(std::u16string_view key)
 {
-    const size_t dot = key.rfind(u'.');
-    if (dot == std::u16string_view::npos) return -1;
-    const std::u16string_view digits = key.substr(dot + 1);
-    if (digits.empty() || digits.size() > 4) return -1;
-    int node = 0;
-    for (char16_t ch : digits) {
-        if (ch < u'0' || ch > u'9') return -1;
-        node = node * 10 + (ch - u'0');
-    }
-    return node;
+    comm::LineAddress address;
+    return comm::ParseAnswerKey(key, address) && address.node ? static_cast<int>(*address.node) : -1;
 }
 
 // An answer line "KEY.<node>=value" of a query to all nodes. False for token
@@ -441,16 +433,18 @@ BOOL CDataManager::ReadControllerIdentity(ControllerData& target, BOOL withPoint
 
     if (withPoints) {
         if (!ReadPointTable(link, protocol, node, text)) return FALSE;
-        ForEachLine(text, [&](std::u16string_view line) { ParsePointLine(line, record); });
+        // Answer lines name their node ("PNT12.1=..."); the file's line form has none.
+        ForEachLine(text, [&](std::u16string_view line) { ParsePointLine(comm::WithoutAnswerNode(line), record); });
     }
     if (withParameters) {
         if (!ReadParameterTable(link, protocol, node, text)) return FALSE;
         // The node number is the record's own: the controller's answer never overwrites it.
         ForEachLine(text, [&](std::u16string_view line) {
-            if (line.substr(0, 4) != u"K38=") ParseParameterLine(line, *set);
+            const std::u16string fileLine = comm::WithoutAnswerNode(line);
+            if (fileLine.substr(0, 4) != u"K38=") ParseParameterLine(fileLine, *set);
         });
         if (!ReadHParameterTable(link, protocol, node, text)) return FALSE;
-        ForEachLine(text, [&](std::u16string_view line) { ParseHParameterLine(line, *set); });
+        ForEachLine(text, [&](std::u16string_view line) { ParseHParameterLine(comm::WithoutAnswerNode(line), *set); });
     }
     target = std::move(record);
     return TRUE;

@@ -1,5 +1,7 @@
 #include "manager/core/ReplyText.h"
 
+#include "comm/AnswerLine.h"
+
 #include <array>
 #include <string>
 
@@ -22,27 +24,8 @@ constexpr std::array<TokenName, 5> kTokenOrder = {{
 
 bool IsDigit(char16_t ch) { return ch >= u'0' && ch <= u'9'; }
 bool IsLetter(char16_t ch) { return (ch >= u'A' && ch <= u'Z') || (ch >= u'a' && ch <= u'z'); }
-bool IsBlank(char16_t ch) { return ch == u' ' || ch == u'\t' || ch == u'\r' || ch == u'\n' || ch == u'\0'; }
 
-std::u16string_view Trimmed(std::u16string_view text)
-{
-    while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
-    while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
-    return text;
-}
-
-// Cuts one line; raw receives the line with its CR and an LF after it.
-bool CutLine(std::u16string_view& text, std::u16string_view& line, std::u16string_view& raw)
-{
-    const size_t cr = text.find(u'\r');
-    if (cr == std::u16string_view::npos) return false;
-    size_t end = cr + 1;
-    if (end < text.size() && text[end] == u'\n') ++end;
-    line = text.substr(0, cr);
-    raw = text.substr(0, end);
-    text.remove_prefix(end);
-    return true;
-}
+using comm::CutLine;
 
 // Lines cut at a CR may begin with the LF of a CR LF that arrived split in
 // two reads.
@@ -81,11 +64,7 @@ ReplyToken FindReplyToken(std::u16string_view line, int node, size_t* position)
     return ReplyToken::None;
 }
 
-bool IsEchoLine(std::u16string_view line, std::u16string_view command)
-{
-    const std::u16string_view trimmed = Trimmed(command);
-    return !trimmed.empty() && Trimmed(line) == trimmed;
-}
+bool IsEchoLine(std::u16string_view line, std::u16string_view command) { return comm::IsCommandEcho(line, command); }
 
 int ClassifyReplyText(std::u16string_view text, int node, std::u16string_view command, CString& lastError)
 {
@@ -112,22 +91,43 @@ int ClassifyReplyText(std::u16string_view text, int node, std::u16string_view co
     return result;
 }
 
+ReplyToken FindLineToken(std::u16string_view line, int node, size_t* position)
+{
+    return comm::IsEchoOfAnyCommand(line) ? ReplyToken::None : FindReplyToken(line, node, position);
+}
+
+comm::ReplyAttribution::Token AttributionToken(ReplyToken token)
+{
+    using Token = comm::ReplyAttribution::Token;
+    switch (token) {
+    case ReplyToken::Ok: return Token::Ok;
+    case ReplyToken::Ng: return Token::Ng;
+    case ReplyToken::Loading:
+    case ReplyToken::End:
+    case ReplyToken::Run: return Token::Progress;
+    case ReplyToken::None: break;
+    }
+    return Token::None;
+}
+
+comm::ReplyAttribution::Need AnswerNeedOf(std::u16string_view command)
+{
+    const size_t start = command.find_first_not_of(u" \t\r\n");
+    return start != std::u16string_view::npos && command.substr(start, 2) == u"@?"
+               ? comm::ReplyAttribution::Need::AnswerLines
+               : comm::ReplyAttribution::Need::MaybeEmpty;
+}
+
 bool ExtractAnswer(std::u16string_view reply, int node, std::u16string_view command, CString& answer)
 {
-    std::u16string collected;
+    comm::ReplyAttribution attribution(command, AnswerNeedOf(command));
     std::u16string_view line;
-    std::u16string_view raw;
-    while (CutLine(reply, line, raw)) {
-        line = WithoutLeadingLf(line);
-        if (IsEchoLine(line, command)) continue;
-        const ReplyToken token = FindReplyToken(line, node);
-        if (token == ReplyToken::Ok) {
-            answer = CString(std::move(collected));
+    while (CutReplyLine(reply, line)) {
+        const ReplyToken token = FindLineToken(line, node);
+        if (attribution.Take(line, AttributionToken(token)) && token == ReplyToken::Ok) {
+            answer = CString(attribution.Answer());
             return true;
         }
-        if (token != ReplyToken::None) continue;
-        // The line as it came, without an LF left over from the line before.
-        collected.append(raw.substr(raw.find_first_not_of(u'\n')));
     }
     return false;
 }

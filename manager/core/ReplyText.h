@@ -12,6 +12,7 @@
 // token.
 #pragma once
 
+#include "comm/AnswerLine.h"
 #include "platform/core/CString.h"
 
 #include <string_view>
@@ -51,10 +52,23 @@ bool IsEchoLine(std::u16string_view line, std::u16string_view command);
 // emptied otherwise.
 int ClassifyReplyText(std::u16string_view text, int node, std::u16string_view command, CString& lastError);
 
-// The answer in a whole reply: every line before the first OK line of node,
-// each with its line end, leaving out the echo of command and the lines that
-// carry another token (LOADING, RUN, END, NG). False, with answer unchanged,
-// when the reply holds no OK line.
+// The token of one reply line, as FindReplyToken, but none in an echo of a
+// command line (it holds a command's text, never a reply token).
+ReplyToken FindLineToken(std::u16string_view line, int node, size_t* position = nullptr);
+
+// What the token of a reply line is to the attribution of lines to their command.
+comm::ReplyAttribution::Token AttributionToken(ReplyToken token);
+
+// What the reply to command must hold: a query ("@?") answers at least one
+// line, another command with an answer (a bulk read) may answer none.
+comm::ReplyAttribution::Need AnswerNeedOf(std::u16string_view command);
+
+// The answer in a whole reply: the command's own answer lines (each ended by
+// CR LF) before its own OK line of node. Lines before the command's echo,
+// other commands' echoed replies, answer lines that name another keyword,
+// index or node (a late reply), the OK that closes those, and lines with
+// other tokens are left out. False, with answer unchanged, when the reply
+// holds no OK of its own.
 bool ExtractAnswer(std::u16string_view reply, int node, std::u16string_view command, CString& answer);
 
 // The reply without the echo lines of command: what a collection over all

@@ -9,19 +9,6 @@
 #include "platform/ui/ComboBox.h"
 #include "platform/ui/Edit.h"
 
-CString ModeNameOfCode(int mode)
-{
-    switch (mode) {
-    case 0: return LoadText(IDS_MODE_0);
-    case 1: return LoadText(IDS_MODE_1);
-    case 2: return LoadText(IDS_MODE_2);
-    case 4: return LoadText(IDS_MODE_4);
-    case 5: return LoadText(IDS_MODE_5);
-    case 6: return LoadText(IDS_MODE_6);
-    default: return CString();
-    }
-}
-
 // --- Mode ----------------------------------------------------------------------------------
 
 BEGIN_MESSAGE_MAP(CDlgModeChange, CDialog)

@@ -9,10 +9,11 @@
 
 #include "platform/ui/Dialog.h"
 
+// ModeNameOfCode, the name of a mode code, is shared with the transports.
+#include "manager/app/TransportRules.h"
+
 class CEdit;
 
-// The name of a mode code (0-2, 4-6); empty for any other code.
-CString ModeNameOfCode(int mode);
 
 class CDlgModeChange : public CDialog {
 public:

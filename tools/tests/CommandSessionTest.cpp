@@ -107,6 +107,20 @@ TEST_F(SessionReadTest, ReadsEveryCompleteLineAtOnceAndKeepsTheRest)
     EXPECT_EQ(receiver.Snapshot(), CString(u"K1")) << "the LF after the last CR goes with the lines";
 }
 
+TEST_F(SessionReadTest, ALineErrorEndsTheCommandEvenWhileAnotherCommandsReplyComesIn)
+{
+    ScopedReplyTimeOut timeOut(20000);
+    m_feeder = std::thread([this] {
+        for (int waited = 0; waited < 50 && !m_stop; waited += 5) Sleep(5);
+        receiver.Append(u"@?ROBOT.1\r\nROBOT.1=RX\r\n");
+        for (int waited = 0; waited < 250 && !m_stop; waited += 5) Sleep(5);
+        receiver.OnCommNotify(nullptr, MakeLinkEvent(LINK_EVENT_ERROR), 1);
+    });
+    const DWORD start = GetTickCount();
+    EXPECT_FALSE(session.SendAndWait(1, u"@K12.1=5"));
+    EXPECT_LT(GetTickCount() - start, 10000u) << "at once, not after the time-out";
+}
+
 TEST_F(SessionReadTest, SilenceEndsTheWait)
 {
     ScopedReplyTimeOut timeOut(100);
@@ -186,7 +200,7 @@ TEST_F(LinkedSessionTest, EveryOperationSendsItsLineAndReadsItsAnswer)
     EXPECT_EQ(s.GetOptionBoard(1, 8, answer), 1);
     EXPECT_NE(answer.Find(u"=1"), -1) << answer.ToUtf8();
     EXPECT_EQ(s.GetKParamRange(1, 94, 97, answer), 1);
-    EXPECT_EQ(answer.Find(u"K94="), 0) << answer.ToUtf8();
+    EXPECT_EQ(answer, CString(u"K94.1=0\r\nK95.1=0\r\nK96.1=0\r\nK97.1=0\r\n"));
     EXPECT_EQ(s.SetKParam(1, 12, 700), 1);
     EXPECT_EQ(c.Parameter(12), 700);
     EXPECT_EQ(s.WriteUserName(1, u"operator"), 1);
@@ -316,6 +330,51 @@ TEST_F(LinkedSessionTest, TheEchoOfTheCommandIsCutFromTheAnswer)
     CString answer;
     ASSERT_EQ(s.GetKParam(1, 12, answer), 1);
     EXPECT_EQ(answer, CString(u"K12.1=500\r\n"));
+}
+
+// A reply so late that the next command is already out lands just before that
+// command's own reply; it must never be taken for it.
+TEST_F(LinkedSessionTest, ALateAnswerIsNeverTakenForTheNextCommandsAnswer)
+{
+    ScopedReplyTimeOut timeOut(300);
+    emu::ControllerModel& c = emulator.Controller(1);
+    c.SetRobot("RB-100");
+    c.SetParameter(13, 77);
+    emulator.AddController(2, "N3");
+    ASSERT_TRUE(Open());
+    CCommandSession s = Session();
+    for (const emu::LateReplyMode& m : emu::kLateReplyModes) {
+        SCOPED_TRACE(m.name);
+        emulator.SetEcho(m.echo);
+        const emu::Fault late = m.Held();
+        CString answer;
+
+        emulator.Script().NextReply(late);
+        EXPECT_EQ(s.GetRobot(1, answer), 0);
+        ASSERT_EQ(s.GetCont(1, answer), 1);
+        EXPECT_EQ(answer, CString(u"CONT.1=N3\r\n")) << "not the robot name that came late";
+
+        emulator.Script().NextReply(late);
+        EXPECT_EQ(s.GetKParam(1, 12, answer), 0);
+        ASSERT_EQ(s.GetKParamRange(1, 13, 14, answer), 1);
+        EXPECT_EQ(answer, CString(u"K13.1=77\r\nK14.1=0\r\n"));
+
+        // A write does not take the OK of a late answer for its own.
+        emulator.Script().NextReply(late);
+        EXPECT_EQ(s.GetRobot(1, answer), 0);
+        ASSERT_EQ(s.SetKParam(1, 13, 78), 1);
+        EXPECT_EQ(c.Parameter(13), 78);
+        ASSERT_EQ(s.GetKParam(1, 13, answer), 1);
+        EXPECT_EQ(answer, CString(u"K13.1=78\r\n"));
+        c.SetParameter(13, 77);
+
+        // The names of all nodes hold no late answer of another command.
+        emulator.Script().NextReply(late);
+        EXPECT_EQ(s.GetRobot(1, answer), 0);
+        ASSERT_EQ(s.GetCont(0, answer), 1);
+        EXPECT_EQ(answer.Find(u"ROBOT"), -1) << answer.ToUtf8();
+        EXPECT_NE(answer.Find(u"CONT.2=N3"), -1) << answer.ToUtf8();
+    }
 }
 
 TEST_F(LinkedSessionTest, WorksOverASerialLine)

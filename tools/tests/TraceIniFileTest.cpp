@@ -168,27 +168,48 @@ TEST_F(TraceIniFileTest, EveryKeyIsWrittenAndReadBack)
     EXPECT_NE(text.find("SAVED=1"), std::string::npos);
 }
 
-TEST_F(TraceIniFileTest, ValuesThatDoNotFitGiveDefaultsOrTheirLowBits)
+TEST_F(TraceIniFileTest, ValuesOutOfRangeGiveTheirDefaults)
 {
     WriteFile(
         "[TRACE_SETTINGS]\r\nTRACE_MODE=7\r\nTRACE_NUM=999999\r\n"
-        "[TARGET_SETTINGS]\r\nSEL_DAT_CH1=70000\r\nSEL_BIT_CH2=257\r\n"
-        "[GRAPH_SETTINGS]\r\nSPLIT_NUM=5\r\nZOOM=8\r\nLINE_WIDTH_CH1=0\r\nGRAPH_NO_CH2=4\r\nPOSITION_CH3=12\r\n"
-        "[SCALE_SETTINGS]\r\nRATIO_CH1=abc\r\n"
-        "[TRIGGER_SETTINGS]\r\nSOURCE=260\r\nPRE_TRIGGER=150\r\nLEVEL=-7x\r\n");
+        "[TARGET_SETTINGS]\r\nSEL_DAT_CH1=70000\r\nSEL_DAT_CH2=-3\r\nSEL_BIT_CH2=257\r\nSEL_BIT_CH3=32\r\n"
+        "SEL_BIT_CH4=31\r\n"
+        "[GRAPH_SETTINGS]\r\nTITLE=" + std::string(80, 'T') +
+        "\r\nSPLIT_NUM=5\r\nZOOM=8\r\nLINE_WIDTH_CH1=0\r\nGRAPH_NO_CH2=4\r\nPOSITION_CH3=12\r\n"
+        "DRAW_CH3=7\r\nDRAW_CH4=0\r\n"
+        "[SCALE_SETTINGS]\r\nRATIO_CH1=abc\r\nSCL_TYPE_CH2=5\r\nSCL_TYPE_CH3=2\r\n"
+        "[RANGE_SETTINGS]\r\nAUTO_RANGE_CH4=9\r\nMANU_MAX_CH1=-5\r\nMANU_MIN_CH1=10\r\n"
+        "MANU_MAX_CH2=7\r\nMANU_MIN_CH2=7\r\nMANU_MAX_CH3=20\r\nMANU_MIN_CH3=10\r\n"
+        "[TRIGGER_SETTINGS]\r\nSOURCE=260\r\nPRE_TRIGGER=150\r\nLEVEL=-7x\r\nSLOPE=2\r\n");
     CTraceModel model;
     ReadTraceIniFile(model, Path());
     EXPECT_EQ(model.m_TraceSet.TRACE_MODE, 0);
     EXPECT_EQ(model.m_TraceSet.TRACE_NUM, 1000);
-    EXPECT_EQ(model.m_TraceSet.SEL_DAT_CH[0], 70000 & 0xFFFF);
-    EXPECT_EQ(model.m_TraceSet.SEL_BIT_CH[1], 1);
+    EXPECT_EQ(model.m_TraceSet.SEL_DAT_CH[0], 0) << "a target beyond 16 bits";
+    EXPECT_EQ(model.m_TraceSet.SEL_DAT_CH[1], 0) << "a negative target";
+    EXPECT_EQ(model.m_TraceSet.SEL_BIT_CH[1], 0) << "a bit index beyond 31";
+    EXPECT_EQ(model.m_TraceSet.SEL_BIT_CH[2], 0);
+    EXPECT_EQ(model.m_TraceSet.SEL_BIT_CH[3], 31);
+    EXPECT_EQ(model.m_GraphSet.TITLE, CString(u'T', 50)) << "the title is cut to what the window shows";
     EXPECT_EQ(model.m_GraphSet.SPLIT_NUM, 1);
     EXPECT_EQ(model.m_GraphSet.ZOOM, 3);
     EXPECT_EQ(model.m_GraphSet.LINE_WIDTH_CH[0], 2);
     EXPECT_EQ(model.m_GraphSet.GRAPH_NO_CH[1], 0);
     EXPECT_EQ(model.m_GraphSet.POSITION_CH[2], 6);
+    EXPECT_EQ(model.m_GraphSet.DRAW_CH[2], 1);
+    EXPECT_EQ(model.m_GraphSet.DRAW_CH[3], 0);
     EXPECT_DOUBLE_EQ(model.m_ScaleSet.RATIO_CH[0], 0.0) << "an unreadable real is 0.0";
-    EXPECT_EQ(model.m_TrigSet.SOURCE, 4);
+    EXPECT_EQ(model.m_ScaleSet.SCL_TYPE_CH[1], 0);
+    EXPECT_EQ(model.m_ScaleSet.SCL_TYPE_CH[2], 2);
+    EXPECT_EQ(model.m_RangeSet.AUTO_RANGE_CH[3], 1);
+    EXPECT_EQ(model.m_RangeSet.MANU_MAX_CH[0], 1000) << "a maximum below its minimum";
+    EXPECT_EQ(model.m_RangeSet.MANU_MIN_CH[0], -1000);
+    EXPECT_EQ(model.m_RangeSet.MANU_MAX_CH[1], 1000) << "equal limits";
+    EXPECT_EQ(model.m_RangeSet.MANU_MIN_CH[1], -1000);
+    EXPECT_EQ(model.m_RangeSet.MANU_MAX_CH[2], 20);
+    EXPECT_EQ(model.m_RangeSet.MANU_MIN_CH[2], 10);
+    EXPECT_EQ(model.m_TrigSet.SOURCE, 0);
+    EXPECT_EQ(model.m_TrigSet.SLOPE, 0);
     EXPECT_EQ(model.m_TrigSet.PRE_TRIGGER, 0);
     EXPECT_EQ(model.m_TrigSet.LEVEL, -7);
 }

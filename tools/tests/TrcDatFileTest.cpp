@@ -43,7 +43,7 @@ void FillModel(CTraceModel& model, int n)
     model.m_GraphSet.ZOOM = 5;
     for (int ch = 0; ch < kTraceChannelCount; ++ch) {
         model.m_TraceSet.SEL_DAT_CH[ch] = static_cast<std::uint16_t>(60000 + ch);
-        model.m_TraceSet.SEL_BIT_CH[ch] = static_cast<std::uint8_t>(200 + ch);
+        model.m_TraceSet.SEL_BIT_CH[ch] = static_cast<std::uint8_t>(28 + ch);
         model.m_GraphSet.GRAPH_NO_CH[ch] = ch / 2;
         model.m_GraphSet.POSITION_CH[ch] = 11 - ch;
         model.m_GraphSet.LINE_WIDTH_CH[ch] = 3;
@@ -110,7 +110,7 @@ TEST_F(TrcDatFileTest, ASavedTraceLoadsBackWithEveryRecordAndTheRingUnrolled)
         for (int ch = 0; ch < kTraceChannelCount; ++ch) {
             SCOPED_TRACE(ch);
             EXPECT_EQ(file.traceSet.SEL_DAT_CH[ch], 60000 + ch);
-            EXPECT_EQ(file.traceSet.SEL_BIT_CH[ch], 200 + ch);
+            EXPECT_EQ(file.traceSet.SEL_BIT_CH[ch], 28 + ch);
             EXPECT_EQ(file.graphSet.POSITION_CH[ch], 11 - ch);
             EXPECT_EQ(file.graphSet.crChannel[ch], model.m_GraphSet.crChannel[ch]);
             EXPECT_EQ(file.rangeSet.nUpperLimit[ch], 3000 + ch);
@@ -191,6 +191,14 @@ TEST_F(TrcDatFileTest, ADamagedFileIsRefusedAtItsStepAndChangesNothing)
     const int zoomValues = IndexOf(good, "Graphs,Zoom") + 1;
     const int firstSample = IndexOf(good, "Data Ch.1") + 1;
     const int position = IndexOf(good, "Trigger Position") + 1;
+    const int targets = IndexOf(good, "Target Ch.1") + 1;
+    const int bits = IndexOf(good, "Bit Ch.1") + 1;
+    const int trigger = IndexOf(good, "Trigger Mode") + 1;
+    const int draw = IndexOf(good, "Draw Ch.1") + 1;
+    const int autoRange = IndexOf(good, "Auto Range Ch.1") + 1;
+    const int manualMax = IndexOf(good, "Manual Max Ch.1") + 1;
+    const int scaling = IndexOf(good, "Scaling Ch.1") + 1;
+    for (int index : {targets, bits, trigger, draw, autoRange, manualMax, scaling}) ASSERT_GT(index, 0);
     ASSERT_GT(traceValues, 0);
     ASSERT_GT(zoomValues, 0);
     ASSERT_GT(firstSample, 0);
@@ -209,6 +217,16 @@ TEST_F(TrcDatFileTest, ADamagedFileIsRefusedAtItsStepAndChangesNothing)
         {"a trace count beyond the set-up's range", [&](auto& l) { l[traceValues] = "0,100001,7"; }, 2},
         {"a block that does not end with an empty line", [&](auto& l) { l[traceValues + 5] = "x"; }, 2},
         {"a zoom index out of range", [&](auto& l) { l[zoomValues] = "2,8"; }, 4},
+        {"a target beyond 16 bits", [&](auto& l) { l[targets] = "1,65536,3,4"; }, 2},
+        {"a negative target", [&](auto& l) { l[targets] = "1,-1,3,4"; }, 2},
+        {"a bit index beyond 31", [&](auto& l) { l[bits] = "0,32,0,0"; }, 2},
+        {"a trigger source above 4", [&](auto& l) { l[trigger] = "1,30,5,-500,0"; }, 3},
+        {"a slope above 1", [&](auto& l) { l[trigger] = "1,30,2,-500,2"; }, 3},
+        {"a pre-trigger above 100", [&](auto& l) { l[trigger] = "1,101,2,-500,0"; }, 3},
+        {"a draw flag of 2", [&](auto& l) { l[draw] = "1,2,1,1"; }, 4},
+        {"an auto-range flag of -1", [&](auto& l) { l[autoRange] = "1,-1,1,1"; }, 5},
+        {"a manual maximum equal to its minimum", [&](auto& l) { l[manualMax] = "1000,-1000,1000,1000"; }, 5},
+        {"a scale type of 3", [&](auto& l) { l[scaling] = "0,1,3,0"; }, 6},
         {"a sample that is no number", [&](auto& l) { l[firstSample + 1] = "1,2,x,4"; }, 7},
         {"cut inside the samples", [&](auto& l) { l.resize(firstSample + 2); }, 7},
         {"a trigger position past the samples", [&](auto& l) { l[position] = "3"; }, 7},
@@ -230,24 +248,68 @@ TEST_F(TrcDatFileTest, ADamagedFileIsRefusedAtItsStepAndChangesNothing)
     EXPECT_TRUE(boxes.Shown().empty());
 }
 
-TEST_F(TrcDatFileTest, AFileWrittenInAnotherLanguageIsRefusedAtTheStartMarker)
+TEST_F(TrcDatFileTest, AFileWrittenInOneLanguageOpensInTheOther)
 {
-    std::string path = NativePath("japanese.trd");
+    const std::string japanesePath = NativePath("japanese.trd");
+    const std::string englishPath = NativePath("english.trd");
     {
-        ScopedCodePage japanese(CP_SHIFT_JIS);
         ScopedTestLanguage ja("ja");
         ASSERT_TRUE(ja.Loaded());
         CTraceModel model;
         FillModel(model, 3);
         int phase = 0;
-        ASSERT_TRUE(SaveTrcDat(CString::FromUtf8(path), model, phase));
-        TraceFileContents file;
-        ASSERT_TRUE(LoadTrcDat(CString::FromUtf8(path), file, phase)) << "it reads back in its own language";
+        ASSERT_TRUE(SaveTrcDat(CString::FromUtf8(japanesePath), model, phase));
+    }
+    {
+        CTraceModel model;
+        FillModel(model, 3);
+        int phase = 0;
+        ASSERT_TRUE(SaveTrcDat(CString::FromUtf8(englishPath), model, phase));
     }
     TraceFileContents file;
     int phase = -1;
-    EXPECT_FALSE(LoadTrcDat(CString::FromUtf8(path), file, phase));
-    EXPECT_EQ(phase, 0);
+    EXPECT_TRUE(LoadTrcDat(CString::FromUtf8(japanesePath), file, phase)) << "Japanese file, English interface";
+    EXPECT_EQ(phase, kTrdPhaseDone);
+    EXPECT_EQ(file.graphSet.TITLE, CString(u"Axis run"));
+    {
+        ScopedTestLanguage ja("ja");
+        TraceFileContents back;
+        EXPECT_TRUE(LoadTrcDat(CString::FromUtf8(englishPath), back, phase)) << "English file, Japanese interface";
+        EXPECT_EQ(phase, kTrdPhaseDone);
+    }
+}
+
+TEST_F(TrcDatFileTest, AFileOfAnOlderVersionWithTheJapaneseMarkerOpens)
+{
+    CTraceModel model;
+    FillModel(model, 2);
+    int phase = 0;
+    ASSERT_TRUE(SaveTrcDat(PathOf("old.trd"), model, phase));
+    std::vector<std::string> lines = Lines(ReadBytes(NativePath("old.trd")));
+    ScopedCodePage japanese(CP_SHIFT_JIS);
+    // "[トレースデータファイル]" and its reverse in the Japanese code page.
+    lines.front() = "[\x83" "g\x83" "\x8c" "\x81" "[\x83" "X\x83" "f\x81" "[\x83" "^\x83" "t\x83" "@\x83" "C\x83" "\x8b" "]";
+    lines.back() = "]\x83" "\x8b" "\x83" "C\x83" "@\x83" "t\x83" "^\x81" "[\x83" "f\x83" "X\x81" "[\x83" "\x8c" "\x83" "g[";
+    WriteBytes(NativePath("old.trd"), Join(lines));
+    TraceFileContents file;
+    EXPECT_TRUE(LoadTrcDat(PathOf("old.trd"), file, phase));
+    EXPECT_EQ(phase, kTrdPhaseDone);
+}
+
+TEST_F(TrcDatFileTest, TextsAreCutToTheLengthsTheWindowShows)
+{
+    CTraceModel model;
+    FillModel(model, 2);
+    model.m_GraphSet.TITLE = CString(u'T', 80);
+    model.m_GraphSet.strUnit[0] = CString(u'u', 30);
+    model.m_GraphSet.strLabel[1] = CString(u'l', 90);
+    int phase = 0;
+    ASSERT_TRUE(SaveTrcDat(PathOf("long.trd"), model, phase));
+    TraceFileContents file;
+    ASSERT_TRUE(LoadTrcDat(PathOf("long.trd"), file, phase));
+    EXPECT_EQ(file.graphSet.TITLE, CString(u'T', 50));
+    EXPECT_EQ(file.graphSet.strUnit[0], CString(u'u', 14));
+    EXPECT_EQ(file.graphSet.strLabel[1], CString(u'l', 40));
 }
 
 TEST_F(TrcDatFileTest, AFailedSaveLeavesTheOldFileWhole)

@@ -103,6 +103,10 @@ TEST(ControllerCommands, NumberQueries)
     RunCases({
         {"parameter", [](auto* p) { return Int(QueryParameter, 1, 12, p); }, {"K12.1=500\r\nOK.1\r\n"},
          {"@?K12.1"}, TRUE, "500"},
+        {"parameter after a late one of another index", [](auto* p) { return Int(QueryParameter, 1, 12, p); },
+         {"K11.1=9\r\nOK.1\r\nK12.1=500\r\nOK.1\r\n"}, {"@?K12.1"}, TRUE, "500"},
+        {"VER2 is no VER", [](auto* p) { return Str(QueryVersion2, 1, p); },
+         {"VER.1=1.0\r\nOK.1\r\nVER2.1=2.10\r\nOK.1\r\n"}, {"@?VER2.1"}, TRUE, "2.10"},
         {"negative H parameter", [](auto* p) { return Int(QueryHParameter, 1, 3, p); }, {"H3.1=-7\r\nOK.1\r\n"},
          {"@?H3.1"}, TRUE, "-7"},
         {"D value", [](auto* p) { return Int(QueryDValue, 2, 5, p); }, {"D5.2=123456\r\nOK.2\r\n"}, {"@?D5.2"}, TRUE,
@@ -159,6 +163,14 @@ TEST(ControllerCommands, TextAndCodeQueries)
          }, {"COMR2.1=\r\nOK.1\r\n"}, {"@?COMR2.1"}, TRUE, ""},
         {"name without = fails", [](auto* p) { return Str(QueryControllerName, 1, p); }, {"LB\r\nOK.1\r\n"},
          {"@?CONT.1"}, FALSE, "sentinel"},
+        {"name after a late robot name", [](auto* p) { return Str(QueryControllerName, 1, p); },
+         {"ROBOT.1=RX 10\r\nOK.1\r\nCONT.1=LB\r\nOK.1\r\n"}, {"@?CONT.1"}, TRUE, "LB"},
+        {"name after a late echoed robot name", [](auto* p) { return Str(QueryControllerName, 1, p); },
+         {"@?ROBOT.1\r\nROBOT.1=RX 10\r\nOK.1\r\n@?CONT.1\r\nCONT.1=LB\r\nOK.1\r\n"}, {"@?CONT.1"}, TRUE, "LB"},
+        {"text before the own echo is no answer", [](auto* p) { return Str(QueryControllerName, 1, p); },
+         {"CONT.1=OLD\r\n@?CONT.1\r\nCONT.1=LB\r\nOK.1\r\n"}, {"@?CONT.1"}, TRUE, "LB"},
+        {"name of another node is no answer", [](auto* p) { return Str(QueryControllerName, 1, p); },
+         {"CONT.2=N3\r\nOK.1\r\n"}, {"@?CONT.1"}, FALSE, "sentinel"},
         {"message code", [](auto* p) {
              BYTE value = 0xEE;
              const BOOL r = QueryMessage(nullptr, p, 1, value);
@@ -212,10 +224,11 @@ TEST(ControllerCommands, RecordQueries)
             return Outcome{result, text};
         };
     };
-    const std::string dLow = "D0=-1000\r\nD1=250\r\nD2=3\r\nD3=31\r\nD4=41\r\nD5=51\r\nD6=61\r\nD7=71\r\nD8=81\r\n"
-                             "D9=-9\r\nD10=10\r\nOK.1\r\n";
-    const std::string dHigh = "D11=111\r\nD12=121\r\nD13=12\r\nD14=14\r\nD15=1500\r\nD16=-16\r\nD17=171\r\n"
-                              "D18=-1\r\nD19=191\r\nD20=201\r\nOK.1\r\n";
+    // Every line names item, index and node, as the controller answers a range.
+    const std::string dLow = "D0.1=-1000\r\nD1.1=250\r\nD2.1=3\r\nD3.1=31\r\nD4.1=41\r\nD5.1=51\r\nD6.1=61\r\n"
+                             "D7.1=71\r\nD8.1=81\r\nD9.1=-9\r\nD10.1=10\r\nOK.1\r\n";
+    const std::string dHigh = "D11.1=111\r\nD12.1=121\r\nD13.1=12\r\nD14.1=14\r\nD15.1=1500\r\nD16.1=-16\r\n"
+                              "D17.1=171\r\nD18.1=-1\r\nD19.1=191\r\nD20.1=201\r\nOK.1\r\n";
     RunCases({
         {"history record, code beginning with a letter", record(1),
          {"REC1.1=FAB,T1500,P-1000,S200,M3,N12,C-5,V30,I4097,O8\r\nOK.1\r\n"}, {"@?REC1.1"}, TRUE,
@@ -237,10 +250,12 @@ TEST(ControllerCommands, RecordQueries)
         {"point value beyond 32 bits fails", point(4), {"PNT4.1=M1,P99999999999\r\nOK.1\r\n"}, {"@?PNT4.1"},
          FALSE, "99 0 0 0 0 0 0 0 0 0 0 0 0 99 "},
         {"WIO block", wideIo,
-         {"WIN0=1\r\nWIN1=2\r\nWIN2=3\r\nWIN3=4\r\nWOUT0=5\r\nWOUT1=6\r\nWOUT2=7\r\nWOUT3=65535\r\nOK.1\r\n"},
+         {"WIN0.1=1\r\nWIN1.1=2\r\nWIN2.1=3\r\nWIN3.1=4\r\nWOUT0.1=5\r\nWOUT1.1=6\r\nWOUT2.1=7\r\n"
+          "WOUT3.1=65535\r\nOK.1\r\n"},
          {"@?WIO0-3.1"}, TRUE, "1 2 3 4 5 6 7 65535 "},
         {"WIO block short of a line fails", wideIo,
-         {"WIN0=1\r\nWIN1=2\r\nWIN2=3\r\nWIN3=4\r\nWOUT0=5\r\nWOUT1=6\r\nWOUT2=7\r\nOK.1\r\n"}, {"@?WIO0-3.1"},
+         {"WIN0.1=1\r\nWIN1.1=2\r\nWIN2.1=3\r\nWIN3.1=4\r\nWOUT0.1=5\r\nWOUT1.1=6\r\nWOUT2.1=7\r\nOK.1\r\n"},
+         {"@?WIO0-3.1"},
          FALSE, "9 9 9 9 9 9 9 9 "},
         {"empty WIO answer fails", wideIo, {"OK.1\r\n"}, {"@?WIO0-3.1"}, FALSE, "9 9 9 9 9 9 9 9 "},
         {"status record passes over the D values it does not keep", status, {dLow, dHigh},
@@ -249,8 +264,15 @@ TEST(ControllerCommands, RecordQueries)
          {"@?D0-10.1", "@?D11-20.1"}, FALSE, "0 0 0 0 77 0 0 0 0 0"},
         {"status record with an empty range", status, {"OK.1\r\n"}, {"@?D0-10.1"}, FALSE,
          "0 0 0 0 77 0 0 0 0 0"},
-        {"status record with a bad value", status, {"D0=x\r\nOK.1\r\n"}, {"@?D0-10.1"}, FALSE,
+        {"status record with a bad value", status, {"D0.1=x\r\nOK.1\r\n"}, {"@?D0-10.1"}, FALSE,
          "0 0 0 0 77 0 0 0 0 0"},
+        {"a range answered by another node is no answer", status, {"D0.2=5\r\nOK.1\r\n"}, {"@?D0-10.1"}, FALSE,
+         "0 0 0 0 77 0 0 0 0 0"},
+        {"a range answered without its node is no answer", status, {"D0=5\r\nOK.1\r\n"}, {"@?D0-10.1"}, FALSE,
+         "0 0 0 0 77 0 0 0 0 0"},
+        {"lines of another range are passed over", status,
+         {"D11.1=5\r\nOK.1\r\n" + dLow, dHigh}, {"@?D0-10.1", "@?D11-20.1"}, TRUE,
+         "-1000 250 -1 12 3 14 -9 10 -16 1500"},
     });
 }
 
@@ -264,11 +286,13 @@ TEST(ControllerCommands, WholeAnswers)
         };
     };
     RunCases({
-        {"point table", table(ReadPointTable), {"PNT1=M1,P100\r\nPNT2=M1,P200\r\nOK.1\r\n"}, {"@READ PNT.1"}, TRUE,
-         "PNT1=M1,P100\r\nPNT2=M1,P200\r\n"},
+        {"point table", table(ReadPointTable), {"PNT1.1=M1,P100\r\nPNT2.1=M1,P200\r\nOK.1\r\n"}, {"@READ PNT.1"},
+         TRUE, "PNT1.1=M1,P100\r\nPNT2.1=M1,P200\r\n"},
+        {"point table after a late answer of another command", table(ReadPointTable),
+         {"ROBOT.1=RX\r\nOK.1\r\nPNT1.1=M1,P100\r\nOK.1\r\n"}, {"@READ PNT.1"}, TRUE, "PNT1.1=M1,P100\r\n"},
         {"empty point table", table(ReadPointTable), {"OK.1\r\n"}, {"@READ PNT.1"}, TRUE, ""},
-        {"parameters after LOADING", table(ReadParameterTable), {"LOADING.1\r\nK1=0\r\nK2=5\r\nOK.1\r\n"},
-         {"@READ PRM.1"}, TRUE, "K1=0\r\nK2=5\r\n"},
+        {"parameters after LOADING", table(ReadParameterTable), {"LOADING.1\r\nK1.1=0\r\nK2.1=5\r\nOK.1\r\n"},
+         {"@READ PRM.1"}, TRUE, "K1.1=0\r\nK2.1=5\r\n"},
         {"H parameters refused", table(ReadHParameterTable), {"NG.1=43\r\n"}, {"@READ HPRM.1"}, FALSE, "sentinel"},
         {"all controller names", [](auto* p) {
              CString text;

@@ -1,6 +1,8 @@
 #include "manager/core/ControllerProtocol.h"
 
 #include "FakeLink.h"
+#include "platform/core/Messages.h"
+#include "platform/core/Wnd.h"
 
 #include <gtest/gtest.h>
 
@@ -76,7 +78,7 @@ TEST_F(ProtocolFixture, EntryPointsSendTheirCommandLines)
         {"@?IN1.2", "IN1.2=4\r\nOK.2\r\n", [](auto& p, CString& out) { return p.QueryIndexed(kCmdIN, 2, 1, out); }},
         {"@?COMR2", "COMR2.1=x\r\nOK.\r\n",
          [](auto& p, CString& out) { return p.QueryIndexed(kCmdCOM, 0, 2, out); }},
-        {"@?D0-10.1", "D0=1\r\nOK.1\r\n", [](auto& p, CString& out) { return p.QueryRange(kCmdD, 1, 0, 10, out); }},
+        {"@?D0-10.1", "D0.1=1\r\nOK.1\r\n", [](auto& p, CString& out) { return p.QueryRange(kCmdD, 1, 0, 10, out); }},
         {"@SETID", "OK.\r\n", [](auto& p, CString&) { return p.BroadcastSetId(); }},
     };
     for (const Case& c : cases) {
@@ -220,6 +222,7 @@ TEST_F(ProtocolFixture, TimeOutRestartsWhileTextKeepsArriving)
     std::atomic<bool> done{false};
     link.ReplyNext("");
     std::thread feeder([&] {
+        link.Deliver("K1.1=");
         // Far longer than the time-out in all, but never silent for a whole period.
         for (int i = 0; i < 40 && !done; ++i) {
             std::this_thread::sleep_for(25ms);
@@ -233,7 +236,7 @@ TEST_F(ProtocolFixture, TimeOutRestartsWhileTextKeepsArriving)
     done = true;
     feeder.join();
     EXPECT_GE(std::chrono::steady_clock::now() - start, 900ms);
-    EXPECT_EQ(out.ToUtf8(), std::string(40, 'x') + "\r\n");
+    EXPECT_EQ(out.ToUtf8(), "K1.1=" + std::string(40, 'x') + "\r\n");
 }
 
 TEST_F(ProtocolFixture, QueryWhileBusyIsRefusedAndTheWaitingCommandGoesOn)
@@ -271,18 +274,52 @@ TEST_F(ProtocolFixture, ClearingBusyEndsTheWaitAsFailure)
     EXPECT_FALSE(protocol.IsBusy());
 }
 
+// Reports a line error from inside a command's wait, as the window that holds
+// the link does when its event arrives.
+class CLineErrorWnd : public CWnd {
+public:
+    static constexpr UINT kReport = WM_APP + 1;
+
+    explicit CLineErrorWnd(CControllerProtocol& protocol) : m_protocol(protocol)
+    {
+        CreateEx(0, AfxRegisterWndClass(0), u"", WS_OVERLAPPEDWINDOW, RECT{0, 0, 10, 10}, nullptr, 0);
+    }
+    ~CLineErrorWnd() override { DestroyWindow(); }
+
+protected:
+    LRESULT OnReport(WPARAM code, LPARAM)
+    {
+        m_protocol.InjectLinkError(static_cast<int>(code));
+        return 0;
+    }
+
+    DECLARE_MESSAGE_MAP()
+
+private:
+    CControllerProtocol& m_protocol;
+};
+
+BEGIN_MESSAGE_MAP(CLineErrorWnd, CWnd)
+    ON_MESSAGE(CLineErrorWnd::kReport, &CLineErrorWnd::OnReport)
+END_MESSAGE_MAP()
+
 TEST_F(ProtocolFixture, LinkErrorEndsTheCommandAsNg)
 {
     protocol.SetTimeOut(30000);
-    link.ReplyNext("");
-    std::thread breaker([&] {
-        WaitUntilBusy(protocol);
-        protocol.InjectLinkError(0x149);
-    });
-    EXPECT_FALSE(protocol.WriteValue(kCmdK, 3, 12, 1));
-    breaker.join();
-    EXPECT_EQ(protocol.GetLastErrorText().ToUtf8(), "NG.3=49");
-    EXPECT_EQ(protocol.GetLastNgCode(), 0x49);
+    CLineErrorWnd window(protocol);
+    // Also while the echoed reply of another command is coming in, whose
+    // tokens are not this command's.
+    for (const char* before : {"", "@?ROBOT.3\r\nROBOT.3=RX\r\n"}) {
+        SCOPED_TRACE(before);
+        link.ReplyNext(before);
+        // Handled once the wait has taken what came with the send.
+        PostMessageW(window.m_hWnd, CLineErrorWnd::kReport, 0x149, 0);
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_FALSE(protocol.WriteValue(kCmdK, 3, 12, 1));
+        EXPECT_LT(std::chrono::steady_clock::now() - start, 10s) << "at once, not after the time-out";
+        EXPECT_EQ(protocol.GetLastErrorText().ToUtf8(), "NG.3=49");
+        EXPECT_EQ(protocol.GetLastNgCode(), 0x49);
+    }
 }
 
 TEST_F(ProtocolFixture, CollectionTakesEveryNodeUntilTheLineIsSilent)
@@ -317,6 +354,9 @@ TEST_F(ProtocolFixture, StopGoesOutWhateverTheBusyState)
     link.ReplyNext("");
     std::thread stopper([&] {
         WaitUntilBusy(protocol);
+        // Busy comes before the jog line is handed to the link.
+        const auto deadline = std::chrono::steady_clock::now() + 10s;
+        while (link.Sent().empty() && std::chrono::steady_clock::now() < deadline) std::this_thread::sleep_for(1ms);
         EXPECT_EQ(protocol.StopCommand(2), 1);
         EXPECT_EQ(protocol.StopCommand(0), 1);
         EXPECT_EQ(protocol.StopCommand(-1), 0);

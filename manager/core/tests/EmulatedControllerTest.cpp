@@ -62,12 +62,12 @@ TEST_F(EmulatedLine, ReadsAWholeController)
     EXPECT_EQ(text.ToUtf8(), "");
 
     ASSERT_TRUE(ReadPointTable(nullptr, &protocol, 1, text));
-    EXPECT_EQ(text.ToUtf8(), "PNT12=M1,P-1000,S200,AC30,DC30,Q0,ZL0,ZH0,N0,J0,F0,C0,T0\r\n");
+    EXPECT_EQ(text.ToUtf8(), "PNT12.1=M1,P-1000,S200,AC30,DC30,Q0,ZL0,ZH0,N0,J0,F0,C0,T0\r\n");
     ASSERT_TRUE(ReadParameterTable(nullptr, &protocol, 1, text));
-    EXPECT_NE(text.Find(u"\r\nK12=500\r\n"), -1);
-    EXPECT_NE(text.Find(u"K138="), -1);
+    EXPECT_NE(text.Find(u"\r\nK12.1=500\r\n"), -1);
+    EXPECT_NE(text.Find(u"K138.1="), -1);
     ASSERT_TRUE(ReadHParameterTable(nullptr, &protocol, 1, text));
-    EXPECT_NE(text.Find(u"H3=-7\r\n"), -1);
+    EXPECT_NE(text.Find(u"H3.1=-7\r\n"), -1);
 
     PointRecord row;
     ASSERT_TRUE(QueryPoint(nullptr, &protocol, 1, 12, row));
@@ -190,6 +190,60 @@ TEST_F(EmulatedLine, EchoedCommandsAreLeftOut)
     EXPECT_EQ(text.ToUtf8(), "OK.1 NG.1");
     EXPECT_TRUE(WriteRobotName(nullptr, &protocol, 1, u"NG.1=43"));
     EXPECT_EQ(line.Controller(1).Robot(), "NG.1=43");
+}
+
+// A reply so late that the next command is already out lands just before that
+// command's own reply; it must never be taken for it.
+TEST_F(EmulatedLine, ALateAnswerIsNeverTakenForTheNextCommandsAnswer)
+{
+    protocol.SetTimeOut(300);
+    emu::ControllerModel& c = line.Controller(1);
+    c.SetControllerName("LB-20");
+    c.SetRobot("RX 10");
+    c.SetParameter(13, 77);
+    c.SetDValue(0, 1234);
+    c.SetDValue(15, 1500);
+    for (const emu::LateReplyMode& m : emu::kLateReplyModes) {
+        SCOPED_TRACE(m.name);
+        line.SetEcho(m.echo);
+        const emu::Fault late = m.Held();
+
+        CString text(u"sentinel");
+        line.Script().NextReply(late);
+        EXPECT_FALSE(QueryRobotName(nullptr, &protocol, 1, text));
+        ASSERT_TRUE(QueryControllerName(nullptr, &protocol, 1, text));
+        EXPECT_EQ(text.ToUtf8(), "LB-20") << "not the robot name that came late";
+
+        int value = -1;
+        line.Script().NextReply(late);
+        EXPECT_FALSE(QueryParameter(nullptr, &protocol, 1, 12, value));
+        ASSERT_TRUE(QueryParameter(nullptr, &protocol, 1, 13, value));
+        EXPECT_EQ(value, 77);
+
+        // The status record's second range after its late first one.
+        ControllerStatus status;
+        line.Script().OnLine("@?D0-10.1", late, 1);
+        EXPECT_FALSE(QueryStatusRecord(nullptr, &protocol, 1, status));
+        ASSERT_TRUE(QueryStatusRecord(nullptr, &protocol, 1, status));
+        EXPECT_EQ(status.d0, 1234);
+        EXPECT_EQ(status.d15, 1500u);
+
+        // A write does not take the OK of a late answer for its own.
+        line.Script().NextReply(late);
+        EXPECT_FALSE(QueryRobotName(nullptr, &protocol, 1, text));
+        ASSERT_TRUE(WriteParameter(nullptr, &protocol, 1, 13, 78));
+        EXPECT_EQ(c.Parameter(13), 78);
+        ASSERT_TRUE(QueryParameter(nullptr, &protocol, 1, 13, value));
+        EXPECT_EQ(value, 78);
+        c.SetParameter(13, 77);
+
+        // The names of all nodes hold no late answer of another command.
+        line.Script().NextReply(late);
+        EXPECT_FALSE(QueryRobotName(nullptr, &protocol, 1, text));
+        ASSERT_TRUE(QueryAllControllerNames(nullptr, &protocol, text));
+        EXPECT_EQ(text.Find(u"ROBOT"), -1) << text.ToUtf8();
+        EXPECT_NE(text.Find(u"CONT.1=LB-20"), -1) << text.ToUtf8();
+    }
 }
 
 TEST_F(EmulatedLine, CollectionOverAllNodesLastsAtLeastOneTimeOut)

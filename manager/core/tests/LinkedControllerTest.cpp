@@ -6,6 +6,7 @@
 #include "manager/core/ControllerDataFile.h"
 #include "manager/core/ControllerProtocol.h"
 
+#include "comm/AnswerLine.h"
 #include "comm/CommManager.h"
 #include "platform/core/ComPortNames.h"
 #include "platform/core/Messages.h"
@@ -173,14 +174,31 @@ TEST_P(LinkedController, ReadsAWholeControllerAsTheDataManagerDoes)
     ASSERT_TRUE(ReadPointTable(nullptr, &protocol, 1, text));
     for (CString rest = text; !rest.IsEmpty();) {
         const int end = rest.Find(u"\r\n");
-        ParsePointLine(rest.Left(end < 0 ? rest.GetLength() : end).view(), data);
+        ParsePointLine(comm::WithoutAnswerNode(rest.Left(end < 0 ? rest.GetLength() : end).view()), data);
         rest = end < 0 ? CString() : rest.Mid(end + 2);
     }
     EXPECT_EQ(data.points[11], (PointRecord{12, 1, -1000, 200, 30, 30, 0, 0, 0, 0, 0, 0, 0, 0}));
     ASSERT_TRUE(ReadParameterTable(nullptr, &protocol, 1, text));
-    EXPECT_NE(text.Find(u"\r\nK12=500\r\n"), -1);
+    EXPECT_NE(text.Find(u"\r\nK12.1=500\r\n"), -1);
     ASSERT_TRUE(ReadHParameterTable(nullptr, &protocol, 1, text));
-    EXPECT_NE(text.Find(u"H3=-7\r\n"), -1);
+    EXPECT_NE(text.Find(u"H3.1=-7\r\n"), -1);
+}
+
+TEST_P(LinkedController, ALateAnswerIsNeverTakenForTheNextCommandsAnswer)
+{
+    emulator.Controller(1).SetControllerName("LB-20");
+    emulator.Controller(1).SetRobot("RX 10");
+    ASSERT_TRUE(Serve()) << emulator.LastError();
+    protocol.SetTimeOut(300);
+    for (const emu::LateReplyMode& m : emu::kLateReplyModes) {
+        SCOPED_TRACE(m.name);
+        emulator.SetEcho(m.echo);
+        emulator.Script().NextReply(m.Held());
+        CString text;
+        EXPECT_FALSE(QueryRobotName(nullptr, &protocol, 1, text));
+        ASSERT_TRUE(QueryControllerName(nullptr, &protocol, 1, text));
+        EXPECT_EQ(text.ToUtf8(), "LB-20");
+    }
 }
 
 TEST_P(LinkedController, TimeOutRestartsWhileTextKeepsArriving)

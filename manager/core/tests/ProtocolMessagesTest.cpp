@@ -75,7 +75,7 @@ TEST_F(Engine, TheEndOfAnActionIsToldToItsWindowOnce)
         BOOL accepted;
         std::vector<WPARAM> ended;
     } cases[] = {
-        {"END after the wait", "RUN.1\r\n", {"D0=15\r\n", "END.1\r\n"}, TRUE, {1}},
+        {"END after the wait", "RUN.1\r\n", {"D0.1=15\r\n", "END.1\r\n"}, TRUE, {1}},
         {"NG after the wait", "RUN.1\r\n", {"NG.1=05\r\n"}, TRUE, {0}},
         {"END with the RUN", "RUN.1\r\nEND.1\r\n", {}, TRUE, {1}},
         {"END split over two reads", "RUN.1\r\n", {"EN", "D.1", "\r\n"}, TRUE, {1}},
@@ -113,7 +113,7 @@ TEST_F(Engine, EndDuringAnotherCommandIsToldToo)
 {
     link.ReplyNext("RUN.1\r\n");
     ASSERT_TRUE(SendOrigin(nullptr, &protocol, 1, window));
-    link.ReplyNext("END.1\r\nD0=7\r\nOK.1\r\n");
+    link.ReplyNext("END.1\r\nD0.1=7\r\nOK.1\r\n");
     int value = 0;
     EXPECT_TRUE(QueryDValue(nullptr, &protocol, 1, 0, value));
     EXPECT_EQ(value, 7);

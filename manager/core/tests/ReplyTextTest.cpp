@@ -52,7 +52,7 @@ TEST(ClassifyReplyText, CodesAndLastErrors)
     }
 }
 
-TEST(ExtractAnswer, TakesTheLinesBeforeTheOkLine)
+TEST(ExtractAnswer, TakesTheCommandsOwnLinesBeforeItsOkLine)
 {
     struct Case {
         const char* name;
@@ -67,11 +67,16 @@ TEST(ExtractAnswer, TakesTheLinesBeforeTheOkLine)
         {"empty answer", "OK.1\r\n", 1, "@READ PNT.1", true, ""},
         {"OK. inside the value is kept", "ROBOT.1=BOOK.1\r\nOK.1\r\n", 1, "@?ROBOT.1", true,
          "ROBOT.1=BOOK.1\r\n"},
-        {"LOADING line is no answer", "LOADING.1\r\nK1=5\r\nK2=6\r\nOK.1\r\n", 1, "@READ PRM.1", true,
-         "K1=5\r\nK2=6\r\n"},
-        {"OK.12 is no OK of node 1", "OK.12\r\nX=1\r\nOK.1\r\n", 1, "@?X.1", true, "OK.12\r\nX=1\r\n"},
+        {"LOADING line is no answer", "LOADING.1\r\nK1.1=5\r\nK2.1=6\r\nOK.1\r\n", 1, "@READ PRM.1", true,
+         "K1.1=5\r\nK2.1=6\r\n"},
+        {"OK.12 is no OK of node 1", "OK.12\r\nX.1=1\r\nOK.1\r\n", 1, "@?X.1", true, "X.1=1\r\n"},
+        {"a late answer of another query and its OK are passed over", "ROBOT.1=RX\r\nOK.1\r\nCONT.1=LB\r\nOK.1\r\n",
+         1, "@?CONT.1", true, "CONT.1=LB\r\n"},
+        {"an answer of another node is no answer", "CONT.2=LB\r\nOK.1\r\n", 1, "@?CONT.1", false, "unchanged"},
+        {"text before the own echo is no answer", "CONT.1=OLD\r\n@?CONT.1\r\nCONT.1=LB\r\nOK.1\r\n", 1,
+         "@?CONT.1", true, "CONT.1=LB\r\n"},
         {"no OK line", "CONT.1=LB\r\n", 1, "@?CONT.1", false, "unchanged"},
-        {"lines ended by CR alone", "CONT.1=LB\rOK.1\r", 1, "@?CONT.1", true, "CONT.1=LB\r"},
+        {"lines ended by CR alone", "CONT.1=LB\rOK.1\r", 1, "@?CONT.1", true, "CONT.1=LB\r\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

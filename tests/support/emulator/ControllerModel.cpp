@@ -441,13 +441,15 @@ int32_t ControllerModel::DValueAt(int n, Clock::time_point now) const
 
 std::string ControllerModel::AnswerKey(const CommandLine& command, long index) const
 {
-    std::string key(KeywordText(command.keyword));
     if (command.first) {
-        key += std::to_string(index);
+        return ItemKey(KeywordText(command.keyword), index);
     }
-    key += '.';
-    key += std::to_string(m_parameters[kNodeParameter - 1]);
-    return key;
+    return std::string(KeywordText(command.keyword)) + '.' + std::to_string(m_parameters[kNodeParameter - 1]);
+}
+
+std::string ControllerModel::ItemKey(std::string_view keyword, long index) const
+{
+    return std::string(keyword) + std::to_string(index) + '.' + std::to_string(m_parameters[kNodeParameter - 1]);
 }
 
 std::string ControllerModel::PointText(int number) const
@@ -732,10 +734,10 @@ std::string ControllerModel::ExecuteQueryOrWrite(const CommandLine& command, con
         }
         std::string reply;
         for (long i = a; i <= b; ++i) {
-            reply += "WIN" + std::to_string(i) + "=" + number(m_wideInputs[i]) + std::string(kLineEnd);
+            reply += ItemKey("WIN", i) + "=" + number(m_wideInputs[i]) + std::string(kLineEnd);
         }
         for (long i = a; i <= b; ++i) {
-            reply += "WOUT" + std::to_string(i) + "=" + number(m_wideOutputs[i]) + std::string(kLineEnd);
+            reply += ItemKey("WOUT", i) + "=" + number(m_wideOutputs[i]) + std::string(kLineEnd);
         }
         return reply + Token("OK", tokenNode);
     }
@@ -759,9 +761,9 @@ std::string ControllerModel::ExecuteQueryOrWrite(const CommandLine& command, con
             return NgReply(tokenNode, ng::kBadCommand);
         }
         if (command.last) {
-            // Range answers name the item and index only, one line each.
+            // One line per index, each naming item, index and node.
             for (long i = a; i <= b; ++i) {
-                reply += std::string(KeywordText(kw)) + std::to_string(i) + "=" + item.get(i) + std::string(kLineEnd);
+                reply += AnswerKey(command, i) + "=" + item.get(i) + std::string(kLineEnd);
             }
         } else {
             reply += AnswerKey(command, a) + "=" + item.get(a) + std::string(kLineEnd);
@@ -841,7 +843,7 @@ std::string ControllerModel::ExecuteAction(const CommandLine& command, const Exe
         std::string reply;
         for (int i = 1; i <= kPointCount; ++i) {
             if (m_points[i - 1][0] != 0) {
-                reply += "PNT" + std::to_string(i) + "=" + PointText(i) + std::string(kLineEnd);
+                reply += ItemKey("PNT", i) + "=" + PointText(i) + std::string(kLineEnd);
             }
         }
         return reply + ok;
@@ -849,21 +851,22 @@ std::string ControllerModel::ExecuteAction(const CommandLine& command, const Exe
     case Keyword::ReadPrm: {
         std::string reply;
         for (int k = 1; k <= kParameterCount; ++k) {
-            reply += "K" + std::to_string(k) + "=" + std::to_string(m_parameters[k - 1]) + std::string(kLineEnd);
+            reply += ItemKey("K", k) + "=" + std::to_string(m_parameters[k - 1]) + std::string(kLineEnd);
         }
         return reply + ok;
     }
     case Keyword::ReadHprm: {
         std::string reply;
         for (int h = 0; h < kHParameterCount; ++h) {
-            reply += "H" + std::to_string(h) + "=" + std::to_string(m_hParameters[h]) + std::string(kLineEnd);
+            reply += ItemKey("H", h) + "=" + std::to_string(m_hParameters[h]) + std::string(kLineEnd);
         }
         return reply + ok;
     }
     case Keyword::ReadRec: {
         std::string reply;
         for (size_t i = 1; i <= m_records.size(); ++i) {
-            reply += "REC" + std::to_string(i) + "=" + RecordText(static_cast<int>(i)) + std::string(kLineEnd);
+            const long index = static_cast<long>(i);
+            reply += ItemKey("REC", index) + "=" + RecordText(static_cast<int>(i)) + std::string(kLineEnd);
         }
         return reply + ok;
     }

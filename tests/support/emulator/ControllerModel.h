@@ -207,7 +207,10 @@ private:
     void EndMotion(Clock::time_point now, bool reachedTarget, std::optional<int> ngCode);
     int32_t PositionAt(Clock::time_point now) const;
     int32_t DValueAt(int n, Clock::time_point now) const;
+    // The key of an answer line: keyword, index (when the command gave one) and this
+    // controller's node, "K12.1" or "CONT.1".
     std::string AnswerKey(const CommandLine& command, long index) const;
+    std::string ItemKey(std::string_view keyword, long index) const;
     std::string PointText(int number) const;
     std::string RecordText(int index) const;
     std::string DefaultSample(uint32_t index) const;

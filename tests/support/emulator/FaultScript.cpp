@@ -56,6 +56,14 @@ Fault Fault::DropLink(size_t afterBytes, int reopenAfterMs)
     return f;
 }
 
+Fault Fault::HeldForNext(bool echoAtOnce)
+{
+    Fault f;
+    f.kind = Kind::HeldForNext;
+    f.echoAtOnce = echoAtOnce;
+    return f;
+}
+
 Fault Fault::Loading(int delayMs)
 {
     Fault f;

@@ -27,6 +27,11 @@ struct Fault {
         Garbage,   // `text` instead of the reply
         DropLink,  // the first `bytes` bytes of the reply, then the link closes
         Loading,   // "LOADING." at once, the reply after delayMs
+        // The reply comes so late that the next command line is already out: it is held
+        // until the line receives its next line and then goes out just before the reply
+        // to that line. With echo on and echoAtOnce, the echo goes out at once and only
+        // the answer is held.
+        HeldForNext,
     };
     Kind kind = Kind::NoReply;
     int delayMs = 0;
@@ -34,6 +39,7 @@ struct Fault {
     int code = 0;
     std::string text;
     int reopenAfterMs = -1;  // DropLink on a pseudo-terminal: reopen after this long; <0 stays down
+    bool echoAtOnce = false;  // HeldForNext
 
     static Fault NoReply();
     static Fault Late(int delayMs);
@@ -43,6 +49,22 @@ struct Fault {
     static Fault Garbage(std::string bytes);
     static Fault DropLink(size_t afterBytes = 0, int reopenAfterMs = -1);
     static Fault Loading(int delayMs);
+    static Fault HeldForNext(bool echoAtOnce = false);
+};
+
+// The shapes of a reply that comes after the next command went out, for tests that run
+// one scenario under each: echo off; echo on with the whole reply late; echo on with the
+// echo at once and only the answer late.
+struct LateReplyMode {
+    const char* name;
+    bool echo;
+    bool echoAtOnce;
+    Fault Held() const { return Fault::HeldForNext(echoAtOnce); }
+};
+inline constexpr LateReplyMode kLateReplyModes[] = {
+    {"echo off", false, false},
+    {"echo on", true, false},
+    {"echo on, only the answer late", true, true},
 };
 
 class FaultScript {

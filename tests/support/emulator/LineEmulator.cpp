@@ -205,6 +205,12 @@ void LineEmulator::ProcessLine(int session, const std::string& line, bool overfl
     }
     m_logChanged.notify_all();
 
+    // A reply held for the next line lands now, ahead of whatever this line brings.
+    if (Session& s = m_sessions[session]; !s.held.empty()) {
+        s.out.push_back(OutputChunk{now, std::move(s.held)});
+        s.held.clear();
+    }
+
     ParsedLine parsed = ParseCommandLine(line);
     // Too long for the controller's buffer: refused whatever it says.
     if (overflow && parsed.kind != ParsedLine::Kind::NotCommand) {
@@ -225,7 +231,8 @@ void LineEmulator::ProcessLine(int session, const std::string& line, bool overfl
         return;  // nobody on the line has that node: silence
     }
     const long tokenNode = node;
-    std::string reply = m_echo ? line + "\r\n" : std::string();
+    std::string echo = m_echo ? line + "\r\n" : std::string();
+    std::string reply;
     if (fault && fault->kind == Fault::Kind::Ng) {
         for (size_t i = 0; i < targets.size(); ++i) {
             reply += ControllerModel::NgReply(tokenNode, fault->code);
@@ -250,17 +257,27 @@ void LineEmulator::ProcessLine(int session, const std::string& line, bool overfl
             reply += c->Execute(command, context);
         }
     }
-    Queue(m_sessions[session], std::move(reply), fault, tokenNode, now);
+    Queue(m_sessions[session], std::move(echo), std::move(reply), fault, tokenNode, now);
 }
 
-void LineEmulator::Queue(Session& session, std::string reply, const std::optional<Fault>& fault, long tokenNode,
-                         Clock::time_point now)
+void LineEmulator::Queue(Session& session, std::string echo, std::string reply, const std::optional<Fault>& fault,
+                         long tokenNode, Clock::time_point now)
 {
     auto push = [&session](Clock::time_point due, std::string bytes) {
         if (!bytes.empty()) {
             session.out.push_back(OutputChunk{due, std::move(bytes)});
         }
     };
+    if (fault && fault->kind == Fault::Kind::HeldForNext) {
+        if (fault->echoAtOnce) {
+            push(now, std::move(echo));
+        } else {
+            reply.insert(0, echo);
+        }
+        session.held += reply;
+        return;
+    }
+    reply.insert(0, echo);
     if (!fault || fault->kind == Fault::Kind::Ng) {
         push(now, std::move(reply));
         return;
@@ -294,6 +311,7 @@ void LineEmulator::Queue(Session& session, std::string reply, const std::optiona
         push(now + delay, std::move(reply));
         break;
     case Fault::Kind::Ng:
+    case Fault::Kind::HeldForNext:
         break;
     }
 }

@@ -11,12 +11,12 @@
 //
 // Reply shapes ("n" is the node the command named; every line ends with CR LF):
 //   query of one item     K12.n=500 / OK.n          the answer line names item, index, node
-//   query of a range      K94=1 / K95=0 / ... / OK.n   one line per index, without node
+//   query of a range      K94.n=1 / K95.n=0 / ... / OK.n   one line per index, each naming its node
 //   write, command        OK.n
 //   refused, malformed    NG.n=43                   two upper-case hexadecimal digits
 //   motion                RUN.n at once; END.n when done; NG.n=05 when STOP or servo off
 //                         ended it (a jog ends with END.n); NG.n=<alarm> when an alarm did
-//   bulk read             PNT12=M1,P1000,...,T0 / K1=0 / H0=0 / REC1=F1A,... lines, OK.n
+//   bulk read             PNT12.n=M1,P1000,...,T0 / K1.n=0 / H0.n=0 / REC1.n=F1A,... lines, OK.n
 // A line without node ("@K75=0", "@?CONT") reaches every controller; each answers in node
 // order with tokens that carry no node ("OK.", "NG.=43") and answer lines that carry its own
 // ("CONT.2=N3"). A node that no controller has gets no reply at all. A line that does not
@@ -37,7 +37,7 @@
 //   IO?1                       IO1.n=<in>,<out>
 //   OPT?0                      option status: bit 3 teach allowed, 11 servo on, 13 brake on
 //   OPTB?0..31  WIN?0..3  WOUT?0..3  WOUTi=v
-//   WIO?a-b                    WIN a..b lines, then WOUT a..b lines (0-3 gives eight)
+//   WIO?a-b                    WINa.n=v .. WINb.n lines, then WOUT lines (0-3 gives eight)
 //   MSG?                       MSG.n=41,0        code in hexadecimal, then a time stamp
 //   ALM?i WARN?i               ALM1.n=1A,<minutes>; 00,0 past the last active one (1..32)
 //   REC?i                      REC1.n=F1A,T..,P..,S..,M..,N..,C..,V..,I..,O.. (1..50, newest
@@ -135,12 +135,13 @@ private:
         bool overflow = false;
         bool lastWasCr = false;
         std::deque<OutputChunk> out;
+        std::string held;  // a reply held back until the next line arrives
     };
 
     void ProcessLine(int session, const std::string& line, bool overflow, Clock::time_point now);
     std::vector<ControllerModel*> Addressed(long node);
-    void Queue(Session& session, std::string reply, const std::optional<Fault>& fault, long tokenNode,
-               Clock::time_point now);
+    void Queue(Session& session, std::string echo, std::string reply, const std::optional<Fault>& fault,
+               long tokenNode, Clock::time_point now);
 
     std::shared_ptr<std::recursive_mutex> m_lock;
     std::vector<std::unique_ptr<ControllerModel>> m_controllers;

@@ -58,7 +58,9 @@ TEST_F(LineTest, RepliesToEachFormOfCommand)
         {"parameter", "@?K12.1", "K12.1=500\r\nOK.1\r\n"},
         {"negative parameter", "@?K12.2", "K12.2=-7\r\nOK.2\r\n"},
         {"parameter of every node", "@?K12", "K12.1=500\r\nOK.\r\nK12.2=-7\r\nOK.\r\n"},
-        {"parameter range", "@?K11-13.1", "K11=100\r\nK12=500\r\nK13=0\r\nOK.1\r\n"},
+        {"parameter range: every line names its node", "@?K11-13.1", "K11.1=100\r\nK12.1=500\r\nK13.1=0\r\nOK.1\r\n"},
+        {"D range of node 2", "@?D12-13.2", "D12.2=0\r\nD13.2=0\r\nOK.2\r\n"},
+        {"range of every node", "@?K11-12", "K11.1=100\r\nK12.1=500\r\nOK.\r\nK11.2=100\r\nK12.2=-7\r\nOK.\r\n"},
         {"node number is K38", "@?K38.2", "K38.2=2\r\nOK.2\r\n"},
         {"H parameter", "@?H0.1", "H0.1=0\r\nOK.1\r\n"},
         {"D value", "@?D13.1", "D13.1=5\r\nOK.1\r\n"},
@@ -67,7 +69,7 @@ TEST_F(LineTest, RepliesToEachFormOfCommand)
         {"input bit", "@?INB4.1", "INB4.1=1\r\nOK.1\r\n"},
         {"option status: servo on, teach allowed", "@?OPT0.1", "OPT0.1=2056\r\nOK.1\r\n"},
         {"option board", "@?OPTB8.1", "OPTB8.1=3\r\nOK.1\r\n"},
-        {"wide I/O: inputs then outputs", "@?WIO2-3.1", "WIN2=0\r\nWIN3=7\r\nWOUT2=0\r\nWOUT3=0\r\nOK.1\r\n"},
+        {"wide I/O: inputs then outputs", "@?WIO2-3.1", "WIN2.1=0\r\nWIN3.1=7\r\nWOUT2.1=0\r\nWOUT3.1=0\r\nOK.1\r\n"},
         {"both words", "@?IO1.1", "IO1.1=4660,65\r\nOK.1\r\n"},
         {"point", "@?PNT5.1", "PNT5.1=M1,P1000,S100,AC30,DC30,Q0,ZL0,ZH0,N0,J0,F0,C0,T0\r\nOK.1\r\n"},
         {"point field", "@?P5.1", "P5.1=1000\r\nOK.1\r\n"},
@@ -122,6 +124,15 @@ TEST_F(LineTest, RepliesToEachFormOfCommand)
         SCOPED_TRACE(c.name);
         EXPECT_EQ(Exchange(c.command), c.reply) << "command: " << c.command;
     }
+    // With echo, every reply is the same after the line the controller took; silence stays silent.
+    line.SetEcho(true);
+    line.Controller(1).RaiseWarning(0x1A);  // the first pass's RESET cleared it
+    for (const ReplyCase& c : cases) {
+        SCOPED_TRACE(std::string("echo on: ") + c.name);
+        const std::string reply(c.reply);
+        EXPECT_EQ(Exchange(c.command), reply.empty() ? reply : std::string(c.command) + "\r\n" + reply)
+            << "command: " << c.command;
+    }
 }
 
 TEST_F(LineTest, WritesAreReadBack)
@@ -135,7 +146,7 @@ TEST_F(LineTest, WritesAreReadBack)
     const Case cases[] = {
         {"parameter", "@K12.1=-250", "@?K12.1", "K12.1=-250\r\nOK.1\r\n"},
         {"H parameter", "@H7.1=9", "@?H7.1", "H7.1=9\r\nOK.1\r\n"},
-        {"range of parameters", "@K94-97.1=3", "@?K94-97.1", "K94=3\r\nK95=3\r\nK96=3\r\nK97=3\r\nOK.1\r\n"},
+        {"range of parameters", "@K94-97.1=3", "@?K94-97.1", "K94.1=3\r\nK95.1=3\r\nK96.1=3\r\nK97.1=3\r\nOK.1\r\n"},
         {"point field", "@S7.1=120", "@?S7.1", "S7.1=120\r\nOK.1\r\n"},
         {"whole point", "@PNT8.1=M2,P-50,T9", "@?PNT8.1",
          "PNT8.1=M2,P-50,S0,AC0,DC0,Q0,ZL0,ZH0,N0,J0,F0,C0,T9\r\nOK.1\r\n"},
@@ -169,24 +180,24 @@ TEST_F(LineTest, BulkReadsListWhatTheControllerHolds)
     c.SetHParameter(7, 77);
 
     EXPECT_EQ(Exchange("@READ PNT.1"),
-              "PNT3=M1,P1000,S100,AC30,DC30,Q0,ZL0,ZH0,N0,J0,F0,C0,T0\r\n"
-              "PNT200=M4,P-5,S1,AC2,DC3,Q4,ZL5,ZH6,N7,J8,F9,C10,T11\r\n"
+              "PNT3.1=M1,P1000,S100,AC30,DC30,Q0,ZL0,ZH0,N0,J0,F0,C0,T0\r\n"
+              "PNT200.1=M4,P-5,S1,AC2,DC3,Q4,ZL5,ZH6,N7,J8,F9,C10,T11\r\n"
               "OK.1\r\n");
 
     const std::string parameters = Exchange("@READ PRM.1");
-    EXPECT_EQ(parameters.substr(0, 6), "K1=11\r");
-    EXPECT_NE(parameters.find("\r\nK38=1\r\n"), std::string::npos);
-    EXPECT_NE(parameters.find("\r\nK138=-138\r\nOK.1\r\n"), std::string::npos);
+    EXPECT_EQ(parameters.substr(0, 8), "K1.1=11\r");
+    EXPECT_NE(parameters.find("\r\nK38.1=1\r\n"), std::string::npos);
+    EXPECT_NE(parameters.find("\r\nK138.1=-138\r\nOK.1\r\n"), std::string::npos);
     EXPECT_EQ(std::count(parameters.begin(), parameters.end(), '\n'), 139);
 
-    EXPECT_EQ(Exchange("@READ HPRM.1"), "H0=0\r\nH1=0\r\nH2=0\r\nH3=0\r\nH4=0\r\nH5=0\r\nH6=0\r\nH7=77\r\nOK.1\r\n");
+    EXPECT_EQ(Exchange("@READ HPRM.1"), "H0.1=0\r\nH1.1=0\r\nH2.1=0\r\nH3.1=0\r\nH4.1=0\r\nH5.1=0\r\nH6.1=0\r\nH7.1=77\r\nOK.1\r\n");
     EXPECT_EQ(Exchange("@READ PNT.2"), "OK.2\r\n");
     EXPECT_EQ(Exchange("@?READ PNT.1"), "NG.1=43\r\n");
 
     c.RaiseAlarm(0x2B);
     c.RaiseAlarm(0x05);
     EXPECT_EQ(Exchange("@READ REC.1"),
-              "REC1=F05,T0,P0,S0,M-1,N0,C0,V0,I0,O0\r\nREC2=F2B,T0,P0,S0,M0,N0,C0,V0,I0,O0\r\nOK.1\r\n");
+              "REC1.1=F05,T0,P0,S0,M-1,N0,C0,V0,I0,O0\r\nREC2.1=F2B,T0,P0,S0,M0,N0,C0,V0,I0,O0\r\nOK.1\r\n");
 }
 
 TEST_F(LineTest, PointEditingCommands)
@@ -306,6 +317,26 @@ TEST_F(LineTest, EchoPrecedesTheReply)
     EXPECT_EQ(Exchange("@?K38.1"), "@?K38.1\r\nK38.1=1\r\nOK.1\r\n");
     EXPECT_EQ(Exchange("@?KK.1"), "@?KK.1\r\nNG.1=43\r\n");
     EXPECT_EQ(Exchange("@?CONT.9"), "");  // nobody there, nobody echoes
+}
+
+TEST_F(LineTest, AHeldReplyLandsJustBeforeTheReplyToTheNextLine)
+{
+    line.Controller(1).SetRobot("RB-20");
+    for (const bool echo : {false, true}) {
+        SCOPED_TRACE(echo ? "echo on" : "echo off");
+        line.SetEcho(echo);
+        line.Script().NextReply(Fault::HeldForNext());
+        EXPECT_EQ(Exchange("@?ROBOT.1"), "");
+        const std::string robot = std::string(echo ? "@?ROBOT.1\r\n" : "") + "ROBOT.1=RB-20\r\nOK.1\r\n";
+        const std::string name = std::string(echo ? "@?CONT.1\r\n" : "") + "CONT.1=N3\r\nOK.1\r\n";
+        EXPECT_EQ(Exchange("@?CONT.1"), robot + name);
+        EXPECT_EQ(Exchange("@?CONT.1"), name) << "held once only";
+    }
+    // With echoAtOnce the echo goes out at once and only the answer waits; a bare line end
+    // is a line too.
+    line.Script().NextReply(Fault::HeldForNext(true));
+    EXPECT_EQ(Exchange("@?ROBOT.1"), "@?ROBOT.1\r\n");
+    EXPECT_EQ(Exchange(""), "ROBOT.1=RB-20\r\nOK.1\r\n");
 }
 
 TEST_F(LineTest, LinesAreCutAtAnyLineEndAndLogged)

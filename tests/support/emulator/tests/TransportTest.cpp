@@ -229,7 +229,7 @@ TEST_P(TransportTest, ShutdownWithAClientConnectedDoesNotHang)
     ASSERT_TRUE(client);
     emulator.SetPacing(300);
     client->Send("@READ PRM.1\r\n");  // several seconds of output at this pace
-    ASSERT_TRUE(client->ReadUntil("K1="));
+    ASSERT_TRUE(client->ReadUntil("K1.1="));
     const auto start = Clock::now();
     emulator.Stop();
     EXPECT_LT(Clock::now() - start, 3s);

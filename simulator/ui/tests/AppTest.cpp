@@ -1,0 +1,116 @@
+// The application object: one instance per desktop, the keypad's decimal key,
+// the exit code the manager reads; and the result table's copy.
+#include "simulator/ui/tests/SimulatorTestSupport.h"
+
+#include "platform/core/Synchronization.h"
+
+#include "platform/ui/Clipboard.h"
+#include "platform/ui/GlobalMemory.h"
+
+#include <QClipboard>
+
+namespace {
+
+using simui::AppState;
+
+// The clipboard's Unicode text as the system keeps it.
+CString ClipboardText(HWND owner)
+{
+    CString text;
+    if (!::OpenClipboard(owner)) return text;
+    const HGLOBAL block = ::GetClipboardData(CF_UNICODETEXT);
+    if (block) {
+        text = static_cast<const char16_t*>(::GlobalLock(block));
+        ::GlobalUnlock(block);
+    }
+    ::CloseClipboard();
+    return text;
+}
+
+TEST(AppTest, ASecondInstanceSaysSoAndEnds)
+{
+    uitest::ScopedResources module(u"pellarun", "en");
+    AppState state;
+    ScriptedMessageBox boxes;
+    boxes.Answer(IDOK, u"already running");
+    const HANDLE first = ::CreateMutexW(nullptr, FALSE, kSingleInstanceMutexName);
+    ASSERT_TRUE(first);
+    EXPECT_FALSE(simui::App().InitInstance());
+    ::CloseHandle(first);
+    ASSERT_EQ(boxes.Shown().size(), 1u);
+    EXPECT_EQ(boxes.Shown()[0].type & MB_ICONMASK, static_cast<UINT>(MB_ICONERROR));
+}
+
+TEST(AppTest, TheKeypadsDecimalKeyTypesTheUsersSeparator)
+{
+    AppState state;
+    CSimulatorApp& app = simui::App();
+    app.m_chDecimalSeparator = u',';
+    struct Case {
+        const char* what;
+        WPARAM key;
+        char16_t typed;
+    };
+    const Case cases[] = {{"keypad decimal key", 110, u','}, {"main keyboard full stop", 190, u'.'}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        MSG down{};
+        down.message = WM_KEYDOWN;
+        down.wParam = c.key;
+        app.PreTranslateMessage(&down);
+        MSG character{};
+        character.message = WM_CHAR;
+        character.wParam = u'.';
+        app.PreTranslateMessage(&character);
+        EXPECT_EQ(character.wParam, static_cast<WPARAM>(c.typed));
+    }
+}
+
+TEST(AppTest, TheExitCodeIsTheMainDialogsResultOnlyInExchangeMode)
+{
+    CSimulatorApp& app = simui::App();
+    app.m_nMainResult = kExitDataApplied;
+    app.m_bExchange = 1;
+    EXPECT_EQ(app.ExitInstance(), kExitDataApplied);
+    app.m_bExchange = 0;
+    EXPECT_EQ(app.ExitInstance(), 0);
+    app.ReadCommandLine({CString(u"pellarun"), CString(u"/TITLE"), CString(u"/ES"), CString(u"Axis 2"), CString(u"/PW=1")});
+    EXPECT_EQ(app.m_bExchange, 1);
+    EXPECT_EQ(app.m_strTitle, CString(u"Axis 2"));
+    app.ReadCommandLine({CString(u"pellarun"), CString(u"/es")});
+    EXPECT_EQ(app.m_bExchange, 0) << "switches compare case-sensitively";
+}
+
+TEST(AppTest, CopyPutsTheHeadersAndResultLinesOnTheClipboard)
+{
+    uitest::ScopedResources module(u"pellarun", "en");
+    AppState state;
+    ScriptedMessageBox boxes;
+    QApplication::clipboard()->setText(QStringLiteral("before"));
+    CSimulatorDlg dlg;
+    uitest::RunModal(dlg, [&](uitest::DialogDriver& d) {
+        d.Click(IDC_COPY_RESULTS);
+        EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("before")) << "nothing to copy before a run";
+        simui::ChooseCellEntry(d, IDC_POINT_GRID, 1, 1, 1);
+        simui::ChooseCellEntry(d, IDC_POINT_GRID, 2, 1, 1);
+        simui::EditCell(d, IDC_POINT_GRID, 2, 2, u"50");
+        simui::ChooseCellEntry(d, IDC_MOTION_GRID, 1, 1, 0);
+        simui::ChooseCellEntry(d, IDC_MOTION_GRID, 1, 2, 1);
+        d.Click(IDC_ADD_MOTION);
+        simui::ChooseCellEntry(d, IDC_MOTION_GRID, 2, 2, 0);
+        d.Click(IDC_EXECUTE);
+        d.Click(IDC_COPY_RESULTS);
+        CGridCtrl* results = simui::Grid(d, IDC_RESULT_GRID);
+        CString expected(u"\tTime [ms]\tDistance [mm]");
+        for (int row = 1; row <= 3; ++row) {
+            expected += u"\r\n";
+            expected += results->GetCellText(row, 0) + u"\t" + results->GetCellText(row, 1) + u"\t" +
+                        results->GetCellText(row, 2);
+        }
+        EXPECT_EQ(ClipboardText(d.Dialog()), expected);
+        EXPECT_EQ(results->GetCellText(1, 2), CString(u"100.00"));
+        simui::Command(d, ID_FILE_EXIT);
+    });
+}
+
+}  // namespace

@@ -1,0 +1,593 @@
+// The trace window against the controller emulator, used as a person uses
+// it: its menu commands, the execution window's buttons, the file dialogs,
+// and what ends up on the controller and on disk.
+#include "tools/trace/ExecTraceDlg.h"
+#include "tools/trace/KXWatcherDlg.h"
+#include "tools/trace/SimpleToolDlgs.h"
+#include "tools/tests/DialogTestSupport.h"
+
+#include "resources/tools/ZeblLangLib_ids.h"
+
+#include "tests/support/ui/ScriptedDialogs.h"
+
+#include <gtest/gtest.h>
+
+#include "tools/TrcDatFile.h"
+
+#include "platform/ui/DropFiles.h"
+
+#include <cmath>
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+using namespace toolstest;
+using namespace std::chrono_literals;
+
+std::string ReadBytes(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// The sample rows and trigger position of a saved trace data file.
+struct SavedTrace {
+    std::vector<std::array<long, 4>> rows;
+    long triggerPos = -1;
+};
+
+// The data block is the seventh block after the start marker, whatever
+// language its label lines are in.
+SavedTrace ReadSavedTrace(const std::string& path)
+{
+    SavedTrace trace;
+    std::istringstream in(ReadBytes(path));
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        lines.push_back(line);
+    }
+    std::size_t i = 0;
+    for (int empties = 0; i < lines.size() && empties < 7; ++i)
+        if (lines[i].empty()) ++empties;
+    if (i >= lines.size()) return trace;
+    for (++i; i < lines.size() && !lines[i].empty(); ++i) {
+        std::array<long, 4> row{};
+        std::istringstream fields(lines[i]);
+        std::string field;
+        for (auto& value : row) {
+            std::getline(fields, field, ',');
+            value = std::stol(field);
+        }
+        trace.rows.push_back(row);
+    }
+    if (i + 2 < lines.size()) trace.triggerPos = std::stol(lines[i + 2]);
+    return trace;
+}
+
+class KXWatcherDlgTest : public ::testing::Test {
+protected:
+    KXWatcherDlgTest()
+    {
+        WriteCommIni(settings, 4);
+        auto& controller = emulator.AddController(1, "LB");
+        for (int k = 94; k <= 97; ++k) controller.SetParameter(k, k - 93);
+        controller.SetParameter(98, 1);
+        controller.SetParameter(9, 40);
+        // Every sample tells its own index, so what is stored can be checked.
+        controller.SetTraceSource([this](uint32_t i) { return source(i); });
+        EXPECT_TRUE(link.OpenTcp(emulator.ServeTcp()));
+    }
+
+    std::string Folder() const { return settings.Path(); }
+    CString PathOf(const std::string& name) const { return CString::FromUtf8(Folder() + "/" + name); }
+    void WriteRtt(const std::string& text) const
+    {
+        std::string dir = Folder() + "/Velbrook/Quorvane";
+        std::filesystem::create_directories(dir);
+        std::ofstream(dir + "/rtt.ini", std::ios::binary) << text;
+    }
+    std::string Rtt() const { return ReadBytes(Folder() + "/Velbrook/Quorvane/rtt.ini"); }
+
+    // Runs the window on the emulator's link once it has read the controller.
+    INT_PTR Run(CKXWatcherDlg& dlg, std::function<void(uitest::DialogDriver&)> script)
+    {
+        dlg.SetCommMan(&link.link);
+        dlg.SetNodeNo(1);
+        return RunModalWhenReady(dlg, [&dlg] { return dlg.Model().m_bSettingsApplied != FALSE; }, std::move(script), 120000);
+    }
+    static HWND ExecWindow(CKXWatcherDlg& dlg)
+    {
+        return dlg.GetExecTraceDlg() ? dlg.GetExecTraceDlg()->GetSafeHwnd() : HWND();
+    }
+    bool Streaming() { return emulator.Controller(1).Streaming(); }
+
+    std::function<std::string(uint32_t)> source = [](uint32_t i) {
+        const long v = static_cast<long>(i);
+        return std::to_string(i) + "," + std::to_string(v) + "," + std::to_string(-v) + "," + std::to_string(3 * v) +
+               "," + std::to_string(v % 100);
+    };
+    ScopedEnv english{"QV_LANG", "en"};
+    ScopedSettingsFolder settings;
+    ScriptedMessageBox boxes;
+    ScriptedDialogs dialogs;
+    emu::Emulator emulator;
+    EmulatorLink link;
+};
+
+void Command(uitest::DialogDriver& d, UINT id) { ::SendMessageW(d.Dialog(), WM_COMMAND, id, 0); }
+
+void Click(uitest::DialogDriver& d, CPoint at)
+{
+    ::SendMessageW(d.Dialog(), WM_MOUSEMOVE, 0, MAKELPARAM(at.x, at.y));
+    ::SendMessageW(d.Dialog(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(at.x, at.y));
+    ::SendMessageW(d.Dialog(), WM_LBUTTONUP, 0, MAKELPARAM(at.x, at.y));
+}
+
+// Every row a sample the emulator sent, in the order it sent them.
+void ExpectRowsAreSentSamples(const SavedTrace& trace, std::size_t count)
+{
+    ASSERT_EQ(trace.rows.size(), count);
+    long previous = -1;
+    for (std::size_t r = 0; r < trace.rows.size(); ++r) {
+        const auto& row = trace.rows[r];
+        SCOPED_TRACE(r);
+        EXPECT_EQ(row[1], -row[0]);
+        EXPECT_EQ(row[2], 3 * row[0]);
+        EXPECT_EQ(row[3], row[0] % 100);
+        EXPECT_GT(row[0], previous);
+        previous = row[0];
+    }
+}
+
+TEST_F(KXWatcherDlgTest, AMonitorTraceRunsStopsSavesReopensAndCopiesTheScreen)
+{
+    WriteRtt("[TRACE_SETTINGS]\r\nTRACE_MODE=0\r\nTRACE_NUM=200\r\n[OPTION_SETTINGS]\r\nCOPY_TO=1\r\n");
+    CKXWatcherDlg dlg;
+    const std::string saved = Folder() + "/run.trd";
+    const std::string bitmap = Folder() + "/screen.bmp";
+    const INT_PTR result = Run(dlg, [&](uitest::DialogDriver& d) {
+        EXPECT_EQ(emulator.Controller(1).Parameter(99), 0) << "a stream left running is stopped at start";
+        KeepPicture(d, "trace-window-idle-en");
+        Command(d, ID_KXW_START_TRACE);
+        ASSERT_TRUE(uitest::WaitUntil([&] { return ExecWindow(dlg) && Streaming(); }, 10000));
+        uitest::DialogDriver exec(ExecWindow(dlg));
+        EXPECT_FALSE(exec.Visible(IDC_EXEC_ABORT));
+        EXPECT_FALSE(exec.Visible(IDC_EXEC_MANUAL_TRIGGER));
+        ASSERT_TRUE(uitest::WaitUntil([&] { return dlg.GetPtrLoopedFlag() != 0; }, 30000)) << "the ring wraps";
+        KeepPicture(d, "trace-window-monitoring-en");
+        exec.Click(IDC_EXEC_STOP);
+        ASSERT_TRUE(uitest::WaitUntil([&] { return !dlg.IsTracing() && !ExecWindow(dlg); }, 10000));
+        EXPECT_TRUE(uitest::WaitUntil([&] { return !Streaming(); }, 5000)) << "the stream is switched off";
+
+        dialogs.ChooseFile({CString::FromUtf8(saved)});
+        Command(d, ID_KXW_FILE_SAVEAS);
+        const SavedTrace trace = ReadSavedTrace(saved);
+        ExpectRowsAreSentSamples(trace, 201);
+
+        // Reopened in the window, then closed again: the live trace comes back.
+        dialogs.ChooseFile({CString::FromUtf8(saved)});
+        Command(d, ID_KXW_FILE_OPEN);
+        uitest::Pump(50);
+        CString title;
+        CWnd::FromHandle(d.Dialog())->GetWindowText(title);
+        EXPECT_NE(title.Find(u"run.trd"), -1) << title.ToUtf8();
+        KeepPicture(d, "trace-window-file-en");
+        Command(d, ID_KXW_FILE_CLOSE);
+
+        dialogs.ChooseFile({CString::FromUtf8(bitmap)});
+        Command(d, ID_KXW_EDIT_SCREENCOPY);
+        ::SendMessageW(d.Dialog(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    });
+    EXPECT_EQ(result, 1);
+    EXPECT_TRUE(boxes.Shown().empty());
+
+    const std::string bmp = ReadBytes(bitmap);
+    ASSERT_GT(bmp.size(), 54u);
+    EXPECT_EQ(bmp.substr(0, 2), "BM");
+    QImage image;
+    ASSERT_TRUE(image.loadFromData(reinterpret_cast<const uchar*>(bmp.data()), static_cast<int>(bmp.size()), "BMP"));
+    EXPECT_GT(image.width(), 300);
+    EXPECT_GT(image.height(), 300);
+    EXPECT_EQ(image.pixelColor(image.width() / 3, image.height() / 2).isValid(), true);
+
+    EXPECT_EQ(emulator.Controller(1).Parameter(99), 0);
+    const std::string rtt = Rtt();
+    EXPECT_NE(rtt.find("TRACE_NUM=200"), std::string::npos) << "settings are saved on close";
+    EXPECT_NE(rtt.find("SEL_DAT_CH4=4"), std::string::npos) << "the controller's targets were taken";
+}
+
+TEST_F(KXWatcherDlgTest, ATriggerTraceKeepsItsPreTriggerPartAroundTheTrigger)
+{
+    // A sawtooth on channel 1 rises through 50 once every 200 samples.
+    source = [](uint32_t i) {
+        const long v = static_cast<long>(i % 200);
+        return std::to_string(i) + "," + std::to_string(v) + "," + std::to_string(i) + ",0,0";
+    };
+    WriteRtt("[TRACE_SETTINGS]\r\nTRACE_MODE=1\r\nTRACE_NUM=100\r\n"
+             "[TRIGGER_SETTINGS]\r\nMODE=0\r\nSOURCE=0\r\nLEVEL=50\r\nSLOPE=0\r\nPRE_TRIGGER=20\r\n");
+    CKXWatcherDlg dlg;
+    const std::string saved = Folder() + "/trigger.trd";
+    const INT_PTR result = Run(dlg, [&](uitest::DialogDriver& d) {
+        Command(d, ID_KXW_START_TRACE);
+        ASSERT_TRUE(uitest::WaitUntil([&] { return ExecWindow(dlg) != HWND(); }, 10000));
+        EXPECT_FALSE(uitest::DialogDriver(ExecWindow(dlg)).Visible(IDC_EXEC_STOP));
+        // A single trigger trace ends by itself and closes its window.
+        ASSERT_TRUE(uitest::WaitUntil([&] { return !ExecWindow(dlg) && !dlg.IsTracing(); }, 30000));
+        EXPECT_TRUE(uitest::WaitUntil([&] { return !Streaming(); }, 5000));
+        KeepPicture(d, "trace-window-triggered-en");
+        dialogs.ChooseFile({CString::FromUtf8(saved)});
+        Command(d, ID_KXW_FILE_SAVEAS);
+        ::SendMessageW(d.Dialog(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    });
+    EXPECT_EQ(result, 1);
+    const SavedTrace trace = ReadSavedTrace(saved);
+    ASSERT_EQ(trace.rows.size(), 101u);
+    EXPECT_EQ(trace.triggerPos, 20) << "20 % of 100 samples before the trigger";
+    EXPECT_GE(trace.rows[20][0], 50);
+    EXPECT_LT(trace.rows[19][0], 50);
+    for (std::size_t r = 1; r < trace.rows.size(); ++r) EXPECT_EQ(trace.rows[r][1], trace.rows[r - 1][1] + 1) << r;
+}
+
+TEST_F(KXWatcherDlgTest, ATriggerTraceIsTriggeredByHandOrAborted)
+{
+    WriteRtt("[TRACE_SETTINGS]\r\nTRACE_MODE=1\r\nTRACE_NUM=100\r\n"
+             "[TRIGGER_SETTINGS]\r\nMODE=0\r\nSOURCE=0\r\nLEVEL=99999999\r\nSLOPE=0\r\nPRE_TRIGGER=50\r\n");
+    CKXWatcherDlg dlg;
+    const std::string saved = Folder() + "/manual.trd";
+    const INT_PTR result = Run(dlg, [&](uitest::DialogDriver& d) {
+        // Aborted while it waits: the stream stops and nothing new is shown.
+        Command(d, ID_KXW_START_TRACE);
+        ASSERT_TRUE(uitest::WaitUntil([&] { return ExecWindow(dlg) && Streaming(); }, 10000));
+        uitest::DialogDriver(ExecWindow(dlg)).Click(IDC_EXEC_ABORT);
+        ASSERT_TRUE(uitest::WaitUntil([&] { return !ExecWindow(dlg) && !dlg.IsTracing(); }, 10000));
+        EXPECT_TRUE(uitest::WaitUntil([&] { return !Streaming(); }, 5000));
+
+        // Triggered by hand once the pre-trigger part is full.
+        Command(d, ID_KXW_START_TRACE);
+        ASSERT_TRUE(uitest::WaitUntil([&] { return ExecWindow(dlg) != HWND(); }, 10000));
+        uitest::DialogDriver exec(ExecWindow(dlg));
+        CString waiting;
+        waiting.LoadString(IDS_TRACE_WAIT_TRIGGER);
+        ASSERT_TRUE(uitest::WaitUntil([&] { return exec.Text(IDC_EXEC_STATUS) == waiting; }, 20000))
+            << exec.Text(IDC_EXEC_STATUS).ToUtf8();
+        EXPECT_TRUE(exec.Enabled(IDC_EXEC_MANUAL_TRIGGER));
+        KeepPicture(exec, "trace-exec-waiting-en");
+        exec.Click(IDC_EXEC_MANUAL_TRIGGER);
+        ASSERT_TRUE(uitest::WaitUntil([&] { return !ExecWindow(dlg) && !dlg.IsTracing(); }, 20000));
+        dialogs.ChooseFile({CString::FromUtf8(saved)});
+        Command(d, ID_KXW_FILE_SAVEAS);
+        ::SendMessageW(d.Dialog(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    });
+    EXPECT_EQ(result, 1);
+    const SavedTrace trace = ReadSavedTrace(saved);
+    ExpectRowsAreSentSamples(trace, 101);
+    EXPECT_EQ(trace.triggerPos, 50);
+}
+
+TEST_F(KXWatcherDlgTest, ClosingTheExecutionWindowByItsCaptionStopsTheTrace)
+{
+    WriteRtt("[TRACE_SETTINGS]\r\nTRACE_MODE=0\r\nTRACE_NUM=200\r\n");
+    CKXWatcherDlg dlg;
+    const INT_PTR result = Run(dlg, [&](uitest::DialogDriver& d) {
+        Command(d, ID_KXW_START_TRACE);
+        ASSERT_TRUE(uitest::WaitUntil([&] { return ExecWindow(dlg) && Streaming(); }, 10000));
+        ::SendMessageW(ExecWindow(dlg), WM_CLOSE, 0, 0);
+        EXPECT_TRUE(uitest::WaitUntil([&] { return !ExecWindow(dlg) && !dlg.IsTracing(); }, 10000));
+        EXPECT_TRUE(uitest::WaitUntil([&] { return !Streaming(); }, 5000)) << "the stream is off";
+        ::SendMessageW(d.Dialog(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    });
+    EXPECT_EQ(result, 1) << "the window can be closed again";
+}
+
+TEST_F(KXWatcherDlgTest, ADroppedLinkEndsTheTraceWithAMessageAndKeepsTheSamples)
+{
+    WriteRtt("[TRACE_SETTINGS]\r\nTRACE_MODE=0\r\nTRACE_NUM=5000\r\n");
+    CKXWatcherDlg dlg;
+    const std::string saved = Folder() + "/dropped.trd";
+    const INT_PTR result = Run(dlg, [&](uitest::DialogDriver& d) {
+        Command(d, ID_KXW_START_TRACE);
+        ASSERT_TRUE(uitest::WaitUntil([&] { return ExecWindow(dlg) && dlg.GetUpdatePointer() > 50; }, 20000));
+        boxes.Answer(IDOK, u"communication error");
+        emulator.DropLink();
+        ASSERT_TRUE(uitest::WaitUntil([&] { return !dlg.IsTracing() && !ExecWindow(dlg); }, 10000));
+        uitest::Pump(100);
+        EXPECT_EQ(boxes.PendingAnswers(), 0u) << "the user is told";
+        EXPECT_GT(dlg.GetUpdatePointer(), 50) << "the samples received stay";
+        dialogs.ChooseFile({CString::FromUtf8(saved)});
+        Command(d, ID_KXW_FILE_SAVEAS);
+        ::SendMessageW(d.Dialog(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    });
+    EXPECT_EQ(result, 1);
+    const SavedTrace trace = ReadSavedTrace(saved);
+    ASSERT_EQ(trace.rows.size(), 5001u);
+    EXPECT_EQ(trace.rows[10][1], -trace.rows[10][0]);
+    EXPECT_NE(trace.rows[10][0], 0) << "received samples, not a cleared set";
+}
+
+TEST_F(KXWatcherDlgTest, StartingOrStoppingAProgramWhileATraceRunsIsRefused)
+{
+    WriteRtt("[TRACE_SETTINGS]\r\nTRACE_MODE=0\r\nTRACE_NUM=200\r\n");
+    CKXWatcherDlg dlg;
+    const INT_PTR result = Run(dlg, [&](uitest::DialogDriver& d) {
+        Command(d, ID_KXW_TOOL_SOPE);
+        ASSERT_TRUE(dlg.GetSimpleOpeDlg());
+        uitest::DialogDriver panel(dlg.GetSimpleOpeDlg()->GetSafeHwnd());
+        KeepPicture(panel, "trace-simple-operation-en");
+        Command(d, ID_KXW_START_TRACE);
+        ASSERT_TRUE(uitest::WaitUntil([&] { return ExecWindow(dlg) && Streaming(); }, 10000));
+        emulator.ClearLog();
+        boxes.Answer(IDOK, u"while a trace runs");
+        panel.Click(IDC_SOPE_START);
+        boxes.Answer(IDOK, u"while a trace runs");
+        panel.Click(IDC_SOPE_STOP);
+        EXPECT_EQ(boxes.PendingAnswers(), 0u);
+        uitest::DialogDriver(ExecWindow(dlg)).Click(IDC_EXEC_STOP);
+        ASSERT_TRUE(uitest::WaitUntil([&] { return !dlg.IsTracing(); }, 10000));
+        for (const std::string& command : emulator.ReceivedCommands())
+            EXPECT_EQ(command.find("@S"), std::string::npos) << "nothing but the stream switch was sent: " << command;
+        // Without a trace the panel writes the speed.
+        panel.Retype(IDC_SOPE_SPEED, u"55");
+        panel.Click(IDC_SOPE_WRITE_SPEED);
+        EXPECT_EQ(emulator.Controller(1).Parameter(9), 55);
+        ::SendMessageW(d.Dialog(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    });
+    EXPECT_EQ(result, 1);
+    EXPECT_TRUE(boxes.Shown().size() == 2);
+}
+
+TEST_F(KXWatcherDlgTest, AChangedSetUpIsWrittenToTheControllerAndAModeChangeAsksFirst)
+{
+    WriteRtt("[TRACE_SETTINGS]\r\nTRACE_MODE=0\r\nTRACE_NUM=200\r\n");
+    int setups = 0;
+    // The set-up dialog as a person would leave it: channel 2 on target 7,
+    // a sampling interval of 3 and 300 samples.
+    CKXWatcherDlg::SetTraceSetupRunner([&](CKXWatcherDlg&, CTraceModel& model) -> INT_PTR {
+        if (++setups == 1) return IDCANCEL;  // the set-up opened at start is cancelled
+        model.m_TraceSet.SEL_DAT_CH[1] = 7;
+        model.m_TraceSet.byTargetChange = 0x02;
+        model.m_TraceSet.wInterval = 3;
+        model.m_TraceSet.TRACE_NUM = 300;
+        model.m_TraceSet.byChangeFlags = kIntervalChanged | kTraceNumChanged;
+        return IDOK;
+    });
+    CKXWatcherDlg dlg;
+    dlg.SetCommMan(&link.link);
+    dlg.SetNodeNo(1);
+    const INT_PTR result = RunModalWhenReady(dlg, [&] { return setups == 1; }, [&](uitest::DialogDriver& d) {
+        Command(d, ID_KXW_TRACE_SETTING);
+        EXPECT_EQ(emulator.Controller(1).Parameter(95), 7);
+        EXPECT_EQ(emulator.Controller(1).Parameter(98), 3);
+        EXPECT_EQ(emulator.Controller(1).Parameter(94), 1) << "an unchanged target is not written";
+
+        // A monitor trace, then a change of mode: the question comes first.
+        Command(d, ID_KXW_START_TRACE);
+        ASSERT_TRUE(uitest::WaitUntil([&] { return ExecWindow(dlg) && dlg.GetUpdatePointer() > 5; }, 10000));
+        uitest::DialogDriver(ExecWindow(dlg)).Click(IDC_EXEC_STOP);
+        ASSERT_TRUE(uitest::WaitUntil([&] { return !dlg.IsTracing(); }, 10000));
+        boxes.Answer(IDCANCEL, u"");
+        Command(d, ID_KXW_TRIGGER_MODE);
+        EXPECT_EQ(dlg.Model().m_TraceSet.TRACE_MODE, 0) << "Cancel keeps the mode and the trace";
+        EXPECT_GT(dlg.GetUpdatePointer(), 5);
+        boxes.Answer(IDOK, u"");
+        Command(d, ID_KXW_TRIGGER_MODE);
+        EXPECT_EQ(dlg.Model().m_TraceSet.TRACE_MODE, 1);
+        EXPECT_EQ(dlg.GetUpdatePointer(), -1) << "the trace shown is erased";
+        ::SendMessageW(d.Dialog(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    }, 60000);
+    CKXWatcherDlg::SetTraceSetupRunner(nullptr);
+    EXPECT_EQ(result, 1);
+    EXPECT_NE(Rtt().find("TRACE_NUM=300"), std::string::npos);
+    EXPECT_NE(Rtt().find("TRACE_MODE=1"), std::string::npos);
+}
+
+TEST_F(KXWatcherDlgTest, TheWindowOpensAgainOnTheSameLinkAfterATrace)
+{
+    WriteRtt("[TRACE_SETTINGS]\r\nTRACE_MODE=0\r\nTRACE_NUM=200\r\n");
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round);
+        CKXWatcherDlg dlg;
+        const INT_PTR result = Run(dlg, [&](uitest::DialogDriver& d) {
+            Command(d, ID_KXW_START_TRACE);
+            ASSERT_TRUE(uitest::WaitUntil([&] { return ExecWindow(dlg) && dlg.GetUpdatePointer() > 5; }, 10000));
+            uitest::DialogDriver(ExecWindow(dlg)).Click(IDC_EXEC_STOP);
+            ASSERT_TRUE(uitest::WaitUntil([&] { return !dlg.IsTracing() && !ExecWindow(dlg); }, 10000));
+            ::SendMessageW(d.Dialog(), WM_SYSCOMMAND, SC_CLOSE, 0);
+        });
+        EXPECT_EQ(result, 1);
+    }
+    EXPECT_TRUE(boxes.Shown().empty());
+}
+
+class LineErrorTest : public KXWatcherDlgTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(LineErrorTest, ALineErrorIsWarnedInTheStatusBarOrStopsTheTrace)
+{
+    const bool display = GetParam();
+    WriteRtt(std::string("[TRACE_SETTINGS]\r\nTRACE_MODE=0\r\nTRACE_NUM=200\r\n[OPTION_SETTINGS]\r\nERROR_CHECK=1\r\n") +
+             "ERROR_DISPLAY=" + (display ? "1" : "0") + "\r\n");
+    CKXWatcherDlg dlg;
+    const INT_PTR result = Run(dlg, [&](uitest::DialogDriver& d) {
+        CString lineError;
+        lineError.LoadString(IDS_TRACE_LINE_ERROR);
+        Command(d, ID_KXW_START_TRACE);
+        ASSERT_TRUE(uitest::WaitUntil([&] { return ExecWindow(dlg) && Streaming(); }, 10000));
+        if (!display) boxes.Answer(IDOK, u"");
+        ::SendMessageW(d.Dialog(), WM_COMM_LINK_EVENT, 0, MakeLinkEvent(LINK_EVENT_ERROR));
+        if (display) {
+            EXPECT_EQ(dlg.StatusBar().GetEntryText(IDS_TRACE_PANE_MESSAGE), lineError);
+            KeepPicture(d, "trace-window-line-error-en");
+            EXPECT_TRUE(dlg.IsTracing()) << "the trace goes on";
+            EXPECT_TRUE(uitest::WaitUntil(
+                [&] { return dlg.StatusBar().GetEntryText(IDS_TRACE_PANE_MESSAGE) != lineError; }, 10000))
+                << "the warning goes after three seconds";
+            uitest::DialogDriver(ExecWindow(dlg)).Click(IDC_EXEC_STOP);
+        }
+        ASSERT_TRUE(uitest::WaitUntil([&] { return !dlg.IsTracing() && !ExecWindow(dlg); }, 10000));
+        uitest::Pump(50);
+        EXPECT_EQ(boxes.PendingAnswers(), 0u);
+        ::SendMessageW(d.Dialog(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    });
+    EXPECT_EQ(result, 1);
+    EXPECT_EQ(boxes.Shown().size(), display ? 0u : 1u) << "the stopped trace is explained";
+}
+
+INSTANTIATE_TEST_SUITE_P(WarningOrStop, LineErrorTest, ::testing::Bool());
+
+TEST_F(KXWatcherDlgTest, TheToolWindowsInJapanese)
+{
+    ScopedEnv japanese{"QV_LANG", "ja"};
+    WriteRtt("[TRACE_SETTINGS]\r\nTRACE_MODE=0\r\nTRACE_NUM=200\r\n");
+    CKXWatcherDlg dlg;
+    const INT_PTR result = Run(dlg, [&](uitest::DialogDriver& d) {
+        Command(d, ID_KXW_TOOL_SOPE);
+        ASSERT_TRUE(dlg.GetSimpleOpeDlg());
+        KeepPicture(uitest::DialogDriver(dlg.GetSimpleOpeDlg()->GetSafeHwnd()), "trace-simple-operation-ja");
+        Command(d, ID_KXW_START_TRACE);
+        ASSERT_TRUE(uitest::WaitUntil([&] { return ExecWindow(dlg) && Streaming(); }, 10000));
+        uitest::DialogDriver exec(ExecWindow(dlg));
+        CString monitoring;
+        monitoring.LoadString(IDS_TRACE_MONITORING);
+        EXPECT_EQ(exec.Text(IDC_EXEC_STATUS), monitoring) << "the status follows the start at once";
+        ASSERT_TRUE(uitest::WaitUntil([&] { return exec.Visible(IDC_EXEC_STATUS); }, 5000));
+        KeepPicture(exec, "trace-exec-monitoring-ja");
+        KeepPicture(d, "trace-window-monitoring-ja");
+        exec.Click(IDC_EXEC_STOP);
+        ASSERT_TRUE(uitest::WaitUntil([&] { return !dlg.IsTracing(); }, 10000));
+        ::SendMessageW(d.Dialog(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    });
+    EXPECT_EQ(result, 1);
+}
+
+}  // namespace
+
+namespace {
+
+// A window without a link showing saved traces, in either language.
+class TraceFileWindowTest : public ::testing::TestWithParam<const char*> {
+protected:
+    TraceFileWindowTest()
+    {
+        // A known trace written as a person's earlier save would have left it.
+        uitest::ScopedResources english(u"ZeblLangLib", "en");
+        CTraceModel model;
+        model.m_TraceSet.TRACE_NUM = 1000;
+        model.m_TraceSet.wInterval = 2;
+        EXPECT_TRUE(model.AllocBuffers());
+        for (int i = 0; i <= 1000; ++i) {
+            model.m_DispData.pCh[0][i] = static_cast<std::int32_t>(std::lround(800 * std::sin(i * 0.02)));
+            model.m_DispData.pCh[1][i] = (i % 200 < 100 ? i % 100 : 100 - i % 100) * 12 - 600;
+            model.m_DispData.pCh[2][i] = (i / 50) % 2 ? 500 : -300;
+            model.m_DispData.pCh[3][i] = i * 2 - 1000;
+        }
+        model.m_nTriggerPos = 200;
+        model.m_TraceSet.TRACE_MODE = 1;
+        model.m_GraphSet.SPLIT_NUM = 2;
+        model.m_GraphSet.GRAPH_NO_CH[2] = model.m_GraphSet.GRAPH_NO_CH[3] = 1;
+        model.m_GraphSet.TITLE = u"Axis 1 test run";
+        int phase = 0;
+        EXPECT_TRUE(SaveTrcDat(CString::FromUtf8(Good()), model, phase));
+        std::string text = ReadBytes(Good());
+        std::ofstream(Damaged(), std::ios::binary) << text.substr(0, text.size() / 2);
+    }
+    std::string Good() const { return settings.Path() + "/known.trd"; }
+    std::string Damaged() const { return settings.Path() + "/damaged.trd"; }
+    bool Japanese() const { return std::string(GetParam()) == "ja"; }
+
+    ScopedEnv language{"QV_LANG", GetParam()};
+    ScopedSettingsFolder settings;
+    ScriptedMessageBox boxes;
+    ScriptedDialogs dialogs;
+};
+
+TEST_P(TraceFileWindowTest, AShownTraceIsMeasuredWithTheCursorsZoomedAndKeptWhenAnOpenFails)
+{
+    CKXWatcherDlg dlg;
+    const std::string lang = GetParam();
+    const std::string copy = settings.Path() + "/copy.trd";
+    const INT_PTR result = RunDialog(dlg, [&](uitest::DialogDriver& d) {
+        KeepPicture(d, "trace-window-empty-" + lang);
+        // Dropping one file shows it.
+        platform::DeliverDroppedFiles(d.Dialog(), {CString::FromUtf8(Good())}, POINT{200, 200});
+        uitest::Pump(50);
+        EXPECT_TRUE(dlg.Model().IsFileShown());
+        KeepPicture(d, "trace-window-dropped-" + lang);
+
+        // Cursor A by the menu's set mode and a click, cursor B likewise.
+        const CRect graph = dlg.Layout().rcGraph;
+        Command(d, ID_KXW_A_CURSOR_SET);
+        Click(d, CPoint(graph.left + 100, graph.top + 20));
+        Command(d, ID_KXW_A_CURSOR_SET);
+        Command(d, ID_KXW_B_CURSOR_SET);
+        Click(d, CPoint(graph.left + 300, graph.top + 20));
+        Command(d, ID_KXW_B_CURSOR_SET);
+        const std::int32_t rate = CTraceModel::m_nZoomRate[dlg.Model().m_GraphSet.ZOOM];
+        EXPECT_EQ(dlg.Model().m_nCursorPos[0], 100 * rate / 20);
+        EXPECT_EQ(dlg.Model().m_nCursorPos[1], 300 * rate / 20);
+        // Dragging A by its line moves it.
+        ::SendMessageW(d.Dialog(), WM_MOUSEMOVE, 0, MAKELPARAM(graph.left + 101, graph.top + 30));
+        ::SendMessageW(d.Dialog(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(graph.left + 101, graph.top + 30));
+        ::SendMessageW(d.Dialog(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(graph.left + 160, graph.top + 30));
+        ::SendMessageW(d.Dialog(), WM_LBUTTONUP, 0, MAKELPARAM(graph.left + 160, graph.top + 30));
+        EXPECT_EQ(dlg.Model().m_nCursorPos[0], 160 * rate / 20);
+        uitest::Pump(50);
+        KeepPicture(d, "trace-window-cursors-" + lang);
+
+        // Zoom in and out by the menu; keys scroll.
+        Command(d, ID_KXW_ZOOM_OUT);
+        Command(d, ID_KXW_ZOOM_OUT);
+        EXPECT_EQ(dlg.Model().m_GraphSet.ZOOM, 5);
+        uitest::Pump(50);
+        KeepPicture(d, "trace-window-zoomed-out-" + lang);
+        for (int i = 0; i < 5; ++i) Command(d, ID_KXW_ZOOM_IN);
+        EXPECT_EQ(dlg.Model().m_GraphSet.ZOOM, 0);
+        Command(d, ID_KXW_ZOOM_IN);
+        EXPECT_EQ(dlg.Model().m_GraphSet.ZOOM, 0) << "no zoom beyond the table";
+        ::SendMessageW(d.Dialog(), WM_KEYDOWN, VK_END, 0);
+        EXPECT_GT(dlg.View().nScrollPos, 0);
+        ::SendMessageW(d.Dialog(), WM_KEYDOWN, VK_HOME, 0);
+        EXPECT_EQ(dlg.View().nScrollPos, 0);
+        Command(d, ID_KXW_GAUGE_TYPE);
+        uitest::Pump(50);
+        KeepPicture(d, "trace-window-gauges-" + lang);
+
+        // The about box; while it is open the window does not close.
+        uitest::RunModal(
+            [&] {
+                Command(d, ID_KXW_ABOUT);
+                return static_cast<INT_PTR>(IDOK);
+            },
+            [&] { return dlg.IsModalOpen() && ::GetActiveWindow() != d.Dialog() ? ::GetActiveWindow() : HWND(); },
+            [&](uitest::DialogDriver& about) {
+                EXPECT_EQ(about.Text(IDC_ABOUT_VERSION), CString(u"1.0.0"));
+                KeepPicture(about, "trace-about-" + lang);
+                boxes.Answer(IDOK, u"");
+                ::SendMessageW(d.Dialog(), WM_SYSCOMMAND, SC_CLOSE, 0);
+                EXPECT_EQ(boxes.PendingAnswers(), 0u) << "closing is refused while the about box is open";
+                about.Click(IDOK);
+            });
+        EXPECT_FALSE(dlg.IsModalOpen());
+
+        // A damaged file is refused and the shown trace stays.
+        boxes.Answer(IDOK, u"Phase = 8");
+        dialogs.ChooseFile({CString::FromUtf8(Damaged())});
+        Command(d, ID_KXW_FILE_OPEN);
+        EXPECT_EQ(boxes.PendingAnswers(), 0u);
+        dialogs.ChooseFile({CString::FromUtf8(copy)});
+        Command(d, ID_KXW_FILE_SAVEAS);
+        ::SendMessageW(d.Dialog(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    });
+    EXPECT_EQ(result, 1);
+    // The copy holds the same samples as the file shown before the failed open.
+    const SavedTrace before = ReadSavedTrace(Good());
+    const SavedTrace after = ReadSavedTrace(copy);
+    EXPECT_EQ(after.rows, before.rows);
+    EXPECT_EQ(after.triggerPos, 200);
+}
+
+INSTANTIATE_TEST_SUITE_P(BothLanguages, TraceFileWindowTest, ::testing::Values("en", "ja"));
+
+}  // namespace
