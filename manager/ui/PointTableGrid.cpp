@@ -181,7 +181,14 @@ void CPointTableGrid::FillPointGrid(BOOL bHideUndefined, BOOL bStoreM, BOOL bRed
             SetCellLocked(row, 1, FALSE);
             SetRowHeight(row, GetDefaultRowHeight());
             WriteRow(row);
-            for (int c = 2; c < kColumns; ++c) StoreCell(row, c);
+            // Showing the points never changes them: the cells are only
+            // marked where they differ from the controller's copy.
+            const PointRecord* reference = Reference(row);
+            for (int c = 1; c < kColumns; ++c) {
+                const bool changed = !reference || !reference->IsUsed() || reference->Field(c) != record.Field(c);
+                SetCellBold(row, c, changed ? TRUE : FALSE);
+                SetCellBackColor(row, c, changed ? kChangedBackColor : RowColor(row));
+            }
         } else {
             LockRow(row, TRUE);
             SetRowHeight(row, bHideUndefined ? 0 : GetDefaultRowHeight());

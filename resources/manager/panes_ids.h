@@ -83,7 +83,6 @@
 // 23060 to 23065: labels of the six further boxes (origin side, position decimals, K14, K66, K15, K74)
 #define IDS_INFO_PRINT_TITLE        23070
 
-// Labels of the printed headings.
-#define IDS_PRINT_LABEL_CONTROLLER  336
+// Labels of the printed headings (the controller and user labels are the
+// serial list's column texts, 336 and 344).
 #define IDS_PRINT_LABEL_ROBOT       340
-#define IDS_PRINT_LABEL_USER        344
