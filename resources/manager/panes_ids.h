@@ -80,7 +80,8 @@
 #define IDS_INFO_ORIGIN_MOTOR       23054
 #define IDS_INFO_ORIGIN_END         23055
 #define IDS_INFO_EXTRA_LABEL_FIRST  23060
-// 23060 to 23065: labels of the six further boxes (origin side, position decimals, K14, K66, K15, K74)
+// 23060 to 23065: labels of the six further boxes (origin side, position decimals, K14 motor
+// direction, K66 home return method, K15 point selection, K74 brake)
 #define IDS_INFO_PRINT_TITLE        23070
 
 // Labels of the printed headings (the controller and user labels are the
