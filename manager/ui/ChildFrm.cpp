@@ -194,6 +194,17 @@ BOOL CChildFrame::PreTranslateMessage(MSG* pMsg)
     return CMDIChildWnd::PreTranslateMessage(pMsg);
 }
 
+BOOL CChildFrame::OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pHandlerInfo)
+{
+    if (CRightpaneFormView::IsPaneCommand(nID))
+        if (CRightpaneFormView* right = GetRightpaneFormView(); right && right->OnCmdMsg(nID, nCode, pExtra, pHandlerInfo))
+            return TRUE;
+    if (CMDIChildWnd::OnCmdMsg(nID, nCode, pExtra, pHandlerInfo)) return TRUE;
+    // The tree carries the controller's commands also while a pane has the focus.
+    CLeftpaneTreeView* tree = GetTreeView();
+    return tree && tree != GetActiveView() && tree->OnCmdMsg(nID, nCode, pExtra, pHandlerInfo);
+}
+
 // ------------------------------------------------------------------ tool bar
 
 void CChildFrame::BuildToolBar(bool)

@@ -27,6 +27,9 @@ public:
     BOOL OnCreateClient(LPCREATESTRUCT lpcs, CCreateContext* pContext) override;
     void ActivateFrame(int nCmdShow = -1) override;
     BOOL PreTranslateMessage(MSG* pMsg) override;
+    // Edit and print commands go to the pane on the right, the controller's
+    // commands to the tree, whichever view is active.
+    BOOL OnCmdMsg(UINT nID, int nCode, void* pExtra, AFX_CMDHANDLERINFO* pHandlerInfo) override;
 
     // Called by the tree's initial update: builds the window's contents;
     // false when it could not (the window is then closed by its opener).

@@ -1,5 +1,7 @@
 #include "manager/ui/LeftpaneTreeView.h"
 
+#include "manager/ui/RightpaneFormView.h"
+
 #include "manager/app/AccessLevel.h"
 #include "manager/app/FilePathRules.h"
 #include "manager/app/SimulatorHandover.h"
@@ -33,6 +35,7 @@ bool IsPulseTrain(const ControllerData& data) { return data.controller.Find(u"LB
 }  // namespace
 
 BEGIN_MESSAGE_MAP(CLeftpaneTreeView, CTreeView)
+    ON_NOTIFY_REFLECT(TVN_SELCHANGED, &CLeftpaneTreeView::OnSelectionChanged)
     ON_COMMAND(IDM_CONNECT, &CLeftpaneTreeView::OnConnect)
     ON_COMMAND(IDM_DISCONNECT, &CLeftpaneTreeView::OnDisconnect)
     ON_COMMAND(IDM_WRITE_CONTROLLER, &CLeftpaneTreeView::OnWrite)
@@ -170,6 +173,7 @@ void CLeftpaneTreeView::SelectController(int index)
     CChildFrame* frame = Frame();
     if (!manager || !frame) return;
     manager->SetCurrentIndex(frame->IsOnline() ? index : 0);
+    if (CRightpaneFormView* right = frame->GetRightpaneFormView()) right->RebuildPanes(manager->GetCurrentIndex(), FALSE);
     FillTree();
     FollowMode();
     if (frame->IsOnline()) {
@@ -356,6 +360,7 @@ bool CLeftpaneTreeView::ReadController(bool discardEdits, CWnd* owner)
     }
     FollowMode();
     Refresh();
+    RefreshPanes();
     return ok;
 }
 
@@ -406,6 +411,7 @@ int CLeftpaneTreeView::WriteToController(bool fromDialog)
         AfxMessageBox(text.GetString(), MB_OK | MB_ICONERROR);
         return 1;
     }
+    RefreshPanes();
     CString done = LoadFrameText(IDS_WRITE_DONE);
     if (manager->NeedsRestart()) done += LoadFrameText(IDS_WRITE_RESTART);
     AfxMessageBox(done.GetString(), MB_OK | MB_ICONINFORMATION);
@@ -413,6 +419,25 @@ int CLeftpaneTreeView::WriteToController(bool fromDialog)
 }
 
 void CLeftpaneTreeView::OnWrite() { WriteToController(false); }
+
+void CLeftpaneTreeView::RefreshPanes()
+{
+    CChildFrame* frame = Frame();
+    if (CRightpaneFormView* right = frame ? frame->GetRightpaneFormView() : nullptr) {
+        right->RefreshPointTable();
+        right->RefreshParameters();
+    }
+}
+
+void CLeftpaneTreeView::OnSelectionChanged(NMHDR*, LRESULT* pResult)
+{
+    *pResult = 0;
+    CChildFrame* frame = Frame();
+    CTreeCtrl& tree = GetTreeCtrl();
+    const HTREEITEM item = tree.GetSelectedItem();
+    if (CRightpaneFormView* right = frame ? frame->GetRightpaneFormView() : nullptr)
+        right->SelectPane(item ? static_cast<int>(tree.GetItemData(item)) : 0);
+}
 
 // ------------------------------------------------------------------ files
 
@@ -705,6 +730,7 @@ LRESULT CLeftpaneTreeView::OnPrivateMessage(WPARAM wParam, LPARAM lParam)
     case UM_WRITETOCONTROLLER: return WriteToController(wParam != 0);
     case UM_ACCESSLEVELCHANGED:
         if (GetQuorvaneApp() && ShowsExpertTreeItem(GetQuorvaneApp()->GetAccessLevel())) AddExpertItem();
+        if (CRightpaneFormView* right = Frame() ? Frame()->GetRightpaneFormView() : nullptr) right->AccessLevelChanged();
         return 0;
     case UM_PAUSEPOLLING:
         if (manager) manager->PausePolling();

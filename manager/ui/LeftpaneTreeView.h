@@ -78,6 +78,10 @@ protected:
     afx_msg void OnTimer(UINT_PTR nIDEvent);
     afx_msg void OnContextMenu(CWnd* pWnd, CPoint point);
     afx_msg void OnDestroy();
+    // The panes on the right follow the tree: its selection picks the pane, and
+    // they show the data again after a read or a write.
+    afx_msg void OnSelectionChanged(NMHDR* pNMHDR, LRESULT* pResult);
+    void RefreshPanes();
     DECLARE_MESSAGE_MAP()
 
 private:

@@ -66,6 +66,9 @@ BOOL CQuorvaneApp::InitInstance()
     if (!m_resources.LoadModule(m_resourceModule.IsEmpty() ? kManagerResourceModule : m_resourceModule.GetString()))
         return FALSE;
     m_language = LoadManagerLanguage();
+    // The 8-bit texts of the module (parameter tables) and the files written
+    // are in the code page of the interface language.
+    platform::SetAnsiCodePage(m_language == kLanguageJapanese ? CP_SHIFT_JIS : CP_WESTERN);
     m_installedWindows.emplace(&m_windows);
 
     // 5 (before 3 and 4, the toolkit's own start): one manager per user. A

@@ -126,6 +126,7 @@
 #define IDS_ASK_RESTORE             10015
 #define IDS_ASK_WRITE               10036
 #define IDS_WAIT_WRITING            21122
+#define IDS_ALARM_FILE_FILTER       23090
 #define IDS_WRITE_DONE              10038
 #define IDS_ASK_SAVE_OFFLINE        10039
 #define IDS_RUNNING_NO_WRITE        10064
@@ -151,6 +152,7 @@
 #define IDS_WATCHER_FIELD_BUS       10159
 #define IDS_DATA_SAVE_FAILED        21125
 #define IDS_WAIT_CONNECTING         41001
+#define IDS_NODE_NO_ANSWER          23093
 #define IDS_TB_NEW_OFFLINE          20001
 #define IDS_TB_OPEN                 20002
 #define IDS_TB_NEW_ONLINE           20003

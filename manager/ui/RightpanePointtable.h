@@ -1,0 +1,65 @@
+// The point-table pane: the point grid, its two view check boxes and, on an
+// online controller, the manual operation panel above the grid.
+#pragma once
+
+#include "manager/dialogs/DlgManual.h"
+#include "manager/ui/PaneDialog.h"
+#include "manager/ui/PointTableGrid.h"
+
+#include <memory>
+
+class CDataManager;
+
+class CRightpanePointtable : public CPaneDialog {
+public:
+    CRightpanePointtable();
+    ~CRightpanePointtable() override;
+
+    BOOL CreatePointPane(CWnd* pParent, ControllerData* pData, const WORD* pConnectionKind,
+                         std::array<PointRecord, kPointCount>* pReference, BOOL bStoreM);
+    // The manual panel of an online controller; nothing for offline data.
+    void CreateManualDialog(CDataManager* manager, int node, RobotParameterSet* referenceSet);
+
+    void RefreshPane() override;
+    BOOL StoreValues(ControllerData* target) override;
+    BOOL TakeValues(const ControllerData* source) override;
+    BOOL Layout(int cx, int cy) override;
+    BOOL IsGridShown() override { return m_grid.m_bRedrawLocked ? FALSE : TRUE; }
+    void Print() override;
+    void PrintPreview() override;
+    void Lock(BOOL lock) override { LockPointGrid(lock); }
+    void EditCommand(UINT id) override;
+
+    void RefreshPointTable();
+    void LockPointGrid(BOOL lock) { m_grid.LockPointGrid(lock); }
+    void LockManual(BOOL lock);
+    void SetBusy(BOOL busy);
+    CPointTableGrid& Grid() { return m_grid; }
+    CDlgManual* Manual() const { return m_manual.get(); }
+    bool PointsDiffer() const;
+
+protected:
+    BOOL OnInitDialog() override;
+    afx_msg void OnHideClicked();
+    afx_msg void OnFullClicked();
+    afx_msg void OnManualClicked();
+    afx_msg void OnPointInput();
+    afx_msg LRESULT OnManualPoint(WPARAM wParam, LPARAM lParam);
+    afx_msg LRESULT OnManualTeach(WPARAM wParam, LPARAM lParam);
+    afx_msg LRESULT OnCellDescription(WPARAM wParam, LPARAM lParam);
+    afx_msg LRESULT OnManualQuery(WPARAM wParam, LPARAM lParam);
+    afx_msg LRESULT OnToFrame(WPARAM wParam, LPARAM lParam);
+    afx_msg LRESULT OnContextMenuMessage(WPARAM wParam, LPARAM lParam);
+    afx_msg LRESULT OnAccessLevel(WPARAM wParam, LPARAM lParam);
+    afx_msg void OnDestroy();
+    DECLARE_MESSAGE_MAP()
+
+private:
+    void PreparePrint();
+
+    CPointTableGrid m_grid;
+    std::array<PointRecord, kPointCount>* m_pReference = nullptr;
+    std::unique_ptr<CDlgManual> m_manual;
+    BOOL m_storeM = FALSE;
+    bool m_manualActive = true;
+};
