@@ -20,6 +20,8 @@
 #include "platform/core/ResourceModule.h"
 #include "resources/manager/resource_ids.h"
 #include "tools/KXContInitDlg.h"
+#include "tools/trace/KXWatcherDlg.h"
+#include "tools/trace/TraceSetupDlg.h"
 
 IMPLEMENT_DYNCREATE(CMainFrame, CMDIFrameWnd)
 
@@ -90,6 +92,8 @@ BEGIN_MESSAGE_MAP(CMainFrame, CMDIFrameWnd)
     ON_COMMAND(ID_HELP, &CMainFrame::OnHelpContents)
     ON_COMMAND(IDM_CONTROLLER_INIT, &CMainFrame::OnControllerInit)
     ON_UPDATE_COMMAND_UI(IDM_CONTROLLER_INIT, &CMainFrame::OnUpdateAlways)
+    ON_COMMAND(IDM_WATCHER, &CMainFrame::OnWatcher)
+    ON_UPDATE_COMMAND_UI(IDM_WATCHER, &CMainFrame::OnUpdateWatcher)
     ON_COMMAND(IDM_NOTHING, &CMainFrame::OnNothing)
     ON_NOTIFY(TBN_DROPDOWN, AFX_IDW_TOOLBAR, &CMainFrame::OnOpenDropDown)
     ON_MESSAGE(WM_POWERBROADCAST, &CMainFrame::OnPowerBroadcast)
@@ -460,6 +464,42 @@ void CMainFrame::OnControllerInit()
         CKXContInitDlg dlg;
         CDataManager* current = CDataManager::GetCurrent();
         if (current && current->IsPortOpen()) dlg.SetCommMan(current->GetLink());
+        dlg.DoModal();
+        m_modal = false;
+    }
+    AfterModalDialog();
+}
+
+void CMainFrame::OnUpdateWatcher(CCmdUI* pCmdUI)
+{
+    // The trace window needs a live line to a controller.
+    CDataManager* current = CDataManager::GetCurrent();
+    pCmdUI->Enable(!m_modal && current && current->IsPortOpen());
+}
+
+void CMainFrame::OnWatcher()
+{
+    CDataManager* current = CDataManager::GetCurrent();
+    if (!current || !current->IsPortOpen()) return;
+    const ControllerData* data = current->GetController(current->GetCurrentIndex());
+    const RobotParameterSet* set = data ? data->FirstParamSet() : nullptr;
+    // On the field bus the line is the controller's only while nobody polls it.
+    if (set && set->K(80) == 2 && current->IsPollingEnabled()) {
+        ::ShowMessage(IDS_WATCHER_FIELD_BUS, MB_OK | MB_ICONWARNING);
+        return;
+    }
+    static const bool setupInstalled = [] {
+        InstallTraceSetupDialog();
+        return true;
+    }();
+    (void)setupInstalled;
+    {
+        CPollingPause pause;
+        m_modal = true;
+        CKXWatcherDlg dlg(0, 0, nullptr);
+        dlg.SetCommMan(current->GetLink());
+        dlg.SetNodeNo(set ? set->K(38) : 1);
+        dlg.SetAppHelpPath(App().m_pszHelpFilePath ? CString(App().m_pszHelpFilePath) : CString());
         dlg.DoModal();
         m_modal = false;
     }

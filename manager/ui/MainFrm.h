@@ -67,6 +67,8 @@ protected:
     afx_msg void OnSimulator();
     afx_msg void OnHelpContents();
     afx_msg void OnControllerInit();
+    afx_msg void OnWatcher();
+    afx_msg void OnUpdateWatcher(CCmdUI* pCmdUI);
     afx_msg void OnUpdateAlways(CCmdUI* pCmdUI);
     afx_msg void OnNothing() {}
     afx_msg void OnOpenDropDown(NMHDR* header, LRESULT* result);

@@ -5,6 +5,8 @@
 #include "manager/ui/QuorvaneApp.h"
 #include "manager/widgets/GradientProgressCtrl.h"
 #include "manager/widgets/ProgressWaitWnd.h"
+#include "manager/dialogs/DlgDesktopTerminal.h"
+#include "manager/dialogs/DlgIoMonitor.h"
 #include "platform/core/MessageBox.h"
 #include "platform/ui/WinApp.h"
 
@@ -16,6 +18,21 @@ CString LoadFrameText(UINT id)
 }
 
 int ShowMessage(UINT id, UINT type) { return AfxMessageBox(LoadFrameText(id).GetString(), type); }
+
+std::unique_ptr<IDesktopTerminal> CMainFrameWindows::CreateDesktopTerminal(HWND parent)
+{
+    return CDlgDesktopTerminal::CreateFor(parent);
+}
+
+std::unique_ptr<IIoMonitor> CMainFrameWindows::CreateIoMonitor(HWND parent)
+{
+    return CDlgIoMonitor::CreateFor(parent);
+}
+
+std::unique_ptr<IStatusMonitor> CMainFrameWindows::CreateStatusMonitor(HWND parent)
+{
+    return CDlgStatusMonitor::CreateFor(parent);
+}
 
 HWND CMainFrameWindows::GetMainWindow()
 {

@@ -22,9 +22,9 @@ public:
     std::unique_ptr<IWaitWindow> CreateWaitWindow() override;
     void CloseActiveWaitWindow() override;
     // The modeless controller windows come with the controller dialogs.
-    std::unique_ptr<IDesktopTerminal> CreateDesktopTerminal(HWND) override { return nullptr; }
-    std::unique_ptr<IIoMonitor> CreateIoMonitor(HWND) override { return nullptr; }
-    std::unique_ptr<IStatusMonitor> CreateStatusMonitor(HWND) override { return nullptr; }
+    std::unique_ptr<IDesktopTerminal> CreateDesktopTerminal(HWND parent) override;
+    std::unique_ptr<IIoMonitor> CreateIoMonitor(HWND parent) override;
+    std::unique_ptr<IStatusMonitor> CreateStatusMonitor(HWND parent) override;
 
     const std::shared_ptr<StatusCells>& Cells() const { return m_cells; }
     CDataManager* Current() const { return m_current; }

@@ -222,6 +222,10 @@ TEST_F(ProtocolFixture, TimeOutRestartsWhileTextKeepsArriving)
     std::atomic<bool> done{false};
     link.ReplyNext("");
     std::thread feeder([&] {
+        // The reply starts only once the command is out, as on a real line:
+        // text sent before would be emptied away with the receive buffer.
+        const auto deadline = std::chrono::steady_clock::now() + 5s;
+        while (link.Sent().empty() && std::chrono::steady_clock::now() < deadline) std::this_thread::sleep_for(1ms);
         link.Deliver("K1.1=");
         // Far longer than the time-out in all, but never silent for a whole period.
         for (int i = 0; i < 40 && !done; ++i) {
