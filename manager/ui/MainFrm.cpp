@@ -19,6 +19,7 @@
 #include "platform/ui/Menu.h"
 #include "platform/core/ResourceModule.h"
 #include "resources/manager/resource_ids.h"
+#include "manager/dialogs/DlgSmallDialogs.h"
 #include "tools/KXContInitDlg.h"
 #include "tools/trace/KXWatcherDlg.h"
 #include "tools/trace/TraceSetupDlg.h"
@@ -93,6 +94,8 @@ BEGIN_MESSAGE_MAP(CMainFrame, CMDIFrameWnd)
     ON_COMMAND(IDM_CONTROLLER_INIT, &CMainFrame::OnControllerInit)
     ON_UPDATE_COMMAND_UI(IDM_CONTROLLER_INIT, &CMainFrame::OnUpdateAlways)
     ON_COMMAND(IDM_WATCHER, &CMainFrame::OnWatcher)
+    ON_COMMAND(IDM_ACCESS_CODE, &CMainFrame::OnAccessPassword)
+    ON_UPDATE_COMMAND_UI(IDM_ACCESS_CODE, &CMainFrame::OnUpdateAlways)
     ON_UPDATE_COMMAND_UI(IDM_WATCHER, &CMainFrame::OnUpdateWatcher)
     ON_COMMAND(IDM_NOTHING, &CMainFrame::OnNothing)
     ON_NOTIFY(TBN_DROPDOWN, AFX_IDW_TOOLBAR, &CMainFrame::OnOpenDropDown)
@@ -455,9 +458,19 @@ void CMainFrame::OnHelpContents()
 void CMainFrame::OnControllerInit()
 {
     CQuorvaneApp& app = App();
-    // Level 5 asks for a code with the access-code dialog, which comes with
-    // the controller dialogs; other levels have nothing to open.
-    if (app.Access().ControllerInitAccess() != CAccessLevel::ControllerInit::Open) return;
+    // Level 1 opens at once; level 5 first asks for the initialisation code;
+    // other levels have nothing to open.
+    switch (app.Access().ControllerInitAccess()) {
+    case CAccessLevel::ControllerInit::Open: break;
+    case CAccessLevel::ControllerInit::AskForCode: {
+        CDlgParameterPassword code(this);
+        if (code.DoModal() != IDOK) return;
+        const CString& text = code.GetEnteredText();
+        if (!CAccessLevel::IsControllerInitCode(std::u16string_view(text.GetString(), text.GetLength()))) return;
+        break;
+    }
+    default: return;
+    }
     {
         CPollingPause pause;
         m_modal = true;
@@ -504,6 +517,19 @@ void CMainFrame::OnWatcher()
         m_modal = false;
     }
     AfterModalDialog();
+}
+
+void CMainFrame::OnAccessPassword()
+{
+    CDlgParameterPassword dlg(this);
+    if (dlg.DoModal() != IDOK) return;
+    const CString& text = dlg.GetEnteredText();
+    CAccessLevel& access = App().Access();
+    // A wrong code, or one that would not raise the level, changes nothing.
+    if (!access.EnterAccessCode(std::u16string_view(text.GetString(), text.GetLength()))) return;
+    const WPARAM level = static_cast<WPARAM>(access.Get());
+    SendMessage(UM_ACCESSLEVELCHANGED, level, 0);
+    SendMessageToDescendants(UM_ACCESSLEVELCHANGED, level, 0, TRUE, TRUE);
 }
 
 void CMainFrame::AfterModalDialog()

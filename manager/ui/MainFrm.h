@@ -68,6 +68,7 @@ protected:
     afx_msg void OnHelpContents();
     afx_msg void OnControllerInit();
     afx_msg void OnWatcher();
+    afx_msg void OnAccessPassword();
     afx_msg void OnUpdateWatcher(CCmdUI* pCmdUI);
     afx_msg void OnUpdateAlways(CCmdUI* pCmdUI);
     afx_msg void OnNothing() {}
