@@ -7,7 +7,9 @@
 UINT CloseQuestion(const CloseState& state)
 {
     if (state.exchange) return state.edited ? IDS_ASK_APPLY_EDITS : 0;
-    return state.fileOpen && state.edited ? IDS_ASK_SAVE_BEFORE_EXIT : 0;
+    // Offline edits are asked about with or without a file: without one the
+    // save goes through Save As, and closing silently would lose them.
+    return state.edited ? IDS_ASK_SAVE_BEFORE_EXIT : 0;
 }
 
 CloseOutcome DecideClose(const CloseState& state, int answer)

@@ -338,7 +338,10 @@ void CSimulatorDlg::OnSelchangeRobot()
     m_servoPage.ShowValues();
     m_servoPage.LoadAccelInputs();
     RobotParameterSet* params = m_work->FirstParamSet();
-    if (!params) return;
+    if (!params) {
+        m_reference->paramSets = m_work->paramSets;
+        return;
+    }
     params->K(71) = m_nSpeedFlags;
     const int oldDecimals = m_nDecimals;
     m_nDecimals = PositionDecimalsForCode(m_work->typeText);
@@ -348,6 +351,9 @@ void CSimulatorDlg::OnSelchangeRobot()
     m_servoPage.OnChangeStroke();
     if (m_nSpeedUnits) m_pointGrid.RecommitSpeeds();
     m_servoPage.UpdateSpeedLimitText();
+    // The chosen robot's own parameters are where editing starts, not an
+    // edit: only what the user changes afterwards is asked about on close.
+    m_reference->paramSets = m_work->paramSets;
 }
 
 void CSimulatorDlg::OnSpeedUnitsChanged()

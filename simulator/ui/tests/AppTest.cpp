@@ -109,7 +109,7 @@ TEST(AppTest, CopyPutsTheHeadersAndResultLinesOnTheClipboard)
         }
         EXPECT_EQ(ClipboardText(d.Dialog()), expected);
         EXPECT_EQ(results->GetCellText(1, 2), CString(u"100.00"));
-        simui::Command(d, ID_FILE_EXIT);
+        simui::ExitDiscardingEdits(d, boxes);
     });
 }
 

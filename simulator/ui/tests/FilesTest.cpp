@@ -85,6 +85,56 @@ TEST_F(FilesTest, AFailedSaveKeepsTheDialogOpenAndTheEdits)
     EXPECT_NE(ReadFile(dir.Path() / "axis.yvekd").find("4000"), std::string::npos);
 }
 
+// Offline edits without a data file are asked about on exit as with one:
+// Yes saves through Save As, No ends without writing, Cancel (or a Save As
+// that is cancelled) keeps the window and the edits.
+TEST_F(FilesTest, EditsWithoutAFileAreAskedAboutOnExit)
+{
+    const struct {
+        const char* name;
+        int answer;
+        bool chooseFile;  // Save As is given a path (else it is cancelled)
+        bool stays;       // the window is still open after the first exit, edits kept
+        bool written;
+    } cases[] = {
+        {"yes saves through save as", IDYES, true, false, true},
+        {"yes with save as cancelled stays", IDYES, false, true, false},
+        {"no ends without writing", IDNO, false, false, false},
+        {"cancel stays", IDCANCEL, false, true, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::filesystem::remove(dir.Path() / "axis.yvekd");
+        if (c.answer == IDYES) {
+            if (c.chooseFile) dialogs.ChooseFile({path});
+            else dialogs.CancelFile();
+        }
+        CString question;
+        question.LoadString(IDS_ASK_SAVE_BEFORE_EXIT);
+        CSimulatorDlg dlg;
+        const INT_PTR result = uitest::RunModal(dlg, [&](uitest::DialogDriver& d) {
+            MakePoints(d);
+            boxes.Answer(c.answer, question.str());
+            simui::Command(d, ID_FILE_EXIT);
+            if (!c.stays) return;  // the dialog must have ended: RunModal fails a script that leaves it open
+            ASSERT_TRUE(::IsWindowVisible(d.Dialog()));
+            CGridCtrl* points = simui::Grid(d, IDC_POINT_GRID);
+            EXPECT_EQ(points->GetCellText(1, 2), CString(u"12.34")) << "the edits are kept";
+            // Still edited: the next exit asks again.
+            simui::ExitDiscardingEdits(d, boxes);
+        });
+        EXPECT_EQ(boxes.PendingAnswers(), 0u) << "every question asked";
+        EXPECT_EQ(std::filesystem::exists(dir.Path() / "axis.yvekd"), c.written);
+        if (c.written) {
+            EXPECT_EQ(result, kExitDataApplied);
+            EXPECT_NE(ReadFile(dir.Path() / "axis.yvekd").find("PNT"), std::string::npos);
+            EXPECT_NE(ReadFile(dir.Path() / "axis.yvekd").find("1234"), std::string::npos);
+        } else {
+            EXPECT_EQ(result, kExitNothingToApply);
+        }
+    }
+}
+
 TEST_F(FilesTest, AFailedOpenLeavesTheDataAndThePath)
 {
     std::filesystem::create_directory(dir.Path() / "broken.yvekd");
@@ -153,7 +203,7 @@ TEST_F(FilesTest, MotionSettingsSaveAndOpenAgain)
         EXPECT_EQ(motions->GetCellText(2, 1), CString(u"P2"));
         EXPECT_EQ(motions->GetCellText(2, 2), CString(u"P1"));
         EXPECT_EQ(motions->GetCellText(2, 3), CString(u"30000"));
-        simui::Command(d, ID_FILE_EXIT);
+        simui::ExitDiscardingEdits(d, boxes);
     });
     const std::string text = ReadFile(dir.Path() / "cycle.mos");
     EXPECT_NE(text.find("MotionData1=P1,P2,0"), std::string::npos) << text;

@@ -67,7 +67,7 @@ TEST(MainDialogUnitsTest, CustomUnitsAreAskedForAndShowSpeedsInMmPerSecond)
         EXPECT_EQ(points->GetCellText(1, 3), CString(u"150.00")) << "held at the maximum speed";
         d.Click(IDC_UNITS_STANDARD);
         EXPECT_EQ(points->GetCellText(1, 3), CString(u"100"));
-        simui::Command(d, ID_FILE_EXIT);
+        simui::ExitDiscardingEdits(d, boxes);
     });
 }
 
@@ -92,7 +92,7 @@ TEST(MainDialogUnitsTest, ADoubleClickBelowTheMotionsAddsTheNextOne)
         d.Click(IDC_DELETE_MOTION);
         EXPECT_TRUE(d.Enabled(IDC_MODE_INDIVIDUAL));
         EXPECT_FALSE(motions->GetCellLocked(1, 2)) << "motion 1's end is free again";
-        simui::Command(d, ID_FILE_EXIT);
+        simui::ExitDiscardingEdits(d, boxes);
     });
 }
 
@@ -144,7 +144,7 @@ TEST(MainDialogLayoutTest, AFinePositioningControllerGivesThreeDecimals)
     AppState state;
     ScriptedMessageBox boxes;
     CSimulatorDlg dlg;
-    uitest::RunModal(dlg, [](uitest::DialogDriver& d) {
+    uitest::RunModal(dlg, [&](uitest::DialogDriver& d) {
         simui::ChooseCellEntry(d, IDC_POINT_GRID, 1, 1, 1);
         simui::EditCell(d, IDC_POINT_GRID, 1, 2, u"12.34");
         d.ChooseComboEntry(IDC_CONTROLLER_COMBO, u"KX-V05");
@@ -154,7 +154,7 @@ TEST(MainDialogLayoutTest, AFinePositioningControllerGivesThreeDecimals)
         EXPECT_EQ(points->GetCellText(1, 2), CString(u"1.235"));
         d.ChooseComboEntry(IDC_CONTROLLER_COMBO, u"KX-Q05");
         EXPECT_EQ(points->GetCellText(1, 2), CString(u"1.23"));
-        simui::Command(d, ID_FILE_EXIT);
+        simui::ExitDiscardingEdits(d, boxes);
     });
 }
 

@@ -38,7 +38,7 @@ TEST(PointGridTest, TypedValuesAreHeldWithinTheirColumnsLimits)
             simui::EditCell(d, IDC_POINT_GRID, 1, c.col, c.typed);
             EXPECT_EQ(points->GetCellText(1, c.col), CString(c.shown));
         }
-        simui::Command(d, ID_FILE_EXIT);
+        simui::ExitDiscardingEdits(d, f.boxes);
     });
 }
 

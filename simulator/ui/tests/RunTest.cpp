@@ -151,7 +151,7 @@ TEST(RunTest, ResultsAndTotalAreTheLibrarysFigures)
         w.ChooseComboEntry(IDC_RD_MOVES, 2);
         EXPECT_TRUE(w.Enabled(IDC_RD_ACCEL_TIME));
         EXPECT_EQ(w.Text(IDC_RD_DISTANCE), Fixed(150.5, 3));
-        simui::Command(d, ID_FILE_EXIT);
+        simui::ExitDiscardingEdits(d, boxes);
     });
 }
 
@@ -167,7 +167,7 @@ TEST(RunTest, ACheckFailureNamesTheMotionAndKeepsThePreviousResults)
         simui::ChooseCellEntry(d, IDC_MOTION_GRID, 1, 1, 0);
         d.Click(IDC_EXECUTE);
         EXPECT_TRUE(simui::Grid(d, IDC_RESULT_GRID)->GetCellText(1, 0).IsEmpty());
-        simui::Command(d, ID_FILE_EXIT);
+        simui::ExitDiscardingEdits(d, boxes);
     });
 }
 
@@ -190,7 +190,7 @@ TEST(RunTest, ADwellTypedButNotEnteredCountsWhenExecuteIsClicked)
         simui::TypeKeys(u"250");
         d.Click(IDC_EXECUTE);
         EXPECT_EQ(_wtoi(results->GetCellText(2, 1)), without + 250);
-        simui::Command(d, ID_FILE_EXIT);
+        simui::ExitDiscardingEdits(d, boxes);
     });
 }
 
@@ -222,7 +222,7 @@ TEST(RunTest, AfterARefreshScrollingBackToTheSamePlaceDrawsItAgain)
         // ... and the same place shows the same waveform again.
         ::SendMessage(w.Dialog(), WM_HSCROLL, thumb, w.Item(IDC_RD_SCROLL).ToLParam());
         EXPECT_TRUE(chartIs(true));
-        simui::Command(d, ID_FILE_EXIT);
+        simui::ExitDiscardingEdits(d, boxes);
     });
 }
 

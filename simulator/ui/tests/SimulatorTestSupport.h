@@ -162,6 +162,16 @@ inline void Command(uitest::DialogDriver& d, UINT id)
     uitest::Pump(0);
 }
 
+// File > Exit after edits made offline: the dialog asks whether to save them
+// and this answers No, so nothing is written.
+inline void ExitDiscardingEdits(uitest::DialogDriver& d, ScriptedMessageBox& boxes)
+{
+    CString question;
+    question.LoadString(IDS_ASK_SAVE_BEFORE_EXIT);
+    boxes.Answer(IDNO, question.str());
+    Command(d, ID_FILE_EXIT);
+}
+
 // Runs what opens a modal dialog over the main dialog (a click or a command)
 // and the script against that dialog; the script must close it.
 inline void RunNested(uitest::DialogDriver& d, const std::function<void()>& open,
