@@ -28,8 +28,10 @@ CString LoadText(UINT id)
 
 CString FormatDecimals(double value, int decimals)
 {
+    // Halves away from zero, as the value is stored ("%.*f" alone would
+    // give 8.12 for 8.125 and 0.28 for the 0.2899... that 0.29 is in binary).
     CString text;
-    text.Format(u"%.*f", decimals, value);
+    text.Format(u"%.*f", decimals, RoundedToDecimals(value, decimals));
     return text;
 }
 
@@ -253,16 +255,15 @@ bool CPointGrid::CommitCell(int row, int col)
         const double scaled = value * PowerOfTen(decimals);
         if (field == PointRecord::kS) {
             m_speeds.Set(row - 1, static_cast<float>(scaled), m_speeds.Accel(row - 1));
-            point.s = TruncToInt32(scaled);
+            point.s = RoundToInt32(scaled);
         } else if (field == PointRecord::kAC) {
             m_speeds.Set(row - 1, m_speeds.Speed(row - 1), static_cast<float>(scaled));
-            point.ac = TruncToInt32(scaled);
+            point.ac = RoundToInt32(scaled);
         } else {
             // Rounded half away from zero on the typed decimals (a typed
             // 1.2345 is 1.2345, not the 1.23449... the binary value holds),
             // and shown as stored.
-            const double nudge = scaled >= 0 ? 1e-7 : -1e-7;
-            point.Field(field) = TruncToInt32(static_cast<double>(std::llround(scaled + nudge)));
+            point.Field(field) = RoundToInt32(scaled);
             value = point.Field(field) / PowerOfTen(decimals);
         }
         SetCellText(row, col, FormatDecimals(value, decimals));

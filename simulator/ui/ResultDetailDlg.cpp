@@ -1,6 +1,7 @@
 #include "simulator/ui/ResultDetailDlg.h"
 
 #include "resources/simulator/pellarun_ids.h"
+#include "simulator/core/DecimalText.h"
 #include "simulator/core/ResultDetail.h"
 #include "simulator/core/WaveChart.h"
 #include "simulator/ui/SimulatorApp.h"
@@ -115,7 +116,7 @@ void CResultDetailDlg::FillValues(int item)
         } else {
             CString text;
             const int decimals = i <= 3 ? 0 : i <= 7 ? 3 : 2;
-            text.Format(u"%.*f", decimals, values.values[i]);
+            text.Format(u"%.*f", decimals, RoundedToDecimals(values.values[i], decimals));
             m_fields[i]->SetWindowText(text);
         }
         m_fields[i]->EnableWindow(values.enabled[i] ? TRUE : FALSE);

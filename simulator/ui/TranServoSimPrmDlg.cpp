@@ -206,7 +206,7 @@ void CTranServoSimPrmDlg::CommitStroke()
     RobotParameterSet* params = Params();
     if (!params) return;
     // A stroke left as it was changes nothing (K2 stays as the data hold it).
-    if (TruncToInt32(m_editStroke.GetRealValue() * 1000.0 + 1e-6) == params->K(43)) return;
+    if (RoundToInt32(m_editStroke.GetRealValue() * 1000.0) == params->K(43)) return;
     ::CommitStroke(m_editStroke.GetRealValue(), *params);
     if (m_pMain && m_pMain->SpeedUnits() == 1) m_pMain->PointGrid().ClampSpeeds();
 }

@@ -2,6 +2,7 @@
 
 #include "platform/ui/DC.h"
 #include "resources/simulator/pellarun_ids.h"
+#include "simulator/core/DecimalText.h"
 
 #include <algorithm>
 
@@ -140,7 +141,7 @@ void CWaveGraph::Draw(CDC* target)
         };
         vertical(series.label, y5);
         CString maximum;
-        maximum.Format(u"%.0f", static_cast<double>(series.maximum));
+        maximum.Format(u"%.0f", RoundedToDecimals(static_cast<double>(series.maximum), 0));
         vertical(maximum, y10);
         dc.TextOut(x, plot.top + h, CString(u"0"));
         dc.SelectObject(&m_font);

@@ -42,6 +42,82 @@ TEST(PointGridTest, TypedValuesAreHeldWithinTheirColumnsLimits)
     });
 }
 
+// Typed decimals are stored and shown rounded half away from zero, never cut:
+// 8.2 mm/s is 819.99... hundredths in binary and must be kept as 820, so
+// typing again what the file holds is no edit (nothing is marked and exit
+// asks nothing); a typed half shows rounded up in magnitude.
+TEST(PointGridTest, TypedDecimalsRoundHalfAwayFromZero)
+{
+    Fixture f;
+    f.dialogs.ChooseFile({f.dir.File("axis.yvekd")});
+    CSimulatorDlg dlg;
+    uitest::RunModal(dlg, [&](uitest::DialogDriver& d) {
+        CGridCtrl* points = simui::Grid(d, IDC_POINT_GRID);
+        simui::ChooseCellEntry(d, IDC_POINT_GRID, 1, 1, 1);
+        simui::ChooseCellEntry(d, IDC_POINT_GRID, 2, 1, 2);
+        f.boxes.Answer(IDYES, u"Change to custom settings?");
+        d.Click(IDC_UNITS_CUSTOM);
+        struct Case {
+            const char* what;
+            int row;
+            int col;
+            const char16_t* typed;
+            const char16_t* shown;
+        };
+        // Values whose binary scaled form lies just below the whole number.
+        const Case held[] = {
+            {"speed 8.2 mm/s", 1, 3, u"8.2", u"8.20"},
+            {"speed 2.01 mm/s", 2, 3, u"2.01", u"2.01"},
+            {"acceleration 0.29", 1, 4, u"0.29", u"0.29"},
+            {"acceleration 0.57", 2, 4, u"0.57", u"0.57"},
+            {"position 1.13", 1, 2, u"1.13", u"1.13"},
+            {"negative position 4.35", 2, 2, u"-4.35", u"-4.35"},
+        };
+        for (const Case& c : held) {
+            SCOPED_TRACE(c.what);
+            simui::EditCell(d, IDC_POINT_GRID, c.row, c.col, c.typed);
+            EXPECT_EQ(points->GetCellText(c.row, c.col), CString(c.shown));
+        }
+        simui::Command(d, ID_FILE_SAVE_DATA_AS);
+        for (const Case& c : held) {
+            SCOPED_TRACE(c.what);
+            simui::EditCell(d, IDC_POINT_GRID, c.row, c.col, c.typed);
+        }
+        // The same values again: no edit, so no question (an unexpected box fails).
+        simui::Command(d, ID_FILE_EXIT);
+    });
+    const std::string file = ReadFile(f.dir.Path() / "axis.yvekd");
+    EXPECT_NE(file.find("PNT1=M1,P113,S820,AC29,"), std::string::npos) << file.substr(0, 400);
+    EXPECT_NE(file.find("PNT2=M2,P-435,S201,AC57,"), std::string::npos) << file.substr(0, 400);
+
+    // Halves typed beyond the shown decimals.
+    Fixture g;
+    CSimulatorDlg second;
+    uitest::RunModal(second, [&](uitest::DialogDriver& d) {
+        CGridCtrl* points = simui::Grid(d, IDC_POINT_GRID);
+        simui::ChooseCellEntry(d, IDC_POINT_GRID, 1, 1, 2);
+        g.boxes.Answer(IDYES, u"Change to custom settings?");
+        d.Click(IDC_UNITS_CUSTOM);
+        const struct {
+            const char* what;
+            int col;
+            const char16_t* typed;
+            const char16_t* shown;
+        } halves[] = {
+            {"speed 8.125", 3, u"8.125", u"8.13"},
+            {"position 1.005", 2, u"1.005", u"1.01"},
+            {"position -1.005", 2, u"-1.005", u"-1.01"},
+            {"position -0.125", 2, u"-0.125", u"-0.13"},
+        };
+        for (const auto& c : halves) {
+            SCOPED_TRACE(c.what);
+            simui::EditCell(d, IDC_POINT_GRID, 1, c.col, c.typed);
+            EXPECT_EQ(points->GetCellText(1, c.col), CString(c.shown));
+        }
+        simui::ExitDiscardingEdits(d, g.boxes);
+    });
+}
+
 TEST(PointGridTest, EscapeTakesTheEditBackInTheCellAndTheRecord)
 {
     Fixture f;
