@@ -98,6 +98,12 @@ CString CControllerProtocol::GetLastErrorText() const
     return m_lastError;
 }
 
+CString CControllerProtocol::GetActionEndText() const
+{
+    std::lock_guard guard(m_lock);
+    return m_actionEnd;
+}
+
 int CControllerProtocol::GetLastNgCode() const
 {
     const CString error = GetLastErrorText();
@@ -167,6 +173,8 @@ int CControllerProtocol::BeginCommand(int node, const CString& text, HWND notify
         if (notifyWindow) {
             m_notifyWindow = notifyWindow;
             m_notifyNode = node;
+            m_actionStopped = false;
+            m_actionEnd.Empty();
         }
     }
     // Outside the lock: a link may hand over its reply before SendData returns.
@@ -256,20 +264,30 @@ int CControllerProtocol::ClassifyReply(const CString& text)
         node = m_node;
         command = m_command;
     }
+    CString own = text;
+    const size_t actionsOwn = ScanForCommandEnd(text.view());
+    if (actionsOwn != std::u16string_view::npos) {
+        // A stopped action's NG is the action's, not a refusal of this command.
+        std::u16string_view after = text.view().substr(actionsOwn);
+        std::u16string_view line;
+        CutReplyLine(after, line);
+        own = CString(text.view().substr(0, actionsOwn)) + CString(after);
+    }
     CString lastError;
-    const int result = ClassifyReplyText(text.view(), node, command.view(), lastError);
+    const int result = ClassifyReplyText(own.view(), node, command.view(), lastError);
     SetLastErrorText(lastError);
-    ScanForCommandEnd(text.view());
     return result;
 }
 
-void CControllerProtocol::ScanForCommandEnd(std::u16string_view text)
+size_t CControllerProtocol::ScanForCommandEnd(std::u16string_view text)
 {
     HWND window;
     WPARAM ended = 0;
+    size_t actionsOwn = std::u16string_view::npos;
     {
         std::lock_guard guard(m_lock);
-        if (!m_notifyWindow) return;
+        if (!m_notifyWindow) return actionsOwn;
+        const std::u16string_view whole = text;
         std::u16string_view line;
         bool found = false;
         while (!found && CutReplyLine(text, line)) {
@@ -278,19 +296,26 @@ void CControllerProtocol::ScanForCommandEnd(std::u16string_view text)
             case ReplyToken::End:
                 ended = 1;
                 found = true;
+                m_actionEnd.Empty();
                 break;
             case ReplyToken::Ng:
                 ended = 0;
                 found = true;
+                m_actionEnd = CString(line.substr(at));
+                // After a STOP the action's NG is expected: it ends the action
+                // and is no refusal of whatever command is in flight now.
+                if (m_actionStopped) actionsOwn = static_cast<size_t>(line.data() - whole.data());
                 break;
             default: break;
             }
         }
-        if (!found) return;
+        if (!found) return actionsOwn;
         window = m_notifyWindow;
         m_notifyWindow = HWND();
+        m_actionStopped = false;
     }
     NotifyCommandEnded(window, ended);
+    return actionsOwn;
 }
 
 void CControllerProtocol::NotifyCommandEnded(HWND window, WPARAM ended)
@@ -349,6 +374,7 @@ void CControllerProtocol::InjectLinkError(int code)
             // No END will come over a broken line: the action's window learns now.
             line.Format(u"NG.%d=%02x", m_notifyNode, code & 0xFF);
             m_lastError = line;
+            m_actionEnd = line;
             window = m_notifyWindow;
             m_notifyWindow = HWND();
         } else {
@@ -365,6 +391,10 @@ int CControllerProtocol::StopCommand(int node)
     if (!link) return 0;
     if (link->GetPortType() == kOfflinePortType) return 1;
     if (node < 0) return 0;
+    {
+        std::lock_guard guard(m_lock);
+        if (m_notifyWindow && (node == 0 || node == m_notifyNode)) m_actionStopped = true;
+    }
     CString text;
     if (node == 0) {
         text = u"@STOP\r\n";
@@ -395,10 +425,13 @@ int CControllerProtocol::AwaitOwnReply(std::uint32_t id, comm::ReplyAttribution&
             SetLastErrorText(lineError);
             return kReplyNg;
         }
-        ScanForCommandEnd(text.view());
+        const size_t actionsOwn = ScanForCommandEnd(text.view());
         std::u16string_view rest = text.view();
         std::u16string_view line;
         while (CutReplyLine(rest, line)) {
+            if (actionsOwn != std::u16string_view::npos &&
+                static_cast<size_t>(line.data() - text.view().data()) == actionsOwn)
+                continue;
             size_t at = 0;
             const ReplyToken token = FindLineToken(line, node, &at);
             // Lines of another command (a late reply, its echo, its OK) are passed over.

@@ -74,6 +74,10 @@ public:
     // "TimeOut" after a time-out, the NG line from its token on after an NG,
     // empty after any other classification.
     CString GetLastErrorText() const;
+    // The line that ended the last notified action ("NG.<node>=<code>" from
+    // its token on), empty when it ended with END. Unlike the last error
+    // text, no later command overwrites it before the window reads it.
+    CString GetActionEndText() const;
     // The error code of the last NG reply (two hexadecimal digits after "="),
     // or -1 when the last classification was no NG.
     int GetLastNgCode() const;
@@ -140,7 +144,10 @@ private:
     void WaitForText(DWORD ms);
     void SetLastErrorText(const CString& text);
     // END or NG of the notify window's node: tell the window and forget it.
-    void ScanForCommandEnd(std::u16string_view text);
+    // Returns the offset in the text of an ending line that is the action's
+    // alone (the NG of an action that was sent STOP), which the command in
+    // flight must pass over; npos otherwise.
+    size_t ScanForCommandEnd(std::u16string_view text);
     void NotifyCommandEnded(HWND window, WPARAM ended);
 
     std::atomic<ControllerLink*> m_link{nullptr};
@@ -161,5 +168,7 @@ private:
     CString m_lineError;  // the NG line of a line error during the command in flight
     HWND m_notifyWindow;
     int m_notifyNode = 0;
+    bool m_actionStopped = false;  // STOP went to the pending action's node
+    CString m_actionEnd;
     CString m_idleText;   // text after the last command, scanned for its END
 };

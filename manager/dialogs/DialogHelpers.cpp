@@ -39,6 +39,15 @@ void ShowReplyError(HWND owner, const CString& reply)
     if (!text.IsEmpty()) ShowMessage(owner, text, MB_OK | MB_ICONEXCLAMATION);
 }
 
+bool EndsWithStopCode(const CString& reply)
+{
+    CString first = reply;
+    const int lineEnd = first.FindOneOf(u"\r\n");
+    if (lineEnd >= 0) first = first.Left(lineEnd);
+    first.TrimRight();
+    return first.GetLength() >= 2 && first.Right(2) == CString(u"05");
+}
+
 int ShowMessage([[maybe_unused]] HWND owner, const CString& text, UINT type)
 {
     GetManagerWindows().CloseActiveWaitWindow();

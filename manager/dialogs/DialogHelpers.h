@@ -16,6 +16,8 @@ CString LoadText(UINT id);
 CString FormatReplyError(const CString& reply);
 // Shows FormatReplyError of the reply; nothing for an empty reply.
 void ShowReplyError(HWND owner, const CString& reply);
+// The reply's first line ends with the code of a motion ended by STOP ("05").
+bool EndsWithStopCode(const CString& reply);
 
 // A message box owned by the window (the application's when null); the
 // active wait window goes first, so that it never hides the box.

@@ -180,6 +180,7 @@ void CDlgDesktopTerminal::OnOrigin()
     if (CDlgManual* panel = ManualPanel()) panel->EnableOperation(FALSE, FALSE);
     EnableCloseCommand(false);
     m_originPending = false;
+    m_stopRequested = false;
     BOOL sent = FALSE;
     CString reply;
     if (AcquireLink()) {
@@ -202,7 +203,9 @@ void CDlgDesktopTerminal::OnOrigin()
 
 void CDlgDesktopTerminal::OnCommandEnded(WPARAM wParam)
 {
-    EndOrigin(wParam, m_pProtocol ? m_pProtocol->GetLastErrorText() : CString());
+    // The line that ended the return itself: the engine's last error may
+    // already be another command's (the status poll runs meanwhile).
+    EndOrigin(wParam, m_pProtocol ? m_pProtocol->GetActionEndText() : CString());
 }
 
 void CDlgDesktopTerminal::EndOrigin(WPARAM wParam, const CString& failure)
@@ -227,9 +230,11 @@ void CDlgDesktopTerminal::EndOrigin(WPARAM wParam, const CString& failure)
             ShowReplyError(GetSafeHwnd(), reply);
         }
     } else {
-        ShowReplyError(GetSafeHwnd(), failure);
+        // A return the user stopped here is no error to show.
+        if (!(m_stopRequested && EndsWithStopCode(failure))) ShowReplyError(GetSafeHwnd(), failure);
         m_servoWait = false;
     }
+    m_stopRequested = false;
     EnableCloseCommand(true);
     m_busy = 0;
     if (!m_running && m_online) {
@@ -306,6 +311,7 @@ void CDlgDesktopTerminal::OnReset()
 
 void CDlgDesktopTerminal::OnStop()
 {
+    m_stopRequested = m_originPending;
     if (CDlgManual* panel = ManualPanel()) {
         panel->OnStop();
         return;

@@ -85,6 +85,7 @@ private:
     int m_busy = 0;
     bool m_closeEnabled = true;
     bool m_originPending = false;
+    bool m_stopRequested = false;  // STOP pressed here while the return ran
     bool m_servoWait = false;
     DWORD m_waitBits = 0;
     int m_waitCycles = 0;

@@ -39,15 +39,6 @@ constexpr int kMotionControls[] = {IDC_MAN_START,    IDC_MAN_TEACH,     IDC_MAN_
                                    IDC_MAN_K10_WRITE, IDC_MAN_K11_EDIT, IDC_MAN_K11_WRITE, IDC_MAN_JOG_MINUS,
                                    IDC_MAN_JOG_PLUS, IDC_MAN_INCH_MINUS, IDC_MAN_INCH_PLUS};
 
-bool EndsWithStopCode(const CString& reply)
-{
-    CString first = reply;
-    const int lineEnd = first.FindOneOf(u"\r\n");
-    if (lineEnd >= 0) first = first.Left(lineEnd);
-    first.TrimRight();
-    return first.GetLength() >= 2 && first.Right(2) == CString(u"05");
-}
-
 }  // namespace
 
 BEGIN_MESSAGE_MAP(CDlgManual, CConnectableDialog)
@@ -498,7 +489,8 @@ void CDlgManual::OnStop()
 void CDlgManual::OnCommandEnded(WPARAM wParam)
 {
     const int result = static_cast<int>(wParam);
-    const CString reply = m_pProtocol ? m_pProtocol->GetLastErrorText() : CString();
+    // The line that ended this panel's action, not whatever command the poll ran since.
+    const CString reply = m_pProtocol ? m_pProtocol->GetActionEndText() : CString();
     if (m_traceRunning) {
         m_traceRunning = false;
         if (result != 0) {

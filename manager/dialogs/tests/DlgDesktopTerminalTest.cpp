@@ -123,6 +123,44 @@ TEST_F(DlgDesktopTerminalTest, ServoBrakeResetAndStopReachTheController)
     EXPECT_TRUE(PumpUntil([&] { return terminal->IsCloseEnabled(); }));
 }
 
+// STOP during an origin return ends it without an error box, whether the
+// controller's NG for the stopped return comes on an idle line or lands in the
+// middle of the status poll's next command. That NG is the return's alone: the
+// poll's command is not refused by it and the poll goes on reading.
+TEST_F(DlgDesktopTerminalTest, AStoppedReturnEndsQuietlyWhereverItsNgLands)
+{
+    ASSERT_TRUE(Options([](DWORD o) { return (o & 0x0800) != 0; })) << "servo on";
+    Controller().SetMotionTime(emu::Motion::Origin, 20000ms);
+    const struct {
+        const char* name;
+        bool held;
+        int32_t position;
+    } cases[] = {
+        {"NG on an idle line", false, 1111},
+        {"NG inside the poll's next command", true, 2222},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const size_t shownBefore = boxes.Shown().size();
+        boxes.Answer(IDOK, u"origin");
+        ASSERT_TRUE(PumpUntil([&] { return Driver().Enabled(IDC_DT_ORIGIN); }));
+        Driver().Click(IDC_DT_ORIGIN);
+        ASSERT_EQ(Controller().CurrentMotion(), emu::Motion::Origin);
+        emulator.Line().HoldUnsolicitedForNextLine(c.held);
+        ASSERT_TRUE(PumpUntil([&] { return Driver().Enabled(IDC_DT_STOP); }));
+        Driver().Click(IDC_DT_STOP);
+        EXPECT_TRUE(PumpUntil([&] { return Controller().CurrentMotion() == emu::Motion::None; }));
+        EXPECT_TRUE(PumpUntil([&] { return terminal->IsCloseEnabled(); }));
+        emulator.Line().HoldUnsolicitedForNextLine(false);
+        EXPECT_EQ(terminal->GetBusy(), 0);
+        // The poll still reads the controller.
+        Controller().SetDValue(0, c.position);
+        EXPECT_TRUE(PumpUntil([&] { return CDataManager::GetStatusCells()->Status().d0 == c.position; }));
+        EXPECT_EQ(boxes.Shown().size(), shownBefore + 1) << "only the origin question";
+        EXPECT_EQ(boxes.PendingAnswers(), 0u);
+    }
+}
+
 TEST_F(DlgDesktopTerminalTest, ClosingHidesAndAnOfflineControllerDisablesEverything)
 {
     terminal->SendMessage(WM_CLOSE);

@@ -109,6 +109,12 @@ FaultScript& LineEmulator::Script() { return m_script; }
 void LineEmulator::SetEcho(bool on) { std::lock_guard guard(*m_lock); m_echo = on; }
 bool LineEmulator::Echo() const { std::lock_guard guard(*m_lock); return m_echo; }
 
+void LineEmulator::HoldUnsolicitedForNextLine(bool on)
+{
+    std::lock_guard guard(*m_lock);
+    m_holdUnsolicited = on;
+}
+
 void LineEmulator::SetCodePage(int codePage)
 {
     std::lock_guard guard(*m_lock);
@@ -329,7 +335,11 @@ void LineEmulator::TakeDue(int session, Clock::time_point now, bool linkIdle, st
         c->Poll(now, session, linkIdle && s.out.empty() && unsolicited.empty(), unsolicited);
     }
     if (!unsolicited.empty()) {
-        s.out.push_back(OutputChunk{now, std::move(unsolicited)});
+        if (m_holdUnsolicited) {
+            s.held += unsolicited;
+        } else {
+            s.out.push_back(OutputChunk{now, std::move(unsolicited)});
+        }
     }
     while (!s.out.empty() && s.out.front().due <= now) {
         out.push_back(std::move(s.out.front()));

@@ -101,6 +101,11 @@ public:
 
     void SetEcho(bool on);
     bool Echo() const;
+    // Fault injection: what the controllers send of their own accord (a
+    // motion's END or NG, trace samples) is held until the session's next
+    // line and lands just ahead of that line's reply, so it reaches the
+    // manager while another command is in flight.
+    void HoldUnsolicitedForNextLine(bool on);
     // Code page of the controller's texts: 932 or 1252. ToLine and FromLine convert UTF-8
     // to and from it, for tests that think in UTF-8.
     void SetCodePage(int codePage);
@@ -147,6 +152,7 @@ private:
     std::vector<std::unique_ptr<ControllerModel>> m_controllers;
     FaultScript m_script;
     bool m_echo = false;
+    bool m_holdUnsolicited = false;
     int m_codePage = 932;
     std::map<int, Session> m_sessions;
     int m_nextSession = kDirectSession + 1;
