@@ -1,0 +1,191 @@
+// A working day with the manager, in one language per run: start from fresh
+// settings, connect to the controller, edit points in the pane and write
+// them, save the data to a file, quit, start again and open the file
+// offline. Each step is checked as the user checks it (the controller's
+// memory, the file on disk, the window's texts) and pictured.
+#include "manager/ui/tests/ManagerTestSupport.h"
+
+#include "manager/core/DataManager.h"
+#include "manager/ui/RightpaneFormView.h"
+#include "platform/core/File.h"
+#include "platform/ui/FrameIds.h"
+#include "tests/support/emulator/Emulator.h"
+
+#include <QWidget>
+
+namespace {
+
+using namespace mgrtest;
+
+constexpr int kCom = 3;
+
+class WorkingDayTest : public ::testing::TestWithParam<const char*> {
+protected:
+    WorkingDayTest()
+    {
+        emu::ControllerModel& c = emulator.AddController(1, "Q05");
+        c.SetControllerName("KX-Q05");
+        c.SetRobot("SA4-L06");
+        emu::PointFields p{};
+        p[0] = 1;
+        p[1] = 1000;
+        p[2] = 100;
+        p[3] = 100;
+        p[4] = 100;
+        p[5] = 100;
+        c.SetPoint(1, p);
+    }
+    void TearDown() override { uitest::FlushDeletedWidgets(); }
+
+    // A picture of the main window for the step.
+    void Picture(ManagerWorld& world, const std::string& step)
+    {
+        uitest::Pump(20);
+        QWidget* widget = platform::ui::WidgetOf(world.FrameHwnd());
+        ASSERT_NE(widget, nullptr);
+        const std::string file = uitest::ArtifactFolder("day") + "/" + step + "." + GetParam() + ".png";
+        EXPECT_TRUE(widget->grab().save(QString::fromStdString(file))) << file;
+    }
+
+    static void ShowPane(CChildFrame* child, int kind)
+    {
+        CTreeCtrl& tree = child->GetTreeView()->GetTreeCtrl();
+        for (HTREEITEM item = tree.GetRootItem(); item; item = tree.GetNextItem(item, TVGN_NEXTVISIBLE))
+            if (static_cast<int>(tree.GetItemData(item)) == kind) {
+                tree.SelectItem(item);
+                break;
+            }
+        uitest::Pump(10);
+    }
+
+    static CString RootText(CChildFrame* child)
+    {
+        CTreeCtrl& tree = child->GetTreeView()->GetTreeCtrl();
+        return tree.GetItemText(tree.GetRootItem());
+    }
+
+    emu::Emulator emulator;
+};
+
+ControllerData ReadDataFile(const CString& path)
+{
+    ControllerDataStore store;
+    ControllerDataSlot slot;
+    store.AllocControllerData(slot);
+    EXPECT_TRUE(store.ReadControllerDataFile(path.GetString(), *slot, true, true, true));
+    return *slot;
+}
+
+TEST_P(WorkingDayTest, FromAFreshStartToTheNextMorning)
+{
+    ASSERT_FALSE(emulator.ServePty().empty()) << emulator.LastError();
+    ManagerWorld world(GetParam());
+    world.MapPorts({{kCom, emulator.PtyPath()}});
+    const CString saved = world.Path("line-a.yvekd");
+
+    // Morning: a fresh start.
+    ASSERT_TRUE(world.Start());
+    world.Frame().MoveWindow(0, 0, 1200, 860);
+    Picture(world, "01-fresh-start");
+
+    // A new online connection finds the controller and reads it.
+    world.Boxes().Answer(IDOK, u"KX-Q05");
+    ASSERT_EQ(world.NewOnline(kCom, u"Line A"), IDOK);
+    ASSERT_EQ(world.ChildCount(), 1);
+    CChildFrame* child = world.Active();
+    ASSERT_NE(child, nullptr);
+    EXPECT_TRUE(child->IsOnline());
+    EXPECT_NE(RootText(child).Find(u"KX-Q05"), -1) << "the tree names the controller";
+    child->ShowWindow(SW_SHOWMAXIMIZED);
+    Picture(world, "02-online");
+
+    // The point pane shows what the controller holds.
+    CRightpaneFormView* right = child->GetRightpaneFormView();
+    ASSERT_NE(right, nullptr);
+    ShowPane(child, 1);
+    ASSERT_EQ(right->CurrentSlot(), 1);
+    CPointTableGrid& grid = right->PointTable().Grid();
+    const int row1 = CPointTableGrid::RowOfSlot(0);
+    const int row2 = CPointTableGrid::RowOfSlot(1);
+    EXPECT_EQ(grid.GetCellText(row1, 2), CString(u"10.00"));
+    Picture(world, "03-points-read");
+
+    // A new point 2 pasted from a spreadsheet line, and point 1 moved.
+    grid.SelectCell(row2, 2, TRUE);
+    ASSERT_TRUE(CFlxGrid::PlaceClipboardText(grid.GetSafeHwnd(),
+                                             CPointTableGrid::MoveTypeName(1) + u"\t25.5\t50\t60\t70\t80\t0\t0\t0.1\t0\t0\t0\t0"));
+    world.Command(ID_EDIT_PASTE);
+    grid.SelectCell(row1, 2, TRUE);
+    ASSERT_TRUE(CFlxGrid::PlaceClipboardText(grid.GetSafeHwnd(), u"12.5"));
+    world.Command(ID_EDIT_PASTE);
+    EXPECT_EQ(grid.GetCellText(row1, 2), CString(u"12.50"));
+    EXPECT_EQ(grid.GetCellText(row2, 2), CString(u"25.50"));
+    EXPECT_TRUE(grid.GetCellBold(row2, 2)) << "edits are marked until written";
+    emu::ControllerModel& model = emulator.Controller(1);
+    EXPECT_FALSE(model.PointUsed(2)) << "nothing reaches the controller before Write";
+    Picture(world, "04-points-edited");
+
+    // Write: the controller holds exactly what the window shows.
+    world.Boxes().Answer(IDOK);
+    world.Boxes().Answer(IDOK);
+    world.Command(IDM_WRITE_CONTROLLER);
+    EXPECT_EQ(world.Boxes().PendingAnswers(), 0u);
+    ASSERT_TRUE(model.PointUsed(2));
+    EXPECT_EQ(model.Point(1)[1], 1250);
+    EXPECT_EQ(model.Point(2)[1], 2550);
+    EXPECT_EQ(model.Point(2)[2], 50);
+    EXPECT_FALSE(grid.GetCellBold(row2, 2)) << "written edits are no longer marked";
+    Picture(world, "05-written");
+
+    // The parameters as read.
+    ShowPane(child, 3);
+    EXPECT_EQ(right->CurrentSlot(), 3);
+    Picture(world, "06-parameters");
+
+    // Saved to a file for tomorrow.
+    {
+        ScriptedDialogs dialogs;
+        dialogs.ChooseFile({saved});
+        world.Command(IDM_SAVE_AS);
+    }
+    ASSERT_TRUE(platform::FileExists(saved.GetString()));
+    const ControllerData onDisk = ReadDataFile(saved);
+    EXPECT_EQ(onDisk.points[0].p, 1250);
+    EXPECT_EQ(onDisk.points[1].p, 2550);
+    EXPECT_EQ(onDisk.controller, CString(u"KX-Q05"));
+
+    // Evening: quit (the online window closes with the program).
+    world.Quit();
+    EXPECT_FALSE(world.FrameAlive());
+
+    // Next morning: the program starts again in the same settings and opens
+    // yesterday's file offline; nothing is sent to the controller.
+    const size_t commandsBefore = emulator.ReceivedCommands().size();
+    ASSERT_TRUE(world.Start());
+    world.Frame().MoveWindow(0, 0, 1200, 860);
+    {
+        ScriptedDialogs dialogs;
+        dialogs.ChooseFile({saved});
+        world.Command(IDM_OPEN_DATA);
+    }
+    ASSERT_EQ(world.ChildCount(), 1);
+    CChildFrame* offline = world.Active();
+    ASSERT_NE(offline, nullptr);
+    EXPECT_FALSE(offline->IsOnline());
+    EXPECT_NE(RootText(offline).Find(u"KX-Q05"), -1);
+    offline->ShowWindow(SW_SHOWMAXIMIZED);
+    CRightpaneFormView* offRight = offline->GetRightpaneFormView();
+    ASSERT_NE(offRight, nullptr);
+    ShowPane(offline, 1);
+    EXPECT_EQ(offRight->PointTable().Grid().GetCellText(row2, 2), CString(u"25.50"));
+    EXPECT_EQ(offRight->PointTable().Grid().GetCellText(row1, 2), CString(u"12.50"));
+    Picture(world, "07-next-morning-offline");
+    EXPECT_EQ(emulator.ReceivedCommands().size(), commandsBefore);
+    world.Quit();
+    EXPECT_TRUE(world.Boxes().Shown().size() >= 1u);
+    EXPECT_EQ(world.Boxes().PendingAnswers(), 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Languages, WorkingDayTest, ::testing::Values("en", "ja"));
+
+}  // namespace
