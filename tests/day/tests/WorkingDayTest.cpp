@@ -6,6 +6,8 @@
 #include "manager/ui/tests/ManagerTestSupport.h"
 
 #include "manager/core/DataManager.h"
+#include "manager/dialogs/DlgManual.h"
+#include "resources/manager/ctrldlgs_ids.h"
 #include "manager/ui/RightpaneFormView.h"
 #include "platform/core/File.h"
 #include "platform/ui/FrameIds.h"
@@ -136,6 +138,24 @@ TEST_P(WorkingDayTest, FromAFreshStartToTheNextMorning)
     EXPECT_EQ(model.Point(2)[2], 50);
     EXPECT_FALSE(grid.GetCellBold(row2, 2)) << "written edits are no longer marked";
     Picture(world, "05-written");
+
+    // Manual operation from the point pane: one inching step moves the axis
+    // by the inching distance, and the panel is usable again afterwards.
+    CDlgManual* manual = right->PointTable().Manual();
+    ASSERT_NE(manual, nullptr) << "an online point pane has the manual panel";
+    {
+        uitest::DialogDriver panel(manual->GetSafeHwnd());
+        const int32_t before = model.DValue(0);
+        const int32_t step = model.Parameter(11);
+        ASSERT_GT(step, 0);
+        ASSERT_TRUE(uitest::WaitUntil([&] { return panel.Enabled(IDC_MAN_INCH_PLUS); }, 10000));
+        panel.Click(IDC_MAN_INCH_PLUS);
+        EXPECT_TRUE(uitest::WaitUntil([&] { return model.DValue(0) == before + step; }, 10000))
+            << "the axis moved one step: " << model.DValue(0);
+        EXPECT_TRUE(uitest::WaitUntil([&] { return panel.Enabled(IDC_MAN_INCH_MINUS); }, 10000));
+        EXPECT_EQ(model.CurrentMotion(), emu::Motion::None) << "nothing moves that was not asked";
+        Picture(world, "05b-inched");
+    }
 
     // The parameters as read.
     ShowPane(child, 3);
