@@ -174,21 +174,31 @@ TEST_P(WorkingDayTest, FromAFreshStartToTheNextMorning)
     EXPECT_EQ(onDisk.points[1].p, 2550);
     EXPECT_EQ(onDisk.controller, CString(u"KX-Q05"));
 
-    // Evening: quit (the online window closes with the program).
+    // Evening: the window made smaller, then quit (the online window closes
+    // with the program).
+    world.Frame().MoveWindow(30, 40, 1100, 800);
+    uitest::Pump(10);
+    RECT evening{};
+    ::GetWindowRect(world.FrameHwnd(), &evening);
     world.Quit();
     EXPECT_FALSE(world.FrameAlive());
 
     // Next morning: the program starts again in the same settings and opens
-    // yesterday's file offline; nothing is sent to the controller.
+    // yesterday's file offline from the recent files; nothing is sent to the
+    // controller.
     const size_t commandsBefore = emulator.ReceivedCommands().size();
     ASSERT_TRUE(world.Start());
-    world.Frame().MoveWindow(0, 0, 1200, 860);
     {
-        ScriptedDialogs dialogs;
-        dialogs.ChooseFile({saved});
-        world.Command(IDM_OPEN_DATA);
+        // The main window comes back where it was left.
+        RECT placed{};
+        ::GetWindowRect(world.FrameHwnd(), &placed);
+        EXPECT_EQ(placed.left, evening.left);
+        EXPECT_EQ(placed.top, evening.top);
     }
-    ASSERT_EQ(world.ChildCount(), 1);
+    world.Frame().MoveWindow(0, 0, 1200, 860);
+    // The file is first in the recent files kept from yesterday.
+    world.Command(ID_FILE_MRU_FILE1);
+    ASSERT_EQ(world.ChildCount(), 1) << "the recent file list was kept";
     CChildFrame* offline = world.Active();
     ASSERT_NE(offline, nullptr);
     EXPECT_FALSE(offline->IsOnline());
