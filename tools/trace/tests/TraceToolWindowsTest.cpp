@@ -6,6 +6,7 @@
 #include "tools/trace/ABCursorDlg.h"
 #include "tools/trace/CalculatorDlg.h"
 #include "tools/trace/KXWatcherDlg.h"
+#include "tools/trace/TRDFileDlg.h"
 #include "tools/trace/TRDViewerDlg.h"
 #include "tools/trace/TraceToolWindows.h"
 #include "tools/tests/DialogTestSupport.h"
@@ -430,6 +431,32 @@ TEST_P(TraceToolWindowsTest, AFileThatDoesNotLoadLeavesNoViewerAndTheViewersClos
         ::SendMessageW(d.Dialog(), WM_SYSCOMMAND, SC_CLOSE, 0);
     });
     EXPECT_EQ(result, 1);
+}
+
+TEST_P(TraceToolWindowsTest, TheSaveDialogAddsTheExtensionAndAsksBeforeReplacing)
+{
+    uitest::ScopedResources resources(u"ZeblLangLib", GetParam());
+    CString filter;
+    filter.LoadString(IDS_TRACE_FILE_FILTER);
+    CTRDFileDlg dialog(FALSE, u"trd", CString::FromUtf8(Path("known.trd")), OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT,
+                       filter, nullptr);
+    const INT_PTR result = uitest::RunModal(dialog, [&](uitest::DialogDriver& file) {
+        EXPECT_FALSE(file.Visible(IDC_TRDF_NEW_VIEWER)) << "a save dialog offers no viewer";
+        EXPECT_EQ(file.Text(IDC_TRDF_NAME), CString(u"known.trd"));
+        EXPECT_EQ(file.Text(IDC_TRDF_FOLDER), CString::FromUtf8(std::filesystem::weakly_canonical(settings.Path()).string()));
+        KeepPicture(file, "trd-file-dialog-save-" + Lang());
+        // The file is there: No keeps the dialog and the file.
+        boxes.Answer(IDNO, u"known.trd");
+        file.Click(IDOK);
+        EXPECT_EQ(boxes.PendingAnswers(), 0u);
+        EXPECT_TRUE(::IsWindowVisible(file.Dialog()));
+        // A new name takes the extension.
+        file.Retype(IDC_TRDF_NAME, u"second");
+        file.Click(IDOK);
+    });
+    EXPECT_EQ(result, IDOK);
+    EXPECT_EQ(std::filesystem::path(dialog.GetPathName().ToUtf8()).filename().string(), "second.trd");
+    EXPECT_EQ(dialog.GetFileTitle(), CString(u"second"));
 }
 
 INSTANTIATE_TEST_SUITE_P(BothLanguages, TraceToolWindowsTest, ::testing::Values("en", "ja"));
