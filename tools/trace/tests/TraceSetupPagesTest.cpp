@@ -369,6 +369,59 @@ TEST_P(TraceSetupPagesTest, ValuesThePagesCannotTakeAreRefusedOnTheirPage)
         EXPECT_NE(rtt.find(key), std::string::npos) << key;
 }
 
+TEST_P(TraceSetupPagesTest, AChosenTargetBringsItsScaleAndRangeToThePages)
+{
+    // Rows of the compact controller's table, in the order offered.
+    constexpr int kCommandPosition = 0;   // scale by K72
+    constexpr int kPositionDeviation = 2;  // scale 1
+    constexpr int kMotorCurrent = 4;       // scale 0.1, -3000..3000
+    emulator.Controller(1).SetParameter(72, 3);
+    int setups = 0;
+    InstallTraceSetupDialog([&](CDialog& setup) {
+        ++setups;
+        return uitest::RunModal(setup, [&](uitest::DialogDriver& d) {
+            if (setups == 1) {
+                d.Click(IDOK);
+                return;
+            }
+            uitest::DialogDriver target = Page(d, IDD_TRACE_TARGET_PAGE);
+            uitest::DialogDriver scaling = Page(d, IDD_TRACE_SCALING_PAGE);
+            uitest::DialogDriver range = Page(d, IDD_TRACE_RANGE_PAGE);
+            uitest::DialogDriver label = Page(d, IDD_TRACE_LABEL_PAGE);
+            // Channel 3 scaled by two points keeps them whatever its target.
+            ChooseTab(d, CTraceSetupDlg::kTabScaling);
+            scaling.ChooseComboEntry(IDC_TSCL_TYPE1 + 2, 2);
+            ChooseTab(d, CTraceSetupDlg::kTabTarget);
+            target.ChooseComboEntry(IDC_TTGT_DATA1, kMotorCurrent);
+            target.ChooseComboEntry(IDC_TTGT_DATA2, kPositionDeviation);
+            target.ChooseComboEntry(IDC_TTGT_DATA3, kMotorCurrent);
+            target.ChooseComboEntry(IDC_TTGT_DATA4, kCommandPosition);
+            ChooseTab(d, CTraceSetupDlg::kTabScaling);
+            EXPECT_EQ(scaling.ComboSelection(IDC_TSCL_TYPE1), 1) << "a scale other than 1 is a ratio";
+            EXPECT_EQ(scaling.Text(IDC_TSCL_RATIO1), CString(u"0.1"));
+            EXPECT_EQ(scaling.ComboSelection(IDC_TSCL_TYPE1 + 1), 0) << "a scale of exactly 1 is none";
+            EXPECT_EQ(scaling.ComboSelection(IDC_TSCL_TYPE1 + 2), 2) << "two points stay";
+            EXPECT_EQ(scaling.ComboSelection(IDC_TSCL_TYPE1 + 3), 1);
+            EXPECT_EQ(scaling.Text(IDC_TSCL_RATIO1 + 3), CString(u"0.001")) << "K72 = 3";
+            ChooseTab(d, CTraceSetupDlg::kTabRange);
+            EXPECT_EQ(range.Text(IDC_TRNG_LOWER1), CString(u"-3000"));
+            EXPECT_EQ(range.Text(IDC_TRNG_UPPER1), CString(u"3000"));
+            ChooseTab(d, CTraceSetupDlg::kTabLabel);
+            EXPECT_EQ(label.Text(IDC_TLBL_UNIT1), CString(u"%"));
+            EXPECT_EQ(label.Text(IDC_TLBL_LABEL1), target.Text(IDC_TTGT_DATA1));
+            d.Click(IDCANCEL);
+        });
+    });
+    CKXWatcherDlg dlg;
+    const INT_PTR result = RunWindow(dlg, setups, [&](uitest::DialogDriver& d) {
+        Command(d, ID_KXW_TRACE_SETTING);
+        EXPECT_EQ(setups, 2);
+        EXPECT_EQ(dlg.Model().m_ScaleSet.SCL_TYPE_CH[0], kScaleNone) << "Cancel keeps the window's scaling";
+        ::SendMessageW(d.Dialog(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    });
+    EXPECT_EQ(result, 1);
+}
+
 TEST_P(TraceSetupPagesTest, TheOptionsSheetChangesTheWindowAndIsKept)
 {
     int setups = 0;
