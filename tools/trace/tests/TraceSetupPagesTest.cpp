@@ -422,6 +422,57 @@ TEST_P(TraceSetupPagesTest, AChosenTargetBringsItsScaleAndRangeToThePages)
     EXPECT_EQ(result, 1);
 }
 
+TEST_P(TraceSetupPagesTest, AShownFileIsRelabelledButItsRecordingIsNotForChanging)
+{
+    const std::string file = settings.Path() + "/shown.trd";
+    const std::string copy = settings.Path() + "/relabelled.trd";
+    {
+        uitest::ScopedResources resources(u"ZeblLangLib", GetParam());
+        CTraceModel model;
+        model.m_TraceSet.TRACE_NUM = 100;
+        ASSERT_TRUE(model.AllocBuffers());
+        for (int i = 0; i <= 100; ++i) model.m_DispData.pCh[0][i] = i;
+        int phase = 0;
+        ASSERT_TRUE(SaveTrcDat(CString::FromUtf8(file), model, phase));
+    }
+    int setups = 0;
+    InstallTraceSetupDialog([&](CDialog& setup) {
+        ++setups;
+        return uitest::RunModal(setup, [&](uitest::DialogDriver& d) {
+            uitest::DialogDriver target = Page(d, IDD_TRACE_TARGET_PAGE);
+            for (int c = 0; c < kTraceChannelCount; ++c) {
+                SCOPED_TRACE(c);
+                EXPECT_FALSE(target.Enabled(IDC_TTGT_DATA1 + c));
+                EXPECT_FALSE(target.Enabled(IDC_TTGT_BIT1 + c));
+            }
+            for (int id : {IDC_TSET_INTERVAL, IDC_TSET_HUNDREDS, IDC_TSET_TRIG_MODE, IDC_TSET_TRIG_SOURCE,
+                           IDC_TSET_PRE_TRIGGER, IDC_TSET_TRIG_LEVEL, IDC_TSET_TRIG_SLOPE})
+                EXPECT_FALSE(d.Enabled(id)) << id;
+            ChooseTab(d, CTraceSetupDlg::kTabLabel);
+            uitest::DialogDriver label = Page(d, IDD_TRACE_LABEL_PAGE);
+            EXPECT_TRUE(label.Enabled(IDC_TLBL_LABEL1));
+            label.Retype(IDC_TLBL_LABEL1, u"Spindle load");
+            EXPECT_TRUE(d.Grab(Art("trace-setup-file-shown")));
+            d.Click(IDOK);
+        });
+    });
+    CKXWatcherDlg dlg;
+    const INT_PTR result = RunDialog(dlg, [&](uitest::DialogDriver& d) {
+        platform::DeliverDroppedFiles(d.Dialog(), {CString::FromUtf8(file)}, POINT{200, 200});
+        uitest::Pump(50);
+        ASSERT_TRUE(dlg.Model().IsFileShown());
+        Command(d, ID_KXW_TRACE_SETTING);
+        EXPECT_EQ(setups, 1);
+        EXPECT_TRUE(boxes.Shown().empty()) << "nothing of the recording changed: nothing to confirm";
+        dialogs.ChooseFile({CString::FromUtf8(copy)});
+        Command(d, ID_KXW_FILE_SAVEAS);
+        ::SendMessageW(d.Dialog(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    });
+    EXPECT_EQ(result, 1);
+    const std::string saved = ReadBytes(copy);
+    EXPECT_NE(saved.find("Spindle load"), std::string::npos);
+}
+
 TEST_P(TraceSetupPagesTest, TheOptionsSheetChangesTheWindowAndIsKept)
 {
     int setups = 0;
