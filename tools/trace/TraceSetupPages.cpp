@@ -56,6 +56,16 @@ constexpr int kSpreadGraph[kMaxGraphs][kTraceChannelCount] = {
 
 // ---------------------------------------------------------------- common
 
+void CTraceSetupPage::OnOK()
+{
+    if (CWnd* setup = GetParent()) setup->SendMessage(WM_COMMAND, IDOK);
+}
+
+void CTraceSetupPage::OnCancel()
+{
+    if (CWnd* setup = GetParent()) setup->SendMessage(WM_COMMAND, IDCANCEL);
+}
+
 void CTraceSetupPage::Fault(UINT nID)
 {
     m_nFaultyId = nID;

@@ -24,8 +24,9 @@ public:
     void FocusFaulty();
 
 protected:
-    void OnOK() override {}
-    void OnCancel() override {}
+    // Enter and Escape in a page are the set-up dialog's OK and Cancel.
+    void OnOK() override;
+    void OnCancel() override;
     void Fault(UINT nID);
 
 private:

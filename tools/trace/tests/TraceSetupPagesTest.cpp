@@ -170,17 +170,28 @@ TEST_P(TraceSetupPagesTest, WhatThePagesSetIsDrawnSavedAndKept)
         range.Click(IDC_TRNG_AUTO1);
         range.Retype(IDC_TRNG_LOWER1, u"10");
         range.Retype(IDC_TRNG_UPPER1, u"60");
+        EXPECT_FALSE(d.Enabled(IDC_TSET_FRAME_COLOUR)) << "no frame, no frame colour";
         d.Click(IDC_TSET_TITLE_FRAME);
+        dialogs.ChooseColor(RGB(200, 0, 0));
+        d.Click(IDC_TSET_FRAME_COLOUR);
         d.Retype(IDC_TSET_TITLE, u"Run 7");
         EXPECT_TRUE(d.Grab(Art("trace-setup-range-typed")));
-        // The level keeps its engineering value through the new scaling: asked once.
+        // The level keeps its engineering value through the new scaling:
+        // asked once. Enter in a page's field is the dialog's OK.
         boxes.Answer(IDOK, u"");
-        d.Click(IDOK);
+        range.Key(Qt::Key_Return);
+        EXPECT_FALSE(CWnd::FromHandle(d.Dialog())->ContinueModal()) << "closed by Enter";
     };
     InstallTraceSetupDialog([&](CDialog& setup) {
         ++setups;
         return uitest::RunModal(setup, [&](uitest::DialogDriver& d) {
             if (setups == 2) return edit(d);
+            if (setups == 4) {
+                EXPECT_EQ(Page(d, IDD_TRACE_LABEL_PAGE).Text(IDC_TLBL_LABEL1), CString(u"Axis position"))
+                    << "what Escape left is not kept";
+                d.Click(IDCANCEL);
+                return;
+            }
             if (setups == 3) {
                 // Typed labels survive; the scaling and range read back.
                 uitest::DialogDriver label = Page(d, IDD_TRACE_LABEL_PAGE);
@@ -192,7 +203,11 @@ TEST_P(TraceSetupPagesTest, WhatThePagesSetIsDrawnSavedAndKept)
                 uitest::DialogDriver range = Page(d, IDD_TRACE_RANGE_PAGE);
                 EXPECT_EQ(range.Check(IDC_TRNG_AUTO1), static_cast<UINT>(BST_UNCHECKED));
                 EXPECT_EQ(range.Text(IDC_TRNG_UPPER1), CString(u"60"));
-                d.Click(IDCANCEL);
+                // Escape in a page's field is the dialog's Cancel.
+                ChooseTab(d, CTraceSetupDlg::kTabLabel);
+                label.Retype(IDC_TLBL_LABEL1, u"Not kept");
+                label.Key(Qt::Key_Escape);
+                EXPECT_FALSE(CWnd::FromHandle(d.Dialog())->ContinueModal()) << "closed by Escape";
                 return;
             }
             d.Click(IDOK);
@@ -237,6 +252,8 @@ TEST_P(TraceSetupPagesTest, WhatThePagesSetIsDrawnSavedAndKept)
         Command(d, ID_KXW_FILE_SAVEAS);
         Command(d, ID_KXW_TRACE_SETTING);
         EXPECT_EQ(setups, 3);
+        Command(d, ID_KXW_TRACE_SETTING);
+        EXPECT_EQ(setups, 4);
         ::SendMessageW(d.Dialog(), WM_SYSCOMMAND, SC_CLOSE, 0);
     });
     EXPECT_EQ(result, 1);
@@ -251,6 +268,7 @@ TEST_P(TraceSetupPagesTest, WhatThePagesSetIsDrawnSavedAndKept)
     // The trace file keeps what "rtt.ini" does not: labels, units, colours.
     const std::string file = ReadBytes(saved);
     EXPECT_NE(file.find("Axis position"), std::string::npos);
+    EXPECT_NE(file.find("Run 7,1,200\r\n"), std::string::npos) << "title, its frame and the frame's colour";
     EXPECT_NE(file.find(",mm") == std::string::npos ? file.find("mm,") : file.find(",mm"), std::string::npos);
     EXPECT_NE(file.find(std::to_string(static_cast<int>(kTeal))), std::string::npos);
 }
@@ -350,6 +368,16 @@ TEST_P(TraceSetupPagesTest, ValuesThePagesCannotTakeAreRefusedOnTheirPage)
             range.Click(IDC_TRNG_AUTO1);
             range.Retype(IDC_TRNG_LOWER1, u"1000");
             range.Retype(IDC_TRNG_UPPER1, u"1002");
+            // A negative ratio turns the raw limits round: the range stays usable.
+            ChooseTab(d, CTraceSetupDlg::kTabScaling);
+            uitest::DialogDriver scaling = Page(d, IDD_TRACE_SCALING_PAGE);
+            scaling.ChooseComboEntry(IDC_TSCL_TYPE1 + 1, 1);
+            scaling.Retype(IDC_TSCL_RATIO1 + 1, u"-1");
+            scaling.Retype(IDC_TSCL_OFFSET1 + 1, u"0");
+            ChooseTab(d, CTraceSetupDlg::kTabRange);
+            range.Click(IDC_TRNG_AUTO1 + 1);
+            range.Retype(IDC_TRNG_LOWER1 + 1, u"-50");
+            range.Retype(IDC_TRNG_UPPER1 + 1, u"50");
             const std::size_t shown = boxes.Shown().size();
             d.Click(IDOK);
             EXPECT_EQ(boxes.Shown().size(), shown) << "accepted without a word";
@@ -363,9 +391,10 @@ TEST_P(TraceSetupPagesTest, ValuesThePagesCannotTakeAreRefusedOnTheirPage)
     });
     EXPECT_EQ(result, 1);
     const std::string rtt = Rtt();
-    for (const char* key : {"MANU_MAX_CH1=1002", "MANU_MIN_CH1=1000", "AUTO_RANGE_CH1=0", "SCL_TYPE_CH2=0",
-                            "MANU_MAX_REAL_CH1=1002.00000",
-                            "SCL_TYPE_CH3=0", "AUTO_RANGE_CH2=1", "RATIO_CH2=1.00000"})
+    for (const char* key : {"MANU_MAX_CH1=1002", "MANU_MIN_CH1=1000", "AUTO_RANGE_CH1=0", "MANU_MAX_REAL_CH1=1002.00000",
+                            "SCL_TYPE_CH3=0", "AUTO_RANGE_CH3=1", "SCL_TYPE_CH2=1", "RATIO_CH2=-1.00000",
+                            "AUTO_RANGE_CH2=0", "MANU_MAX_CH2=50", "MANU_MIN_CH2=-50", "MANU_MAX_REAL_CH2=50.00000",
+                            "MANU_MIN_REAL_CH2=-50.00000"})
         EXPECT_NE(rtt.find(key), std::string::npos) << key;
 }
 
