@@ -14,6 +14,7 @@
 #include "platform/ui/SpinButtonCtrl.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 
 #include <limits>
@@ -246,6 +247,9 @@ BOOL CTraceSetupDlg::OnInitDialog()
     m_nSlope = std::min<int>(m_TrigSet.SLOPE, 1);
     m_dLevel = m_TrigSet.SOURCE < kTraceChannelCount ? ScaleToEngineering(m_ScaleSet, m_TrigSet.SOURCE, m_TrigSet.LEVEL)
                                                      : static_cast<double>(m_TrigSet.LEVEL);
+    // A scaling that divides by zero (two equal points from a damaged
+    // settings file) shows the raw level; the scaling page refuses it on OK.
+    if (!std::isfinite(m_dLevel)) m_dLevel = static_cast<double>(m_TrigSet.LEVEL);
     UpdateData(FALSE);
     RefreshTotalTime();
     OnSourceChange();

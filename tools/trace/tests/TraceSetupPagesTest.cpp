@@ -398,6 +398,35 @@ TEST_P(TraceSetupPagesTest, ValuesThePagesCannotTakeAreRefusedOnTheirPage)
         EXPECT_NE(rtt.find(key), std::string::npos) << key;
 }
 
+TEST_P(TraceSetupPagesTest, TwoEqualPointsFromADamagedSettingsFileAreRefusedNotDividedBy)
+{
+    std::ofstream(settings.Path() + "/Velbrook/Quorvane/rtt.ini", std::ios::binary)
+        << "[TRACE_SETTINGS]\r\nTRACE_MODE=0\r\nTRACE_NUM=200\r\n[SCALE_SETTINGS]\r\nSCL_TYPE_CH1=2\r\n"
+           "POINT_1_CH1=5\r\nPOINT_2_CH1=5\r\n[TRIGGER_SETTINGS]\r\nSOURCE=0\r\nLEVEL=10\r\n";
+    int setups = 0;
+    InstallTraceSetupDialog([&](CDialog& setup) {
+        ++setups;
+        return uitest::RunModal(setup, [&](uitest::DialogDriver& d) {
+            EXPECT_EQ(d.Text(IDC_TSET_TRIG_LEVEL), CString(u"10")) << "the raw level, not a division by zero";
+            boxes.Answer(IDOK, u"");
+            d.Click(IDOK);
+            EXPECT_EQ(boxes.Shown().size(), 1u) << "the two points are refused";
+            EXPECT_EQ(CurrentTab(d), CTraceSetupDlg::kTabScaling);
+            EXPECT_EQ(Page(d, IDD_TRACE_SCALING_PAGE).Focus(), IDC_TSCL_P1_1);
+            Page(d, IDD_TRACE_SCALING_PAGE).ChooseComboEntry(IDC_TSCL_TYPE1, 0);
+            d.Click(IDOK);
+        });
+    });
+    CKXWatcherDlg dlg;
+    const INT_PTR result = RunWindow(dlg, setups, [&](uitest::DialogDriver& d) {
+        EXPECT_EQ(setups, 1);
+        ::SendMessageW(d.Dialog(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    });
+    EXPECT_EQ(result, 1);
+    const std::string rtt = Rtt();
+    for (const char* key : {"SCL_TYPE_CH1=0", "LEVEL=10"}) EXPECT_NE(rtt.find(key), std::string::npos) << key;
+}
+
 TEST_P(TraceSetupPagesTest, AChosenTargetBringsItsScaleAndRangeToThePages)
 {
     // Rows of the compact controller's table, in the order offered.
