@@ -32,6 +32,18 @@
 #define IDC_TSET_FRAME_COLOUR_LABEL 21252
 #define IDC_TSET_FRAME_COLOUR       21253
 
+// ---- Read-only twins shown in place of the recording's controls while a
+// trace data file is shown
+#define IDC_TSET_INTERVAL_RO        21823
+#define IDC_TSET_HUNDREDS_RO        21824
+#define IDC_TSET_TRIG_MODE_RO       21825
+#define IDC_TSET_PRE_TRIGGER_RO     21826
+#define IDC_TSET_TRIG_SOURCE_RO     21827
+#define IDC_TSET_TRIG_SLOPE_RO      21828
+#define IDC_TSET_TRIG_LEVEL_RO      21829
+#define IDC_TTGT_DATA_RO1           21830
+#define IDC_TTGT_BIT_RO1            21834
+
 // ---- Label, graph, scaling and range pages (channel n = 0..3 is id + n)
 #define IDD_TRACE_LABEL_PAGE        9005
 #define IDD_TRACE_GRAPH_PAGE        9006

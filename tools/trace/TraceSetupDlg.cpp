@@ -70,8 +70,8 @@ BOOL CTraceTargetTPage::OnInitDialog()
     if (m_setup.Model().IsFileShown()) {
         // A shown file's targets are what was recorded: not for changing.
         for (int c = 0; c < kTraceChannelCount; ++c) {
-            m_cmbData[c].EnableWindow(FALSE);
-            m_cmbBit[c].EnableWindow(FALSE);
+            ShowReadOnlyTwin(this, IDC_TTGT_DATA1 + c, IDC_TTGT_DATA_RO1 + c, TRUE);
+            ShowReadOnlyTwin(this, IDC_TTGT_BIT1 + c, IDC_TTGT_BIT_RO1 + c, TRUE);
         }
     }
     return TRUE;
@@ -271,10 +271,14 @@ BOOL CTraceSetupDlg::OnInitDialog()
     m_bInitialising = FALSE;
 
     if (m_model.IsFileShown()) {
-        for (UINT id : {IDC_TSET_INTERVAL, IDC_TSET_INTERVAL_SPIN, IDC_TSET_HUNDREDS, IDC_TSET_HUNDREDS_SPIN,
-                        IDC_TSET_TRIG_MODE, IDC_TSET_TRIG_SOURCE, IDC_TSET_PRE_TRIGGER, IDC_TSET_PRE_TRIGGER_SPIN,
-                        IDC_TSET_TRIG_LEVEL, IDC_TSET_TRIG_SLOPE})
-            if (CWnd* p = GetDlgItem(id)) p->EnableWindow(FALSE);
+        // The sampling and the trigger are the recording's; the pages stay editable.
+        ShowReadOnlyTwin(this, IDC_TSET_INTERVAL, IDC_TSET_INTERVAL_RO, FALSE, IDC_TSET_INTERVAL_SPIN);
+        ShowReadOnlyTwin(this, IDC_TSET_HUNDREDS, IDC_TSET_HUNDREDS_RO, FALSE, IDC_TSET_HUNDREDS_SPIN);
+        ShowReadOnlyTwin(this, IDC_TSET_TRIG_MODE, IDC_TSET_TRIG_MODE_RO, TRUE);
+        ShowReadOnlyTwin(this, IDC_TSET_PRE_TRIGGER, IDC_TSET_PRE_TRIGGER_RO, FALSE, IDC_TSET_PRE_TRIGGER_SPIN);
+        ShowReadOnlyTwin(this, IDC_TSET_TRIG_SOURCE, IDC_TSET_TRIG_SOURCE_RO, TRUE);
+        ShowReadOnlyTwin(this, IDC_TSET_TRIG_LEVEL, IDC_TSET_TRIG_LEVEL_RO, FALSE);
+        ShowReadOnlyTwin(this, IDC_TSET_TRIG_SLOPE, IDC_TSET_TRIG_SLOPE_RO, TRUE);
     }
     return TRUE;
 }

@@ -56,6 +56,27 @@ constexpr int kSpreadGraph[kMaxGraphs][kTraceChannelCount] = {
 
 // ---------------------------------------------------------------- common
 
+void ShowReadOnlyTwin(CWnd* pParent, UINT nControl, UINT nTwin, BOOL bCombo, UINT nSpin)
+{
+    CWnd* control = pParent->GetDlgItem(nControl);
+    if (!control) return;
+    CString text;
+    if (bCombo) {
+        auto* combo = static_cast<CComboBox*>(control);
+        if (const int sel = combo->GetCurSel(); sel >= 0) combo->GetLBText(sel, text);
+    } else {
+        control->GetWindowText(text);
+    }
+    control->EnableWindow(FALSE);
+    control->ShowWindow(SW_HIDE);
+    if (CWnd* spin = nSpin ? pParent->GetDlgItem(nSpin) : nullptr) {
+        spin->EnableWindow(FALSE);
+        spin->ShowWindow(SW_HIDE);
+    }
+    pParent->SetDlgItemText(nTwin, text);
+    ShowItem(pParent, nTwin, TRUE);
+}
+
 void CTraceSetupPage::OnOK()
 {
     if (CWnd* setup = GetParent()) setup->SendMessage(WM_COMMAND, IDOK);

@@ -144,6 +144,11 @@ private:
     BOOL m_bKept[kTraceChannelCount] = {};
 };
 
+// A shown trace file's recording is not for changing: the control is
+// disabled and hidden, and its read-only twin shows its text in its place
+// (the selected entry of a combo box).
+void ShowReadOnlyTwin(CWnd* pParent, UINT nControl, UINT nTwin, BOOL bCombo, UINT nSpin = 0);
+
 // The largest magnitude a typed real may have: far beyond any 32-bit sample
 // through any sensible scaling, and small enough that no conversion overflows.
 inline constexpr double kMaxTypedReal = 1e15;

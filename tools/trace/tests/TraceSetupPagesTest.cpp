@@ -498,19 +498,34 @@ TEST_P(TraceSetupPagesTest, AShownFileIsRelabelledButItsRecordingIsNotForChangin
         ++setups;
         return uitest::RunModal(setup, [&](uitest::DialogDriver& d) {
             uitest::DialogDriver target = Page(d, IDD_TRACE_TARGET_PAGE);
+            // The recording's controls give way to read-only texts of the same values.
+            ChooseTab(d, CTraceSetupDlg::kTabTarget);
             for (int c = 0; c < kTraceChannelCount; ++c) {
                 SCOPED_TRACE(c);
-                EXPECT_FALSE(target.Enabled(IDC_TTGT_DATA1 + c));
-                EXPECT_FALSE(target.Enabled(IDC_TTGT_BIT1 + c));
+                EXPECT_FALSE(target.Visible(IDC_TTGT_DATA1 + c));
+                EXPECT_FALSE(target.Visible(IDC_TTGT_BIT1 + c));
+                EXPECT_TRUE(target.Visible(IDC_TTGT_DATA_RO1 + c));
+                EXPECT_FALSE(target.Text(IDC_TTGT_DATA_RO1 + c).IsEmpty()) << "the recorded signal is named";
             }
-            for (int id : {IDC_TSET_INTERVAL, IDC_TSET_HUNDREDS, IDC_TSET_TRIG_MODE, IDC_TSET_TRIG_SOURCE,
-                           IDC_TSET_PRE_TRIGGER, IDC_TSET_TRIG_LEVEL, IDC_TSET_TRIG_SLOPE})
-                EXPECT_FALSE(d.Enabled(id)) << id;
+            const std::pair<int, int> twins[] = {
+                {IDC_TSET_INTERVAL, IDC_TSET_INTERVAL_RO},       {IDC_TSET_HUNDREDS, IDC_TSET_HUNDREDS_RO},
+                {IDC_TSET_TRIG_MODE, IDC_TSET_TRIG_MODE_RO},     {IDC_TSET_TRIG_SOURCE, IDC_TSET_TRIG_SOURCE_RO},
+                {IDC_TSET_PRE_TRIGGER, IDC_TSET_PRE_TRIGGER_RO}, {IDC_TSET_TRIG_LEVEL, IDC_TSET_TRIG_LEVEL_RO},
+                {IDC_TSET_TRIG_SLOPE, IDC_TSET_TRIG_SLOPE_RO}};
+            for (const auto& [control, twin] : twins) {
+                SCOPED_TRACE(control);
+                EXPECT_FALSE(d.Visible(control));
+                EXPECT_TRUE(d.Visible(twin));
+                EXPECT_FALSE(d.Text(twin).IsEmpty());
+            }
+            EXPECT_EQ(d.Text(IDC_TSET_HUNDREDS_RO), CString(u"1")) << "the file's 100 samples";
             ChooseTab(d, CTraceSetupDlg::kTabLabel);
             uitest::DialogDriver label = Page(d, IDD_TRACE_LABEL_PAGE);
             EXPECT_TRUE(label.Enabled(IDC_TLBL_LABEL1));
             label.Retype(IDC_TLBL_LABEL1, u"Spindle load");
             EXPECT_TRUE(d.Grab(Art("trace-setup-file-shown")));
+            ChooseTab(d, CTraceSetupDlg::kTabTarget);
+            EXPECT_TRUE(d.Grab(Art("trace-setup-file-shown-target")));
             d.Click(IDOK);
         });
     });
