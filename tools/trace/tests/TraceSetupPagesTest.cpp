@@ -464,6 +464,18 @@ TEST_P(TraceSetupPagesTest, AChosenTargetBringsItsScaleAndRangeToThePages)
             ChooseTab(d, CTraceSetupDlg::kTabRange);
             EXPECT_EQ(range.Text(IDC_TRNG_LOWER1), CString(u"-3000"));
             EXPECT_EQ(range.Text(IDC_TRNG_UPPER1), CString(u"3000"));
+            // Going manual shows the manual limits; what was typed there
+            // survives a tick of Auto and back.
+            range.Click(IDC_TRNG_AUTO1 + 1);
+            EXPECT_EQ(range.Text(IDC_TRNG_UPPER1 + 1), CString(u"1000"));
+            range.Retype(IDC_TRNG_LOWER1 + 1, u"5");
+            range.Retype(IDC_TRNG_UPPER1 + 1, u"50");
+            range.Click(IDC_TRNG_AUTO1 + 1);
+            EXPECT_EQ(range.Text(IDC_TRNG_UPPER1 + 1), CString(u"100000")) << "the target's own limit";
+            EXPECT_FALSE(range.Enabled(IDC_TRNG_UPPER1 + 1));
+            range.Click(IDC_TRNG_AUTO1 + 1);
+            EXPECT_EQ(range.Text(IDC_TRNG_LOWER1 + 1), CString(u"5"));
+            EXPECT_EQ(range.Text(IDC_TRNG_UPPER1 + 1), CString(u"50"));
             ChooseTab(d, CTraceSetupDlg::kTabLabel);
             EXPECT_EQ(label.Text(IDC_TLBL_UNIT1), CString(u"%"));
             EXPECT_EQ(label.Text(IDC_TLBL_LABEL1), target.Text(IDC_TTGT_DATA1));
