@@ -39,7 +39,11 @@ inline constexpr UINT ID_HELP_INDEX = 0xE142;
 inline constexpr UINT ID_HELP_FINDER = 0xE143;
 inline constexpr UINT ID_HELP_USING = 0xE144;
 inline constexpr UINT ID_CONTEXT_HELP = 0xE145;
+// Also in PropertySheet.h: whichever comes first defines it.
+#ifndef QV_ID_HELP_DEFINED
+#define QV_ID_HELP_DEFINED
 inline constexpr UINT ID_HELP = 0xE146;
+#endif
 inline constexpr UINT ID_DEFAULT_HELP = 0xE147;
 inline constexpr UINT ID_NEXT_PANE = 0xE150;
 inline constexpr UINT ID_PREV_PANE = 0xE151;

@@ -61,7 +61,9 @@ inline constexpr int PSBTN_HELP = 6;
 // Ids of the sheet's own controls.
 inline constexpr UINT AFX_IDC_TAB_CONTROL = 0x3020;
 inline constexpr UINT ID_APPLY_NOW = 0x3021;
-#ifndef ID_HELP
+// Also in FrameIds.h: whichever comes first defines it.
+#if !defined(ID_HELP) && !defined(QV_ID_HELP_DEFINED)
+#define QV_ID_HELP_DEFINED
 inline constexpr UINT ID_HELP = 0xE146;
 #endif
 

@@ -4,14 +4,17 @@
 #include "tools/TraceScaling.h"
 #include "tools/TraceText.h"
 #include "tools/trace/KXWatcherDlg.h"
+#include "tools/trace/OptionPSheet.h"
 
 #include "resources/tools/ZeblLangLib_ids.h"
 
 #include "platform/core/MessageBox.h"
+#include "platform/ui/ColorDialog.h"
 #include "platform/ui/Edit.h"
 #include "platform/ui/SpinButtonCtrl.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 
 #include <limits>
@@ -19,6 +22,8 @@
 namespace {
 
 constexpr int kMaxInterval = 1000;
+// The tab shown last, shown first next time.
+int g_nLastTab = CTraceSetupDlg::kTabTarget;
 
 CString LoadText(UINT nId)
 {
@@ -65,8 +70,8 @@ BOOL CTraceTargetTPage::OnInitDialog()
     if (m_setup.Model().IsFileShown()) {
         // A shown file's targets are what was recorded: not for changing.
         for (int c = 0; c < kTraceChannelCount; ++c) {
-            m_cmbData[c].EnableWindow(FALSE);
-            m_cmbBit[c].EnableWindow(FALSE);
+            ShowReadOnlyTwin(this, IDC_TTGT_DATA1 + c, IDC_TTGT_DATA_RO1 + c, TRUE);
+            ShowReadOnlyTwin(this, IDC_TTGT_BIT1 + c, IDC_TTGT_BIT_RO1 + c, TRUE);
         }
     }
     return TRUE;
@@ -128,6 +133,9 @@ BEGIN_MESSAGE_MAP(CTraceSetupDlg, CDialog)
     ON_EN_CHANGE(IDC_TSET_HUNDREDS, &CTraceSetupDlg::OnCountChange)
     ON_CBN_SELCHANGE(IDC_TSET_TRIG_SOURCE, &CTraceSetupDlg::OnSourceChange)
     ON_NOTIFY(TCN_SELCHANGE, IDC_TSET_TAB, &CTraceSetupDlg::OnTabChange)
+    ON_CBN_SELCHANGE(IDC_TSET_GRAPH_COUNT, &CTraceSetupDlg::OnGraphCountChange)
+    ON_BN_CLICKED(IDC_TSET_TITLE_FRAME, &CTraceSetupDlg::OnTitleFrame)
+    ON_BN_CLICKED(IDC_TSET_FRAME_COLOUR, &CTraceSetupDlg::OnFrameColour)
 END_MESSAGE_MAP()
 
 CTraceSetupDlg::CTraceSetupDlg(int nRangeFlag, CKXWatcherDlg& owner, CTraceModel& model)
@@ -140,7 +148,14 @@ CTraceSetupDlg::CTraceSetupDlg(int nRangeFlag, CKXWatcherDlg& owner, CTraceModel
     m_ScaleSet = model.m_ScaleSet;
 }
 
-CTraceSetupDlg::~CTraceSetupDlg() { delete m_pTargetPage; }
+CTraceSetupDlg::~CTraceSetupDlg()
+{
+    delete m_pTargetPage;
+    delete m_pLabelPage;
+    delete m_pGraphPage;
+    delete m_pScalingPage;
+    delete m_pRangePage;
+}
 
 void CTraceSetupDlg::OnTargetChosen(int nChannel, const TraceTargetRow& row, int nBit, BOOL bInitialising)
 {
@@ -148,10 +163,17 @@ void CTraceSetupDlg::OnTargetChosen(int nChannel, const TraceTargetRow& row, int
     if (!(bInitialising && m_model.m_bSettingsApplied)) {
         m_GraphSet.strLabel[nChannel] = CTraceTargetTable::LabelText(row, nBit);
         m_GraphSet.strUnit[nChannel] = CTraceTargetTable::UnitText(row);
+        if (m_pLabelPage) m_pLabelPage->SetChannelText(nChannel, m_GraphSet.strLabel[nChannel], m_GraphSet.strUnit[nChannel]);
     }
     m_RangeSet.nLowerLimit[nChannel] = row.nLowerLimit;
     m_RangeSet.nUpperLimit[nChannel] = row.nUpperLimit;
-    if (bInitialising || m_ScaleSet.SCL_TYPE_CH[nChannel] == kScaleTwoPoint) return;
+    if (bInitialising) return;
+    if (m_pRangePage) m_pRangePage->RefreshChannel(nChannel);
+    if (m_pScalingPage) {
+        m_pScalingPage->SetScaleFromTarget(nChannel, row.dScale);
+        return;
+    }
+    if (m_ScaleSet.SCL_TYPE_CH[nChannel] == kScaleTwoPoint) return;
     if (row.dScale != 1.0) {
         m_ScaleSet.SCL_TYPE_CH[nChannel] = kScaleRatio;
         m_ScaleSet.RATIO_CH[nChannel] = row.dScale;
@@ -214,6 +236,7 @@ BOOL CTraceSetupDlg::OnInitDialog()
     // Values out of range in the records are shown at the nearest valid one,
     // so the dialog never offers what it would refuse.
     m_strTitle = m_GraphSet.TITLE.Left(TraceGraphSettings::kMaxTitleLength);
+    m_bTitleFrame = m_GraphSet.bTitleFrame ? 1 : 0;
     m_nGraphCount = std::clamp(m_GraphSet.SPLIT_NUM, 1, kTraceChannelCount) - 1;
     m_nInterval = std::clamp<int>(m_TraceSet.wInterval == 0 ? 10 : m_TraceSet.wInterval, MinInterval(), kMaxInterval);
     m_nHundreds = std::clamp(m_TraceSet.TRACE_NUM / 100 == 0 ? 1 : m_TraceSet.TRACE_NUM / 100, 1, MaxHundreds());
@@ -224,34 +247,111 @@ BOOL CTraceSetupDlg::OnInitDialog()
     m_nSlope = std::min<int>(m_TrigSet.SLOPE, 1);
     m_dLevel = m_TrigSet.SOURCE < kTraceChannelCount ? ScaleToEngineering(m_ScaleSet, m_TrigSet.SOURCE, m_TrigSet.LEVEL)
                                                      : static_cast<double>(m_TrigSet.LEVEL);
+    // A scaling that divides by zero (two equal points from a damaged
+    // settings file) shows the raw level; the scaling page refuses it on OK.
+    if (!std::isfinite(m_dLevel)) m_dLevel = static_cast<double>(m_TrigSet.LEVEL);
     UpdateData(FALSE);
     RefreshTotalTime();
     OnSourceChange();
 
+    m_btnFrame.SubclassDlgItem(IDC_TSET_FRAME_COLOUR, this);
+    m_btnFrame.SetColor(m_GraphSet.crTitleFrame);
+    OnTitleFrame();
+
     m_tab.SubclassDlgItem(IDC_TSET_TAB, this);
-    m_tab.InsertItem(0, LoadText(IDS_TRACE_TAB_TARGET));
-    m_pTargetPage = new CTraceTargetTPage(*this);
-    if (!m_pTargetPage->LoadTables(m_model.m_RobConSet.strController, m_model.m_RobConSet.nK72)) {
+    for (UINT id : {IDS_TRACE_TAB_TARGET, IDS_TRACE_TAB_LABEL, IDS_TRACE_TAB_GRAPH, IDS_TRACE_TAB_SCALING, IDS_TRACE_TAB_RANGE})
+        m_tab.InsertItem(m_tab.GetItemCount(), LoadText(id));
+    if (!CreatePages()) {
         PostMessage(WM_CLOSE);
         return TRUE;
     }
-    m_pTargetPage->Create(IDD_TRACE_TARGET_PAGE, this);
-    // The page answers to its template's id among the dialog's controls.
-    ::SetWindowLongPtrW(m_pTargetPage->GetSafeHwnd(), GWLP_ID, IDD_TRACE_TARGET_PAGE);
+    ShowTab(g_nLastTab);
+    // The graph page's lists for the stored count, keeping each channel's graph.
+    OnGraphCountChange();
+    m_bInitialising = FALSE;
+
+    if (m_model.IsFileShown()) {
+        // The sampling and the trigger are the recording's; the pages stay editable.
+        ShowReadOnlyTwin(this, IDC_TSET_INTERVAL, IDC_TSET_INTERVAL_RO, FALSE, IDC_TSET_INTERVAL_SPIN);
+        ShowReadOnlyTwin(this, IDC_TSET_HUNDREDS, IDC_TSET_HUNDREDS_RO, FALSE, IDC_TSET_HUNDREDS_SPIN);
+        ShowReadOnlyTwin(this, IDC_TSET_TRIG_MODE, IDC_TSET_TRIG_MODE_RO, TRUE);
+        ShowReadOnlyTwin(this, IDC_TSET_PRE_TRIGGER, IDC_TSET_PRE_TRIGGER_RO, FALSE, IDC_TSET_PRE_TRIGGER_SPIN);
+        ShowReadOnlyTwin(this, IDC_TSET_TRIG_SOURCE, IDC_TSET_TRIG_SOURCE_RO, TRUE);
+        ShowReadOnlyTwin(this, IDC_TSET_TRIG_LEVEL, IDC_TSET_TRIG_LEVEL_RO, FALSE);
+        ShowReadOnlyTwin(this, IDC_TSET_TRIG_SLOPE, IDC_TSET_TRIG_SLOPE_RO, TRUE);
+    }
+    return TRUE;
+}
+
+BOOL CTraceSetupDlg::CreatePages()
+{
+    m_pTargetPage = new CTraceTargetTPage(*this);
+    if (!m_pTargetPage->LoadTables(m_model.m_RobConSet.strController, m_model.m_RobConSet.nK72)) return FALSE;
+    // The target page's first choice has set labels and limits; the other
+    // pages start from them.
     CRect rc;
     m_tab.GetClientRect(&rc);
     m_tab.AdjustRect(FALSE, &rc);
     m_tab.MapWindowPoints(this, &rc);
-    m_pTargetPage->SetWindowPos(nullptr, rc.left, rc.top, rc.Width(), rc.Height(), SWP_NOZORDER | SWP_SHOWWINDOW);
-    m_tab.SetCurSel(0);
+    auto place = [&](CDialog* page, UINT id) {
+        if (!page->Create(id, this)) return FALSE;
+        // The page answers to its template's id among the dialog's controls.
+        ::SetWindowLongPtrW(page->GetSafeHwnd(), GWLP_ID, id);
+        page->SetWindowPos(nullptr, rc.left, rc.top, rc.Width(), rc.Height(), SWP_NOZORDER | SWP_HIDEWINDOW);
+        return TRUE;
+    };
+    if (!place(m_pTargetPage, IDD_TRACE_TARGET_PAGE)) return FALSE;
+    m_pLabelPage = new CLabelSettingTPage(m_GraphSet);
+    if (!place(m_pLabelPage, IDD_TRACE_LABEL_PAGE)) return FALSE;
+    m_pGraphPage = new CGraphSettingTPage(m_GraphSet);
+    if (!place(m_pGraphPage, IDD_TRACE_GRAPH_PAGE)) return FALSE;
+    m_pScalingPage = new CScalingTPage(m_ScaleSet);
+    if (!place(m_pScalingPage, IDD_TRACE_SCALING_PAGE)) return FALSE;
+    m_pRangePage = new CRangeSettingTPage(m_RangeSet);
+    return place(m_pRangePage, IDD_TRACE_RANGE_PAGE);
+}
 
-    if (m_model.IsFileShown()) {
-        for (UINT id : {IDC_TSET_INTERVAL, IDC_TSET_INTERVAL_SPIN, IDC_TSET_HUNDREDS, IDC_TSET_HUNDREDS_SPIN,
-                        IDC_TSET_TRIG_MODE, IDC_TSET_TRIG_SOURCE, IDC_TSET_PRE_TRIGGER, IDC_TSET_PRE_TRIGGER_SPIN,
-                        IDC_TSET_TRIG_LEVEL, IDC_TSET_TRIG_SLOPE})
-            if (CWnd* p = GetDlgItem(id)) p->EnableWindow(FALSE);
+CWnd* CTraceSetupDlg::Page(int nTab) const
+{
+    switch (nTab) {
+    case kTabTarget: return m_pTargetPage;
+    case kTabLabel: return m_pLabelPage;
+    case kTabGraph: return m_pGraphPage;
+    case kTabScaling: return m_pScalingPage;
+    case kTabRange: return m_pRangePage;
+    default: return nullptr;
     }
-    return TRUE;
+}
+
+void CTraceSetupDlg::ShowTab(int nTab)
+{
+    if (nTab < 0 || nTab >= kTabCount) nTab = kTabTarget;
+    m_tab.SetCurSel(nTab);
+    for (int t = 0; t < kTabCount; ++t)
+        if (CWnd* page = Page(t); page && page->GetSafeHwnd()) page->ShowWindow(t == nTab ? SW_SHOW : SW_HIDE);
+    g_nLastTab = nTab;
+}
+
+void CTraceSetupDlg::OnGraphCountChange()
+{
+    const int sel = static_cast<CComboBox*>(GetDlgItem(IDC_TSET_GRAPH_COUNT))->GetCurSel();
+    if (m_pGraphPage && sel >= 0) m_pGraphPage->FillGraphNumbers(sel, m_bInitialising);
+}
+
+void CTraceSetupDlg::OnTitleFrame()
+{
+    const BOOL bFrame = ::IsDlgButtonChecked(GetSafeHwnd(), IDC_TSET_TITLE_FRAME) == BST_CHECKED;
+    GetDlgItem(IDC_TSET_FRAME_COLOUR_LABEL)->EnableWindow(bFrame);
+    GetDlgItem(IDC_TSET_FRAME_COLOUR)->EnableWindow(bFrame);
+}
+
+void CTraceSetupDlg::OnFrameColour()
+{
+    CColorDialog dlg(m_btnFrame.GetColor(), CC_FULLOPEN | CC_RGBINIT, this);
+    dlg.m_cc.lpCustColors = m_GraphSet.crCustom;
+    if (dlg.DoModal() != IDOK) return;
+    m_btnFrame.SetColor(dlg.GetColor());
+    m_btnFrame.Invalidate();
 }
 
 void CTraceSetupDlg::DoDataExchange(CDataExchange* pDX)
@@ -259,6 +359,7 @@ void CTraceSetupDlg::DoDataExchange(CDataExchange* pDX)
     CDialog::DoDataExchange(pDX);
     DDX_Text(pDX, IDC_TSET_TITLE, m_strTitle);
     DDV_MaxChars(pDX, m_strTitle, TraceGraphSettings::kMaxTitleLength);
+    DDX_Check(pDX, IDC_TSET_TITLE_FRAME, m_bTitleFrame);
     DDX_CBIndex(pDX, IDC_TSET_GRAPH_COUNT, m_nGraphCount);
     DDX_Text(pDX, IDC_TSET_INTERVAL, m_nInterval);
     DDV_MinMaxInt(pDX, m_nInterval, MinInterval(), kMaxInterval);
@@ -299,20 +400,75 @@ void CTraceSetupDlg::OnSourceChange()
 
 void CTraceSetupDlg::OnTabChange(NMHDR*, LRESULT* pResult)
 {
-    if (m_pTargetPage && m_pTargetPage->GetSafeHwnd()) m_pTargetPage->ShowWindow(m_tab.GetCurSel() == 0 ? SW_SHOW : SW_HIDE);
+    ShowTab(m_tab.GetCurSel());
     *pResult = 0;
+}
+
+BOOL CTraceSetupDlg::ReadPages()
+{
+    // Pages in tab order; the first refusal shows its page.
+    for (int t = kTabLabel; t < kTabCount; ++t) {
+        auto* page = static_cast<CTraceSetupPage*>(Page(t));
+        if (!page || !page->GetSafeHwnd()) return FALSE;
+        if (!page->ReadValues()) {
+            ShowTab(t);
+            return FALSE;
+        }
+    }
+    if (!UpdateData(TRUE)) return FALSE;
+    if (!m_pScalingPage->CheckValues()) {
+        ShowTab(kTabScaling);
+        m_pScalingPage->FocusFaulty();
+        return FALSE;
+    }
+    if (!m_pRangePage->CheckValues(m_pScalingPage->Scale())) {
+        ShowTab(kTabRange);
+        m_pRangePage->FocusFaulty();
+        return FALSE;
+    }
+    return TRUE;
+}
+
+void CTraceSetupDlg::StorePages()
+{
+    const TraceScaleSettings& scale = m_pScalingPage->Scale();
+    for (int c = 0; c < kTraceChannelCount; ++c) {
+        m_GraphSet.LINE_WIDTH_CH[c] = m_pGraphPage->m_nWidthIndex[c] + 1;
+        m_GraphSet.crChannel[c] = m_pGraphPage->Colour(c);
+        m_GraphSet.DRAW_CH[c] = m_pGraphPage->m_bDraw[c] ? 1 : 0;
+        m_GraphSet.GRAPH_NO_CH[c] = m_pGraphPage->m_nGraphNo[c];
+        m_GraphSet.POSITION_CH[c] = m_pGraphPage->m_nPositionIndex[c] + 1;
+        m_GraphSet.strUnit[c] = m_pLabelPage->m_strUnit[c];
+        m_GraphSet.strLabel[c] = m_pLabelPage->m_strLabel[c];
+        // Only the values of the chosen scaling change.
+        m_ScaleSet.SCL_TYPE_CH[c] = scale.SCL_TYPE_CH[c];
+        if (scale.SCL_TYPE_CH[c] == kScaleRatio) {
+            m_ScaleSet.RATIO_CH[c] = scale.RATIO_CH[c];
+            m_ScaleSet.OFFSET_CH[c] = scale.OFFSET_CH[c];
+        } else if (scale.SCL_TYPE_CH[c] == kScaleTwoPoint) {
+            m_ScaleSet.POINT_1_CH[c] = scale.POINT_1_CH[c];
+            m_ScaleSet.POINT_1_SC_CH[c] = scale.POINT_1_SC_CH[c];
+            m_ScaleSet.POINT_2_CH[c] = scale.POINT_2_CH[c];
+            m_ScaleSet.POINT_2_SC_CH[c] = scale.POINT_2_SC_CH[c];
+        }
+        m_RangeSet.AUTO_RANGE_CH[c] = m_pRangePage->m_bAuto[c] ? 1 : 0;
+        if (!m_pRangePage->m_bAuto[c]) {
+            m_RangeSet.MANU_MIN_REAL_CH[c] = m_pRangePage->m_dLower[c];
+            m_RangeSet.MANU_MAX_REAL_CH[c] = m_pRangePage->m_dUpper[c];
+            m_RangeSet.MANU_MIN_CH[c] = m_pRangePage->m_nRawMin[c];
+            m_RangeSet.MANU_MAX_CH[c] = m_pRangePage->m_nRawMax[c];
+        }
+    }
 }
 
 void CTraceSetupDlg::OnOK()
 {
-    if (!UpdateData(TRUE)) return;
     tracesettag trace = m_TraceSet;
     for (int c = 0; c < kTraceChannelCount; ++c) {
         std::int32_t nTarget = 0, nBit = 0;
         BOOL bBit = FALSE;
         if (!m_pTargetPage || !m_pTargetPage->GetSelection(c, nTarget, nBit, bBit)) {
-            m_tab.SetCurSel(0);
-            if (m_pTargetPage) m_pTargetPage->ShowWindow(SW_SHOW);
+            ShowTab(kTabTarget);
             ::MessageBeep(MB_ICONEXCLAMATION);
             return;
         }
@@ -320,6 +476,8 @@ void CTraceSetupDlg::OnOK()
         trace.SEL_BIT_CH[c] = static_cast<std::uint8_t>(nBit);
         trace.bBitTarget[c] = bBit ? 1 : 0;
     }
+    if (!ReadPages()) return;
+    const TraceScaleSettings& scale = m_pScalingPage->Scale();
     trace.TRACE_NUM = m_nHundreds * 100;
     trace.wInterval = static_cast<std::uint16_t>(m_nInterval);
 
@@ -328,7 +486,7 @@ void CTraceSetupDlg::OnOK()
     trig.PRE_TRIGGER = static_cast<std::uint8_t>(m_nPreTrigger);
     if (m_nTrigSource >= 0) trig.SOURCE = static_cast<std::uint8_t>(std::min(m_nTrigSource, kTraceChannelCount - 1));
     trig.MODE = static_cast<std::uint8_t>(std::max(m_nTrigMode, 0));
-    trig.LEVEL = trig.SOURCE < kTraceChannelCount ? ClampToRaw32(ScaleToRaw(m_ScaleSet, trig.SOURCE, m_dLevel))
+    trig.LEVEL = trig.SOURCE < kTraceChannelCount ? ClampToRaw32(ScaleToRaw(scale, trig.SOURCE, m_dLevel))
                                                   : static_cast<std::int32_t>(m_dLevel);
 
     if (m_nInterval <= 5) AfxMessageBox(IDS_TRACE_SHORT_INTERVAL, MB_OK | MB_ICONINFORMATION);
@@ -354,7 +512,10 @@ void CTraceSetupDlg::OnOK()
     }
     m_TraceSet = trace;
     m_TrigSet = trig;
+    StorePages();
     m_GraphSet.TITLE = m_strTitle;
+    m_GraphSet.bTitleFrame = m_bTitleFrame ? 1 : 0;
+    m_GraphSet.crTitleFrame = m_btnFrame.GetColor();
     m_GraphSet.SPLIT_NUM = std::clamp(m_nGraphCount + 1, 1, kTraceChannelCount);
     CDialog::OnOK();
 }
@@ -372,4 +533,5 @@ void InstallTraceSetupDialog(std::function<INT_PTR(CDialog&)> runModal)
         model.m_ScaleSet = dlg.m_ScaleSet;
         return IDOK;
     });
+    InstallTraceOptionsSheet();
 }

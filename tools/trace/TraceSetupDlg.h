@@ -1,13 +1,16 @@
 // The trace set-up dialog: which signal each of the four channels records,
-// how many samples at which interval, and the trigger. It edits copies of
-// the trace window's records and hands them back only on OK, with the change
+// how many samples at which interval, the trigger, and on its pages the
+// labels, graphs, scaling and ranges of the channels. It edits copies of the
+// trace window's records and hands them back only on OK, with the change
 // fields that tell the window what to write to the controller.
 //
-//   InstallTraceSetupDialog();   // the trace window's set-up command runs it
+//   InstallTraceSetupDialog();   // the trace window's set-up and options commands run it
 #pragma once
 
+#include "tools/ColorButton.h"
 #include "tools/TraceModel.h"
 #include "tools/TraceTargetTable.h"
+#include "tools/trace/TraceSetupPages.h"
 
 #include "platform/ui/ComboBox.h"
 #include "platform/ui/Dialog.h"
@@ -66,6 +69,10 @@ public:
 
     // Called by the target page when a channel's signal changes.
     void OnTargetChosen(int nChannel, const TraceTargetRow& row, int nBit, BOOL bInitialising);
+
+    // Tabs in order; the pages are children of the dialog with their
+    // template ids as control ids.
+    enum Tab { kTabTarget, kTabLabel, kTabGraph, kTabScaling, kTabRange, kTabCount };
     BOOL SettingsApplied() const { return m_model.m_bSettingsApplied; }
     const CTraceModel& Model() const { return m_model; }
 
@@ -75,11 +82,20 @@ protected:
     afx_msg void OnCountChange();
     afx_msg void OnSourceChange();
     afx_msg void OnTabChange(NMHDR* pNMHDR, LRESULT* pResult);
+    afx_msg void OnGraphCountChange();
+    afx_msg void OnTitleFrame();
+    afx_msg void OnFrameColour();
     DECLARE_MESSAGE_MAP()
 
 private:
     void DoDataExchange(CDataExchange* pDX) override;
     void RefreshTotalTime();
+    BOOL CreatePages();
+    void ShowTab(int nTab);
+    CWnd* Page(int nTab) const;
+    // Every page's values, checked; FALSE with the faulty page in front.
+    BOOL ReadPages();
+    void StorePages();
     int MinInterval() const { return m_nRangeFlag ? 1 : 10; }
     int MaxHundreds() const { return m_nRangeFlag ? 1000 : 50; }
 
@@ -99,9 +115,17 @@ private:
     int m_nPreTrigger = 0;
     double m_dLevel = 0.0;
     int m_nSlope = 0;
+    int m_bTitleFrame = 0;
+    CColorButton m_btnFrame;
+    BOOL m_bInitialising = TRUE;
     CTraceTargetTPage* m_pTargetPage = nullptr;
+    CLabelSettingTPage* m_pLabelPage = nullptr;
+    CGraphSettingTPage* m_pGraphPage = nullptr;
+    CScalingTPage* m_pScalingPage = nullptr;
+    CRangeSettingTPage* m_pRangePage = nullptr;
 };
 
-// Makes the trace window's set-up command run CTraceSetupDlg; runModal, when
-// given, runs the dialog in place of DoModal (a test's script drives it).
+// Makes the trace window's set-up command run CTraceSetupDlg, and its options
+// command the options sheet (COptionPSheet); runModal, when given, runs the
+// set-up dialog in place of DoModal (a test's script drives it).
 void InstallTraceSetupDialog(std::function<INT_PTR(CDialog&)> runModal = {});

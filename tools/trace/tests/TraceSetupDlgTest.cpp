@@ -6,6 +6,7 @@
 #include "tools/trace/KXWatcherDlg.h"
 #include "tools/trace/TraceSetupDlg.h"
 #include "tools/tests/DialogTestSupport.h"
+#include "tools/trace/tests/TraceTestSupport.h"
 
 #include "resources/tools/ZeblLangLib_ids.h"
 
@@ -22,14 +23,7 @@
 namespace {
 
 using namespace toolstest;
-
-std::string ReadBytes(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+using namespace tracetest;
 
 // The sample rows of a saved trace data file: the data block is the seventh
 // block after the start marker, whatever language its labels are in.
@@ -57,20 +51,6 @@ std::vector<std::array<long, 4>> SavedRows(const std::string& path)
     }
     return rows;
 }
-
-// The machine's code page for the language: the target tables are 8-bit text.
-class CodePageScope {
-public:
-    explicit CodePageScope(UINT cp) : m_saved(platform::GetAnsiCodePage()) { platform::SetAnsiCodePage(cp); }
-    ~CodePageScope() { platform::SetAnsiCodePage(m_saved); }
-    CodePageScope(const CodePageScope&) = delete;
-    CodePageScope& operator=(const CodePageScope&) = delete;
-
-private:
-    UINT m_saved;
-};
-
-void Command(uitest::DialogDriver& d, UINT id) { ::SendMessageW(d.Dialog(), WM_COMMAND, id, 0); }
 
 // Rows of the compact controller's target table, in the order offered.
 constexpr int kPositionDeviation = 2;  // target 3

@@ -1,0 +1,67 @@
+// The trace window's options sheet: where a screen copy goes and what it
+// covers, how a monitor trace is laid out on the screen, and what a
+// communication error during a trace does.
+//
+//   COptionPSheet sheet(IDS_TRACE_OPTIONS_CAPTION, &window);
+//   sheet.m_pageScreenCopy.m_nCopyTo = options.COPY_TO;   // ... and the others
+//   if (sheet.DoModal() == IDOK) options.COPY_TO = sheet.m_pageScreenCopy.m_nCopyTo;
+#pragma once
+
+#include "platform/ui/PropertySheet.h"
+
+#include <functional>
+
+class CScreenCopyPPage : public CPropertyPage {
+public:
+    CScreenCopyPPage();
+
+    int m_nCopyTo = 0;    // 0 clipboard, 1 bitmap file
+    int m_nCopyArea = 0;  // 0 whole window, 1 between the tool bar and the status bar
+
+protected:
+    void DoDataExchange(CDataExchange* pDX) override;
+};
+
+class CWindowViewPPage : public CPropertyPage {
+public:
+    CWindowViewPPage();
+
+    int m_nDispMode = 0;  // 0 sweep (new samples overwrite in place), 1 oldest sample first
+    // Off while a trace data file is shown: its samples are in time order.
+    BOOL m_bEnable = TRUE;
+
+protected:
+    BOOL OnInitDialog() override;
+    void DoDataExchange(CDataExchange* pDX) override;
+};
+
+class CCommErrorPPage : public CPropertyPage {
+public:
+    CCommErrorPPage();
+
+    int m_nErrorCheck = 1;    // check the received trace lines
+    int m_nErrorDisplay = 0;  // 0 stop the trace with a message, 1 warn in the status bar
+
+protected:
+    BOOL OnInitDialog() override;
+    void DoDataExchange(CDataExchange* pDX) override;
+    afx_msg void OnErrorCheck();
+    DECLARE_MESSAGE_MAP()
+
+private:
+    void EnableDisplay();
+};
+
+class COptionPSheet : public CPropertySheet {
+public:
+    COptionPSheet(UINT nIDCaption, CWnd* pParentWnd = nullptr, UINT iSelectPage = 0);
+
+    CScreenCopyPPage m_pageScreenCopy;
+    CWindowViewPPage m_pageWindowView;
+    CCommErrorPPage m_pageCommError;
+    int m_nLanguage = 1;  // the window's language: 0 Japanese, 1 English
+};
+
+// Makes the trace window's options command run COptionPSheet on the window's
+// options; runModal, when given, runs the sheet in place of DoModal.
+void InstallTraceOptionsSheet(std::function<INT_PTR(COptionPSheet&)> runModal = {});
