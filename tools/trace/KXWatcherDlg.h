@@ -33,6 +33,7 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 class CCommManager;
 class CExecTraceDlg;
@@ -81,7 +82,18 @@ public:
     int SetTraceSet(const tracesettag& traceSet) { return m_pAcq ? m_pAcq->SetTraceSet(traceSet) : 0; }
     int GetRobConSet(robconsettag& robCon) { return m_pAcq ? m_pAcq->GetRobConSet(robCon) : 0; }
     void ResetData() { m_model.ResetData(); }
-    BOOL IsModalOpen() const { return m_bModalRunning; }
+    // This window or any open viewer runs a modal dialog.
+    BOOL IsModalOpen() const;
+
+    // Trace-file viewers owned by this window: arranged with it, closed with
+    // it; a viewer calls CloseViewer when it goes.
+    void AddViewer(CKXWatcherDlg* pViewer);
+    void CloseViewer(CKXWatcherDlg* pViewer);
+    // Cascades or tiles this window and its viewers on the monitor that shows it.
+    static constexpr int kArrangeCascade = 0;
+    static constexpr int kArrangeTileHorz = 1;
+    static constexpr int kArrangeTileVert = 2;
+    BOOL ArrangeKXWindows(int nHow);
 
     // Tool windows tell the window they are gone.
     void EndExecTrcDlg();
@@ -178,6 +190,9 @@ protected:
     afx_msg void OnKxwFileSave();
     afx_msg void OnKxwFileSaveAs();
     afx_msg void OnKxwFileClose();
+    afx_msg void OnKxwWindowCascade();
+    afx_msg void OnKxwWindowTileHorz();
+    afx_msg void OnKxwWindowTileVert();
     afx_msg void OnSelChangeABDetailsChCmb();
     afx_msg void OnSelChangeGraphNoCmb();
     afx_msg void OnSelChangePositionCmb();
@@ -204,6 +219,8 @@ protected:
 
     // The layout after a change of size, title, split, side panel or selectors.
     void RecalcGraphSize();
+    // Height of the menu bar and the tool bar together.
+    int BarsHeight();
     void ShowABDetailsCombo();
     void UpdateGraphSetCombo();
     void RefreshStatusPanes();
@@ -244,7 +261,8 @@ protected:
     int m_nDetailsRefresh = 0;
     int m_nLastPhase = 0;
 
-    CToolBar m_toolBar;
+    CToolBar m_menuBar;  // the menus
+    CToolBar m_toolBar;  // the commands used most
     CDlgStatusBar m_statusBar;
     CScrollBar m_scroll;
     CComboBox m_cmbABChannel;
@@ -252,6 +270,7 @@ protected:
     CComboBox m_cmbPosition;
     HACCEL m_hAccel;
 
+    std::vector<CKXWatcherDlg*> m_viewers;
     CExecTraceDlg* m_pExecDlg = nullptr;
     CSimpleTermDlg* m_pTermDlg = nullptr;
     CSmplOpeDlg* m_pOpeDlg = nullptr;
