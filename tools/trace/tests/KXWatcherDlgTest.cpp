@@ -543,6 +543,13 @@ TEST_P(TraceFileWindowTest, AShownTraceIsMeasuredWithTheCursorsZoomedAndKeptWhen
             if (!Japanese() && button.idCommand == static_cast<int>(ID_KXW_ZOOM_IN)) EXPECT_EQ(tip, CString(u"Zoom in (Ctrl+Up)"));
         }
         EXPECT_EQ(buttons, 16);
+        // The buttons follow the window's state once the modal loop is idle:
+        // a shown file cannot change the trace mode.
+        ::SendMessageW(d.Dialog(), WM_KICKIDLE, 0, 0);
+        EXPECT_TRUE(::SendMessageW(bar, TB_ISBUTTONENABLED, ID_KXW_FILE_SAVE, 0));
+        EXPECT_FALSE(::SendMessageW(bar, TB_ISBUTTONENABLED, ID_KXW_MONITOR_MODE, 0));
+        EXPECT_FALSE(::SendMessageW(bar, TB_ISBUTTONENABLED, ID_KXW_START_TRACE, 0));
+        EXPECT_TRUE(::SendMessageW(bar, TB_ISBUTTONCHECKED, ID_KXW_TRIGGER_MODE, 0));
 
         // Cursor A by the menu's set mode and a click, cursor B likewise.
         const CRect graph = dlg.Layout().rcGraph;
