@@ -311,6 +311,8 @@ LRESULT CKXWatcherDlg::OnKickIdle(WPARAM, LPARAM)
     if (m_toolBar.GetSafeHwnd()) m_toolBar.SendMessage(WM_IDLEUPDATECMDUI, TRUE);
     if (m_statusBar.GetSafeHwnd()) m_statusBar.SendMessage(WM_IDLEUPDATECMDUI, TRUE);
     if (m_pExecDlg && m_pExecDlg->GetSafeHwnd()) m_pExecDlg->SendMessage(WM_IDLEUPDATECMDUI, TRUE);
+    for (CKXWatcherDlg* viewer : m_viewers)
+        if (viewer->GetSafeHwnd()) viewer->SendMessage(WM_IDLEUPDATECMDUI, TRUE);
     return 0;
 }
 

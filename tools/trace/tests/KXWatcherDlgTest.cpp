@@ -540,7 +540,9 @@ TEST_P(TraceFileWindowTest, AShownTraceIsMeasuredWithTheCursorsZoomedAndKeptWhen
             EXPECT_FALSE(tip.IsEmpty());
             ASSERT_GE(command.Find(u'\n'), 0) << "a status text and a tool tip";
             EXPECT_EQ(tip, command.Mid(command.Find(u'\n') + 1));
-            if (!Japanese() && button.idCommand == static_cast<int>(ID_KXW_ZOOM_IN)) EXPECT_EQ(tip, CString(u"Zoom in (Ctrl+Up)"));
+            if (!Japanese() && button.idCommand == static_cast<int>(ID_KXW_ZOOM_IN)) {
+                EXPECT_EQ(tip, CString(u"Zoom in (Ctrl+Up)"));
+            }
         }
         EXPECT_EQ(buttons, 16);
         // The buttons follow the window's state once the modal loop is idle:
