@@ -772,6 +772,7 @@ void CKXWatcherDlg::OnMenuButton(UINT nID)
     if (!popup) return;
     if (nID - ID_KXW_MENU_FIRST == 4 && m_nRange) {
         popup->InsertMenu(0, MF_BYPOSITION | MF_STRING, ID_KXW_TOOL_STERM, LoadText(IDS_KXW_STERM_TEXT));
+        popup->InsertMenu(1, MF_BYPOSITION | MF_SEPARATOR, 0, static_cast<LPCTSTR>(nullptr));
     }
     CRect rc;
     m_menuBar.GetItemRect(static_cast<int>(nID - ID_KXW_MENU_FIRST), &rc);
