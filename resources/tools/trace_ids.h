@@ -92,6 +92,13 @@
 #define ID_KXW_TOOL_SOPE            32834
 // The menu bar's buttons: each opens one menu of IDR_KXW_MENU.
 #define ID_KXW_MENU_FIRST           32860
+#define ID_KXW_MENU_FILE            32860
+#define ID_KXW_MENU_VIEW            32861
+#define ID_KXW_MENU_CURSOR          32862
+#define ID_KXW_MENU_TRACE           32863
+#define ID_KXW_MENU_TOOLS           32864
+#define ID_KXW_MENU_WINDOW          32865
+#define ID_KXW_MENU_HELP            32866
 #define ID_KXW_MENU_LAST            32866
 
 // ---- Strings

@@ -770,7 +770,7 @@ void CKXWatcherDlg::OnMenuButton(UINT nID)
     if (!menu.LoadMenu(IDR_KXW_MENU)) return;
     CMenu* popup = menu.GetSubMenu(static_cast<int>(nID - ID_KXW_MENU_FIRST));
     if (!popup) return;
-    if (nID - ID_KXW_MENU_FIRST == 4 && m_nRange) {
+    if (nID == ID_KXW_MENU_TOOLS && m_nRange) {
         popup->InsertMenu(0, MF_BYPOSITION | MF_STRING, ID_KXW_TOOL_STERM, LoadText(IDS_KXW_STERM_TEXT));
         popup->InsertMenu(1, MF_BYPOSITION | MF_SEPARATOR, 0, static_cast<LPCTSTR>(nullptr));
     }
