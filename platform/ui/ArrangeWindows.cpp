@@ -3,7 +3,6 @@
 #include "platform/core/LastError.h"
 #include "platform/core/WinError.h"
 #include "platform/ui/Gdi.h"
-#include "platform/ui/MDIFrameWnd.h"
 #include "platform/ui/WidgetPeer.h"
 
 #include <QGuiApplication>

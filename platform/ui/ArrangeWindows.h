@@ -7,6 +7,11 @@
 
 using HMONITOR = OpaqueHandle<struct MonitorTag>;
 
+// Tile directions (of TileWindows and of the MDI frames).
+inline constexpr UINT MDITILE_VERTICAL = 0x0000;
+inline constexpr UINT MDITILE_HORIZONTAL = 0x0001;
+inline constexpr UINT MDITILE_SKIPDISABLED = 0x0002;
+
 inline constexpr DWORD MONITOR_DEFAULTTONULL = 0;
 inline constexpr DWORD MONITOR_DEFAULTTOPRIMARY = 1;
 inline constexpr DWORD MONITOR_DEFAULTTONEAREST = 2;
@@ -32,7 +37,6 @@ inline BOOL GetMonitorInfo(HMONITOR hMonitor, LPMONITORINFO lpmi) { return GetMo
 // Result: the number of windows arranged; 0 with the error set when none
 // could be (no window, or an invalid handle).
 WORD CascadeWindows(HWND hwndParent, UINT wHow, const RECT* lpRect, UINT cKids, const HWND* lpKids);
-// wHow MDITILE_HORIZONTAL (of MDIFrameWnd.h): one above the other;
-// MDITILE_VERTICAL: side by side;
+// MDITILE_HORIZONTAL: one above the other; MDITILE_VERTICAL: side by side;
 // more than three windows share a grid.
 WORD TileWindows(HWND hwndParent, UINT wHow, const RECT* lpRect, UINT cKids, const HWND* lpKids);

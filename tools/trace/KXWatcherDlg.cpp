@@ -20,7 +20,6 @@
 #include "platform/core/MessageBox.h"
 #include "platform/ui/Accelerator.h"
 #include "platform/ui/ArrangeWindows.h"
-#include "platform/ui/MDIFrameWnd.h"
 #include "platform/ui/Clipboard.h"
 #include "platform/ui/DropFiles.h"
 #include "platform/ui/FileDialog.h"
