@@ -16,6 +16,9 @@
 
 #include "platform/ui/ArrangeWindows.h"
 #include "platform/ui/DropFiles.h"
+#include "platform/core/ResourceModule.h"
+#include "platform/ui/InputServices.h"
+#include "platform/ui/ResourceImages.h"
 #include "platform/ui/ToolBar.h"
 #include "platform/ui/WidgetPeer.h"
 
@@ -556,6 +559,19 @@ TEST_P(TraceFileWindowTest, AShownTraceIsMeasuredWithTheCursorsZoomedAndKeptWhen
         // Cursor A by the menu's set mode and a click, cursor B likewise.
         const CRect graph = dlg.Layout().rcGraph;
         Command(d, ID_KXW_A_CURSOR_SET);
+        // Over the graph the pointer tells which cursor a click places.
+        for (auto [mode, pointer] : {std::pair{0, IDCUR_KXW_SET_A}, std::pair{ID_KXW_B_CURSOR_SET, IDCUR_KXW_SET_B},
+                                     std::pair{ID_KXW_A_CURSOR_SET, IDCUR_KXW_SET_A}}) {
+            SCOPED_TRACE(pointer);
+            if (mode) Command(d, static_cast<UINT>(mode));
+            POINT over{graph.left + 40, graph.top + 20};
+            ::ClientToScreen(d.Dialog(), &over);
+            ::SetCursorPos(over.x, over.y);
+            ::SendMessageW(d.Dialog(), WM_SETCURSOR, d.Dialog().ToWParam(), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+            const HCURSOR expected = ::LoadCursorW(HINSTANCE(), MAKEINTRESOURCEW(pointer));
+            ASSERT_TRUE(expected) << "the language library carries the pointer";
+            EXPECT_EQ(::GetCursor(), expected);
+        }
         Click(d, CPoint(graph.left + 100, graph.top + 20));
         Command(d, ID_KXW_A_CURSOR_SET);
         Command(d, ID_KXW_B_CURSOR_SET);
