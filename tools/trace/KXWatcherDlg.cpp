@@ -8,6 +8,9 @@
 #include "tools/WindowPlacement.h"
 #include "tools/trace/ExecTraceDlg.h"
 #include "tools/trace/SimpleToolDlgs.h"
+#include "tools/trace/TRDFileDlg.h"
+#include "tools/trace/TRDViewerDlg.h"
+#include "tools/trace/TraceToolWindows.h"
 
 #include "resources/tools/ZeblLangLib_ids.h"
 
@@ -138,6 +141,8 @@ BEGIN_MESSAGE_MAP(CKXWatcherDlg, CDialog)
     ON_COMMAND(ID_KXW_WINDOW_CASCADE, &CKXWatcherDlg::OnKxwWindowCascade)
     ON_COMMAND(ID_KXW_WINDOW_TILE_HORZ, &CKXWatcherDlg::OnKxwWindowTileHorz)
     ON_COMMAND(ID_KXW_WINDOW_TILE_VERT, &CKXWatcherDlg::OnKxwWindowTileVert)
+    ON_COMMAND(ID_KXW_TOOL_ABCURSOR, &CKXWatcherDlg::OnKxwToolABCrsrDlg)
+    ON_COMMAND(ID_KXW_TOOL_CALC, &CKXWatcherDlg::OnKxwToolCalcDlg)
     ON_CBN_SELCHANGE(IDC_KXW_AB_CHANNEL, &CKXWatcherDlg::OnSelChangeABDetailsChCmb)
     ON_CBN_SELCHANGE(IDC_KXW_GRAPH_NO, &CKXWatcherDlg::OnSelChangeGraphNoCmb)
     ON_CBN_SELCHANGE(IDC_KXW_POSITION, &CKXWatcherDlg::OnSelChangePositionCmb)
@@ -167,7 +172,11 @@ BEGIN_MESSAGE_MAP(CKXWatcherDlg, CDialog)
 END_MESSAGE_MAP()
 
 CKXWatcherDlg::CKXWatcherDlg(int nAltTitle, int nRange, CWnd* pParent)
-    : CDialog(IDD_KX_WATCHER, pParent), m_model(TRUE), m_nAltTitle(nAltTitle), m_nRange(nRange)
+    : CDialog(IDD_KX_WATCHER, pParent),
+      m_model(TRUE),
+      m_nAltTitle(nAltTitle),
+      m_nRange(nRange),
+      m_pTools(std::make_unique<CTraceToolWindows>(*this))
 {
 }
 
@@ -177,6 +186,7 @@ CKXWatcherDlg::CKXWatcherDlg(UINT nIDTemplate, CKXWatcherDlg* pOwner, CWnd* pPar
     if (pOwner) {
         m_nAltTitle = pOwner->m_nAltTitle;
         m_nRange = pOwner->m_nRange;
+        m_pToolOwner = pOwner;
     }
 }
 
@@ -310,8 +320,7 @@ LRESULT CKXWatcherDlg::OnKickIdle(WPARAM, LPARAM)
     if (m_toolBar.GetSafeHwnd()) m_toolBar.SendMessage(WM_IDLEUPDATECMDUI, TRUE);
     if (m_statusBar.GetSafeHwnd()) m_statusBar.SendMessage(WM_IDLEUPDATECMDUI, TRUE);
     if (m_pExecDlg && m_pExecDlg->GetSafeHwnd()) m_pExecDlg->SendMessage(WM_IDLEUPDATECMDUI, TRUE);
-    for (CKXWatcherDlg* viewer : m_viewers)
-        if (viewer->GetSafeHwnd()) viewer->SendMessage(WM_IDLEUPDATECMDUI, TRUE);
+    if (m_pTools) m_pTools->IdleUpdate();
     return 0;
 }
 
@@ -574,6 +583,7 @@ void CKXWatcherDlg::MoveCursor(int nCursor, std::int32_t nSample, BOOL bFollow)
     }
     InvalidateGraph();
     if (m_model.m_Options.AB_DETAILS) InvalidateRect(&m_layout.rcDetails, FALSE);
+    RefreshToolWindows();
 }
 
 void CKXWatcherDlg::OnLButtonDown(UINT nFlags, CPoint point)
@@ -679,6 +689,8 @@ void CKXWatcherDlg::OnActivate(UINT nState, CWnd* pWndOther, BOOL bMinimized)
         m_nDragCursor = -1;
         ::ReleaseCapture();
     }
+    // The tool windows read the trace window the user works in.
+    if (nState != WA_INACTIVE && ToolWindows()) ToolWindows()->SourceActivated(*this);
 }
 
 void CKXWatcherDlg::OnACursorSetMode() { m_nCursorSetMode = m_nCursorSetMode == 1 ? 0 : 1; }
@@ -689,6 +701,7 @@ void CKXWatcherDlg::OnACursorShow()
     m_model.m_bCursorShown[0] = !m_model.m_bCursorShown[0];
     InvalidateGraph();
     InvalidateRect(&m_layout.rcDetails, FALSE);
+    RefreshToolWindows();
 }
 
 void CKXWatcherDlg::OnBCursorShow()
@@ -696,6 +709,7 @@ void CKXWatcherDlg::OnBCursorShow()
     m_model.m_bCursorShown[1] = !m_model.m_bCursorShown[1];
     InvalidateGraph();
     InvalidateRect(&m_layout.rcDetails, FALSE);
+    RefreshToolWindows();
 }
 
 // ---------------------------------------------------------------- options and selectors
@@ -876,6 +890,7 @@ void CKXWatcherDlg::ApplySetup()
     ShowABDetailsCombo();
     RefreshStatusPanes();
     Invalidate(FALSE);
+    RefreshToolWindows();
 }
 
 void CKXWatcherDlg::OnTraceSetting()
@@ -1137,7 +1152,9 @@ BOOL CKXWatcherDlg::LoadFileIntoWindow(const CString& strPath)
         if (phase > 0 || platform::FileExists(strPath)) ShowTrcDatError(IDS_TRD_CANNOT_LOAD, phase);
         return FALSE;
     }
-    m_model.ShowFile(file);
+    // The live window keeps its own trace to come back to; a viewer has none.
+    if (m_pTools) m_model.ShowFile(file);
+    else m_model.TakeFile(file);
     m_model.m_strFilePath = strPath;
     m_model.m_strFileName = FileNameOfPath(strPath);
     m_model.m_strFileTitle = FileTitleOfPath(strPath);
@@ -1149,20 +1166,24 @@ BOOL CKXWatcherDlg::LoadFileIntoWindow(const CString& strPath)
     RefreshStatusPanes();
     UpdateTitle();
     Invalidate(FALSE);
+    RefreshToolWindows();
     return TRUE;
 }
 
 void CKXWatcherDlg::OnKxwFileOpen()
 {
-    CFileDialog dialog(TRUE, u"trd", nullptr, OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST,
-                       LoadText(IDS_TRACE_FILE_FILTER), this);
+    // While a trace runs the live trace keeps the window: a file opens in a viewer.
+    const BOOL tracing = IsTracing();
+    CTRDFileDlg dialog(TRUE, u"trd", m_model.m_strFilePath, OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST,
+                       LoadText(IDS_TRACE_FILE_FILTER), this, tracing);
+    dialog.m_bOpenInViewer = m_model.m_Layout.OPEN_W_VIEWER ? TRUE : FALSE;
     m_bModalRunning = TRUE;
     const INT_PTR result = dialog.DoModal();
     m_bModalRunning = FALSE;
     if (result != IDOK) return;
-    // While a trace runs the live trace keeps the window.
-    if (IsTracing()) return;
-    LoadFileIntoWindow(dialog.GetPathName());
+    if (!tracing) m_model.m_Layout.OPEN_W_VIEWER = dialog.m_bOpenInViewer ? 1 : 0;
+    if ((dialog.m_bOpenInViewer || IsTracing()) && m_pTools) m_pTools->OpenViewer(dialog.GetPathName());
+    else if (!IsTracing()) LoadFileIntoWindow(dialog.GetPathName());
 }
 
 LRESULT CKXWatcherDlg::OnDropFiles(WPARAM wParam, LPARAM)
@@ -1193,6 +1214,7 @@ void CKXWatcherDlg::OnKxwFileClose()
     RefreshStatusPanes();
     UpdateTitle();
     Invalidate(FALSE);
+    RefreshToolWindows();
 }
 
 // ---------------------------------------------------------------- screen copy
@@ -1416,24 +1438,14 @@ void CKXWatcherDlg::OnKxwAbout()
     m_bModalRunning = FALSE;
 }
 
-BOOL CKXWatcherDlg::IsModalOpen() const
-{
-    if (m_bModalRunning) return TRUE;
-    return std::any_of(m_viewers.begin(), m_viewers.end(), [](const CKXWatcherDlg* v) { return v->m_bModalRunning; });
-}
-
-void CKXWatcherDlg::AddViewer(CKXWatcherDlg* pViewer)
-{
-    if (pViewer && std::find(m_viewers.begin(), m_viewers.end(), pViewer) == m_viewers.end()) m_viewers.push_back(pViewer);
-}
-
-void CKXWatcherDlg::CloseViewer(CKXWatcherDlg* pViewer) { std::erase(m_viewers, pViewer); }
-
 BOOL CKXWatcherDlg::ArrangeKXWindows(int nHow)
 {
-    std::vector<HWND> windows{GetSafeHwnd()};
-    for (CKXWatcherDlg* viewer : m_viewers)
-        if (viewer->GetSafeHwnd()) windows.push_back(viewer->GetSafeHwnd());
+    // The live window first, then its viewers (whichever of them asks).
+    std::vector<HWND> windows{m_pToolOwner->GetSafeHwnd()};
+    if (const CTraceToolWindows* tools = ToolWindows()) {
+        for (CTRDViewerDlg* viewer : tools->Viewers())
+            if (viewer->GetSafeHwnd()) windows.push_back(viewer->GetSafeHwnd());
+    }
     const UINT count = static_cast<UINT>(windows.size());
     const WORD arranged = nHow == kArrangeCascade
                               ? ::CascadeWindows(HWND(), 0, nullptr, count, windows.data())
@@ -1469,12 +1481,7 @@ void CKXWatcherDlg::OnSysCommand(UINT nID, LPARAM lParam)
     if (m_pAcq) m_pAcq->CloseController((::GetKeyState(VK_SHIFT) & 0x8000) ? TRUE : FALSE);
     if (m_pTermDlg) m_pTermDlg->DestroyWindow();
     if (m_pOpeDlg) m_pOpeDlg->DestroyWindow();
-    // Viewers go last first; each takes itself off the list as it goes.
-    while (!m_viewers.empty()) {
-        CKXWatcherDlg* viewer = m_viewers.back();
-        m_viewers.pop_back();
-        if (viewer->GetSafeHwnd()) viewer->DestroyWindow();
-    }
+    if (m_pTools) m_pTools->DestroyAll();
     EndDialog(1);
 }
 
@@ -1483,6 +1490,7 @@ void CKXWatcherDlg::OnDestroy()
     if (m_pExecDlg) m_pExecDlg->DestroyWindow();
     if (m_pTermDlg) m_pTermDlg->DestroyWindow();
     if (m_pOpeDlg) m_pOpeDlg->DestroyWindow();
+    if (m_pTools) m_pTools->DestroyAll();
     KillTimer(kRedrawTimer);
     KillTimer(kErrorPaneTimer);
     // The live settings are saved, not those of a shown file.
@@ -1497,4 +1505,43 @@ void CKXWatcherDlg::OnDestroy()
         WriteTraceIniFile(m_model, m_strIniPath);
     }
     CDialog::OnDestroy();
+}
+
+// ---------------------------------------------------------------- A-B cursor window, calculator, viewers
+
+CTraceToolWindows* CKXWatcherDlg::ToolWindows() const { return m_pToolOwner ? m_pToolOwner->m_pTools.get() : nullptr; }
+
+void CKXWatcherDlg::OnKxwToolABCrsrDlg()
+{
+    if (CTraceToolWindows* tools = ToolWindows()) tools->ShowABCursor(*this);
+}
+
+void CKXWatcherDlg::OnKxwToolCalcDlg()
+{
+    if (CTraceToolWindows* tools = ToolWindows()) tools->ShowCalculator(*this);
+}
+
+void CKXWatcherDlg::RefreshToolWindows()
+{
+    if (CTraceToolWindows* tools = ToolWindows()) tools->RefreshABCursor(*this);
+}
+
+void CKXWatcherDlg::EndABCursorDlg()
+{
+    if (m_pTools) m_pTools->ABCursorGone();
+}
+
+void CKXWatcherDlg::EndCalcDlg()
+{
+    if (m_pTools) m_pTools->CalculatorGone();
+}
+
+void CKXWatcherDlg::CloseViewer(CTRDViewerDlg* pViewer)
+{
+    if (m_pTools && pViewer) m_pTools->ViewerClosing(*pViewer);
+}
+
+BOOL CKXWatcherDlg::IsModalOpen() const
+{
+    return m_bModalRunning || (m_pTools && m_pTools->IsModalOpen());
 }
