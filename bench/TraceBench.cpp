@@ -9,6 +9,8 @@
 #include "tools/TraceAcquisition.h"
 #include "tools/trace/TraceDrawing.h"
 
+#include "platform/core/Module.h"
+#include "platform/core/ResourceModule.h"
 #include "platform/ui/DC.h"
 
 #include <QGuiApplication>
@@ -16,6 +18,7 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -202,6 +205,10 @@ int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", QByteArray("offscreen"));
     QGuiApplication app(argc, argv);
+    // The language library, as the window has it: its font face and marker pictures.
+    ::setenv("QV_LANG", "en", 1);
+    if (const HMODULE language = ::LoadLibraryW(u"ZeblLangLib.dll")) AfxSetResourceHandle(language);
+    else std::fprintf(stderr, "ZeblLangLib not found: drawing without its marker pictures\n");
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

@@ -7,7 +7,10 @@
 #include <QSvgRenderer>
 
 #include <climits>
+#include <cstdio>
 #include <cstring>
+#include <optional>
+#include <utility>
 
 namespace rescomp {
 
@@ -609,6 +612,21 @@ std::uint16_t Le16(const std::string& b, std::size_t at)
                                       static_cast<unsigned char>(b[at + 1]) << 8);
 }
 
+// An SVG cursor names its hot spot in its root element as
+// data-hotspot="x y" (pixels of its own size); without one it is the top-left corner.
+std::optional<std::pair<int, int>> SvgHotSpot(const std::string& svg)
+{
+    const std::size_t root = svg.find("<svg");
+    if (root == std::string::npos) return std::nullopt;
+    const std::size_t rootEnd = svg.find('>', root);
+    const std::size_t at = svg.find("data-hotspot=\"", root);
+    if (at == std::string::npos || at > rootEnd) return std::nullopt;
+    int x = 0;
+    int y = 0;
+    if (std::sscanf(svg.c_str() + at + std::strlen("data-hotspot=\""), "%d %d", &x, &y) != 2) return std::pair(-1, -1);
+    return std::pair(x, y);
+}
+
 // The image of a file, checked; keyword says which statement wants it.
 platform::ImageResource Image(ScriptParser& p, const Token& file, const Token& keyword, std::string bytes)
 {
@@ -632,6 +650,16 @@ platform::ImageResource Image(ScriptParser& p, const Token& file, const Token& k
         }
         image.width = static_cast<DWORD>(size.width());
         image.height = static_cast<DWORD>(size.height());
+        if (keyword.IsKeyword("CURSOR")) {
+            const std::optional<std::pair<int, int>> hot = SvgHotSpot(bytes);
+            if (hot && (hot->first < 0 || hot->second < 0 || hot->first >= size.width() || hot->second >= size.height())) {
+                p.Fail(file, "the cursor's data-hotspot lies outside its picture");
+            }
+            if (hot) {
+                image.hotX = static_cast<short>(hot->first);
+                image.hotY = static_cast<short>(hot->second);
+            }
+        }
         break;
     }
     case platform::ImageFormat::kBmp: {

@@ -6,6 +6,7 @@
 // activation (wParam: the one losing it, lParam: the one gaining it).
 #pragma once
 
+#include "platform/ui/ArrangeWindows.h"
 #include "platform/ui/FrameWnd.h"
 
 class CMDIChildWnd;
@@ -13,11 +14,6 @@ class CMDIChildWnd;
 // Window class of the MDI client and of MDI child frames.
 inline constexpr const char16_t* kMdiClientClassName = u"MDIClient";
 inline constexpr const char16_t* kMdiChildClassName = u"QvMdiChild";
-
-// Tile directions.
-inline constexpr UINT MDITILE_VERTICAL = 0x0000;
-inline constexpr UINT MDITILE_HORIZONTAL = 0x0001;
-inline constexpr UINT MDITILE_SKIPDISABLED = 0x0002;
 
 class CMDIFrameWnd : public CFrameWnd {
     DECLARE_DYNCREATE(CMDIFrameWnd)

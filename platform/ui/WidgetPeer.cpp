@@ -911,7 +911,7 @@ bool IsFixedSizeWindow(DWORD style)
     return !(style & (WS_THICKFRAME | WS_MAXIMIZEBOX));
 }
 
-QRect ScreenAreaFor(const QRect& rect)
+QScreen* ScreenShowing(const QRect& rect)
 {
     QScreen* best = nullptr;
     qint64 bestArea = 0;
@@ -923,6 +923,12 @@ QRect ScreenAreaFor(const QRect& rect)
             best = screen;
         }
     }
+    return best;
+}
+
+QRect ScreenAreaFor(const QRect& rect)
+{
+    QScreen* best = ScreenShowing(rect);
     if (!best) best = QGuiApplication::primaryScreen();
     return best ? best->availableGeometry() : QRect(0, 0, 1024, 768);
 }

@@ -30,6 +30,8 @@
 #include <string_view>
 #include <vector>
 
+class QScreen;
+
 namespace platform::ui {
 
 // The image that DCs of a window draw into; DCs of other threads may hold it.
@@ -278,6 +280,8 @@ Qt::WindowFlags TopLevelFlags(DWORD style, DWORD exStyle, Qt::WindowType kind);
 // maximise box. Its size changes only from code.
 bool IsFixedSizeWindow(DWORD style);
 // The screen area (without panels) that holds most of the rectangle.
+// The screen that shows most of rect (null when none shows any of it).
+QScreen* ScreenShowing(const QRect& rect);
 QRect ScreenAreaFor(const QRect& rect);
 
 }  // namespace platform::ui

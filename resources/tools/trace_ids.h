@@ -14,6 +14,22 @@
 #define IDR_KXW_MENU                10155
 #define IDR_KXW_ACCEL               10156
 
+// ---- Icons, marker bitmaps and mouse cursors
+#define IDI_KXW_ABOUT               10024
+#define IDI_SOPE_START              10026
+#define IDI_SOPE_STOP               10027
+#define IDB_KXW_MARK_A              10157
+#define IDB_KXW_MARK_B              10158
+#define IDB_KXW_MARK_TRIGGER        10159
+#define IDB_KXW_MARK_ZERO           10160
+#define IDB_KXW_MARK_ZERO_UP        10161
+#define IDB_KXW_MARK_ZERO_DOWN      10166
+#define IDCUR_KXW_SET_A             10161
+#define IDCUR_KXW_SET_B             10162
+#define IDCUR_KXW_OVER              10163
+#define IDCUR_KXW_DRAG_A            10164
+#define IDCUR_KXW_DRAG_B            10165
+
 // ---- Controls
 #define IDC_STERM_HISTORY           21127
 #define IDC_STERM_SEND              21128
@@ -26,6 +42,7 @@
 #define IDC_ABOUT_COPYRIGHT         21643
 #define IDC_ABOUT_VERSION           21644
 #define IDC_ABOUT_PRODUCT           21645
+#define IDC_ABOUT_ICON              21700
 #define IDC_EXEC_MANUAL_TRIGGER     21800
 #define IDC_EXEC_ABORT              21801
 #define IDC_EXEC_STATUS             21802
@@ -69,10 +86,20 @@
 #define ID_KXW_FILE_SAVE            32828
 #define ID_KXW_FILE_SAVEAS          32829
 #define ID_KXW_FILE_CLOSE           32830
+#define ID_KXW_WINDOW_CASCADE       32831
+#define ID_KXW_WINDOW_TILE_HORZ     32832
+#define ID_KXW_WINDOW_TILE_VERT     32833
 #define ID_KXW_TOOL_SOPE            32834
-// The tool bar's menu buttons: each opens one menu of IDR_KXW_MENU.
+// The menu bar's buttons: each opens one menu of IDR_KXW_MENU.
 #define ID_KXW_MENU_FIRST           32860
-#define ID_KXW_MENU_LAST            32865
+#define ID_KXW_MENU_FILE            32860
+#define ID_KXW_MENU_VIEW            32861
+#define ID_KXW_MENU_CURSOR          32862
+#define ID_KXW_MENU_TRACE           32863
+#define ID_KXW_MENU_TOOLS           32864
+#define ID_KXW_MENU_WINDOW          32865
+#define ID_KXW_MENU_HELP            32866
+#define ID_KXW_MENU_LAST            32866
 
 // ---- Strings
 #define IDS_KXW_MENU_FILE           32860
@@ -80,7 +107,8 @@
 #define IDS_KXW_MENU_CURSOR         32862
 #define IDS_KXW_MENU_TRACE          32863
 #define IDS_KXW_MENU_TOOLS          32864
-#define IDS_KXW_MENU_HELP           32865
+#define IDS_KXW_MENU_WINDOW         32865
+#define IDS_KXW_MENU_HELP           32866
 #define IDS_KXW_STERM_TEXT          32826
 #define IDS_KXW_HELP_NOT_FOUND      48030
 #define IDS_KXW_COPY_DONE           48031

@@ -18,6 +18,11 @@ public:
     // A negative result when the id has no entry; nothing changes then.
     int SetPaneColors(UINT nID, COLORREF crText, COLORREF crBack, BOOL bRedraw);
     int SetPaneText(UINT nID, const CString& strText, BOOL bRedraw);
+    // Ids written as plain numbers are command ids too, never pane indexes.
+    int SetPaneText(int nID, const CString& strText, BOOL bRedraw)
+    {
+        return SetPaneText(static_cast<UINT>(nID), strText, bRedraw);
+    }
     using CStatusBar::SetPaneText;
     // The text of the entry of the id (empty without one).
     CString GetEntryText(UINT nID) const;

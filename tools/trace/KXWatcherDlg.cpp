@@ -22,6 +22,7 @@
 #include "platform/core/ResourceModule.h"
 #include "platform/core/MessageBox.h"
 #include "platform/ui/Accelerator.h"
+#include "platform/ui/ArrangeWindows.h"
 #include "platform/ui/Clipboard.h"
 #include "platform/ui/DropFiles.h"
 #include "platform/ui/FileDialog.h"
@@ -48,6 +49,15 @@ constexpr UINT kErrorPaneMs = 3000;
 constexpr int kMinTrackWidth = 304;
 constexpr int kMinTrackHeight = 340;
 constexpr int kSelectorWidth = 70;
+constexpr UINT kMenuBarId = AFX_IDW_TOOLBAR + 1;
+constexpr int kToolImageSize = 16;
+// The tool bar's buttons, in the order of the images of IDR_KXW_TOOLBAR.
+constexpr UINT kToolButtons[] = {ID_KXW_FILE_OPEN,     ID_KXW_FILE_SAVE,    ID_KXW_EDIT_SCREENCOPY, ID_SEPARATOR,
+                                 ID_KXW_TRACE_SETTING, ID_KXW_START_TRACE,  ID_SEPARATOR,           ID_KXW_MONITOR_MODE,
+                                 ID_KXW_TRIGGER_MODE,  ID_KXW_ERASE_RIPPLE, ID_SEPARATOR,           ID_KXW_ZOOM_IN,
+                                 ID_KXW_ZOOM_OUT,      ID_SEPARATOR,        ID_KXW_A_CURSOR_SET,    ID_KXW_B_CURSOR_SET,
+                                 ID_SEPARATOR,         ID_KXW_TOOL_ABCURSOR, ID_KXW_TOOL_CALC,      ID_KXW_TOOL_OPTION,
+                                 ID_SEPARATOR,         ID_KXW_HELP_TOC};
 constexpr UINT kStatusPanes[] = {IDS_TRACE_PANE_CONTROLLER, IDS_TRACE_PANE_VERSION, IDS_TRACE_PANE_ROBOT,
                                  IDS_TRACE_PANE_MODE, IDS_TRACE_PANE_MESSAGE};
 
@@ -128,6 +138,9 @@ BEGIN_MESSAGE_MAP(CKXWatcherDlg, CDialog)
     ON_COMMAND(ID_KXW_FILE_SAVE, &CKXWatcherDlg::OnKxwFileSave)
     ON_COMMAND(ID_KXW_FILE_SAVEAS, &CKXWatcherDlg::OnKxwFileSaveAs)
     ON_COMMAND(ID_KXW_FILE_CLOSE, &CKXWatcherDlg::OnKxwFileClose)
+    ON_COMMAND(ID_KXW_WINDOW_CASCADE, &CKXWatcherDlg::OnKxwWindowCascade)
+    ON_COMMAND(ID_KXW_WINDOW_TILE_HORZ, &CKXWatcherDlg::OnKxwWindowTileHorz)
+    ON_COMMAND(ID_KXW_WINDOW_TILE_VERT, &CKXWatcherDlg::OnKxwWindowTileVert)
     ON_COMMAND(ID_KXW_TOOL_ABCURSOR, &CKXWatcherDlg::OnKxwToolABCrsrDlg)
     ON_COMMAND(ID_KXW_TOOL_CALC, &CKXWatcherDlg::OnKxwToolCalcDlg)
     ON_CBN_SELCHANGE(IDC_KXW_AB_CHANNEL, &CKXWatcherDlg::OnSelChangeABDetailsChCmb)
@@ -210,15 +223,25 @@ BOOL CKXWatcherDlg::OnInitDialog()
     m_nLanguage = language == u"JPN" ? 0 : language == u"ENG" ? 1 : 2;
     SetWindowText(LoadText(IDS_TRACE_TITLE));
 
-    // The tool bar: menu buttons first, then the commands used most.
-    static const UINT buttons[] = {ID_KXW_MENU_FIRST,     ID_KXW_MENU_FIRST + 1, ID_KXW_MENU_FIRST + 2,
-                                   ID_KXW_MENU_FIRST + 3, ID_KXW_MENU_FIRST + 4, ID_KXW_MENU_FIRST + 5};
-    if (m_toolBar.CreateEx(this, TBSTYLE_FLAT | TBSTYLE_LIST)) {
-        m_toolBar.SetButtons(buttons, static_cast<int>(std::size(buttons)));
-        for (int i = 0; i < static_cast<int>(std::size(buttons)); ++i) {
-            m_toolBar.SetButtonStyle(i, TBBS_BUTTON | TBSTYLE_AUTOSIZE);
-            m_toolBar.SetButtonText(i, LoadText(buttons[i]));
+    // A dialog has no menu bar of its own: a bar of text buttons stands in
+    // for it, each opening one menu; under it the tool bar with the
+    // commands used most, each with its tool tip.
+    if (m_menuBar.CreateEx(this, TBSTYLE_FLAT | TBSTYLE_LIST, WS_CHILD | WS_VISIBLE | CBRS_ALIGN_TOP, CRect(0, 0, 0, 0),
+                           kMenuBarId)) {
+        UINT menus[ID_KXW_MENU_LAST - ID_KXW_MENU_FIRST + 1];
+        for (UINT i = 0; i < std::size(menus); ++i) menus[i] = ID_KXW_MENU_FIRST + i;
+        m_menuBar.SetButtons(menus, static_cast<int>(std::size(menus)));
+        for (int i = 0; i < static_cast<int>(std::size(menus)); ++i) {
+            m_menuBar.SetButtonStyle(i, TBBS_BUTTON | TBSTYLE_AUTOSIZE);
+            m_menuBar.SetButtonText(i, LoadText(menus[i]));
         }
+    }
+    if (m_toolBar.CreateEx(this, TBSTYLE_FLAT, WS_CHILD | WS_VISIBLE | CBRS_ALIGN_TOP | CBRS_TOOLTIPS)) {
+        m_toolBar.SetSizes(CSize(0, 0), CSize(kToolImageSize, kToolImageSize));
+        m_toolBar.LoadBitmap(IDR_KXW_TOOLBAR);
+        m_toolBar.SetButtons(kToolButtons, static_cast<int>(std::size(kToolButtons)));
+        for (int i = 0; i < static_cast<int>(std::size(kToolButtons)); ++i)
+            if (kToolButtons[i] != ID_SEPARATOR) m_toolBar.SetButtonStyle(i, TBBS_BUTTON);
     }
     if (m_statusBar.Create(this)) {
         m_statusBar.SetIndicators(kStatusPanes, static_cast<int>(std::size(kStatusPanes)));
@@ -293,6 +316,7 @@ BOOL CKXWatcherDlg::PreTranslateMessage(MSG* pMsg)
 LRESULT CKXWatcherDlg::OnKickIdle(WPARAM, LPARAM)
 {
     UpdateTitle();
+    if (m_menuBar.GetSafeHwnd()) m_menuBar.SendMessage(WM_IDLEUPDATECMDUI, TRUE);
     if (m_toolBar.GetSafeHwnd()) m_toolBar.SendMessage(WM_IDLEUPDATECMDUI, TRUE);
     if (m_statusBar.GetSafeHwnd()) m_statusBar.SendMessage(WM_IDLEUPDATECMDUI, TRUE);
     if (m_pExecDlg && m_pExecDlg->GetSafeHwnd()) m_pExecDlg->SendMessage(WM_IDLEUPDATECMDUI, TRUE);
@@ -316,11 +340,13 @@ void CKXWatcherDlg::RecalcGraphSize()
     if (!m_bCreated) return;
     CRect rcClient;
     GetClientRect(&rcClient);
-    int toolHeight = 0;
+    const int toolHeight = BarsHeight();
     int statusHeight = 0;
-    if (m_toolBar.GetSafeHwnd()) {
-        toolHeight = m_toolBar.CalcFixedLayout(TRUE, TRUE).cy;
-        m_toolBar.MoveWindow(0, 0, rcClient.Width(), toolHeight);
+    if (m_menuBar.GetSafeHwnd()) {
+        const int menuHeight = m_menuBar.CalcFixedLayout(TRUE, TRUE).cy;
+        m_menuBar.MoveWindow(0, 0, rcClient.Width(), menuHeight);
+        if (m_toolBar.GetSafeHwnd())
+            m_toolBar.MoveWindow(0, menuHeight, rcClient.Width(), toolHeight - menuHeight);
     }
     if (m_statusBar.GetSafeHwnd()) {
         statusHeight = m_statusBar.CalcFixedLayout(TRUE, TRUE).cy;
@@ -350,6 +376,14 @@ void CKXWatcherDlg::RecalcGraphSize()
         m_cmbGraphNo.MoveWindow(x, y + 27, kSelectorWidth, height);
         m_cmbPosition.MoveWindow(x, y + 54, kSelectorWidth, height);
     }
+}
+
+int CKXWatcherDlg::BarsHeight()
+{
+    int height = 0;
+    if (m_menuBar.GetSafeHwnd()) height += m_menuBar.CalcFixedLayout(TRUE, TRUE).cy;
+    if (m_toolBar.GetSafeHwnd()) height += m_toolBar.CalcFixedLayout(TRUE, TRUE).cy;
+    return height;
 }
 
 void CKXWatcherDlg::ShowABDetailsCombo()
@@ -405,8 +439,10 @@ void CKXWatcherDlg::RefreshStatusPanes()
     m_statusBar.SetPaneText(IDS_TRACE_PANE_VERSION,
                             robCon.strVersion.Left(1) == u"V" ? robCon.strVersion : u"V" + robCon.strVersion, TRUE);
     m_statusBar.SetPaneText(IDS_TRACE_PANE_ROBOT, robCon.strRobot, TRUE);
-    m_statusBar.SetPaneText(IDS_TRACE_PANE_MODE,
-                            LoadText(m_model.m_TraceSet.TRACE_MODE ? IDS_TRACE_MODE_TRIGGER : IDS_TRACE_MODE_MONITOR), TRUE);
+    // The mode texts are also the mode buttons' texts: the pane shows the part before their tool tip.
+    CString mode = LoadText(m_model.m_TraceSet.TRACE_MODE ? IDS_TRACE_MODE_TRIGGER : IDS_TRACE_MODE_MONITOR);
+    if (mode.Find(u'\n') >= 0) mode = mode.Left(mode.Find(u'\n'));
+    m_statusBar.SetPaneText(IDS_TRACE_PANE_MODE, mode, TRUE);
     if (!m_bErrorReported) {
         m_statusBar.SetPaneText(IDS_TRACE_PANE_MESSAGE,
                                 LoadText(m_model.m_Options.ERROR_CHECK ? IDS_TRACE_ERROR_CHECK_ON : IDS_TRACE_ERROR_CHECK_OFF),
@@ -625,10 +661,22 @@ BOOL CKXWatcherDlg::OnSetCursor(CWnd* pWnd, UINT nHitTest, UINT message)
     ::GetCursorPos(&point);
     ScreenToClient(&point);
     if (nHitTest == HTCLIENT && m_layout.rcGraph.PtInRect(point)) {
-        LPCWSTR shape = IDC_ARROW;
-        if (m_nCursorSetMode) shape = IDC_CROSS;
-        else if (m_nDragCursor >= 0 || m_view.nHoverCursor >= 0) shape = IDC_SIZEWE;
-        ::SetCursor(::LoadCursorW(HINSTANCE(), shape));
+        // The language library's pointers; the system's when one is missing.
+        UINT id = 0;
+        LPCWSTR fallback = IDC_ARROW;
+        if (m_nCursorSetMode) {
+            id = m_nCursorSetMode == 1 ? IDCUR_KXW_SET_A : IDCUR_KXW_SET_B;
+            fallback = IDC_CROSS;
+        } else if (m_nDragCursor >= 0) {
+            id = m_nDragCursor == 0 ? IDCUR_KXW_DRAG_A : IDCUR_KXW_DRAG_B;
+            fallback = IDC_SIZEWE;
+        } else if (m_view.nHoverCursor >= 0) {
+            id = IDCUR_KXW_OVER;
+            fallback = IDC_SIZEWE;
+        }
+        HCURSOR cursor = id ? ::LoadCursorW(HINSTANCE(), MAKEINTRESOURCEW(id)) : HCURSOR();
+        if (!cursor) cursor = ::LoadCursorW(HINSTANCE(), fallback);
+        ::SetCursor(cursor);
         return TRUE;
     }
     return CDialog::OnSetCursor(pWnd, nHitTest, message);
@@ -735,12 +783,13 @@ void CKXWatcherDlg::OnMenuButton(UINT nID)
     if (!menu.LoadMenu(IDR_KXW_MENU)) return;
     CMenu* popup = menu.GetSubMenu(static_cast<int>(nID - ID_KXW_MENU_FIRST));
     if (!popup) return;
-    if (nID - ID_KXW_MENU_FIRST == 4 && m_nRange) {
+    if (nID == ID_KXW_MENU_TOOLS && m_nRange) {
         popup->InsertMenu(0, MF_BYPOSITION | MF_STRING, ID_KXW_TOOL_STERM, LoadText(IDS_KXW_STERM_TEXT));
+        popup->InsertMenu(1, MF_BYPOSITION | MF_SEPARATOR, 0, static_cast<LPCTSTR>(nullptr));
     }
     CRect rc;
-    m_toolBar.GetItemRect(static_cast<int>(nID - ID_KXW_MENU_FIRST), &rc);
-    m_toolBar.ClientToScreen(&rc);
+    m_menuBar.GetItemRect(static_cast<int>(nID - ID_KXW_MENU_FIRST), &rc);
+    m_menuBar.ClientToScreen(&rc);
     popup->TrackPopupMenu(TPM_LEFTALIGN, rc.left, rc.bottom, this);
 }
 
@@ -1274,7 +1323,7 @@ void CKXWatcherDlg::OnKxwEditScreencopy()
     GetClientRect(&area);
     if (m_model.m_Options.COPY_AREA == 1) {
         // Between the tool bar and the status bar.
-        if (m_toolBar.GetSafeHwnd()) area.top += m_toolBar.CalcFixedLayout(TRUE, TRUE).cy;
+        area.top += BarsHeight();
         if (m_statusBar.GetSafeHwnd()) area.bottom -= m_statusBar.CalcFixedLayout(TRUE, TRUE).cy;
     }
     UpdateWindow();
@@ -1388,6 +1437,30 @@ void CKXWatcherDlg::OnKxwAbout()
     about.DoModal();
     m_bModalRunning = FALSE;
 }
+
+BOOL CKXWatcherDlg::ArrangeKXWindows(int nHow)
+{
+    // The live window first, then its viewers (whichever of them asks).
+    std::vector<HWND> windows{m_pToolOwner->GetSafeHwnd()};
+    if (const CTraceToolWindows* tools = ToolWindows()) {
+        for (CTRDViewerDlg* viewer : tools->Viewers())
+            if (viewer->GetSafeHwnd()) windows.push_back(viewer->GetSafeHwnd());
+    }
+    const UINT count = static_cast<UINT>(windows.size());
+    const WORD arranged = nHow == kArrangeCascade
+                              ? ::CascadeWindows(HWND(), 0, nullptr, count, windows.data())
+                              : ::TileWindows(HWND(), nHow == kArrangeTileHorz ? MDITILE_HORIZONTAL : MDITILE_VERTICAL,
+                                              nullptr, count, windows.data());
+    if (arranged) return TRUE;
+    CString message;
+    message.Format(u"Error tiling windows: [%i].", static_cast<int>(::GetLastError()));
+    AfxMessageBox(message, MB_OK | MB_ICONERROR);
+    return FALSE;
+}
+
+void CKXWatcherDlg::OnKxwWindowCascade() { ArrangeKXWindows(kArrangeCascade); }
+void CKXWatcherDlg::OnKxwWindowTileHorz() { ArrangeKXWindows(kArrangeTileHorz); }
+void CKXWatcherDlg::OnKxwWindowTileVert() { ArrangeKXWindows(kArrangeTileVert); }
 
 void CKXWatcherDlg::OnKxwFileExit()
 {

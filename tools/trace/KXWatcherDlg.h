@@ -33,6 +33,7 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 class CCommManager;
 class CExecTraceDlg;
@@ -85,6 +86,11 @@ public:
     void ResetData() { m_model.ResetData(); }
     // This window, one of its viewers or the calculator runs a modal dialog.
     BOOL IsModalOpen() const;
+    // Cascades or tiles this window and its viewers on the monitor that shows it.
+    static constexpr int kArrangeCascade = 0;
+    static constexpr int kArrangeTileHorz = 1;
+    static constexpr int kArrangeTileVert = 2;
+    BOOL ArrangeKXWindows(int nHow);
 
     // Tool windows tell the window they are gone.
     void EndExecTrcDlg();
@@ -188,6 +194,9 @@ protected:
     afx_msg void OnKxwFileSave();
     afx_msg void OnKxwFileSaveAs();
     afx_msg void OnKxwFileClose();
+    afx_msg void OnKxwWindowCascade();
+    afx_msg void OnKxwWindowTileHorz();
+    afx_msg void OnKxwWindowTileVert();
     afx_msg void OnKxwToolABCrsrDlg();
     afx_msg void OnKxwToolCalcDlg();
     afx_msg void OnSelChangeABDetailsChCmb();
@@ -216,6 +225,8 @@ protected:
 
     // The layout after a change of size, title, split, side panel or selectors.
     void RecalcGraphSize();
+    // Height of the menu bar and the tool bar together.
+    int BarsHeight();
     void ShowABDetailsCombo();
     void UpdateGraphSetCombo();
     void RefreshStatusPanes();
@@ -258,7 +269,8 @@ protected:
     int m_nDetailsRefresh = 0;
     int m_nLastPhase = 0;
 
-    CToolBar m_toolBar;
+    CToolBar m_menuBar;  // the menus
+    CToolBar m_toolBar;  // the commands used most
     CDlgStatusBar m_statusBar;
     CScrollBar m_scroll;
     CComboBox m_cmbABChannel;

@@ -8,8 +8,11 @@
 #include "comm/CommManager.h"
 
 #include "platform/core/MessageBox.h"
+#include "platform/core/ResourceModule.h"
 #include "platform/ui/Button.h"
 #include "platform/ui/SpinButtonCtrl.h"
+
+#include <utility>
 
 namespace {
 
@@ -118,6 +121,7 @@ BEGIN_MESSAGE_MAP(CSmplOpeDlg, CDialog)
     ON_BN_CLICKED(IDC_SOPE_STOP, &CSmplOpeDlg::OnStop)
     ON_BN_CLICKED(IDC_SOPE_WRITE_SPEED, &CSmplOpeDlg::OnWriteSpeed)
     ON_WM_CLOSE()
+    ON_WM_ACTIVATE()
     ON_WM_DESTROY()
 END_MESSAGE_MAP()
 
@@ -134,6 +138,8 @@ BOOL CSmplOpeDlg::Create(CKXWatcherDlg* pOwner)
 void CSmplOpeDlg::DoDataExchange(CDataExchange* pDX)
 {
     CDialog::DoDataExchange(pDX);
+    DDX_Control(pDX, IDC_SOPE_START, m_btnStart);
+    DDX_Control(pDX, IDC_SOPE_STOP, m_btnStop);
     DDX_Text(pDX, IDC_SOPE_SPEED, m_nSpeed);
     DDV_MinMaxInt(pDX, m_nSpeed, 1, 100);
     DDX_Text(pDX, IDC_SOPE_PROGRAM, m_nProgram);
@@ -146,8 +152,25 @@ BOOL CSmplOpeDlg::OnInitDialog()
     if (auto* spin = static_cast<CSpinButtonCtrl*>(GetDlgItem(IDC_SOPE_SPEED_SPIN))) spin->SendMessage(UDM_SETRANGE32, 1, 100);
     if (auto* spin = static_cast<CSpinButtonCtrl*>(GetDlgItem(IDC_SOPE_PROGRAM_SPIN)))
         spin->SendMessage(UDM_SETRANGE32, 1, 255);
+    for (auto [button, icon] : {std::pair{&m_btnStart, IDI_SOPE_START}, std::pair{&m_btnStop, IDI_SOPE_STOP}}) {
+        button->SetThemeHelper(&m_theme);
+        button->SetIcons(::LoadImageW(HINSTANCE(), MAKEINTRESOURCEW(icon), IMAGE_ICON, 32, 32, 0));
+        button->SetAlign(CFlatIconButton::kAlignVertical);
+    }
     if (m_pOwner) PlaceToolWindow(*this, *m_pOwner, g_rcOpe);
     return TRUE;
+}
+
+void CSmplOpeDlg::OnActivate(UINT nState, CWnd* pWndOther, BOOL bMinimized)
+{
+    CDialog::OnActivate(nState, pWndOther, bMinimized);
+    // Flat on a themed desktop, raised otherwise.
+    const BOOL themed = m_theme.IsAppThemed();
+    for (CThemeIconButton* button : {&m_btnStart, &m_btnStop}) {
+        if (!button->GetSafeHwnd()) continue;
+        button->SetFlat(themed, FALSE);
+        button->Invalidate();
+    }
 }
 
 void CSmplOpeDlg::OnStart()

@@ -5,6 +5,9 @@
 // once, open where they were last closed, and delete themselves.
 #pragma once
 
+#include "tools/ThemeIconButton.h"
+#include "tools/ThemeLibrary.h"
+
 #include "platform/ui/ComboBox.h"
 #include "platform/ui/Dialog.h"
 #include "platform/ui/Edit.h"
@@ -56,8 +59,12 @@ protected:
     afx_msg void OnWriteSpeed();
     afx_msg void OnClose();
     afx_msg void OnDestroy();
+    afx_msg void OnActivate(UINT nState, CWnd* pWndOther, BOOL bMinimized);
     DECLARE_MESSAGE_MAP()
 
 private:
     CKXWatcherDlg* m_pOwner;
+    CThemeLibrary m_theme;  // one binding for both icon buttons
+    CThemeIconButton m_btnStart;
+    CThemeIconButton m_btnStop;
 };

@@ -3,8 +3,14 @@
 #include "tools/TraceScaling.h"
 #include "tools/TraceText.h"
 
+#include "resources/tools/ZeblLangLib_ids.h"
+
+#include "platform/core/ResourceModule.h"
+#include "platform/ui/ResourceImages.h"
+
 #include <algorithm>
 #include <limits>
+#include <map>
 #include <vector>
 
 namespace {
@@ -17,7 +23,6 @@ constexpr int kPixelsPerStep = 20;
 // Sample y values are kept this far around the graph so that no coordinate
 // overflows the drawing layer; the clip hides them anyway.
 constexpr int kYGuard = 4096;
-constexpr UINT IDS_TRACE_FONT_FACE = 10200;
 
 COLORREF ButtonFace() { return ::GetSysColor(COLOR_BTNFACE); }
 
@@ -218,24 +223,16 @@ void DrawWaves(PixelPainter& paint, const CTraceModel& model, const TraceLayout&
     }
 }
 
-// A polygon filled and edged in one colour.
-void FillShape(CDC& dc, const POINT* points, int count, COLORREF colour)
-{
-    CBrush brush(colour);
-    CPen edge(PS_SOLID, 1, colour);
-    CBrush* oldBrush = dc.SelectObject(&brush);
-    CPen* oldPen = dc.SelectObject(&edge);
-    dc.Polygon(points, count);
-    dc.SelectObject(oldPen);
-    dc.SelectObject(oldBrush);
-}
-
-// A small filled arrow or notch left of the graph at a channel's zero value.
-void DrawZeroMarks(CDC& dc, const CTraceModel& model, const TraceLayout& layout, int graph)
+// A zero mark left of the graph at a channel's zero value, or an arrow at
+// the top or bottom edge when that value lies outside the graph.
+void DrawZeroMarks(TraceCanvas& canvas, const CTraceModel& model, const TraceLayout& layout, int graph)
 {
     const int top = GraphTop(layout, graph);
     const int h = layout.nGraphHeight;
-    const int x = layout.rcGraph.left - 1;
+    const int right = layout.rcGraph.left - 1;
+    const TraceMarkerImage& notch = TraceMarker(IDB_KXW_MARK_ZERO);
+    const TraceMarkerImage& up = TraceMarker(IDB_KXW_MARK_ZERO_UP);
+    const TraceMarkerImage& down = TraceMarker(IDB_KXW_MARK_ZERO_DOWN);
     for (int ch = 0; ch < kTraceChannelCount; ++ch) {
         if (!model.m_GraphSet.DRAW_CH[ch] || model.m_GraphSet.GRAPH_NO_CH[ch] != graph) continue;
         std::int64_t nMax = 0;
@@ -243,21 +240,22 @@ void DrawZeroMarks(CDC& dc, const CTraceModel& model, const TraceLayout& layout,
         TraceChannelRange(model, ch, nMax, nMin);
         const int y = TraceSampleY(0, nMax, nMin, model.m_GraphSet.POSITION_CH[ch], h);
         const COLORREF colour = model.m_GraphSet.crChannel[ch];
-        if (y < 0) {
-            const POINT up[] = {{x - 4, top}, {x - 8, top + 6}, {x, top + 6}};
-            FillShape(dc, up, 3, colour);
-        } else if (y >= h) {
-            const POINT down[] = {{x - 4, top + h - 1}, {x - 8, top + h - 7}, {x, top + h - 7}};
-            FillShape(dc, down, 3, colour);
-        } else {
-            const POINT notch[] = {{x, top + y}, {x - 7, top + y - 4}, {x - 7, top + y + 4}};
-            FillShape(dc, notch, 3, colour);
-        }
+        if (y < 0) StampTraceMarker(canvas, up, right - up.nWidth, top, &colour);
+        else if (y >= h) StampTraceMarker(canvas, down, right - down.nWidth, top + h - down.nHeight, &colour);
+        else StampTraceMarker(canvas, notch, right - notch.nWidth + 1, top + y - notch.nHeight / 2, &colour);
     }
 }
 
-void DrawMarkers(CDC& dc, const CTraceModel& model, const TraceLayout& layout, const TraceView& view)
+// A marker of the marker strip with its point on column px.
+void StampStripMarker(TraceCanvas& canvas, const TraceLayout& layout, UINT nId, int px)
 {
+    const TraceMarkerImage& image = TraceMarker(nId);
+    StampTraceMarker(canvas, image, px - image.nWidth / 2, layout.rcMarker.bottom - image.nHeight, nullptr);
+}
+
+void DrawMarkers(TraceCanvas& canvas, const CTraceModel& model, const TraceLayout& layout, const TraceView& view)
+{
+    CDC& dc = canvas.DC();
     const std::int32_t rate = TraceZoomRate(model.m_GraphSet.ZOOM);
     const int left = layout.rcGraph.left;
     const int width = layout.rcGraph.Width();
@@ -291,22 +289,12 @@ void DrawMarkers(CDC& dc, const CTraceModel& model, const TraceLayout& layout, c
         const int px = left + static_cast<int>(x);
         CPen pen(c == 0 ? PS_DASHDOT : PS_DASHDOTDOT, 1, kBlack);
         allGraphs(px, pen);
-        // A flag with its letter in the marker strip.
-        const COLORREF flag = c == 0 ? RGB(0, 0, 160) : RGB(0, 120, 0);
-        const POINT shape[] = {{px, layout.rcMarker.bottom}, {px - 5, layout.rcMarker.bottom - 5},
-                               {px - 5, layout.rcMarker.top}, {px + 5, layout.rcMarker.top},
-                               {px + 5, layout.rcMarker.bottom - 5}};
-        FillShape(dc, shape, 5, flag);
+        StampStripMarker(canvas, layout, c == 0 ? IDB_KXW_MARK_A : IDB_KXW_MARK_B, px);
     }
-    // The trigger of a trigger trace: a red triangle in the marker strip.
+    // The trigger of a trigger trace.
     if (model.m_TraceSet.TRACE_MODE == 1 && model.m_bDataPresent) {
         const std::int64_t x = TraceSampleX(model.m_nTriggerPos, rate, view.nScrollPos);
-        if (inside(x)) {
-            const int px = left + static_cast<int>(x);
-            const POINT shape[] = {{px, layout.rcMarker.bottom}, {px - 5, layout.rcMarker.top + 1},
-                                   {px + 5, layout.rcMarker.top + 1}};
-            FillShape(dc, shape, 3, kRed);
-        }
+        if (inside(x)) StampStripMarker(canvas, layout, IDB_KXW_MARK_TRIGGER, left + static_cast<int>(x));
     }
 }
 
@@ -507,7 +495,7 @@ TraceLayout ComputeTraceLayout(const CTraceModel& model, const CRect& rcClient, 
                       rcClient.top + l.nTopOffset + areaHeight);
     l.nGraphHeight = (areaHeight - 2 * l.nSplit + 1) / l.nSplit + 1;
     l.rcTime = CRect(l.rcGraph.left - 33, l.rcGraph.bottom + 6, l.rcGraph.right + 33, l.rcGraph.bottom + 22);
-    l.rcMarker = CRect(l.rcGraph.left - 6, l.rcGraph.top - kTraceMarkerHeight - 1, l.rcGraph.right + 6, l.rcGraph.top - 1);
+    l.rcMarker = CRect(l.rcGraph.left - 8, l.rcGraph.top - kTraceMarkerHeight - 1, l.rcGraph.right + 8, l.rcGraph.top - 1);
     l.rcDetails = CRect(l.rcGraph.right + 8, l.rcGraph.top + (options.GRAPH_POS_SEL ? 81 : 27), l.rcGraph.right + 81,
                         l.rcGraph.bottom);
     l.rcTitle = CRect(l.rcGraph.left, rcClient.top + nToolBarHeight + 6, l.rcGraph.right,
@@ -604,6 +592,67 @@ void TraceFonts::Create(int nLanguage)
                      OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, face);
 }
 
+const TraceMarkerImage& TraceMarker(UINT nId)
+{
+    // Loaded once from the language library; a picture that is missing is
+    // looked for again next time (another module may carry it).
+    static std::map<UINT, TraceMarkerImage> loaded;
+    static const TraceMarkerImage none;
+    const auto it = loaded.find(nId);
+    if (it != loaded.end()) return it->second;
+    const HBITMAP bitmap = ::LoadImageW(HINSTANCE(), MAKEINTRESOURCEW(nId), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION);
+    if (!bitmap) return none;
+    BITMAP info{};
+    TraceMarkerImage image;
+    if (::GetObject(bitmap, sizeof(info), &info) && info.bmWidth > 0 && info.bmHeight > 0) {
+        BITMAPINFO header{};
+        header.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+        header.bmiHeader.biWidth = info.bmWidth;
+        header.bmiHeader.biHeight = -info.bmHeight;
+        header.bmiHeader.biPlanes = 1;
+        header.bmiHeader.biBitCount = 32;
+        header.bmiHeader.biCompression = BI_RGB;
+        image.pixels.assign(static_cast<std::size_t>(info.bmWidth) * info.bmHeight, 0);
+        CDC dc;
+        dc.CreateCompatibleDC(nullptr);
+        if (::GetDIBits(dc, bitmap, 0, static_cast<UINT>(info.bmHeight), image.pixels.data(), &header, DIB_RGB_COLORS) ==
+            info.bmHeight) {
+            image.nWidth = info.bmWidth;
+            image.nHeight = info.bmHeight;
+        }
+    }
+    ::DeleteObject(bitmap);
+    if (!image.nWidth) return none;
+    return loaded.emplace(nId, std::move(image)).first->second;
+}
+
+void StampTraceMarker(TraceCanvas& canvas, const TraceMarkerImage& image, int x, int y, const COLORREF* pColour)
+{
+    const std::uint32_t tint = pColour ? PixelOf(*pColour) : 0;
+    for (int row = 0; row < image.nHeight; ++row) {
+        const int cy = y + row;
+        if (cy < 0 || cy >= canvas.Height()) continue;
+        std::uint32_t* out = canvas.Row(cy);
+        const std::uint32_t* in = image.pixels.data() + static_cast<std::size_t>(row) * image.nWidth;
+        for (int col = 0; col < image.nWidth; ++col) {
+            const int cx = x + col;
+            if (cx < 0 || cx >= canvas.Width()) continue;
+            const std::uint32_t alpha = in[col] >> 24;
+            if (alpha == 0) continue;
+            // The picture's coverage mixes its colour (or the tint) over what is there.
+            const std::uint32_t src = pColour ? tint : in[col];
+            const std::uint32_t dst = out[cx];
+            std::uint32_t mixed = 0xFF000000u;
+            for (int shift = 0; shift < 24; shift += 8) {
+                const std::uint32_t a = (src >> shift) & 0xFF;
+                const std::uint32_t b = (dst >> shift) & 0xFF;
+                mixed |= ((a * alpha + b * (255 - alpha) + 127) / 255) << shift;
+            }
+            out[cx] = mixed;
+        }
+    }
+}
+
 TraceCanvas::~TraceCanvas()
 {
     if (m_hBitmap) {
@@ -662,8 +711,8 @@ void DrawTraceGraphs(TraceCanvas& canvas, const CTraceModel& model, const TraceL
     dc.FillSolidRect(&strip, ButtonFace());
     const int left = layout.rcGraph.left;
     dc.FillSolidRect(left - 10, layout.rcGraph.top, 10, layout.rcGraph.Height(), ButtonFace());
-    for (int k = 0; k < layout.nSplit; ++k) DrawZeroMarks(dc, model, layout, k);
-    DrawMarkers(dc, model, layout, view);
+    for (int k = 0; k < layout.nSplit; ++k) DrawZeroMarks(canvas, model, layout, k);
+    DrawMarkers(canvas, model, layout, view);
 }
 
 void DrawTraceTime(CDC& dc, const CTraceModel& model, const TraceLayout& layout, const TraceView& view,

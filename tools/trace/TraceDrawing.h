@@ -16,6 +16,7 @@
 #include "platform/ui/DC.h"
 
 #include <cstdint>
+#include <vector>
 
 // Where everything sits in the client area (pixels, client coordinates).
 struct TraceLayout {
@@ -42,7 +43,7 @@ struct TraceView {
     int nHoverCursor = -1;  // 0 A, 1 B: the pointer is over that cursor's line
 };
 
-inline constexpr int kTraceMarkerHeight = 10;
+inline constexpr int kTraceMarkerHeight = 14;
 inline constexpr int kTraceScrollHeight = 17;
 
 // The zoom rate of an index; an index outside the table takes the nearest end.
@@ -103,6 +104,20 @@ private:
     int m_nWidth = 0;
     int m_nHeight = 0;
 };
+
+// A marker picture of the language library (cursor flags, trigger, zero
+// marks): 32-bit pixels whose alpha is the picture's coverage.
+struct TraceMarkerImage {
+    int nWidth = 0;
+    int nHeight = 0;
+    std::vector<std::uint32_t> pixels;
+};
+// The marker bitmap of that id, loaded once; empty (0 x 0) when the current
+// resource module has none.
+const TraceMarkerImage& TraceMarker(UINT nId);
+// Mixes the picture into the canvas with its top-left corner at (x, y);
+// with a colour, the picture is a mask filled with that colour.
+void StampTraceMarker(TraceCanvas& canvas, const TraceMarkerImage& image, int x, int y, const COLORREF* pColour);
 
 // Fonts of the client area: the screen font and the title font of the
 // window language (0 Japanese, else English).

@@ -248,6 +248,22 @@ TEST(UiStatementsTest, MenusAcceleratorsAndImages)
     }
 }
 
+TEST(UiStatementsTest, SvgCursorKeepsItsHotSpot)
+{
+    const std::string svg = "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"32\" height=\"32\" data-hotspot=\"16 5\">"
+                            "<rect width=\"32\" height=\"32\"/></svg>";
+    const auto m = CompileModule({{"main.rc", "1 CURSOR \"c.svg\"\n2 CURSOR \"i.svg\"\n"}, {"c.svg", svg}, {"i.svg", kSvg}});
+    ASSERT_TRUE(m);
+    const auto hot = platform::ParseImage(*m->Find(kRtGroupCursor, 1));
+    ASSERT_TRUE(hot);
+    EXPECT_EQ(hot->hotX, 16);
+    EXPECT_EQ(hot->hotY, 5);
+    const auto plain = platform::ParseImage(*m->Find(kRtGroupCursor, 2));
+    ASSERT_TRUE(plain);
+    EXPECT_EQ(plain->hotX, 0) << "without data-hotspot the top-left corner";
+    EXPECT_EQ(plain->hotY, 0);
+}
+
 TEST(UiStatementsTest, FaultsFailWithFileAndLine)
 {
     struct Case {
@@ -291,6 +307,10 @@ TEST(UiStatementsTest, FaultsFailWithFileAndLine)
         {"bitmap file as an icon", {{"main.rc", "1 ICON \"a.bmp\"\n"}, {"a.bmp", "BM" + std::string(40, '\1')}}, "main.rc:1",
          "an ICON is an SVG, ICO or CUR file"},
         {"missing image file", {{"main.rc", "1 BITMAP \"none.svg\"\n"}}, "main.rc:1", "cannot open data file"},
+        {"cursor hot spot outside its picture",
+         {{"main.rc", "1 CURSOR \"c.svg\"\n"},
+          {"c.svg", "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"8\" height=\"8\" data-hotspot=\"8 2\"/>"}},
+         "main.rc:1", "outside its picture"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.row);

@@ -15,7 +15,13 @@
 
 #include "tools/TrcDatFile.h"
 
+#include "platform/ui/ArrangeWindows.h"
 #include "platform/ui/DropFiles.h"
+#include "platform/core/ResourceModule.h"
+#include "platform/ui/InputServices.h"
+#include "platform/ui/ResourceImages.h"
+#include "platform/ui/ToolBar.h"
+#include "platform/ui/WidgetPeer.h"
 
 #include <cmath>
 #include <fstream>
@@ -531,9 +537,56 @@ TEST_P(TraceFileWindowTest, AShownTraceIsMeasuredWithTheCursorsZoomedAndKeptWhen
         EXPECT_TRUE(dlg.Model().IsFileShown());
         KeepPicture(d, "trace-window-dropped-" + lang);
 
+        // Every button of the tool bar has its tool tip: the part of its
+        // command's text after the line break.
+        const HWND bar = ::GetDlgItem(d.Dialog(), AFX_IDW_TOOLBAR);
+        ASSERT_TRUE(bar);
+        const int count = static_cast<int>(::SendMessageW(bar, TB_BUTTONCOUNT, 0, 0));
+        int buttons = 0;
+        for (int i = 0; i < count; ++i) {
+            TBBUTTON button;
+            ::SendMessageW(bar, TB_GETBUTTON, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&button));
+            if (button.fsStyle & TBSTYLE_SEP) continue;
+            ++buttons;
+            SCOPED_TRACE(button.idCommand);
+            RECT rc{};
+            ::SendMessageW(bar, TB_GETITEMRECT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&rc));
+            ::SendMessageW(bar, WM_MOUSEMOVE, 0, MAKELPARAM((rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2));
+            CString command;
+            ASSERT_TRUE(command.LoadString(static_cast<UINT>(button.idCommand)));
+            const CString tip = CString::FromUtf8(platform::ui::WidgetOf(bar)->toolTip().toStdString());
+            EXPECT_FALSE(tip.IsEmpty());
+            ASSERT_GE(command.Find(u'\n'), 0) << "a status text and a tool tip";
+            EXPECT_EQ(tip, command.Mid(command.Find(u'\n') + 1));
+            if (!Japanese() && button.idCommand == static_cast<int>(ID_KXW_ZOOM_IN)) {
+                EXPECT_EQ(tip, CString(u"Zoom in (Ctrl+Up)"));
+            }
+        }
+        EXPECT_EQ(buttons, 16);
+        // The buttons follow the window's state once the modal loop is idle:
+        // a shown file cannot change the trace mode.
+        ::SendMessageW(d.Dialog(), WM_KICKIDLE, 0, 0);
+        EXPECT_TRUE(::SendMessageW(bar, TB_ISBUTTONENABLED, ID_KXW_FILE_SAVE, 0));
+        EXPECT_FALSE(::SendMessageW(bar, TB_ISBUTTONENABLED, ID_KXW_MONITOR_MODE, 0));
+        EXPECT_FALSE(::SendMessageW(bar, TB_ISBUTTONENABLED, ID_KXW_START_TRACE, 0));
+        EXPECT_TRUE(::SendMessageW(bar, TB_ISBUTTONCHECKED, ID_KXW_TRIGGER_MODE, 0));
+
         // Cursor A by the menu's set mode and a click, cursor B likewise.
         const CRect graph = dlg.Layout().rcGraph;
         Command(d, ID_KXW_A_CURSOR_SET);
+        // Over the graph the pointer tells which cursor a click places.
+        for (auto [mode, pointer] : {std::pair{0, IDCUR_KXW_SET_A}, std::pair{ID_KXW_B_CURSOR_SET, IDCUR_KXW_SET_B},
+                                     std::pair{ID_KXW_A_CURSOR_SET, IDCUR_KXW_SET_A}}) {
+            SCOPED_TRACE(pointer);
+            if (mode) Command(d, static_cast<UINT>(mode));
+            POINT over{graph.left + 40, graph.top + 20};
+            ::ClientToScreen(d.Dialog(), &over);
+            ::SetCursorPos(over.x, over.y);
+            ::SendMessageW(d.Dialog(), WM_SETCURSOR, d.Dialog().ToWParam(), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+            const HCURSOR expected = ::LoadCursorW(HINSTANCE(), MAKEINTRESOURCEW(pointer));
+            ASSERT_TRUE(expected) << "the language library carries the pointer";
+            EXPECT_EQ(::GetCursor(), expected);
+        }
         Click(d, CPoint(graph.left + 100, graph.top + 20));
         Command(d, ID_KXW_A_CURSOR_SET);
         Command(d, ID_KXW_B_CURSOR_SET);
@@ -585,6 +638,31 @@ TEST_P(TraceFileWindowTest, AShownTraceIsMeasuredWithTheCursorsZoomedAndKeptWhen
                 about.Click(IDOK);
             });
         EXPECT_FALSE(dlg.IsModalOpen());
+
+        // Window arrangement: tiled alone the window fills the work area of
+        // its monitor; cascaded it takes three quarters of it.
+        MONITORINFO monitor;
+        ASSERT_TRUE(::GetMonitorInfoW(::MonitorFromWindow(d.Dialog(), MONITOR_DEFAULTTONEAREST), &monitor));
+        const CRect work(monitor.rcWork);
+        for (UINT tile : {ID_KXW_WINDOW_TILE_HORZ, ID_KXW_WINDOW_TILE_VERT}) {
+            SCOPED_TRACE(tile);
+            Command(d, tile);
+            uitest::Pump(50);
+            CRect frame;
+            ::GetWindowRect(d.Dialog(), &frame);
+            EXPECT_NEAR(frame.left, work.left, 8);
+            EXPECT_NEAR(frame.top, work.top, 8);
+            EXPECT_NEAR(frame.Width(), work.Width(), 16);
+            EXPECT_NEAR(frame.Height(), work.Height(), 40);
+        }
+        Command(d, ID_KXW_WINDOW_CASCADE);
+        uitest::Pump(50);
+        CRect cascaded;
+        ::GetWindowRect(d.Dialog(), &cascaded);
+        EXPECT_NEAR(cascaded.Width(), work.Width() * 3 / 4, 16);
+        EXPECT_NEAR(cascaded.Height(), work.Height() * 3 / 4, 40);
+        EXPECT_EQ(boxes.PendingAnswers(), 0u);
+        KeepPicture(d, "trace-window-cascaded-" + lang);
 
         // A damaged file is refused and the shown trace stays.
         boxes.Answer(IDOK, u"Phase = 8");

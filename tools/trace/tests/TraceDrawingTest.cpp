@@ -214,6 +214,9 @@ TEST(TraceDrawingTest, ExtremeSettingsDrawWithoutFault)
         {"more graphs than there are", 100, 9, 1000, -1000, 3, kWidth, kHeight},
         {"a zoom beyond the table", 1000, 2, 1000, -1000, 12, kWidth, kHeight},
     };
+    // With the marker pictures, which then fall partly outside small windows.
+    uitest::ScopedResources resources(u"ZeblLangLib", "en");
+    ASSERT_TRUE(resources.Loaded());
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         CTraceModel model;

@@ -408,6 +408,21 @@ TEST_P(TraceToolWindowsTest, AFileThatDoesNotLoadLeavesNoViewerAndTheViewersClos
         const HWND first = dlg.ToolWindows()->Viewers()[0]->GetSafeHwnd();
         const HWND second = dlg.ToolWindows()->Viewers()[1]->GetSafeHwnd();
         EXPECT_NE(first, second);
+        // The Window menu arranges the live window and its viewers, from
+        // whichever of them it is chosen in: side by side, left to right.
+        Command(second, ID_KXW_WINDOW_TILE_VERT);
+        uitest::Pump(50);
+        CRect live;
+        CRect one;
+        CRect two;
+        ::GetWindowRect(d.Dialog(), &live);
+        ::GetWindowRect(first, &one);
+        ::GetWindowRect(second, &two);
+        EXPECT_LT(live.left, one.left);
+        EXPECT_LT(one.left, two.left);
+        EXPECT_NEAR(live.Width(), one.Width(), 16);
+        EXPECT_NEAR(one.Width(), two.Width(), 16);
+        EXPECT_NEAR(live.top, two.top, 8);
         // A viewer opens another file in itself, with the viewer box locked.
         uitest::RunModal(
             [&] {
