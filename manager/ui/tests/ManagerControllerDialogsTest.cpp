@@ -370,6 +370,21 @@ TEST(ManagerTwoWindowsTest, TheSecondWindowsManualPanelMovesItsOwnAxisOnly)
     EXPECT_EQ(first.Controller(1).CurrentMotion(), emu::Motion::None) << "the other controller never moves";
     jog.Release();
     EXPECT_TRUE(uitest::WaitUntil([&] { return second.Controller(1).CurrentMotion() == emu::Motion::None; }, 5000));
+
+    // The one status monitor follows the window that is active.
+    world.Command(IDM_STATUS_MONITOR);
+    const HWND monitor = ::GetActiveWindow();
+    ASSERT_TRUE(monitor && ::GetDlgItem(monitor, IDC_SM_D0)) << "the monitor is the active window";
+    CString title;
+    CWnd::FromHandle(monitor)->GetWindowText(title);
+    EXPECT_NE(title.Find(u"KX-Q10"), -1) << title.ToUtf8();
+    for (CMDIChildWnd* frame : world.Frame().MDIGetChildren())
+        if (frame != child) frame->MDIActivate();
+    uitest::Pump(20);
+    CWnd::FromHandle(monitor)->GetWindowText(title);
+    EXPECT_NE(title.Find(u"KX-Q05"), -1) << title.ToUtf8();
+    world.Command(IDM_STATUS_MONITOR);
+    EXPECT_EQ(::GetActiveWindow(), monitor) << "still the one monitor";
     world.Quit();
 }
 
