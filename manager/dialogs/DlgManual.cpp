@@ -706,4 +706,6 @@ void CDlgManual::OnDestroy()
     KillTimer(kJogWatchTimer);
     CConnectableDialog::OnDestroy();
     m_icons.Clear();
+    if (m_accelerators) ::DestroyAcceleratorTable(m_accelerators);
+    m_accelerators = HACCEL();
 }

@@ -32,7 +32,8 @@ BOOL CRightpaneParameter::OnInitDialog()
     CPaneDialog::OnInitDialog();
     SetDlgItemText(IDC_PANE_NETWORK_BUTTON, LoadFrameText(IDS_PANE_NETWORK).GetString());
     m_grid.Create(CRect(0, 0, 100, 100), this, IDC_PANE_PARAM_GRID);
-    m_accelerators = LoadMainAccelerators();
+    // Loaded once: the pane object outlives its windows.
+    if (!m_accelerators) m_accelerators = LoadMainAccelerators();
     return TRUE;
 }
 

@@ -96,7 +96,8 @@ BOOL CRightpanePointtable::OnInitDialog()
     SetDlgItemText(IDC_PANE_MANUAL_BUTTON, LoadFrameText(IDS_PANE_MANUAL_CLOSE).GetString());
     if (CWnd* button = GetDlgItem(IDC_PANE_MANUAL_BUTTON)) button->ShowWindow(SW_HIDE);
     m_grid.Create(CRect(0, 0, 100, 100), this, IDC_PANE_POINT_GRID);
-    m_accelerators = LoadMainAccelerators();
+    // Loaded once: the pane object outlives its windows.
+    if (!m_accelerators) m_accelerators = LoadMainAccelerators();
     return TRUE;
 }
 
