@@ -6,6 +6,19 @@
 #include "manager/core/NumberText.h"
 
 #include "platform/core/MessageBox.h"
+#include "platform/core/ResourceModule.h"
+#include "platform/ui/Accelerator.h"
+#include "platform/ui/Button.h"
+#include "platform/ui/ResourceImages.h"
+#include "platform/ui/WindowApi.h"
+#include "platform/ui/WinApp.h"
+
+#include <string_view>
+
+namespace {
+// The main window's accelerator table.
+constexpr UINT kMainAcceleratorTable = 0x80;
+}  // namespace
 
 
 CString LoadText(UINT id)
@@ -75,4 +88,39 @@ void ScopedWaitWindow::Close()
 {
     if (m_window) m_window->Close();
     m_window.reset();
+}
+
+HACCEL LoadMainAccelerators() { return ::LoadAcceleratorsW(HMODULE(), MAKEINTRESOURCEW(kMainAcceleratorTable)); }
+
+bool TranslateMainWindowAccelerators(HACCEL table, MSG* msg)
+{
+    if (!table || !msg || (msg->message != WM_KEYDOWN && msg->message != WM_SYSKEYDOWN)) return false;
+    CWnd* main = AfxGetMainWnd();
+    if (!main || !::IsWindow(main->GetSafeHwnd())) return false;
+    // Plain typing in an edit field is the field's, not a command.
+    WCHAR className[16] = {};
+    if (::GetClassNameW(msg->hwnd, className, 16) > 0 && std::u16string_view(className) == u"Edit" &&
+        (::GetKeyState(VK_CONTROL) & 0x8000) == 0 && msg->wParam != VK_F1)
+        return false;
+    return ::TranslateAcceleratorW(main->GetSafeHwnd(), table, msg) != 0;
+}
+
+HICON WindowIcons::Load(UINT iconId, int size)
+{
+    const HICON icon = HICON(::LoadImageW(HINSTANCE(), MAKEINTRESOURCEW(iconId), IMAGE_ICON, size, size, 0));
+    if (icon) m_icons.push_back(icon);
+    return icon;
+}
+
+void WindowIcons::SetButtonIcon(HWND dialog, int buttonId, UINT iconId, int size)
+{
+    const HWND button = ::GetDlgItem(dialog, buttonId);
+    if (!button) return;
+    if (const HICON icon = Load(iconId, size)) ::SendMessageW(button, BM_SETIMAGE, IMAGE_ICON, icon.ToLParam());
+}
+
+void WindowIcons::Clear()
+{
+    for (const HICON icon : m_icons) ::DestroyIcon(icon);
+    m_icons.clear();
 }

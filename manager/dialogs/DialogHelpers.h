@@ -3,9 +3,13 @@
 #pragma once
 
 #include "platform/core/CString.h"
+#include "platform/core/Messages.h"
 #include "platform/core/WinTypes.h"
+#include "platform/ui/Accelerator.h"
+#include "platform/ui/Gdi.h"
 
 #include <memory>
+#include <vector>
 
 class IWaitWindow;
 
@@ -36,4 +40,27 @@ public:
 
 private:
     std::unique_ptr<IWaitWindow> m_window;
+};
+
+// The main window's keyboard shortcuts (accelerator table 0x80) from a pane
+// or a modeless controller window: loaded once per window, a key-down that
+// is one of them becomes the main window's command. Keys typed into an edit
+// field stay the field's.
+HACCEL LoadMainAccelerators();
+bool TranslateMainWindowAccelerators(HACCEL table, MSG* msg);
+
+// Icons of the resource module that a window shows and destroys when it goes.
+class WindowIcons {
+public:
+    WindowIcons() = default;
+    ~WindowIcons() { Clear(); }
+    WindowIcons(const WindowIcons&) = delete;
+    WindowIcons& operator=(const WindowIcons&) = delete;
+    // The icon on a button beside its text.
+    void SetButtonIcon(HWND dialog, int buttonId, UINT iconId, int size = 16);
+    void Clear();
+
+private:
+    HICON Load(UINT iconId, int size);
+    std::vector<HICON> m_icons;
 };

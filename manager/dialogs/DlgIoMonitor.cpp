@@ -90,6 +90,9 @@ BOOL CMonitorDialog::PreTranslateMessage(MSG* pMsg)
 {
     // Enter and Escape never close a monitor.
     if (pMsg->message == WM_KEYDOWN && (pMsg->wParam == VK_RETURN || pMsg->wParam == VK_ESCAPE)) return FALSE;
+    // The main window's shortcuts work from a monitor too.
+    if (!m_accelerators) m_accelerators = LoadMainAccelerators();
+    if (TranslateMainWindowAccelerators(m_accelerators, pMsg)) return TRUE;
     return CDialog::PreTranslateMessage(pMsg);
 }
 

@@ -17,6 +17,7 @@
 #include "manager/widgets/LedLamp.h"
 #include "manager/widgets/LedLampRow.h"
 
+#include "platform/ui/Accelerator.h"
 #include "platform/ui/Dialog.h"
 #include "platform/ui/GdiObject.h"
 
@@ -53,6 +54,7 @@ protected:
 
 private:
     std::atomic<bool> m_shown{false};
+    HACCEL m_accelerators;
     bool m_following = false;
 };
 

@@ -124,6 +124,15 @@ BOOL CDlgManual::OnInitDialog()
     SetDlgItemText(IDC_MAN_K11_LABEL, LoadText(IDS_CD_MAN_K11));
     for (int id : {IDC_MAN_K9_WRITE, IDC_MAN_K10_WRITE, IDC_MAN_K11_WRITE}) SetDlgItemText(id, LoadText(IDS_CD_MAN_WRITE));
 
+    // Each button carries its icon beside its text.
+    for (const auto& [button, icon] : {std::pair{IDC_MAN_START, IDI_MAN_START}, std::pair{IDC_MAN_STOP, IDI_MAN_STOP},
+                                       std::pair{IDC_MAN_JOG_MINUS, IDI_MAN_JOG_MINUS},
+                                       std::pair{IDC_MAN_JOG_PLUS, IDI_MAN_JOG_PLUS},
+                                       std::pair{IDC_MAN_INCH_PLUS, IDI_MAN_INCH_PLUS},
+                                       std::pair{IDC_MAN_INCH_MINUS, IDI_MAN_INCH_MINUS},
+                                       std::pair{IDC_MAN_TEACH, IDI_MAN_TEACH}})
+        m_icons.SetButtonIcon(GetSafeHwnd(), button, icon);
+    m_accelerators = LoadMainAccelerators();
     m_jogMinus.SubclassDlgItem(IDC_MAN_JOG_MINUS, this);
     m_jogPlus.SubclassDlgItem(IDC_MAN_JOG_PLUS, this);
     m_jogMinus.SetJogCode(0, this);
@@ -193,7 +202,9 @@ void CDlgManual::ApplyLbLayout(bool restricted)
 
 LRESULT CDlgManual::OnAccessLevelChanged(WPARAM wParam, LPARAM)
 {
-    m_accessLevel = static_cast<int>(wParam);
+    // The level never falls while the program runs: a broadcast that carries
+    // no level (wParam 0) leaves the one the pane gave.
+    m_accessLevel = std::max(m_accessLevel, static_cast<int>(wParam));
     if (m_pControllerData && m_pControllerData->typeText.Find(u"LB") >= 0 && m_accessLevel == 5) ApplyLbLayout(false);
     return 0;
 }
@@ -296,15 +307,23 @@ bool CDlgManual::JogKeyHeld() const
 
 LRESULT CDlgManual::OnJogPress(WPARAM wParam, LPARAM lParam)
 {
-    if (m_jogRunning || m_traceRunning || !m_pProtocol || m_pProtocol->IsBusy()) return 0;
+    if (m_jogRunning || m_traceRunning || !m_pProtocol) return 0;
     if (wParam != CJogButton::kJogKind) return 0;
     const int code = static_cast<int>(lParam);
     CJogButton& pressed = code == 1 ? m_jogPlus : m_jogMinus;
     CJogButton& opposite = code == 1 ? m_jogMinus : m_jogPlus;
-    // A press that finds no button or key held any longer moves nothing.
-    if (!JogKeyHeld() || (pressed.GetState() & BST_PUSHED) == 0) return 0;
     m_jogRunning = true;
-    if (!AcquireLink()) {
+    // The link is taken first: it waits for the status poll's query in flight,
+    // which would otherwise make the engine look busy and swallow the press.
+    // Still busy then means another window's command: no jog.
+    if (!AcquireLink() || m_pProtocol->IsBusy()) {
+        ReleaseLink();
+        m_jogRunning = false;
+        return 0;
+    }
+    // A press that finds no button or key held any longer moves nothing.
+    if (!JogKeyHeld() || (pressed.GetState() & BST_PUSHED) == 0) {
+        ReleaseLink();
         m_jogRunning = false;
         return 0;
     }
@@ -530,6 +549,7 @@ BOOL CDlgManual::PreTranslateMessage(MSG* pMsg)
         if (m_traceRunning || m_jogRunning || RunState() != 0) OnStop();
         return TRUE;
     }
+    if (TranslateMainWindowAccelerators(m_accelerators, pMsg)) return TRUE;
     if (pMsg->message == WM_KEYDOWN && pMsg->wParam == VK_RETURN) {
         const HWND focus = ::GetFocus();
         if (CWnd* k9 = GetDlgItem(IDC_MAN_K9_EDIT); k9 && focus == k9->GetSafeHwnd()) {
@@ -677,4 +697,7 @@ void CDlgManual::OnDestroy()
     KillTimer(kDisplayTimer);
     KillTimer(kJogWatchTimer);
     CConnectableDialog::OnDestroy();
+    m_icons.Clear();
+    if (m_accelerators) ::DestroyAcceleratorTable(m_accelerators);
+    m_accelerators = HACCEL();
 }

@@ -13,6 +13,7 @@
 #pragma once
 
 #include "manager/dialogs/ConnectableDialog.h"
+#include "manager/dialogs/DialogHelpers.h"
 #include "manager/widgets/JogButton.h"
 #include "manager/widgets/SevenSegmentDisplay.h"
 
@@ -134,4 +135,6 @@ private:
     int m_accessLevel = 0;
     CString m_k11Text;
     CRect m_firstPlaces[14];
+    WindowIcons m_icons;
+    HACCEL m_accelerators;
 };

@@ -7,6 +7,9 @@
 #include "manager/app/SimulatorHandover.h"
 #include "manager/core/DataManager.h"
 #include "manager/core/SharedText.h"
+#include "manager/dialogs/DlgAlarm.h"
+#include "manager/dialogs/DlgCommentList.h"
+#include "manager/dialogs/DlgSmallDialogs.h"
 #include "manager/ui/ChildFrm.h"
 #include "manager/ui/LeftpaneFormView.h"
 #include "manager/ui/MainFrm.h"
@@ -19,6 +22,7 @@
 #include "platform/ui/FileDialog.h"
 #include "platform/ui/Menu.h"
 #include "platform/core/ResourceModule.h"
+#include "resources/manager/ctrldlgs_ids.h"
 #include "resources/manager/resource_ids.h"
 
 IMPLEMENT_DYNCREATE(CLeftpaneTreeView, CTreeView)
@@ -62,6 +66,18 @@ BEGIN_MESSAGE_MAP(CLeftpaneTreeView, CTreeView)
     ON_UPDATE_COMMAND_UI_RANGE(IDM_INIT_PNT, IDM_INIT_TIME, &CLeftpaneTreeView::OnUpdateInit)
     ON_UPDATE_COMMAND_UI(IDM_INIT_COMW, &CLeftpaneTreeView::OnUpdateInit)
     ON_UPDATE_COMMAND_UI(IDM_SHOW_PANE, &CLeftpaneTreeView::OnUpdateShowPane)
+    ON_COMMAND(IDM_ALARM_LIST, &CLeftpaneTreeView::OnAlarmList)
+    ON_COMMAND(IDM_COMMENT_LIST, &CLeftpaneTreeView::OnCommentList)
+    ON_COMMAND(IDM_MODE_CHANGE, &CLeftpaneTreeView::OnModeChange)
+    ON_COMMAND(IDM_DESKTOP_TERMINAL, &CLeftpaneTreeView::OnDesktopTerminal)
+    ON_COMMAND(IDM_IO_MONITOR, &CLeftpaneTreeView::OnIoMonitor)
+    ON_COMMAND(IDM_STATUS_MONITOR, &CLeftpaneTreeView::OnStatusMonitor)
+    ON_UPDATE_COMMAND_UI(IDM_ALARM_LIST, &CLeftpaneTreeView::OnUpdateMonitor)
+    ON_UPDATE_COMMAND_UI(IDM_COMMENT_LIST, &CLeftpaneTreeView::OnUpdateControllerDialog)
+    ON_UPDATE_COMMAND_UI(IDM_MODE_CHANGE, &CLeftpaneTreeView::OnUpdateModeChange)
+    ON_UPDATE_COMMAND_UI(IDM_DESKTOP_TERMINAL, &CLeftpaneTreeView::OnUpdateMonitor)
+    ON_UPDATE_COMMAND_UI(IDM_IO_MONITOR, &CLeftpaneTreeView::OnUpdateMonitor)
+    ON_UPDATE_COMMAND_UI(IDM_STATUS_MONITOR, &CLeftpaneTreeView::OnUpdateMonitor)
     ON_MESSAGE(UM_SUSPENDLINK, &CLeftpaneTreeView::OnPrivateMessage)
     ON_MESSAGE(UM_LINKTIMEOUT, &CLeftpaneTreeView::OnPrivateMessage)
     ON_MESSAGE(UM_LINKFAILED, &CLeftpaneTreeView::OnPrivateMessage)
@@ -115,7 +131,10 @@ void CLeftpaneTreeView::OnInitialUpdate()
         m_kinds[static_cast<size_t>(k)].collapsedImage = images[k][0];
         m_kinds[static_cast<size_t>(k)].expandedImage = images[k][1];
         m_kinds[static_cast<size_t>(k)].showsPane = k != 2;
-        m_kinds[static_cast<size_t>(k)].submenu = k == 0 ? 1 : 2;
+        // Context submenus of menu 0x85: the controller (5 when online), the
+        // points, the parameters folder and the parameter groups.
+        const CChildFrame* owner = Frame();
+        m_kinds[static_cast<size_t>(k)].submenu = k == 0 ? (owner && owner->IsOnline() ? 5 : 1) : k == 1 ? 3 : k == 2 ? 6 : 4;
     }
     CChildFrame* frame = Frame();
     if (frame && !frame->IsBuilt()) frame->BuildWindow();
@@ -640,7 +659,17 @@ BOOL CLeftpaneTreeView::OnInitCommand(UINT nID)
     return TRUE;
 }
 
-void CLeftpaneTreeView::OnShowPane() {}
+void CLeftpaneTreeView::OnShowPane()
+{
+    CTreeCtrl& tree = GetTreeCtrl();
+    const HTREEITEM item = tree.GetSelectedItem();
+    const int kind = item ? static_cast<int>(tree.GetItemData(item)) : -1;
+    if (kind < 0 || kind >= kItemKinds || !m_kinds[static_cast<size_t>(kind)].showsPane) return;
+    CRightpaneFormView* right = Frame() ? Frame()->GetRightpaneFormView() : nullptr;
+    if (!right) return;
+    CPollingPause pause;
+    right->SelectPane(kind);
+}
 
 // ------------------------------------------------------------------ update handlers
 
@@ -687,7 +716,15 @@ void CLeftpaneTreeView::OnUpdateInit(CCmdUI* pCmdUI)
     pCmdUI->Enable(enable ? TRUE : FALSE);
 }
 
-void CLeftpaneTreeView::OnUpdateShowPane(CCmdUI* pCmdUI) { pCmdUI->Enable(FALSE); }
+void CLeftpaneTreeView::OnUpdateShowPane(CCmdUI* pCmdUI)
+{
+    CTreeCtrl& tree = GetTreeCtrl();
+    const HTREEITEM item = tree.GetSelectedItem();
+    const int kind = item ? static_cast<int>(tree.GetItemData(item)) : -1;
+    const bool enable = kind >= 0 && kind < kItemKinds && m_kinds[static_cast<size_t>(kind)].submenu != 0 &&
+                        m_kinds[static_cast<size_t>(kind)].showsPane;
+    pCmdUI->Enable(enable ? TRUE : FALSE);
+}
 
 void CLeftpaneTreeView::OnContextMenu(CWnd*, CPoint point)
 {
@@ -759,4 +796,123 @@ LRESULT CLeftpaneTreeView::OnPrivateMessage(WPARAM wParam, LPARAM lParam)
     }
     default: return 0;
     }
+}
+
+// ------------------------------------------------------------------ controller dialogs
+
+bool CLeftpaneTreeView::CanTalkToController() const
+{
+    const CChildFrame* frame = Frame();
+    return frame && frame->IsOnline() && m_connected && !RunsSimulatorHere() && CurrentData();
+}
+
+CString CLeftpaneTreeView::RootItemText()
+{
+    CTreeCtrl& tree = GetTreeCtrl();
+    const HTREEITEM root = tree.GetRootItem();
+    return root ? tree.GetItemText(root) : CString();
+}
+
+void CLeftpaneTreeView::OnAlarmList()
+{
+    CDataManager* manager = DataManager();
+    ControllerData* data = CurrentData();
+    if (!manager || !data || !CanTalkToController()) return;
+    CDlgAlarm dlg(AfxGetMainWnd());
+    dlg.SetOnlineSource(data, manager->GetLink(), manager->GetProtocol(), ParameterK(38), data->controller, data->robot);
+    dlg.DoModal();
+    Refresh();
+}
+
+void CLeftpaneTreeView::OnCommentList()
+{
+    CDataManager* manager = DataManager();
+    ControllerData* data = CurrentData();
+    if (!manager || !data || !CanTalkToController()) return;
+    CDlgCommentList dlg(AfxGetMainWnd());
+    dlg.SetOnlineSource(data, manager->GetLink(), manager->GetProtocol(), ParameterK(38), data->controller, data->robot);
+    dlg.DoModal();
+    Refresh();
+}
+
+void CLeftpaneTreeView::OnModeChange()
+{
+    CDataManager* manager = DataManager();
+    ControllerData* data = CurrentData();
+    ControllerData* reference = manager ? manager->GetReference(manager->GetCurrentIndex()) : nullptr;
+    RobotParameterSet* mine = data ? data->FirstParamSet() : nullptr;
+    RobotParameterSet* theirs = reference ? reference->FirstParamSet() : nullptr;
+    if (!manager || !mine || !theirs || !CanTalkToController() || IsPulseTrain(*data)) return;
+    // The dialog starts from the mode the controller holds.
+    const int current = theirs->K(20);
+    CDlgModeChange dlg(current, AfxGetMainWnd());
+    if (dlg.DoModal() != IDOK) return;
+    const int mode = dlg.GetMode();
+    // A code without an entry in the dialog is never sent to the controller.
+    if (!CDlgModeChange::IsKnownMode(mode) || mode == current) return;
+    bool ok = false;
+    {
+        CWaitScope wait(IDS_CD_ALM_RESETTING);
+        CPollingPause pause;
+        ok = manager->WriteCheckedK20(mode) != FALSE;
+    }
+    if (!ok) {
+        CString text;
+        manager->FormatLinkError(text, IDS_OPERATION_FAILED);
+        AfxMessageBox(text.GetString(), MB_OK | MB_ICONERROR);
+        Refresh();
+        return;
+    }
+    mine->K(20) = mode;
+    theirs->K(20) = mode;
+    manager->NotifyTerminalMode(mode);
+    FollowMode();
+    if (CRightpaneFormView* right = Frame() ? Frame()->GetRightpaneFormView() : nullptr) {
+        right->SetBusy(m_busy ? TRUE : FALSE);
+        right->SelectPane(right->CurrentSlot());
+    }
+    Refresh();
+}
+
+void CLeftpaneTreeView::OnDesktopTerminal()
+{
+    CDataManager* manager = DataManager();
+    const ControllerData* data = CurrentData();
+    const CChildFrame* frame = Frame();
+    if (!manager || !data || !frame || !frame->IsOnline() || !m_connected) return;
+    // The terminal shows this controller but sends nothing while the window is busy.
+    const bool busy = RunsSimulatorHere() || m_busy || !m_connected || !frame->IsOnline();
+    manager->ShowDesktopTerminal(data->controller, RootItemText(), busy ? TRUE : FALSE);
+}
+
+void CLeftpaneTreeView::OnIoMonitor()
+{
+    CDataManager* manager = DataManager();
+    const ControllerData* data = CurrentData();
+    const CChildFrame* frame = Frame();
+    if (!manager || !data || !frame || !frame->IsOnline() || !m_connected) return;
+    manager->ShowIoMonitor(data->controller, RootItemText());
+}
+
+void CLeftpaneTreeView::OnStatusMonitor()
+{
+    CDataManager* manager = DataManager();
+    const ControllerData* data = CurrentData();
+    const CChildFrame* frame = Frame();
+    if (!manager || !data || !frame || !frame->IsOnline() || !m_connected) return;
+    manager->ShowStatusMonitor(data->controller, RootItemText());
+}
+
+void CLeftpaneTreeView::OnUpdateControllerDialog(CCmdUI* pCmdUI) { pCmdUI->Enable(CanTalkToController() ? TRUE : FALSE); }
+
+void CLeftpaneTreeView::OnUpdateModeChange(CCmdUI* pCmdUI)
+{
+    const ControllerData* data = CurrentData();
+    pCmdUI->Enable(CanTalkToController() && data && !IsPulseTrain(*data) ? TRUE : FALSE);
+}
+
+void CLeftpaneTreeView::OnUpdateMonitor(CCmdUI* pCmdUI)
+{
+    const CChildFrame* frame = Frame();
+    pCmdUI->Enable(frame && frame->IsOnline() && m_connected && CurrentData() ? TRUE : FALSE);
 }

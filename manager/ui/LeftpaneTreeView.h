@@ -82,6 +82,17 @@ protected:
     // they show the data again after a read or a write.
     afx_msg void OnSelectionChanged(NMHDR* pNMHDR, LRESULT* pResult);
     void RefreshPanes();
+    // The controller's dialogs: alarms, comments, mode, and the modeless
+    // terminal and monitors of the data manager.
+    afx_msg void OnAlarmList();
+    afx_msg void OnCommentList();
+    afx_msg void OnModeChange();
+    afx_msg void OnDesktopTerminal();
+    afx_msg void OnIoMonitor();
+    afx_msg void OnStatusMonitor();
+    afx_msg void OnUpdateControllerDialog(CCmdUI* pCmdUI);
+    afx_msg void OnUpdateModeChange(CCmdUI* pCmdUI);
+    afx_msg void OnUpdateMonitor(CCmdUI* pCmdUI);
     DECLARE_MESSAGE_MAP()
 
 private:
@@ -101,6 +112,9 @@ private:
     void FollowMode();
     int ParameterK(int n) const;
     bool ConnectAgain();
+    // Online, connected, and this window is not handing its data to the simulator.
+    bool CanTalkToController() const;
+    CString RootItemText();
 
     CImageList m_images;
     std::array<ItemKind, kItemKinds> m_kinds{};

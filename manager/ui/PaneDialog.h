@@ -9,6 +9,12 @@
 #include "platform/ui/FrameIds.h"
 #include "platform/ui/FrameWnd.h"
 
+class CDataManager;
+
+// The data manager of the controller window that holds the window: never
+// another window's, whichever window is current at the moment.
+CDataManager* DataManagerOfWindow(CWnd* wnd);
+
 class CPaneDialog : public CDialog {
 public:
     CPaneDialog(UINT nIDTemplate, CWnd* pParent);
@@ -24,6 +30,10 @@ public:
     virtual void Lock(BOOL) {}
     virtual void EditCommand(UINT) {}
 
+    // Submenus of the context menu resource (0x85) that the grids' panes show.
+    static constexpr int kPointContextMenu = 7;
+    static constexpr int kParameterContextMenu = 8;
+
     bool IsCreated() const { return m_created != 0; }
     bool IsOffline() const { return m_pConnectionKind && *m_pConnectionKind == 1; }
     ControllerData* Data() const { return m_pData; }
@@ -34,6 +44,13 @@ protected:
     void OnCancel() override {}
     afx_msg void OnSize(UINT nType, int cx, int cy);
     DECLARE_MESSAGE_MAP()
+
+    // No context menu while the window hands its data to the simulator or
+    // its online controller runs its program (bit 0 of K20).
+    bool MayShowContextMenu() const;
+    // The submenu at the screen point; its commands go to the window's frame
+    // (and from there to this pane). Paste is grey without text to paste.
+    bool ShowPaneContextMenu(int submenu, CPoint at);
 
     BYTE m_created = 0;
     ControllerData* m_pData = nullptr;

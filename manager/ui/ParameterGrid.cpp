@@ -9,6 +9,7 @@
 
 BEGIN_MESSAGE_MAP(CParameterGrid, CFlxGrid)
     ON_NOTIFY_REFLECT_EX(GN_ENDEDIT, &CParameterGrid::OnEndEdit)
+    ON_NOTIFY_REFLECT_EX(GN_MOUSEUP, &CParameterGrid::OnMouseUpGrid)
 END_MESSAGE_MAP()
 
 namespace {
@@ -311,4 +312,14 @@ void CParameterGrid::PasteText(const CString& strText)
     }
     SetRedraw(TRUE);
     Refresh();
+}
+
+BOOL CParameterGrid::OnMouseUpGrid(NMHDR* pNMHDR, LRESULT*)
+{
+    const auto* info = reinterpret_cast<const NMGRIDMOUSE*>(pNMHDR);
+    if (info->button != GMB_RIGHT) return FALSE;
+    CPoint pt(info->x, info->y);
+    ClientToScreen(&pt);
+    if (CWnd* parent = GetParent()) parent->PostMessage(UM_GRIDCONTEXTMENU, static_cast<WPARAM>(pt.x), pt.y);
+    return FALSE;
 }

@@ -37,6 +37,8 @@ public:
 
 protected:
     afx_msg BOOL OnEndEdit(NMHDR* pNMHDR, LRESULT* pResult);
+    // The right button released: the pane shows its context menu there.
+    afx_msg BOOL OnMouseUpGrid(NMHDR* pNMHDR, LRESULT* pResult);
     DECLARE_MESSAGE_MAP()
 
 private:

@@ -12,6 +12,7 @@ BEGIN_MESSAGE_MAP(CPointTableGrid, CFlxGrid)
     ON_NOTIFY_REFLECT_EX(GN_DROPDOWN, &CPointTableGrid::OnDropDown)
     ON_NOTIFY_REFLECT_EX(GN_COLRESIZED, &CPointTableGrid::OnColResized)
     ON_NOTIFY_REFLECT_EX(GN_MOUSEUP, &CPointTableGrid::OnMouseUpGrid)
+    ON_NOTIFY_REFLECT_EX(GN_MOUSEDOWN, &CPointTableGrid::OnMouseDownGrid)
 END_MESSAGE_MAP()
 
 namespace {
@@ -327,6 +328,18 @@ BOOL CPointTableGrid::OnDropDown(NMHDR*, LRESULT*) { return FALSE; }
 BOOL CPointTableGrid::OnColResized(NMHDR*, LRESULT*)
 {
     ApplyColumnWidths();
+    return FALSE;
+}
+
+BOOL CPointTableGrid::OnMouseDownGrid(NMHDR* pNMHDR, LRESULT*)
+{
+    const auto* info = reinterpret_cast<const NMGRIDMOUSE*>(pNMHDR);
+    if (info->button != GMB_RIGHT || info->row < kFixedRows || info->col < 1) return FALSE;
+    // The context menu works on the cell under the pointer unless it lies in the selection.
+    int r1 = 0, c1 = 0, r2 = 0, c2 = 0;
+    const bool inside = GetSelection(&r1, &c1, &r2, &c2) && info->row >= std::min(r1, r2) &&
+                        info->row <= std::max(r1, r2) && info->col >= std::min(c1, c2) && info->col <= std::max(c1, c2);
+    if (!inside) SelectCell(info->row, info->col, TRUE);
     return FALSE;
 }
 

@@ -64,6 +64,7 @@ protected:
     afx_msg BOOL OnDropDown(NMHDR* pNMHDR, LRESULT* pResult);
     afx_msg BOOL OnColResized(NMHDR* pNMHDR, LRESULT* pResult);
     afx_msg BOOL OnMouseUpGrid(NMHDR* pNMHDR, LRESULT* pResult);
+    afx_msg BOOL OnMouseDownGrid(NMHDR* pNMHDR, LRESULT* pResult);
     DECLARE_MESSAGE_MAP()
 
 private:

@@ -3,7 +3,9 @@
 #include "manager/core/DataManager.h"
 #include "manager/ui/ChildFrm.h"
 #include "manager/ui/ManagerMessages.h"
+#include "manager/ui/ManagerWindowsImpl.h"
 #include "platform/core/CmdUI.h"
+#include "platform/ui/Clipboard.h"
 #include "platform/ui/DC.h"
 #include "resources/manager/resource_ids.h"
 
@@ -67,7 +69,7 @@ void CRightpaneFormView::RebuildPanes(int index, BOOL option)
 
 void CRightpaneFormView::BuildPanes(int index, BOOL option)
 {
-    CDataManager* manager = CDataManager::GetCurrent();
+    CDataManager* manager = DataManagerOfWindow(this);
     if (!manager || index < 0 || index >= manager->GetControllerCount()) return;
     ControllerData* data = manager->GetController(index);
     ControllerData* reference = manager->GetReference(index);
@@ -179,7 +181,7 @@ void CRightpaneFormView::RefreshPointTable()
 void CRightpaneFormView::RefreshParameters()
 {
     if (!m_slots[3]) return;
-    CDataManager* manager = CDataManager::GetCurrent();
+    CDataManager* manager = DataManagerOfWindow(this);
     const ControllerData* data = m_parameter.Data();
     if (manager && data) m_parameter.Grid().LoadParamValues(const_cast<ControllerData*>(data)->FirstParamSet(),
                                                             manager->GetReference(manager->GetCurrentIndex())
@@ -207,11 +209,15 @@ void CRightpaneFormView::AccessLevelChanged()
 
 void CRightpaneFormView::PrintCurrentPane()
 {
+    // Printing holds the user-interface thread for a while: the status poll,
+    // whose replies that thread takes in, rests meanwhile instead of timing out.
+    CPollingPause pause;
     if (CPaneDialog* pane = m_slots[static_cast<size_t>(m_current)]) pane->Print();
 }
 
 void CRightpaneFormView::PreviewCurrentPane()
 {
+    CPollingPause pause;
     if (CPaneDialog* pane = m_slots[static_cast<size_t>(m_current)]) pane->PrintPreview();
 }
 
@@ -224,7 +230,11 @@ bool CRightpaneFormView::IsPaneCommand(UINT id)
 void CRightpaneFormView::OnUpdateEdit(CCmdUI* pCmdUI)
 {
     CPaneDialog* pane = m_slots[static_cast<size_t>(m_current)];
-    pCmdUI->Enable(pane && m_current != 0 && pane->IsGridShown() ? TRUE : FALSE);
+    bool enable = pane && m_current != 0 && pane->IsGridShown();
+    // Cut and delete belong to the point table; paste needs text to paste.
+    if (enable && (pCmdUI->m_nID == ID_EDIT_CUT || pCmdUI->m_nID == ID_EDIT_CLEAR)) enable = m_current == 1;
+    if (enable && pCmdUI->m_nID == ID_EDIT_PASTE) enable = ::IsClipboardFormatAvailable(CF_UNICODETEXT) != FALSE;
+    pCmdUI->Enable(enable ? TRUE : FALSE);
 }
 
 void CRightpaneFormView::OnUpdatePrint(CCmdUI* pCmdUI)

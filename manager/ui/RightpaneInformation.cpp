@@ -133,7 +133,7 @@ void CRightpaneInformation::Lock(BOOL lock)
 void CRightpaneInformation::OnUserName()
 {
     if (!m_pData) return;
-    CDataManager* manager = CDataManager::GetCurrent();
+    CDataManager* manager = DataManagerOfWindow(this);
     CString name = m_pData->user;
     CUserSpecdNameDlg dlg(name, nullptr);
     const RobotParameterSet* set = m_pData->FirstParamSet();

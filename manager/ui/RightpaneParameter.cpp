@@ -1,5 +1,7 @@
 #include "manager/ui/RightpaneParameter.h"
 
+#include "manager/dialogs/DialogHelpers.h"
+
 #include "manager/core/DataManager.h"
 #include "manager/ui/ManagerMessages.h"
 #include "manager/ui/ManagerWindowsImpl.h"
@@ -13,6 +15,7 @@ BEGIN_MESSAGE_MAP(CRightpaneParameter, CPaneDialog)
     ON_MESSAGE(UM_CELLDESCRIPTION, &CRightpaneParameter::OnCellDescription)
     ON_MESSAGE(UM_ACCESSLEVELCHANGED, &CRightpaneParameter::OnAccessLevel)
     ON_MESSAGE(UM_PARAMETEREDITED, &CRightpaneParameter::OnParameterEdited)
+    ON_MESSAGE(UM_GRIDCONTEXTMENU, &CRightpaneParameter::OnContextMenuMessage)
     ON_BN_CLICKED(IDC_PANE_NETWORK_BUTTON, &CRightpaneParameter::OnNetworkParameter)
 END_MESSAGE_MAP()
 
@@ -29,6 +32,8 @@ BOOL CRightpaneParameter::OnInitDialog()
     CPaneDialog::OnInitDialog();
     SetDlgItemText(IDC_PANE_NETWORK_BUTTON, LoadFrameText(IDS_PANE_NETWORK).GetString());
     m_grid.Create(CRect(0, 0, 100, 100), this, IDC_PANE_PARAM_GRID);
+    // Loaded once: the pane object outlives its windows.
+    if (!m_accelerators) m_accelerators = LoadMainAccelerators();
     return TRUE;
 }
 
@@ -144,7 +149,7 @@ LRESULT CRightpaneParameter::OnAccessLevel(WPARAM, LPARAM)
 void CRightpaneParameter::OnNetworkParameter()
 {
     if (!m_pData) return;
-    CDataManager* manager = CDataManager::GetCurrent();
+    CDataManager* manager = DataManagerOfWindow(this);
     CString ip = m_pData->ipAddress, mask = m_pData->subnetMask, gateway = m_pData->gateway;
     CNetworkParameter dlg(ip, mask, gateway, nullptr);
     if (manager) {
@@ -181,4 +186,18 @@ void CRightpaneParameter::PrintPreview()
 {
     PreparePrint();
     m_grid.PrintPreview();
+}
+
+BOOL CRightpaneParameter::PreTranslateMessage(MSG* pMsg)
+{
+    if (TranslateMainWindowAccelerators(m_accelerators, pMsg)) return TRUE;
+    return CPaneDialog::PreTranslateMessage(pMsg);
+}
+
+LRESULT CRightpaneParameter::OnContextMenuMessage(WPARAM wParam, LPARAM lParam)
+{
+    if (!MayShowContextMenu()) return 0;
+    return ShowPaneContextMenu(kParameterContextMenu, CPoint(static_cast<int>(static_cast<LONG_PTR>(wParam)), static_cast<int>(lParam)))
+               ? 1
+               : 0;
 }

@@ -24,12 +24,14 @@ public:
     void RefreshParameter(int index) { m_grid.RefreshParamRow(index); }
     void ShowNetworkButton(bool show);
     CParameterGrid& Grid() { return m_grid; }
+    BOOL PreTranslateMessage(MSG* pMsg) override;
 
 protected:
     BOOL OnInitDialog() override;
     afx_msg LRESULT OnCellDescription(WPARAM wParam, LPARAM lParam);
     afx_msg LRESULT OnAccessLevel(WPARAM wParam, LPARAM lParam);
     afx_msg LRESULT OnParameterEdited(WPARAM wParam, LPARAM lParam);
+    afx_msg LRESULT OnContextMenuMessage(WPARAM wParam, LPARAM lParam);
     afx_msg void OnNetworkParameter();
     DECLARE_MESSAGE_MAP()
 
@@ -41,4 +43,5 @@ private:
     RobotParameterSet* m_pReference = nullptr;
     char m_group = 0;
     bool m_networkShown = false;
+    HACCEL m_accelerators;
 };

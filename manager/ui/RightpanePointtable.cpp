@@ -1,6 +1,7 @@
 #include "manager/ui/RightpanePointtable.h"
 
 #include "manager/core/DataManager.h"
+#include "manager/dialogs/DialogHelpers.h"
 #include "manager/dialogs/DlgPointInput.h"
 #include "manager/ui/ManagerMessages.h"
 #include "manager/ui/QuorvaneApp.h"
@@ -10,8 +11,20 @@
 
 namespace {
 constexpr UINT kPointInputCommand = 32804;
-// The full-view choice carries over from one pane to the next.
-bool g_fullView = true;
+// The application's display options of this pane (bytes of the option
+// record the main window keeps in the profile): the full-view choice carries
+// over from one pane to the next and from one run to the next.
+constexpr int kHideUndefinedOption = 2;
+constexpr int kFullViewOption = 3;
+
+BYTE& DisplayOption(int index)
+{
+    static BYTE fallback = 0;
+    CQuorvaneApp* app = GetQuorvaneApp();
+    return app ? app->Options().Bytes()[static_cast<size_t>(index)] : fallback;
+}
+
+int AccessLevelNow() { return GetQuorvaneApp() ? GetQuorvaneApp()->GetAccessLevel() : 0; }
 }  // namespace
 
 BEGIN_MESSAGE_MAP(CRightpanePointtable, CPaneDialog)
@@ -39,37 +52,73 @@ BOOL CRightpanePointtable::CreatePointPane(CWnd* pParent, ControllerData* pData,
     m_pReference = pReference;
     m_storeM = bStoreM;
     if (!CreatePane(IDD_PANE_POINTTABLE, pParent, pData, pConnectionKind)) return FALSE;
-    m_grid.LayoutPointGrid(pData, pReference, g_fullView ? FALSE : TRUE);
+    m_grid.LayoutPointGrid(pData, pReference, IsDlgButtonChecked(IDC_PANE_FULL_VIEW) ? FALSE : TRUE);
     m_grid.FillPointGrid(IsDlgButtonChecked(IDC_PANE_HIDE_UNDEFINED), bStoreM, FALSE);
     if (m_grid.GetRows() > CPointTableGrid::kFixedRows) m_grid.SelectCell(CPointTableGrid::kFixedRows, 1, FALSE);
     m_grid.Refresh();
+    ApplyAccessRule(true);
     return TRUE;
+}
+
+bool CRightpanePointtable::IsPulseTrainModel() const
+{
+    return m_pData && (m_pData->typeText.Find(u"LB") >= 0 || m_pData->controller.Find(u"LB") >= 0);
+}
+
+void CRightpanePointtable::ApplyAccessRule(bool atCreation)
+{
+    if (!IsPulseTrainModel()) return;
+    const int level = AccessLevelNow();
+    // A pulse-train controller's points belong to levels 1 and 5; at creation
+    // any other level sees no grid, and only level 5 brings it back later.
+    bool show = false;
+    if (atCreation) {
+        show = level == 1 || level == 5;
+    } else {
+        if (level != 5) return;
+        show = true;
+    }
+    m_grid.m_bRedrawLocked = show ? FALSE : TRUE;
+    m_grid.ShowWindow(show ? SW_SHOW : SW_HIDE);
+    for (int id : {IDC_PANE_HIDE_UNDEFINED, IDC_PANE_FULL_VIEW})
+        if (CWnd* box = GetDlgItem(id)) box->ShowWindow(show ? SW_SHOW : SW_HIDE);
+    if (CWnd* button = GetDlgItem(IDC_PANE_MANUAL_BUTTON)) button->ShowWindow(show && m_manual ? SW_SHOW : SW_HIDE);
+    if (show) m_grid.Refresh();
 }
 
 BOOL CRightpanePointtable::OnInitDialog()
 {
     CPaneDialog::OnInitDialog();
     CheckDlgButton(IDC_PANE_HIDE_UNDEFINED, BST_UNCHECKED);
-    CheckDlgButton(IDC_PANE_FULL_VIEW, g_fullView ? BST_CHECKED : BST_UNCHECKED);
+    CheckDlgButton(IDC_PANE_FULL_VIEW, DisplayOption(kFullViewOption) != 0 ? BST_CHECKED : BST_UNCHECKED);
     SetDlgItemText(IDC_PANE_HIDE_UNDEFINED, LoadFrameText(IDS_PANE_HIDE_UNDEFINED).GetString());
     SetDlgItemText(IDC_PANE_FULL_VIEW, LoadFrameText(IDS_PANE_FULL_VIEW).GetString());
     SetDlgItemText(IDC_PANE_MANUAL_BUTTON, LoadFrameText(IDS_PANE_MANUAL_CLOSE).GetString());
     if (CWnd* button = GetDlgItem(IDC_PANE_MANUAL_BUTTON)) button->ShowWindow(SW_HIDE);
     m_grid.Create(CRect(0, 0, 100, 100), this, IDC_PANE_POINT_GRID);
+    // Loaded once: the pane object outlives its windows.
+    if (!m_accelerators) m_accelerators = LoadMainAccelerators();
     return TRUE;
+}
+
+BOOL CRightpanePointtable::PreTranslateMessage(MSG* pMsg)
+{
+    if (TranslateMainWindowAccelerators(m_accelerators, pMsg)) return TRUE;
+    return CPaneDialog::PreTranslateMessage(pMsg);
 }
 
 void CRightpanePointtable::CreateManualDialog(CDataManager* manager, int node, RobotParameterSet* referenceSet)
 {
     if (m_manual || IsOffline() || !manager || !m_pData) return;
     auto manual = std::make_unique<CDlgManual>();
+    manual->SetAccessLevel(AccessLevelNow());
     if (!manual->Create(IDD_MANUAL, this, m_pData, manager->GetLink(), manager->GetProtocol(), node, referenceSet,
                         manager))
         return;
     manual->ShowWindow(SW_SHOW);
     m_manual = std::move(manual);
     m_manualActive = true;
-    if (CWnd* button = GetDlgItem(IDC_PANE_MANUAL_BUTTON)) button->ShowWindow(SW_SHOW);
+    if (CWnd* button = GetDlgItem(IDC_PANE_MANUAL_BUTTON)) button->ShowWindow(IsGridShown() ? SW_SHOW : SW_HIDE);
     CRect client;
     GetClientRect(&client);
     Layout(client.Width(), client.Height());
@@ -178,6 +227,7 @@ void CRightpanePointtable::SetBusy(BOOL busy)
 
 void CRightpanePointtable::OnHideClicked()
 {
+    DisplayOption(kHideUndefinedOption) = IsDlgButtonChecked(IDC_PANE_HIDE_UNDEFINED) ? 1 : 0;
     m_grid.SetRedraw(FALSE);
     m_grid.ShowUndefinedPoints(IsDlgButtonChecked(IDC_PANE_HIDE_UNDEFINED));
     m_grid.SetRedraw(TRUE);
@@ -186,9 +236,10 @@ void CRightpanePointtable::OnHideClicked()
 
 void CRightpanePointtable::OnFullClicked()
 {
-    g_fullView = IsDlgButtonChecked(IDC_PANE_FULL_VIEW) != 0;
+    const bool full = IsDlgButtonChecked(IDC_PANE_FULL_VIEW) != 0;
+    DisplayOption(kFullViewOption) = full ? 1 : 0;
     m_grid.SetRedraw(FALSE);
-    m_grid.SetSimpleView(g_fullView ? FALSE : TRUE);
+    m_grid.SetSimpleView(full ? FALSE : TRUE);
     m_grid.SetRedraw(TRUE);
     m_grid.Refresh();
 }
@@ -259,9 +310,21 @@ LRESULT CRightpanePointtable::OnToFrame(WPARAM, LPARAM)
     return 0;
 }
 
-LRESULT CRightpanePointtable::OnContextMenuMessage(WPARAM, LPARAM) { return 0; }
+LRESULT CRightpanePointtable::OnContextMenuMessage(WPARAM wParam, LPARAM lParam)
+{
+    const int x = static_cast<int>(static_cast<LONG_PTR>(wParam));
+    const int y = static_cast<int>(lParam);
+    if (x == -1 && y == -1) return 1;
+    if (!MayShowContextMenu()) return 0;
+    return ShowPaneContextMenu(kPointContextMenu, CPoint(x, y)) ? 1 : 0;
+}
 
-LRESULT CRightpanePointtable::OnAccessLevel(WPARAM, LPARAM) { return 0; }
+LRESULT CRightpanePointtable::OnAccessLevel(WPARAM, LPARAM)
+{
+    ApplyAccessRule(false);
+    if (m_manual) m_manual->SendMessage(UM_ACCESSLEVELCHANGED, static_cast<WPARAM>(AccessLevelNow()), 0);
+    return 0;
+}
 
 void CRightpanePointtable::PreparePrint()
 {

@@ -37,6 +37,7 @@ public:
     CPointTableGrid& Grid() { return m_grid; }
     CDlgManual* Manual() const { return m_manual.get(); }
     bool PointsDiffer() const;
+    BOOL PreTranslateMessage(MSG* pMsg) override;
 
 protected:
     BOOL OnInitDialog() override;
@@ -56,10 +57,14 @@ protected:
 
 private:
     void PreparePrint();
+    bool IsPulseTrainModel() const;
+    // The grid of a pulse-train controller is shown by the access level only.
+    void ApplyAccessRule(bool atCreation);
 
     CPointTableGrid m_grid;
     std::array<PointRecord, kPointCount>* m_pReference = nullptr;
     std::unique_ptr<CDlgManual> m_manual;
     BOOL m_storeM = FALSE;
     bool m_manualActive = true;
+    HACCEL m_accelerators;
 };

@@ -259,7 +259,8 @@ struct NMLVCUSTOMDRAW {
 using LPNMLVCUSTOMDRAW = NMLVCUSTOMDRAW*;
 
 using PFNLVCOMPARE = int (*)(LPARAM lParam1, LPARAM lParam2, LPARAM lParamSort);
-using POSITION = void*;
+// The class library's one position type (Document.h declares the same).
+using POSITION = struct PositionTag*;
 
 class CListCtrl : public CWnd {
     DECLARE_DYNAMIC(CListCtrl)

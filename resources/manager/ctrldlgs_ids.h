@@ -294,3 +294,18 @@
 #define IDC_IO_BITS_OUT_HIGH        1204
 #define IDC_IO_LB_BITS_IN           1082
 #define IDC_IO_LB_BITS_OUT          1083
+
+// Button icons: the manual panel and the desktop terminal
+#define IDI_MAN_JOG_PLUS            21036
+#define IDI_MAN_JOG_MINUS           21037
+#define IDI_MAN_INCH_PLUS           21038
+#define IDI_MAN_INCH_MINUS          21039
+#define IDI_MAN_START               21040
+#define IDI_MAN_STOP                21041
+#define IDI_MAN_TEACH               21042
+#define IDI_DT_SERVO_ON             21100
+#define IDI_DT_SERVO_OFF            21101
+#define IDI_DT_BRAKE_ON             21102
+#define IDI_DT_BRAKE_OFF            21103
+#define IDI_DT_RESET                21104
+#define IDI_DT_ORIGIN               21105

@@ -81,19 +81,6 @@ void PdfPicture(const fs::path& pdf, const std::string& name)
                                    CString::FromUtf8(pdf.string()), CString::FromUtf8(prefix)});
 }
 
-std::u16string ClipboardText()
-{
-    std::u16string text;
-    if (!::OpenClipboard(HWND())) return u"<closed>";
-    if (const HGLOBAL block = ::GetClipboardData(CF_UNICODETEXT)) {
-        if (const auto* chars = static_cast<const char16_t*>(::GlobalLock(block))) {
-            text = chars;
-            ::GlobalUnlock(block);
-        }
-    }
-    ::CloseClipboard();
-    return text;
-}
 
 // File > Print preview of the shown pane: a picture of the first page.
 void PreviewPicture(ManagerWorld& world, const std::string& name)
@@ -127,18 +114,6 @@ protected:
         c.SetPoint(1, p);
     }
     void TearDown() override { uitest::FlushDeletedWidgets(); }
-
-    // Selects the tree item of a pane kind, as a click on it does.
-    static void ShowPane(CChildFrame* child, int kind)
-    {
-        CTreeCtrl& tree = child->GetTreeView()->GetTreeCtrl();
-        for (HTREEITEM item = tree.GetRootItem(); item; item = tree.GetNextItem(item, TVGN_NEXTVISIBLE))
-            if (static_cast<int>(tree.GetItemData(item)) == kind) {
-                tree.SelectItem(item);
-                break;
-            }
-        uitest::Pump(10);
-    }
 
     emu::Emulator emulator;
 };
@@ -239,17 +214,14 @@ TEST_P(ManagerPanesTest, PointsAreShownEditedByPasteMarkedWrittenAndUnmarked)
     EXPECT_FALSE(grid.GetCellBold(row2, 2));
     EXPECT_FALSE(grid.GetCellBold(row1, 2));
 
-    // File > Print of the points: a PDF with the headings and the points.
+    // File > Print of the points: a PDF with the headings and the points
+    // (read once the program has ended: the status poll of a live window
+    // must not wait on a test that reads a file).
+    const fs::path pointsPdf = world.Folder() / ("points-" + language + ".pdf");
     {
-        const fs::path pdf = world.Folder() / ("points-" + language + ".pdf");
-        PdfPrintDialogs dialogs(pdf);
+        PdfPrintDialogs dialogs(pointsPdf);
         world.Command(ID_FILE_PRINT);
-        ASSERT_TRUE(fs::exists(pdf));
-        const std::string text = PdfText(pdf);
-        EXPECT_NE(text.find("KX-Q05"), std::string::npos);
-        EXPECT_NE(text.find("P255"), std::string::npos) << "every point is printed";
-        EXPECT_NE(text.find("25.50"), std::string::npos);
-        PdfPicture(pdf, "panes-points-printed-" + language);
+        ASSERT_TRUE(fs::exists(pointsPdf));
     }
     PreviewPicture(world, "panes-points-preview-" + language + ".png");
 
@@ -258,17 +230,23 @@ TEST_P(ManagerPanesTest, PointsAreShownEditedByPasteMarkedWrittenAndUnmarked)
     EXPECT_EQ(right->CurrentSlot(), 3);
     EXPECT_EQ(right->Parameter().Group(), 'M');
     world.Grab("panes-parameters-M-" + language + ".png");
+    const fs::path parametersPdf = world.Folder() / ("parameters-" + language + ".pdf");
     {
-        const fs::path pdf = world.Folder() / ("parameters-" + language + ".pdf");
-        PdfPrintDialogs dialogs(pdf);
+        PdfPrintDialogs dialogs(parametersPdf);
         world.Command(ID_FILE_PRINT);
-        ASSERT_TRUE(fs::exists(pdf));
-        PdfPicture(pdf, "panes-parameters-printed-" + language);
+        ASSERT_TRUE(fs::exists(parametersPdf));
     }
     PreviewPicture(world, "panes-parameters-preview-" + language + ".png");
     ShowPane(child, 6);
     world.Grab("panes-parameters-C-" + language + ".png");
     world.Quit();
+
+    const std::string text = PdfText(pointsPdf);
+    EXPECT_NE(text.find("KX-Q05"), std::string::npos);
+    EXPECT_NE(text.find("P255"), std::string::npos) << "every point is printed";
+    EXPECT_NE(text.find("25.50"), std::string::npos);
+    PdfPicture(pointsPdf, "panes-points-printed-" + language);
+    PdfPicture(parametersPdf, "panes-parameters-printed-" + language);
 }
 
 INSTANTIATE_TEST_SUITE_P(Languages, ManagerPanesTest, ::testing::Values("en", "ja"));
@@ -320,17 +298,6 @@ protected:
         c.SetPoint(1, p);
     }
     void TearDown() override { uitest::FlushDeletedWidgets(); }
-
-    static void ShowPane(CChildFrame* child, int kind)
-    {
-        CTreeCtrl& tree = child->GetTreeView()->GetTreeCtrl();
-        for (HTREEITEM item = tree.GetRootItem(); item; item = tree.GetNextItem(item, TVGN_NEXTVISIBLE))
-            if (static_cast<int>(tree.GetItemData(item)) == kind) {
-                tree.SelectItem(item);
-                break;
-            }
-        uitest::Pump(10);
-    }
 
     emu::Emulator emulator;
 };
@@ -404,9 +371,8 @@ TEST_F(ManagerParameterPaneTest, RangesChoicesAccessLevelAndDecimals)
     const int k94 = grid.RowOfIndex(93);
     ASSERT_GT(k94, 0);
     EXPECT_EQ(grid.GetRowHeight(k94), 0);
-    ASSERT_TRUE(world.App().Access().EnterAccessCode(u"valmoth"));
-    child->SendMessage(UM_ACCESSLEVELCHANGED);
-    uitest::Pump(5);
+    EnterAccessCode(world, u"valmoth");
+    ASSERT_EQ(world.App().GetAccessLevel(), 2);
     EXPECT_GT(grid.GetRowHeight(k94), 0);
 
     SCOPED_TRACE("the new value reaches the controller by its own number");

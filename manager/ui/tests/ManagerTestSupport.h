@@ -12,6 +12,7 @@
 #include "manager/ui/QuorvaneDoc.h"
 
 #include "manager/core/ControllerData.h"
+#include "resources/manager/ctrldlgs_ids.h"
 #include "resources/manager/resource_ids.h"
 #include "tests/support/ScriptedMessageBox.h"
 #include "tests/support/ui/ScriptedDialogs.h"
@@ -20,6 +21,8 @@
 #include "platform/core/CmdUI.h"
 #include "platform/core/CodePage.h"
 #include "platform/core/ComPortNames.h"
+#include "platform/ui/Clipboard.h"
+#include "platform/ui/GlobalMemory.h"
 #include "platform/ui/TreeCtrl.h"
 #include "platform/ui/WidgetPeer.h"
 
@@ -242,5 +245,50 @@ private:
     std::unique_ptr<CQuorvaneApp> m_app;
     HWND m_frameHwnd;
 };
+
+// Selects the tree item of a pane kind, as a click on it does.
+inline void ShowPane(CChildFrame* child, int kind)
+{
+    CTreeCtrl& tree = child->GetTreeView()->GetTreeCtrl();
+    for (HTREEITEM item = tree.GetRootItem(); item; item = tree.GetNextItem(item, TVGN_NEXTVISIBLE))
+        if (static_cast<int>(tree.GetItemData(item)) == kind) {
+            tree.SelectItem(item);
+            break;
+        }
+    uitest::Pump(10);
+}
+
+// The text on the clipboard, "<closed>" when it cannot be opened.
+inline std::u16string ClipboardText()
+{
+    std::u16string text;
+    if (!::OpenClipboard(HWND())) return u"<closed>";
+    if (const HGLOBAL block = ::GetClipboardData(CF_UNICODETEXT)) {
+        if (const auto* chars = static_cast<const char16_t*>(::GlobalLock(block))) {
+            text = chars;
+            ::GlobalUnlock(block);
+        }
+    }
+    ::CloseClipboard();
+    return text;
+}
+
+// Tools > Access code, the code typed into its dialog as a person types it.
+inline void EnterAccessCode(ManagerWorld& world, const std::u16string& code)
+{
+    const HWND frame = world.FrameHwnd();
+    uitest::RunModal([&] {
+        world.Command(IDM_ACCESS_CODE);
+        return INT_PTR(IDOK);
+    },
+    [frame] {
+        const HWND active = ::GetActiveWindow();
+        return active != frame && ::GetDlgItem(active, IDC_ACCESS_CODE_EDIT) ? active : HWND();
+    },
+    [&](uitest::DialogDriver& d) {
+        d.Type(IDC_ACCESS_CODE_EDIT, code);
+        d.Click(IDOK);
+    });
+}
 
 }  // namespace mgrtest
