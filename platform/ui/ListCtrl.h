@@ -259,7 +259,8 @@ struct NMLVCUSTOMDRAW {
 using LPNMLVCUSTOMDRAW = NMLVCUSTOMDRAW*;
 
 using PFNLVCOMPARE = int (*)(LPARAM lParam1, LPARAM lParam2, LPARAM lParamSort);
-using POSITION = void*;
+// The same position type as the documents' lists, so both headers may meet.
+using POSITION = struct PositionTag*;
 
 class CListCtrl : public CWnd {
     DECLARE_DYNAMIC(CListCtrl)
