@@ -291,6 +291,39 @@ TEST_F(FrameTransportTest, TheTransportOfAnOpenOnlineWindowUsesItsLinkAndTheWind
     EXPECT_TRUE(child->GetTreeView()->IsConnected());
 }
 
+// A window that was disconnected holds no line: the transport offers its
+// port as free and opens it itself; the window stays disconnected.
+TEST_F(FrameTransportTest, TheLineOfADisconnectedWindowIsOfferedAsFree)
+{
+    ManagerWorld world;
+    ASSERT_TRUE(Start(world)) << emulator.LastError();
+    world.Boxes().Answer(IDOK, u"Controllers found");
+    ASSERT_EQ(world.NewOnline(kCom, u"Press line"), IDOK);
+    CChildFrame* child = world.Active();
+    world.Boxes().Answer(IDOK, u"Disconnect");
+    world.Command(IDM_DISCONNECT);
+    ASSERT_FALSE(child->GetTreeView()->IsConnected());
+    const CString path = world.Path("free.yvekd");
+    world.Boxes().Answer(IDOK, u"Controllers found");
+    world.Boxes().Answer(IDOK, u"Read into the file");
+    world.Boxes().Answer(IDOK, u"The data were transferred.");
+    {
+        ModalScripts scripts({ChooseCom3(path, [](uitest::DialogDriver& d) {
+                                  EXPECT_EQ(transporttest::TreeTexts(d, IDC_TRANSPORT_TREE).size(), 2u)
+                                      << "only the free port, no open connection";
+                              }),
+                              ChooseNode()});
+        world.Command(IDM_TRANSPORT_FROM);
+    }
+    EXPECT_EQ(world.Boxes().PendingAnswers(), 0u);
+    EXPECT_TRUE(platform::FileExists(path.GetString()));
+    EXPECT_FALSE(child->GetTreeView()->IsConnected());
+    // The window connects again once the dialog has let the port go.
+    world.Boxes().Answer(IDOK, u"Connect");
+    world.Command(IDM_CONNECT);
+    EXPECT_TRUE(child->GetTreeView()->IsConnected());
+}
+
 TEST_F(FrameTransportTest, AFileOfAnOpenWindowIsNeverTheTargetOfARead)
 {
     ManagerWorld world;
@@ -471,6 +504,48 @@ TEST_F(FrameTransportTest, TheLauncherAtStartOpensTheTransportsAndTheOptionsBrin
         world.Command(IDM_OPTIONS);
     }
     EXPECT_FALSE(world.App().Settings()->LauncherDoNotShowAgain()) << "the launcher comes back at the next start";
+}
+
+// Generation is reached through the launcher (here opened from the options,
+// as a person brings it back): new data for the connected controller keep
+// its field-bus settings.
+TEST_F(FrameTransportTest, GenerationFromTheLauncherKeepsTheControllersFieldBusSettings)
+{
+    emu::ControllerModel& c = emulator.Controller(1);
+    c.SetParameter(80, 2);
+    c.SetParameter(81, 17);
+    c.SetParameter(82, 3);
+    ManagerWorld world;
+    ASSERT_TRUE(Start(world)) << emulator.LastError();
+    world.Boxes().Answer(IDOK, u"Controllers found");
+    world.Boxes().Answer(IDOK, u"Write the new data into this controller?");
+    world.Boxes().Answer(IDOK, u"The data were transferred.");
+    {
+        ModalScripts scripts({[](uitest::DialogDriver& d) {
+                                  ChooseTab(d, kSheetTab, 1);
+                                  PageOf(d, IDC_OPTION_OPEN_LAUNCHER).Click(IDC_OPTION_OPEN_LAUNCHER);
+                                  d.Click(IDCANCEL);
+                              },
+                              [](uitest::DialogDriver& d) {
+                                  EXPECT_FALSE(d.Visible(IDC_LAUNCH_DONT_SHOW)) << "the shorter layout";
+                                  d.Click(IDC_LAUNCH_GENERATION);
+                                  d.Click(IDC_LAUNCH_CLOSE);
+                              },
+                              ChooseCom3(), ChooseNode(),
+                              [](uitest::DialogDriver& d) {
+                                  const auto summary = transporttest::ListColumn(d, IDC_ADDNEW_SUMMARY, 2);
+                                  ASSERT_GE(summary.size(), 2u);
+                                  EXPECT_EQ(summary[0], CString(u"KX-Q05")) << "the connected controller";
+                                  EXPECT_EQ(summary[1], CString(u"SA4-L06"));
+                                  d.Click(IDOK);
+                              }});
+        world.Command(IDM_OPTIONS);
+    }
+    EXPECT_EQ(world.Boxes().PendingAnswers(), 0u);
+    EXPECT_EQ(c.Parameter(80), 2);
+    EXPECT_EQ(c.Parameter(81), 17);
+    EXPECT_EQ(c.Parameter(82), 3);
+    EXPECT_FALSE(c.PointUsed(5)) << "new data have no points";
 }
 
 // The watcher needs the controller window's live line; on the field bus while
