@@ -137,6 +137,18 @@ CMainFrame::BusyScope::~BusyScope()
     if (--m_frame.m_busy == 0 && ::IsWindow(m_frame.GetSafeHwnd())) m_frame.EnableSystemClose(true);
 }
 
+template <class Run>
+void CMainFrame::RunControllerDialog(Run run)
+{
+    {
+        CPollingPause pause;
+        m_modal = true;
+        run();
+        m_modal = false;
+    }
+    AfterModalDialog();
+}
+
 void CMainFrame::EnableSystemClose(bool enable)
 {
     if (CMenu* system = GetSystemMenu(FALSE)) system->EnableMenuItem(SC_CLOSE, MF_BYCOMMAND | (enable ? MF_ENABLED : MF_GRAYED));
@@ -490,16 +502,12 @@ void CMainFrame::OnControllerInit()
     }
     default: return;
     }
-    {
-        CPollingPause pause;
-        m_modal = true;
+    RunControllerDialog([] {
         CKXContInitDlg dlg;
         CDataManager* current = CDataManager::GetCurrent();
         if (current && current->IsPortOpen()) dlg.SetCommMan(current->GetLink());
         dlg.DoModal();
-        m_modal = false;
-    }
-    AfterModalDialog();
+    });
 }
 
 void CMainFrame::OnUpdateWatcher(CCmdUI* pCmdUI)
@@ -525,17 +533,13 @@ void CMainFrame::OnWatcher()
         return true;
     }();
     (void)setupInstalled;
-    {
-        CPollingPause pause;
-        m_modal = true;
+    RunControllerDialog([&] {
         CKXWatcherDlg dlg(0, 0, nullptr);
         dlg.SetCommMan(current->GetLink());
         dlg.SetNodeNo(set ? set->K(38) : 1);
         dlg.SetAppHelpPath(App().m_pszHelpFilePath ? CString(App().m_pszHelpFilePath) : CString());
         dlg.DoModal();
-        m_modal = false;
-    }
-    AfterModalDialog();
+    });
 }
 
 void CMainFrame::OnAccessPassword()
@@ -570,18 +574,6 @@ LRESULT CMainFrame::OnAccessLevelChanged(WPARAM, LPARAM)
 }
 
 // ------------------------------------------------------------------ data-moving dialogs
-
-template <class Run>
-void CMainFrame::RunControllerDialog(Run run)
-{
-    {
-        CPollingPause pause;
-        m_modal = true;
-        run();
-        m_modal = false;
-    }
-    AfterModalDialog();
-}
 
 void CMainFrame::OnUpdateTransport(CCmdUI* pCmdUI) { pCmdUI->Enable(m_modal ? FALSE : TRUE); }
 

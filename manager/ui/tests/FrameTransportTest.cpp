@@ -303,6 +303,11 @@ TEST_F(FrameTransportTest, TheLineOfADisconnectedWindowIsOfferedAsFree)
     world.Boxes().Answer(IDOK, u"Disconnect");
     world.Command(IDM_DISCONNECT);
     ASSERT_FALSE(child->GetTreeView()->IsConnected());
+    // Asked for its link, the window lends none.
+    int node = 0;
+    CDataManager* link = nullptr;
+    EXPECT_EQ(child->SendMessage(UM_GETLINKOFWINDOW, reinterpret_cast<WPARAM>(&node), reinterpret_cast<LPARAM>(&link)), 1);
+    EXPECT_EQ(link, nullptr);
     const CString path = world.Path("free.yvekd");
     world.Boxes().Answer(IDOK, u"Controllers found");
     world.Boxes().Answer(IDOK, u"Read into the file");
