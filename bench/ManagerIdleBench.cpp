@@ -163,6 +163,8 @@ void BM_ManagerIdleWithOnlineWindow(benchmark::State& state)
         app.SetArguments({u"quorvane"});
         app.SetCheckRequiredFiles(false);
         app.SetSplashMs(10);
+        // Idle means no window of its own: the launcher stays away.
+        app.SetLauncherAtStart(false);
         if (!app.InitInstance()) {
             state.SkipWithError("the manager did not start");
             return;

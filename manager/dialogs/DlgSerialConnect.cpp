@@ -1,4 +1,5 @@
 #include "manager/dialogs/DlgSerialConnect.h"
+#include "manager/core/DataManager.h"
 
 #include "resources/manager/transport_ids.h"
 
@@ -123,4 +124,26 @@ void CDlgSerialConnect::OnDestroy()
         m_hSmallIcon = HICON();
     }
     CDialog::OnDestroy();
+}
+
+int ChooseScannedNode(CWnd* parent, CDataManager& manager, int kind, int markedNode)
+{
+    const HWND owner = parent ? parent->GetSafeHwnd() : HWND();
+    for (;;) {
+        std::array<BYTE, kScanNodes> present{};
+        std::array<CString, kScanNodes> names;
+        std::array<CString, kScanNodes> texts;
+        for (int node = kFirstNode; node <= kLastNode; ++node) {
+            const size_t slot = static_cast<size_t>(node - kFirstNode);
+            present[slot] = manager.IsNodePresent(node) ? 1 : 0;
+            names[slot] = manager.GetNodeName(node);
+            texts[slot] = manager.GetNodeUserText(node);
+        }
+        CDlgSerialConnect choice(parent);
+        choice.SetScan(present, names, texts);
+        choice.SetMarkedNode(markedNode);
+        if (choice.DoModal() != IDOK) return 0;
+        if (!choice.IsRescanRequested()) return IsControllerNode(choice.GetChosenNode()) ? choice.GetChosenNode() : 0;
+        if (!manager.ScanNetwork(kind, owner)) return 0;
+    }
 }

@@ -54,3 +54,10 @@ private:
     HICON m_hSmallIcon{};
     CListCtrl m_list;
 };
+
+class CDataManager;
+
+// The node choice after a scan of the manager's line, scanning again when the
+// user asks; 0 when cancelled or when a scan failed. A marked node is shown
+// but cannot be chosen.
+int ChooseScannedNode(CWnd* parent, CDataManager& manager, int kind, int markedNode = 0);

@@ -251,25 +251,7 @@ bool CDlgTransportBase::OpenAndScan(int comPort)
     return false;
 }
 
-int CDlgTransportBase::ChooseNode()
-{
-    for (;;) {
-        std::array<BYTE, kScanNodes> present{};
-        std::array<CString, kScanNodes> names;
-        std::array<CString, kScanNodes> texts;
-        for (int node = kFirstNode; node <= kLastNode; ++node) {
-            const size_t slot = static_cast<size_t>(node - kFirstNode);
-            present[slot] = m_own.IsNodePresent(node) ? 1 : 0;
-            names[slot] = m_own.GetNodeName(node);
-            texts[slot] = m_own.GetNodeUserText(node);
-        }
-        CDlgSerialConnect choice(this);
-        choice.SetScan(present, names, texts);
-        if (choice.DoModal() != IDOK) return 0;
-        if (!choice.IsRescanRequested()) return IsControllerNode(choice.GetChosenNode()) ? choice.GetChosenNode() : 0;
-        if (!m_own.ScanNetwork(kLinkSerial, GetSafeHwnd())) return 0;
-    }
-}
+int CDlgTransportBase::ChooseNode() { return ChooseScannedNode(this, m_own, kLinkSerial); }
 
 bool CDlgTransportBase::BorrowLink(CWnd* frame, CDataManager*& manager, int& node)
 {

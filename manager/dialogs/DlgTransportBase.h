@@ -16,6 +16,7 @@
 
 #include "manager/app/TransportRules.h"
 #include "manager/core/DataManager.h"
+#include "manager/dialogs/TransportHost.h"
 
 #include "platform/ui/Dialog.h"
 #include "platform/ui/TreeCtrl.h"
@@ -24,16 +25,6 @@
 #include <vector>
 
 class CProgressWaitWnd;
-
-// The open window's answer to UM_GETLINKOFWINDOW: wParam points at an int
-// that receives the node, lParam at a CDataManager* that receives the data
-// manager; 0 when both were filled.
-inline constexpr UINT UM_GETLINKOFWINDOW = WM_APP + 0x67;
-// Asks an open window to read its controller again; wParam is the dialog
-// (owner of messages); 0 on success.
-inline constexpr UINT UM_READFROMCONTROLLER = WM_APP + 0x68;
-// Asks an open window to scan its line again; wParam is the dialog; 0 on success.
-inline constexpr UINT UM_RESCANLINK = WM_APP + 0x5A;
 
 class CDlgTransportBase : public CDialog {
 public:

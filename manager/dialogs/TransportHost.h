@@ -6,8 +6,21 @@
 #pragma once
 
 #include "manager/app/OpenWindowRegistry.h"
+#include "platform/core/Messages.h"
+#include "platform/core/WinTypes.h"
 
 class CWnd;
+
+// The messages an open controller window answers for the dialogs.
+// The open window's answer to UM_GETLINKOFWINDOW: wParam points at an int
+// that receives the node, lParam at a CDataManager* that receives the data
+// manager; 0 when both were filled.
+inline constexpr UINT UM_GETLINKOFWINDOW = WM_APP + 0x67;
+// Asks an open window to read its controller again; wParam is the dialog
+// (owner of messages); 0 on success.
+inline constexpr UINT UM_READFROMCONTROLLER = WM_APP + 0x68;
+// Asks an open window to scan its line again; wParam is the dialog; 0 on success.
+inline constexpr UINT UM_RESCANLINK = WM_APP + 0x5A;
 
 class ITransportHost {
 public:

@@ -10,6 +10,7 @@
 #include "manager/dialogs/DlgAlarm.h"
 #include "manager/dialogs/DlgCommentList.h"
 #include "manager/dialogs/DlgSmallDialogs.h"
+#include "manager/ui/FrameDialogs.h"
 #include "manager/ui/ChildFrm.h"
 #include "manager/ui/LeftpaneFormView.h"
 #include "manager/ui/MainFrm.h"
@@ -24,6 +25,8 @@
 #include "platform/core/ResourceModule.h"
 #include "resources/manager/ctrldlgs_ids.h"
 #include "resources/manager/resource_ids.h"
+
+#include <optional>
 
 IMPLEMENT_DYNCREATE(CLeftpaneTreeView, CTreeView)
 
@@ -54,6 +57,12 @@ BEGIN_MESSAGE_MAP(CLeftpaneTreeView, CTreeView)
     ON_COMMAND_EX(IDM_INIT_TIME, &CLeftpaneTreeView::OnInitCommand)
     ON_COMMAND_EX(IDM_INIT_COMW, &CLeftpaneTreeView::OnInitCommand)
     ON_COMMAND(IDM_SHOW_PANE, &CLeftpaneTreeView::OnShowPane)
+    ON_COMMAND(IDM_READ_DATA, &CLeftpaneTreeView::OnReadData)
+    ON_COMMAND(IDM_TRANSPORT_DATA, &CLeftpaneTreeView::OnTransportData)
+    ON_COMMAND(IDM_CHANGE_NODE, &CLeftpaneTreeView::OnChangeNode)
+    ON_UPDATE_COMMAND_UI(IDM_READ_DATA, &CLeftpaneTreeView::OnUpdateReadData)
+    ON_UPDATE_COMMAND_UI(IDM_TRANSPORT_DATA, &CLeftpaneTreeView::OnUpdateTransportData)
+    ON_UPDATE_COMMAND_UI(IDM_CHANGE_NODE, &CLeftpaneTreeView::OnUpdateChangeNode)
     ON_UPDATE_COMMAND_UI(IDM_CONNECT, &CLeftpaneTreeView::OnUpdateConnect)
     ON_UPDATE_COMMAND_UI(IDM_DISCONNECT, &CLeftpaneTreeView::OnUpdateOnlineConnected)
     ON_UPDATE_COMMAND_UI(IDM_READ_CONTROLLER, &CLeftpaneTreeView::OnUpdateOnlineConnected)
@@ -356,7 +365,7 @@ void CLeftpaneTreeView::OnDisconnect()
     Disconnect(false);
 }
 
-bool CLeftpaneTreeView::ReadController(bool discardEdits, CWnd* owner)
+bool CLeftpaneTreeView::ReadController(bool discardEdits, CWnd* owner, bool reportFailure)
 {
     CDataManager* manager = DataManager();
     ControllerData* data = CurrentData();
@@ -371,7 +380,7 @@ bool CLeftpaneTreeView::ReadController(bool discardEdits, CWnd* owner)
         if (ok) {
             if (ControllerData* reference = manager->GetReference(index)) *reference = fresh;
             if (discardEdits) manager->RestoreController(index);
-        } else {
+        } else if (reportFailure) {
             CString text;
             manager->FormatLinkError(text, IDS_DM_LOAD_FAILED);
             AfxMessageBox(text.GetString(), MB_OK | MB_ICONERROR);
@@ -776,24 +785,9 @@ LRESULT CLeftpaneTreeView::OnPrivateMessage(WPARAM wParam, LPARAM lParam)
         if (manager) manager->ResumePolling();
         return 0;
     case UM_REFRESH: Refresh(); return 0;
-    case UM_GETLINKOFWINDOW:
-        if (auto* node = reinterpret_cast<int*>(wParam)) *node = ParameterK(38);
-        if (auto* link = reinterpret_cast<CDataManager**>(lParam)) *link = manager;
-        return 0;
-    case UM_READFROMCONTROLLER: return ReadController(true, CWnd::FromHandle(HWND::FromWParam(wParam))) ? 0 : 1;
-    case UM_RESCANLINK: {
-        if (!manager) return 1;
-        CChildFrame* frame = Frame();
-        while (manager->GetControllerCount() > 0) manager->RemoveController(0);
-        m_nodeMap.fill(0xFF);
-        if (!manager->ScanNetwork(frame ? frame->Kind() : kOpenWindowSerial, HWND::FromWParam(wParam)) || Build() < 1) {
-            ShowMessage(IDS_RESCAN_NONE, MB_OK | MB_ICONERROR);
-            if (frame) frame->PostMessage(UM_CLOSEFRAME);
-            return 1;
-        }
-        SelectController(manager->GetCurrentIndex());
-        return 0;
-    }
+    case UM_GETLINKOFWINDOW: return LendLink(reinterpret_cast<int*>(wParam), reinterpret_cast<CDataManager**>(lParam));
+    case UM_READFROMCONTROLLER: return ReadForDialog(HWND::FromWParam(wParam));
+    case UM_RESCANLINK: return RescanForDialog(HWND::FromWParam(wParam));
     default: return 0;
     }
 }
@@ -915,4 +909,137 @@ void CLeftpaneTreeView::OnUpdateMonitor(CCmdUI* pCmdUI)
 {
     const CChildFrame* frame = Frame();
     pCmdUI->Enable(frame && frame->IsOnline() && m_connected && CurrentData() ? TRUE : FALSE);
+}
+
+// ------------------------------------------------------------------ transport
+
+LRESULT CLeftpaneTreeView::LendLink(int* node, CDataManager** link)
+{
+    CChildFrame* frame = Frame();
+    CDataManager* manager = DataManager();
+    // Only a live line is lent: a dialog must never talk into a closed port.
+    if (!node || !link || !frame || !frame->IsOnline() || !manager || !CurrentData() || !m_connected ||
+        !manager->IsPortOpen())
+        return 1;
+    *node = ParameterK(38);
+    *link = manager;
+    return 0;
+}
+
+LRESULT CLeftpaneTreeView::ReadForDialog(HWND owner)
+{
+    // The dialog that asked reports a failure in its own words.
+    return ReadController(true, CWnd::FromHandle(owner), false) ? 0 : 1;
+}
+
+LRESULT CLeftpaneTreeView::RescanForDialog(HWND owner)
+{
+    CDataManager* manager = DataManager();
+    if (!manager) return 1;
+    CChildFrame* frame = Frame();
+    while (manager->GetControllerCount() > 0) manager->RemoveController(0);
+    m_nodeMap.fill(0xFF);
+    if (!manager->ScanNetwork(frame ? frame->Kind() : kOpenWindowSerial, owner) || Build() < 1) {
+        ShowMessage(IDS_RESCAN_NONE, MB_OK | MB_ICONERROR);
+        if (frame) frame->PostMessage(UM_CLOSEFRAME);
+        return 1;
+    }
+    SelectController(manager->GetCurrentIndex());
+    return 0;
+}
+
+template <class Run>
+void CLeftpaneTreeView::RunWindowDialog(Run run)
+{
+    auto* main = dynamic_cast<CMainFrame*>(AfxGetMainWnd());
+    if (main && !main->IsIdle()) return;
+    std::optional<CMainFrame::BusyScope> busy;
+    if (main) busy.emplace(*main);
+    CPollingPause pause;
+    run();
+}
+
+void CLeftpaneTreeView::OnReadData()
+{
+    CChildFrame* frame = Frame();
+    CDataManager* manager = DataManager();
+    ControllerData* data = CurrentData();
+    if (!frame || !manager || !data || RunsSimulatorHere()) return;
+    if (frame->IsOnline()) {
+        OnReadController();
+        return;
+    }
+    bool read = false;
+    RunWindowDialog([&] { read = RunEditDataRead(frame, *data, frame->DisplayName()); });
+    if (!read) return;
+    // What was read is not yet in any file: closing asks to save it.
+    m_offlineNew = true;
+    SelectController(manager->GetCurrentIndex());
+    RefreshPanes();
+    ShowMessage(IDS_DATA_READ, MB_OK | MB_ICONINFORMATION);
+}
+
+void CLeftpaneTreeView::OnTransportData()
+{
+    CChildFrame* frame = Frame();
+    ControllerData* data = CurrentData();
+    if (!frame || !data || RunsSimulatorHere()) return;
+    if (frame->IsOnline()) {
+        WriteToController(false);
+        return;
+    }
+    RunWindowDialog([&] { RunWindowDataTransport(frame, *data, frame->DisplayName()); });
+}
+
+void CLeftpaneTreeView::OnChangeNode()
+{
+    CChildFrame* frame = Frame();
+    CDataManager* manager = DataManager();
+    ControllerData* data = CurrentData();
+    if (!frame || !frame->IsOnline() || !manager || !data || !m_connected || RunsSimulatorHere()) return;
+    // Edits not written to the controller are written or dropped first.
+    if (HasChanges()) {
+        CString question;
+        question.Format(LoadFrameText(IDS_ASK_WRITE_ONLINE), frame->DisplayName().GetString());
+        const int answer = AfxMessageBox(question.GetString(), MB_YESNOCANCEL | MB_ICONEXCLAMATION);
+        if (answer == IDCANCEL) return;
+        if (answer == IDYES && WriteToController(true) != 0) return;
+        if (answer == IDNO) manager->RestoreController(manager->GetCurrentIndex());
+    }
+    const int current = ParameterK(38);
+    int chosen = 0;
+    RunWindowDialog([&] { chosen = ScanAndChooseNode(frame, *manager, frame->Kind(), current); });
+    if (chosen == 0 || chosen == current) return;
+    const size_t slot = static_cast<size_t>(chosen - kFirstNode);
+    int index = m_nodeMap[slot] == 0xFF ? -1 : m_nodeMap[slot];
+    if (index < 0 || !manager->GetController(index)) {
+        CPollingPause pause;
+        CWaitScope wait(IDS_WAIT_READING);
+        if (!manager->AddOnlineController(chosen)) return;
+        index = manager->GetCurrentIndex();
+        m_nodeMap[slot] = static_cast<BYTE>(index);
+    }
+    SelectController(index);
+    RefreshPanes();
+}
+
+void CLeftpaneTreeView::OnUpdateReadData(CCmdUI* pCmdUI)
+{
+    const CChildFrame* frame = Frame();
+    const bool online = frame && frame->IsOnline();
+    pCmdUI->Enable(frame && CurrentData() && !RunsSimulatorHere() && (!online || m_connected) ? TRUE : FALSE);
+}
+
+void CLeftpaneTreeView::OnUpdateTransportData(CCmdUI* pCmdUI)
+{
+    const CChildFrame* frame = Frame();
+    const bool online = frame && frame->IsOnline();
+    pCmdUI->Enable(frame && CurrentData() && !RunsSimulatorHere() && !m_busy && (!online || m_connected) ? TRUE
+                                                                                                          : FALSE);
+}
+
+void CLeftpaneTreeView::OnUpdateChangeNode(CCmdUI* pCmdUI)
+{
+    const CChildFrame* frame = Frame();
+    pCmdUI->Enable(frame && frame->IsOnline() && m_connected && CurrentData() && !RunsSimulatorHere() ? TRUE : FALSE);
 }

@@ -44,7 +44,9 @@ public:
     LRESULT MayClose(bool doNotAsk);
     // 0 on success.
     int WriteToController(bool fromDialog);
-    bool ReadController(bool discardEdits, CWnd* owner);
+    // Reads the current controller anew; a failure is reported unless the
+    // caller reports it itself.
+    bool ReadController(bool discardEdits, CWnd* owner, bool reportFailure = true);
     bool Save(bool askForName);
     // Whether the window's data differ from what was last read, written or saved.
     bool HasChanges();
@@ -67,6 +69,14 @@ protected:
     afx_msg void OnSimulator();
     afx_msg BOOL OnInitCommand(UINT nID);
     afx_msg void OnShowPane();
+    // The data-moving commands of the window: read a controller into this
+    // window, move this window's data to a controller, choose another node.
+    afx_msg void OnReadData();
+    afx_msg void OnTransportData();
+    afx_msg void OnChangeNode();
+    afx_msg void OnUpdateReadData(CCmdUI* pCmdUI);
+    afx_msg void OnUpdateTransportData(CCmdUI* pCmdUI);
+    afx_msg void OnUpdateChangeNode(CCmdUI* pCmdUI);
     afx_msg void OnUpdateConnect(CCmdUI* pCmdUI);
     afx_msg void OnUpdateOnlineConnected(CCmdUI* pCmdUI);
     afx_msg void OnUpdateWrite(CCmdUI* pCmdUI);
@@ -115,6 +125,13 @@ private:
     // Online, connected, and this window is not handing its data to the simulator.
     bool CanTalkToController() const;
     CString RootItemText();
+    // Answers of the private messages the transport dialogs send.
+    LRESULT LendLink(int* node, CDataManager** link);
+    LRESULT ReadForDialog(HWND owner);
+    LRESULT RescanForDialog(HWND owner);
+    // Runs a dialog of the window with polling paused and the main frame busy.
+    template <class Run>
+    void RunWindowDialog(Run run);
 
     CImageList m_images;
     std::array<ItemKind, kItemKinds> m_kinds{};

@@ -19,7 +19,9 @@
 #include "platform/ui/Menu.h"
 #include "platform/core/ResourceModule.h"
 #include "resources/manager/resource_ids.h"
+#include "manager/app/AlarmHistory.h"
 #include "manager/dialogs/DlgSmallDialogs.h"
+#include "manager/ui/FrameDialogs.h"
 #include "tools/KXContInitDlg.h"
 #include "tools/trace/KXWatcherDlg.h"
 #include "tools/trace/TraceSetupDlg.h"
@@ -98,6 +100,23 @@ BEGIN_MESSAGE_MAP(CMainFrame, CMDIFrameWnd)
     ON_UPDATE_COMMAND_UI(IDM_ACCESS_CODE, &CMainFrame::OnUpdateAlways)
     ON_UPDATE_COMMAND_UI(IDM_WATCHER, &CMainFrame::OnUpdateWatcher)
     ON_COMMAND(IDM_NOTHING, &CMainFrame::OnNothing)
+    ON_COMMAND(IDM_NEW_OFFLINE, &CMainFrame::OnNewOffline)
+    ON_UPDATE_COMMAND_UI(IDM_NEW_OFFLINE, &CMainFrame::OnUpdateIdleCommand)
+    ON_COMMAND(IDM_TRANSPORT_FROM, &CMainFrame::OnTransportFrom)
+    ON_COMMAND(IDM_TRANSPORT_TO, &CMainFrame::OnTransportTo)
+    ON_COMMAND(IDM_ALARM_TRANSPORT, &CMainFrame::OnAlarmTransport)
+    ON_COMMAND(IDM_GLOBAL_TRANSPORT, &CMainFrame::OnGlobalTransport)
+    ON_COMMAND(IDM_GENERATION_TRANSPORT, &CMainFrame::OnGenerationTransport)
+    ON_UPDATE_COMMAND_UI(IDM_TRANSPORT_FROM, &CMainFrame::OnUpdateTransport)
+    ON_UPDATE_COMMAND_UI(IDM_TRANSPORT_TO, &CMainFrame::OnUpdateTransport)
+    ON_UPDATE_COMMAND_UI(IDM_ALARM_TRANSPORT, &CMainFrame::OnUpdateTransport)
+    ON_UPDATE_COMMAND_UI(IDM_GLOBAL_TRANSPORT, &CMainFrame::OnUpdateTransport)
+    ON_UPDATE_COMMAND_UI(IDM_GENERATION_TRANSPORT, &CMainFrame::OnUpdateTransport)
+    ON_COMMAND(IDM_ALARM_FILE, &CMainFrame::OnAlarmFile)
+    ON_UPDATE_COMMAND_UI(IDM_ALARM_FILE, &CMainFrame::OnUpdateIdleCommand)
+    ON_COMMAND(IDM_OPTIONS, &CMainFrame::OnOptions)
+    ON_UPDATE_COMMAND_UI(IDM_OPTIONS, &CMainFrame::OnUpdateTransport)
+    ON_MESSAGE(UM_SHOWLAUNCHER, &CMainFrame::OnShowLauncher)
     ON_NOTIFY(TBN_DROPDOWN, AFX_IDW_TOOLBAR, &CMainFrame::OnOpenDropDown)
     ON_MESSAGE(WM_POWERBROADCAST, &CMainFrame::OnPowerBroadcast)
     ON_MESSAGE(UM_OPENHANDEDFILE, &CMainFrame::OnOpenHandedFile)
@@ -116,6 +135,18 @@ CMainFrame::BusyScope::BusyScope(CMainFrame& frame) : m_frame(frame)
 CMainFrame::BusyScope::~BusyScope()
 {
     if (--m_frame.m_busy == 0 && ::IsWindow(m_frame.GetSafeHwnd())) m_frame.EnableSystemClose(true);
+}
+
+template <class Run>
+void CMainFrame::RunControllerDialog(Run run)
+{
+    {
+        CPollingPause pause;
+        m_modal = true;
+        run();
+        m_modal = false;
+    }
+    AfterModalDialog();
 }
 
 void CMainFrame::EnableSystemClose(bool enable)
@@ -471,16 +502,12 @@ void CMainFrame::OnControllerInit()
     }
     default: return;
     }
-    {
-        CPollingPause pause;
-        m_modal = true;
+    RunControllerDialog([] {
         CKXContInitDlg dlg;
         CDataManager* current = CDataManager::GetCurrent();
         if (current && current->IsPortOpen()) dlg.SetCommMan(current->GetLink());
         dlg.DoModal();
-        m_modal = false;
-    }
-    AfterModalDialog();
+    });
 }
 
 void CMainFrame::OnUpdateWatcher(CCmdUI* pCmdUI)
@@ -506,17 +533,13 @@ void CMainFrame::OnWatcher()
         return true;
     }();
     (void)setupInstalled;
-    {
-        CPollingPause pause;
-        m_modal = true;
+    RunControllerDialog([&] {
         CKXWatcherDlg dlg(0, 0, nullptr);
         dlg.SetCommMan(current->GetLink());
         dlg.SetNodeNo(set ? set->K(38) : 1);
         dlg.SetAppHelpPath(App().m_pszHelpFilePath ? CString(App().m_pszHelpFilePath) : CString());
         dlg.DoModal();
-        m_modal = false;
-    }
-    AfterModalDialog();
+    });
 }
 
 void CMainFrame::OnAccessPassword()
@@ -547,5 +570,103 @@ LRESULT CMainFrame::OnPowerBroadcast(WPARAM wParam, LPARAM)
 LRESULT CMainFrame::OnAccessLevelChanged(WPARAM, LPARAM)
 {
     AdjustMenuForAccess();
+    return 0;
+}
+
+// ------------------------------------------------------------------ data-moving dialogs
+
+void CMainFrame::OnUpdateTransport(CCmdUI* pCmdUI) { pCmdUI->Enable(m_modal ? FALSE : TRUE); }
+
+void CMainFrame::RunTransport(TransportCommand command)
+{
+    if (m_modal) return;
+    TransportPreset preset;
+    if (CChildFrame* child = ActiveChild()) {
+        const COpenWindowRegistry& registry = App().Registry();
+        preset.comPort = registry.GetComPortOfWindow(child);
+        preset.address = registry.GetAddressOfWindow(child);
+    }
+    RunControllerDialog([&] { RunTransportDialog(command, this, preset); });
+}
+
+void CMainFrame::OnNewOffline()
+{
+    if (!IsIdle()) return;
+    BusyScope busy(*this);
+    CQuorvaneApp& app = App();
+    if (!app.CanOpenAnotherWindow()) {
+        ::ShowMessage(IDS_TOO_MANY_WINDOWS, MB_OK | MB_ICONWARNING);
+        return;
+    }
+    ControllerDataStore store;
+    ControllerDataSlot data;
+    store.AllocControllerData(data);
+    CString name;
+    if (!RunAddNewWizard(this, app.MakeNewWindowName(kOpenWindowOffline), *data, name)) return;
+    app.Pending() = MakeNewDataRequest(name);
+    // The new window's data manager copies the data while the window is
+    // built; the frame lends them only for that time.
+    CMainFrameWindows& windows = app.Windows();
+    windows.SetNewControllerData(data.get());
+    {
+        CPollingPause pause;
+        app.OpenPendingConnection();
+    }
+    windows.SetNewControllerData(nullptr);
+}
+
+void CMainFrame::OnTransportFrom() { RunTransport(TransportCommand::ReadToFile); }
+
+void CMainFrame::OnTransportTo() { RunTransport(TransportCommand::WriteToController); }
+
+void CMainFrame::OnAlarmTransport() { RunTransport(TransportCommand::Alarm); }
+
+void CMainFrame::OnGlobalTransport() { RunTransport(TransportCommand::GlobalCommand); }
+
+void CMainFrame::OnGenerationTransport() { RunTransport(TransportCommand::Generation); }
+
+void CMainFrame::OnAlarmFile()
+{
+    if (!IsIdle() || m_modal) return;
+    BusyScope busy(*this);
+    const CString extension = LoadFrameText(IDS_ALARM_FILE_EXTENSION);
+    CString filter;
+    filter.Format(LoadFrameText(IDS_ALARM_FILE_FILTER), extension.GetString(), extension.GetString());
+    CFileDialog open(TRUE, extension.GetString(), nullptr,
+                     OFN_HIDEREADONLY | OFN_NOCHANGEDIR | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST, filter.GetString(), this);
+    if (open.DoModal() != IDOK) return;
+    const CString path = open.GetPathName();
+    if (path.GetLength() >= kMaxPathChars) {
+        ::ShowMessage(IDS_PATH_TOO_LONG, MB_OK | MB_ICONWARNING);
+        return;
+    }
+    // A file that cannot be read says so instead of showing an empty history.
+    CString probe;
+    if (!LoadAlarmHistoryFile(path, probe)) {
+        CString text;
+        text.Format(LoadFrameText(IDS_ALARM_FILE_UNREADABLE), path.GetString());
+        AfxMessageBox(text.GetString(), MB_OK | MB_ICONERROR);
+        return;
+    }
+    m_modal = true;
+    RunAlarmFileDialog(this, path);
+    m_modal = false;
+}
+
+void CMainFrame::OnOptions()
+{
+    CQuorvaneApp& app = App();
+    if (!app.Settings() || m_modal) return;
+    RunControllerDialog([&] { RunOptionSheet(this, *app.Settings()); });
+}
+
+LRESULT CMainFrame::OnShowLauncher(WPARAM wParam, LPARAM)
+{
+    CQuorvaneApp& app = App();
+    if (!app.Settings() || !IsIdle() || m_modal) return 0;
+    m_modal = true;
+    RunLauncher(this, *app.Settings(), wParam == kLauncherAtStart);
+    m_modal = false;
+    AfterModalDialog();
     return 0;
 }

@@ -11,11 +11,18 @@
 #include <memory>
 
 class CChildFrame;
+enum class TransportCommand;
+
+// Posted to the main frame once it shows at start: wParam is the launcher's
+// layout (CDlgLauncher's mode).
+inline constexpr UINT UM_SHOWLAUNCHER = WM_APP + 0x71;
 
 class CMainFrame : public CMDIFrameWnd {
     DECLARE_DYNCREATE(CMainFrame)
 
 public:
+    static constexpr WPARAM kLauncherAtStart = 1;
+
     CMainFrame();
     ~CMainFrame() override;
 
@@ -70,6 +77,16 @@ protected:
     afx_msg void OnWatcher();
     afx_msg void OnAccessPassword();
     afx_msg void OnUpdateWatcher(CCmdUI* pCmdUI);
+    afx_msg void OnNewOffline();
+    afx_msg void OnTransportFrom();
+    afx_msg void OnTransportTo();
+    afx_msg void OnAlarmTransport();
+    afx_msg void OnGlobalTransport();
+    afx_msg void OnGenerationTransport();
+    afx_msg void OnAlarmFile();
+    afx_msg void OnOptions();
+    afx_msg void OnUpdateTransport(CCmdUI* pCmdUI);
+    afx_msg LRESULT OnShowLauncher(WPARAM wParam, LPARAM lParam);
     afx_msg void OnUpdateAlways(CCmdUI* pCmdUI);
     afx_msg void OnNothing() {}
     afx_msg void OnOpenDropDown(NMHDR* header, LRESULT* result);
@@ -83,6 +100,12 @@ private:
     // Asks each controller window to close, the active one first; false when one refuses.
     bool CloseAllChildren(WPARAM doNotAsk);
     void AfterModalDialog();
+    // Runs one of the frame's modal controller dialogs: the current window's
+    // polling paused, the modal flag set, the active window refreshed after.
+    template <class Run>
+    void RunControllerDialog(Run run);
+    // A transport dialog started on the active window's connection.
+    void RunTransport(TransportCommand command);
 
     CStatusBar m_statusBar;
     std::unique_ptr<CToolBar> m_toolBar;

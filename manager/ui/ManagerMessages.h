@@ -4,6 +4,7 @@
 #pragma once
 
 #include "manager/core/DataManager.h"
+#include "manager/dialogs/TransportHost.h"
 #include "platform/core/WinTypes.h"
 
 inline constexpr UINT UM_SUSPENDLINK = WM_APP + 0x01;
@@ -22,13 +23,12 @@ inline constexpr UINT UM_ACCESSLEVELCHANGED = WM_APP + 0x4A;
 inline constexpr UINT UM_SHOWFRAME = WM_APP + 0x4E;
 inline constexpr UINT UM_PAUSEPOLLING = WM_APP + 0x58;
 inline constexpr UINT UM_RESUMEPOLLING = WM_APP + 0x59;
-inline constexpr UINT UM_RESCANLINK = WM_APP + 0x5A;
+// UM_RESCANLINK (0x5A), UM_GETLINKOFWINDOW (0x67) and UM_READFROMCONTROLLER
+// (0x68) are the transport dialogs' (TransportHost.h).
 inline constexpr UINT UM_SHOWTOOLBAR = WM_APP + 0x5C;
 inline constexpr UINT UM_PARAMETERCHANGED = WM_APP + 0x5E;
 inline constexpr UINT UM_REFRESH = WM_APP + 0x64;
 inline constexpr UINT UM_PARAMETEREDITED = WM_APP + 0x66;
-inline constexpr UINT UM_GETLINKOFWINDOW = WM_APP + 0x67;
-inline constexpr UINT UM_READFROMCONTROLLER = WM_APP + 0x68;
 // From the single-instance channel's thread to the main frame: lParam is a
 // heap CString with the path a second start handed over (the frame frees it).
 inline constexpr UINT UM_OPENHANDEDFILE = WM_APP + 0x70;

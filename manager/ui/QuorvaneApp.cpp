@@ -54,6 +54,7 @@ CQuorvaneApp::CQuorvaneApp() : CWinApp(u"Quorvane")
 CQuorvaneApp::~CQuorvaneApp()
 {
     if (m_splash) m_splash->Close();
+    m_installedTransportHost.reset();
     m_installedWindows.reset();
     if (g_app == this) g_app = nullptr;
 }
@@ -70,6 +71,8 @@ BOOL CQuorvaneApp::InitInstance()
     // are in the code page of the interface language.
     platform::SetAnsiCodePage(m_language == kLanguageJapanese ? CP_SHIFT_JIS : CP_WESTERN);
     m_installedWindows.emplace(&m_windows);
+    // The transport dialogs see the open windows and the access level.
+    m_installedTransportHost.emplace(&m_transportHost);
 
     // 5 (before 3 and 4, the toolkit's own start): one manager per user. A
     // second start hands its data file to the running one.
@@ -136,6 +139,9 @@ BOOL CQuorvaneApp::InitInstance()
     }
     frame->ShowWindow(m_nCmdShow);
     frame->UpdateWindow();
+    // The launcher comes up from the message loop, over the shown main window.
+    if (m_launcherAtStart && m_settings && !m_settings->LauncherDoNotShowAgain())
+        frame->PostMessage(UM_SHOWLAUNCHER, CMainFrame::kLauncherAtStart);
     return TRUE;
 }
 
@@ -159,6 +165,7 @@ int CQuorvaneApp::ExitInstance()
         icon = HICON();
     }
     m_simulator.reset();
+    m_installedTransportHost.reset();
     m_resources.Release();
     return CWinApp::ExitInstance();
 }

@@ -18,6 +18,7 @@
 #include "manager/core/DecimalKeyTranslator.h"
 #include "manager/ui/InstanceChannel.h"
 #include "manager/ui/ManagerWindowsImpl.h"
+#include "manager/ui/TransportHostImpl.h"
 #include "manager/widgets/Splash.h"
 #include "manager/widgets/SplashWnd.h"
 #include "platform/ui/DocTemplate.h"
@@ -55,6 +56,9 @@ public:
     // The simulator program beside the manager (tests use a stand-in).
     void SetSimulatorProgram(const CString& program) { m_simulatorProgram = program; }
     WORD TcpPort() const { return m_tcpPort; }
+    // Whether the launcher may come up at start (the user's "do not show
+    // again" still decides); tests that do not work it leave it out.
+    void SetLauncherAtStart(bool allowed) { m_launcherAtStart = allowed; }
 
     void ShowSplash(bool atStart);
     bool IsSplashUp() const { return m_splash != nullptr; }
@@ -82,6 +86,7 @@ public:
     void SaveChildWindowPlacement();
 
     CSimulatorHandover& Simulator();
+    bool HasSimulatorHandover() const { return m_simulator != nullptr; }
     const ParamDefTable* ParamTable(int number) const { return m_resources.Table(number); }
     CMainFrameWindows& Windows() { return m_windows; }
     int* ReadyFlag() { return &m_mainFrameReady; }
@@ -108,6 +113,7 @@ private:
     int m_splashMs = 3000;
     WORD m_tcpPort = CDataManager::kDataManagerTcpPort;
     CString m_simulatorProgram{kSimulatorProgram};
+    bool m_launcherAtStart = true;
 
     COpenWindowRegistry m_registry;
     ManagerLanguage m_language = kLanguageOther;
@@ -130,6 +136,8 @@ private:
     CMultiDocTemplate* m_template = nullptr;
     CMainFrameWindows m_windows;
     std::optional<ScopedManagerWindows> m_installedWindows;
+    CAppTransportHost m_transportHost{*this};
+    std::optional<ScopedTransportHost> m_installedTransportHost;
     CDecimalKeyTranslator m_decimalKeys;
 };
 

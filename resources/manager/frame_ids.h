@@ -153,6 +153,7 @@
 #define IDS_DATA_SAVE_FAILED        21125
 #define IDS_WAIT_CONNECTING         41001
 #define IDS_NODE_NO_ANSWER          23093
+#define IDS_ALARM_FILE_UNREADABLE   23094
 #define IDS_TB_NEW_OFFLINE          20001
 #define IDS_TB_OPEN                 20002
 #define IDS_TB_NEW_ONLINE           20003

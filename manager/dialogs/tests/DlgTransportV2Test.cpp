@@ -77,18 +77,6 @@ protected:
         ControllerDataStore store;
         ASSERT_TRUE(store.WriteControllerDataFile(W(path.c_str()).GetString(), data, true, true, true));
     }
-    // Commands that change a point or a parameter; the scan's own writes
-    // (K99 and K75 to every node) are not counted.
-    int WriteCommands() const
-    {
-        int n = 0;
-        for (const std::string& line : emulator.ReceivedCommands()) {
-            if (line.rfind("@K99", 0) == 0 || line.rfind("@K75", 0) == 0 || line.rfind("@?", 0) == 0) continue;
-            n += line.rfind("@K", 0) == 0 || line.rfind("@H", 0) == 0 || line.rfind("@PNT", 0) == 0 ||
-                 line.rfind("@DEL", 0) == 0;
-        }
-        return n;
-    }
 };
 
 TEST_F(DlgTransportV2Test, AControllerReadIntoAFileChangedOfflineAndWrittenBackIsHeldByTheController)
@@ -185,7 +173,7 @@ TEST_F(DlgTransportV2Test, AnUnreadableFileIsReportedAsSuchAndNothingIsWritten)
                                             ChooseNodeOne()});
     EXPECT_EQ(result, IDCANCEL);
     for (const auto& box : boxes.Shown()) EXPECT_EQ(box.text.Find(u"is for the controller"), -1);
-    EXPECT_EQ(WriteCommands(), 0) << "nothing but the scan went to the line";
+    EXPECT_EQ(CountWriteCommands(emulator), 0) << "nothing but the scan went to the line";
 }
 
 TEST_F(DlgTransportV2Test, TheFileOfAnOpenWindowIsRefusedUnderAnySpelling)

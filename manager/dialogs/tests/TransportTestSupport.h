@@ -221,6 +221,19 @@ inline bool ChooseListRow(uitest::DialogDriver& d, int listId, const CString& co
     return false;
 }
 
+// Commands that change a point or a parameter; the scan's own writes (K99
+// and K75 to every node) and queries are not counted.
+inline int CountWriteCommands(const emu::Emulator& emulator)
+{
+    int n = 0;
+    for (const std::string& line : emulator.ReceivedCommands()) {
+        if (line.rfind("@K99", 0) == 0 || line.rfind("@K75", 0) == 0 || line.rfind("@?", 0) == 0) continue;
+        n += line.rfind("@K", 0) == 0 || line.rfind("@H", 0) == 0 || line.rfind("@PNT", 0) == 0 ||
+             line.rfind("@DEL", 0) == 0;
+    }
+    return n;
+}
+
 // A host with a registry the test fills.
 class FakeTransportHost : public ITransportHost {
 public:

@@ -137,6 +137,8 @@ public:
         m_app->SetArguments(std::move(arguments));
         m_app->SetCheckRequiredFiles(false);
         m_app->SetSplashMs(50);
+        // The launcher comes up only where a test works it.
+        m_app->SetLauncherAtStart(launcherAtStart);
         if (!m_app->InitInstance()) return false;
         m_frameHwnd = m_app->MainFrame() ? m_app->MainFrame()->GetSafeHwnd() : HWND();
         uitest::Pump(20);
@@ -159,6 +161,8 @@ public:
         uitest::FlushDeletedWidgets();
     }
     bool FrameAlive() const { return ::IsWindow(m_frameHwnd); }
+    // Whether Start lets the launcher come up (the user's setting still decides).
+    bool launcherAtStart = false;
 
     CQuorvaneApp& App() { return *m_app; }
     ScriptedMessageBox& Boxes() { return m_boxes; }
