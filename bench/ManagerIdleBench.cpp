@@ -39,6 +39,9 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <map>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -82,6 +85,42 @@ std::vector<double> RunFor(int seconds)
         shares.push_back(100.0 * (CpuSeconds() - cpu) / (static_cast<double>(wall.elapsed()) / 1000.0));
     }
     return shares;
+}
+
+// Processor time of each thread of the process, in clock ticks, by thread id.
+std::map<std::string, long> ThreadTicks()
+{
+    std::map<std::string, long> ticks;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc/self/task")) {
+        std::ifstream in(entry.path() / "stat");
+        std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        const std::size_t close = text.rfind(')');
+        if (close == std::string::npos) continue;
+        std::istringstream rest(text.substr(close + 2));
+        std::string field;
+        long user = 0, system = 0;
+        for (int i = 0; i < 13 && rest >> field; ++i) {
+            if (i == 11) user = std::stol(field);
+            if (i == 12) system = std::stol(field);
+        }
+        ticks[entry.path().filename().string()] = user + system;
+    }
+    return ticks;
+}
+
+// Which threads took the time between two readings (share of one core).
+void PrintThreadShares(const std::map<std::string, long>& before, const std::map<std::string, long>& after,
+                       double seconds)
+{
+    const double hz = static_cast<double>(::sysconf(_SC_CLK_TCK));
+    std::printf("  by thread (%% of one core):");
+    for (const auto& [id, t] : after) {
+        const auto was = before.find(id);
+        const long spent = t - (was == before.end() ? 0 : was->second);
+        if (spent > 0) std::printf(" %s%s %.2f", id.c_str(), id == std::to_string(::getpid()) ? " (ui)" : "",
+                                   100.0 * static_cast<double>(spent) / hz / seconds);
+    }
+    std::printf("\n");
 }
 
 double Percentile(std::vector<double> values, double p)
@@ -175,7 +214,9 @@ void BM_ManagerIdleWithOnlineWindow(benchmark::State& state)
             return;
         }
         RunFor(2);
+        const auto threadsBefore = ThreadTicks();
         const std::vector<double> online = RunFor(kSeconds);
+        const auto threadsAfter = ThreadTicks();
         const double resident = ResidentMegabytes();
         double total = 0;
         for (double v : online) total += v;
@@ -189,6 +230,7 @@ void BM_ManagerIdleWithOnlineWindow(benchmark::State& state)
                     "main window alone: median %.2f, p90 %.2f); resident %.1f MB\n",
                     total / static_cast<double>(online.size()), Percentile(online, 0.5), Percentile(online, 0.9),
                     Percentile(baseline, 0.5), Percentile(baseline, 0.9), resident);
+        PrintThreadShares(threadsBefore, threadsAfter, kSeconds);
         if (CWnd* main = app.m_pMainWnd) {
             for (CMDIChildWnd* child : static_cast<CMainFrame*>(main)->MDIGetChildren()) child->SendMessage(UM_CLOSEFRAME);
             main->DestroyWindow();

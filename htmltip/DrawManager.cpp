@@ -767,36 +767,44 @@ BOOL CDrawManager::MakeShadowMap(CDC* dc, int cx, int cy, HBITMAP maskBitmap, st
         return TRUE;
     }
 
-    // Box sums over a padded copy (255 outside the image), by running sums
-    // so the cost does not grow with the window.
-    const int pw = cx + blurX - 1;
-    const int ph = cy + blurY - 1;
+    // Box sums with 255 outside the image, by running sums so the cost does
+    // not grow with the window; first along the rows, then down the columns,
+    // a row at a time so that memory is read in order.
     const int ox = blurX / 2;
     const int oy = blurY / 2;
-    std::vector<std::int32_t> padded(static_cast<std::size_t>(pw) * static_cast<std::size_t>(ph), 255);
-    for (int y = 0; y < cy; ++y)
-        std::copy(a.begin() + static_cast<std::ptrdiff_t>(y) * cx, a.begin() + static_cast<std::ptrdiff_t>(y + 1) * cx,
-                  padded.begin() + static_cast<std::ptrdiff_t>(y + oy) * pw + ox);
-    // Horizontal sums: row r of the padded array, columns x .. x + blurX - 1.
-    std::vector<std::int64_t> across(static_cast<std::size_t>(cx) * static_cast<std::size_t>(ph));
+    const int ph = cy + blurY - 1;
+    // Horizontal sums: padded row r (image row r - oy), columns x .. x + blurX - 1
+    // of the padded row (image columns x - ox ..). A row sum is at most blurX * 255.
+    std::vector<std::int32_t> across(static_cast<std::size_t>(cx) * static_cast<std::size_t>(ph));
+    const auto padded = [&](const std::int32_t* row, int px) { return px < ox || px >= ox + cx ? 255 : row[px - ox]; };
     for (int r = 0; r < ph; ++r) {
-        const std::int32_t* row = padded.data() + static_cast<std::size_t>(r) * pw;
-        std::int64_t sum = 0;
-        for (int i = 0; i < blurX; ++i) sum += row[i];
+        std::int32_t* out = across.data() + static_cast<std::size_t>(r) * static_cast<std::size_t>(cx);
+        const int y = r - oy;
+        if (y < 0 || y >= cy) {
+            std::fill(out, out + cx, blurX * 255);
+            continue;
+        }
+        const std::int32_t* row = a.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(cx);
+        std::int32_t sum = 0;
+        for (int i = 0; i < blurX; ++i) sum += padded(row, i);
         for (int x = 0; x < cx; ++x) {
-            across[static_cast<std::size_t>(r) * cx + static_cast<std::size_t>(x)] = sum;
-            if (x + blurX < pw) sum += row[x + blurX] - row[x];
+            out[x] = sum;
+            if (x + blurX < cx + blurX - 1) sum += padded(row, x + blurX) - padded(row, x);
         }
     }
     const double scale = static_cast<double>(blurX) * blurY * 255.0;
-    for (int x = 0; x < cx; ++x) {
-        std::int64_t sum = 0;
-        for (int i = 0; i < blurY; ++i) sum += across[static_cast<std::size_t>(i) * cx + static_cast<std::size_t>(x)];
-        for (int y = 0; y < cy; ++y) {
-            map[static_cast<std::size_t>(y) * cx + static_cast<std::size_t>(x)] = static_cast<double>(sum) / scale;
-            if (y + blurY < ph)
-                sum += across[static_cast<std::size_t>(y + blurY) * cx + static_cast<std::size_t>(x)] -
-                       across[static_cast<std::size_t>(y) * cx + static_cast<std::size_t>(x)];
+    std::vector<std::int64_t> down(static_cast<std::size_t>(cx), 0);
+    for (int i = 0; i < blurY; ++i) {
+        const std::int32_t* row = across.data() + static_cast<std::size_t>(i) * static_cast<std::size_t>(cx);
+        for (int x = 0; x < cx; ++x) down[static_cast<std::size_t>(x)] += row[x];
+    }
+    for (int y = 0; y < cy; ++y) {
+        double* out = map.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(cx);
+        for (int x = 0; x < cx; ++x) out[x] = static_cast<double>(down[static_cast<std::size_t>(x)]) / scale;
+        if (y + blurY < ph) {
+            const std::int32_t* enter = across.data() + static_cast<std::size_t>(y + blurY) * static_cast<std::size_t>(cx);
+            const std::int32_t* leave = across.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(cx);
+            for (int x = 0; x < cx; ++x) down[static_cast<std::size_t>(x)] += enter[x] - leave[x];
         }
     }
     return TRUE;
