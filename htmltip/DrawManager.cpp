@@ -737,7 +737,13 @@ BOOL CDrawManager::MakeShadowMap(CDC* dc, int cx, int cy, HBITMAP maskBitmap, st
     const std::size_t count = static_cast<std::size_t>(cx) * static_cast<std::size_t>(cy);
     // The low byte of each pixel of A: the mask, shrunk by the blur window
     // onto white when blurred (nearest pixel, sampled at pixel centres).
-    std::vector<std::int32_t> a(count, 0);
+    // Work buffers stay with the thread: a tip's shadow is made at every
+    // showing, and fresh megabytes would cost more in page faults than the sums.
+    thread_local std::vector<std::int32_t> a;
+    thread_local std::vector<std::int32_t> across;
+    thread_local std::vector<std::int64_t> down;
+    thread_local std::vector<std::size_t> columns;
+    a.assign(count, 0);
     // An image too small for the blur gets a smaller window; one pixel across
     // has no room for any and takes the plain shadow.
     if (blurred && (cx < 2 || cy < 2)) blurred = FALSE;
@@ -747,13 +753,15 @@ BOOL CDrawManager::MakeShadowMap(CDC* dc, int cx, int cy, HBITMAP maskBitmap, st
         std::fill(a.begin(), a.end(), 255);
         const int w = cx - blurX;
         const int h = cy - blurY;
+        columns.resize(static_cast<std::size_t>(std::max(w, 0)));
+        for (int i = 0; i < w; ++i)
+            columns[static_cast<std::size_t>(i)] = static_cast<std::size_t>(((2LL * i + 1) * maskSize.cx) / (2LL * w));
         for (int j = 0; j < h; ++j) {
             const auto sy = static_cast<std::size_t>(((2LL * j + 1) * maskSize.cy) / (2LL * h));
             std::int32_t* row = a.data() + static_cast<std::size_t>(j + blurY / 2) * static_cast<std::size_t>(cx);
-            for (int i = 0; i < w; ++i) {
-                const auto sx = static_cast<std::size_t>(((2LL * i + 1) * maskSize.cx) / (2LL * w));
-                row[i + blurX / 2] = static_cast<std::int32_t>(source[sy * static_cast<std::size_t>(maskSize.cx) + sx] & 0xFF);
-            }
+            const DWORD* in = source + sy * static_cast<std::size_t>(maskSize.cx);
+            for (int i = 0; i < w; ++i)
+                row[i + blurX / 2] = static_cast<std::int32_t>(in[columns[static_cast<std::size_t>(i)]] & 0xFF);
         }
     } else {
         for (int y = 0; y < std::min<int>(cy, maskSize.cy); ++y)
@@ -775,7 +783,7 @@ BOOL CDrawManager::MakeShadowMap(CDC* dc, int cx, int cy, HBITMAP maskBitmap, st
     const int ph = cy + blurY - 1;
     // Horizontal sums: padded row r (image row r - oy), columns x .. x + blurX - 1
     // of the padded row (image columns x - ox ..). A row sum is at most blurX * 255.
-    std::vector<std::int32_t> across(static_cast<std::size_t>(cx) * static_cast<std::size_t>(ph));
+    across.resize(static_cast<std::size_t>(cx) * static_cast<std::size_t>(ph));
     const auto padded = [&](const std::int32_t* row, int px) { return px < ox || px >= ox + cx ? 255 : row[px - ox]; };
     for (int r = 0; r < ph; ++r) {
         std::int32_t* out = across.data() + static_cast<std::size_t>(r) * static_cast<std::size_t>(cx);
@@ -793,7 +801,7 @@ BOOL CDrawManager::MakeShadowMap(CDC* dc, int cx, int cy, HBITMAP maskBitmap, st
         }
     }
     const double scale = static_cast<double>(blurX) * blurY * 255.0;
-    std::vector<std::int64_t> down(static_cast<std::size_t>(cx), 0);
+    down.assign(static_cast<std::size_t>(cx), 0);
     for (int i = 0; i < blurY; ++i) {
         const std::int32_t* row = across.data() + static_cast<std::size_t>(i) * static_cast<std::size_t>(cx);
         for (int x = 0; x < cx; ++x) down[static_cast<std::size_t>(x)] += row[x];
