@@ -217,36 +217,43 @@ int CCommManager::IsReady() { return m_CommSet.bReady; }
 int CCommManager::SendData(const CString& strData)
 {
     if (!m_CommSet.bOpen || !m_CommSet.bReady) return 0;
-    if (!InitBuffs(strData)) return 0;
     // On the link's own thread a socket takes the text at once, instead of
-    // after a round through the writer thread and this thread's messages; what
-    // it does not take waits for the writer thread as before.
-    if (m_pTcpPort && GetSafeHwnd() && ::GetWindowThreadProcessId(GetSafeHwnd(), nullptr) == ::GetCurrentThreadId()) {
+    // after a round through the writer thread and this thread's messages; the
+    // writer thread is woken only for what it does not take.
+    const bool direct = m_pTcpPort && GetSafeHwnd() &&
+                        ::GetWindowThreadProcessId(GetSafeHwnd(), nullptr) == ::GetCurrentThreadId();
+    if (!InitBuffs(strData, !direct)) return 0;
+    if (direct) {
         WriteTcp();
+        if (m_link->outPending.load()) m_link->SetOutPending(true);
     }
     return 1;
 }
 
-bool CCommManager::InitBuffs(const CString& strData)
+bool CCommManager::InitBuffs(const CString& strData, bool wakeWriter)
 {
     if (strData.IsEmpty()) return true;
     // The out buffer stays locked until the in buffer is empty: the text cannot
     // go out, nor its reply come in, before (a sender on another thread).
     BufferLock outLock(m_CommSet.hOutBufMutex);
-    if (!outLock || !AddToOutBuf(strData)) return false;
+    if (!outLock || !AddToOutBuf(strData, wakeWriter)) return false;
     BufferLock inLock(m_CommSet.hInBufMutex);
     if (inLock) m_CommSet.strInBuff.Empty();
     return true;
 }
 
-bool CCommManager::AddToOutBuf(const CString& strData)
+bool CCommManager::AddToOutBuf(const CString& strData, bool wakeWriter)
 {
     BufferLock lock(m_CommSet.hOutBufMutex);
     // Looked at again under the lock, under which Close empties the buffer: a
     // text queued after that would wait there and go out on the next link.
     if (!lock || !m_CommSet.bOpen || !m_CommSet.bReady) return false;
     m_CommSet.strOutBuff += strData;
-    m_link->SetOutPending(!m_CommSet.strOutBuff.IsEmpty());
+    if (wakeWriter) {
+        m_link->SetOutPending(!m_CommSet.strOutBuff.IsEmpty());
+    } else {
+        m_link->outPending = !m_CommSet.strOutBuff.IsEmpty();
+    }
     return true;
 }
 

@@ -116,9 +116,11 @@ private:
     void ReadTcp();
     void WriteSerial();
     void WriteTcp();
-    // False when the text was not queued (the link closed meanwhile).
-    bool InitBuffs(const CString& strData);
-    bool AddToOutBuf(const CString& strData);
+    // False when the text was not queued (the link closed meanwhile). Without
+    // wakeWriter the caller writes at once and wakes the writer thread itself
+    // for what is left.
+    bool InitBuffs(const CString& strData, bool wakeWriter = true);
+    bool AddToOutBuf(const CString& strData, bool wakeWriter = true);
     void DestroyPorts();
     void FinishDeferredClose();
     // Called with the out-buffer lock held.

@@ -13,8 +13,8 @@ namespace comm {
 
 // The link's number, carried in wParam of every link event so that late
 // events of an earlier link are recognised, and whether text waits in the
-// out buffer (the writer threads look at it once a millisecond, and are woken
-// at once when text is queued).
+// out buffer. A writer thread sleeps until text is queued or it is told to
+// stop: an idle link wakes nobody.
 struct LinkShared {
     std::atomic<WPARAM> linkId{0};
     std::atomic<bool> outPending{false};
@@ -35,16 +35,48 @@ struct LinkShared {
         }
         if (pending) m_outQueued.notify_all();
     }
-    // Waits up to timeout for queued text; true when some is waiting.
-    bool WaitForOut(std::chrono::milliseconds timeout)
+    // Waits until text is queued or running has become false (and
+    // WakeWriters was called); true when text is waiting.
+    bool WaitForOut(const std::atomic<bool>& running)
     {
         std::unique_lock lock(m_outLock);
-        return m_outQueued.wait_for(lock, timeout, [&] { return outPending.load(); });
+        m_outQueued.wait(lock, [&] { return outPending.load() || !running.load(); });
+        return outPending.load();
+    }
+    // A send delay holds further writes; the writer thread sleeps through it
+    // and is woken when it ends.
+    void HoldWrites(bool held)
+    {
+        {
+            std::lock_guard guard(m_outLock);
+            m_writesHeld = held;
+        }
+        if (!held) m_outQueued.notify_all();
+    }
+    bool WritesHeld()
+    {
+        std::lock_guard guard(m_outLock);
+        return m_writesHeld;
+    }
+    // Waits until no send delay holds writes or running has become false.
+    void WaitWhileWritesHeld(const std::atomic<bool>& running)
+    {
+        std::unique_lock lock(m_outLock);
+        m_outQueued.wait(lock, [&] { return !m_writesHeld || !running.load(); });
+    }
+    // Wakes every writer thread so it looks at its running flag again; call
+    // after clearing the flag. Taking the lock first means a writer is either
+    // still to look or already asleep and reached by the notification.
+    void WakeWriters()
+    {
+        { std::lock_guard guard(m_outLock); }
+        m_outQueued.notify_all();
     }
 
 private:
     std::mutex m_outLock;
     std::condition_variable m_outQueued;
+    bool m_writesHeld = false;
 };
 
 }  // namespace comm

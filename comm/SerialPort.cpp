@@ -112,6 +112,7 @@ void CSerialPort::ClosePort()
     Shared& s = *m_shared;
     s.readerRunning = false;
     s.writerRunning = false;
+    s.link->WakeWriters();
     s.port.CancelWaits();
     if (s.writeEnd) SetEvent(s.writeEnd);
     if (s.readEnd) SetEvent(s.readEnd);
@@ -151,9 +152,13 @@ void CSerialPort::StartSendDelay(DWORD ms)
     if (ms == 0) return;
     std::lock_guard lock(m_timerLock);
     m_pCommSet->bWriteAllowed = 0;
+    m_shared->link->HoldWrites(true);
     // The lock keeps a timer that fires at once from looking before its id is known.
     m_nTimerId = timeSetEvent(ms, ms, &CSerialPort::DelayTimerProc, reinterpret_cast<DWORD_PTR>(this), TIME_ONESHOT);
-    if (m_nTimerId == 0) m_pCommSet->bWriteAllowed = 1;
+    if (m_nTimerId == 0) {
+        m_pCommSet->bWriteAllowed = 1;
+        m_shared->link->HoldWrites(false);
+    }
 }
 
 void CSerialPort::DelayTimerProc(UINT timerId, UINT, DWORD_PTR user, DWORD_PTR, DWORD_PTR)
@@ -163,6 +168,8 @@ void CSerialPort::DelayTimerProc(UINT timerId, UINT, DWORD_PTR user, DWORD_PTR, 
     if (self->m_nTimerId != timerId) return;
     self->m_nTimerId = 0;
     self->m_pCommSet->bWriteAllowed = 1;
+    // The writer thread, asleep through the delay, takes its turn now.
+    self->m_shared->link->HoldWrites(false);
 }
 
 void CSerialPort::StopDelayTimer()
@@ -175,6 +182,7 @@ void CSerialPort::StopDelayTimer()
     }
     // Waits for a callback that is running; it finds its id gone and does nothing.
     if (id) timeKillEvent(id);
+    m_shared->link->HoldWrites(false);
 }
 
 DWORD CSerialPort::ReaderThread(LPVOID parameter)
@@ -184,11 +192,14 @@ DWORD CSerialPort::ReaderThread(LPVOID parameter)
     bool lost = false;
     while (s.readerRunning.load()) {
         if (lost) {
-            // Nothing more comes from a device that went away; wait to be stopped.
-            Sleep(kWaitSliceMs);
+            // Nothing more comes from a device that went away; wait to be
+            // stopped (ClosePort sets the turn's event).
+            WaitForSingleObject(s.readEnd, INFINITE);
             continue;
         }
-        const platform::SerialEvents events = s.port.WaitEvent(kWaitSliceMs);
+        // Sleeps on the port until input, a line error, a hang-up or the
+        // close's cancel: an idle line costs nothing.
+        const platform::SerialEvents events = s.port.WaitEvent(kIdleWaitMs);
         if (!s.readerRunning.load() || events.cancelled) break;
         if (events.hungUp || s.port.HungUp()) {
             lost = true;
@@ -207,7 +218,6 @@ DWORD CSerialPort::ReaderThread(LPVOID parameter)
                 s.port.Purge(true, false);
             }
         }
-        Sleep(1);
     }
     return 0;
 }
@@ -218,14 +228,19 @@ DWORD CSerialPort::WriterThread(LPVOID parameter)
     Shared& s = **holder;
     while (s.writerRunning.load()) {
         if (!s.link->outPending.load()) {
-            s.link->WaitForOut(std::chrono::milliseconds(1));
+            s.link->WaitForOut(s.writerRunning);
             continue;
         }
         if (IsWindow(s.notify) && s.Post(LINK_EVENT_WRITE)) {
             s.WaitForTurn(s.writeEnd, s.writerRunning);
             if (!s.link->outPending.load()) continue;
+            if (s.link->WritesHeld()) {
+                // A send delay runs: the next turn when it ends.
+                s.link->WaitWhileWritesHeld(s.writerRunning);
+                continue;
+            }
         }
-        // A send delay runs or the driver is full: again shortly.
+        // The driver is full or the line refused the text: again shortly.
         Sleep(1);
     }
     return 0;

@@ -54,6 +54,8 @@ public:
     void StartSendDelay(DWORD ms);
 
     static constexpr int kWaitSliceMs = 100;
+    // The reader's wait on an idle port; a close cancels it at once.
+    static constexpr int kIdleWaitMs = 60000;
     static constexpr DWORD kThreadEndTimeoutMs = 5000;
 
 private:

@@ -206,6 +206,7 @@ void CTcpPort::ClosePort()
 {
     m_bCancel = true;
     m_shared->writerRunning = false;
+    m_shared->link->WakeWriters();
     if (m_shared->writeEnd) SetEvent(m_shared->writeEnd);
     if (m_hWriterThread) {
         if (WaitForSingleObject(m_hWriterThread, kThreadEndTimeoutMs) != WAIT_OBJECT_0) {
@@ -237,7 +238,7 @@ DWORD CTcpPort::WriterThread(LPVOID parameter)
     Shared& s = **holder;
     while (s.writerRunning.load()) {
         if (!s.link->outPending.load()) {
-            s.link->WaitForOut(std::chrono::milliseconds(1));
+            s.link->WaitForOut(s.writerRunning);
             continue;
         }
         if (IsWindow(s.notify) && s.Post(MakeLinkEvent(LINK_EVENT_WRITE))) {

@@ -737,7 +737,13 @@ BOOL CDrawManager::MakeShadowMap(CDC* dc, int cx, int cy, HBITMAP maskBitmap, st
     const std::size_t count = static_cast<std::size_t>(cx) * static_cast<std::size_t>(cy);
     // The low byte of each pixel of A: the mask, shrunk by the blur window
     // onto white when blurred (nearest pixel, sampled at pixel centres).
-    std::vector<std::int32_t> a(count, 0);
+    // Work buffers stay with the thread: a tip's shadow is made at every
+    // showing, and fresh megabytes would cost more in page faults than the sums.
+    thread_local std::vector<std::int32_t> a;
+    thread_local std::vector<std::int32_t> across;
+    thread_local std::vector<std::int64_t> down;
+    thread_local std::vector<std::size_t> columns;
+    a.assign(count, 0);
     // An image too small for the blur gets a smaller window; one pixel across
     // has no room for any and takes the plain shadow.
     if (blurred && (cx < 2 || cy < 2)) blurred = FALSE;
@@ -747,13 +753,15 @@ BOOL CDrawManager::MakeShadowMap(CDC* dc, int cx, int cy, HBITMAP maskBitmap, st
         std::fill(a.begin(), a.end(), 255);
         const int w = cx - blurX;
         const int h = cy - blurY;
+        columns.resize(static_cast<std::size_t>(std::max(w, 0)));
+        for (int i = 0; i < w; ++i)
+            columns[static_cast<std::size_t>(i)] = static_cast<std::size_t>(((2LL * i + 1) * maskSize.cx) / (2LL * w));
         for (int j = 0; j < h; ++j) {
             const auto sy = static_cast<std::size_t>(((2LL * j + 1) * maskSize.cy) / (2LL * h));
             std::int32_t* row = a.data() + static_cast<std::size_t>(j + blurY / 2) * static_cast<std::size_t>(cx);
-            for (int i = 0; i < w; ++i) {
-                const auto sx = static_cast<std::size_t>(((2LL * i + 1) * maskSize.cx) / (2LL * w));
-                row[i + blurX / 2] = static_cast<std::int32_t>(source[sy * static_cast<std::size_t>(maskSize.cx) + sx] & 0xFF);
-            }
+            const DWORD* in = source + sy * static_cast<std::size_t>(maskSize.cx);
+            for (int i = 0; i < w; ++i)
+                row[i + blurX / 2] = static_cast<std::int32_t>(in[columns[static_cast<std::size_t>(i)]] & 0xFF);
         }
     } else {
         for (int y = 0; y < std::min<int>(cy, maskSize.cy); ++y)
@@ -767,36 +775,44 @@ BOOL CDrawManager::MakeShadowMap(CDC* dc, int cx, int cy, HBITMAP maskBitmap, st
         return TRUE;
     }
 
-    // Box sums over a padded copy (255 outside the image), by running sums
-    // so the cost does not grow with the window.
-    const int pw = cx + blurX - 1;
-    const int ph = cy + blurY - 1;
+    // Box sums with 255 outside the image, by running sums so the cost does
+    // not grow with the window; first along the rows, then down the columns,
+    // a row at a time so that memory is read in order.
     const int ox = blurX / 2;
     const int oy = blurY / 2;
-    std::vector<std::int32_t> padded(static_cast<std::size_t>(pw) * static_cast<std::size_t>(ph), 255);
-    for (int y = 0; y < cy; ++y)
-        std::copy(a.begin() + static_cast<std::ptrdiff_t>(y) * cx, a.begin() + static_cast<std::ptrdiff_t>(y + 1) * cx,
-                  padded.begin() + static_cast<std::ptrdiff_t>(y + oy) * pw + ox);
-    // Horizontal sums: row r of the padded array, columns x .. x + blurX - 1.
-    std::vector<std::int64_t> across(static_cast<std::size_t>(cx) * static_cast<std::size_t>(ph));
+    const int ph = cy + blurY - 1;
+    // Horizontal sums: padded row r (image row r - oy), columns x .. x + blurX - 1
+    // of the padded row (image columns x - ox ..). A row sum is at most blurX * 255.
+    across.resize(static_cast<std::size_t>(cx) * static_cast<std::size_t>(ph));
+    const auto padded = [&](const std::int32_t* row, int px) { return px < ox || px >= ox + cx ? 255 : row[px - ox]; };
     for (int r = 0; r < ph; ++r) {
-        const std::int32_t* row = padded.data() + static_cast<std::size_t>(r) * pw;
-        std::int64_t sum = 0;
-        for (int i = 0; i < blurX; ++i) sum += row[i];
+        std::int32_t* out = across.data() + static_cast<std::size_t>(r) * static_cast<std::size_t>(cx);
+        const int y = r - oy;
+        if (y < 0 || y >= cy) {
+            std::fill(out, out + cx, blurX * 255);
+            continue;
+        }
+        const std::int32_t* row = a.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(cx);
+        std::int32_t sum = 0;
+        for (int i = 0; i < blurX; ++i) sum += padded(row, i);
         for (int x = 0; x < cx; ++x) {
-            across[static_cast<std::size_t>(r) * cx + static_cast<std::size_t>(x)] = sum;
-            if (x + blurX < pw) sum += row[x + blurX] - row[x];
+            out[x] = sum;
+            if (x + blurX < cx + blurX - 1) sum += padded(row, x + blurX) - padded(row, x);
         }
     }
     const double scale = static_cast<double>(blurX) * blurY * 255.0;
-    for (int x = 0; x < cx; ++x) {
-        std::int64_t sum = 0;
-        for (int i = 0; i < blurY; ++i) sum += across[static_cast<std::size_t>(i) * cx + static_cast<std::size_t>(x)];
-        for (int y = 0; y < cy; ++y) {
-            map[static_cast<std::size_t>(y) * cx + static_cast<std::size_t>(x)] = static_cast<double>(sum) / scale;
-            if (y + blurY < ph)
-                sum += across[static_cast<std::size_t>(y + blurY) * cx + static_cast<std::size_t>(x)] -
-                       across[static_cast<std::size_t>(y) * cx + static_cast<std::size_t>(x)];
+    down.assign(static_cast<std::size_t>(cx), 0);
+    for (int i = 0; i < blurY; ++i) {
+        const std::int32_t* row = across.data() + static_cast<std::size_t>(i) * static_cast<std::size_t>(cx);
+        for (int x = 0; x < cx; ++x) down[static_cast<std::size_t>(x)] += row[x];
+    }
+    for (int y = 0; y < cy; ++y) {
+        double* out = map.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(cx);
+        for (int x = 0; x < cx; ++x) out[x] = static_cast<double>(down[static_cast<std::size_t>(x)]) / scale;
+        if (y + blurY < ph) {
+            const std::int32_t* enter = across.data() + static_cast<std::size_t>(y + blurY) * static_cast<std::size_t>(cx);
+            const std::int32_t* leave = across.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(cx);
+            for (int x = 0; x < cx; ++x) down[static_cast<std::size_t>(x)] += enter[x] - leave[x];
         }
     }
     return TRUE;

@@ -648,7 +648,8 @@ void CHtmlToolTip::RenderTipImage()
     }
     CDC reference;
     reference.CreateCompatibleDC(nullptr);
-    std::vector<double> map;
+    // Kept from one showing to the next, so its memory is reused.
+    std::vector<double>& map = m_shadowMap;
     if (!m_drawer.GetDrawManager().MakeShadowMap(&reference, tipSize.cx, tipSize.cy, *mask, map,
                                                  m_shadowBlurred ? TRUE : FALSE, m_shadowBlurX, m_shadowBlurY))
         return;

@@ -253,6 +253,7 @@ private:
     // made once per content.
     QImage m_tipImage;
     std::vector<float> m_shadowCover;
+    std::vector<double> m_shadowMap;  // the shadow map's memory, reused
 
     bool m_shadowBlurred = true;
     int m_shadowOffsetX = 6;

@@ -14,6 +14,9 @@
 
 #include <atomic>
 #include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <map>
 #include <optional>
 #include <fcntl.h>
 #include <poll.h>
@@ -51,6 +54,40 @@ inline void PumpFor(std::chrono::milliseconds duration)
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
         platform::PumpPendingMessages();
     }
+}
+
+// How often each thread of the process has gone to sleep and been woken, by
+// thread id (voluntary context switches).
+inline std::map<std::string, long> ThreadWakeUps()
+{
+    std::map<std::string, long> counts;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc/self/task")) {
+        std::ifstream status(entry.path() / "status");
+        std::string line;
+        while (std::getline(status, line)) {
+            if (line.rfind("voluntary_ctxt_switches:", 0) == 0) {
+                counts[entry.path().filename().string()] = std::stol(line.substr(line.find(':') + 1));
+            }
+        }
+    }
+    return counts;
+}
+
+// Wake-ups, over a pause of `duration` while this thread sleeps (it pumps
+// nothing meanwhile), of the threads that are not in `before`: the threads
+// started since then.
+inline long WakeUpsOfNewThreads(const std::map<std::string, long>& before, std::chrono::milliseconds duration)
+{
+    std::map<std::string, long> start = ThreadWakeUps();
+    for (const auto& [id, count] : before) start.erase(id);
+    std::this_thread::sleep_for(duration);
+    const std::map<std::string, long> end = ThreadWakeUps();
+    long total = 0;
+    for (const auto& [id, count] : start) {
+        const auto now = end.find(id);
+        if (now != end.end()) total += now->second - count;
+    }
+    return total;
 }
 
 // The attached window: keeps every link event and, for data events, the

@@ -1,4 +1,5 @@
 #include "comm/CommManager.h"
+#include "comm/SerialPort.h"
 #include "comm/tests/LinkTestSupport.h"
 
 #include "tests/support/ScriptedMessageBox.h"
@@ -97,6 +98,29 @@ TEST_F(SerialLinkTest, ExchangesTextWithAControllerAndClosesWhenTheLineGoes)
     EXPECT_EQ(s.link.IsOpen(), 0);
     EXPECT_EQ(s.link.GetPortType(), PORT_NONE);
     EXPECT_EQ(s.link.SendData(u"@?K12.1\r\n"), 0);
+}
+
+TEST_F(SerialLinkTest, AnIdleLinkSleepsUntilSomethingHappens)
+{
+    PtyPeer peer(kComNumber);
+    ASSERT_TRUE(peer.Ok());
+    const auto before = ThreadWakeUps();
+    SerialLink s;
+    s.Configure(kComNumber, 0, 0, CR_LF);
+    ASSERT_TRUE(s.OpenAndWait());
+    // The reader sleeps on the line and the writer on its queue: nothing
+    // wakes them while the line is quiet (a thread that looked every
+    // millisecond would be woken hundreds of times).
+    EXPECT_LT(WakeUpsOfNewThreads(before, 500ms), 20);
+    // And they still answer at once when something comes or goes.
+    peer.Write("K12.1=500\r\n");
+    EXPECT_TRUE(s.WaitForText(u"K12.1=500"));
+    ASSERT_EQ(s.link.SendData(u"@?K12.1\r\n"), 1);
+    EXPECT_EQ(PtyPeer::Join(peer.Collect(9)), "@?K12.1\r\n");
+    const auto closing = Clock::now();
+    s.link.Close();
+    EXPECT_LT(Clock::now() - closing, std::chrono::milliseconds(CSerialPort::kThreadEndTimeoutMs))
+        << "the threads end at the close, not at the end of a wait";
 }
 
 TEST_F(SerialLinkTest, AnUnknownComPortDoesNotOpen)

@@ -84,6 +84,31 @@ TEST_F(TcpLinkTest, ExchangesTextWithAControllerAndClosesWhenThePeerGoes)
     EXPECT_EQ(log.Kinds(), (std::vector<WORD>{LINK_EVENT_CONNECT, LINK_EVENT_CLOSE}));
 }
 
+TEST_F(TcpLinkTest, AnIdleLinkSleepsAndATextSentOnItsThreadGoesOutWithoutAWriterRound)
+{
+    emu::Emulator emulator;
+    emulator.AddController(1).SetParameter(12, 500);
+    const uint16_t port = emulator.ServeTcp();
+    ASSERT_NE(port, 0) << emulator.LastError();
+    const auto before = ThreadWakeUps();
+    Target(u"127.0.0.1", port);
+    ASSERT_EQ(link.Open(), 1);
+    ASSERT_TRUE(PumpUntil([&] { return link.IsReady() == 1; }));
+    // The writer thread sleeps on its queue, the socket's watcher on the socket.
+    EXPECT_LT(WakeUpsOfNewThreads(before, 500ms), 20);
+    for (int i = 0; i < 5; ++i) {
+        SCOPED_TRACE(i);
+        const std::size_t writes = static_cast<std::size_t>(log.Count(LINK_EVENT_WRITE));
+        ASSERT_EQ(link.SendData(u"@?K12.1\r\n"), 1);
+        ASSERT_TRUE(PumpUntil([&] { return link.GetInBuff().Find(u"OK.1\r\n") >= 0; }));
+        EXPECT_EQ(link.GetInBuff(), CString(u"K12.1=500\r\nOK.1\r\n"));
+        // The socket took the text at once; no write turn followed.
+        PumpFor(20ms);
+        EXPECT_EQ(static_cast<std::size_t>(log.Count(LINK_EVENT_WRITE)), writes);
+    }
+    EXPECT_EQ(emulator.ReceivedBytes(), "@?K12.1\r\n@?K12.1\r\n@?K12.1\r\n@?K12.1\r\n@?K12.1\r\n");
+}
+
 TEST_F(TcpLinkTest, ARefusedConnectionIsToldAndLeavesTheLinkClosed)
 {
     boxes.Answer(IDOK, u"Connection refused");

@@ -45,7 +45,7 @@ BOOL SetState(HANDLE handle, bool signalled)
         std::lock_guard<std::mutex> lock(WaitLock());
         event->Set(signalled);
     }
-    if (signalled) NotifyWaiters();
+    if (signalled) NotifyObjectWaiters(*event);
     return TRUE;
 }
 

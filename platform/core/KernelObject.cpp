@@ -1,6 +1,7 @@
 #include "platform/core/KernelObject.h"
 
 #include "platform/core/Thread.h"
+#include "platform/core/ThreadQueue.h"
 
 #include <algorithm>
 #include <array>
@@ -38,6 +39,10 @@ HandleTable& Table()
 struct WaitState {
     std::mutex lock;
     std::condition_variable changed;
+    // Guards every object's waiter list and `all`; taken after the wait lock,
+    // never before it.
+    std::mutex registry;
+    std::vector<ObjectWaiter*> all;
 };
 
 WaitState& Waits()
@@ -75,7 +80,14 @@ DWORD WaitForObjects(const std::vector<std::shared_ptr<KernelObject>>& objects, 
     }
 
     std::array<AcquireResult, MAXIMUM_WAIT_OBJECTS> taken{};
+    ObjectWaiter waiter;
     std::unique_lock<std::mutex> lock(WaitLock());
+    struct Registration {
+        ObjectWaiter& waiter;
+        const std::vector<std::shared_ptr<KernelObject>>& objects;
+        ~Registration() { UnregisterObjectWaiter(waiter, objects); }
+    } registration{waiter, objects};
+    RegisterObjectWaiter(waiter, objects);
     for (;;) {
         if (!waitAll) {
             for (std::size_t i = 0; i < objects.size(); ++i) {
@@ -106,13 +118,31 @@ DWORD WaitForObjects(const std::vector<std::shared_ptr<KernelObject>>& objects, 
         if (pollMs != 0) {
             auto until = now + std::chrono::milliseconds(pollMs);
             if (!infinite) until = std::min(until, deadline);
-            WaitForChangeUntil(lock, until);
+            waiter.changed.wait_until(lock, until);
         } else if (infinite) {
-            WaitForChange(lock);
+            waiter.changed.wait(lock);
         } else {
-            WaitForChangeUntil(lock, deadline);
+            waiter.changed.wait_until(lock, deadline);
         }
     }
+}
+
+// Wakes the waits of a list, the registry's lock held; the queues of waits in
+// a toolkit's loop are collected, to be woken once the lock is given back.
+void WakeLocked(const std::vector<ObjectWaiter*>& list, std::vector<std::shared_ptr<detail::ThreadQueue>>& natives)
+{
+    for (ObjectWaiter* waiter : list) {
+        if (waiter->native) {
+            natives.push_back(waiter->native->shared_from_this());
+        } else {
+            waiter->changed.notify_one();
+        }
+    }
+}
+
+void WakeNatives(const std::vector<std::shared_ptr<detail::ThreadQueue>>& natives)
+{
+    for (const auto& queue : natives) queue->WakeDispatcher();
 }
 
 }  // namespace
@@ -163,7 +193,57 @@ std::shared_ptr<KernelObject> GetKernelObject(HANDLE handle, DWORD* access)
 
 std::mutex& WaitLock() { return Waits().lock; }
 
-void NotifyWaiters() { Waits().changed.notify_all(); }
+void NotifyObjectWaiters(KernelObject& object)
+{
+    WaitState& state = Waits();
+    std::vector<std::shared_ptr<detail::ThreadQueue>> natives;
+    {
+        std::lock_guard<std::mutex> guard(state.registry);
+        WakeLocked(object.waiters, natives);
+    }
+    WakeNatives(natives);
+}
+
+void RegisterObjectWaiter(ObjectWaiter& waiter, const std::vector<std::shared_ptr<KernelObject>>& objects)
+{
+    WaitState& state = Waits();
+    std::lock_guard<std::mutex> guard(state.registry);
+    for (const auto& object : objects) object->waiters.push_back(&waiter);
+    state.all.push_back(&waiter);
+}
+
+void UnregisterObjectWaiter(ObjectWaiter& waiter, const std::vector<std::shared_ptr<KernelObject>>& objects)
+{
+    WaitState& state = Waits();
+    std::lock_guard<std::mutex> guard(state.registry);
+    for (const auto& object : objects) std::erase(object->waiters, &waiter);
+    std::erase(state.all, &waiter);
+}
+
+void SetWaiterSlot(ObjectWaiter*& slot, ObjectWaiter* waiter)
+{
+    std::lock_guard<std::mutex> guard(Waits().registry);
+    slot = waiter;
+}
+
+void WakeWaiterSlot(ObjectWaiter* const& slot)
+{
+    // A wait in a toolkit's loop is woken by its queue's dispatcher.
+    std::lock_guard<std::mutex> guard(Waits().registry);
+    if (slot && !slot->native) slot->changed.notify_one();
+}
+
+void NotifyWaiters()
+{
+    WaitState& state = Waits();
+    state.changed.notify_all();
+    std::vector<std::shared_ptr<detail::ThreadQueue>> natives;
+    {
+        std::lock_guard<std::mutex> guard(state.registry);
+        WakeLocked(state.all, natives);
+    }
+    WakeNatives(natives);
+}
 
 void WaitForChange(std::unique_lock<std::mutex>& lock) { Waits().changed.wait(lock); }
 

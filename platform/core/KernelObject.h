@@ -6,18 +6,23 @@
 // from for their own kinds of objects (threads, mappings, processes, ...).
 //
 // Waits: every waitable object keeps its state under one process-wide wait lock
-// and calls platform::NotifyWaiters() after changing it, so a wait for several
-// objects sees them all at one instant. An object whose state changes outside
-// this process (a lock held by another process) names a poll interval instead.
+// and calls platform::NotifyObjectWaiters() after changing it, so a wait for
+// several objects sees them all at one instant. A wait registers with the
+// objects it waits on, and a change wakes only the waits on that object (a
+// busy process would otherwise wake every waiting thread at every change). An
+// object whose state changes outside this process (a lock held by another
+// process) names a poll interval instead.
 #pragma once
 
 #include "platform/core/LastError.h"
 #include "platform/core/WinTypes.h"
 
 #include <chrono>
+#include <condition_variable>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
 struct SECURITY_ATTRIBUTES {
     DWORD nLength = sizeof(SECURITY_ATTRIBUTES);
@@ -58,6 +63,18 @@ namespace platform {
 
 enum class AcquireResult { NotReady, Acquired, Abandoned };
 
+namespace detail {
+class ThreadQueue;
+}
+
+// One thread's wait on kernel objects. A headless wait sleeps on `changed`
+// (with WaitLock()); a wait inside a toolkit's loop is woken through its
+// queue's dispatcher instead.
+struct ObjectWaiter {
+    std::condition_variable changed;
+    detail::ThreadQueue* native = nullptr;
+};
+
 class KernelObject {
 public:
     virtual ~KernelObject() = default;
@@ -75,6 +92,9 @@ public:
     // State that can change without NotifyWaiters (another process holds it)
     // is checked again after at most this many ms; 0 when not needed.
     virtual DWORD PollIntervalMs() const { return 0; }
+
+    // The waits registered on this object (under the waiter registry's lock).
+    std::vector<ObjectWaiter*> waiters;
 
 protected:
     KernelObject() = default;
@@ -99,8 +119,23 @@ std::shared_ptr<T> GetKernelObjectAs(HANDLE handle, DWORD* access = nullptr)
 
 // The lock under which every waitable object keeps its state.
 std::mutex& WaitLock();
-// Wakes every wait so that it checks its objects again. Call after a change
-// of state, with or without WaitLock() held.
+// Wakes the waits registered on the object so that they check it again. Call
+// after a change of its state (made under WaitLock()), with or without
+// WaitLock() held.
+void NotifyObjectWaiters(KernelObject& object);
+// Registers a wait on the objects before it first looks at them, and ends it.
+// With WaitLock() held or not; a registered wait is woken by changes of its
+// objects and by NotifyWaiters.
+void RegisterObjectWaiter(ObjectWaiter& waiter, const std::vector<std::shared_ptr<KernelObject>>& objects);
+void UnregisterObjectWaiter(ObjectWaiter& waiter, const std::vector<std::shared_ptr<KernelObject>>& objects);
+// A slot naming the wait of one thread (its message queue's, while the thread
+// waits on objects and messages together): set and cleared by that thread,
+// woken by any other when the queue gets input. Null when no wait runs.
+void SetWaiterSlot(ObjectWaiter*& slot, ObjectWaiter* waiter);
+void WakeWaiterSlot(ObjectWaiter* const& slot);
+// Wakes every wait, registered or not (a thread was suspended, resumed,
+// parked or ended). Call after a change of state, with or without WaitLock()
+// held.
 void NotifyWaiters();
 // Sleeps on the wait condition (WaitLock() held through `lock`) until
 // NotifyWaiters or the deadline; spurious wake-ups happen, so check again.

@@ -22,8 +22,9 @@ using platform::detail::WindowRegistry;
 namespace {
 
 // On a thread driven by a toolkit's loop, the longest time between two looks
-// at the handles of MsgWaitForMultipleObjects.
-constexpr auto kHandlePollSlice = std::chrono::milliseconds(1);
+// at the handles of MsgWaitForMultipleObjects. A change of them wakes the
+// loop at once; this only bounds a wake-up that went astray.
+constexpr auto kHandlePollSlice = std::chrono::milliseconds(100);
 
 MSG MakeMessage(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -95,10 +96,10 @@ DWORD TryTakeObjects(const std::vector<std::shared_ptr<platform::KernelObject>>&
     return WAIT_OBJECT_0;
 }
 
-// A wait for kernel objects and messages together. The queue wakes the
-// kernel objects' waiters while this runs, so both sides end the sleep at
-// once; only a toolkit's loop, which cannot sleep on the objects, looks at
-// them every slice.
+// A wait for kernel objects and messages together. The wait registers with
+// its objects and with the queue, so a change of either ends the sleep at
+// once: a headless thread sleeps on its own condition, a thread of a
+// toolkit's loop is woken through its dispatcher.
 DWORD WaitForObjectsOrInput(ThreadQueue& queue, const std::vector<std::shared_ptr<platform::KernelObject>>& objects,
                             bool waitAll, std::optional<Clock::time_point> deadline, DWORD wakeMask)
 {
@@ -110,12 +111,25 @@ DWORD WaitForObjectsOrInput(ThreadQueue& queue, const std::vector<std::shared_pt
         if (p != 0 && (pollMs == 0 || p < pollMs))
             pollMs = p;
     }
-    struct HandleWait {
-        ThreadQueue& queue;
-        explicit HandleWait(ThreadQueue& q) : queue(q) { queue.BeginHandleWait(); }
-        ~HandleWait() { queue.EndHandleWait(); }
-    } handleWait(queue);
     const bool native = queue.Dispatcher() != nullptr;
+    platform::ObjectWaiter waiter;
+    waiter.native = native ? &queue : nullptr;
+    struct Registration {
+        ThreadQueue& queue;
+        platform::ObjectWaiter& waiter;
+        const std::vector<std::shared_ptr<platform::KernelObject>>& objects;
+        Registration(ThreadQueue& q, platform::ObjectWaiter& w, const std::vector<std::shared_ptr<platform::KernelObject>>& o)
+            : queue(q), waiter(w), objects(o)
+        {
+            platform::RegisterObjectWaiter(waiter, objects);
+            queue.BeginHandleWait(waiter);
+        }
+        ~Registration()
+        {
+            queue.EndHandleWait();
+            platform::UnregisterObjectWaiter(waiter, objects);
+        }
+    } registration(queue, waiter, objects);
 
     for (;;) {
         while (queue.AnswerOneSend()) {
@@ -141,13 +155,15 @@ DWORD WaitForObjectsOrInput(ThreadQueue& queue, const std::vector<std::shared_pt
                         until = poll;
                 }
                 if (until)
-                    platform::WaitForChangeUntil(lock, *until);
+                    waiter.changed.wait_until(lock, *until);
                 else
-                    platform::WaitForChange(lock);
+                    waiter.changed.wait(lock);
                 continue;
             }
         }
         DWORD sliceMs = static_cast<DWORD>(kHandlePollSlice.count());
+        if (pollMs != 0)
+            sliceMs = std::min(sliceMs, pollMs);
         if (deadline) {
             const auto left = std::chrono::ceil<std::chrono::milliseconds>(*deadline - now).count();
             sliceMs = static_cast<DWORD>(std::clamp<std::int64_t>(left, 1, sliceMs));

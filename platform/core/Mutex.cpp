@@ -210,7 +210,7 @@ void AbandonAll(std::vector<std::shared_ptr<MutexObject>>& list)
         std::lock_guard<std::mutex> lock(WaitLock());
         for (const auto& mutex : owned) mutex->Abandon();
     }
-    NotifyWaiters();
+    for (const auto& mutex : owned) NotifyObjectWaiters(*mutex);
 }
 
 OwnedMutexes::~OwnedMutexes() { AbandonAll(list); }
@@ -324,6 +324,6 @@ BOOL ReleaseMutex(HANDLE handle)
         std::lock_guard<std::mutex> lock(platform::WaitLock());
         released = mutex->Release(GetCurrentThreadId());
     }
-    if (released) platform::NotifyWaiters();
+    if (released) platform::NotifyObjectWaiters(*mutex);
     return released;
 }

@@ -154,13 +154,30 @@ void ThreadQueue::Wake()
         // passing through the lock first means it is either still to check
         // or already asleep and reached by the notification.
         { std::lock_guard lock(platform::WaitLock()); }
-        platform::NotifyWaiters();
+        platform::WakeWaiterSlot(m_handleWaiter);
     }
+    WakeDispatcher();
+}
+
+void ThreadQueue::WakeDispatcher()
+{
     if (m_dispatcher.load() == nullptr)
         return;
     std::lock_guard lock(m_dispatcherMutex);
     if (IMessageDispatcher* dispatcher = m_dispatcher.load())
         dispatcher->Wake();
+}
+
+void ThreadQueue::BeginHandleWait(platform::ObjectWaiter& waiter)
+{
+    platform::SetWaiterSlot(m_handleWaiter, &waiter);
+    ++m_handleWaiters;
+}
+
+void ThreadQueue::EndHandleWait()
+{
+    --m_handleWaiters;
+    platform::SetWaiterSlot(m_handleWaiter, nullptr);
 }
 
 bool ThreadQueue::Post(const MSG& msg)

@@ -6,6 +6,7 @@
 // posts WM_TIMER when a timer is due and none of it is pending.
 #pragma once
 
+#include "platform/core/KernelObject.h"
 #include "platform/core/MessageDispatcher.h"
 #include "platform/core/Messages.h"
 
@@ -101,9 +102,11 @@ public:
     IMessageDispatcher* Dispatcher();
 
     // While the owning thread waits on kernel objects and messages together,
-    // whatever is queued also wakes the kernel objects' waiters.
-    void BeginHandleWait() { ++m_handleWaiters; }
-    void EndHandleWait() { --m_handleWaiters; }
+    // whatever is queued also wakes that wait.
+    void BeginHandleWait(platform::ObjectWaiter& waiter);
+    void EndHandleWait();
+    // Any thread: wakes the dispatcher's thread (an object it waits on changed).
+    void WakeDispatcher();
 
 private:
     struct Posted {
@@ -144,6 +147,7 @@ private:
     // Read without the lock first, so a thread without one pays nothing.
     std::atomic<IMessageDispatcher*> m_dispatcher{nullptr};
     std::atomic<int> m_handleWaiters{0};
+    platform::ObjectWaiter* m_handleWaiter = nullptr;
 };
 
 // The calling thread's queue, created on first use; it lives until the thread

@@ -56,9 +56,10 @@ public:
     void Wake() override
     {
         // Any thread: count the wake, then make sure the loop sees an event.
+        // Posting it wakes the loop; while one is still pending, the loop has
+        // been woken for it already and a second wake-up would only cost.
         m_wakes.fetch_add(1);
         if (!m_posted.exchange(true)) QCoreApplication::postEvent(this, new QEvent(kWakeEvent));
-        if (QAbstractEventDispatcher* d = QAbstractEventDispatcher::instance(thread())) d->wakeUp();
     }
 
     void ProcessNativeEvents(DWORD waitMs) override
