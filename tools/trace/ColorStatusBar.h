@@ -18,6 +18,12 @@ public:
     // A negative result when the id has no entry; nothing changes then.
     int SetPaneColors(UINT nID, COLORREF crText, COLORREF crBack, BOOL bRedraw);
     int SetPaneText(UINT nID, const CString& strText, BOOL bRedraw);
+    // Ids are plain int constants: this keeps a call with one and a CString
+    // on the entry's text (clang finds the two overloads above ambiguous).
+    int SetPaneText(int nID, const CString& strText, BOOL bRedraw)
+    {
+        return SetPaneText(static_cast<UINT>(nID), strText, bRedraw);
+    }
     using CStatusBar::SetPaneText;
     // The text of the entry of the id (empty without one).
     CString GetEntryText(UINT nID) const;
