@@ -7,6 +7,7 @@
 #include "manager/core/ControllerData.h"
 #include "manager/core/ControllerLink.h"
 #include "manager/core/ControllerProtocol.h"
+#include "manager/core/NumberText.h"
 
 #include <functional>
 #include <vector>
@@ -81,8 +82,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Queries()[choice](&protocol);
     protocol.SetControllerLink(nullptr);
 
-    // The answer text of a point read as the point table's lines hold it.
+    // The answer text of a point read as the point table's lines hold it, and
+    // the network parameters' address forms (hexadecimal and dotted).
     PointRecord record;
     ParsePointRecord(7, reply, record);
+    CString converted;
+    HexToDottedAddress(reply.view(), converted);
+    DottedToHexAddress(reply.view(), converted);
+    ParseIpAddress(reply);
+    ParseHexNumber(reply.view());
+    ParseHexByte(reply.view());
     return 0;
 }

@@ -1,5 +1,6 @@
-// The trace window's settings file "rtt.ini", read into a live model and
-// into a viewer's, and written back.
+// The trace window's settings file "rtt.ini", read into a live model or
+// into a viewer's. (Writing it back is left out: it rewrites the file once
+// per key, far too slow for fuzzing, and reads nothing from outside.)
 #include "fuzz/FuzzSupport.h"
 #include "tools/TraceIniFile.h"
 
@@ -13,8 +14,5 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ReadTraceIniFile(model, path);
     // The buffers the settings ask for.
     model.AllocBuffers();
-    WriteTraceIniFile(model, path);
-    CTraceModel again;
-    ReadTraceIniFile(again, path);
     return 0;
 }
