@@ -302,7 +302,7 @@ public:
                 result = FALSE;
                 return true;
             }
-            m_tree->model()->removeColumn(index);
+            DeleteColumn(index);
             if (index < static_cast<int>(m_formats.size())) m_formats.erase(m_formats.begin() + index);
             result = TRUE;
             return true;
@@ -570,6 +570,25 @@ private:
         m_tree->header()->resizeSection(at, (column->mask & LVCF_WIDTH) ? std::max(0, column->cx) : kDefaultColumnWidth);
         for (int row = 0; row < m_tree->topLevelItemCount(); ++row) m_tree->topLevelItem(row)->setTextAlignment(at, AlignmentOf(at));
         return at;
+    }
+
+    // The tree's own model cannot take a column out: the later columns move
+    // one place to the left (texts, images, alignment, colours, widths) and
+    // the last one goes.
+    void DeleteColumn(int index)
+    {
+        const int columns = m_tree->columnCount();
+        if (m_tree->model()->removeColumn(index) || m_tree->columnCount() < columns) return;
+        static constexpr int kRoles[] = {Qt::DisplayRole,    Qt::DecorationRole, Qt::TextAlignmentRole,
+                                         Qt::ForegroundRole, Qt::BackgroundRole, Qt::UserRole};
+        auto shift = [&](QTreeWidgetItem* item) {
+            for (int c = index; c + 1 < columns; ++c)
+                for (int role : kRoles) item->setData(c, role, item->data(c + 1, role));
+        };
+        shift(m_tree->headerItem());
+        for (int row = 0; row < m_tree->topLevelItemCount(); ++row) shift(m_tree->topLevelItem(row));
+        for (int c = index; c + 1 < columns; ++c) m_tree->header()->resizeSection(c, m_tree->header()->sectionSize(c + 1));
+        m_tree->setColumnCount(columns - 1);
     }
 
     BOOL GetColumn(int index, LVCOLUMNW* column) const

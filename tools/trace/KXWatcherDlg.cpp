@@ -8,6 +8,9 @@
 #include "tools/WindowPlacement.h"
 #include "tools/trace/ExecTraceDlg.h"
 #include "tools/trace/SimpleToolDlgs.h"
+#include "tools/trace/TRDFileDlg.h"
+#include "tools/trace/TRDViewerDlg.h"
+#include "tools/trace/TraceToolWindows.h"
 
 #include "resources/tools/ZeblLangLib_ids.h"
 
@@ -125,6 +128,8 @@ BEGIN_MESSAGE_MAP(CKXWatcherDlg, CDialog)
     ON_COMMAND(ID_KXW_FILE_SAVE, &CKXWatcherDlg::OnKxwFileSave)
     ON_COMMAND(ID_KXW_FILE_SAVEAS, &CKXWatcherDlg::OnKxwFileSaveAs)
     ON_COMMAND(ID_KXW_FILE_CLOSE, &CKXWatcherDlg::OnKxwFileClose)
+    ON_COMMAND(ID_KXW_TOOL_ABCURSOR, &CKXWatcherDlg::OnKxwToolABCrsrDlg)
+    ON_COMMAND(ID_KXW_TOOL_CALC, &CKXWatcherDlg::OnKxwToolCalcDlg)
     ON_CBN_SELCHANGE(IDC_KXW_AB_CHANNEL, &CKXWatcherDlg::OnSelChangeABDetailsChCmb)
     ON_CBN_SELCHANGE(IDC_KXW_GRAPH_NO, &CKXWatcherDlg::OnSelChangeGraphNoCmb)
     ON_CBN_SELCHANGE(IDC_KXW_POSITION, &CKXWatcherDlg::OnSelChangePositionCmb)
@@ -154,7 +159,11 @@ BEGIN_MESSAGE_MAP(CKXWatcherDlg, CDialog)
 END_MESSAGE_MAP()
 
 CKXWatcherDlg::CKXWatcherDlg(int nAltTitle, int nRange, CWnd* pParent)
-    : CDialog(IDD_KX_WATCHER, pParent), m_model(TRUE), m_nAltTitle(nAltTitle), m_nRange(nRange)
+    : CDialog(IDD_KX_WATCHER, pParent),
+      m_model(TRUE),
+      m_nAltTitle(nAltTitle),
+      m_nRange(nRange),
+      m_pTools(std::make_unique<CTraceToolWindows>(*this))
 {
 }
 
@@ -164,6 +173,7 @@ CKXWatcherDlg::CKXWatcherDlg(UINT nIDTemplate, CKXWatcherDlg* pOwner, CWnd* pPar
     if (pOwner) {
         m_nAltTitle = pOwner->m_nAltTitle;
         m_nRange = pOwner->m_nRange;
+        m_pToolOwner = pOwner;
     }
 }
 
@@ -286,6 +296,7 @@ LRESULT CKXWatcherDlg::OnKickIdle(WPARAM, LPARAM)
     if (m_toolBar.GetSafeHwnd()) m_toolBar.SendMessage(WM_IDLEUPDATECMDUI, TRUE);
     if (m_statusBar.GetSafeHwnd()) m_statusBar.SendMessage(WM_IDLEUPDATECMDUI, TRUE);
     if (m_pExecDlg && m_pExecDlg->GetSafeHwnd()) m_pExecDlg->SendMessage(WM_IDLEUPDATECMDUI, TRUE);
+    if (m_pTools) m_pTools->IdleUpdate();
     return 0;
 }
 
@@ -536,6 +547,7 @@ void CKXWatcherDlg::MoveCursor(int nCursor, std::int32_t nSample, BOOL bFollow)
     }
     InvalidateGraph();
     if (m_model.m_Options.AB_DETAILS) InvalidateRect(&m_layout.rcDetails, FALSE);
+    RefreshToolWindows();
 }
 
 void CKXWatcherDlg::OnLButtonDown(UINT nFlags, CPoint point)
@@ -629,6 +641,8 @@ void CKXWatcherDlg::OnActivate(UINT nState, CWnd* pWndOther, BOOL bMinimized)
         m_nDragCursor = -1;
         ::ReleaseCapture();
     }
+    // The tool windows read the trace window the user works in.
+    if (nState != WA_INACTIVE && ToolWindows()) ToolWindows()->SourceActivated(*this);
 }
 
 void CKXWatcherDlg::OnACursorSetMode() { m_nCursorSetMode = m_nCursorSetMode == 1 ? 0 : 1; }
@@ -639,6 +653,7 @@ void CKXWatcherDlg::OnACursorShow()
     m_model.m_bCursorShown[0] = !m_model.m_bCursorShown[0];
     InvalidateGraph();
     InvalidateRect(&m_layout.rcDetails, FALSE);
+    RefreshToolWindows();
 }
 
 void CKXWatcherDlg::OnBCursorShow()
@@ -646,6 +661,7 @@ void CKXWatcherDlg::OnBCursorShow()
     m_model.m_bCursorShown[1] = !m_model.m_bCursorShown[1];
     InvalidateGraph();
     InvalidateRect(&m_layout.rcDetails, FALSE);
+    RefreshToolWindows();
 }
 
 // ---------------------------------------------------------------- options and selectors
@@ -825,6 +841,7 @@ void CKXWatcherDlg::ApplySetup()
     ShowABDetailsCombo();
     RefreshStatusPanes();
     Invalidate(FALSE);
+    RefreshToolWindows();
 }
 
 void CKXWatcherDlg::OnTraceSetting()
@@ -1086,7 +1103,9 @@ BOOL CKXWatcherDlg::LoadFileIntoWindow(const CString& strPath)
         if (phase > 0 || platform::FileExists(strPath)) ShowTrcDatError(IDS_TRD_CANNOT_LOAD, phase);
         return FALSE;
     }
-    m_model.ShowFile(file);
+    // The live window keeps its own trace to come back to; a viewer has none.
+    if (m_pTools) m_model.ShowFile(file);
+    else m_model.TakeFile(file);
     m_model.m_strFilePath = strPath;
     m_model.m_strFileName = FileNameOfPath(strPath);
     m_model.m_strFileTitle = FileTitleOfPath(strPath);
@@ -1098,20 +1117,24 @@ BOOL CKXWatcherDlg::LoadFileIntoWindow(const CString& strPath)
     RefreshStatusPanes();
     UpdateTitle();
     Invalidate(FALSE);
+    RefreshToolWindows();
     return TRUE;
 }
 
 void CKXWatcherDlg::OnKxwFileOpen()
 {
-    CFileDialog dialog(TRUE, u"trd", nullptr, OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST,
-                       LoadText(IDS_TRACE_FILE_FILTER), this);
+    // While a trace runs the live trace keeps the window: a file opens in a viewer.
+    const BOOL tracing = IsTracing();
+    CTRDFileDlg dialog(TRUE, u"trd", m_model.m_strFilePath, OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST,
+                       LoadText(IDS_TRACE_FILE_FILTER), this, tracing);
+    dialog.m_bOpenInViewer = m_model.m_Layout.OPEN_W_VIEWER ? TRUE : FALSE;
     m_bModalRunning = TRUE;
     const INT_PTR result = dialog.DoModal();
     m_bModalRunning = FALSE;
     if (result != IDOK) return;
-    // While a trace runs the live trace keeps the window.
-    if (IsTracing()) return;
-    LoadFileIntoWindow(dialog.GetPathName());
+    if (!tracing) m_model.m_Layout.OPEN_W_VIEWER = dialog.m_bOpenInViewer ? 1 : 0;
+    if ((dialog.m_bOpenInViewer || IsTracing()) && m_pTools) m_pTools->OpenViewer(dialog.GetPathName());
+    else if (!IsTracing()) LoadFileIntoWindow(dialog.GetPathName());
 }
 
 LRESULT CKXWatcherDlg::OnDropFiles(WPARAM wParam, LPARAM)
@@ -1142,6 +1165,7 @@ void CKXWatcherDlg::OnKxwFileClose()
     RefreshStatusPanes();
     UpdateTitle();
     Invalidate(FALSE);
+    RefreshToolWindows();
 }
 
 // ---------------------------------------------------------------- screen copy
@@ -1384,6 +1408,7 @@ void CKXWatcherDlg::OnSysCommand(UINT nID, LPARAM lParam)
     if (m_pAcq) m_pAcq->CloseController((::GetKeyState(VK_SHIFT) & 0x8000) ? TRUE : FALSE);
     if (m_pTermDlg) m_pTermDlg->DestroyWindow();
     if (m_pOpeDlg) m_pOpeDlg->DestroyWindow();
+    if (m_pTools) m_pTools->DestroyAll();
     EndDialog(1);
 }
 
@@ -1392,6 +1417,7 @@ void CKXWatcherDlg::OnDestroy()
     if (m_pExecDlg) m_pExecDlg->DestroyWindow();
     if (m_pTermDlg) m_pTermDlg->DestroyWindow();
     if (m_pOpeDlg) m_pOpeDlg->DestroyWindow();
+    if (m_pTools) m_pTools->DestroyAll();
     KillTimer(kRedrawTimer);
     KillTimer(kErrorPaneTimer);
     // The live settings are saved, not those of a shown file.
@@ -1406,4 +1432,43 @@ void CKXWatcherDlg::OnDestroy()
         WriteTraceIniFile(m_model, m_strIniPath);
     }
     CDialog::OnDestroy();
+}
+
+// ---------------------------------------------------------------- A-B cursor window, calculator, viewers
+
+CTraceToolWindows* CKXWatcherDlg::ToolWindows() const { return m_pToolOwner ? m_pToolOwner->m_pTools.get() : nullptr; }
+
+void CKXWatcherDlg::OnKxwToolABCrsrDlg()
+{
+    if (CTraceToolWindows* tools = ToolWindows()) tools->ShowABCursor(*this);
+}
+
+void CKXWatcherDlg::OnKxwToolCalcDlg()
+{
+    if (CTraceToolWindows* tools = ToolWindows()) tools->ShowCalculator(*this);
+}
+
+void CKXWatcherDlg::RefreshToolWindows()
+{
+    if (CTraceToolWindows* tools = ToolWindows()) tools->RefreshABCursor(*this);
+}
+
+void CKXWatcherDlg::EndABCursorDlg()
+{
+    if (m_pTools) m_pTools->ABCursorGone();
+}
+
+void CKXWatcherDlg::EndCalcDlg()
+{
+    if (m_pTools) m_pTools->CalculatorGone();
+}
+
+void CKXWatcherDlg::CloseViewer(CTRDViewerDlg* pViewer)
+{
+    if (m_pTools && pViewer) m_pTools->ViewerClosing(*pViewer);
+}
+
+BOOL CKXWatcherDlg::IsModalOpen() const
+{
+    return m_bModalRunning || (m_pTools && m_pTools->IsModalOpen());
 }

@@ -38,6 +38,8 @@ class CCommManager;
 class CExecTraceDlg;
 class CSimpleTermDlg;
 class CSmplOpeDlg;
+class CTRDViewerDlg;
+class CTraceToolWindows;
 
 // Messages between the trace window, its execution window and its timers.
 inline constexpr UINT WM_TRACE_UPDATE_SCREEN = 0x9DD;
@@ -81,7 +83,8 @@ public:
     int SetTraceSet(const tracesettag& traceSet) { return m_pAcq ? m_pAcq->SetTraceSet(traceSet) : 0; }
     int GetRobConSet(robconsettag& robCon) { return m_pAcq ? m_pAcq->GetRobConSet(robCon) : 0; }
     void ResetData() { m_model.ResetData(); }
-    BOOL IsModalOpen() const { return m_bModalRunning; }
+    // This window, one of its viewers or the calculator runs a modal dialog.
+    BOOL IsModalOpen() const;
 
     // Tool windows tell the window they are gone.
     void EndExecTrcDlg();
@@ -90,6 +93,13 @@ public:
     CExecTraceDlg* GetExecTraceDlg() const { return m_pExecDlg; }
     CSmplOpeDlg* GetSimpleOpeDlg() const { return m_pOpeDlg; }
     CSimpleTermDlg* GetSimpleTermDlg() const { return m_pTermDlg; }
+
+    // The A-B cursor window, the calculator and the trace-file viewers of the
+    // live window (a viewer answers its owner's); they tell it when they go.
+    CTraceToolWindows* ToolWindows() const;
+    void EndABCursorDlg();
+    void EndCalcDlg();
+    void CloseViewer(CTRDViewerDlg* pViewer);
 
     // The set-up dialog of the trace (built elsewhere) is run through this
     // hook: it edits the model's records and returns IDOK or IDCANCEL.
@@ -178,6 +188,8 @@ protected:
     afx_msg void OnKxwFileSave();
     afx_msg void OnKxwFileSaveAs();
     afx_msg void OnKxwFileClose();
+    afx_msg void OnKxwToolABCrsrDlg();
+    afx_msg void OnKxwToolCalcDlg();
     afx_msg void OnSelChangeABDetailsChCmb();
     afx_msg void OnSelChangeGraphNoCmb();
     afx_msg void OnSelChangePositionCmb();
@@ -219,6 +231,8 @@ protected:
     void ShowLinkErrorMessage();
     void ApplySetup();
     void ArmIdleUpdate();
+    // The A-B cursor window reads this window's cursors and trace anew.
+    void RefreshToolWindows();
 
     CTraceModel m_model;
     std::unique_ptr<CTraceAcquisition> m_pAcq;
@@ -255,8 +269,13 @@ protected:
     CExecTraceDlg* m_pExecDlg = nullptr;
     CSimpleTermDlg* m_pTermDlg = nullptr;
     CSmplOpeDlg* m_pOpeDlg = nullptr;
+    // The live window's tool windows and viewers (none in a viewer), and
+    // the window that keeps them.
+    std::unique_ptr<CTraceToolWindows> m_pTools;
+    CKXWatcherDlg* m_pToolOwner = this;
 
     friend class CExecTraceDlg;
     friend class CSimpleTermDlg;
     friend class CSmplOpeDlg;
+    friend class CTRDViewerDlg;
 };

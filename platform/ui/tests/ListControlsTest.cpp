@@ -145,6 +145,42 @@ TEST_F(ListControlsTest, ListViewClickSelectsARowAndTellsTheParent)
     EXPECT_EQ(m_dlg.m_clickedItems.back(), 0);
 }
 
+TEST_F(ListControlsTest, ListViewColumnsComeOutWithTheirCells)
+{
+    CListCtrl* table = Table();
+    CHeaderCtrl* header = table->GetHeaderCtrl();
+    ASSERT_TRUE(header);
+    while (header->GetItemCount() > 0) ASSERT_TRUE(table->DeleteColumn(header->GetItemCount() - 1));
+    table->DeleteAllItems();
+    table->InsertColumn(0, u"A", LVCFMT_LEFT, 40);
+    table->InsertColumn(1, u"B", LVCFMT_RIGHT, 50);
+    table->InsertColumn(2, u"C", LVCFMT_LEFT, 60);
+    table->InsertItem(0, u"a0");
+    table->SetItemText(0, 1, u"b0");
+    table->SetItemText(0, 2, u"c0");
+    ASSERT_EQ(header->GetItemCount(), 3);
+
+    // The middle column goes; the last one takes its place with its cells and width.
+    EXPECT_TRUE(table->DeleteColumn(1));
+    EXPECT_EQ(header->GetItemCount(), 2);
+    EXPECT_EQ(table->GetItemText(0, 0), CString(u"a0"));
+    EXPECT_EQ(table->GetItemText(0, 1), CString(u"c0"));
+    EXPECT_EQ(table->GetColumnWidth(1), 60);
+    char16_t text[16] = {};
+    LVCOLUMN column;
+    column.mask = LVCF_TEXT | LVCF_FMT;
+    column.pszText = text;
+    column.cchTextMax = 16;
+    ASSERT_TRUE(table->GetColumn(1, &column));
+    EXPECT_EQ(CString(text), CString(u"C"));
+    EXPECT_EQ(column.fmt, LVCFMT_LEFT);
+    // A column that is not there is refused, and deleting ends.
+    EXPECT_FALSE(table->DeleteColumn(2));
+    EXPECT_TRUE(table->DeleteColumn(1));
+    EXPECT_FALSE(table->DeleteColumn(1));
+    EXPECT_EQ(header->GetItemCount(), 1);
+}
+
 TEST_F(ListControlsTest, ListViewStateChangesByTheProgramAreNotifiedToo)
 {
     CListCtrl* table = Table();

@@ -7,6 +7,7 @@
 #include "tools/tests/DialogTestSupport.h"
 
 #include "resources/tools/ZeblLangLib_ids.h"
+#include "resources/tools/trdfile_ids.h"
 
 #include "tests/support/ui/ScriptedDialogs.h"
 
@@ -120,6 +121,21 @@ protected:
 
 void Command(uitest::DialogDriver& d, UINT id) { ::SendMessageW(d.Dialog(), WM_COMMAND, id, 0); }
 
+// File Open through the trace-file dialog: the path typed as the name, OK.
+void OpenTraceFile(CKXWatcherDlg& dlg, uitest::DialogDriver& d, const std::string& path)
+{
+    uitest::RunModal(
+        [&] {
+            Command(d, ID_KXW_FILE_OPEN);
+            return static_cast<INT_PTR>(IDOK);
+        },
+        [&] { return dlg.IsModalOpen() && ::GetActiveWindow() != d.Dialog() ? ::GetActiveWindow() : HWND(); },
+        [&](uitest::DialogDriver& file) {
+            file.Retype(IDC_TRDF_NAME, CString::FromUtf8(path).GetString());
+            file.Click(IDOK);
+        });
+}
+
 void Click(uitest::DialogDriver& d, CPoint at)
 {
     ::SendMessageW(d.Dialog(), WM_MOUSEMOVE, 0, MAKELPARAM(at.x, at.y));
@@ -169,8 +185,7 @@ TEST_F(KXWatcherDlgTest, AMonitorTraceRunsStopsSavesReopensAndCopiesTheScreen)
         ExpectRowsAreSentSamples(trace, 201);
 
         // Reopened in the window, then closed again: the live trace comes back.
-        dialogs.ChooseFile({CString::FromUtf8(saved)});
-        Command(d, ID_KXW_FILE_OPEN);
+        OpenTraceFile(dlg, d, saved);
         uitest::Pump(50);
         CString title;
         CWnd::FromHandle(d.Dialog())->GetWindowText(title);
@@ -573,8 +588,7 @@ TEST_P(TraceFileWindowTest, AShownTraceIsMeasuredWithTheCursorsZoomedAndKeptWhen
 
         // A damaged file is refused and the shown trace stays.
         boxes.Answer(IDOK, u"Phase = 8");
-        dialogs.ChooseFile({CString::FromUtf8(Damaged())});
-        Command(d, ID_KXW_FILE_OPEN);
+        OpenTraceFile(dlg, d, Damaged());
         EXPECT_EQ(boxes.PendingAnswers(), 0u);
         dialogs.ChooseFile({CString::FromUtf8(copy)});
         Command(d, ID_KXW_FILE_SAVEAS);
