@@ -12,6 +12,7 @@
 #include "manager/ui/QuorvaneDoc.h"
 
 #include "manager/core/ControllerData.h"
+#include "tools/CommandSession.h"
 #include "resources/manager/ctrldlgs_ids.h"
 #include "resources/manager/resource_ids.h"
 #include "tests/support/ScriptedMessageBox.h"
@@ -113,8 +114,16 @@ public:
           m_language("QV_LANG", language)
     {
         MapPorts({});
+        // The tool windows wait 2 s for an answer; tests run many at once
+        // under the sanitizers, where a healthy emulator can be slower.
+        CCommandSession::SetTimeOut(kToolReplyTimeOutMs);
     }
-    ~ManagerWorld() { Quit(); }
+    ~ManagerWorld()
+    {
+        Quit();
+        CCommandSession::SetTimeOut(m_toolTimeOut);
+    }
+    static constexpr DWORD kToolReplyTimeOutMs = 8000;
     ManagerWorld(const ManagerWorld&) = delete;
     ManagerWorld& operator=(const ManagerWorld&) = delete;
 
@@ -244,6 +253,7 @@ private:
     ScopedEnv m_socket;
     ScopedEnv m_ports;
     ScopedEnv m_language;
+    DWORD m_toolTimeOut = CCommandSession::GetTimeOut();
     // Every box of the world, also those of its end, is answered by the test.
     ScriptedMessageBox m_boxes;
     std::unique_ptr<CQuorvaneApp> m_app;
