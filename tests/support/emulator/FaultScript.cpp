@@ -100,17 +100,24 @@ void FaultScript::OnLine(std::string linePrefix, Fault fault, int times)
     }
 }
 
+void FaultScript::Decide(Decider decider)
+{
+    std::lock_guard guard(*m_lock);
+    m_decider = std::move(decider);
+}
+
 void FaultScript::Clear()
 {
     std::lock_guard guard(*m_lock);
     m_next.clear();
     m_rules.clear();
+    m_decider = nullptr;
 }
 
 bool FaultScript::Empty() const
 {
     std::lock_guard guard(*m_lock);
-    return m_next.empty() && m_rules.empty();
+    return m_next.empty() && m_rules.empty() && !m_decider;
 }
 
 std::optional<Fault> FaultScript::Take(std::string_view line, std::string_view keyword)
@@ -132,6 +139,9 @@ std::optional<Fault> FaultScript::Take(std::string_view line, std::string_view k
         if (matches) {
             return use(m_rules, it);
         }
+    }
+    if (m_decider) {
+        return m_decider(line, keyword);
     }
     return std::nullopt;
 }

@@ -5,9 +5,11 @@
 // A fault acts on the wire, not on the controller: the command still takes effect (only Ng
 // refuses it), but its reply is lost, late, cut, split, replaced or followed by a dropped
 // link. Rules are taken in order: first the queue of NextReply, then OnKeyword and OnLine
-// rules in the order they were added. A rule with a count stops after that many commands.
+// rules in the order they were added, then the decider. A rule with a count stops after that
+// many commands.
 
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -79,6 +81,12 @@ public:
     void OnKeyword(std::string keyword, Fault fault, int times = -1);
     // Command lines that begin with the text ("@?IN1.", "@K99").
     void OnLine(std::string linePrefix, Fault fault, int times = -1);
+    // Every command line that no rule takes is put to the decider, in the order the lines
+    // arrive, so that it may count them and pick which one misbehaves and how (a plan drawn
+    // from a seed). It runs on the line's thread under the line's lock and must not call
+    // back into the emulator. One decider at a time; an empty function removes it.
+    using Decider = std::function<std::optional<Fault>(std::string_view line, std::string_view keyword)>;
+    void Decide(Decider decider);
     void Clear();
     bool Empty() const;
 
@@ -97,6 +105,7 @@ private:
     std::shared_ptr<std::recursive_mutex> m_lock;
     std::vector<Rule> m_next;
     std::vector<Rule> m_rules;
+    Decider m_decider;
 };
 
 }  // namespace emu

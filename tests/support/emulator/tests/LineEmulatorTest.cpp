@@ -426,6 +426,29 @@ TEST_F(LineTest, FaultRulesMatchAndRunOut)
     EXPECT_FALSE(line.Script().Empty());
 }
 
+TEST_F(LineTest, ADeciderPicksTheLinesNoRuleTook)
+{
+    // The decider counts the lines it is shown and spoils the second; a rule goes first.
+    std::vector<std::string> seen;
+    line.Script().OnKeyword("IN", Fault::NoReply());
+    line.Script().Decide([&seen](std::string_view l, std::string_view) -> std::optional<Fault> {
+        seen.emplace_back(l);
+        if (seen.size() == 2) return Fault::Ng(0x45);
+        return std::nullopt;
+    });
+    EXPECT_EQ(Exchange("@?IN1.1"), "");
+    EXPECT_EQ(Exchange("@K12.1=7"), "OK.1\r\n");
+    EXPECT_EQ(Exchange("@K13.1=7"), "NG.1=45\r\n");
+    EXPECT_EQ(Exchange("@K14.1=7"), "OK.1\r\n");
+    EXPECT_EQ(seen, (std::vector<std::string>{"@K12.1=7", "@K13.1=7", "@K14.1=7"}));
+    EXPECT_EQ(line.Controller(1).Parameter(13), 0) << "the NG refused the write";
+    EXPECT_FALSE(line.Script().Empty());
+    line.Script().Clear();
+    EXPECT_TRUE(line.Script().Empty());
+    EXPECT_EQ(Exchange("@K13.1=7"), "OK.1\r\n");
+    EXPECT_EQ(seen.size(), 3u) << "Clear removed the decider";
+}
+
 TEST_F(LineTest, TraceStreamRunsBetweenTheTwoWrites)
 {
     emu::ControllerModel& c = line.Controller(1);
