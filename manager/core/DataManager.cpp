@@ -433,6 +433,10 @@ BOOL CDataManager::ReadControllerIdentity(ControllerData& target, BOOL withPoint
 
     if (withPoints) {
         if (!ReadPointTable(link, protocol, node, text)) return FALSE;
+        // The answer lists every point the controller holds: a point it does not
+        // list is unused there, whatever the record held before (a point the
+        // window added and never wrote must not pass for the controller's).
+        for (PointRecord& row : record.points) row.Clear();
         // Answer lines name their node ("PNT12.1=..."); the file's line form has none.
         ForEachLine(text, [&](std::u16string_view line) { ParsePointLine(comm::WithoutAnswerNode(line), record); });
     }

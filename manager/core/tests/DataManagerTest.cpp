@@ -409,4 +409,21 @@ TEST_F(DataManagerExchange, AReadThatFailsPartWayLeavesTheRecordAsItWas)
     EXPECT_EQ(record.FirstParamSet()->K(12), 321);
 }
 
+TEST_F(DataManagerExchange, AReadTakesThePointTableWholeFromTheController)
+{
+    OpenOn("LB", "KX-LB");
+    emu::ControllerModel& c = emulator.Controller(1);
+    c.SetPoint(3, {1, 700, 100, 30, 30, 0, 0, 0, 0, 0, 0, 0, 0});
+    c.ClearPoint(5);
+    // The record holds a point the controller never had (added in a window,
+    // not written) and one the controller no longer has.
+    ControllerData record = *manager->GetCurrentController();
+    record.points[1] = PointRecord{2, 1, 2550, 50, 60, 70, 0, 0, 0, 0, 0, 0, 0, 0};
+    record.points[4] = PointRecord{5, 1, 900, 50, 60, 70, 0, 0, 0, 0, 0, 0, 0, 0};
+    ASSERT_TRUE(manager->ReadControllerIdentity(record, TRUE, TRUE));
+    EXPECT_FALSE(record.points[1].IsUsed()) << "a point the controller does not hold is unused";
+    EXPECT_FALSE(record.points[4].IsUsed());
+    EXPECT_EQ(record.points[2].p, 700);
+}
+
 }  // namespace
