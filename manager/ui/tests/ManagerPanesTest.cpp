@@ -257,27 +257,6 @@ namespace {
 
 using namespace mgrtest;
 
-// Keys as a person types them, to the widget that has the focus.
-void Key(int key, const QString& text = QString())
-{
-    QWidget* target = QApplication::focusWidget();
-    ASSERT_NE(target, nullptr);
-    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
-    QCoreApplication::sendEvent(target, &press);
-    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
-    QCoreApplication::sendEvent(target, &release);
-    uitest::Pump(0);
-}
-
-void Type(const std::u16string& text)
-{
-    for (char16_t ch : text) {
-        int key = ch == u'.' ? Qt::Key_Period : ch == u'-' ? Qt::Key_Minus : QChar(ch).toUpper().unicode();
-        if (ch >= u'a' && ch <= u'z') key = Qt::Key_A + (ch - u'a');
-        Key(key, QString(QChar(ch)));
-    }
-}
-
 class ManagerParameterPaneTest : public ::testing::Test {
 protected:
     ManagerParameterPaneTest()

@@ -27,7 +27,9 @@
 #include "platform/ui/TreeCtrl.h"
 #include "platform/ui/WidgetPeer.h"
 
+#include <QApplication>
 #include <QImage>
+#include <QKeyEvent>
 #include <QPixmap>
 #include <QWidget>
 
@@ -285,6 +287,28 @@ inline std::u16string ClipboardText()
     }
     ::CloseClipboard();
     return text;
+}
+
+// A key as a person presses it, to the widget that has the focus.
+inline void Key(int key, const QString& text = QString())
+{
+    QWidget* target = QApplication::focusWidget();
+    ASSERT_NE(target, nullptr);
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
+    QCoreApplication::sendEvent(target, &press);
+    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
+    QCoreApplication::sendEvent(target, &release);
+    uitest::Pump(0);
+}
+
+// Text typed key by key to the widget that has the focus.
+inline void Type(const std::u16string& text)
+{
+    for (char16_t ch : text) {
+        int key = ch == u'.' ? int(Qt::Key_Period) : ch == u'-' ? int(Qt::Key_Minus) : int(QChar(ch).toUpper().unicode());
+        if (ch >= u'a' && ch <= u'z') key = Qt::Key_A + (ch - u'a');
+        Key(key, QString(QChar(ch)));
+    }
 }
 
 // Tools > Access code, the code typed into its dialog as a person types it.

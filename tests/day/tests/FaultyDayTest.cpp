@@ -28,8 +28,6 @@
 #include "platform/ui/FrameIds.h"
 #include "tests/support/emulator/Emulator.h"
 
-#include <QApplication>
-#include <QKeyEvent>
 #include <QWidget>
 
 #include <sys/resource.h>
@@ -371,24 +369,6 @@ private:
     std::string m_story;
 };
 
-// ------------------------------------------------------------------ keys
-
-void Key(int key, const QString& text = QString())
-{
-    QWidget* target = QApplication::focusWidget();
-    ASSERT_NE(target, nullptr);
-    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
-    QCoreApplication::sendEvent(target, &press);
-    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
-    QCoreApplication::sendEvent(target, &release);
-    uitest::Pump(0);
-}
-
-void TypeDigits(const std::u16string& text)
-{
-    for (char16_t ch : text) Key(ch == u'.' ? Qt::Key_Period : Qt::Key_0 + (ch - u'0'), QString(QChar(ch)));
-}
-
 // ------------------------------------------------------------------ comparisons
 
 // Where the window's record differs from what the controller holds, for the
@@ -707,7 +687,7 @@ void FaultyDay::Edit()
     parameters.SetFocus();
     parameters.SetCurrentCell(k9, CParameterGrid::kValueCol);
     const std::string digits = std::to_string(m_k9);
-    TypeDigits(std::u16string(digits.begin(), digits.end()));
+    Type(std::u16string(digits.begin(), digits.end()));
     Key(Qt::Key_Return);
     ASSERT_EQ(Data().FirstParamSet()->K(9), m_k9) << Where();
     ShowPane(child, 1);
