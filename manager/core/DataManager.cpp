@@ -365,9 +365,12 @@ BOOL CDataManager::LoadControllerFile(const CString& path)
 
 BOOL CDataManager::AddOnlineController(int node)
 {
-    if (!IsPortOpen()) return FALSE;
-    if (!IsControllerNode(node)) {
-        ShowBox(HWND(), LoadText(IDS_DM_LOAD_FAILED), MB_OK | MB_ICONERROR);
+    // A link lost since the scan (it closes itself when the line drops) is
+    // told as the failed read it is, never passed over in silence.
+    if (!IsPortOpen() || !IsControllerNode(node)) {
+        CString text;
+        FormatLinkError(text, IDS_DM_LOAD_FAILED);
+        ShowBox(HWND(), text, MB_OK | MB_ICONERROR);
         return FALSE;
     }
     const int previous = m_current;

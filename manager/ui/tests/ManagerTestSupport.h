@@ -208,8 +208,10 @@ public:
             return INT_PTR(IDOK);
         },
         [this] {
+            // Only the connection dialog: once it closed, the wait window of
+            // a slow line's scan and read is no dialog to cancel.
             const HWND active = ::GetActiveWindow();
-            return active != m_frameHwnd ? active : HWND();
+            return active != m_frameHwnd && ::GetDlgItem(active, IDC_ONLINE_PORT) ? active : HWND();
         },
         [&](uitest::DialogDriver& d) {
             CString port;

@@ -89,7 +89,10 @@ const char* LanguageOf(unsigned seed) { return seed % 2 ? "en" : "ja"; }
 // and the step: a hang never waits for the suite's time-out.
 class Watchdog {
 public:
-    explicit Watchdog(unsigned seed) : m_seed(seed), m_thread([this] { Run(); }) {}
+    Watchdog(unsigned seed, std::function<std::string()> story)
+        : m_seed(seed), m_story(std::move(story)), m_thread([this] { Run(); })
+    {
+    }
     ~Watchdog()
     {
         {
@@ -141,6 +144,7 @@ private:
                              "\nFaultyDayTest: seed %u: the step \"%s\" did not end within %lld s "
                              "(run it again with QV_FAULT_SEEDS=%u)\n",
                              m_seed, m_step.c_str(), static_cast<long long>(m_bound.count()), m_seed);
+                std::fprintf(stderr, "The day so far:\n%s", m_story().c_str());
                 std::fflush(stderr);
                 std::_Exit(3);
             }
@@ -148,6 +152,7 @@ private:
     }
 
     unsigned m_seed;
+    std::function<std::string()> m_story;
     std::mutex m_mutex;
     std::condition_variable m_changed;
     bool m_quit = false;
@@ -323,8 +328,11 @@ private:
             return emu::Fault::Partial(static_cast<size_t>(bytes));
         }
         case 4: {
-            const int bytes = in(1, 6);
-            const int gap = in(5, 600);
+            // Small pieces close together, or bigger ones with long pauses;
+            // either way a long bulk reply is whole within a minute.
+            const bool small = in(0, 1) == 0;
+            const int bytes = small ? in(1, 8) : in(16, 64);
+            const int gap = small ? in(1, 20) : in(100, 600);
             name = "split in " + std::to_string(bytes) + " byte pieces " + std::to_string(gap) + " ms apart";
             return emu::Fault::Split(static_cast<size_t>(bytes), gap);
         }
@@ -454,7 +462,9 @@ private:
 class FaultyDay {
 public:
     explicit FaultyDay(unsigned seed)
-        : m_seed(seed), m_rng(seed), m_plan(std::make_shared<LinePlan>()), m_watchdog(seed)
+        : m_seed(seed), m_rng(seed), m_plan(std::make_shared<LinePlan>()), m_watchdog(seed, [plan = m_plan] {
+              return plan->Story();
+          })
     {
         emu::ControllerModel& c = m_emulator.AddController(1, "Q05");
         c.SetControllerName("KX-Q05");
@@ -481,7 +491,7 @@ public:
 
 private:
     // Bounds of the steps: generous for a loaded machine, far below the suite's time-out.
-    static constexpr auto kStepBound = 150s;
+    static constexpr auto kStepBound = 240s;
 
     CChildFrame* Child() { return m_world->ChildCount() == 1 ? m_world->Active() : nullptr; }
     CLeftpaneTreeView* Tree() { return Child() ? Child()->GetTreeView() : nullptr; }
@@ -881,6 +891,37 @@ TEST(FaultyDayCases, AnUnwrittenPointStaysAnEditAcrossConnectingAgainAndAReadAne
     EXPECT_EQ(grid.GetCellText(CPointTableGrid::RowOfSlot(1), 2), CString(u"25.50"));
     world.Quit();
     EXPECT_EQ(world.Boxes().PendingAnswers(), 0u);
+}
+
+// Found by seed 72: the link dropped while the scan asked every controller
+// for its user name; the scan still listed the controller, and the window
+// then closed without a word, as reading the controller met a closed port.
+TEST(FaultyDayCases, ALinkLostAfterTheScanIsToldWhenTheControllerCannotBeRead)
+{
+    emu::Emulator emulator;
+    emu::ControllerModel& model = emulator.AddController(1, "Q05");
+    model.SetControllerName("KX-Q05");
+    model.SetRobot("SA4-L06");
+    emulator.SetEcho(true);
+    emulator.Script().OnLine("@?COMR2", emu::Fault::DropLink(5, 800), 1);
+    ASSERT_FALSE(emulator.ServePty().empty()) << emulator.LastError();
+    ManagerWorld world;
+    world.MapPorts({{kCom, emulator.PtyPath()}});
+    ASSERT_TRUE(world.Start());
+    world.Boxes().Answer(IDOK, u"KX-Q05").Answer(IDOK);
+    world.NewOnline(kCom, u"Line A");
+    EXPECT_EQ(world.ChildCount(), 0);
+    EXPECT_EQ(world.Boxes().PendingAnswers(), 0u) << "the user was told";
+    const std::vector<ScriptedMessageBox::Box> shown = world.Boxes().Shown();
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[1].type & MB_ICONMASK, MB_ICONERROR);
+
+    // The line is back: the next try opens the window.
+    ASSERT_TRUE(uitest::WaitUntil([&] { return emulator.PtyOpen(); }, 10000));
+    world.Boxes().Answer(IDOK, u"KX-Q05");
+    world.NewOnline(kCom, u"Line A");
+    EXPECT_EQ(world.ChildCount(), 1);
+    world.Quit();
 }
 
 class FaultyDayTest : public ::testing::TestWithParam<unsigned> {
