@@ -15,7 +15,7 @@
 // Seeds: four in an ordinary run. A longer run takes QV_FAULT_SEEDS: a count
 // ("200": seeds 1 to 200), a range ("300-399") or a list ("7,19,23"), e.g.
 //   QV_FAULT_SEEDS=1-200 ./day_FaultyDayTest
-// A failing day prints its seed; QV_FAULT_SEEDS=<seed> runs it again. The
+// A failing day prints its seed; QV_FAULT_SEEDS=<seed>-<seed> runs it again. The
 // language alternates with the seed (odd: en, even: ja). QV_FAULT_STORY=1
 // prints the story of every day (the faults, the tries, the boxes shown).
 #include "manager/ui/tests/ManagerTestSupport.h"
@@ -142,8 +142,8 @@ private:
                 m_deadline == deadline) {
                 std::fprintf(stderr,
                              "\nFaultyDayTest: seed %u: the step \"%s\" did not end within %lld s "
-                             "(run it again with QV_FAULT_SEEDS=%u)\n",
-                             m_seed, m_step.c_str(), static_cast<long long>(m_bound.count()), m_seed);
+                             "(run it again with QV_FAULT_SEEDS=%u-%u)\n",
+                             m_seed, m_step.c_str(), static_cast<long long>(m_bound.count()), m_seed, m_seed);
                 std::fprintf(stderr, "The day so far:\n%s", m_story().c_str());
                 std::fflush(stderr);
                 std::_Exit(3);
@@ -534,7 +534,8 @@ private:
 
     std::string Where() const
     {
-        return "seed " + std::to_string(m_seed) + " (QV_FAULT_SEEDS=" + std::to_string(m_seed) + "), echo " +
+        return "seed " + std::to_string(m_seed) + " (QV_FAULT_SEEDS=" + std::to_string(m_seed) + "-" +
+               std::to_string(m_seed) + "), echo " +
                (m_echo ? "on" : "off");
     }
 
@@ -931,7 +932,8 @@ protected:
 
 TEST_P(FaultyDayTest, TheOnlineStepsOfTheDayOnAMisbehavingLine)
 {
-    SCOPED_TRACE("seed " + std::to_string(GetParam()) + ": run it again with QV_FAULT_SEEDS=" + std::to_string(GetParam()));
+    const std::string seed = std::to_string(GetParam());
+    SCOPED_TRACE("seed " + seed + ": run it again with QV_FAULT_SEEDS=" + seed + "-" + seed);
     FaultyDay day(GetParam());
     day.Run();
 }
