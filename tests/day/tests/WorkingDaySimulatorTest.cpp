@@ -20,6 +20,7 @@
 #include "tests/support/emulator/Emulator.h"
 
 #include <filesystem>
+#include <fstream>
 
 namespace {
 
@@ -247,5 +248,53 @@ TEST_P(WorkingDaySimulatorTest, TheSimulatorsEditComesBackAndTheTransportsCarryT
 }
 
 INSTANTIATE_TEST_SUITE_P(Languages, WorkingDaySimulatorTest, ::testing::Values("en", "ja"));
+
+// While the simulator has a window's data, the window's grids take no change
+// from the menus either (their keys are refused by the lock itself); once it
+// has ended they take them again. The stand-in simulator waits for a file.
+TEST(WorkingDaySimulatorLockTest, TheMenusChangeNothingInTheWindowWhileTheSimulatorRuns)
+{
+    ManagerWorld world;
+    const std::string release = (world.Folder() / "release").string();
+    ScopedEnv hold("QV_FAKE_SIMULATOR_HOLD", release);
+    ScopedEnv exit("QV_FAKE_SIMULATOR_EXIT", "7");
+    ASSERT_TRUE(world.Start());
+    world.App().SetSimulatorProgram(u"qvtest-simulator");
+    world.App().OpenDataFile(mgrtest::WriteDataFile(world.Path("locked.yvekd")));
+    CChildFrame* child = world.Active();
+    ASSERT_NE(child, nullptr);
+    CPointTableGrid& grid = PointGrid(child);
+    const int row = CPointTableGrid::RowOfSlot(0);
+    grid.SelectCell(row, 2, TRUE);
+    ASSERT_TRUE(CFlxGrid::PlaceClipboardText(grid.GetSafeHwnd(), u"77"));
+    EXPECT_TRUE(world.Enabled(ID_EDIT_PASTE));
+
+    world.Command(IDM_SIMULATOR);
+    ASSERT_TRUE(world.App().Simulator().IsRunning());
+    grid.SelectCell(row, 2, TRUE);
+    struct Case {
+        const char* what;
+        UINT command;
+    };
+    for (const Case& c : {Case{"paste", ID_EDIT_PASTE}, Case{"cut", ID_EDIT_CUT}, Case{"delete", ID_EDIT_CLEAR}}) {
+        SCOPED_TRACE(c.what);
+        EXPECT_FALSE(world.Enabled(c.command)) << "greyed in the menu and the tool bar";
+        world.Command(c.command);
+        EXPECT_EQ(grid.GetCellText(row, 2), CString(u"10.00"));
+        EXPECT_EQ(WindowData(child)->points[0].p, 1000);
+    }
+    EXPECT_TRUE(world.Enabled(ID_EDIT_COPY)) << "copying changes nothing";
+
+    std::ofstream(release) << "go\n";
+    ASSERT_TRUE(uitest::WaitUntil([&] { return !world.App().Simulator().IsRunning(); }, 60000));
+    uitest::Pump(300);
+    ASSERT_TRUE(world.Enabled(ID_EDIT_PASTE)) << "usable again once the simulator has ended";
+    grid.SelectCell(row, 2, TRUE);
+    world.Command(ID_EDIT_PASTE);
+    EXPECT_EQ(grid.GetCellText(row, 2), CString(u"77.00"));
+    EXPECT_EQ(WindowData(child)->points[0].p, 7700);
+    world.Boxes().Answer(IDNO);
+    world.Quit();
+}
 
 }  // namespace
