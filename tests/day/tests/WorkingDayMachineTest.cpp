@@ -11,6 +11,7 @@
 #include "manager/core/DataManager.h"
 #include "manager/core/StatusCells.h"
 #include "manager/dialogs/DlgManual.h"
+#include "manager/ui/LeftpaneFormView.h"
 #include "manager/ui/RightpaneFormView.h"
 #include "platform/core/CodePage.h"
 #include "platform/ui/GridView.h"
@@ -306,9 +307,15 @@ TEST_P(WorkingDayMachineTest, ManualOperationAlarmsAndParametersAtTheMachine)
         world.Boxes().Answer(IDOK, u"7)");
         desk.Click(IDC_DT_ORIGIN);
         EXPECT_EQ(world.Boxes().PendingAnswers(), 1u) << "the return was confirmed and runs";
+        CDlgControllerStatus& status = child->GetLeftpaneFormView()->Panel();
+        const CString homing = Shown("Returning to origin", "原点復帰中");
         bool seenRunning = false;
+        bool seenHoming = false;
         ASSERT_TRUE(uitest::WaitUntil([&] {
             if (model.CurrentMotion() != emu::Motion::Origin) return world.Boxes().PendingAnswers() == 0;
+            CString state;
+            status.GetDlgItemText(IDC_STATUS_STATE, state);
+            seenHoming = seenHoming || state == homing;
             // The manual panel rests for as long as the axis returns.
             if (!seenRunning) {
                 seenRunning = true;
@@ -320,6 +327,7 @@ TEST_P(WorkingDayMachineTest, ManualOperationAlarmsAndParametersAtTheMachine)
             return false;
         }, 30000)) << "the return ended and its end was shown";
         EXPECT_TRUE(seenRunning);
+        EXPECT_TRUE(seenHoming) << "the window said the axis returns to its origin";
         EXPECT_EQ(model.DValue(0), 0) << "the axis is at home";
         EXPECT_EQ(model.CurrentMotion(), emu::Motion::None);
         EXPECT_TRUE(uitest::WaitUntil([&] { return panel.Enabled(IDC_MAN_JOG_PLUS); }, kWaitMs))
@@ -409,6 +417,14 @@ TEST_P(WorkingDayMachineTest, ManualOperationAlarmsAndParametersAtTheMachine)
             Picture(d.Dialog(), "machine-10-alarms-saved");
             d.Click(IDCANCEL);
         });
+        // The window's status no longer says alarm once it was reset.
+        CDlgControllerStatus& status = child->GetLeftpaneFormView()->Panel();
+        const CString stopped = Shown("Stopped", "停止中");
+        CString state;
+        EXPECT_TRUE(uitest::WaitUntil([&] {
+            status.GetDlgItemText(IDC_STATUS_STATE, state);
+            return state == stopped;
+        }, kWaitMs)) << state.ToUtf8();
         ASSERT_EQ(files.FileRequests().size(), 1u);
         EXPECT_EQ(files.FileRequests()[0].fileName.Find(u':'), -1) << "the proposed name holds no colon";
     }
