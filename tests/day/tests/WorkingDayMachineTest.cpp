@@ -292,7 +292,8 @@ TEST_P(WorkingDayMachineTest, ManualOperationAlarmsAndParametersAtTheMachine)
     // Home from the desktop terminal: the manual panel rests meanwhile and is
     // given back once the axis is at home.
     {
-        model.SetMotionTime(emu::Motion::Origin, 3000ms);
+        // Long enough for the status poll to see the return on a loaded machine.
+        model.SetMotionTime(emu::Motion::Origin, 5000ms);
         model.SetDValue(17, 7);
         world.Command(IDM_DESKTOP_TERMINAL);
         HWND terminal{};
@@ -485,7 +486,6 @@ TEST_P(WorkingDayMachineTest, ManualOperationAlarmsAndParametersAtTheMachine)
     ASSERT_NE(data, nullptr);
     EXPECT_EQ(data->FirstParamSet()->K(3), 50);
     Picture(world, "machine-12-parameter-refused");
-    emulator.ClearLog();
     world.Boxes().Answer(IDOK).Answer(IDOK);
     world.Command(IDM_WRITE_CONTROLLER);
     EXPECT_EQ(model.Parameter(3), 50) << "the refused value never reaches the controller";
