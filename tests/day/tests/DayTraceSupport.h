@@ -1,0 +1,212 @@
+// Helpers for the working day's trace steps: a driver that works the modal
+// dialogs of a long session one after the other (the trace window, then the
+// set-up it opens over itself), the texts of a list control, pictures of
+// the manager's screen with the trace windows over it, and the sample rows
+// of a saved trace data file.
+#pragma once
+
+#include "tests/support/ui/UiTest.h"
+
+#include "platform/ui/HeaderCtrl.h"
+#include "platform/ui/ListCtrl.h"
+#include "platform/ui/WidgetPeer.h"
+
+#include <QApplication>
+#include <QPainter>
+#include <QPixmap>
+#include <QWidget>
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <deque>
+#include <fstream>
+#include <functional>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace daytrace {
+
+// The modal dialog a person works in: visible, in its modal loop and enabled
+// (a dialog that opened another one is disabled meanwhile).
+inline HWND TopModalDialog()
+{
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (!widget->isVisible() || !widget->isEnabled()) continue;
+        platform::ui::WidgetPeer* peer = platform::ui::WidgetPeer::FromWidget(widget);
+        if (peer && peer->m_inModalLoop && peer->Widget() == widget) return peer->Handle();
+    }
+    return HWND();
+}
+
+// Works the modal dialogs as they come up: script k runs once the k-th new
+// modal dialog is on top. A script may wait while the dialog opens the next
+// one; that one is worked from inside. Every script must close its dialog.
+// The limit is the whole session's: far beyond a healthy run, so only a
+// fault reaches it, and then every open dialog is cancelled.
+class ModalSession : public CWnd {
+public:
+    using Script = std::function<void(uitest::DialogDriver&)>;
+
+    ModalSession(std::vector<Script> scripts, UINT limitMs) : m_scripts(scripts.begin(), scripts.end())
+    {
+        CreateEx(0, AfxRegisterWndClass(0), u"", WS_OVERLAPPED, RECT{}, nullptr, 0);
+        SetTimer(kPollTimer, kPollMs, nullptr);
+        SetTimer(kLimitTimer, limitMs, nullptr);
+    }
+    ~ModalSession() override
+    {
+        if (!m_scripts.empty()) ADD_FAILURE() << m_scripts.size() << " dialog script(s) never ran";
+        DestroyWindow();
+    }
+    ModalSession(const ModalSession&) = delete;
+    ModalSession& operator=(const ModalSession&) = delete;
+
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override
+    {
+        if (message == WM_TIMER && wParam == kPollTimer) {
+            Poll();
+            return 0;
+        }
+        if (message == WM_TIMER && wParam == kLimitTimer) {
+            KillTimer(kLimitTimer);
+            ADD_FAILURE() << "the session ran out of time; its dialogs are cancelled";
+            for (HWND top = TopModalDialog(); top; top = TopModalDialog()) {
+                ::EndDialog(top, IDCANCEL);
+                uitest::Pump(50);
+            }
+            return 0;
+        }
+        return CWnd::WindowProc(message, wParam, lParam);
+    }
+
+private:
+    static constexpr UINT_PTR kPollTimer = 1;
+    static constexpr UINT_PTR kLimitTimer = 2;
+    static constexpr UINT kPollMs = 20;
+
+    void Poll()
+    {
+        const HWND top = TopModalDialog();
+        if (!top || m_seen.count(top) || m_scripts.empty()) return;
+        m_seen.insert(top);
+        Script script = std::move(m_scripts.front());
+        m_scripts.pop_front();
+        uitest::Pump(30);
+        uitest::DialogDriver driver(top);
+        script(driver);
+        if (::IsWindow(top) && CWnd::FromHandle(top) && CWnd::FromHandle(top)->ContinueModal()) {
+            ADD_FAILURE() << "a script left its dialog open; it is cancelled";
+            ::EndDialog(top, IDCANCEL);
+        }
+    }
+
+    std::deque<Script> m_scripts;
+    std::set<HWND> m_seen;
+};
+
+inline CListCtrl* ListOf(const uitest::DialogDriver& d, int id)
+{
+    return static_cast<CListCtrl*>(CWnd::FromHandle(d.Item(id)));
+}
+
+using Table = std::vector<std::vector<std::string>>;
+
+// Every row's texts, column by column, as the list shows them.
+inline Table Rows(const uitest::DialogDriver& d, int id)
+{
+    CListCtrl* list = ListOf(d, id);
+    const int columns = list->GetHeaderCtrl() ? list->GetHeaderCtrl()->GetItemCount() : 0;
+    Table rows;
+    for (int r = 0; r < list->GetItemCount(); ++r) {
+        std::vector<std::string> row;
+        for (int c = 0; c < columns; ++c) row.push_back(list->GetItemText(r, c).ToUtf8());
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+inline CString Caption(HWND window)
+{
+    CString text;
+    CWnd::FromHandle(window)->GetWindowText(text);
+    return text;
+}
+
+// The main window with the given top-level windows over it, as a person sees
+// the screen (the picture grows to hold windows that stand out of it).
+inline void PictureScreen(HWND frame, const std::vector<HWND>& windows, const std::string& file)
+{
+    uitest::Pump(50);
+    std::vector<std::pair<QRect, QWidget*>> parts;
+    QRect all;
+    std::vector<HWND> shown{frame};
+    shown.insert(shown.end(), windows.begin(), windows.end());
+    for (HWND hwnd : shown) {
+        QWidget* widget = ::IsWindow(hwnd) ? platform::ui::WidgetOf(hwnd) : nullptr;
+        if (!widget || !widget->isVisible()) continue;
+        const QRect rect(widget->mapToGlobal(QPoint(0, 0)), widget->size());
+        parts.emplace_back(rect, widget);
+        all = all.united(rect);
+    }
+    ASSERT_FALSE(parts.empty()) << file;
+    QPixmap picture(all.size());
+    picture.fill(QColor(0x40, 0x40, 0x48));
+    {
+        QPainter painter(&picture);
+        for (const auto& [rect, widget] : parts) painter.drawPixmap(rect.topLeft() - all.topLeft(), widget->grab());
+    }
+    EXPECT_TRUE(picture.save(QString::fromStdString(file))) << file;
+}
+
+inline std::string ReadBytes(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// A saved trace data file read line by line: the start and end markers, the
+// sample rows and the trigger position. The data block is the seventh block
+// after the start marker, whatever language its label lines are in.
+struct SavedTrace {
+    std::string startMark;
+    std::string endMark;
+    std::vector<std::array<long, 4>> rows;
+    long triggerPos = -1;
+};
+
+inline SavedTrace ReadSavedTrace(const std::string& path)
+{
+    SavedTrace trace;
+    std::istringstream in(ReadBytes(path));
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        lines.push_back(line);
+    }
+    if (lines.empty()) return trace;
+    trace.startMark = lines.front();
+    trace.endMark = lines.back();
+    std::size_t i = 0;
+    for (int empties = 0; i < lines.size() && empties < 7; ++i)
+        if (lines[i].empty()) ++empties;
+    if (i >= lines.size()) return trace;
+    for (++i; i < lines.size() && !lines[i].empty(); ++i) {
+        std::array<long, 4> row{};
+        std::istringstream fields(lines[i]);
+        std::string field;
+        for (auto& value : row) {
+            if (!std::getline(fields, field, ',')) return trace;
+            value = std::stol(field);
+        }
+        trace.rows.push_back(row);
+    }
+    if (i + 2 < lines.size()) trace.triggerPos = std::stol(lines[i + 2]);
+    return trace;
+}
+
+}  // namespace daytrace
