@@ -29,16 +29,37 @@
 
 namespace daytrace {
 
-// The modal dialog a person works in: visible, in its modal loop and enabled
-// (a dialog that opened another one is disabled meanwhile).
-inline HWND TopModalDialog()
+// The modal dialogs a person can work in: visible, in their modal loop and
+// enabled (a dialog that opened another one is disabled meanwhile).
+inline std::vector<HWND> OpenModalDialogs()
 {
+    std::vector<HWND> open;
     for (QWidget* widget : QApplication::topLevelWidgets()) {
         if (!widget->isVisible() || !widget->isEnabled()) continue;
         platform::ui::WidgetPeer* peer = platform::ui::WidgetPeer::FromWidget(widget);
-        if (peer && peer->m_inModalLoop && peer->Widget() == widget) return peer->Handle();
+        if (peer && peer->m_inModalLoop && peer->Widget() == widget) open.push_back(peer->Handle());
     }
-    return HWND();
+    return open;
+}
+
+inline HWND TopModalDialog()
+{
+    const std::vector<HWND> open = OpenModalDialogs();
+    return open.empty() ? HWND() : open.front();
+}
+
+// What the top-level windows are, for a failure's message.
+inline std::string DescribeWindows()
+{
+    std::ostringstream text;
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        platform::ui::WidgetPeer* peer = platform::ui::WidgetPeer::FromWidget(widget);
+        if (!peer || peer->Widget() != widget) continue;
+        text << "\n  " << widget->metaObject()->className() << " '" << widget->windowTitle().toStdString() << "'"
+             << (widget->isVisible() ? " visible" : " hidden") << (widget->isEnabled() ? " enabled" : " disabled")
+             << (peer->m_inModalLoop ? " modal" : "");
+    }
+    return text.str();
 }
 
 // Works the modal dialogs as they come up: script k runs once the k-th new
@@ -89,8 +110,12 @@ private:
 
     void Poll()
     {
-        const HWND top = TopModalDialog();
-        if (!top || m_seen.count(top) || m_scripts.empty()) return;
+        if (m_scripts.empty()) return;
+        // The newest dialog is the one not yet worked, wherever it stands in the list.
+        HWND top = HWND();
+        for (HWND open : OpenModalDialogs())
+            if (!m_seen.count(open)) top = open;
+        if (!top) return;
         m_seen.insert(top);
         Script script = std::move(m_scripts.front());
         m_scripts.pop_front();

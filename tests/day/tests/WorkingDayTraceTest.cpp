@@ -260,7 +260,7 @@ TEST_P(WorkingDayTraceTest, ATriggeredTraceIsMeasuredSavedAndReopenedAndTheLineG
         traceHwnd = d.Dialog();
         trace = dynamic_cast<CKXWatcherDlg*>(CWnd::FromHandle(d.Dialog()));
         ASSERT_NE(trace, nullptr) << "the watcher command opens the trace window";
-        ASSERT_TRUE(uitest::WaitUntil([&] { return setUpDone; }, 120000)) << "the set-up opens over the window";
+        ASSERT_TRUE(uitest::WaitUntil([&] { return setUpDone; }, 120000)) << "the set-up opens over the window" << daytrace::DescribeWindows();
         ASSERT_TRUE(uitest::WaitUntil([&] { return trace->Model().m_bSettingsApplied && !trace->IsModalOpen(); }, 60000));
         EXPECT_EQ(trace->StatusBar().GetEntryText(IDS_TRACE_PANE_CONTROLLER), CString(u"KX-Q05"));
 
@@ -402,8 +402,12 @@ TEST_P(WorkingDayTraceTest, ATriggeredTraceIsMeasuredSavedAndReopenedAndTheLineG
         daytrace::ModalSession session(
             {traceWindow,
              [&](uitest::DialogDriver& d) {
+                 // The set-up may come up before the trace window's script
+                 // starts: its parent is the trace window.
+                 const HWND parent = ::GetParent(d.Dialog());
+                 EXPECT_NE(dynamic_cast<CKXWatcherDlg*>(CWnd::FromHandle(parent)), nullptr);
                  WorkTheSetUp(d, world, Lang(), [&](const std::string& step) {
-                     Picture(world, {traceHwnd, d.Dialog()}, step);
+                     Picture(world, {parent, d.Dialog()}, step);
                  });
                  setUpDone = true;
              }},
