@@ -153,6 +153,20 @@ inline Table Rows(const uitest::DialogDriver& d, int id)
     return rows;
 }
 
+// Whether every row shows an image of the list's small images (a channel's colour).
+inline bool EveryRowHasAnImage(const uitest::DialogDriver& d, int id)
+{
+    CListCtrl* list = ListOf(d, id);
+    const int images = ImageList_GetImageCount(list->GetImageList(LVSIL_SMALL));
+    for (int r = 0; r < list->GetItemCount(); ++r) {
+        LVITEMW item{};
+        item.mask = LVIF_IMAGE;
+        item.iItem = r;
+        if (!list->GetItem(&item) || item.iImage < 0 || item.iImage >= images) return false;
+    }
+    return list->GetItemCount() > 0;
+}
+
 inline CString Caption(HWND window)
 {
     CString text;

@@ -330,6 +330,9 @@ TEST_P(WorkingDayTraceTest, ATriggeredTraceIsMeasuredSavedAndReopenedAndTheLineG
         Table expectedCalc;
         for (int channel = 0; channel < 4; ++channel) expectedCalc.push_back(CalculatorRow(channel, kA, kB));
         EXPECT_EQ(Rows(calc, IDC_CALC_LIST), expectedCalc);
+        // Each row carries its channel's colour from the first fill on.
+        EXPECT_TRUE(daytrace::EveryRowHasAnImage(ab, IDC_ABC_LIST));
+        EXPECT_TRUE(daytrace::EveryRowHasAnImage(calc, IDC_CALC_LIST));
         onScreen({abHwnd, calcHwnd}, "06-measured");
 
         // Saved under a name asked for.
