@@ -62,16 +62,25 @@ inline std::string DescribeWindows()
     return text.str();
 }
 
-// Works the modal dialogs as they come up: script k runs once the k-th new
-// modal dialog is on top. A script may wait while the dialog opens the next
-// one; that one is worked from inside. Every script must close its dialog.
-// The limit is the whole session's: far beyond a healthy run, so only a
-// fault reaches it, and then every open dialog is cancelled.
+// Works the modal dialogs of a session as they come up, each with the
+// script whose condition takes it. A condition also says when the dialog is
+// ready: a window that is still reading the controller waits for its
+// replies in a loop of its own, and a script started from inside that loop
+// would hold the reading up until the script ends. So a script starts only
+// once its dialog is idle, and a script may wait while its dialog opens the
+// next one; that one is worked from inside. Every script must close its
+// dialog. The limit is the whole session's: far beyond a healthy run, so
+// only a fault reaches it, and then every open dialog is cancelled.
 class ModalSession : public CWnd {
 public:
     using Script = std::function<void(uitest::DialogDriver&)>;
+    using Ready = std::function<bool(HWND)>;
+    struct Step {
+        Ready ready;
+        Script script;
+    };
 
-    ModalSession(std::vector<Script> scripts, UINT limitMs) : m_scripts(scripts.begin(), scripts.end())
+    ModalSession(std::vector<Step> steps, UINT limitMs) : m_steps(steps.begin(), steps.end())
     {
         CreateEx(0, AfxRegisterWndClass(0), u"", WS_OVERLAPPED, RECT{}, nullptr, 0);
         SetTimer(kPollTimer, kPollMs, nullptr);
@@ -79,7 +88,7 @@ public:
     }
     ~ModalSession() override
     {
-        if (!m_scripts.empty()) ADD_FAILURE() << m_scripts.size() << " dialog script(s) never ran";
+        if (!m_steps.empty()) ADD_FAILURE() << m_steps.size() << " dialog script(s) never ran" << DescribeWindows();
         DestroyWindow();
     }
     ModalSession(const ModalSession&) = delete;
@@ -93,7 +102,7 @@ public:
         }
         if (message == WM_TIMER && wParam == kLimitTimer) {
             KillTimer(kLimitTimer);
-            ADD_FAILURE() << "the session ran out of time; its dialogs are cancelled";
+            ADD_FAILURE() << "the session ran out of time; its dialogs are cancelled" << DescribeWindows();
             for (HWND top = TopModalDialog(); top; top = TopModalDialog()) {
                 ::EndDialog(top, IDCANCEL);
                 uitest::Pump(50);
@@ -110,25 +119,25 @@ private:
 
     void Poll()
     {
-        if (m_scripts.empty()) return;
-        // The newest dialog is the one not yet worked, wherever it stands in the list.
-        HWND top = HWND();
-        for (HWND open : OpenModalDialogs())
-            if (!m_seen.count(open)) top = open;
-        if (!top) return;
-        m_seen.insert(top);
-        Script script = std::move(m_scripts.front());
-        m_scripts.pop_front();
-        uitest::Pump(30);
-        uitest::DialogDriver driver(top);
-        script(driver);
-        if (::IsWindow(top) && CWnd::FromHandle(top) && CWnd::FromHandle(top)->ContinueModal()) {
-            ADD_FAILURE() << "a script left its dialog open; it is cancelled";
-            ::EndDialog(top, IDCANCEL);
+        for (HWND open : OpenModalDialogs()) {
+            if (m_seen.count(open)) continue;
+            for (auto step = m_steps.begin(); step != m_steps.end(); ++step) {
+                if (!step->ready(open)) continue;
+                const Script script = std::move(step->script);
+                m_steps.erase(step);
+                m_seen.insert(open);
+                uitest::DialogDriver driver(open);
+                script(driver);
+                if (::IsWindow(open) && CWnd::FromHandle(open) && CWnd::FromHandle(open)->ContinueModal()) {
+                    ADD_FAILURE() << "a script left its dialog open; it is cancelled";
+                    ::EndDialog(open, IDCANCEL);
+                }
+                return;
+            }
         }
     }
 
-    std::deque<Script> m_scripts;
+    std::deque<Step> m_steps;
     std::set<HWND> m_seen;
 };
 

@@ -20,6 +20,7 @@
 #include "tools/trace/ExecTraceDlg.h"
 #include "tools/trace/KXWatcherDlg.h"
 #include "tools/trace/TRDViewerDlg.h"
+#include "tools/trace/TraceSetupDlg.h"
 #include "tools/trace/TraceStatistics.h"
 #include "tools/trace/TraceToolWindows.h"
 
@@ -260,8 +261,6 @@ TEST_P(WorkingDayTraceTest, ATriggeredTraceIsMeasuredSavedAndReopenedAndTheLineG
         traceHwnd = d.Dialog();
         trace = dynamic_cast<CKXWatcherDlg*>(CWnd::FromHandle(d.Dialog()));
         ASSERT_NE(trace, nullptr) << "the watcher command opens the trace window";
-        ASSERT_TRUE(uitest::WaitUntil([&] { return setUpDone; }, 120000)) << "the set-up opens over the window" << daytrace::DescribeWindows();
-        ASSERT_TRUE(uitest::WaitUntil([&] { return trace->Model().m_bSettingsApplied && !trace->IsModalOpen(); }, 60000));
         EXPECT_EQ(trace->StatusBar().GetEntryText(IDS_TRACE_PANE_CONTROLLER), CString(u"KX-Q05"));
 
         // The controller holds the chosen targets and interval.
@@ -324,6 +323,16 @@ TEST_P(WorkingDayTraceTest, ATriggeredTraceIsMeasuredSavedAndReopenedAndTheLineG
         ASSERT_NE(trace->ToolWindows()->Calculator(), nullptr);
         const HWND calcHwnd = trace->ToolWindows()->Calculator()->GetSafeHwnd();
         uitest::DialogDriver calc(calcHwnd);
+        {
+            // Both tool windows start at the trace window's right edge: the
+            // calculator is moved under the A-B window, as a person would.
+            CRect abRect;
+            CRect calcRect;
+            ::GetWindowRect(abHwnd, &abRect);
+            ::GetWindowRect(calcHwnd, &calcRect);
+            ::MoveWindow(calcHwnd, abRect.right - calcRect.Width(), abRect.bottom + 8, calcRect.Width(),
+                         calcRect.Height(), TRUE);
+        }
         calc.Click(IDC_CALC_CALCULATE);
         EXPECT_EQ(calc.Text(IDC_CALC_FROM).ToUtf8(), Time(0));
         EXPECT_EQ(calc.Text(IDC_CALC_TO).ToUtf8(), Time((kB - kA) * kInterval));
@@ -402,18 +411,27 @@ TEST_P(WorkingDayTraceTest, ATriggeredTraceIsMeasuredSavedAndReopenedAndTheLineG
     };
 
     {
+        // The trace window is worked once its set-up was applied; the set-up
+        // once it has read the controller.
+        auto traceReady = [&](HWND hwnd) {
+            auto* window = dynamic_cast<CKXWatcherDlg*>(CWnd::FromHandle(hwnd));
+            return window && setUpDone && window->Model().m_bSettingsApplied && !window->IsModalOpen();
+        };
+        auto setUpReady = [&](HWND hwnd) {
+            return dynamic_cast<CTraceSetupDlg*>(CWnd::FromHandle(hwnd)) && ::IsWindowEnabled(::GetDlgItem(hwnd, IDOK));
+        };
         daytrace::ModalSession session(
-            {traceWindow,
-             [&](uitest::DialogDriver& d) {
-                 // The set-up may come up before the trace window's script
-                 // starts: its parent is the trace window.
-                 const HWND parent = ::GetParent(d.Dialog());
-                 EXPECT_NE(dynamic_cast<CKXWatcherDlg*>(CWnd::FromHandle(parent)), nullptr);
-                 WorkTheSetUp(d, world, Lang(), [&](const std::string& step) {
-                     Picture(world, {parent, d.Dialog()}, step);
-                 });
-                 setUpDone = true;
-             }},
+            {{traceReady, traceWindow},
+             {setUpReady,
+              [&](uitest::DialogDriver& d) {
+                  // The set-up opens over the trace window, its parent.
+                  const HWND parent = ::GetParent(d.Dialog());
+                  EXPECT_NE(dynamic_cast<CKXWatcherDlg*>(CWnd::FromHandle(parent)), nullptr);
+                  WorkTheSetUp(d, world, Lang(), [&](const std::string& step) {
+                      Picture(world, {parent, d.Dialog()}, step);
+                  });
+                  setUpDone = true;
+              }}},
             400000);
         world.Command(IDM_WATCHER);
     }
