@@ -6,6 +6,7 @@
 #pragma once
 
 #include "tests/support/ui/UiTest.h"
+#include "tools/trace/tests/TraceTestSupport.h"
 
 #include "platform/ui/HeaderCtrl.h"
 #include "platform/ui/ListCtrl.h"
@@ -209,14 +210,6 @@ inline void PictureScreen(HWND frame, const std::vector<HWND>& windows, const st
     EXPECT_TRUE(picture.save(QString::fromStdString(file))) << file;
 }
 
-inline std::string ReadBytes(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 // A saved trace data file read line by line: the start and end markers, the
 // sample rows and the trigger position. The data block is the seventh block
 // after the start marker, whatever language its label lines are in.
@@ -230,7 +223,7 @@ struct SavedTrace {
 inline SavedTrace ReadSavedTrace(const std::string& path)
 {
     SavedTrace trace;
-    std::istringstream in(ReadBytes(path));
+    std::istringstream in(tracetest::ReadBytes(path));
     std::vector<std::string> lines;
     for (std::string line; std::getline(in, line);) {
         if (!line.empty() && line.back() == '\r') line.pop_back();

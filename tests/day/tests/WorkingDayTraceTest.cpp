@@ -441,7 +441,7 @@ TEST_P(WorkingDayTraceTest, ATriggeredTraceIsMeasuredSavedAndReopenedAndTheLineG
     EXPECT_TRUE(world.Boxes().Shown().size() >= 1u);
 
     // The trace settings are kept for the next time.
-    const std::string rtt = daytrace::ReadBytes(GetTraceIniPath().ToUtf8());
+    const std::string rtt = tracetest::ReadBytes(GetTraceIniPath().ToUtf8());
     for (const char* key : {"SEL_DAT_CH1=11", "SEL_DAT_CH3=10", "SEL_BIT_CH3=3", "SEL_DAT_CH4=12", "TRACE_NUM=100"})
         EXPECT_NE(rtt.find(key), std::string::npos) << key << "\n" << rtt;
 
