@@ -848,6 +848,11 @@ void GridView::paintEvent(QPaintEvent*)
     const QRect cell = CellRect(m_curRow, m_curCol).adjusted(0, 0, -1, -1);
     if (m_edit != EditKind::Text && m_model.HasList(m_curRow, m_curCol) && CanEdit(m_curRow, m_curCol)) {
         const QRect button = ListButtonRect();
+        // The value is drawn again left of the button: a right-aligned
+        // choice would otherwise hide under it.
+        QRect beside = CellRect(m_curRow, m_curCol);
+        beside.setRight(button.left() - 1);
+        if (beside.width() > 0) painter.DrawCell(p, beside, m_curRow, m_curCol, GridCellLook{});
         p.fillRect(button, palette().button());
         p.setPen(palette().shadow().color());
         p.drawLine(button.topLeft(), button.bottomLeft());

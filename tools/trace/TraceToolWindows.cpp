@@ -156,7 +156,10 @@ void CTraceToolDlg::PostNcDestroy()
 
 int CTraceToolDlg::AddChannelImage(COLORREF crChannel)
 {
-    CClientDC screen(this);
+    // The screen's DC, not the window's: a window that has not been shown
+    // yet has no pixels to be compatible with, and its first rows would lose
+    // their channel colours.
+    CClientDC screen(HWND{});
     CDC memory;
     memory.CreateCompatibleDC(&screen);
     CBitmap bitmap;
