@@ -22,24 +22,28 @@ using namespace mgrtest;
 
 constexpr int kCom = 3;
 
-// One day in one language (the test's parameter): a controller "KX-Q05"
-// with point 1 defined, served on a pseudo-terminal mapped to COM3.
+// The controller as the day starts: "KX-Q05" at node 1 with point 1 defined.
+inline emu::ControllerModel& AddDayController(emu::Emulator& emulator)
+{
+    emu::ControllerModel& c = emulator.AddController(1, "Q05");
+    c.SetControllerName("KX-Q05");
+    c.SetRobot("SA4-L06");
+    emu::PointFields p{};
+    p[0] = 1;
+    p[1] = 1000;
+    p[2] = 100;
+    p[3] = 100;
+    p[4] = 100;
+    p[5] = 100;
+    c.SetPoint(1, p);
+    return c;
+}
+
+// One day in one language (the test's parameter): the day's controller,
+// served on a pseudo-terminal mapped to COM3.
 class DayTest : public ::testing::TestWithParam<const char*> {
 protected:
-    DayTest()
-    {
-        emu::ControllerModel& c = emulator.AddController(1, "Q05");
-        c.SetControllerName("KX-Q05");
-        c.SetRobot("SA4-L06");
-        emu::PointFields p{};
-        p[0] = 1;
-        p[1] = 1000;
-        p[2] = 100;
-        p[3] = 100;
-        p[4] = 100;
-        p[5] = 100;
-        c.SetPoint(1, p);
-    }
+    DayTest() { AddDayController(emulator); }
     void TearDown() override { uitest::FlushDeletedWidgets(); }
 
     static std::string PictureFile(const std::string& step)

@@ -18,7 +18,7 @@
 // A failing day prints its seed; QV_FAULT_SEEDS=<seed>-<seed> runs it again. The
 // language alternates with the seed (odd: en, even: ja). QV_FAULT_STORY=1
 // prints the story of every day (the faults, the tries, the boxes shown).
-#include "manager/ui/tests/ManagerTestSupport.h"
+#include "tests/day/tests/DayTestSupport.h"
 
 #include "manager/core/DataManager.h"
 #include "manager/ui/ManagerMessages.h"
@@ -45,10 +45,8 @@
 
 namespace {
 
-using namespace mgrtest;
+using namespace daytest;
 using namespace std::chrono_literals;
-
-constexpr int kCom = 3;
 // Tries of a step with faults on the line before the person gives the line
 // a rest (no more faults) and tries again.
 constexpr int kFaultyTries = 2;
@@ -466,17 +464,8 @@ public:
               return plan->Story();
           })
     {
-        emu::ControllerModel& c = m_emulator.AddController(1, "Q05");
-        c.SetControllerName("KX-Q05");
-        c.SetRobot("SA4-L06");
-        emu::PointFields p{};
-        p[0] = 1;
-        p[1] = 1000;
-        p[2] = 100;
-        p[3] = 100;
-        p[4] = 100;
-        p[5] = 100;
-        c.SetPoint(1, p);
+        emu::ControllerModel& c = AddDayController(m_emulator);
+        emu::PointFields p = c.Point(1);
         p[1] = 4000;
         c.SetPoint(7, p);
         c.SetParameter(9, 80);
@@ -852,10 +841,7 @@ void FaultyDay::Run()
 TEST(FaultyDayCases, AnUnwrittenPointStaysAnEditAcrossConnectingAgainAndAReadAnew)
 {
     emu::Emulator emulator;
-    emu::ControllerModel& model = emulator.AddController(1, "Q05");
-    model.SetControllerName("KX-Q05");
-    model.SetRobot("SA4-L06");
-    model.SetPoint(1, emu::PointFields{1, 1000, 100, 100, 100, 100, 0, 0, 0, 0, 0, 0, 0});
+    emu::ControllerModel& model = AddDayController(emulator);
     ASSERT_FALSE(emulator.ServePty().empty()) << emulator.LastError();
     ManagerWorld world;
     world.MapPorts({{kCom, emulator.PtyPath()}});
@@ -900,9 +886,7 @@ TEST(FaultyDayCases, AnUnwrittenPointStaysAnEditAcrossConnectingAgainAndAReadAne
 TEST(FaultyDayCases, ALinkLostAfterTheScanIsToldWhenTheControllerCannotBeRead)
 {
     emu::Emulator emulator;
-    emu::ControllerModel& model = emulator.AddController(1, "Q05");
-    model.SetControllerName("KX-Q05");
-    model.SetRobot("SA4-L06");
+    AddDayController(emulator);
     emulator.SetEcho(true);
     emulator.Script().OnLine("@?COMR2", emu::Fault::DropLink(5, 800), 1);
     ASSERT_FALSE(emulator.ServePty().empty()) << emulator.LastError();
