@@ -88,32 +88,19 @@ std::vector<double> RunFor(int seconds)
     return shares;
 }
 
-// The same, with the application's own message loop as the program runs it:
-// an idle round after every message that is not a timer or a paint.
+// The same, with the application's own message loop as the program runs it.
 std::vector<double> RunAppLoopFor(int seconds)
 {
     std::vector<double> shares;
-    CWinApp* app = AfxGetApp();
     for (int s = 0; s < seconds; ++s) {
         const double cpu = CpuSeconds();
         QElapsedTimer wall;
         wall.start();
-        const UINT_PTR stop = ::SetTimer(HWND(), 0, 1000, nullptr);
-        LONG idleCount = 0;
-        bool idle = true;
-        MSG msg;
-        for (;;) {
-            while (idle && !::PeekMessageW(&msg, HWND(), 0, 0, PM_NOREMOVE)) {
-                if (!app->OnIdle(idleCount++)) idle = false;
-            }
-            if (!::GetMessageW(&msg, HWND(), 0, 0)) break;
-            if (msg.message == WM_TIMER && !msg.hwnd && msg.wParam == stop) break;
-            ::DispatchMessageW(&msg);
-            if (msg.message != WM_TIMER && msg.message != WM_PAINT) {
-                idle = true;
-                idleCount = 0;
-            }
-        }
+        const UINT_PTR stop = ::SetTimer(HWND(), 0, 1000, [](HWND, UINT, UINT_PTR id, DWORD) {
+            ::KillTimer(HWND(), id);
+            ::PostQuitMessage(0);
+        });
+        AfxGetApp()->RunMessageLoop();
         ::KillTimer(HWND(), stop);
         shares.push_back(100.0 * (CpuSeconds() - cpu) / (static_cast<double>(wall.elapsed()) / 1000.0));
     }
