@@ -51,7 +51,9 @@ struct LinkShared {
             std::lock_guard guard(m_outLock);
             m_writesHeld = held;
         }
-        if (!held) m_outQueued.notify_all();
+        // Only a writer that waits for the hold to end is woken: one asleep
+        // for text has nothing to do when a delay ends with nothing queued.
+        if (!held) m_holdEnded.notify_all();
     }
     bool WritesHeld()
     {
@@ -62,7 +64,7 @@ struct LinkShared {
     void WaitWhileWritesHeld(const std::atomic<bool>& running)
     {
         std::unique_lock lock(m_outLock);
-        m_outQueued.wait(lock, [&] { return !m_writesHeld || !running.load(); });
+        m_holdEnded.wait(lock, [&] { return !m_writesHeld || !running.load(); });
     }
     // Wakes every writer thread so it looks at its running flag again; call
     // after clearing the flag. Taking the lock first means a writer is either
@@ -71,11 +73,13 @@ struct LinkShared {
     {
         { std::lock_guard guard(m_outLock); }
         m_outQueued.notify_all();
+        m_holdEnded.notify_all();
     }
 
 private:
     std::mutex m_outLock;
     std::condition_variable m_outQueued;
+    std::condition_variable m_holdEnded;
     bool m_writesHeld = false;
 };
 
