@@ -600,6 +600,10 @@ void CLeftpaneTreeView::OnSimulator()
         return;
     }
     m_simulatorTimer = SetTimer(kSimulatorWatchTimerId, kSimulatorWatchIntervalMs, nullptr) != 0;
+    // The simulator edits a copy of these data and may hand it back: an edit
+    // made here meanwhile would be replaced without a word.
+    if (CRightpaneFormView* right = frame->GetRightpaneFormView()) right->LockPanes(TRUE, TRUE, TRUE);
+    Refresh();
 }
 
 void CLeftpaneTreeView::OnTimer(UINT_PTR nIDEvent)
@@ -619,6 +623,14 @@ void CLeftpaneTreeView::OnTimer(UINT_PTR nIDEvent)
     // Only the exit code "data applied" brings data back; the block is released either way.
     if (ControllerData* data = CurrentData()) app->Simulator().TakeBack(*data);
     FollowMode();
+    // The panes show what the window now holds, and are usable again unless
+    // the controller's mode keeps them busy.
+    if (CRightpaneFormView* right = Frame() ? Frame()->GetRightpaneFormView() : nullptr) {
+        RefreshPanes();
+        right->LockPanes(FALSE, TRUE, TRUE);
+        if (m_busy) right->SetBusy(TRUE);
+        right->SelectPane(right->CurrentSlot());
+    }
     Refresh();
 }
 

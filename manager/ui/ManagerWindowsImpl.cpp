@@ -1,8 +1,11 @@
 #include "manager/ui/ManagerWindowsImpl.h"
 
 #include "manager/core/DataManager.h"
+#include "manager/ui/ChildFrm.h"
+#include "manager/ui/MainFrm.h"
 #include "manager/ui/ManagerMessages.h"
 #include "manager/ui/QuorvaneApp.h"
+#include "manager/ui/RightpaneFormView.h"
 #include "manager/widgets/GradientProgressCtrl.h"
 #include "manager/widgets/ProgressWaitWnd.h"
 #include "manager/dialogs/DlgDesktopTerminal.h"
@@ -21,6 +24,15 @@ int ShowMessage(UINT id, UINT type) { return AfxMessageBox(LoadFrameText(id).Get
 
 std::unique_ptr<IDesktopTerminal> CMainFrameWindows::CreateDesktopTerminal(HWND parent)
 {
+    // The terminal rests the manual panel of the active controller window
+    // while its origin return runs, and its stop is that panel's stop.
+    CDlgDesktopTerminal::SetManualPanelLocator([]() -> CDlgManual* {
+        CQuorvaneApp* app = GetQuorvaneApp();
+        CMainFrame* frame = app ? app->MainFrame() : nullptr;
+        CChildFrame* child = frame ? frame->ActiveChild() : nullptr;
+        CRightpaneFormView* right = child ? child->GetRightpaneFormView() : nullptr;
+        return right ? right->PointTable().Manual() : nullptr;
+    });
     return CDlgDesktopTerminal::CreateFor(parent);
 }
 

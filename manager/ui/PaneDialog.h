@@ -29,6 +29,8 @@ public:
     virtual void PrintPreview() {}
     virtual void Lock(BOOL) {}
     virtual void EditCommand(UINT) {}
+    // Whether the edit command may act on the pane now.
+    virtual BOOL AllowsEdit(UINT) { return TRUE; }
 
     // Submenus of the context menu resource (0x85) that the grids' panes show.
     static constexpr int kPointContextMenu = 7;

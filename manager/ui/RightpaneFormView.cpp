@@ -164,7 +164,10 @@ void CRightpaneFormView::LockPanes(BOOL lock, BOOL grids, BOOL manual)
 
 void CRightpaneFormView::OnEditCommand(UINT id)
 {
-    if (CPaneDialog* pane = m_slots[static_cast<size_t>(m_current)]; pane && m_current != 0) pane->EditCommand(id);
+    // A locked pane (the simulator has its data, the controller is busy)
+    // takes no change from the menus, as it takes none from its keys.
+    if (CPaneDialog* pane = m_slots[static_cast<size_t>(m_current)]; pane && m_current != 0 && pane->AllowsEdit(id))
+        pane->EditCommand(id);
 }
 
 BOOL CRightpaneFormView::OnEditCmd(UINT id)
@@ -234,6 +237,7 @@ void CRightpaneFormView::OnUpdateEdit(CCmdUI* pCmdUI)
     // Cut and delete belong to the point table; paste needs text to paste.
     if (enable && (pCmdUI->m_nID == ID_EDIT_CUT || pCmdUI->m_nID == ID_EDIT_CLEAR)) enable = m_current == 1;
     if (enable && pCmdUI->m_nID == ID_EDIT_PASTE) enable = ::IsClipboardFormatAvailable(CF_UNICODETEXT) != FALSE;
+    if (enable) enable = pane->AllowsEdit(pCmdUI->m_nID) != FALSE;
     pCmdUI->Enable(enable ? TRUE : FALSE);
 }
 

@@ -21,6 +21,7 @@ public:
     void PrintPreview() override;
     void Lock(BOOL lock) override { m_grid.LockParamGrid(lock); }
     void EditCommand(UINT id) override;
+    BOOL AllowsEdit(UINT id) override { return m_grid.AllowsEditCommand(id); }
     void RefreshParameter(int index) { m_grid.RefreshParamRow(index); }
     void ShowNetworkButton(bool show);
     CParameterGrid& Grid() { return m_grid; }

@@ -29,6 +29,7 @@ public:
     void PrintPreview() override;
     void Lock(BOOL lock) override { LockPointGrid(lock); }
     void EditCommand(UINT id) override;
+    BOOL AllowsEdit(UINT id) override { return m_grid.AllowsEditCommand(id); }
 
     void RefreshPointTable();
     void LockPointGrid(BOOL lock) { m_grid.LockPointGrid(lock); }

@@ -2,6 +2,7 @@
 
 #include "manager/core/NumberText.h"
 #include "platform/ui/Clipboard.h"
+#include "platform/ui/FrameIds.h"
 #include "platform/ui/WinApp.h"
 
 #include <algorithm>
@@ -319,6 +320,16 @@ void CFlxGrid::DeleteSelection()
     OnDeleted(r1, r2, c1, c2);
     SetRedraw(TRUE);
     Refresh();
+}
+
+BOOL CFlxGrid::AllowsEditCommand(UINT id) const
+{
+    switch (id) {
+    case ID_EDIT_PASTE: return m_bPasteAllowed;
+    case ID_EDIT_CUT: return m_bCutAllowed;
+    case ID_EDIT_CLEAR: return m_bDeleteAllowed;
+    default: return TRUE;
+    }
 }
 
 BOOL CFlxGrid::PasteFromClipboard()

@@ -62,6 +62,10 @@ public:
     BOOL m_bCopyAllowed = FALSE;
     BOOL m_bPasteAllowed = FALSE;
     BOOL m_bDeleteAllowed = FALSE;
+    // Whether an edit command of the menus may act on the grid now: paste,
+    // cut and delete only as far as the grid allows them (a locked grid
+    // takes none); copy changes nothing and always may.
+    BOOL AllowsEditCommand(UINT id) const;
     int m_nInputMode = kInputFree;
     BOOL m_bEnterMoves = FALSE;
     // While set, SetRedraw leaves the redraw switch alone (a pane sets it

@@ -18,7 +18,6 @@
 #include "platform/ui/TabCtrl.h"
 #include "platform/ui/WidgetPeer.h"
 
-#include <QPainter>
 
 namespace {
 
@@ -68,25 +67,11 @@ CString RootText(CChildFrame* child)
     return tree.GetItemText(tree.GetRootItem());
 }
 
-// The main window with the dialog over it, as a person sees the screen
-// (the picture grows to hold a dialog larger than the window).
+// The main window with the dialog over it, as a person sees the screen.
 void PictureOver(ManagerWorld& world, HWND dialog, const std::string& name, const std::string& language)
 {
-    uitest::Pump(50);
-    QWidget* frame = platform::ui::WidgetOf(world.FrameHwnd());
-    QWidget* top = platform::ui::WidgetOf(dialog);
-    ASSERT_NE(frame, nullptr);
-    ASSERT_NE(top, nullptr);
-    const QRect frameRect(frame->mapToGlobal(QPoint(0, 0)), frame->size());
-    const QRect dialogRect(top->mapToGlobal(QPoint(0, 0)), top->size());
-    const QRect all = frameRect.united(dialogRect);
-    QPixmap picture(all.size());
-    picture.fill(QColor(0x40, 0x40, 0x48));
-    {
-        QPainter painter(&picture);
-        painter.drawPixmap(frameRect.topLeft() - all.topLeft(), frame->grab());
-        painter.drawPixmap(dialogRect.topLeft() - all.topLeft(), top->grab());
-    }
+    const QPixmap picture = mgrtest::PictureOver(world.FrameHwnd(), dialog);
+    ASSERT_FALSE(picture.isNull());
     const std::string path = uitest::ArtifactFolder("manager") + "/frame-" + name + "." + language + ".png";
     EXPECT_TRUE(picture.save(QString::fromStdString(path))) << path;
 }

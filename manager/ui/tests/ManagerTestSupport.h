@@ -28,6 +28,7 @@
 #include "platform/ui/WidgetPeer.h"
 
 #include <QImage>
+#include <QPainter>
 #include <QPixmap>
 #include <QWidget>
 
@@ -259,6 +260,28 @@ private:
     std::unique_ptr<CQuorvaneApp> m_app;
     HWND m_frameHwnd;
 };
+
+// The main window with a dialog over it, where each stands on the screen, as
+// a person sees them (the picture grows to hold a dialog that reaches past
+// the window); a null picture when either is not a window.
+inline QPixmap PictureOver(HWND frameHwnd, HWND dialog)
+{
+    uitest::Pump(50);
+    QWidget* frame = platform::ui::WidgetOf(frameHwnd);
+    QWidget* top = platform::ui::WidgetOf(dialog);
+    if (!frame || !top) return QPixmap();
+    const QRect frameRect(frame->mapToGlobal(QPoint(0, 0)), frame->size());
+    const QRect dialogRect(top->mapToGlobal(QPoint(0, 0)), top->size());
+    const QRect all = frameRect.united(dialogRect);
+    QPixmap picture(all.size());
+    picture.fill(QColor(0x40, 0x40, 0x48));
+    {
+        QPainter painter(&picture);
+        painter.drawPixmap(frameRect.topLeft() - all.topLeft(), frame->grab());
+        painter.drawPixmap(dialogRect.topLeft() - all.topLeft(), top->grab());
+    }
+    return picture;
+}
 
 // Selects the tree item of a pane kind, as a click on it does.
 inline void ShowPane(CChildFrame* child, int kind)

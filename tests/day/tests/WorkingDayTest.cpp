@@ -3,80 +3,19 @@
 // them, save the data to a file, quit, start again and open the file
 // offline. Each step is checked as the user checks it (the controller's
 // memory, the file on disk, the window's texts) and pictured.
-#include "manager/ui/tests/ManagerTestSupport.h"
+#include "tests/day/tests/DayTestSupport.h"
 
 #include "manager/core/DataManager.h"
 #include "manager/dialogs/DlgManual.h"
 #include "resources/manager/ctrldlgs_ids.h"
 #include "manager/ui/RightpaneFormView.h"
 #include "platform/core/File.h"
-#include "platform/ui/FrameIds.h"
-#include "tests/support/emulator/Emulator.h"
-
-#include <QWidget>
 
 namespace {
 
-using namespace mgrtest;
+using namespace daytest;
 
-constexpr int kCom = 3;
-
-class WorkingDayTest : public ::testing::TestWithParam<const char*> {
-protected:
-    WorkingDayTest()
-    {
-        emu::ControllerModel& c = emulator.AddController(1, "Q05");
-        c.SetControllerName("KX-Q05");
-        c.SetRobot("SA4-L06");
-        emu::PointFields p{};
-        p[0] = 1;
-        p[1] = 1000;
-        p[2] = 100;
-        p[3] = 100;
-        p[4] = 100;
-        p[5] = 100;
-        c.SetPoint(1, p);
-    }
-    void TearDown() override { uitest::FlushDeletedWidgets(); }
-
-    // A picture of the main window for the step.
-    void Picture(ManagerWorld& world, const std::string& step)
-    {
-        uitest::Pump(20);
-        QWidget* widget = platform::ui::WidgetOf(world.FrameHwnd());
-        ASSERT_NE(widget, nullptr);
-        const std::string file = uitest::ArtifactFolder("day") + "/" + step + "." + GetParam() + ".png";
-        EXPECT_TRUE(widget->grab().save(QString::fromStdString(file))) << file;
-    }
-
-    static void ShowPane(CChildFrame* child, int kind)
-    {
-        CTreeCtrl& tree = child->GetTreeView()->GetTreeCtrl();
-        for (HTREEITEM item = tree.GetRootItem(); item; item = tree.GetNextItem(item, TVGN_NEXTVISIBLE))
-            if (static_cast<int>(tree.GetItemData(item)) == kind) {
-                tree.SelectItem(item);
-                break;
-            }
-        uitest::Pump(10);
-    }
-
-    static CString RootText(CChildFrame* child)
-    {
-        CTreeCtrl& tree = child->GetTreeView()->GetTreeCtrl();
-        return tree.GetItemText(tree.GetRootItem());
-    }
-
-    emu::Emulator emulator;
-};
-
-ControllerData ReadDataFile(const CString& path)
-{
-    ControllerDataStore store;
-    ControllerDataSlot slot;
-    store.AllocControllerData(slot);
-    EXPECT_TRUE(store.ReadControllerDataFile(path.GetString(), *slot, true, true, true));
-    return *slot;
-}
+class WorkingDayTest : public DayTest {};
 
 TEST_P(WorkingDayTest, FromAFreshStartToTheNextMorning)
 {

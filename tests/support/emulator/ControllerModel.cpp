@@ -30,7 +30,7 @@ int32_t StateCode(Motion motion)
 {
     switch (motion) {
     case Motion::Start: return 1;
-    case Motion::Origin: return 2;
+    case Motion::Origin: return ControllerModel::kStateHoming;
     case Motion::JogPlus:
     case Motion::JogMinus: return 3;
     case Motion::InchPlus:

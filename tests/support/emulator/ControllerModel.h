@@ -91,6 +91,7 @@ public:
     // The D18 state codes the model reports by itself.
     static constexpr int32_t kStateIdle = 0;
     static constexpr int32_t kStateAlarm = -1;
+    static constexpr int32_t kStateHoming = 9;  // 1 to 8 are the move types of a running point
 
     ControllerModel(int node, std::string type);
     ControllerModel(int node, std::string type, std::shared_ptr<std::recursive_mutex> lock);

@@ -1,0 +1,86 @@
+// What the working-day tests share: the controller on the emulator's
+// terminal as the day starts, pictures of the main window and of dialogs
+// for each step, and the reading of a saved data file.
+#pragma once
+
+#include "manager/ui/tests/ManagerTestSupport.h"
+
+#include "platform/ui/FrameIds.h"
+#include "tests/support/emulator/Emulator.h"
+
+#include <QWidget>
+
+#include <ostream>
+#include <string>
+
+// Texts in the failure messages as they read.
+inline void PrintTo(const CString& text, std::ostream* out) { *out << '"' << text.ToUtf8() << '"'; }
+
+namespace daytest {
+
+using namespace mgrtest;
+
+constexpr int kCom = 3;
+
+// One day in one language (the test's parameter): a controller "KX-Q05"
+// with point 1 defined, served on a pseudo-terminal mapped to COM3.
+class DayTest : public ::testing::TestWithParam<const char*> {
+protected:
+    DayTest()
+    {
+        emu::ControllerModel& c = emulator.AddController(1, "Q05");
+        c.SetControllerName("KX-Q05");
+        c.SetRobot("SA4-L06");
+        emu::PointFields p{};
+        p[0] = 1;
+        p[1] = 1000;
+        p[2] = 100;
+        p[3] = 100;
+        p[4] = 100;
+        p[5] = 100;
+        c.SetPoint(1, p);
+    }
+    void TearDown() override { uitest::FlushDeletedWidgets(); }
+
+    static std::string PictureFile(const std::string& step)
+    {
+        return uitest::ArtifactFolder("day") + "/" + step + "." + GetParam() + ".png";
+    }
+
+    // A picture of the main window for the step.
+    static void Picture(ManagerWorld& world, const std::string& step)
+    {
+        uitest::Pump(20);
+        QWidget* widget = platform::ui::WidgetOf(world.FrameHwnd());
+        ASSERT_NE(widget, nullptr);
+        const std::string file = PictureFile(step);
+        EXPECT_TRUE(widget->grab().save(QString::fromStdString(file))) << file;
+    }
+
+    // A picture of a dialog (modal or modeless) for the step.
+    static void Picture(HWND dialog, const std::string& step)
+    {
+        uitest::Pump(30);
+        const std::string file = PictureFile(step);
+        EXPECT_TRUE(uitest::DialogDriver(dialog).Grab(file)) << file;
+    }
+
+    static CString RootText(CChildFrame* child)
+    {
+        CTreeCtrl& tree = child->GetTreeView()->GetTreeCtrl();
+        return tree.GetItemText(tree.GetRootItem());
+    }
+
+    emu::Emulator emulator;
+};
+
+inline ControllerData ReadDataFile(const CString& path)
+{
+    ControllerDataStore store;
+    ControllerDataSlot slot;
+    store.AllocControllerData(slot);
+    EXPECT_TRUE(store.ReadControllerDataFile(path.GetString(), *slot, true, true, true));
+    return *slot;
+}
+
+}  // namespace daytest
