@@ -18,6 +18,20 @@ namespace comm {
 struct LinkShared {
     std::atomic<WPARAM> linkId{0};
     std::atomic<bool> outPending{false};
+    // Read events posted to the manager's thread and not yet handled: text
+    // that has come in but waits for that thread to read it. Any thread may
+    // ask (a command waiting for its reply on another thread).
+    std::atomic<int> readsAnnounced{0};
+    // Posts a read event through post (a callable returning whether it was
+    // posted), counted until the manager has handled it.
+    template <class Post>
+    bool AnnounceRead(Post&& post)
+    {
+        ++readsAnnounced;
+        if (post()) return true;
+        --readsAnnounced;
+        return false;
+    }
 
     // On the manager's thread only: port calls that pump messages and are
     // running. A handler inside one of them may destroy the manager; the
