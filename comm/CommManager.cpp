@@ -365,8 +365,19 @@ void CCommManager::WriteIniFile()
     if (!m_strIniPath.IsEmpty()) comm::WriteCommSettings(m_strIniPath, m_CommSet);
 }
 
+bool CCommManager::HasUnreadInput() const { return m_link->readsAnnounced.load() > 0; }
+
 LRESULT CCommManager::OnCommNotify(WPARAM wParam, LPARAM lParam)
 {
+    // A read event counts as unread until its text has reached the attached
+    // window (or was found to be no one's).
+    struct ReadHandled {
+        comm::LinkShared* link;
+        ~ReadHandled()
+        {
+            if (link) --link->readsAnnounced;
+        }
+    } handled{LOWORD(static_cast<std::uintptr_t>(lParam)) == LINK_EVENT_READ ? m_link.get() : nullptr};
     // A late event of a link that has been closed (and maybe opened anew) is not this link's.
     if (wParam != m_link->linkId.load()) return 0;
     switch (LOWORD(static_cast<std::uintptr_t>(lParam))) {

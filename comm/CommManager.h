@@ -59,6 +59,9 @@ public:
     CString GetInBuff();
     // The text of the last read.
     CString GetInBuffAtOnce();
+    // Text has come in that this window's thread has not read yet (its read
+    // event waits in the queue). Any thread may ask.
+    bool HasUnreadInput() const;
     // The text handed to the port by the last write.
     CString GetOutBuffAtOnce();
     // Removes count characters at start from the in buffer; the new length.

@@ -18,6 +18,20 @@ namespace comm {
 struct LinkShared {
     std::atomic<WPARAM> linkId{0};
     std::atomic<bool> outPending{false};
+    // Read events posted to the manager's thread and not yet handled: text
+    // that has come in but waits for that thread to read it. Any thread may
+    // ask (a command waiting for its reply on another thread).
+    std::atomic<int> readsAnnounced{0};
+    // Posts a read event through post (a callable returning whether it was
+    // posted), counted until the manager has handled it.
+    template <class Post>
+    bool AnnounceRead(Post&& post)
+    {
+        ++readsAnnounced;
+        if (post()) return true;
+        --readsAnnounced;
+        return false;
+    }
 
     // On the manager's thread only: port calls that pump messages and are
     // running. A handler inside one of them may destroy the manager; the
@@ -51,7 +65,9 @@ struct LinkShared {
             std::lock_guard guard(m_outLock);
             m_writesHeld = held;
         }
-        if (!held) m_outQueued.notify_all();
+        // Only a writer that waits for the hold to end is woken: one asleep
+        // for text has nothing to do when a delay ends with nothing queued.
+        if (!held) m_holdEnded.notify_all();
     }
     bool WritesHeld()
     {
@@ -62,7 +78,7 @@ struct LinkShared {
     void WaitWhileWritesHeld(const std::atomic<bool>& running)
     {
         std::unique_lock lock(m_outLock);
-        m_outQueued.wait(lock, [&] { return !m_writesHeld || !running.load(); });
+        m_holdEnded.wait(lock, [&] { return !m_writesHeld || !running.load(); });
     }
     // Wakes every writer thread so it looks at its running flag again; call
     // after clearing the flag. Taking the lock first means a writer is either
@@ -71,11 +87,13 @@ struct LinkShared {
     {
         { std::lock_guard guard(m_outLock); }
         m_outQueued.notify_all();
+        m_holdEnded.notify_all();
     }
 
 private:
     std::mutex m_outLock;
     std::condition_variable m_outQueued;
+    std::condition_variable m_holdEnded;
     bool m_writesHeld = false;
 };
 

@@ -212,7 +212,7 @@ DWORD CSerialPort::ReaderThread(LPVOID parameter)
             std::fprintf(stderr, "CommError : %u\n", static_cast<unsigned>(errors.Mask()));
         }
         if (events.input) {
-            if (IsWindow(s.notify) && s.Post(LINK_EVENT_READ)) {
+            if (IsWindow(s.notify) && s.link->AnnounceRead([&] { return s.Post(LINK_EVENT_READ); })) {
                 s.WaitForTurn(s.readEnd, s.readerRunning);
             } else {
                 s.port.Purge(true, false);

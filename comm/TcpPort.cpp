@@ -66,7 +66,7 @@ CTcpPort::CTcpPort(commsettag* pCommSet, std::shared_ptr<comm::LinkShared> link)
     // The client's callbacks run on its watcher thread; Close waits for it, so `this` outlives them.
     m_pClient = std::make_unique<platform::TcpClient>(platform::TcpCallbacks{
         [this](const platform::TcpConnectResult& result) { OnConnected(result); },
-        [shared] { shared->Post(MakeLinkEvent(LINK_EVENT_READ)); },
+        [shared] { shared->link->AnnounceRead([&] { return shared->Post(MakeLinkEvent(LINK_EVENT_READ)); }); },
         [shared](int error) { shared->Post(MakeLinkEvent(LINK_EVENT_CLOSE, static_cast<WORD>(error))); },
     });
 }

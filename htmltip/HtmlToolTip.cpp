@@ -9,6 +9,8 @@
 #include "platform/ui/WindowSurface.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <array>
 #include <cmath>
 
 using namespace htmltip;
@@ -619,8 +621,10 @@ bool CHtmlToolTip::ShowPendingTool(POINT position)
 void CHtmlToolTip::RenderTipImage()
 {
     m_tipImage = QImage();
-    m_shadowCover.clear();
     const SIZE tipSize = m_placement.window;
+    const ShadowKey key{m_shape, tipSize, m_shadowBlurred, m_shadowBlurX, m_shadowBlurY};
+    const bool sameShadow = !m_shadowCover.empty() && key == m_shadowKey;
+    if (!sameShadow) m_shadowCover.clear();
     if (!m_background || tipSize.cx <= 0 || tipSize.cy <= 0) return;
     std::unique_ptr<CBitmap> tipBitmap = MakeBitmap(tipSize.cx, tipSize.cy);
     if (!tipBitmap) return;
@@ -633,7 +637,11 @@ void CHtmlToolTip::RenderTipImage()
     }
     m_tipImage = platform::ImageFromBitmap(*tipBitmap).convertToFormat(QImage::Format_ARGB32);
 
-    if (m_shadowOffsetX == 0 && m_shadowOffsetY == 0) return;
+    if (m_shadowOffsetX == 0 && m_shadowOffsetY == 0) {
+        m_shadowCover.clear();
+        return;
+    }
+    if (sameShadow) return;
     // How much of the shape each shadow pixel covers (0 to 1). Blurring is
     // linear, so a mask of any grey darkens by (255 - grey) times this: it
     // is worked out once per showing with a black mask.
@@ -655,6 +663,8 @@ void CHtmlToolTip::RenderTipImage()
         return;
     m_shadowCover.resize(map.size());
     for (std::size_t i = 0; i < map.size(); ++i) m_shadowCover[i] = static_cast<float>(1.0 - std::clamp(map[i], 0.0, 1.0));
+    m_shadowKey = key;
+    m_shadowLayerFresh = false;
 }
 
 void CHtmlToolTip::DrawTip(int transparency)
@@ -674,11 +684,16 @@ void CHtmlToolTip::DrawTip(int transparency)
     // What lies under a translucent window shows through: the composition
     // starts transparent, and the shadow is black with the alpha that the
     // darkening would have had.
-    QImage composed(width, height, QImage::Format_ARGB32);
-    composed.fill(Qt::transparent);
-    if (!m_shadowCover.empty()) {
-        int grey = htmltip::MulDiv(255, 100 - m_shadowDarkness, 100);
-        grey += ((255 - grey) * t) / 100;
+    int grey = htmltip::MulDiv(255, 100 - m_shadowDarkness, 100);
+    grey += ((255 - grey) * t) / 100;
+    // The shadow layer alone depends only on the shadow and its strength: a
+    // tip shown again over it starts from a copy.
+    const ShadowLayerKey layerKey{m_shadowKey.size, width, height, m_shadowOffsetX, m_shadowOffsetY, 255 - grey};
+    const bool reuseLayer = !m_shadowCover.empty() && !m_shadowLayer.isNull() && m_shadowLayerFresh &&
+                            layerKey == m_shadowLayerKey;
+    QImage composed = reuseLayer ? m_shadowLayer.copy() : QImage(width, height, QImage::Format_ARGB32);
+    if (!reuseLayer) composed.fill(Qt::transparent);
+    if (!reuseLayer && !m_shadowCover.empty()) {
         const float strength = static_cast<float>(255 - grey);
         for (int y = 0; y < tipSize.cy; ++y) {
             const int ty = y + m_shadowOffsetY;
@@ -691,10 +706,35 @@ void CHtmlToolTip::DrawTip(int transparency)
                 row[tx] = qRgba(0, 0, 0, static_cast<int>(cover[x] * strength + 0.5f));
             }
         }
+        m_shadowLayer = composed.copy();
+        m_shadowLayerKey = layerKey;
+        m_shadowLayerFresh = true;
     }
 
     // The tip over that at 100 - t percent, inside its shape.
     const int opacity = (255 * (100 - t) + 50) / 100;
+    // Per alpha of what lies below: its weight, the result's alpha and the
+    // reciprocal of the weights' sum (2^42 / sum, rounded up), with which the
+    // weighted means below are the exact integer quotients without a
+    // division per pixel (every dividend times the sum stays under 2^42).
+    struct Below {
+        int under = 0;
+        int alpha255 = 0;
+        std::uint64_t inverse = 0;
+        QRgb alpha = 0;
+    };
+    std::array<Below, 256> below{};
+    if (opacity != 255) {
+        for (int a = 0; a < 256; ++a) {
+            Below& b = below[static_cast<std::size_t>(a)];
+            b.under = a * (255 - opacity);
+            b.alpha255 = opacity * 255 + b.under;
+            if (b.alpha255 == 0) continue;
+            const auto sum = static_cast<std::uint64_t>(b.alpha255);
+            b.inverse = ((std::uint64_t{1} << 42) + sum - 1) / sum;
+            b.alpha = static_cast<QRgb>((b.alpha255 + 127) / 255) << 24;
+        }
+    }
     for (const QRect& r : m_shape) {
         for (int y = r.top(); y <= r.bottom() && y < tip.height(); ++y) {
             const auto* in = reinterpret_cast<const QRgb*>(tip.constScanLine(y));
@@ -704,19 +744,20 @@ void CHtmlToolTip::DrawTip(int transparency)
                 for (int x = r.left(); x <= right; ++x) out[x] = in[x] | 0xFF000000u;
                 continue;
             }
+            const int sourceWeight = opacity * 255;
             for (int x = r.left(); x <= right; ++x) {
                 // Straight alpha: a = s + u (1 - s), colour weighted by each's share.
-                const int under = qAlpha(out[x]) * (255 - opacity);
-                const int alpha255 = opacity * 255 + under;
-                if (alpha255 == 0) {
+                const Below& b = below[static_cast<std::size_t>(qAlpha(out[x]))];
+                if (b.alpha255 == 0) {
                     out[x] = 0;
                     continue;
                 }
-                const auto mix = [&](int source, int below) {
-                    return (source * opacity * 255 + below * under + alpha255 / 2) / alpha255;
+                const auto mix = [&](int source, int beneath) {
+                    const auto n = static_cast<std::uint64_t>(source * sourceWeight + beneath * b.under + b.alpha255 / 2);
+                    return static_cast<QRgb>((n * b.inverse) >> 42);
                 };
-                out[x] = qRgba(mix(qRed(in[x]), qRed(out[x])), mix(qGreen(in[x]), qGreen(out[x])),
-                               mix(qBlue(in[x]), qBlue(out[x])), (alpha255 + 127) / 255);
+                out[x] = b.alpha | (mix(qRed(in[x]), qRed(out[x])) << 16) | (mix(qGreen(in[x]), qGreen(out[x])) << 8) |
+                         mix(qBlue(in[x]), qBlue(out[x]));
             }
         }
     }

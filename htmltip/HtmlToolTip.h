@@ -254,6 +254,38 @@ private:
     QImage m_tipImage;
     std::vector<float> m_shadowCover;
     std::vector<double> m_shadowMap;  // the shadow map's memory, reused
+    // What m_shadowCover was made for: a tip of the same shape and size shown
+    // again casts the same shadow.
+    struct ShadowKey {
+        QRegion shape;
+        SIZE size{};
+        bool blurred = false;
+        int blurX = 0;
+        int blurY = 0;
+        bool operator==(const ShadowKey& o) const
+        {
+            return size.cx == o.size.cx && size.cy == o.size.cy && blurred == o.blurred && blurX == o.blurX &&
+                   blurY == o.blurY && shape == o.shape;
+        }
+    };
+    ShadowKey m_shadowKey;
+    // The shadow alone on a transparent window, as last composed, and what for.
+    struct ShadowLayerKey {
+        SIZE tip{};
+        int width = 0;
+        int height = 0;
+        int offsetX = 0;
+        int offsetY = 0;
+        int strength = 0;
+        bool operator==(const ShadowLayerKey& o) const
+        {
+            return tip.cx == o.tip.cx && tip.cy == o.tip.cy && width == o.width && height == o.height &&
+                   offsetX == o.offsetX && offsetY == o.offsetY && strength == o.strength;
+        }
+    };
+    QImage m_shadowLayer;
+    ShadowLayerKey m_shadowLayerKey;
+    bool m_shadowLayerFresh = false;  // made from the current m_shadowCover
 
     bool m_shadowBlurred = true;
     int m_shadowOffsetX = 6;

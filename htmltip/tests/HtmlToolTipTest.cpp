@@ -496,6 +496,52 @@ TEST_F(ToolTip, ShadowDarknessAboveHundredCountsAsHundred)
     EXPECT_EQ(shadowAlpha(50), 127);
 }
 
+// A tip shown again reuses what it made for its last shadow; whatever came
+// between (another size, another shadow, another transparency), it must look
+// exactly as a new tooltip with the same settings shows it.
+TEST_F(ToolTip, ATipShownAgainLooksAsANewTooltipShowsIt)
+{
+    const char16_t* const small = u"Enter the <b>speed</b>";
+    const char16_t* const large = u"Enter the <b>speed</b><br>in mm/s<br><i>up to the limit</i>";
+    struct Settings {
+        int offset;
+        BYTE darkness;
+        BOOL blurred;
+        BYTE transparency;
+    };
+    const auto fresh = [&](const char16_t* text, const Settings& s) {
+        CHtmlToolTip other;
+        other.SetPlatform(&platform);
+        EXPECT_TRUE(other.Create(&owner, TRUE));
+        other.SetTooltipShadow(s.offset, s.offset, s.darkness, s.blurred, 3, 3);
+        other.SetTransparency(s.transparency);
+        other.ShowHelpTooltip(POINT{300, 200}, text);
+        const QImage image = other.GetTipImage().copy();
+        other.DestroyWindow();
+        return image;
+    };
+    const Settings rows[] = {
+        {4, 50, TRUE, 10}, {4, 50, TRUE, 10}, {6, 80, TRUE, 10}, {6, 80, TRUE, 40}, {6, 80, FALSE, 40}, {0, 50, TRUE, 0},
+        {4, 50, TRUE, 10},
+    };
+    for (const Settings& s : rows) {
+        for (const char16_t* text : {small, large, small}) {
+            SCOPED_TRACE(::testing::Message() << "offset " << s.offset << ", darkness " << int(s.darkness)
+                                              << ", transparency " << int(s.transparency)
+                                              << (text == small ? ", small" : ", large"));
+            tip.SetTooltipShadow(s.offset, s.offset, s.darkness, s.blurred, 3, 3);
+            tip.SetTransparency(s.transparency);
+            tip.ShowHelpTooltip(POINT{300, 200}, text);
+            const QImage shown = tip.GetTipImage().copy();
+            tip.HideTooltip();
+            const QImage expected = fresh(text, s);
+            ASSERT_FALSE(shown.isNull());
+            EXPECT_EQ(shown.size(), expected.size());
+            EXPECT_TRUE(shown == expected);
+        }
+    }
+}
+
 TEST_F(ToolTip, DestroyingTheWindowPopsAndStopsTheAnimation)
 {
     ShowButtonTip();

@@ -18,4 +18,7 @@ public:
     // The text of the link's last read, taken when the link reports new data.
     virtual CString GetInBuffAtOnce() = 0;
     virtual int GetPortType() = 0;
+    // Text has come in that the link has not handed over yet (its data
+    // event waits for the thread that reads it); any thread may ask.
+    virtual bool HasUnreadInput() { return false; }
 };

@@ -39,6 +39,9 @@ constexpr const char16_t* kCancelledAnswerText = u"Cancelled";
 
 // The text after the last command: only its last, unfinished line is kept.
 constexpr int kMaxIdleChars = 4096;
+// How long a reply that has come in but waits to be read (the thread that
+// reads the link is busy) may extend the wait.
+constexpr DWORD kUnreadGraceMs = 20000;
 
 class CommManagerLink : public ControllerLink {
 public:
@@ -46,6 +49,7 @@ public:
     int SendData(const CString& text) override { return m_link->SendData(text); }
     CString GetInBuffAtOnce() override { return m_link->GetInBuffAtOnce(); }
     int GetPortType() override { return m_link->GetPortType(); }
+    bool HasUnreadInput() override { return m_link->HasUnreadInput(); }
 
 private:
     CCommManager* m_link;
@@ -206,6 +210,7 @@ int CControllerProtocol::WaitLineFor(std::uint32_t id, CString& line)
 {
     CString snapshot;
     DWORD start = GetTickCount();
+    DWORD graceMs = 0;
     for (;;) {
         CString copy;
         {
@@ -236,6 +241,14 @@ int CControllerProtocol::WaitLineFor(std::uint32_t id, CString& line)
         if (elapsed >= timeOut) {
             // Only a whole period without new text is a time-out.
             if (copy.IsEmpty() || copy == snapshot) {
+                // Text that came in time but waits for a busy thread to read
+                // it is not silence: the wait goes on, within a bound.
+                ControllerLink* link = m_link.load();
+                if (link && link->HasUnreadInput() && graceMs < kUnreadGraceMs) {
+                    graceMs += timeOut > 0 ? timeOut : 1;
+                    start = GetTickCount();
+                    continue;
+                }
                 SetLastErrorText(kTimeOutText);
                 return kReplyTimeout;
             }

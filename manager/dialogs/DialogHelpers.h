@@ -58,9 +58,10 @@ public:
     WindowIcons& operator=(const WindowIcons&) = delete;
     // The icon on a button beside its text.
     void SetButtonIcon(HWND dialog, int buttonId, UINT iconId, int size = 16);
+    // An icon kept until Clear, for a button whose icon follows a state.
+    HICON Load(UINT iconId, int size = 16);
     void Clear();
 
 private:
-    HICON Load(UINT iconId, int size);
     std::vector<HICON> m_icons;
 };

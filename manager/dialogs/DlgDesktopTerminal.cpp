@@ -68,6 +68,13 @@ BOOL CDlgDesktopTerminal::OnInitDialog()
     SetWindowText(LoadText(IDS_CD_DT_TITLE));
     SetDlgItemText(IDC_DT_TEXT, u"");
     m_cells = CDataManager::GetStatusCells();
+    for (const auto& [button, icon] : {std::pair{IDC_DT_RESET, IDI_DT_RESET}, std::pair{IDC_DT_STOP, IDI_MAN_STOP},
+                                       std::pair{IDC_DT_ORIGIN, IDI_DT_ORIGIN}})
+        m_icons.SetButtonIcon(GetSafeHwnd(), button, icon);
+    m_servoIcons[0] = m_icons.Load(IDI_DT_SERVO_OFF);
+    m_servoIcons[1] = m_icons.Load(IDI_DT_SERVO_ON);
+    m_brakeIcons[0] = m_icons.Load(IDI_DT_BRAKE_OFF);
+    m_brakeIcons[1] = m_icons.Load(IDI_DT_BRAKE_ON);
     ShowServoState(true, true);
     return TRUE;
 }
@@ -88,10 +95,12 @@ void CDlgDesktopTerminal::ShowServoState(bool servoOn, bool brakeOn)
 {
     if (m_shownServo != static_cast<int>(servoOn)) {
         SetDlgItemText(IDC_DT_SERVO, LoadText(servoOn ? IDS_CD_DT_SERVO_IS_ON : IDS_CD_DT_SERVO_IS_OFF));
+        SendDlgItemMessage(IDC_DT_SERVO, BM_SETIMAGE, IMAGE_ICON, m_servoIcons[servoOn ? 1 : 0].ToLParam());
         m_shownServo = servoOn;
     }
     if (m_shownBrake != static_cast<int>(brakeOn)) {
         SetDlgItemText(IDC_DT_BRAKE, LoadText(brakeOn ? IDS_CD_DT_BRAKE_IS_ON : IDS_CD_DT_BRAKE_IS_OFF));
+        SendDlgItemMessage(IDC_DT_BRAKE, BM_SETIMAGE, IMAGE_ICON, m_brakeIcons[brakeOn ? 1 : 0].ToLParam());
         m_shownBrake = brakeOn;
     }
 }

@@ -11,6 +11,7 @@
 
 #include "manager/core/ManagerWindows.h"
 #include "manager/dialogs/ConnectableDialog.h"
+#include "manager/dialogs/DialogHelpers.h"
 
 #include <functional>
 #include <memory>
@@ -93,4 +94,8 @@ private:
     bool m_watching = false;
     int m_shownServo = -1;
     int m_shownBrake = -1;
+    // The buttons' icons; servo and brake show their state (off, on).
+    WindowIcons m_icons;
+    HICON m_servoIcons[2]{};
+    HICON m_brakeIcons[2]{};
 };

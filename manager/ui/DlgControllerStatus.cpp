@@ -25,6 +25,15 @@ constexpr DWORD kOptionBit3 = 0x0008;
 constexpr WORD kInputBit12 = 0x1000;
 constexpr COLORREF kRed = RGB(255, 0, 0);
 
+// The panel is refreshed five times a second; setting an edit's text redraws
+// it, so a text is set only when it changes.
+void ShowText(CEdit& edit, const CString& text)
+{
+    CString shown;
+    edit.GetWindowText(shown);
+    if (shown != text) edit.SetWindowText(text.GetString());
+}
+
 }  // namespace
 
 BEGIN_MESSAGE_MAP(CDlgControllerStatus, CDialog)
@@ -148,11 +157,8 @@ void CDlgControllerStatus::ShowSnapshot(const StatusSnapshot& values)
                            (values.options & kOptionBit3) != 0, (values.inputs & kInputBit12) != 0};
     for (int i = 0; i < 4; ++i)
         if (m_lamps[i].GetState() != lamps[i]) m_lamps[i].SetState(lamps[i]);
-    m_edits[0].SetWindowText(u"");
-    const CString state = StatusCodeText(values.status.d18);
-    CString shown;
-    m_edits[1].GetWindowText(shown);
-    if (shown != state) m_edits[1].SetWindowText(state.GetString());
+    ShowText(m_edits[0], CString());
+    ShowText(m_edits[1], StatusCodeText(values.status.d18));
     m_position.SetValue(static_cast<double>(values.status.d0) / std::pow(10.0, m_decimals));
 }
 
@@ -174,10 +180,7 @@ void CDlgControllerStatus::Refresh()
         m_edits[2].EnableWindow(code != 0 ? TRUE : FALSE);
         if (code == 0) m_edits[2].SetWindowText(u"");
     }
-    const CString blink = (m_counter & 4) ? m_alarmText : CString();
-    CString shown;
-    m_edits[2].GetWindowText(shown);
-    if (shown != blink) m_edits[2].SetWindowText(blink.GetString());
+    ShowText(m_edits[2], (m_counter & 4) ? m_alarmText : CString());
     m_last = values;
     ++m_counter;
 }
@@ -195,13 +198,13 @@ void CDlgControllerStatus::OnTimer(UINT_PTR nIDEvent)
         if (m_kind == kLinkConnected) {
             Refresh();
         } else {
-            m_edits[3].SetWindowText((m_counter & 4) ? m_linkText.GetString() : u"");
+            ShowText(m_edits[3], (m_counter & 4) ? m_linkText : CString());
             ++m_counter;
         }
         return;
     }
-    if (m_kind == kLinkConnected) m_edits[2].SetWindowText(m_alarmText.GetString());
-    else m_edits[3].SetWindowText(m_linkText.GetString());
+    if (m_kind == kLinkConnected) ShowText(m_edits[2], m_alarmText);
+    else ShowText(m_edits[3], m_linkText);
 }
 
 HBRUSH CDlgControllerStatus::OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor)

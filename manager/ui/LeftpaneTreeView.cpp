@@ -5,6 +5,7 @@
 #include "manager/app/AccessLevel.h"
 #include "manager/app/FilePathRules.h"
 #include "manager/app/SimulatorHandover.h"
+#include "manager/core/ControllerCommands.h"
 #include "manager/core/DataManager.h"
 #include "manager/core/SharedText.h"
 #include "manager/dialogs/DlgAlarm.h"
@@ -1009,27 +1010,50 @@ void CLeftpaneTreeView::OnChangeNode()
     CDataManager* manager = DataManager();
     ControllerData* data = CurrentData();
     if (!frame || !frame->IsOnline() || !manager || !data || !m_connected || RunsSimulatorHere()) return;
-    // Edits not written to the controller are written or dropped first.
-    if (HasChanges()) {
-        CString question;
-        question.Format(LoadFrameText(IDS_ASK_WRITE_ONLINE), frame->DisplayName().GetString());
-        const int answer = AfxMessageBox(question.GetString(), MB_YESNOCANCEL | MB_ICONEXCLAMATION);
-        if (answer == IDCANCEL) return;
-        if (answer == IDYES && WriteToController(true) != 0) return;
-        if (answer == IDNO) manager->RestoreController(manager->GetCurrentIndex());
-    }
     const int current = ParameterK(38);
     int chosen = 0;
     RunWindowDialog([&] { chosen = ScanAndChooseNode(frame, *manager, frame->Kind(), current); });
     if (chosen == 0 || chosen == current) return;
+    // Edits not written to the controller are written or dropped first:
+    // the window shows only one controller at a time.
+    if (HasChanges()) {
+        const ControllerData* reference = manager->GetReference(manager->GetCurrentIndex());
+        const bool points = reference && data->points != reference->points;
+        CString question;
+        question.Format(LoadFrameText(points ? IDS_ASK_WRITE_POINTS_BEFORE_NODE : IDS_ASK_WRITE_BEFORE_NODE),
+                        frame->DisplayName().GetString());
+        const int answer = AfxMessageBox(question.GetString(), MB_YESNOCANCEL | MB_ICONEXCLAMATION);
+        if (answer == IDCANCEL) return;
+        if (answer == IDYES && WriteToController(true) != 0) return;
+        if (answer == IDNO) {
+            CPollingPause pause;
+            manager->RestoreController(manager->GetCurrentIndex());
+        }
+    }
+    // The controller that answers at the node now must be the one the scan
+    // listed (and the one this window holds for the node): a controller
+    // exchanged meanwhile would get another's data written to it.
     const size_t slot = static_cast<size_t>(chosen - kFirstNode);
     int index = m_nodeMap[slot] == 0xFF ? -1 : m_nodeMap[slot];
-    if (index < 0 || !manager->GetController(index)) {
+    if (index >= 0 && !manager->GetController(index)) index = -1;
+    {
         CPollingPause pause;
         CWaitScope wait(IDS_WAIT_READING);
-        if (!manager->AddOnlineController(chosen)) return;
-        index = manager->GetCurrentIndex();
-        m_nodeMap[slot] = static_cast<BYTE>(index);
+        CString answering;
+        if (!QueryControllerName(manager->GetLink(), manager->GetProtocol(), chosen, answering)) {
+            ShowMessage(IDS_CD_NO_ANSWER, MB_OK | MB_ICONERROR);
+            return;
+        }
+        const CString expected = index >= 0 ? manager->GetController(index)->controller : manager->GetNodeName(chosen);
+        if (answering != expected) {
+            ShowMessage(IDS_LINK_OTHER_LINE, MB_OK | MB_ICONERROR);
+            return;
+        }
+        if (index < 0) {
+            if (!manager->AddOnlineController(chosen)) return;
+            index = manager->GetCurrentIndex();
+            m_nodeMap[slot] = static_cast<BYTE>(index);
+        }
     }
     SelectController(index);
     RefreshPanes();

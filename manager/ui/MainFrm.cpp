@@ -14,6 +14,7 @@
 #include "platform/core/CmdUI.h"
 #include "platform/core/File.h"
 #include "platform/ui/DropFiles.h"
+#include "platform/ui/Shell.h"
 #include "platform/ui/FileDialog.h"
 #include "platform/ui/FrameIds.h"
 #include "platform/ui/Menu.h"
@@ -176,7 +177,15 @@ int CMainFrame::OnCreate(LPCREATESTRUCT lpcs)
         const StoredWindowPlacement stored = options.WindowPlacement();
         if (stored.length != 0) {
             const RECT& r = stored.normalPosition;
-            if (r.right - r.left > 100 && r.bottom - r.top > 100) MoveWindow(r.left, r.top, r.right - r.left, r.bottom - r.top, FALSE);
+            if (r.right - r.left > 100 && r.bottom - r.top > 100) {
+                // The frame's rectangle as it was at the last end; the window
+                // is shown later with the program's show command.
+                WINDOWPLACEMENT wp{};
+                wp.length = sizeof(wp);
+                wp.showCmd = SW_HIDE;
+                wp.rcNormalPosition = r;
+                SetWindowPlacement(&wp);
+            }
             if (stored.showCommand == SW_SHOWMAXIMIZED) app.m_nCmdShow = SW_SHOWMAXIMIZED;
         }
     }
@@ -478,12 +487,20 @@ void CMainFrame::OnSimulator()
 
 void CMainFrame::OnHelpContents()
 {
-    const CString help = App().m_pszHelpFilePath ? CString(App().m_pszHelpFilePath) : CString();
+    const CString& help = App().HelpFile();
     if (help.IsEmpty() || !platform::FileExists(help.GetString())) {
         ::ShowMessage(IDS_HELP_FILE_MISSING, MB_OK | MB_ICONWARNING);
         return;
     }
-    App().WinHelp(0, 0x000B);
+    // The help is a page for the desktop's browser; without an opener the
+    // user is told where the page lies.
+    if (!::HtmlHelpW(GetSafeHwnd(), help.GetString(), HH_DISPLAY_TOC, 0)) {
+        CString format;
+        format.LoadString(IDS_HELP_OPEN_FAILED);
+        CString text;
+        text.Format(format.GetString(), help.GetString());
+        AfxMessageBox(text.GetString(), MB_OK | MB_ICONWARNING);
+    }
 }
 
 void CMainFrame::OnControllerInit()

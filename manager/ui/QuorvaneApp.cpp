@@ -70,6 +70,9 @@ BOOL CQuorvaneApp::InitInstance()
     // The 8-bit texts of the module (parameter tables) and the files written
     // are in the code page of the interface language.
     platform::SetAnsiCodePage(m_language == kLanguageJapanese ? CP_SHIFT_JIS : CP_WESTERN);
+    m_helpFile = platform::JoinPath(platform::GetProgramFolder(),
+                                    m_language == kLanguageJapanese ? u"Quorvane.ja.html" : u"Quorvane.en.html");
+    m_pszHelpFilePath = m_helpFile.GetString();
     m_installedWindows.emplace(&m_windows);
     // The transport dialogs see the open windows and the access level.
     m_installedTransportHost.emplace(&m_transportHost);

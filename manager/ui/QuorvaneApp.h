@@ -55,6 +55,8 @@ public:
     void SetTcpPort(WORD port) { m_tcpPort = port; }
     // The simulator program beside the manager (tests use a stand-in).
     void SetSimulatorProgram(const CString& program) { m_simulatorProgram = program; }
+    // The help page in the interface language, beside the program.
+    const CString& HelpFile() const { return m_helpFile; }
     WORD TcpPort() const { return m_tcpPort; }
     // Whether the launcher may come up at start (the user's "do not show
     // again" still decides); tests that do not work it leave it out.
@@ -113,6 +115,7 @@ private:
     int m_splashMs = 3000;
     WORD m_tcpPort = CDataManager::kDataManagerTcpPort;
     CString m_simulatorProgram{kSimulatorProgram};
+    CString m_helpFile;
     bool m_launcherAtStart = true;
 
     COpenWindowRegistry m_registry;

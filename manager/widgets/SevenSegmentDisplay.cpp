@@ -120,6 +120,8 @@ void CSevenSegmentDisplay::SetValue(double dValue) { SetText(FormatValue(dValue)
 
 void CSevenSegmentDisplay::SetText(const CString& text)
 {
+    // Refreshed on every status tick: the same figures are not drawn again.
+    if (text == m_strText) return;
     m_strText = text;
     if (m_hWnd) Invalidate(FALSE);
 }

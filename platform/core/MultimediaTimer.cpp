@@ -9,6 +9,12 @@
 #include <mutex>
 #include <thread>
 
+#include <sys/timerfd.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdint>
+
 namespace {
 
 constexpr UINT kMaxDelayMs = 1000000;
@@ -25,13 +31,17 @@ public:
         // Ids are not reused while a callback of an old timer may still run.
         UINT id = m_nextId++;
         while (id == 0 || id == m_running || m_timers.count(id) != 0) id = m_nextId++;
-        m_timers[id] = Timer{Clock::now() + std::chrono::milliseconds(delayMs), delayMs, periodic, callback, user,
-                             ++m_serial};
+        const Clock::time_point due = Clock::now() + std::chrono::milliseconds(delayMs);
         if (!m_threadStarted) {
+            m_alarm = ::timerfd_create(CLOCK_MONOTONIC, TFD_CLOEXEC);
+            if (m_alarm < 0) return 0;
             std::thread(&TimerQueue::Run, this).detach();
             m_threadStarted = true;
         }
-        m_changed.notify_all();
+        m_timers[id] = Timer{due, delayMs, periodic, callback, user, ++m_serial};
+        // The kernel's alarm is set from here: the timer thread sleeps on
+        // until the first timer is due instead of waking to learn of each new one.
+        if (!m_armed || due < m_armedFor) Arm(due);
         return id;
     }
 
@@ -40,8 +50,9 @@ public:
         std::unique_lock<std::mutex> lock(m_lock);
         const auto it = m_timers.find(id);
         if (it == m_timers.end()) return MMSYSERR_INVALPARAM;
+        // The alarm may stay set for the killed timer: the thread then wakes
+        // once, finds nothing due and sets it for the next.
         m_timers.erase(it);
-        m_changed.notify_all();
         if (m_running != id || std::this_thread::get_id() == m_threadId) return TIMERR_NOERROR;
         if (!m_changed.wait_for(lock, kKillWait, [&] { return m_running != id; })) {
             std::fprintf(stderr, "multimedia timer %u: callback still running after kill\n", id);
@@ -60,22 +71,43 @@ private:
         unsigned long long serial = 0;
     };
 
+    // Sets the alarm for an absolute time (under the lock).
+    void Arm(Clock::time_point due)
+    {
+        const auto since = std::chrono::duration_cast<std::chrono::nanoseconds>(due.time_since_epoch()).count();
+        itimerspec when{};
+        // A time already past still fires: zero would disarm.
+        const std::int64_t at = std::max<std::int64_t>(since, 1);
+        when.it_value.tv_sec = static_cast<time_t>(at / 1000000000);
+        when.it_value.tv_nsec = static_cast<long>(at % 1000000000);
+        ::timerfd_settime(m_alarm, TFD_TIMER_ABSTIME, &when, nullptr);
+        m_armed = true;
+        m_armedFor = due;
+    }
+
     void Run()
     {
         std::unique_lock<std::mutex> lock(m_lock);
         m_threadId = std::this_thread::get_id();
         for (;;) {
-            if (m_timers.empty()) {
-                m_changed.wait(lock);
-                continue;
-            }
-            auto next = m_timers.begin();
+            // Every timer that is due runs; then the alarm is set for the next.
+            auto next = m_timers.end();
             for (auto it = m_timers.begin(); it != m_timers.end(); ++it) {
-                if (it->second.due < next->second.due) next = it;
+                if (next == m_timers.end() || it->second.due < next->second.due) next = it;
             }
-            const Clock::time_point due = next->second.due;  // a copy: the entry may be killed while waiting
-            if (due > Clock::now()) {
-                m_changed.wait_until(lock, due);
+            if (next == m_timers.end() || next->second.due > Clock::now()) {
+                if (next == m_timers.end()) {
+                    const itimerspec off{};
+                    ::timerfd_settime(m_alarm, 0, &off, nullptr);
+                    m_armed = false;
+                } else {
+                    Arm(next->second.due);
+                }
+                lock.unlock();
+                std::uint64_t expirations = 0;
+                while (::read(m_alarm, &expirations, sizeof expirations) < 0 && errno == EINTR) {
+                }
+                lock.lock();
                 continue;
             }
             const UINT id = next->first;
@@ -108,6 +140,9 @@ private:
     UINT m_running = 0;
     unsigned long long m_serial = 0;
     bool m_threadStarted = false;
+    int m_alarm = -1;  // the kernel timer the thread sleeps on
+    bool m_armed = false;
+    Clock::time_point m_armedFor{};
     std::thread::id m_threadId;
 };
 

@@ -157,12 +157,24 @@ public:
         }
         case QEvent::Resize: {
             WidgetPeer* peer = WidgetPeer::FromWidget(widget);
-            if (peer && peer->Widget() == widget) peer->SizeChanged();
+            if (peer && peer->Widget() == widget) {
+                peer->SizeChanged();
+                peer->FitPendingFrame();
+            }
             return false;
         }
         case QEvent::Move: {
             WidgetPeer* peer = WidgetPeer::FromWidget(widget);
-            if (peer && peer->Widget() == widget) peer->PositionChanged();
+            if (peer && peer->Widget() == widget) {
+                peer->PositionChanged();
+                // The window manager's frame shows as a move of the client.
+                peer->FitPendingFrame();
+            }
+            return false;
+        }
+        case QEvent::Show: {
+            WidgetPeer* peer = WidgetPeer::FromWidget(widget);
+            if (peer && peer->Widget() == widget) peer->FitPendingFrame();
             return false;
         }
         case QEvent::WindowActivate:

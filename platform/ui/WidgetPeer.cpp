@@ -613,6 +613,30 @@ void WidgetPeer::SizeChanged()
                    MAKELPARAM(static_cast<WORD>(m_lastSize.width()), static_cast<WORD>(m_lastSize.height())));
 }
 
+void WidgetPeer::FitPendingFrame()
+{
+    if (!m_pendingFrameSize.isValid() || !m_widget || IsChildWindow() || !m_widget->isVisible()) return;
+    // A maximised or minimised window keeps the size for its restore.
+    if (m_widget->windowState() & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen)) return;
+    const QRect frame = m_widget->frameGeometry();
+    const QRect client = m_widget->geometry();
+    const QMargins m(client.left() - frame.left(), client.top() - frame.top(), frame.right() - client.right(),
+                     frame.bottom() - client.bottom());
+    // The window manager has not framed it yet.
+    if (m.isNull()) return;
+    m_normalMargins = m;
+    const QSize wanted(std::max(0, m_pendingFrameSize.width() - m.left() - m.right()),
+                       std::max(0, m_pendingFrameSize.height() - m.top() - m.bottom()));
+    m_pendingFrameSize = QSize();
+    if (wanted == m_widget->size()) return;
+    if (IsFixedSizeWindow(Style()) && m_widget->minimumSize() == m_widget->maximumSize()) {
+        m_widget->setFixedSize(wanted);
+    } else {
+        m_widget->resize(wanted);
+    }
+    SizeChanged();
+}
+
 void WidgetPeer::PositionChanged()
 {
     if (!m_widget || m_widget->pos() == m_lastPos) return;

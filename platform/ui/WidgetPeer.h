@@ -126,6 +126,11 @@ public:
     bool m_placedByCode = false;
     // The window manager's frame around the window in its normal state.
     QMargins m_normalMargins;
+    // A placement's frame size given while the frame around the window was
+    // not known yet (before it is first shown): the client is fitted to it
+    // once the frame is there.
+    QSize m_pendingFrameSize;
+    void FitPendingFrame();
 
     // Modal loops of this window.
     bool m_continueModal = false;

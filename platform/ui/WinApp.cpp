@@ -4,6 +4,7 @@
 #include "platform/core/File.h"
 #include "platform/core/MessageBox.h"
 #include "platform/core/Paths.h"
+#include "platform/core/Time.h"
 #include "platform/core/ResourceModule.h"
 #include "platform/ui/DocTemplate.h"
 #include "platform/ui/FrameIds.h"
@@ -63,6 +64,16 @@ CString Shortened(const CString& path, int maxLength)
 
 constexpr int kMaxRecentFiles = 16;
 constexpr LONG kIdleRounds = 1;
+// Notifications that are not the user's (a polled line posts several a
+// poll) start an idle round at most this often; the user's own input starts
+// one at once.
+constexpr DWORD kNotificationIdleGapMs = 100;
+
+bool IsUserInput(UINT message)
+{
+    return (message >= WM_KEYFIRST && message <= WM_KEYLAST) || (message >= WM_MOUSEFIRST && message <= WM_MOUSELAST) ||
+           message == WM_COMMAND || message == WM_SYSCOMMAND || message == WM_QUIT;
+}
 
 }  // namespace
 
@@ -243,13 +254,31 @@ BOOL CWinApp::OnIdle(LONG lCount)
 
 int CWinApp::Run()
 {
+    const int loopCode = RunMessageLoop();
+    const int exitCode = ExitInstance();
+    return exitCode != 0 ? exitCode : loopCode;
+}
+
+int CWinApp::RunMessageLoop()
+{
     LONG idleCount = 0;
     bool idle = true;
+    bool notificationOnly = false;
+    DWORD lastIdle = ::GetTickCount();
     MSG msg;
     m_running = true;
     for (;;) {
         while (idle && !::PeekMessageW(&msg, HWND(), 0, 0, PM_NOREMOVE)) {
-            if (!OnIdle(idleCount++)) idle = false;
+            const DWORD since = ::GetTickCount() - lastIdle;
+            if (notificationOnly && idleCount == 0 && since < kNotificationIdleGapMs) {
+                // Waits out the gap, unless a message comes first.
+                ::MsgWaitForMultipleObjects(0, nullptr, FALSE, kNotificationIdleGapMs - since, QS_ALLINPUT);
+                continue;
+            }
+            if (!OnIdle(idleCount++)) {
+                idle = false;
+                lastIdle = ::GetTickCount();
+            }
         }
         if (!::GetMessageW(&msg, HWND(), 0, 0)) break;
         if (!platform::ui::PreTranslateInput(&msg)) {
@@ -258,13 +287,15 @@ int CWinApp::Run()
         }
         // Timers and paints do not start a new idle round (they come often).
         if (msg.message != WM_TIMER && msg.message != WM_PAINT) {
+            // A round owed to the user is not held back by notifications after it.
+            if (IsUserInput(msg.message)) notificationOnly = false;
+            else if (!idle) notificationOnly = true;
             idle = true;
             idleCount = 0;
         }
     }
     m_running = false;
-    const int exitCode = ExitInstance();
-    return exitCode != 0 ? exitCode : static_cast<int>(msg.wParam);
+    return static_cast<int>(msg.wParam);
 }
 
 BOOL CWinApp::PreTranslateMessage(MSG*) { return FALSE; }

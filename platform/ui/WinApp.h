@@ -106,6 +106,9 @@ public:
     // The message loop with idle processing until WM_QUIT; then
     // ExitInstance. The exit code.
     virtual int Run();
+    // Run's message loop with its idle rounds, without the exit: returns at
+    // WM_QUIT with its exit code.
+    int RunMessageLoop();
     // FALSE when no more idle work is wanted.
     virtual BOOL OnIdle(LONG lCount);
     virtual BOOL PreTranslateMessage(MSG* pMsg);

@@ -338,7 +338,10 @@ BOOL SetWindowPos(HWND hWnd, HWND insertAfter, int x, int y, int cx, int cy, UIN
                 peer->m_placedByCode = true;
                 client.moveTopLeft(QPoint(x + m.left(), y + m.top()));
             }
-            if (!(flags & SWP_NOSIZE)) ResizeClient(peer, w, client.size());
+            if (!(flags & SWP_NOSIZE)) {
+                ResizeClient(peer, w, client.size());
+                peer->m_pendingFrameSize = QSize();
+            }
             if (!(flags & SWP_NOMOVE)) {
                 if (w->isVisible()) {
                     w->setGeometry(client);
@@ -493,6 +496,12 @@ BOOL SetWindowPlacement(HWND hWnd, const WINDOWPLACEMENT* placement)
         const RECT& r = p.rcNormalPosition;
         if (w->isMaximized() || w->isMinimized()) w->showNormal();
         ::SetWindowPos(hWnd, HWND(), r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
+        // A placement is the frame's, as GetWindowPlacement gave it. Before
+        // the window is first shown its frame is not known and the client
+        // took the whole size: it gives the frame's share back once the frame
+        // is there, so a stored placement comes back to the pixel.
+        if (!peer->IsChildWindow() && !w->isVisible() && NormalFrameMargins(peer, w).isNull())
+            peer->m_pendingFrameSize = QSize(std::max(0, int(r.right - r.left)), std::max(0, int(r.bottom - r.top)));
         switch (p.showCmd) {
         case SW_HIDE: ::ShowWindow(hWnd, SW_HIDE); break;
         case SW_SHOWMAXIMIZED:

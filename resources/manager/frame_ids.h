@@ -140,10 +140,12 @@
 #define IDS_LINK_NONE               10094
 #define IDS_ASK_CONNECT_FIRST       10129
 #define IDS_ASK_WRITE_ONLINE        10130
+#define IDS_ASK_WRITE_POINTS_BEFORE_NODE 10131
 #define IDS_RESCAN_NONE             10133
 #define IDS_DATA_READ               10136
 #define IDS_MODE_NO_WRITE           10141
 #define IDS_ASK_READ                10061
+#define IDS_ASK_WRITE_BEFORE_NODE   10146
 #define IDS_OTHER_CONTROLLER        10147
 #define IDS_OTHER_ROBOT             10148
 #define IDS_LINK_OFFLINE            10153

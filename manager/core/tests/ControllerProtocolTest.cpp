@@ -243,6 +243,32 @@ TEST_F(ProtocolFixture, TimeOutRestartsWhileTextKeepsArriving)
     EXPECT_EQ(out.ToUtf8(), "K1.1=" + std::string(40, 'x') + "\r\n");
 }
 
+// A reply that came in time but waits for a busy thread to read it (the
+// link's data event is still queued) is not a time-out: the wait goes on
+// until the text is read. Without such text, silence times out as before.
+TEST_F(ProtocolFixture, AReplyThatCameInTimeButIsReadLateIsNoTimeOut)
+{
+    protocol.SetTimeOut(200);
+    link.ReplyNext("");
+    link.SetUnreadInput(true);
+    std::thread reader([&] {
+        const auto deadline = std::chrono::steady_clock::now() + 10s;
+        while (link.Sent().empty() && std::chrono::steady_clock::now() < deadline) std::this_thread::sleep_for(1ms);
+        // The reading thread is busy for several time-out periods.
+        std::this_thread::sleep_for(700ms);
+        link.SetUnreadInput(false);
+        link.Deliver("K1.1=500\r\nOK.1\r\n");
+    });
+    CString out;
+    EXPECT_TRUE(protocol.QueryIndexed(kCmdK, 1, 1, out)) << out.ToUtf8();
+    reader.join();
+    EXPECT_EQ(out.ToUtf8(), "K1.1=500\r\n");
+
+    link.ReplyNext("");
+    EXPECT_FALSE(protocol.QueryIndexed(kCmdK, 1, 1, out));
+    EXPECT_EQ(out.ToUtf8(), "time out") << "nothing came in: a time-out";
+}
+
 TEST_F(ProtocolFixture, QueryWhileBusyIsRefusedAndTheWaitingCommandGoesOn)
 {
     protocol.SetTimeOut(5000);

@@ -6,6 +6,7 @@
 #include "manager/core/ControllerLink.h"
 #include "manager/core/ControllerProtocol.h"
 
+#include <atomic>
 #include <deque>
 #include <mutex>
 #include <string>
@@ -34,6 +35,9 @@ public:
         m_protocol.OnDataArrived();
     }
     void SetPortType(int type) { m_portType = type; }
+    // Text has come in that the link has not handed over yet.
+    void SetUnreadInput(bool unread) { m_unread = unread; }
+    bool HasUnreadInput() override { return m_unread; }
     void SetRefuse(bool refuse) { m_refuse = refuse; }
 
     std::vector<std::string> Sent() const
@@ -78,6 +82,7 @@ private:
     std::deque<std::string> m_replies;
     CString m_atOnce;
     int m_portType = 2;
+    std::atomic<bool> m_unread{false};
     bool m_refuse = false;
 };
 

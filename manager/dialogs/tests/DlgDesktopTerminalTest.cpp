@@ -6,6 +6,7 @@
 #include "manager/dialogs/DlgDesktopTerminal.h"
 
 #include "manager/core/DontShowAgain.h"
+#include "platform/ui/Button.h"
 #include "resources/manager/ctrldlgs_ids.h"
 
 namespace {
@@ -121,6 +122,40 @@ TEST_F(DlgDesktopTerminalTest, ServoBrakeResetAndStopReachTheController)
     Driver().Click(IDC_DT_STOP);
     EXPECT_TRUE(PumpUntil([&] { return Controller().CurrentMotion() == emu::Motion::None; }));
     EXPECT_TRUE(PumpUntil([&] { return terminal->IsCloseEnabled(); }));
+}
+
+// Every button carries its icon beside its text; the servo's and the
+// brake's icons follow the controller's state and come back the same.
+TEST_F(DlgDesktopTerminalTest, TheButtonsShowTheirIconsAndServoAndBrakeIconsFollowTheState)
+{
+    auto icon = [&](int button) { return HICON::FromLParam(::SendDlgItemMessageW(terminal->GetSafeHwnd(), button, BM_GETIMAGE, IMAGE_ICON, 0)); };
+    for (int button : {IDC_DT_ORIGIN, IDC_DT_SERVO, IDC_DT_BRAKE, IDC_DT_RESET, IDC_DT_STOP}) {
+        SCOPED_TRACE(button);
+        EXPECT_TRUE(icon(button)) << "the button shows an icon";
+    }
+    EXPECT_NE(icon(IDC_DT_STOP), icon(IDC_DT_RESET));
+    ASSERT_TRUE(PumpUntil([&] { return Driver().Text(IDC_DT_SERVO) == CString(u"Servo OFF"); }));
+    const HICON servoOn = icon(IDC_DT_SERVO);
+    const HICON brakeWhileServoOn = icon(IDC_DT_BRAKE);
+
+    Driver().Click(IDC_DT_SERVO);
+    ASSERT_TRUE(PumpUntil([&] { return Driver().Text(IDC_DT_SERVO) == CString(u"Servo ON"); }));
+    const HICON servoOff = icon(IDC_DT_SERVO);
+    EXPECT_TRUE(servoOff);
+    EXPECT_NE(servoOff, servoOn) << "the servo's icon shows its state";
+
+    ASSERT_TRUE(PumpUntil([&] { return Driver().Enabled(IDC_DT_BRAKE); }));
+    const bool brakeWasOn = Controller().BrakeOn();
+    if (brakeWasOn) boxes.Answer(IDOK, u"brake");
+    Driver().Click(IDC_DT_BRAKE);
+    ASSERT_NE(Controller().BrakeOn(), brakeWasOn);
+    ASSERT_TRUE(PumpUntil([&] { return icon(IDC_DT_BRAKE) != brakeWhileServoOn; })) << "the brake's icon shows its state";
+    EXPECT_TRUE(icon(IDC_DT_BRAKE));
+
+    ASSERT_TRUE(PumpUntil([&] { return Driver().Enabled(IDC_DT_SERVO); }));
+    Driver().Click(IDC_DT_SERVO);
+    ASSERT_TRUE(PumpUntil([&] { return Driver().Text(IDC_DT_SERVO) == CString(u"Servo OFF"); }));
+    EXPECT_EQ(icon(IDC_DT_SERVO), servoOn) << "the same icon again, none loaded anew";
 }
 
 // STOP during an origin return ends it without an error box, whether the

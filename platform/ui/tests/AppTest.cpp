@@ -7,6 +7,10 @@
 #include "platform/ui/WinApp.h"
 #include "tests/support/ui/UiTest.h"
 
+#include <atomic>
+#include <chrono>
+#include <thread>
+
 namespace {
 
 constexpr UINT ID_TOOL_RUN = 33001;
@@ -102,6 +106,68 @@ TEST(App, LoopRunsIdleRoundsAndEndsWithTheMainWindow)
     EXPECT_GE(app.m_idleRounds, 2);
     EXPECT_EQ(AfxGetMainWnd(), nullptr);
     EXPECT_FALSE(app.IsMessageLoopRunning());
+    uitest::FlushDeletedWidgets();
+}
+
+// Notifications that another thread posts many times a second (as a polled
+// line does) may share idle rounds, but the state the last one leaves
+// reaches the bars all the same, and the loop still ends with the window.
+class NotifiedFrame : public LoopFrame {
+public:
+    static constexpr UINT kNotification = WM_APP + 7;
+    static constexpr int kCount = 60;
+    std::atomic<int> m_handled{0};
+
+protected:
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override
+    {
+        if (message == kNotification) {
+            // The last notification starts the run, as a command would.
+            if (++m_handled == kCount) SendMessage(WM_COMMAND, ID_TOOL_RUN, 0);
+            return 0;
+        }
+        return LoopFrame::WindowProc(message, wParam, lParam);
+    }
+};
+
+class NotifiedApp : public CWinApp {
+public:
+    NotifiedApp() : CWinApp(u"Loop Test") {}
+    bool m_sawTheLastState = false;
+
+    BOOL OnIdle(LONG lCount) override
+    {
+        const BOOL more = CWinApp::OnIdle(lCount);
+        auto* frame = static_cast<NotifiedFrame*>(m_pMainWnd);
+        if (lCount != 0 || !frame || frame->m_handled.load() < NotifiedFrame::kCount) return more;
+        CToolBarCtrl& bar = frame->m_bar.GetToolBarCtrl();
+        if (bar.IsButtonEnabled(static_cast<int>(ID_TOOL_STOP)) && !bar.IsButtonEnabled(static_cast<int>(ID_TOOL_RUN))) {
+            m_sawTheLastState = true;
+            frame->PostMessage(WM_CLOSE);
+        }
+        return more;
+    }
+};
+
+TEST(App, TheLastOfManyNotificationsReachesTheBars)
+{
+    NotifiedApp app;
+    auto* frame = new NotifiedFrame;
+    ASSERT_TRUE(frame->Create(nullptr, u"Loop"));
+    app.m_pMainWnd = frame;
+    frame->ShowWindow(SW_SHOW);
+    const HWND target = frame->GetSafeHwnd();
+    std::thread line([target] {
+        for (int i = 0; i < NotifiedFrame::kCount; ++i) {
+            ::PostMessageW(target, NotifiedFrame::kNotification, 0, 0);
+            std::this_thread::sleep_for(std::chrono::milliseconds(3));
+        }
+    });
+    const int code = app.Run();
+    line.join();
+    EXPECT_EQ(code, 0);
+    EXPECT_TRUE(app.m_sawTheLastState);
+    EXPECT_EQ(AfxGetMainWnd(), nullptr);
     uitest::FlushDeletedWidgets();
 }
 
