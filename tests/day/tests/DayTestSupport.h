@@ -55,6 +55,10 @@ protected:
     static void Picture(ManagerWorld& world, const std::string& step)
     {
         uitest::Pump(20);
+        // The program's bars follow the state in its idle rounds; the
+        // picture shows them as the user sees them.
+        platform::RunAppIdle();
+        uitest::Pump(10);
         QWidget* widget = platform::ui::WidgetOf(world.FrameHwnd());
         ASSERT_NE(widget, nullptr);
         const std::string file = PictureFile(step);
