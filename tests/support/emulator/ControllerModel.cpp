@@ -26,20 +26,6 @@ int MotionIndex(Motion motion) { return static_cast<int>(motion); }
 
 bool IsJog(Motion motion) { return motion == Motion::JogPlus || motion == Motion::JogMinus; }
 
-int32_t StateCode(Motion motion)
-{
-    switch (motion) {
-    case Motion::Start: return 1;
-    case Motion::Origin: return ControllerModel::kStateHoming;
-    case Motion::JogPlus:
-    case Motion::JogMinus: return 3;
-    case Motion::InchPlus:
-    case Motion::InchMinus: return 4;
-    case Motion::None: break;
-    }
-    return ControllerModel::kStateIdle;
-}
-
 // A data item of the controller: which indexes it has and how it is read and written.
 struct Item {
     bool indexed = true;
@@ -434,7 +420,7 @@ int32_t ControllerModel::DValueAt(int n, Clock::time_point now) const
         if (!m_alarms.empty()) {
             return kStateAlarm;
         }
-        return m_motion.kind == Motion::None ? m_dValues[18] : StateCode(m_motion.kind);
+        return m_motion.kind == Motion::None ? m_dValues[18] : m_motion.state;
     default: return m_dValues[n];
     }
 }
@@ -875,14 +861,16 @@ std::string ControllerModel::ExecuteAction(const CommandLine& command, const Exe
             return NgReply(tokenNode, ng::kBadAddress);
         }
         {
-            std::string reply = StartMotion(Motion::Start, m_points[a - 1][1], m_points[a - 1][2], context);
+            // The controller reports the move type (M) of the point it runs.
+            std::string reply =
+                StartMotion(Motion::Start, m_points[a - 1][0], m_points[a - 1][1], m_points[a - 1][2], context);
             if (m_motion.kind == Motion::Start) {
                 m_dValues[13] = static_cast<int32_t>(a);
             }
             return reply;
         }
     case Keyword::ORG:
-        return StartMotion(Motion::Origin, 0, 100, context);
+        return StartMotion(Motion::Origin, kStateHoming, 0, 100, context);
     case Keyword::JogPlus:
     case Keyword::JogMinus: {
         const int32_t speed =
@@ -890,14 +878,14 @@ std::string ControllerModel::ExecuteAction(const CommandLine& command, const Exe
         const auto seconds = std::chrono::duration<double>(m_motionTimes[MotionIndex(Motion::JogPlus)]).count();
         const int32_t distance = static_cast<int32_t>(speed * seconds);
         const int32_t from = PositionAt(now);
-        return StartMotion(kw == Keyword::JogPlus ? Motion::JogPlus : Motion::JogMinus,
+        return StartMotion(kw == Keyword::JogPlus ? Motion::JogPlus : Motion::JogMinus, kStateManualMove,
                            kw == Keyword::JogPlus ? from + distance : from - distance, speed, context);
     }
     case Keyword::InchPlus:
     case Keyword::InchMinus: {
         const int32_t step = std::max(1, m_parameters[kInchParameter - 1]);
         const int32_t from = PositionAt(now);
-        return StartMotion(kw == Keyword::InchPlus ? Motion::InchPlus : Motion::InchMinus,
+        return StartMotion(kw == Keyword::InchPlus ? Motion::InchPlus : Motion::InchMinus, kStateManualMove,
                            kw == Keyword::InchPlus ? from + step : from - step, step, context);
     }
     case Keyword::TEACH:
@@ -946,12 +934,14 @@ std::string ControllerModel::ExecuteAction(const CommandLine& command, const Exe
     }
 }
 
-std::string ControllerModel::StartMotion(Motion kind, int32_t target, int32_t speed, const ExecContext& context)
+std::string ControllerModel::StartMotion(Motion kind, int32_t state, int32_t target, int32_t speed,
+                                         const ExecContext& context)
 {
     if (m_motion.kind != Motion::None || !m_alarms.empty() || (m_optionStatus & kServoOnBit) == 0) {
         return NgReply(context.tokenNode, ng::kNotNow);
     }
     m_motion.kind = kind;
+    m_motion.state = state;
     m_motion.start = context.now;
     m_motion.end = context.now + m_motionTimes[MotionIndex(kind)];
     m_motion.from = m_dValues[0];

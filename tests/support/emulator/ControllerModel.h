@@ -91,7 +91,10 @@ public:
     // The D18 state codes the model reports by itself.
     static constexpr int32_t kStateIdle = 0;
     static constexpr int32_t kStateAlarm = -1;
-    static constexpr int32_t kStateHoming = 9;  // 1 to 8 are the move types of a running point
+    static constexpr int32_t kStateHoming = 9;
+    // 1 to 8: moving, by move type; a point that runs reports its own type (M). A jog or an
+    // inch is a plain relative move from where the axis stands, never a push: INC.
+    static constexpr int32_t kStateManualMove = 2;
 
     ControllerModel(int node, std::string type);
     ControllerModel(int node, std::string type, std::shared_ptr<std::recursive_mutex> lock);
@@ -187,6 +190,7 @@ private:
 
     struct MotionState {
         Motion kind = Motion::None;
+        int32_t state = kStateIdle;  // D18 while it runs
         Clock::time_point start;
         Clock::time_point end;
         int32_t from = 0;
@@ -204,7 +208,7 @@ private:
 
     std::string ExecuteQueryOrWrite(const CommandLine& command, const ExecContext& context);
     std::string ExecuteAction(const CommandLine& command, const ExecContext& context);
-    std::string StartMotion(Motion kind, int32_t target, int32_t speed, const ExecContext& context);
+    std::string StartMotion(Motion kind, int32_t state, int32_t target, int32_t speed, const ExecContext& context);
     void EndMotion(Clock::time_point now, bool reachedTarget, std::optional<int> ngCode);
     int32_t PositionAt(Clock::time_point now) const;
     int32_t DValueAt(int n, Clock::time_point now) const;

@@ -253,6 +253,41 @@ TEST_F(LineTest, MotionAnswersRunThenEnd)
     EXPECT_EQ(line.Collect(t0 + 1500ms), "END.\r\n");
 }
 
+TEST_F(LineTest, AMotionReportsItsStateWhileItRuns)
+{
+    emu::ControllerModel& c = line.Controller(1);
+    c.SetPoint(1, {1, 1000, 10, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0});
+    c.SetPoint(2, {3, 1000, 10, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0});
+    c.SetPoint(3, {8, 1000, 10, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0});
+    for (emu::Motion m : {emu::Motion::Start, emu::Motion::Origin, emu::Motion::JogPlus, emu::Motion::JogMinus,
+                          emu::Motion::InchPlus, emu::Motion::InchMinus})
+        c.SetMotionTime(m, 10s);
+
+    // A running point tells its own move type; a jog or an inch is a plain relative move
+    // (INC), never a push.
+    const ReplyCase cases[] = {
+        {"a point of type ABS", "@START1.1", "D18.1=1\r\nOK.1\r\n"},
+        {"a point of type ABS push", "@START2.1", "D18.1=3\r\nOK.1\r\n"},
+        {"a point of type INC linked push", "@START3.1", "D18.1=8\r\nOK.1\r\n"},
+        {"homing", "@ORG.1", "D18.1=9\r\nOK.1\r\n"},
+        {"jog forward", "@JOG+.1", "D18.1=2\r\nOK.1\r\n"},
+        {"jog backward", "@JOG-.1", "D18.1=2\r\nOK.1\r\n"},
+        {"inch forward", "@INCH+.1", "D18.1=2\r\nOK.1\r\n"},
+        {"inch backward", "@INCH-.1", "D18.1=2\r\nOK.1\r\n"},
+    };
+    Clock::time_point now = t0;
+    for (const ReplyCase& k : cases) {
+        SCOPED_TRACE(k.name);
+        EXPECT_EQ(line.Exchange("@?D18.1", now), "D18.1=0\r\nOK.1\r\n") << "stopped before";
+        EXPECT_EQ(line.Exchange(k.command, now), "RUN.1\r\n");
+        now += 100ms;
+        EXPECT_EQ(line.Exchange("@?D18.1", now), k.reply);
+        line.Exchange("@STOP.1", now);
+        line.Collect(now);
+    }
+    EXPECT_EQ(line.Exchange("@?D18.1", now), "D18.1=0\r\nOK.1\r\n") << "stopped after";
+}
+
 TEST_F(LineTest, StopEndsAMotionAfterItsOwnReply)
 {
     emu::ControllerModel& c = line.Controller(1);
