@@ -468,12 +468,22 @@ std::string ControllerModel::DefaultSample(uint32_t index) const
 {
     std::string line = std::to_string(index);
     for (int channel = 0; channel < 4; ++channel) {
-        int32_t target = m_parameters[kTraceTargetParameter - 1 + channel];
-        // A triangle wave per channel, phase-shifted, scaled by the target number.
-        int32_t phase = static_cast<int32_t>((index + 25u * static_cast<uint32_t>(channel)) % 100u);
-        int32_t value = target == 0 ? 0 : target * (std::abs(phase - 50) - 25);
+        const int32_t target = m_parameters[kTraceTargetParameter - 1 + channel];
         line += ',';
-        line += std::to_string(value);
+        if (target == kTraceInputWord || target == kTraceOutputWord || target == kTraceStatusWord) {
+            // A word of bits goes out as lower-case hexadecimal digits without a prefix: the
+            // input and output words as they stand, the status byte counting the samples.
+            const uint32_t word = target == kTraceInputWord    ? m_inputs
+                                  : target == kTraceOutputWord ? Outputs()
+                                                               : index & 0xFFu;
+            char hex[16];
+            std::snprintf(hex, sizeof hex, "%x", static_cast<unsigned>(word));
+            line += hex;
+            continue;
+        }
+        // A triangle wave per channel, phase-shifted, scaled by the target number.
+        const int32_t phase = static_cast<int32_t>((index + 25u * static_cast<uint32_t>(channel)) % 100u);
+        line += std::to_string(target == 0 ? 0 : target * (std::abs(phase - 50) - 25));
     }
     return line;
 }

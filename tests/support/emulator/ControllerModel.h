@@ -81,6 +81,10 @@ public:
     static constexpr int kTraceTargetParameter = 94;   // K94..K97: targets of channels 1 to 4
     static constexpr int kTraceIntervalParameter = 98;
     static constexpr int kTraceStreamParameter = 99;
+    // Trace targets that are words of bits rather than values.
+    static constexpr int32_t kTraceInputWord = 8;
+    static constexpr int32_t kTraceOutputWord = 9;
+    static constexpr int32_t kTraceStatusWord = 10;
 
     // Bits of the option status word (OPT0) and of the output word (OUT1).
     static constexpr uint32_t kTeachAllowedBit = 1u << 3;
@@ -170,7 +174,8 @@ public:
     void SetMotionTime(Motion motion, std::chrono::milliseconds duration);
 
     // The trace sample stream (K99 = 1). The source gives the text of sample `index` without
-    // its line end; by default a counter and four triangle waves scaled by the targets.
+    // its line end; by default a counter and four channels: a word target (input, output or
+    // status word) in hexadecimal, any other target a triangle wave scaled by its number.
     bool Streaming() const;
     void SetTraceSource(std::function<std::string(uint32_t index)> source);
 

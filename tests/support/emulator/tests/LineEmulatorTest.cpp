@@ -505,6 +505,30 @@ TEST_F(LineTest, TraceStreamRunsBetweenTheTwoWrites)
     EXPECT_EQ(line.Collect(t0 + 1s), "");
 }
 
+TEST_F(LineTest, WordTargetsAreStreamedInHexadecimal)
+{
+    emu::ControllerModel& c = line.Controller(1);
+    c.SetParameter(98, 5);
+    c.SetParameter(94, 3);   // a value: decimal
+    c.SetParameter(95, 8);   // input word
+    c.SetParameter(96, 9);   // output word
+    c.SetParameter(97, 10);  // status word
+    c.SetInputs(0xBEEF);
+    c.SetOutputs(0x002A);
+    EXPECT_EQ(Exchange("@K99.1=1"), "OK.1\r\n");
+    std::string samples = line.Collect(t0);
+    EXPECT_EQ(samples, "0,75,beef,2a,0\r\n");
+
+    // Later samples: the status byte counts, the output word shows the motion's bit.
+    c.SetPoint(1, {1, 1000, 10, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0});
+    c.SetMotionTime(emu::Motion::Start, 10s);
+    EXPECT_EQ(line.Exchange("@START1.1", t0 + 1ms), "RUN.1\r\n");
+    samples = line.Collect(t0 + 55ms);
+    ASSERT_NE(samples.rfind("\n11,"), std::string::npos) << samples;
+    EXPECT_EQ(samples.substr(samples.rfind("\n11,") + 1), "11,42,beef,102a,b\r\n");
+    for (char ch : samples) EXPECT_TRUE(ch < 'A' || ch > 'F') << "hexadecimal digits are lower-case: " << samples;
+}
+
 TEST_F(LineTest, TextsConvertThroughTheCodePage)
 {
     line.SetCodePage(932);
