@@ -7,6 +7,7 @@
 #include "manager/core/SharedText.h"
 #include "manager/ui/ChildFrm.h"
 #include "manager/ui/DlgOnlineConnectAddnew.h"
+#include "manager/ui/HelpOpener.h"
 #include "manager/ui/ManagerMessages.h"
 #include "manager/ui/QuorvaneApp.h"
 #include "manager/ui/ToolBarButtons.h"
@@ -492,15 +493,10 @@ void CMainFrame::OnHelpContents()
         ::ShowMessage(IDS_HELP_FILE_MISSING, MB_OK | MB_ICONWARNING);
         return;
     }
-    // The help is a page for the desktop's browser; without an opener the
-    // user is told where the page lies.
-    if (!::HtmlHelpW(GetSafeHwnd(), help.GetString(), HH_DISPLAY_TOC, 0)) {
-        CString format;
-        format.LoadString(IDS_HELP_OPEN_FAILED);
-        CString text;
-        text.Format(format.GetString(), help.GetString());
-        AfxMessageBox(text.GetString(), MB_OK | MB_ICONWARNING);
-    }
+    // The help is a page for the desktop's browser; when it cannot be shown
+    // the user is told where the page lies.
+    if (!m_helpOpener) m_helpOpener = std::make_unique<CHelpOpener>(GetSafeHwnd());
+    m_helpOpener->Open(help);
 }
 
 void CMainFrame::OnControllerInit()

@@ -11,6 +11,7 @@
 #include <memory>
 
 class CChildFrame;
+class CHelpOpener;
 enum class TransportCommand;
 
 // Posted to the main frame once it shows at start: wParam is the launcher's
@@ -113,4 +114,5 @@ private:
     int m_busy = 0;
     bool m_modal = false;
     int m_lastComPort = 0;
+    std::unique_ptr<CHelpOpener> m_helpOpener;  // made on the first help command
 };

@@ -65,26 +65,46 @@ CString AbsoluteExisting(const CString& file, const CString& directory)
     return FromNative(p.string());
 }
 
-int Open(const CString& target)
+std::mutex g_programMutex;
+CString g_program;
+
+// Starts the opener for target; the child is left in `child` (not started when a hook took
+// the call). kStarted, or the ShellExecute error code.
+int StartOpener(const CString& target, platform::Process& child)
 {
     // The opener would take such a target for one of its options.
     if (target.IsEmpty() || target[0] == u'-') return SE_ERR_ACCESSDENIED;
     const std::vector<CString> arguments{CString(kOpenerName), target};
     platform::DesktopOpenHook hook;
+    CString program;
     {
         std::lock_guard lock(g_hookMutex);
         hook = g_hook;
     }
     if (hook) return hook(arguments) ? kStarted : SE_ERR_NOASSOC;
-    for (const char* path : kOpenerPaths) {
-        if (::access(path, X_OK) != 0) continue;
-        platform::Process opener;
-        if (!opener.Start(FromNative(path), {target})) return SE_ERR_OOM;
-        // The desktop's program lives on by itself; it is reaped when it ends.
-        opener.Detach();
-        return kStarted;
+    {
+        std::lock_guard lock(g_programMutex);
+        program = g_program;
     }
-    return SE_ERR_NOASSOC;
+    if (program.IsEmpty()) {
+        for (const char* path : kOpenerPaths) {
+            if (::access(path, X_OK) == 0) {
+                program = FromNative(path);
+                break;
+            }
+        }
+    }
+    if (program.IsEmpty()) return SE_ERR_NOASSOC;
+    return child.Start(program, {target}) ? kStarted : SE_ERR_OOM;
+}
+
+int Open(const CString& target)
+{
+    platform::Process opener;
+    const int result = StartOpener(target, opener);
+    // The desktop's program lives on by itself; it is reaped when it ends.
+    opener.Detach();
+    return result;
 }
 
 }  // namespace
@@ -96,6 +116,15 @@ DesktopOpenHook SetDesktopOpenHook(DesktopOpenHook hook)
     std::lock_guard lock(g_hookMutex);
     std::swap(g_hook, hook);
     return hook;
+}
+
+bool StartDesktopOpener(const CString& target, Process& child) { return StartOpener(target, child) == kStarted; }
+
+CString SetDesktopOpenerProgram(CString program)
+{
+    std::lock_guard lock(g_programMutex);
+    std::swap(g_program, program);
+    return program;
 }
 
 }  // namespace platform

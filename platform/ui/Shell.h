@@ -4,7 +4,7 @@
 // leading '-') is refused, files are handed over as absolute paths, and
 // links only with the schemes http, https, ftp, mailto and file. Tests
 // install a hook that receives the argument vector instead, so nothing is
-// opened.
+// opened, or a stand-in program in the opener's place.
 #pragma once
 
 #include "platform/core/CString.h"
@@ -58,6 +58,8 @@ inline HWND HtmlHelp(HWND caller, LPCWSTR file, UINT command, DWORD_PTR data)
 
 namespace platform {
 
+class Process;
+
 inline constexpr HWND kHelpViewerWindow = HWND::FromValue(0xFFFF'0000'4845'4C50ULL);
 
 // Gets the argument vector the opener would be started with ("xdg-open",
@@ -74,6 +76,27 @@ public:
 
 private:
     DesktopOpenHook m_previous;
+};
+
+// Starts the opener for target (an absolute path or a link) and leaves the child to the
+// caller, who can watch how it ends: an opener that finds no program to show the target
+// ends with a non-zero code. With a hook installed the hook gets the call and no child is
+// started. False when there is no opener or it could not be started.
+bool StartDesktopOpener(const CString& target, Process& child);
+
+// The program started in place of the desktop's opener, with the target as its argument;
+// empty for the desktop's own. Tests use a stand-in (one that fails, say).
+CString SetDesktopOpenerProgram(CString program);
+
+class ScopedDesktopOpenerProgram {
+public:
+    explicit ScopedDesktopOpenerProgram(CString program) : m_previous(SetDesktopOpenerProgram(std::move(program))) {}
+    ~ScopedDesktopOpenerProgram() { SetDesktopOpenerProgram(std::move(m_previous)); }
+    ScopedDesktopOpenerProgram(const ScopedDesktopOpenerProgram&) = delete;
+    ScopedDesktopOpenerProgram& operator=(const ScopedDesktopOpenerProgram&) = delete;
+
+private:
+    CString m_previous;
 };
 
 }  // namespace platform

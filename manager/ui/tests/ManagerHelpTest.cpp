@@ -86,6 +86,36 @@ TEST_P(ManagerHelpTest, HelpOpensThePageOfTheLanguageWithTheDesktopsOpener)
     EXPECT_EQ(shown.Left(12), help.Left(12)) << "the message of the interface language";
 }
 
+// The opener starts but finds nothing to show the page with and ends with an
+// error a moment later: the user is told as when it does not start, and the
+// window goes on meanwhile. An opener that succeeds says nothing.
+TEST_P(ManagerHelpTest, AnOpenerThatEndsWithAnErrorIsToldToTheUser)
+{
+    ManagerWorld world(GetParam());
+    ASSERT_TRUE(world.Start());
+    const CString page = world.App().HelpFile();
+    CString format;
+    format.LoadString(IDS_HELP_OPEN_FAILED);
+    CString expected;
+    expected.Format(format.GetString(), page.GetString());
+
+    const auto help = [&] { ::SendMessageW(world.FrameHwnd(), WM_COMMAND, IDM_HELP_CONTENTS, 0); };
+    {
+        // First an opener that shows the page, then one that cannot.
+        platform::ScopedDesktopOpenerProgram shows(u"/bin/true");
+        help();
+        platform::ScopedDesktopOpenerProgram fails(u"/bin/false");
+        world.Boxes().Answer(IDOK, std::u16string(page.GetString()));
+        help();
+    }
+    EXPECT_TRUE(world.Boxes().Shown().empty()) << "the command returns before the opener ends";
+    ASSERT_TRUE(uitest::WaitUntil([&] { return !world.Boxes().Shown().empty(); }, 30000));
+    uitest::Pump(500);
+    ASSERT_EQ(world.Boxes().Shown().size(), 1u);
+    EXPECT_EQ(world.Boxes().Shown()[0].text, expected);
+    EXPECT_NE(world.Boxes().Shown()[0].type & MB_ICONWARNING, 0u);
+}
+
 INSTANTIATE_TEST_SUITE_P(Languages, ManagerHelpTest, ::testing::Values("en", "ja"));
 
 }  // namespace

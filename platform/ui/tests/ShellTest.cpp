@@ -2,6 +2,8 @@
 // desktop's opener, and the targets that are refused before anything starts.
 #include "platform/ui/Shell.h"
 
+#include "platform/core/Process.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -181,6 +183,50 @@ TEST(HtmlHelp, OpensTheHelpFileOrItsPage)
     EXPECT_FALSE(HtmlHelpW({}, nullptr, HH_DISPLAY_TOC, 0));
     EXPECT_FALSE(HtmlHelpW({}, help, HH_CLOSE_ALL, 0));
     EXPECT_TRUE(opener.calls.empty());
+}
+
+// A caller that keeps the opener's child sees how it ended: the stand-in gets
+// the target as its one argument and its exit code comes back.
+TEST(DesktopOpener, TheStartedOpenerCanBeWatchedToItsEnd)
+{
+    TempFolder tmp;
+    const CString page = tmp.Make("page.html");
+    const CString marker = CString::FromUtf8((tmp.Path() / "argument").string());
+    const CString script = tmp.Make("opener.sh");
+    {
+        std::ofstream out(script.ToUtf8(), std::ios::binary | std::ios::trunc);
+        out << "#!/bin/sh\nprintf '%s' \"$1\" > '" << marker.ToUtf8() << "'\nexit 3\n";
+    }
+    fs::permissions(script.ToUtf8(), fs::perms::owner_all);
+    {
+        platform::ScopedDesktopOpenerProgram stand(script);
+        platform::Process child;
+        ASSERT_TRUE(platform::StartDesktopOpener(page, child));
+        ASSERT_TRUE(child.IsStarted());
+        ASSERT_EQ(child.Wait(30000), static_cast<DWORD>(WAIT_OBJECT_0));
+        DWORD code = 0;
+        ASSERT_TRUE(child.GetExitCode(&code));
+        EXPECT_EQ(code, 3u);
+        std::ifstream in(marker.ToUtf8(), std::ios::binary);
+        std::string argument((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        EXPECT_EQ(argument, page.ToUtf8());
+
+        platform::Process refused;
+        EXPECT_FALSE(platform::StartDesktopOpener(u"-x", refused)) << "an option-like target";
+        EXPECT_FALSE(refused.IsStarted());
+    }
+    {
+        platform::ScopedDesktopOpenerProgram missing(CString::FromUtf8((tmp.Path() / "none").string()));
+        platform::Process child;
+        EXPECT_FALSE(platform::StartDesktopOpener(page, child)) << "an opener that cannot start";
+    }
+    // A hook takes the call: it says whether the page opened and nothing is started.
+    OpenerRecorder opener;
+    platform::Process child;
+    EXPECT_TRUE(platform::StartDesktopOpener(page, child));
+    EXPECT_FALSE(child.IsStarted());
+    ASSERT_EQ(opener.calls.size(), 1u);
+    EXPECT_EQ(opener.calls[0], Opener(page));
 }
 
 }  // namespace
