@@ -136,6 +136,9 @@ public:
     bool m_continueModal = false;
     int m_modalResult = -1;
     bool m_inModalLoop = false;
+    // Times the modal loop found its queue empty (the tests' sign that the
+    // window waits for input rather than works inside a handler).
+    unsigned m_modalIdlePasses = 0;
 
     // Input: the default of a message of the event being routed was reached.
     void MarkDefaultReached(UINT message, WPARAM wParam);

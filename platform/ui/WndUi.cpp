@@ -1281,6 +1281,7 @@ int CWnd::RunModalLoop(DWORD)
         if (!::IsWindow(hwnd) || !PeerOf(hwnd) || !PeerOf(hwnd)->m_continueModal) break;
         if (idle && !::PeekMessageW(&msg, HWND(), 0, 0, PM_NOREMOVE)) {
             idle = false;
+            if (WidgetPeer* waiting = PeerOf(hwnd)) ++waiting->m_modalIdlePasses;
             if (sendIdle) ::SendMessageW(hwnd, WM_KICKIDLE, 0, idleCount++);
             continue;
         }

@@ -17,6 +17,7 @@
 #include "comm/tests/CommTestSupport.h"
 #include "tests/support/ScriptedMessageBox.h"
 #include "tests/support/emulator/Emulator.h"
+#include "tests/support/ui/ModalDialogs.h"
 #include "tests/support/ui/ScriptedDialogs.h"
 #include "tests/support/ui/UiTest.h"
 
@@ -49,83 +50,8 @@ inline constexpr int kEmulatorPort = 3;
 
 inline CString W(const char* utf8) { return CString::FromUtf8(utf8); }
 
-// The modal dialog a person works in: visible, in its modal loop and
-// enabled (a dialog that opened another one is disabled meanwhile). None
-// while only a message box or nothing is up.
-inline HWND TopModalDialog()
-{
-    for (QWidget* widget : QApplication::topLevelWidgets()) {
-        if (!widget->isVisible() || !widget->isEnabled()) continue;
-        platform::ui::WidgetPeer* peer = platform::ui::WidgetPeer::FromWidget(widget);
-        if (peer && peer->m_inModalLoop && peer->Widget() == widget) return peer->Handle();
-    }
-    return HWND();
-}
-
-// Works the modal dialogs as they come up: script k runs once the k-th new
-// modal dialog is on top. A script may press a button that opens the next
-// dialog; that one is worked from inside, while the first script waits.
-// Every script must close its dialog; a dialog left open is cancelled and
-// fails the test, and so does a script that never found its dialog.
-class ModalScripts : public CWnd {
-public:
-    using Script = std::function<void(uitest::DialogDriver&)>;
-    static constexpr UINT_PTR kPollTimer = 1;
-    static constexpr UINT_PTR kLimitTimer = 2;
-    static constexpr UINT kPollMs = 20;
-    // Far beyond any run of these dialogs: only a fault waits this long.
-    static constexpr UINT kLimitMs = 90000;
-
-    explicit ModalScripts(std::vector<Script> scripts) : m_scripts(scripts.begin(), scripts.end())
-    {
-        CreateEx(0, AfxRegisterWndClass(0), u"", WS_OVERLAPPED, RECT{}, nullptr, 0);
-        SetTimer(kPollTimer, kPollMs, nullptr);
-        SetTimer(kLimitTimer, kLimitMs, nullptr);
-    }
-    ~ModalScripts() override
-    {
-        if (!m_scripts.empty()) ADD_FAILURE() << m_scripts.size() << " dialog script(s) never ran";
-        DestroyWindow();
-    }
-
-    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override
-    {
-        if (message == WM_TIMER && wParam == kPollTimer) {
-            Poll();
-            return 0;
-        }
-        if (message == WM_TIMER && wParam == kLimitTimer) {
-            KillTimer(kLimitTimer);
-            ADD_FAILURE() << "the dialogs ran out of time; they are cancelled";
-            for (HWND top = TopModalDialog(); top; top = TopModalDialog()) {
-                ::EndDialog(top, IDCANCEL);
-                uitest::Pump(50);
-            }
-            return 0;
-        }
-        return CWnd::WindowProc(message, wParam, lParam);
-    }
-
-private:
-    void Poll()
-    {
-        const HWND top = TopModalDialog();
-        if (!top || m_seen.count(top) || m_scripts.empty()) return;
-        m_seen.insert(top);
-        Script script = std::move(m_scripts.front());
-        m_scripts.pop_front();
-        uitest::Pump(30);
-        uitest::DialogDriver driver(top);
-        script(driver);
-        if (::IsWindow(top) && CWnd::FromHandle(top) && CWnd::FromHandle(top)->ContinueModal()) {
-            ADD_FAILURE() << "a script left its dialog open; it is cancelled";
-            ::EndDialog(top, IDCANCEL);
-        }
-    }
-
-    std::deque<Script> m_scripts;
-    std::set<HWND> m_seen;
-};
+using uitest::ModalScripts;
+using uitest::TopModalDialog;
 
 // Whether the dialog is still up after what the script did.
 inline bool StillOpen(uitest::DialogDriver& d)

@@ -551,17 +551,19 @@ TEST_F(FrameTransportTest, TheWatcherOpensOnTheOnlineControllerAndIsRefusedOnThe
     ASSERT_NE(child, nullptr);
     ASSERT_TRUE(world.Enabled(IDM_WATCHER));
     {
-        // The trace window opens its set-up over itself once it shows.
+        // The trace window reads the controller and opens its set-up over
+        // itself: the set-up is the first dialog a person can work in, the
+        // trace window the next.
         bool setUpSeen = false;
         ModalScripts scripts({[&](uitest::DialogDriver& d) {
-                                  EXPECT_TRUE(uitest::WaitUntil([&] { return setUpSeen; }, 20000));
-                                  PictureOver(world, d.Dialog(), "watcher", "en");
-                                  ::SendMessageW(d.Dialog(), WM_SYSCOMMAND, SC_CLOSE, 0);
-                              },
-                              [&](uitest::DialogDriver& d) {
                                   PictureOver(world, d.Dialog(), "watcher-setup", "en");
                                   d.Click(IDCANCEL);
                                   setUpSeen = true;
+                              },
+                              [&](uitest::DialogDriver& d) {
+                                  EXPECT_TRUE(setUpSeen);
+                                  PictureOver(world, d.Dialog(), "watcher", "en");
+                                  ::SendMessageW(d.Dialog(), WM_SYSCOMMAND, SC_CLOSE, 0);
                               }});
         world.Command(IDM_WATCHER);
     }

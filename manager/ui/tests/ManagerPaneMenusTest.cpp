@@ -13,6 +13,7 @@
 #include "platform/ui/Menu.h"
 #include "platform/ui/StandardDialogs.h"
 #include "resources/manager/ctrldlgs_ids.h"
+#include "tests/support/NamedController.h"
 #include "tests/support/emulator/Emulator.h"
 
 #include <QTest>
@@ -82,18 +83,7 @@ class ManagerPaneMenusTest : public ::testing::Test {
 protected:
     void AddController(const char* model, const char* name)
     {
-        emu::ControllerModel& c = emulator.AddController(1, model);
-        c.SetControllerName(name);
-        c.SetRobot("SA4-L06");
-        c.SetParameter(72, 2);
-        emu::PointFields p{};
-        p[0] = 1;
-        p[1] = 1000;
-        p[2] = 100;
-        p[3] = 100;
-        p[4] = 100;
-        p[5] = 100;
-        c.SetPoint(1, p);
+        testsupport::AddNamedController(emulator, model, name).SetParameter(72, 2);
     }
     CChildFrame* OpenOnline(ManagerWorld& world, std::vector<CString> arguments = {u"quorvane"})
     {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "manager/ui/tests/ManagerTestSupport.h"
+#include "tests/day/tests/DayShared.h"
 
 #include "manager/ui/RightpaneFormView.h"
 #include "platform/ui/WidgetPeer.h"
@@ -65,14 +66,8 @@ inline std::u16string Text(UINT id)
     return text.str();
 }
 
-inline ControllerData ReadDataFile(const CString& path)
-{
-    ControllerDataStore store;
-    ControllerDataSlot slot;
-    store.AllocControllerData(slot);
-    EXPECT_TRUE(store.ReadControllerDataFile(path.GetString(), *slot, true, true, true)) << path.ToUtf8();
-    return *slot;
-}
+using dayshared::ConnectOnline;
+using dayshared::ReadDataFile;
 
 inline ControllerData* WindowData(CChildFrame* child)
 {

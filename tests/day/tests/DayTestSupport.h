@@ -4,8 +4,10 @@
 #pragma once
 
 #include "manager/ui/tests/ManagerTestSupport.h"
+#include "tests/day/tests/DayShared.h"
 
 #include "platform/ui/FrameIds.h"
+#include "tests/support/NamedController.h"
 #include "tests/support/emulator/Emulator.h"
 
 #include <QWidget>
@@ -25,18 +27,7 @@ constexpr int kCom = 3;
 // The controller as the day starts: "KX-Q05" at node 1 with point 1 defined.
 inline emu::ControllerModel& AddDayController(emu::Emulator& emulator)
 {
-    emu::ControllerModel& c = emulator.AddController(1, "Q05");
-    c.SetControllerName("KX-Q05");
-    c.SetRobot("SA4-L06");
-    emu::PointFields p{};
-    p[0] = 1;
-    p[1] = 1000;
-    p[2] = 100;
-    p[3] = 100;
-    p[4] = 100;
-    p[5] = 100;
-    c.SetPoint(1, p);
-    return c;
+    return testsupport::AddNamedController(emulator, "Q05", "KX-Q05");
 }
 
 // One day in one language (the test's parameter): the day's controller,
@@ -82,13 +73,7 @@ protected:
     emu::Emulator emulator;
 };
 
-inline ControllerData ReadDataFile(const CString& path)
-{
-    ControllerDataStore store;
-    ControllerDataSlot slot;
-    store.AllocControllerData(slot);
-    EXPECT_TRUE(store.ReadControllerDataFile(path.GetString(), *slot, true, true, true));
-    return *slot;
-}
+using dayshared::ConnectOnline;
+using dayshared::ReadDataFile;
 
 }  // namespace daytest

@@ -5,6 +5,8 @@
 // of a saved trace data file.
 #pragma once
 
+#include "tests/support/SavedTrace.h"
+#include "tests/support/ui/ModalDialogs.h"
 #include "tests/support/ui/UiTest.h"
 #include "tools/trace/tests/TraceTestSupport.h"
 
@@ -30,117 +32,9 @@
 
 namespace daytrace {
 
-// The modal dialogs a person can work in: visible, in their modal loop and
-// enabled (a dialog that opened another one is disabled meanwhile).
-inline std::vector<HWND> OpenModalDialogs()
-{
-    std::vector<HWND> open;
-    for (QWidget* widget : QApplication::topLevelWidgets()) {
-        if (!widget->isVisible() || !widget->isEnabled()) continue;
-        platform::ui::WidgetPeer* peer = platform::ui::WidgetPeer::FromWidget(widget);
-        if (peer && peer->m_inModalLoop && peer->Widget() == widget) open.push_back(peer->Handle());
-    }
-    return open;
-}
-
-inline HWND TopModalDialog()
-{
-    const std::vector<HWND> open = OpenModalDialogs();
-    return open.empty() ? HWND() : open.front();
-}
-
-// What the top-level windows are, for a failure's message.
-inline std::string DescribeWindows()
-{
-    std::ostringstream text;
-    for (QWidget* widget : QApplication::topLevelWidgets()) {
-        platform::ui::WidgetPeer* peer = platform::ui::WidgetPeer::FromWidget(widget);
-        if (!peer || peer->Widget() != widget) continue;
-        text << "\n  " << widget->metaObject()->className() << " '" << widget->windowTitle().toStdString() << "'"
-             << (widget->isVisible() ? " visible" : " hidden") << (widget->isEnabled() ? " enabled" : " disabled")
-             << (peer->m_inModalLoop ? " modal" : "");
-    }
-    return text.str();
-}
-
-// Works the modal dialogs of a session as they come up, each with the
-// script whose condition takes it. A condition also says when the dialog is
-// ready: a window that is still reading the controller waits for its
-// replies in a loop of its own, and a script started from inside that loop
-// would hold the reading up until the script ends. So a script starts only
-// once its dialog is idle, and a script may wait while its dialog opens the
-// next one; that one is worked from inside. Every script must close its
-// dialog. The limit is the whole session's: far beyond a healthy run, so
-// only a fault reaches it, and then every open dialog is cancelled.
-class ModalSession : public CWnd {
-public:
-    using Script = std::function<void(uitest::DialogDriver&)>;
-    using Ready = std::function<bool(HWND)>;
-    struct Step {
-        Ready ready;
-        Script script;
-    };
-
-    ModalSession(std::vector<Step> steps, UINT limitMs) : m_steps(steps.begin(), steps.end())
-    {
-        CreateEx(0, AfxRegisterWndClass(0), u"", WS_OVERLAPPED, RECT{}, nullptr, 0);
-        SetTimer(kPollTimer, kPollMs, nullptr);
-        SetTimer(kLimitTimer, limitMs, nullptr);
-    }
-    ~ModalSession() override
-    {
-        if (!m_steps.empty()) ADD_FAILURE() << m_steps.size() << " dialog script(s) never ran" << DescribeWindows();
-        DestroyWindow();
-    }
-    ModalSession(const ModalSession&) = delete;
-    ModalSession& operator=(const ModalSession&) = delete;
-
-    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override
-    {
-        if (message == WM_TIMER && wParam == kPollTimer) {
-            Poll();
-            return 0;
-        }
-        if (message == WM_TIMER && wParam == kLimitTimer) {
-            KillTimer(kLimitTimer);
-            ADD_FAILURE() << "the session ran out of time; its dialogs are cancelled" << DescribeWindows();
-            for (HWND top = TopModalDialog(); top; top = TopModalDialog()) {
-                ::EndDialog(top, IDCANCEL);
-                uitest::Pump(50);
-            }
-            return 0;
-        }
-        return CWnd::WindowProc(message, wParam, lParam);
-    }
-
-private:
-    static constexpr UINT_PTR kPollTimer = 1;
-    static constexpr UINT_PTR kLimitTimer = 2;
-    static constexpr UINT kPollMs = 20;
-
-    void Poll()
-    {
-        for (HWND open : OpenModalDialogs()) {
-            if (m_seen.count(open)) continue;
-            for (auto step = m_steps.begin(); step != m_steps.end(); ++step) {
-                if (!step->ready(open)) continue;
-                const Script script = std::move(step->script);
-                m_steps.erase(step);
-                m_seen.insert(open);
-                uitest::DialogDriver driver(open);
-                script(driver);
-                if (::IsWindow(open) && CWnd::FromHandle(open) && CWnd::FromHandle(open)->ContinueModal()) {
-                    ADD_FAILURE() << "a script left its dialog open; it is cancelled";
-                    ::EndDialog(open, IDCANCEL);
-                }
-                return;
-            }
-        }
-    }
-
-    std::deque<Step> m_steps;
-    std::set<HWND> m_seen;
-};
+// The trace window, then the set-up it opens over itself, each once it is
+// ready (its step's condition).
+using ModalSession = uitest::ModalDialogDriver;
 
 inline CListCtrl* ListOf(const uitest::DialogDriver& d, int id)
 {
@@ -210,44 +104,7 @@ inline void PictureScreen(HWND frame, const std::vector<HWND>& windows, const st
     EXPECT_TRUE(picture.save(QString::fromStdString(file))) << file;
 }
 
-// A saved trace data file read line by line: the start and end markers, the
-// sample rows and the trigger position. The data block is the seventh block
-// after the start marker, whatever language its label lines are in.
-struct SavedTrace {
-    std::string startMark;
-    std::string endMark;
-    std::vector<std::array<long, 4>> rows;
-    long triggerPos = -1;
-};
-
-inline SavedTrace ReadSavedTrace(const std::string& path)
-{
-    SavedTrace trace;
-    std::istringstream in(tracetest::ReadBytes(path));
-    std::vector<std::string> lines;
-    for (std::string line; std::getline(in, line);) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        lines.push_back(line);
-    }
-    if (lines.empty()) return trace;
-    trace.startMark = lines.front();
-    trace.endMark = lines.back();
-    std::size_t i = 0;
-    for (int empties = 0; i < lines.size() && empties < 7; ++i)
-        if (lines[i].empty()) ++empties;
-    if (i >= lines.size()) return trace;
-    for (++i; i < lines.size() && !lines[i].empty(); ++i) {
-        std::array<long, 4> row{};
-        std::istringstream fields(lines[i]);
-        std::string field;
-        for (auto& value : row) {
-            if (!std::getline(fields, field, ',')) return trace;
-            value = std::stol(field);
-        }
-        trace.rows.push_back(row);
-    }
-    if (i + 2 < lines.size()) trace.triggerPos = std::stol(lines[i + 2]);
-    return trace;
-}
+using testsupport::ReadSavedTrace;
+using testsupport::SavedTrace;
 
 }  // namespace daytrace

@@ -180,13 +180,8 @@ TEST_P(WorkingDayMachineTest, ManualOperationAlarmsAndParametersAtTheMachine)
     world.MapPorts({{kCom, emulator.PtyPath()}});
 
     // 1. An online connection reads the controller.
-    ASSERT_TRUE(world.Start());
-    world.Frame().MoveWindow(0, 0, 1200, 860);
-    world.Boxes().Answer(IDOK, u"KX-Q05");
-    ASSERT_EQ(world.NewOnline(kCom, u"Line A"), IDOK);
-    CChildFrame* child = world.Active();
+    CChildFrame* child = ConnectOnline(world, kCom);
     ASSERT_NE(child, nullptr);
-    ASSERT_TRUE(child->IsOnline());
     EXPECT_NE(RootText(child).Find(u"KX-Q05"), -1);
     child->ShowWindow(SW_SHOWMAXIMIZED);
     CRightpaneFormView* right = child->GetRightpaneFormView();

@@ -81,13 +81,8 @@ TEST_P(WorkingDaySimulatorTest, TheSimulatorsEditComesBackAndTheTransportsCarryT
     const int row2 = CPointTableGrid::RowOfSlot(kSimulatorHandPoint - 1);
 
     // Online: the controller found and read.
-    ASSERT_TRUE(world.Start());
-    world.Frame().MoveWindow(0, 0, 1200, 860);
-    world.Boxes().Answer(IDOK, u"KX-Q05");
-    ASSERT_EQ(world.NewOnline(kCom, u"Line A"), IDOK);
-    CChildFrame* child = world.Active();
+    CChildFrame* child = ConnectOnline(world, kCom);
     ASSERT_NE(child, nullptr);
-    ASSERT_TRUE(child->IsOnline());
     child->ShowWindow(SW_SHOWMAXIMIZED);
     EXPECT_EQ(PointGrid(child).GetCellText(row2, 2), CString(u"20.00"));
     Picture(world, "sim-01-online", Language());

@@ -10,6 +10,7 @@
 #include "simulator/ui/tests/SimulatorTestSupport.h"
 
 #include "platform/ui/WidgetPeer.h"
+#include "tests/support/ui/ModalDialogs.h"
 
 #include <QCoreApplication>
 #include <QTimer>
@@ -56,16 +57,7 @@ class ReportFailures final : public ::testing::EmptyTestEventListener {
     }
 };
 
-// The modal dialog a person works in: visible, enabled, in its modal loop.
-HWND TopModalDialog()
-{
-    for (QWidget* widget : QApplication::topLevelWidgets()) {
-        if (!widget->isVisible() || !widget->isEnabled()) continue;
-        platform::ui::WidgetPeer* peer = platform::ui::WidgetPeer::FromWidget(widget);
-        if (peer && peer->m_inModalLoop && peer->Widget() == widget) return peer->Handle();
-    }
-    return HWND();
-}
+using uitest::TopModalDialog;
 
 CString WindowText(HWND hwnd)
 {

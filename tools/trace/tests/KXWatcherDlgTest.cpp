@@ -9,6 +9,7 @@
 #include "resources/tools/ZeblLangLib_ids.h"
 #include "resources/tools/trdfile_ids.h"
 
+#include "tests/support/SavedTrace.h"
 #include "tests/support/ui/ScriptedDialogs.h"
 
 #include <gtest/gtest.h>
@@ -40,40 +41,8 @@ std::string ReadBytes(const std::string& path)
     return text.str();
 }
 
-// The sample rows and trigger position of a saved trace data file.
-struct SavedTrace {
-    std::vector<std::array<long, 4>> rows;
-    long triggerPos = -1;
-};
-
-// The data block is the seventh block after the start marker, whatever
-// language its label lines are in.
-SavedTrace ReadSavedTrace(const std::string& path)
-{
-    SavedTrace trace;
-    std::istringstream in(ReadBytes(path));
-    std::vector<std::string> lines;
-    for (std::string line; std::getline(in, line);) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        lines.push_back(line);
-    }
-    std::size_t i = 0;
-    for (int empties = 0; i < lines.size() && empties < 7; ++i)
-        if (lines[i].empty()) ++empties;
-    if (i >= lines.size()) return trace;
-    for (++i; i < lines.size() && !lines[i].empty(); ++i) {
-        std::array<long, 4> row{};
-        std::istringstream fields(lines[i]);
-        std::string field;
-        for (auto& value : row) {
-            std::getline(fields, field, ',');
-            value = std::stol(field);
-        }
-        trace.rows.push_back(row);
-    }
-    if (i + 2 < lines.size()) trace.triggerPos = std::stol(lines[i + 2]);
-    return trace;
-}
+using testsupport::ReadSavedTrace;
+using testsupport::SavedTrace;
 
 class KXWatcherDlgTest : public ::testing::Test {
 protected:

@@ -10,12 +10,14 @@
 
 #include "resources/tools/ZeblLangLib_ids.h"
 
+#include "tests/support/SavedTrace.h"
 #include "tests/support/ui/ScriptedDialogs.h"
 
 #include "platform/core/CodePage.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <fstream>
 #include <set>
 #include <sstream>
@@ -25,32 +27,7 @@ namespace {
 using namespace toolstest;
 using namespace tracetest;
 
-// The sample rows of a saved trace data file: the data block is the seventh
-// block after the start marker, whatever language its labels are in.
-std::vector<std::array<long, 4>> SavedRows(const std::string& path)
-{
-    std::vector<std::array<long, 4>> rows;
-    std::istringstream in(ReadBytes(path));
-    std::vector<std::string> lines;
-    for (std::string line; std::getline(in, line);) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        lines.push_back(line);
-    }
-    std::size_t i = 0;
-    for (int empties = 0; i < lines.size() && empties < 7; ++i)
-        if (lines[i].empty()) ++empties;
-    for (++i; i < lines.size() && !lines[i].empty(); ++i) {
-        std::array<long, 4> row{};
-        std::istringstream fields(lines[i]);
-        std::string field;
-        for (auto& value : row) {
-            std::getline(fields, field, ',');
-            value = std::stol(field);
-        }
-        rows.push_back(row);
-    }
-    return rows;
-}
+std::vector<std::array<long, 4>> SavedRows(const std::string& path) { return testsupport::ReadSavedTrace(path).rows; }
 
 // Rows of the compact controller's target table, in the order offered.
 constexpr int kPositionDeviation = 2;  // target 3
@@ -66,9 +43,11 @@ protected:
         for (int k = 94; k <= 97; ++k) controller.SetParameter(k, k - 93);
         controller.SetParameter(98, 10);
         // Channel 1 tells the sample's index; the word channels carry the
-        // index's two low bits (as hexadecimal, as a bit target is sent).
+        // index's two low bits under a high nibble, in hexadecimal as the
+        // controller sends a word ("a0" to "a3").
         controller.SetTraceSource([](uint32_t i) {
-            const std::string word = std::to_string(i & 3u);
+            char word[16];
+            std::snprintf(word, sizeof word, "%x", 0xA0u | (i & 3u));
             return std::to_string(i) + "," + std::to_string(i) + "," + word + ",5," + word;
         });
         EXPECT_TRUE(link.OpenTcp(emulator.ServeTcp()));
