@@ -67,6 +67,7 @@
 #define IDS_WAVE_TOO_LONG           274
 #define IDS_WAIT_CURRENT            275
 #define IDS_WAIT_READING_MOTIONS    276
+#define IDS_NO_EXCHANGE_DATA        277
 #define IDS_SPEED_LIMIT             278
 #define IDS_SPEED_LIMIT_NONE        279
 #define IDS_ASK_SPEED_OVER_LIMIT    280

@@ -1,6 +1,7 @@
 #include "simulator/ui/SimulatorApp.h"
 
 #include "manager/core/NumberText.h"
+#include "manager/core/SharedMemoryLink.h"
 #include "manager/widgets/ProgressWaitWnd.h"
 #include "platform/core/LastError.h"
 #include "platform/core/MessageBox.h"
@@ -45,6 +46,19 @@ CString ProgramCompanyName()
     return record.Text(u"CompanyName");
 }
 
+// "/ES" is the manager's: it writes the controller's data into the shared
+// block before it starts the simulator. Without a manager the block is empty,
+// no controller named in it, and there is nothing to work on. A block that
+// cannot be reached at all is the main dialog's to report.
+bool ExchangeDataHandedOver()
+{
+    CSharedMemoryLink link;
+    if (!link.Load()) return true;
+    ControllerData data;
+    data.paramSets.resize(1);
+    return !link.ReadController(data) || !data.controller.IsEmpty();
+}
+
 }  // namespace
 
 CSimulatorApp::CSimulatorApp() : CWinApp(u"Pellarun") {}
@@ -70,7 +84,20 @@ BOOL CSimulatorApp::InitInstance()
         if (mutex) ::CloseHandle(mutex);
         return FALSE;
     }
-    ReadCommandLine(ProcessArguments());
+    const BOOL result = Start(ProcessArguments());
+    ::ReleaseMutex(mutex);
+    ::CloseHandle(mutex);
+    return result;
+}
+
+BOOL CSimulatorApp::Start(const std::vector<CString>& arguments)
+{
+    ReadCommandLine(arguments);
+    if (m_bExchange && !ExchangeDataHandedOver()) {
+        ShowMessageById(IDS_NO_EXCHANGE_DATA, MB_ICONERROR);
+        m_nMainResult = kExitNoExchangeLibrary;
+        return FALSE;
+    }
     m_bOldSystem = 0;
     InitNumberLocale();
     m_chDecimalSeparator = GetNumberLocale().decimalSeparator;
@@ -79,8 +106,6 @@ BOOL CSimulatorApp::InitInstance()
     m_pMainWnd = &parent;
     m_nMainResult = static_cast<int>(parent.DoModal());
     m_pMainWnd = nullptr;
-    ::ReleaseMutex(mutex);
-    ::CloseHandle(mutex);
     return FALSE;
 }
 

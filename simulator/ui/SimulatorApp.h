@@ -17,6 +17,8 @@ public:
     CSimulatorApp();
 
     BOOL InitInstance() override;
+    // InitInstance with the command line given (the program first).
+    BOOL Start(const std::vector<CString>& arguments);
     int ExitInstance() override;
     BOOL PreTranslateMessage(MSG* pMsg) override;
 

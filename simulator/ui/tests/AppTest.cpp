@@ -3,6 +3,7 @@
 #include "simulator/ui/tests/SimulatorTestSupport.h"
 
 #include "platform/core/Synchronization.h"
+#include "tests/support/ui/ModalDialogs.h"
 
 #include "platform/ui/Clipboard.h"
 #include "platform/ui/GlobalMemory.h"
@@ -39,6 +40,30 @@ TEST(AppTest, ASecondInstanceSaysSoAndEnds)
     ::CloseHandle(first);
     ASSERT_EQ(boxes.Shown().size(), 1u);
     EXPECT_EQ(boxes.Shown()[0].type & MB_ICONMASK, static_cast<UINT>(MB_ICONERROR));
+}
+
+// "/ES" with no manager: the shared block holds nothing, so the simulator
+// says so and ends before any window opens, with the exchange's failure code.
+TEST(AppTest, ExchangeModeWithoutAManagerSaysSoAndEnds)
+{
+    for (const char* language : {"en", "ja"}) {
+        SCOPED_TRACE(language);
+        uitest::ScopedResources module(u"pellarun", language);
+        AppState state;
+        ScriptedMessageBox boxes;
+        CString expected;
+        expected.LoadString(IDS_NO_EXCHANGE_DATA);
+        ASSERT_FALSE(expected.IsEmpty());
+        boxes.Answer(IDOK, std::u16string(expected.GetString()));
+        // A window that opened after all would be cancelled here, and the test fail.
+        uitest::ModalDialogDriver noWindow({}, 30000);
+        CSimulatorApp& app = simui::App();
+        EXPECT_FALSE(app.Start({CString(u"pellarun"), CString(u"/ES")}));
+        ASSERT_EQ(boxes.Shown().size(), 1u);
+        EXPECT_EQ(boxes.Shown()[0].type & MB_ICONMASK, static_cast<UINT>(MB_ICONERROR));
+        EXPECT_EQ(app.m_nMainResult, kExitNoExchangeLibrary);
+        EXPECT_EQ(app.ExitInstance(), kExitNoExchangeLibrary);
+    }
 }
 
 TEST(AppTest, TheKeypadsDecimalKeyTypesTheUsersSeparator)
