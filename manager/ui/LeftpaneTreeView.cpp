@@ -349,7 +349,10 @@ bool CLeftpaneTreeView::ConnectAgain()
             ShowMessage(IDS_CD_NO_ANSWER, MB_OK | MB_ICONERROR);
             return false;
         }
-        if (probe.controller != data->controller) {
+        // Another model code under the same name is another controller too:
+        // the window's data were made for its own.
+        const bool otherType = !data->typeText.IsEmpty() && probe.typeText != data->typeText;
+        if (probe.controller != data->controller || otherType) {
             manager->GetLink()->Close();
             ShowMessage(IDS_OTHER_CONTROLLER, MB_OK | MB_ICONERROR);
             return false;

@@ -6,8 +6,6 @@
 #include "manager/ui/tests/ManagerTestSupport.h"
 
 #include "manager/core/DataManager.h"
-
-#include <cstdio>
 #include "manager/core/StatusCells.h"
 #include "manager/ui/ManagerMessages.h"
 #include "manager/ui/DlgControllerStatus.h"
