@@ -40,6 +40,20 @@ constexpr UINT kCaptions[] = {IDS_TREE_CONTROLLER, IDS_TREE_POINTS, IDS_TREE_PAR
 
 bool IsPulseTrain(const ControllerData& data) { return data.controller.Find(u"LB") >= 0; }
 
+// Holds the status poll off through a link this window has just opened (the
+// poll pauses only over an open link). At the end the poll of whichever
+// window is current goes on, or stays off if that window is not connected.
+class PollHold {
+public:
+    explicit PollHold(CDataManager& manager) { manager.PausePolling(); }
+    ~PollHold()
+    {
+        if (CDataManager* current = CDataManager::GetCurrent()) current->ResumePolling();
+    }
+    PollHold(const PollHold&) = delete;
+    PollHold& operator=(const PollHold&) = delete;
+};
+
 }  // namespace
 
 BEGIN_MESSAGE_MAP(CLeftpaneTreeView, CTreeView)
@@ -318,6 +332,11 @@ bool CLeftpaneTreeView::ConnectAgain()
         CWaitScope wait(IDS_WAIT_CONNECTING);
         const DWORD value = frame->Kind() == kOpenWindowSerial ? static_cast<DWORD>(frame->ComPort()) : frame->Address();
         if (!manager->OpenPort(frame->Kind(), value)) return false;
+        // The status poll has its own thread and kept cycling while the link
+        // was down: held off now, it cannot take the link between the
+        // questions that identify the controller (a question that finds the
+        // poll's in flight fails at once, as if nobody answered).
+        const PollHold hold(*manager);
         const int node = ParameterK(38);
         if (!IsControllerNode(node) || !manager->ProbeNode(node)) {
             manager->GetLink()->Close();
@@ -330,7 +349,10 @@ bool CLeftpaneTreeView::ConnectAgain()
             ShowMessage(IDS_CD_NO_ANSWER, MB_OK | MB_ICONERROR);
             return false;
         }
-        if (probe.controller != data->controller) {
+        // Another model code under the same name is another controller too:
+        // the window's data were made for its own.
+        const bool otherType = !data->typeText.IsEmpty() && probe.typeText != data->typeText;
+        if (probe.controller != data->controller || otherType) {
             manager->GetLink()->Close();
             ShowMessage(IDS_OTHER_CONTROLLER, MB_OK | MB_ICONERROR);
             return false;

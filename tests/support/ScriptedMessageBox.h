@@ -38,11 +38,6 @@ public:
     // contain it.
     ScriptedMessageBox& Answer(int result, std::u16string textPart = {});
 
-    // A box with this text that comes with no answer queued is recorded and
-    // cancelled without failing the test (empty: none); for a known fault a
-    // test steps around while it is open.
-    void Tolerate(std::u16string textPart);
-
     std::vector<Box> Shown() const;
     std::size_t PendingAnswers() const;
 
@@ -59,7 +54,6 @@ private:
 
     mutable std::mutex m_mutex;
     std::deque<Expected> m_expected;
-    std::u16string m_tolerated;
     std::vector<Box> m_shown;
     platform::IMessageBoxService* m_previous;
 };

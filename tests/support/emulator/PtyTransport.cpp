@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <memory>
 #include <poll.h>
 #include <pty.h>
 #include <stdio.h>
@@ -163,13 +164,15 @@ void PtyTransport::Drop(int reopenAfterMs)
 
 bool PtyTransport::Reopen()
 {
-    bool ok = false;
-    m_service.Run([this, &ok] {
+    // Shared: on a wait that times out, the task still runs later and must
+    // not write into this returned frame.
+    auto ok = std::make_shared<std::atomic<bool>>(false);
+    const bool ran = m_service.Run([this, ok] {
         m_reopenPending = false;
         std::string error;
-        ok = m_master >= 0 || OpenTerminal(error);
+        *ok = m_master >= 0 || OpenTerminal(error);
     });
-    return ok;
+    return ran && *ok;
 }
 
 void PtyTransport::Loop()
