@@ -65,13 +65,16 @@ public:
     void ProcessNativeEvents(DWORD waitMs) override
     {
         const std::uint64_t wakes = m_wakes.load();
-        QCoreApplication::sendPostedEvents();
-        QCoreApplication::processEvents(QEventLoop::AllEvents);
         const bool wokenSinceLastCall = wakes != m_seenWakes;
         m_seenWakes = wakes;
-        if (waitMs == 0 || wokenSinceLastCall || m_wakes.load() != wakes) return;
+        if (waitMs == 0 || wokenSinceLastCall) {
+            QCoreApplication::sendPostedEvents();
+            QCoreApplication::processEvents(QEventLoop::AllEvents);
+            return;
+        }
         // A wake that comes from now on either posts an event or finds one
-        // pending; both end the wait below. The timer bounds it.
+        // pending; both end the wait below, which handles what is pending
+        // first (one pass, not a look and then a wait). The timer bounds it.
         if (waitMs != INFINITE) m_timer.start(static_cast<int>(std::min<DWORD>(waitMs, 0x7FFFFFFF)));
         QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
         m_timer.stop();
