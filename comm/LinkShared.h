@@ -117,6 +117,12 @@ struct LinkShared {
         if (!held) m_holdEnded.notify_all();
         if (wakeWriter) m_outQueued.notify_all();
     }
+    // Writer threads asleep for lack of text.
+    int WritersAsleep()
+    {
+        std::lock_guard guard(m_outLock);
+        return m_writersWaiting;
+    }
     bool WritesHeld()
     {
         std::lock_guard guard(m_outLock);
