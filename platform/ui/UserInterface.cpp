@@ -85,6 +85,10 @@ protected:
     {
         if (e->type() != kWakeEvent) return QObject::event(e);
         m_posted.store(false);
+        // Inside a wait of the message layer, the wait looks at the queue
+        // when this pass ends: the wakes so far are seen, and the next wait
+        // may sleep at once. A later wake finds no event pending and posts one.
+        if (IsInsideMessageWait()) m_seenWakes = m_wakes.load();
         if (g_holdMessages > 0) {
             m_deferred = true;
             return true;
