@@ -301,7 +301,8 @@ int CWinApp::RunMessageLoop()
         }
         const DWORD now = ::GetTickCount();
         if (now - lastNative >= kNativePassGapMs) {
-            ::PeekMessageW(&msg, HWND(), 0, 0, PM_NOREMOVE);
+            // With the queue empty, GetMessage handles them while it waits.
+            if (HasQueuedMessage()) ::PeekMessageW(&msg, HWND(), 0, 0, PM_NOREMOVE);
             lastNative = now;
         }
         if (!::GetMessageW(&msg, HWND(), 0, 0)) break;
