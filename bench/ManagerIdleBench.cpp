@@ -60,6 +60,15 @@ double CpuSeconds()
     return usage.ru_utime.tv_sec + usage.ru_utime.tv_usec / 1e6 + usage.ru_stime.tv_sec + usage.ru_stime.tv_usec / 1e6;
 }
 
+// Times a thread of the process went to sleep (all threads): the wake-ups,
+// which cost much the same whatever else the machine does.
+long VoluntarySwitches()
+{
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_nvcsw;
+}
+
 double ResidentMegabytes()
 {
     std::ifstream statm("/proc/self/statm");
@@ -237,10 +246,14 @@ void BM_ManagerIdleWithOnlineWindow(benchmark::State& state)
         }
         RunFor(2);
         const auto threadsBefore = ThreadTicks();
+        const long switchesBefore = VoluntarySwitches();
         const std::vector<double> online = RunFor(kSeconds);
+        const long switchesOnline = VoluntarySwitches() - switchesBefore;
         const auto threadsAfter = ThreadTicks();
         const double resident = ResidentMegabytes();
+        const long switchesBeforeOwn = VoluntarySwitches();
         const std::vector<double> ownLoop = RunAppLoopFor(kSeconds);
+        const long switchesOwn = VoluntarySwitches() - switchesBeforeOwn;
         double total = 0;
         for (double v : online) total += v;
         state.counters["online_cpu_pct_mean"] = total / static_cast<double>(online.size());
@@ -258,6 +271,10 @@ void BM_ManagerIdleWithOnlineWindow(benchmark::State& state)
         state.counters["own_loop_cpu_pct_p90"] = Percentile(ownLoop, 0.9);
         std::printf("  the same under the application's own message loop: median %.2f, p90 %.2f\n",
                     Percentile(ownLoop, 0.5), Percentile(ownLoop, 0.9));
+        state.counters["online_wakeups_per_s"] = static_cast<double>(switchesOnline) / kSeconds;
+        state.counters["own_loop_wakeups_per_s"] = static_cast<double>(switchesOwn) / kSeconds;
+        std::printf("  thread wake-ups per second: %.0f (own message loop: %.0f)\n",
+                    static_cast<double>(switchesOnline) / kSeconds, static_cast<double>(switchesOwn) / kSeconds);
         if (CWnd* main = app.m_pMainWnd) {
             for (CMDIChildWnd* child : static_cast<CMainFrame*>(main)->MDIGetChildren()) child->SendMessage(UM_CLOSEFRAME);
             main->DestroyWindow();

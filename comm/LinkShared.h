@@ -6,6 +6,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <functional>
 #include <memory>
 #include <mutex>
 
@@ -40,34 +41,87 @@ struct LinkShared {
     bool managerGone = false;
     std::shared_ptr<void> orphanPort;
 
+    // A port whose write turns may also be handed out without its writer
+    // thread sets how a write event is posted. While the writer sleeps with
+    // nothing to do, whoever queues text posts the turn itself (or, during a
+    // send delay, the end of the delay does), and the turn's end wakes the
+    // writer only when text is left that it must see to. A polled link so
+    // wakes its writer not at all. Cleared (nullptr) before the port stops.
+    void SetWritePoster(std::function<bool()> post)
+    {
+        {
+            std::lock_guard guard(m_outLock);
+            m_postWrite = std::move(post);
+            if (m_postWrite || m_turn == Turn::kWriter) return;
+            m_turn = Turn::kWriter;
+        }
+        m_outQueued.notify_all();
+    }
+
     // Wakes the writer threads as soon as text is queued.
     void SetOutPending(bool pending)
     {
         {
             std::lock_guard guard(m_outLock);
             outPending = pending;
+            if (!pending || HandOutTurnLocked()) return;
         }
-        if (pending) m_outQueued.notify_all();
+        m_outQueued.notify_all();
+    }
+    // On the manager's thread at the end of a write turn: true when the turn
+    // was one handed out without the writer thread (which then is not
+    // waiting for its end); text still queued goes on as the writer would
+    // go on with it.
+    bool EndHandedOutTurn()
+    {
+        {
+            std::lock_guard guard(m_outLock);
+            if (m_turn != Turn::kPosted) return false;
+            m_turn = Turn::kWriter;
+            if (!outPending.load()) return true;
+            // A send delay holds the rest: the delay's end posts the next turn.
+            if (m_writesHeld && m_postWrite) {
+                m_turn = Turn::kOwedAtHoldEnd;
+                return true;
+            }
+        }
+        // The driver did not take it all: the writer thread tries again.
+        m_outQueued.notify_all();
+        return true;
     }
     // Waits until text is queued or running has become false (and
     // WakeWriters was called); true when text is waiting.
     bool WaitForOut(const std::atomic<bool>& running)
     {
         std::unique_lock lock(m_outLock);
-        m_outQueued.wait(lock, [&] { return outPending.load() || !running.load(); });
+        ++m_writersWaiting;
+        m_outQueued.wait(lock, [&] { return (outPending.load() && m_turn == Turn::kWriter) || !running.load(); });
+        --m_writersWaiting;
         return outPending.load();
     }
     // A send delay holds further writes; the writer thread sleeps through it
     // and is woken when it ends.
     void HoldWrites(bool held)
     {
+        bool wakeWriter = false;
         {
             std::lock_guard guard(m_outLock);
             m_writesHeld = held;
+            if (!held && m_turn == Turn::kOwedAtHoldEnd) {
+                m_turn = Turn::kWriter;
+                wakeWriter = outPending.load() && !HandOutTurnLocked();
+            }
         }
         // Only a writer that waits for the hold to end is woken: one asleep
         // for text has nothing to do when a delay ends with nothing queued.
         if (!held) m_holdEnded.notify_all();
+        if (wakeWriter) m_outQueued.notify_all();
+    }
+    // Writer threads asleep for lack of text.
+    int WritersAsleep()
+    {
+        std::lock_guard guard(m_outLock);
+        return m_writersWaiting;
     }
     bool WritesHeld()
     {
@@ -91,10 +145,32 @@ struct LinkShared {
     }
 
 private:
+    // Who gives the next write turn: the writer thread, a posted turn not
+    // yet ended, or the end of the running send delay.
+    enum class Turn { kWriter, kPosted, kOwedAtHoldEnd };
+
+    // With text queued and the writer asleep for lack of it: posts the turn
+    // (or leaves it to the delay's end). False when the writer must be woken.
+    bool HandOutTurnLocked()
+    {
+        if (!m_postWrite || m_writersWaiting == 0 || m_turn != Turn::kWriter) return m_turn != Turn::kWriter;
+        if (m_writesHeld) {
+            m_turn = Turn::kOwedAtHoldEnd;
+            return true;
+        }
+        m_turn = Turn::kPosted;
+        if (m_postWrite()) return true;
+        m_turn = Turn::kWriter;
+        return false;
+    }
+
     std::mutex m_outLock;
     std::condition_variable m_outQueued;
     std::condition_variable m_holdEnded;
     bool m_writesHeld = false;
+    Turn m_turn = Turn::kWriter;
+    int m_writersWaiting = 0;
+    std::function<bool()> m_postWrite;
 };
 
 }  // namespace comm

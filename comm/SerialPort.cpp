@@ -100,6 +100,9 @@ void CSerialPort::Start()
     if (!m_shared->readEnd) m_shared->readEnd = CreateEventW(nullptr, FALSE, FALSE, nullptr);
     if (!m_shared->writeEnd) m_shared->writeEnd = CreateEventW(nullptr, FALSE, FALSE, nullptr);
     if (!m_shared->readEnd || !m_shared->writeEnd) return;
+    // A polled line's write turns need not pass through the writer thread.
+    Shared* shared = m_shared.get();
+    m_shared->link->SetWritePoster([shared] { return IsWindow(shared->notify) && shared->Post(LINK_EVENT_WRITE); });
     m_shared->writerRunning = true;
     m_hWriterThread = CreateThread(nullptr, 0, &CSerialPort::WriterThread, new std::shared_ptr<Shared>(m_shared), 0, nullptr);
     m_shared->readerRunning = true;
@@ -110,6 +113,9 @@ void CSerialPort::Start()
 void CSerialPort::ClosePort()
 {
     Shared& s = *m_shared;
+    // Turns are handed out by the writer thread alone again (and no more
+    // once it has stopped); the poster reaches into this port.
+    s.link->SetWritePoster(nullptr);
     s.readerRunning = false;
     s.writerRunning = false;
     s.link->WakeWriters();
@@ -144,6 +150,8 @@ void CSerialPort::EndRead()
 
 void CSerialPort::EndWrite()
 {
+    // A turn posted without the writer thread: it is not waiting for the end.
+    if (m_shared->link->EndHandedOutTurn()) return;
     if (m_shared->writeEnd) SetEvent(m_shared->writeEnd);
 }
 

@@ -65,13 +65,16 @@ public:
     void ProcessNativeEvents(DWORD waitMs) override
     {
         const std::uint64_t wakes = m_wakes.load();
-        QCoreApplication::sendPostedEvents();
-        QCoreApplication::processEvents(QEventLoop::AllEvents);
         const bool wokenSinceLastCall = wakes != m_seenWakes;
         m_seenWakes = wakes;
-        if (waitMs == 0 || wokenSinceLastCall || m_wakes.load() != wakes) return;
+        if (waitMs == 0 || wokenSinceLastCall) {
+            QCoreApplication::sendPostedEvents();
+            QCoreApplication::processEvents(QEventLoop::AllEvents);
+            return;
+        }
         // A wake that comes from now on either posts an event or finds one
-        // pending; both end the wait below. The timer bounds it.
+        // pending; both end the wait below, which handles what is pending
+        // first (one pass, not a look and then a wait). The timer bounds it.
         if (waitMs != INFINITE) m_timer.start(static_cast<int>(std::min<DWORD>(waitMs, 0x7FFFFFFF)));
         QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
         m_timer.stop();
@@ -82,6 +85,10 @@ protected:
     {
         if (e->type() != kWakeEvent) return QObject::event(e);
         m_posted.store(false);
+        // Inside a wait of the message layer, the wait looks at the queue
+        // when this pass ends: the wakes so far are seen, and the next wait
+        // may sleep at once. A later wake finds no event pending and posts one.
+        if (IsInsideMessageWait()) m_seenWakes = m_wakes.load();
         if (g_holdMessages > 0) {
             m_deferred = true;
             return true;

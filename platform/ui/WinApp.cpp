@@ -69,6 +69,17 @@ constexpr LONG kIdleRounds = 1;
 // one at once.
 constexpr DWORD kNotificationIdleGapMs = 100;
 
+// While messages keep coming, the toolkit's own events (input, paints, its
+// timers) are still handled at least this often.
+constexpr DWORD kNativePassGapMs = 10;
+
+// A message, a send or the quit waits in the thread's queue (the toolkit's
+// events are not looked at).
+bool HasQueuedMessage()
+{
+    return ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 0, QS_ALLINPUT) == WAIT_OBJECT_0;
+}
+
 bool IsUserInput(UINT message)
 {
     return (message >= WM_KEYFIRST && message <= WM_KEYLAST) || (message >= WM_MOUSEFIRST && message <= WM_MOUSELAST) ||
@@ -265,20 +276,34 @@ int CWinApp::RunMessageLoop()
     bool idle = true;
     bool notificationOnly = false;
     DWORD lastIdle = ::GetTickCount();
+    DWORD lastNative = lastIdle;
     MSG msg;
     m_running = true;
     for (;;) {
-        while (idle && !::PeekMessageW(&msg, HWND(), 0, 0, PM_NOREMOVE)) {
-            const DWORD since = ::GetTickCount() - lastIdle;
+        // Whether anything waits is looked at in the queue alone: a pass over
+        // the toolkit's events (a system call or more) for every message of a
+        // polled line would cost more than the messages themselves. The
+        // toolkit's events are handled whenever the loop waits, and at least
+        // every kNativePassGapMs while messages keep coming.
+        while (idle && !HasQueuedMessage()) {
+            const DWORD now = ::GetTickCount();
+            const DWORD since = now - lastIdle;
             if (notificationOnly && idleCount == 0 && since < kNotificationIdleGapMs) {
                 // Waits out the gap, unless a message comes first.
                 ::MsgWaitForMultipleObjects(0, nullptr, FALSE, kNotificationIdleGapMs - since, QS_ALLINPUT);
+                lastNative = ::GetTickCount();
                 continue;
             }
             if (!OnIdle(idleCount++)) {
                 idle = false;
                 lastIdle = ::GetTickCount();
             }
+        }
+        const DWORD now = ::GetTickCount();
+        if (now - lastNative >= kNativePassGapMs) {
+            // With the queue empty, GetMessage handles them while it waits.
+            if (HasQueuedMessage()) ::PeekMessageW(&msg, HWND(), 0, 0, PM_NOREMOVE);
+            lastNative = now;
         }
         if (!::GetMessageW(&msg, HWND(), 0, 0)) break;
         if (!platform::ui::PreTranslateInput(&msg)) {

@@ -7,6 +7,8 @@
 #include "platform/ui/WinApp.h"
 #include "tests/support/ui/UiTest.h"
 
+#include <QTimer>
+
 #include <atomic>
 #include <chrono>
 #include <thread>
@@ -167,6 +169,49 @@ TEST(App, TheLastOfManyNotificationsReachesTheBars)
     line.join();
     EXPECT_EQ(code, 0);
     EXPECT_TRUE(app.m_sawTheLastState);
+    EXPECT_EQ(AfxGetMainWnd(), nullptr);
+    uitest::FlushDeletedWidgets();
+}
+
+// A window whose every message posts the next one: the program's queue is
+// never empty while the stream runs.
+class StreamFrame : public LoopFrame {
+public:
+    static constexpr UINT kNext = WM_APP + 8;
+    std::atomic<bool> m_streaming{true};
+    int m_streamed = 0;
+
+protected:
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override
+    {
+        if (message == kNext) {
+            ++m_streamed;
+            if (m_streaming.load()) PostMessage(kNext);
+            return 0;
+        }
+        return LoopFrame::WindowProc(message, wParam, lParam);
+    }
+};
+
+TEST(App, TheToolkitsEventsAreHandledWhileMessagesKeepComing)
+{
+    LoopApp app;
+    auto* frame = new StreamFrame;
+    ASSERT_TRUE(frame->Create(nullptr, u"Loop"));
+    // The loop test's app would click and close at its idle rounds: none
+    // come while the stream runs, and the window is closed here.
+    app.m_pMainWnd = frame;
+    frame->ShowWindow(SW_SHOW);
+    frame->PostMessage(StreamFrame::kNext);
+    int streamedBefore = -1;
+    // An event of the toolkit (as input or a paint is), queued while the stream runs.
+    QTimer::singleShot(50, [frame, &streamedBefore] {
+        streamedBefore = frame->m_streamed;
+        frame->m_streaming = false;
+        frame->PostMessage(WM_CLOSE);
+    });
+    app.Run();
+    EXPECT_GT(streamedBefore, 0) << "the toolkit's event came only after the stream";
     EXPECT_EQ(AfxGetMainWnd(), nullptr);
     uitest::FlushDeletedWidgets();
 }
