@@ -269,6 +269,16 @@ CString CCommManager::GetInBuffAtOnce()
     return lock ? m_CommSet.strInBuffAtOnce : CString();
 }
 
+void CCommManager::GetInBuffAtOnce(CString& out)
+{
+    BufferLock lock(m_CommSet.hInBufMutex);
+    if (lock) {
+        out.str().assign(m_CommSet.strInBuffAtOnce.view());
+    } else {
+        out.Empty();
+    }
+}
+
 CString CCommManager::GetOutBuffAtOnce()
 {
     BufferLock lock(m_CommSet.hOutBufMutex);
@@ -486,21 +496,31 @@ void CCommManager::ReadTcp()
     {
         BufferLock lock(m_CommSet.hInBufMutex);
         if (lock) {
-            m_CommSet.strInBuffAtOnce.Empty();
+            if (m_tcpReadArea.empty()) m_tcpReadArea.resize(kMaxReadPassBytes);
+            const int areaBytes = static_cast<int>(m_tcpReadArea.size());
+            // Decoded straight into the record's buffers, which keep their room
+            // from read to read.
+            std::u16string& text = m_CommSet.strInBuffAtOnce.str();
+            text.clear();
             // Everything the socket holds in one pass, as a serial read does:
             // a reply of many blocks is not one round through the messages each.
             std::size_t total = 0;
-            CString text;
             while (total < kMaxReadPassBytes) {
-                const int n = m_pTcpPort->Receive(m_CommSet.byRecvBuff, static_cast<int>(kCommReceiveAreaBytes));
+                const int n = m_pTcpPort->Receive(m_tcpReadArea.data(), areaBytes);
                 if (n <= 0) break;
                 total += static_cast<std::size_t>(n);
-                text += CString(
-                    m_decoder.Feed(std::string_view(reinterpret_cast<const char*>(m_CommSet.byRecvBuff), n)));
-                if (static_cast<std::size_t>(n) < kCommReceiveAreaBytes) break;
+                // Decoded a receive area at a time: a long reply makes no
+                // large passing copies, which the allocator would hand back to
+                // the system and fetch again for the next one.
+                std::string_view bytes(reinterpret_cast<const char*>(m_tcpReadArea.data()), static_cast<std::size_t>(n));
+                while (!bytes.empty()) {
+                    const std::size_t piece = std::min(bytes.size(), kCommReceiveAreaBytes);
+                    text += m_decoder.Feed(bytes.substr(0, piece));
+                    bytes.remove_prefix(piece);
+                }
+                if (n < areaBytes) break;
             }
-            if (m_CommSet.bAddToInBuff) m_CommSet.strInBuff += text;
-            m_CommSet.strInBuffAtOnce = text;
+            if (m_CommSet.bAddToInBuff) m_CommSet.strInBuff += m_CommSet.strInBuffAtOnce;
         }
     }
     if (started) client.ResumeReadNotifications();

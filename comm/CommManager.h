@@ -26,6 +26,7 @@
 #include "platform/core/Wnd.h"
 
 #include <memory>
+#include <vector>
 
 class CSerialPort;
 class CTcpPort;
@@ -59,6 +60,9 @@ public:
     CString GetInBuff();
     // The text of the last read.
     CString GetInBuffAtOnce();
+    // The same into out, whose room is reused: a reader that takes every read
+    // does not allocate for each.
+    void GetInBuffAtOnce(CString& out);
     // Text has come in that this window's thread has not read yet (its read
     // event waits in the queue). Any thread may ask.
     bool HasUnreadInput() const;
@@ -141,6 +145,9 @@ private:
     std::size_t m_nOutSkipBytes = 0;
     // A character cut between two reads waits here for its second half.
     platform::StreamDecoder m_decoder;
+    // What a TCP read takes from the socket at once: all a long reply holds,
+    // in one call, where the record's receive area would take several.
+    std::vector<BYTE> m_tcpReadArea;
     // A failed write is reported once, until a write succeeds again.
     bool m_bWriteFailed = false;
     // A Close during a port call that pumps messages waits for the call's end.

@@ -17,6 +17,8 @@ public:
     virtual int SendData(const CString& text) = 0;
     // The text of the link's last read, taken when the link reports new data.
     virtual CString GetInBuffAtOnce() = 0;
+    // The same into text, whose room a link may reuse.
+    virtual void GetInBuffAtOnce(CString& text) { text = GetInBuffAtOnce(); }
     virtual int GetPortType() = 0;
     // Text has come in that the link has not handed over yet (its data
     // event waits for the thread that reads it); any thread may ask.

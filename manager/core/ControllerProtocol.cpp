@@ -48,6 +48,7 @@ public:
     explicit CommManagerLink(CCommManager* link) : m_link(link) {}
     int SendData(const CString& text) override { return m_link->SendData(text); }
     CString GetInBuffAtOnce() override { return m_link->GetInBuffAtOnce(); }
+    void GetInBuffAtOnce(CString& text) override { m_link->GetInBuffAtOnce(text); }
     int GetPortType() override { return m_link->GetPortType(); }
     bool HasUnreadInput() override { return m_link->HasUnreadInput(); }
 
@@ -223,10 +224,17 @@ int CControllerProtocol::WaitLineFor(std::uint32_t id, CString& line)
             }
             const int cr = m_receive.ReverseFind(u'\r');
             if (cr >= 0) {
-                line = m_receive.Left(cr + 1);
                 int taken = cr + 1;
                 if (taken < m_receive.GetLength() && m_receive[taken] == u'\n') ++taken;
-                m_receive.Delete(0, taken);
+                if (taken == m_receive.GetLength()) {
+                    // The usual case, all of it: the buffers change hands, nothing is copied.
+                    line.str().swap(m_receive.str());
+                    line.str().resize(static_cast<size_t>(cr) + 1);
+                    m_receive.Empty();
+                } else {
+                    line.str().assign(m_receive.view().substr(0, static_cast<size_t>(cr) + 1));
+                    m_receive.Delete(0, taken);
+                }
                 return kReplyLine;
             }
             if (m_overflow) {
@@ -340,7 +348,9 @@ void CControllerProtocol::OnDataArrived()
 {
     ControllerLink* link = m_link.load();
     if (!link) return;
-    const CString text = link->GetInBuffAtOnce();
+    // Kept from read to read: a long reply is not a fresh allocation each time.
+    thread_local CString text;
+    link->GetInBuffAtOnce(text);
     if (text.IsEmpty()) return;
     CString idleLines;
     {
@@ -424,8 +434,11 @@ int CControllerProtocol::AwaitOwnReply(std::uint32_t id, comm::ReplyAttribution&
         std::lock_guard guard(m_lock);
         node = m_node;
     }
+    // Trades buffers with the receive text (see WaitLineFor): both keep their
+    // room from command to command. It is only used between two waits, so a
+    // command that runs inside a wait on this thread cannot disturb it.
+    thread_local CString text;
     for (;;) {
-        CString text;
         const int waited = WaitLineFor(id, text);
         if (waited != kReplyLine) return waited;
         CString lineError;
@@ -439,6 +452,7 @@ int CControllerProtocol::AwaitOwnReply(std::uint32_t id, comm::ReplyAttribution&
             return kReplyNg;
         }
         const size_t actionsOwn = ScanForCommandEnd(text.view());
+        attribution.Reserve(text.view().size());
         std::u16string_view rest = text.view();
         std::u16string_view line;
         while (CutReplyLine(rest, line)) {
@@ -558,6 +572,17 @@ BOOL CControllerProtocol::Query(int node, const CString& text, CString& answer)
     }
     const CString command = CommandInFlight();
     comm::ReplyAttribution attribution(command.view(), AnswerNeedOf(command.view()));
+    // The answer grows in room kept from the last query on this thread.
+    thread_local std::u16string room;
+    attribution.SwapAnswer(room);
+    struct GiveBack {
+        comm::ReplyAttribution& attribution;
+        ~GiveBack()
+        {
+            attribution.SwapAnswer(room);
+            room.clear();
+        }
+    } giveBack{attribution};
     const int result = AwaitOwnReply(id, attribution, false);
     switch (result) {
     case kWaitCancelled:
@@ -565,7 +590,7 @@ BOOL CControllerProtocol::Query(int node, const CString& text, CString& answer)
         return FALSE;
     case kReplyOk:
         EndCommand(id);
-        answer = CString(attribution.Answer());
+        answer.str().assign(attribution.Answer());
         return TRUE;
     case kReplyNg:
         EndCommand(id);
