@@ -375,6 +375,28 @@ void CCommManager::WriteIniFile()
     if (!m_strIniPath.IsEmpty()) comm::WriteCommSettings(m_strIniPath, m_CommSet);
 }
 
+bool CCommManager::WaitForInputHere(int timeoutMs)
+{
+    if (timeoutMs <= 0 || !m_pTcpPort || !m_CommSet.bReady || !m_pTcpPort->IsStarted() || !GetSafeHwnd()) return false;
+    if (::GetWindowThreadProcessId(GetSafeHwnd(), nullptr) != ::GetCurrentThreadId()) return false;
+    platform::TcpClient& client = m_pTcpPort->Client();
+    // The watcher keeps still meanwhile, so the data is not announced twice;
+    // a read it has announced (or is announcing) goes its usual way, in order.
+    const bool noneAnnounced = client.PauseReadNotifications();
+    if (!noneAnnounced || m_link->readsAnnounced.load() > 0 || !client.WaitReadable(timeoutMs)) {
+        client.ResumeReadNotifications();
+        return false;
+    }
+    // As the watcher would have announced it; the read ends the pause.
+    const std::shared_ptr<comm::LinkShared> link = m_link;
+    const HWND self = GetSafeHwnd();
+    link->AnnounceRead([&] {
+        ::SendMessageW(self, WM_COMM_LINK_EVENT, link->linkId.load(), MakeLinkEvent(LINK_EVENT_READ));
+        return true;
+    });
+    return true;
+}
+
 bool CCommManager::HasUnreadInput() const { return m_link->readsAnnounced.load() > 0; }
 
 LRESULT CCommManager::OnCommNotify(WPARAM wParam, LPARAM lParam)

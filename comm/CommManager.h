@@ -63,6 +63,13 @@ public:
     // The same into out, whose room is reused: a reader that takes every read
     // does not allocate for each.
     void GetInBuffAtOnce(CString& out);
+    // On this window's thread, over TCP: waits up to timeoutMs on the socket
+    // itself and, when data comes, handles it as a read event at once, the
+    // attached window included. A reply is taken without the round through
+    // the socket's watcher thread and this thread's messages. False (and
+    // nothing handled) when nothing came, a read event is already queued, or
+    // the link is no started TCP link of this thread.
+    bool WaitForInputHere(int timeoutMs);
     // Text has come in that this window's thread has not read yet (its read
     // event waits in the queue). Any thread may ask.
     bool HasUnreadInput() const;

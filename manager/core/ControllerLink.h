@@ -23,4 +23,8 @@ public:
     // Text has come in that the link has not handed over yet (its data
     // event waits for the thread that reads it); any thread may ask.
     virtual bool HasUnreadInput() { return false; }
+    // Waits up to ms for reply text on the line itself and hands it to the
+    // engine (OnDataArrived) before returning true; false when the link cannot
+    // do this on the calling thread or nothing came.
+    virtual bool WaitForInput(DWORD) { return false; }
 };

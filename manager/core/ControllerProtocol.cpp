@@ -8,7 +8,9 @@
 #include "platform/core/Synchronization.h"
 #include "platform/core/Time.h"
 
+#include <algorithm>
 #include <array>
+#include <chrono>
 #include <string_view>
 
 namespace {
@@ -39,6 +41,10 @@ constexpr const char16_t* kCancelledAnswerText = u"Cancelled";
 
 // The text after the last command: only its last, unfinished line is kept.
 constexpr int kMaxIdleChars = 4096;
+// How long after a command went out its wait may sit on the line itself
+// (when the link can), not pumping this thread's messages meanwhile: a reply
+// that comes at once is taken without a round through another thread.
+constexpr auto kLineWait = std::chrono::milliseconds(2);
 // How long a reply that has come in but waits to be read (the thread that
 // reads the link is busy) may extend the wait.
 constexpr DWORD kUnreadGraceMs = 20000;
@@ -51,6 +57,7 @@ public:
     void GetInBuffAtOnce(CString& text) override { m_link->GetInBuffAtOnce(text); }
     int GetPortType() override { return m_link->GetPortType(); }
     bool HasUnreadInput() override { return m_link->HasUnreadInput(); }
+    bool WaitForInput(DWORD ms) override { return m_link->WaitForInputHere(static_cast<int>(ms)); }
 
 private:
     CCommManager* m_link;
@@ -94,7 +101,7 @@ void CControllerProtocol::ClearBusy()
         m_command.Empty();
         m_inFlight.store(0);
     }
-    SetEvent(m_textEvent);
+    SignalText();
 }
 
 CString CControllerProtocol::GetLastErrorText() const
@@ -182,6 +189,7 @@ int CControllerProtocol::BeginCommand(int node, const CString& text, HWND notify
             m_actionEnd.Empty();
         }
     }
+    m_sentAt.store(std::chrono::steady_clock::now().time_since_epoch().count());
     // Outside the lock: a link may hand over its reply before SendData returns.
     if (!link || !link->SendData(text)) {
         EndCommand(id);
@@ -219,7 +227,7 @@ int CControllerProtocol::WaitLineFor(std::uint32_t id, CString& line)
             // An ended command takes nothing: what is there belongs to the next
             // one, whose wake-up this wait may have taken.
             if (id != 0 && m_inFlight.load() != id) {
-                SetEvent(m_textEvent);
+                SignalText();
                 return kWaitCancelled;
             }
             const int cr = m_receive.ReverseFind(u'\r');
@@ -268,11 +276,26 @@ int CControllerProtocol::WaitLineFor(std::uint32_t id, CString& line)
     }
 }
 
+void CControllerProtocol::SignalText()
+{
+    ++m_textSignals;
+    SetEvent(m_textEvent);
+}
+
 void CControllerProtocol::WaitForText(DWORD ms)
 {
     // The link's events reach the engine through this thread's messages when
     // it is the user-interface thread; a message or new text ends the wait.
+    const std::uint64_t signals = m_textSignals.load();
     PumpMessages(1);
+    if (m_textSignals.load() != signals) return;
+    const auto sent = std::chrono::steady_clock::time_point(std::chrono::steady_clock::duration(m_sentAt.load()));
+    const auto left = kLineWait - (std::chrono::steady_clock::now() - sent);
+    ControllerLink* link = m_link.load();
+    if (link && left.count() > 0) {
+        const auto leftMs = std::chrono::ceil<std::chrono::milliseconds>(left).count();
+        if (link->WaitForInput(std::min<DWORD>(ms, static_cast<DWORD>(leftMs)))) return;
+    }
     MsgWaitForMultipleObjects(1, &m_textEvent, FALSE, ms, QS_ALLINPUT);
 }
 
@@ -374,7 +397,7 @@ void CControllerProtocol::OnDataArrived()
         }
     }
     if (!idleLines.IsEmpty()) ScanForCommandEnd(idleLines.view());
-    SetEvent(m_textEvent);
+    SignalText();
 }
 
 void CControllerProtocol::InjectLinkError(int code)
@@ -405,7 +428,7 @@ void CControllerProtocol::InjectLinkError(int code)
         }
     }
     if (window) NotifyCommandEnded(window, 0);
-    SetEvent(m_textEvent);
+    SignalText();
 }
 
 int CControllerProtocol::StopCommand(int node)

@@ -510,11 +510,14 @@ TcpStatus TcpClient::Receive(void* buffer, std::size_t size, std::size_t& receiv
     else if (n < 0) status = errno == EAGAIN || errno == EINTR ? TcpStatus::WouldBlock
                              : errno == ECONNRESET || errno == ENOTCONN ? TcpStatus::Closed
                                                                          : TcpStatus::Error;
+    bool paused;
     {
         std::lock_guard lock(m_mutex);
         m_readArmed = true;
+        paused = m_readPaused;
     }
-    if (m_wakeFd >= 0) Signal(m_wakeFd);
+    // A paused watcher does not look for data; the resume wakes it.
+    if (m_wakeFd >= 0 && !paused) Signal(m_wakeFd);
     return status;
 }
 
@@ -527,10 +530,21 @@ long TcpClient::AvailableBytes() const
     return waiting;
 }
 
-void TcpClient::PauseReadNotifications()
+bool TcpClient::WaitReadable(int timeoutMs) const
+{
+    // Close waits for the lock, so the descriptor stays this connection's.
+    std::shared_lock closeLock(m_closeLock);
+    const int fd = m_socket;
+    if (fd < 0 || !m_connected) return false;
+    pollfd p{fd, POLLIN, 0};
+    return ::poll(&p, 1, std::max(timeoutMs, 0)) > 0 && (p.revents & POLLIN) != 0;
+}
+
+bool TcpClient::PauseReadNotifications()
 {
     std::lock_guard lock(m_mutex);
     m_readPaused = true;
+    return m_readArmed;
 }
 
 void TcpClient::ResumeReadNotifications()

@@ -65,13 +65,17 @@ public:
     void ProcessNativeEvents(DWORD waitMs) override
     {
         const std::uint64_t wakes = m_wakes.load();
-        QCoreApplication::sendPostedEvents();
-        QCoreApplication::processEvents(QEventLoop::AllEvents);
         const bool wokenSinceLastCall = wakes != m_seenWakes;
         m_seenWakes = wakes;
-        if (waitMs == 0 || wokenSinceLastCall || m_wakes.load() != wakes) return;
-        // A wake that comes from now on either posts an event or finds one
-        // pending; both end the wait below. The timer bounds it.
+        if (waitMs == 0 || wokenSinceLastCall) {
+            QCoreApplication::sendPostedEvents();
+            QCoreApplication::processEvents(QEventLoop::AllEvents);
+            return;
+        }
+        // One pass that handles what is pending and sleeps only when nothing
+        // is: a wake that came since the last call, or comes from now on,
+        // either posted an event or found one pending, and ends the wait. The
+        // timer bounds it.
         if (waitMs != INFINITE) m_timer.start(static_cast<int>(std::min<DWORD>(waitMs, 0x7FFFFFFF)));
         QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
         m_timer.stop();
