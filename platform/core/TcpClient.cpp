@@ -7,6 +7,7 @@
 #include <condition_variable>
 #include <netdb.h>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <sys/ioctl.h>
@@ -375,6 +376,9 @@ void TcpClient::Watch(Ipv4Address address, std::uint16_t port, TcpCallbacks call
     m_socket = fd;
     const int on = 1;
     ::setsockopt(fd, SOL_SOCKET, SO_OOBINLINE, &on, sizeof on);
+    // A command line is short and its reply awaited: it goes out at once, not
+    // held back until the last segment is acknowledged.
+    ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
 
     sockaddr_in to {};
     to.sin_family = AF_INET;
