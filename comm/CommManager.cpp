@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <mutex>
 
 namespace {
 
@@ -62,8 +63,16 @@ private:
 
 }  // namespace
 
+namespace {
+
+// Sent by the manager to its own window: the socket's watcher may watch again.
+constexpr UINT kWatchAgainMessage = WM_COMM_LINK_EVENT + 1;
+
+}  // namespace
+
 BEGIN_MESSAGE_MAP(CCommManager, CWnd)
     ON_MESSAGE(WM_COMM_LINK_EVENT, &CCommManager::OnCommNotify)
+    ON_MESSAGE(kWatchAgainMessage, &CCommManager::OnWatchAgain)
     ON_WM_SYSCOMMAND()
     ON_WM_DESTROY()
 END_MESSAGE_MAP()
@@ -84,6 +93,7 @@ CCommManager::~CCommManager()
         if (m_pTcpPort) {
             m_pTcpPort->CancelConnect();
             m_link->orphanPort = std::shared_ptr<CTcpPort>(m_pTcpPort);
+            std::lock_guard guard(m_portLock);
             m_pTcpPort = nullptr;
         }
     }
@@ -142,6 +152,7 @@ int CCommManager::Open()
     m_decoder.Reset();
     m_bWriteFailed = false;
     m_bCloseRequested = false;
+    m_watchHeld = false;
 
     switch (type) {
     case PORT_SERIAL:
@@ -153,7 +164,10 @@ int CCommManager::Open()
         }
         break;
     case PORT_TCP: {
-        m_pTcpPort = new CTcpPort(&m_CommSet, m_link);
+        {
+            std::lock_guard guard(m_portLock);
+            m_pTcpPort = new CTcpPort(&m_CommSet, m_link);
+        }
         BOOL connected;
         {
             PortBusy busy(m_link);
@@ -199,6 +213,7 @@ void CCommManager::DestroyPorts()
 {
     delete m_pSerialPort;
     m_pSerialPort = nullptr;
+    std::lock_guard guard(m_portLock);
     delete m_pTcpPort;
     m_pTcpPort = nullptr;
 }
@@ -384,10 +399,14 @@ bool CCommManager::WaitForInputHere(int timeoutMs)
     // a read it has announced (or is announcing) goes its usual way, in order.
     const bool noneAnnounced = client.PauseReadNotifications();
     if (!noneAnnounced || m_link->readsAnnounced.load() > 0 || !client.WaitReadable(timeoutMs)) {
+        m_watchHeld = false;
         client.ResumeReadNotifications();
         return false;
     }
-    // As the watcher would have announced it; the read ends the pause.
+    // As the watcher would have announced it. The watcher is woken again
+    // once this thread next pumps its messages (while it waits for the next
+    // reply, or is idle), not before the reply is handled.
+    if (!m_watchHeld.exchange(true)) PostMessage(kWatchAgainMessage, m_link->linkId.load(), 0);
     const std::shared_ptr<comm::LinkShared> link = m_link;
     const HWND self = GetSafeHwnd();
     link->AnnounceRead([&] {
@@ -397,7 +416,21 @@ bool CCommManager::WaitForInputHere(int timeoutMs)
     return true;
 }
 
-bool CCommManager::HasUnreadInput() const { return m_link->readsAnnounced.load() > 0; }
+LRESULT CCommManager::OnWatchAgain(WPARAM wParam, LPARAM)
+{
+    if (wParam != m_link->linkId.load() || !m_watchHeld.exchange(false)) return 0;
+    if (m_pTcpPort && m_pTcpPort->IsStarted()) m_pTcpPort->Client().ResumeReadNotifications();
+    return 0;
+}
+
+bool CCommManager::HasUnreadInput() const
+{
+    if (m_link->readsAnnounced.load() > 0) return true;
+    // Text that came while the watcher is held is unread too, though unannounced.
+    if (!m_watchHeld.load()) return false;
+    std::lock_guard guard(m_portLock);
+    return m_pTcpPort && m_pTcpPort->Client().AvailableBytes() > 0;
+}
 
 LRESULT CCommManager::OnCommNotify(WPARAM wParam, LPARAM lParam)
 {
@@ -545,7 +578,7 @@ void CCommManager::ReadTcp()
             if (m_CommSet.bAddToInBuff) m_CommSet.strInBuff += m_CommSet.strInBuffAtOnce;
         }
     }
-    if (started) client.ResumeReadNotifications();
+    if (started && !m_watchHeld.load()) client.ResumeReadNotifications();
     m_CommSet.bReceiving = 0;
 }
 

@@ -25,7 +25,9 @@
 #include "platform/core/CodePage.h"
 #include "platform/core/Wnd.h"
 
+#include <atomic>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 class CSerialPort;
@@ -114,6 +116,7 @@ public:
 
 protected:
     afx_msg LRESULT OnCommNotify(WPARAM wParam, LPARAM lParam);
+    afx_msg LRESULT OnWatchAgain(WPARAM wParam, LPARAM lParam);
     afx_msg void OnSysCommand(UINT nID, LPARAM lParam);
     afx_msg void OnDestroy();
     DECLARE_MESSAGE_MAP()
@@ -159,4 +162,10 @@ private:
     bool m_bWriteFailed = false;
     // A Close during a port call that pumps messages waits for the call's end.
     bool m_bCloseRequested = false;
+    // After a reply taken on the line the socket's watcher stays paused until
+    // this thread next looks at its messages, so that waking it again is no
+    // part of the reply's way; any thread may ask.
+    std::atomic<bool> m_watchHeld{false};
+    // Guards m_pTcpPort's changes against HasUnreadInput from another thread.
+    mutable std::mutex m_portLock;
 };

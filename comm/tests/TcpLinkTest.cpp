@@ -13,8 +13,10 @@
 #include <sys/socket.h>
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <mutex>
+#include <thread>
 
 namespace {
 
@@ -151,6 +153,21 @@ TEST_F(TcpLinkTest, AWaitOnTheLineTakesTheReplyAsAReadEventAndLeavesLaterTextToT
         }
         EXPECT_EQ(log.Received().Right(received.GetLength()), received);
     }
+
+    // A reply that comes before this thread looks at its messages again
+    // counts as unread for a command waiting on another thread.
+    ASSERT_EQ(link.SendData(u"@?K12.1\r\n"), 1);
+    const auto deadline = std::chrono::steady_clock::now() + 10s;
+    while (!link.HasUnreadInput() && std::chrono::steady_clock::now() < deadline) std::this_thread::sleep_for(1ms);
+    EXPECT_TRUE(link.HasUnreadInput());
+    const auto replies = [&] {
+        int n = 0;
+        for (int at = log.Received().Find(u"K12.1=500\r\nOK.1\r\n"); at >= 0;
+             at = log.Received().Find(u"K12.1=500\r\nOK.1\r\n", at + 1))
+            ++n;
+        return n;
+    };
+    ASSERT_TRUE(PumpUntil([&] { return replies() == 4; }));
 
     // Text that comes while nobody waits on the line reaches the window as before.
     const std::size_t before = log.Events().size();
