@@ -1,5 +1,6 @@
 #include "comm/AnswerLine.h"
 
+#include <algorithm>
 #include <array>
 
 namespace comm {
@@ -138,14 +139,16 @@ bool ParseAnswerKey(std::u16string_view key, LineAddress& address)
     return ParseAddress(key, address);
 }
 
-bool AnswerLineBelongsTo(std::u16string_view line, std::u16string_view command)
+namespace {
+
+// AnswerLineBelongsTo with the command's address read already.
+bool AnswerLineAnswers(Text line, const LineAddress& asked)
 {
     line = Trimmed(line);
     const size_t equals = line.find(u'=');
     if (equals == Text::npos) return false;
-    LineAddress asked;
     LineAddress answer;
-    if (!ParseCommandAddress(command, asked) || !ParseAnswerKey(line.substr(0, equals), answer)) return false;
+    if (!ParseAnswerKey(line.substr(0, equals), answer)) return false;
 
     const long node = asked.node.value_or(0);
     if (node > 0 && answer.node != node) return false;
@@ -153,6 +156,14 @@ bool AnswerLineBelongsTo(std::u16string_view line, std::u16string_view command)
         return answer.keyword == *bulk && answer.first && !answer.last;
     }
     return KeywordAnswers(asked.keyword, answer.keyword) && IndexAnswers(asked, answer);
+}
+
+}  // namespace
+
+bool AnswerLineBelongsTo(std::u16string_view line, std::u16string_view command)
+{
+    LineAddress asked;
+    return ParseCommandAddress(command, asked) && AnswerLineAnswers(line, asked);
 }
 
 std::u16string WithoutAnswerNode(std::u16string_view line)
@@ -205,6 +216,31 @@ std::u16string KeepLinesOfCommand(std::u16string_view text, std::u16string_view 
 ReplyAttribution::ReplyAttribution(std::u16string_view command, Need need)
     : m_command(Trimmed(command)), m_need(need)
 {
+    // Read once: a bulk read's reply has hundreds of lines to compare with it.
+    LineAddress asked;
+    if (ParseCommandAddress(m_command, asked)) {
+        m_asked = asked;
+        // The keyword is kept as a position, so that a copy of this object
+        // does not look into another's text.
+        m_keywordAt = static_cast<size_t>(asked.keyword.data() - m_command.data());
+        m_keywordLength = asked.keyword.size();
+    }
+}
+
+bool ReplyAttribution::BelongsToCommand(std::u16string_view line) const
+{
+    if (!m_asked) return false;
+    LineAddress asked = *m_asked;
+    asked.keyword = Text(m_command).substr(m_keywordAt, m_keywordLength);
+    return AnswerLineAnswers(line, asked);
+}
+
+void ReplyAttribution::Reserve(size_t characters)
+{
+    // Grows as appending would, so that a reply in many small pieces is not
+    // copied again for each.
+    const size_t needed = m_answer.size() + characters;
+    if (needed > m_answer.capacity()) m_answer.reserve(std::max(needed, 2 * m_answer.capacity()));
 }
 
 void ReplyAttribution::Restart()
@@ -239,7 +275,7 @@ bool ReplyAttribution::Take(std::u16string_view line, Token token)
     switch (token) {
     case Token::None:
         if (Trimmed(line).empty()) return true;
-        if (AnswerLineBelongsTo(line, m_command)) {
+        if (BelongsToCommand(line)) {
             m_answer.append(line);
             m_answer.append(u"\r\n");
             return true;

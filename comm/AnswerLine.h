@@ -88,14 +88,24 @@ public:
     // The command's own answer lines since its echo or the last foreign
     // token, each ended by CR LF.
     const std::u16string& Answer() const { return m_answer; }
+    // Trades the answer's buffer with other's (a caller's room kept between
+    // commands); the answer goes on from other's text.
+    void SwapAnswer(std::u16string& other) { m_answer.swap(other); }
+    // Room for this many more characters of answer: a long reply grows it once.
+    void Reserve(size_t characters);
     // An OK came that closed no answer line of this query.
     bool SawUnansweredOk() const { return m_unansweredOk; }
 
 private:
     void Restart();
+    bool BelongsToCommand(std::u16string_view line) const;
 
     std::u16string m_command;
     Need m_need;
+    // The command's address, read once; its keyword lies in m_command.
+    std::optional<LineAddress> m_asked;
+    size_t m_keywordAt = 0;
+    size_t m_keywordLength = 0;
     bool m_ownEcho = false;
     bool m_inForeign = false;  // after another command's echo, up to its token
     bool m_foreignLines = false;

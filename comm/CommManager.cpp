@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <mutex>
 
 namespace {
 
@@ -62,8 +63,16 @@ private:
 
 }  // namespace
 
+namespace {
+
+// Sent by the manager to its own window: the socket's watcher may watch again.
+constexpr UINT kWatchAgainMessage = WM_COMM_LINK_EVENT + 1;
+
+}  // namespace
+
 BEGIN_MESSAGE_MAP(CCommManager, CWnd)
     ON_MESSAGE(WM_COMM_LINK_EVENT, &CCommManager::OnCommNotify)
+    ON_MESSAGE(kWatchAgainMessage, &CCommManager::OnWatchAgain)
     ON_WM_SYSCOMMAND()
     ON_WM_DESTROY()
 END_MESSAGE_MAP()
@@ -84,6 +93,7 @@ CCommManager::~CCommManager()
         if (m_pTcpPort) {
             m_pTcpPort->CancelConnect();
             m_link->orphanPort = std::shared_ptr<CTcpPort>(m_pTcpPort);
+            std::lock_guard guard(m_portLock);
             m_pTcpPort = nullptr;
         }
     }
@@ -142,6 +152,7 @@ int CCommManager::Open()
     m_decoder.Reset();
     m_bWriteFailed = false;
     m_bCloseRequested = false;
+    m_watchHeld = false;
 
     switch (type) {
     case PORT_SERIAL:
@@ -153,7 +164,10 @@ int CCommManager::Open()
         }
         break;
     case PORT_TCP: {
-        m_pTcpPort = new CTcpPort(&m_CommSet, m_link);
+        {
+            std::lock_guard guard(m_portLock);
+            m_pTcpPort = new CTcpPort(&m_CommSet, m_link);
+        }
         BOOL connected;
         {
             PortBusy busy(m_link);
@@ -199,6 +213,7 @@ void CCommManager::DestroyPorts()
 {
     delete m_pSerialPort;
     m_pSerialPort = nullptr;
+    std::lock_guard guard(m_portLock);
     delete m_pTcpPort;
     m_pTcpPort = nullptr;
 }
@@ -267,6 +282,16 @@ CString CCommManager::GetInBuffAtOnce()
 {
     BufferLock lock(m_CommSet.hInBufMutex);
     return lock ? m_CommSet.strInBuffAtOnce : CString();
+}
+
+void CCommManager::GetInBuffAtOnce(CString& out)
+{
+    BufferLock lock(m_CommSet.hInBufMutex);
+    if (lock) {
+        out.str().assign(m_CommSet.strInBuffAtOnce.view());
+    } else {
+        out.Empty();
+    }
 }
 
 CString CCommManager::GetOutBuffAtOnce()
@@ -365,7 +390,47 @@ void CCommManager::WriteIniFile()
     if (!m_strIniPath.IsEmpty()) comm::WriteCommSettings(m_strIniPath, m_CommSet);
 }
 
-bool CCommManager::HasUnreadInput() const { return m_link->readsAnnounced.load() > 0; }
+bool CCommManager::WaitForInputHere(int timeoutMs)
+{
+    if (timeoutMs <= 0 || !m_pTcpPort || !m_CommSet.bReady || !m_pTcpPort->IsStarted() || !GetSafeHwnd()) return false;
+    if (::GetWindowThreadProcessId(GetSafeHwnd(), nullptr) != ::GetCurrentThreadId()) return false;
+    platform::TcpClient& client = m_pTcpPort->Client();
+    // The watcher keeps still meanwhile, so the data is not announced twice;
+    // a read it has announced (or is announcing) goes its usual way, in order.
+    const bool noneAnnounced = client.PauseReadNotifications();
+    if (!noneAnnounced || m_link->readsAnnounced.load() > 0 || !client.WaitReadable(timeoutMs)) {
+        m_watchHeld = false;
+        client.ResumeReadNotifications();
+        return false;
+    }
+    // As the watcher would have announced it. The watcher is woken again
+    // once this thread next pumps its messages (while it waits for the next
+    // reply, or is idle), not before the reply is handled.
+    if (!m_watchHeld.exchange(true)) PostMessage(kWatchAgainMessage, m_link->linkId.load(), 0);
+    const std::shared_ptr<comm::LinkShared> link = m_link;
+    const HWND self = GetSafeHwnd();
+    link->AnnounceRead([&] {
+        ::SendMessageW(self, WM_COMM_LINK_EVENT, link->linkId.load(), MakeLinkEvent(LINK_EVENT_READ));
+        return true;
+    });
+    return true;
+}
+
+LRESULT CCommManager::OnWatchAgain(WPARAM wParam, LPARAM)
+{
+    if (wParam != m_link->linkId.load() || !m_watchHeld.exchange(false)) return 0;
+    if (m_pTcpPort && m_pTcpPort->IsStarted()) m_pTcpPort->Client().ResumeReadNotifications();
+    return 0;
+}
+
+bool CCommManager::HasUnreadInput() const
+{
+    if (m_link->readsAnnounced.load() > 0) return true;
+    // Text that came while the watcher is held is unread too, though unannounced.
+    if (!m_watchHeld.load()) return false;
+    std::lock_guard guard(m_portLock);
+    return m_pTcpPort && m_pTcpPort->Client().AvailableBytes() > 0;
+}
 
 LRESULT CCommManager::OnCommNotify(WPARAM wParam, LPARAM lParam)
 {
@@ -486,24 +551,34 @@ void CCommManager::ReadTcp()
     {
         BufferLock lock(m_CommSet.hInBufMutex);
         if (lock) {
-            m_CommSet.strInBuffAtOnce.Empty();
+            if (m_tcpReadArea.empty()) m_tcpReadArea.resize(kMaxReadPassBytes);
+            const int areaBytes = static_cast<int>(m_tcpReadArea.size());
+            // Decoded straight into the record's buffers, which keep their room
+            // from read to read.
+            std::u16string& text = m_CommSet.strInBuffAtOnce.str();
+            text.clear();
             // Everything the socket holds in one pass, as a serial read does:
             // a reply of many blocks is not one round through the messages each.
             std::size_t total = 0;
-            CString text;
             while (total < kMaxReadPassBytes) {
-                const int n = m_pTcpPort->Receive(m_CommSet.byRecvBuff, static_cast<int>(kCommReceiveAreaBytes));
+                const int n = m_pTcpPort->Receive(m_tcpReadArea.data(), areaBytes);
                 if (n <= 0) break;
                 total += static_cast<std::size_t>(n);
-                text += CString(
-                    m_decoder.Feed(std::string_view(reinterpret_cast<const char*>(m_CommSet.byRecvBuff), n)));
-                if (static_cast<std::size_t>(n) < kCommReceiveAreaBytes) break;
+                // Decoded a receive area at a time: a long reply makes no
+                // large passing copies, which the allocator would hand back to
+                // the system and fetch again for the next one.
+                std::string_view bytes(reinterpret_cast<const char*>(m_tcpReadArea.data()), static_cast<std::size_t>(n));
+                while (!bytes.empty()) {
+                    const std::size_t piece = std::min(bytes.size(), kCommReceiveAreaBytes);
+                    text += m_decoder.Feed(bytes.substr(0, piece));
+                    bytes.remove_prefix(piece);
+                }
+                if (n < areaBytes) break;
             }
-            if (m_CommSet.bAddToInBuff) m_CommSet.strInBuff += text;
-            m_CommSet.strInBuffAtOnce = text;
+            if (m_CommSet.bAddToInBuff) m_CommSet.strInBuff += m_CommSet.strInBuffAtOnce;
         }
     }
-    if (started) client.ResumeReadNotifications();
+    if (started && !m_watchHeld.load()) client.ResumeReadNotifications();
     m_CommSet.bReceiving = 0;
 }
 

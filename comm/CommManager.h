@@ -25,7 +25,10 @@
 #include "platform/core/CodePage.h"
 #include "platform/core/Wnd.h"
 
+#include <atomic>
 #include <memory>
+#include <mutex>
+#include <vector>
 
 class CSerialPort;
 class CTcpPort;
@@ -59,6 +62,16 @@ public:
     CString GetInBuff();
     // The text of the last read.
     CString GetInBuffAtOnce();
+    // The same into out, whose room is reused: a reader that takes every read
+    // does not allocate for each.
+    void GetInBuffAtOnce(CString& out);
+    // On this window's thread, over TCP: waits up to timeoutMs on the socket
+    // itself and, when data comes, handles it as a read event at once, the
+    // attached window included. A reply is taken without the round through
+    // the socket's watcher thread and this thread's messages. False (and
+    // nothing handled) when nothing came, a read event is already queued, or
+    // the link is no started TCP link of this thread.
+    bool WaitForInputHere(int timeoutMs);
     // Text has come in that this window's thread has not read yet (its read
     // event waits in the queue). Any thread may ask.
     bool HasUnreadInput() const;
@@ -103,6 +116,7 @@ public:
 
 protected:
     afx_msg LRESULT OnCommNotify(WPARAM wParam, LPARAM lParam);
+    afx_msg LRESULT OnWatchAgain(WPARAM wParam, LPARAM lParam);
     afx_msg void OnSysCommand(UINT nID, LPARAM lParam);
     afx_msg void OnDestroy();
     DECLARE_MESSAGE_MAP()
@@ -141,8 +155,17 @@ private:
     std::size_t m_nOutSkipBytes = 0;
     // A character cut between two reads waits here for its second half.
     platform::StreamDecoder m_decoder;
+    // What a TCP read takes from the socket at once: all a long reply holds,
+    // in one call, where the record's receive area would take several.
+    std::vector<BYTE> m_tcpReadArea;
     // A failed write is reported once, until a write succeeds again.
     bool m_bWriteFailed = false;
     // A Close during a port call that pumps messages waits for the call's end.
     bool m_bCloseRequested = false;
+    // After a reply taken on the line the socket's watcher stays paused until
+    // this thread next looks at its messages, so that waking it again is no
+    // part of the reply's way; any thread may ask.
+    std::atomic<bool> m_watchHeld{false};
+    // Guards m_pTcpPort's changes against HasUnreadInput from another thread.
+    mutable std::mutex m_portLock;
 };

@@ -13,8 +13,10 @@
 #include <sys/socket.h>
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <mutex>
+#include <thread>
 
 namespace {
 
@@ -107,6 +109,71 @@ TEST_F(TcpLinkTest, AnIdleLinkSleepsAndATextSentOnItsThreadGoesOutWithoutAWriter
         EXPECT_EQ(static_cast<std::size_t>(log.Count(LINK_EVENT_WRITE)), writes);
     }
     EXPECT_EQ(emulator.ReceivedBytes(), "@?K12.1\r\n@?K12.1\r\n@?K12.1\r\n@?K12.1\r\n@?K12.1\r\n");
+}
+
+TEST_F(TcpLinkTest, AWaitOnTheLineTakesTheReplyAsAReadEventAndLeavesLaterTextToTheWatcher)
+{
+    emu::Emulator emulator;
+    emulator.AddController(1).SetParameter(12, 500);
+    emulator.Controller(1).SetControllerName("LB-20");
+    const uint16_t port = emulator.ServeTcp();
+    ASSERT_NE(port, 0) << emulator.LastError();
+    Target(u"127.0.0.1", port);
+    ASSERT_EQ(link.Open(), 1);
+    ASSERT_TRUE(PumpUntil([&] { return link.IsReady() == 1; }));
+
+    // Nothing was asked: nothing comes, and nothing is handled.
+    const std::size_t quiet = log.Events().size();
+    EXPECT_FALSE(link.WaitForInputHere(30));
+    EXPECT_EQ(log.Events().size(), quiet);
+
+    for (int i = 0; i < 3; ++i) {
+        SCOPED_TRACE(i);
+        const std::size_t before = log.Events().size();
+        ASSERT_EQ(link.SendData(u"@?K12.1\r\n"), 1);
+        CString received;
+        // The reply may come in more than one piece; each is one read event.
+        while (received.Find(u"OK.1\r\n") < 0) {
+            const std::size_t seen = log.Events().size();
+            if (link.WaitForInputHere(5000)) {
+                ASSERT_EQ(log.Events().size(), seen + 1);
+            } else {
+                // The watcher was quicker: its read event goes the usual way.
+                ASSERT_TRUE(PumpUntil([&] { return log.Events().size() > seen; }));
+            }
+            for (std::size_t e = seen; e < log.Events().size(); ++e) received += log.Events()[e].text;
+        }
+        EXPECT_EQ(received, CString(u"K12.1=500\r\nOK.1\r\n"));
+        EXPECT_FALSE(link.HasUnreadInput());
+        // The watcher announced nothing more: no second, empty read of the same text.
+        PumpFor(30ms);
+        for (std::size_t e = before; e < log.Events().size(); ++e) {
+            EXPECT_EQ(log.Events()[e].kind, LINK_EVENT_READ);
+            EXPECT_FALSE(log.Events()[e].text.IsEmpty());
+        }
+        EXPECT_EQ(log.Received().Right(received.GetLength()), received);
+    }
+
+    // A reply that comes before this thread looks at its messages again
+    // counts as unread for a command waiting on another thread.
+    ASSERT_EQ(link.SendData(u"@?K12.1\r\n"), 1);
+    const auto deadline = std::chrono::steady_clock::now() + 10s;
+    while (!link.HasUnreadInput() && std::chrono::steady_clock::now() < deadline) std::this_thread::sleep_for(1ms);
+    EXPECT_TRUE(link.HasUnreadInput());
+    const auto replies = [&] {
+        int n = 0;
+        for (int at = log.Received().Find(u"K12.1=500\r\nOK.1\r\n"); at >= 0;
+             at = log.Received().Find(u"K12.1=500\r\nOK.1\r\n", at + 1))
+            ++n;
+        return n;
+    };
+    ASSERT_TRUE(PumpUntil([&] { return replies() == 4; }));
+
+    // Text that comes while nobody waits on the line reaches the window as before.
+    const std::size_t before = log.Events().size();
+    ASSERT_EQ(link.SendData(u"@?CONT.1\r\n"), 1);
+    ASSERT_TRUE(PumpUntil([&] { return log.Received().Find(u"CONT.1=LB-20\r\nOK.1\r\n") >= 0; }));
+    EXPECT_GT(log.Events().size(), before);
 }
 
 TEST_F(TcpLinkTest, ARefusedConnectionIsToldAndLeavesTheLinkClosed)

@@ -9,6 +9,7 @@
 #include <limits>
 #include <optional>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -201,7 +202,7 @@ bool WholeAnswer(CControllerProtocol* protocol, int kind, int node, CString& out
     if (!AnswerOf(protocol, answer, [&](CString& a) { return protocol->QueryCommand(kind, node, a, FALSE); })) {
         return false;
     }
-    out = answer;
+    out = std::move(answer);
     return true;
 }
 
@@ -213,7 +214,7 @@ BOOL QueryAllControllerNames(CCommManager*, CControllerProtocol* protocol, CStri
     if (!AnswerOf(protocol, answer, [&](CString& a) { return protocol->QueryCommand(kCmdCONT, 0, a, TRUE); })) {
         return FALSE;
     }
-    out = answer;
+    out = std::move(answer);
     return TRUE;
 }
 

@@ -17,8 +17,14 @@ public:
     virtual int SendData(const CString& text) = 0;
     // The text of the link's last read, taken when the link reports new data.
     virtual CString GetInBuffAtOnce() = 0;
+    // The same into text, whose room a link may reuse.
+    virtual void GetInBuffAtOnce(CString& text) { text = GetInBuffAtOnce(); }
     virtual int GetPortType() = 0;
     // Text has come in that the link has not handed over yet (its data
     // event waits for the thread that reads it); any thread may ask.
     virtual bool HasUnreadInput() { return false; }
+    // Waits up to ms for reply text on the line itself and hands it to the
+    // engine (OnDataArrived) before returning true; false when the link cannot
+    // do this on the calling thread or nothing came.
+    virtual bool WaitForInput(DWORD) { return false; }
 };

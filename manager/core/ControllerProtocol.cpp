@@ -8,7 +8,9 @@
 #include "platform/core/Synchronization.h"
 #include "platform/core/Time.h"
 
+#include <algorithm>
 #include <array>
+#include <chrono>
 #include <string_view>
 
 namespace {
@@ -39,6 +41,10 @@ constexpr const char16_t* kCancelledAnswerText = u"Cancelled";
 
 // The text after the last command: only its last, unfinished line is kept.
 constexpr int kMaxIdleChars = 4096;
+// How long after a command went out its wait may sit on the line itself
+// (when the link can), not pumping this thread's messages meanwhile: a reply
+// that comes at once is taken without a round through another thread.
+constexpr auto kLineWait = std::chrono::milliseconds(2);
 // How long a reply that has come in but waits to be read (the thread that
 // reads the link is busy) may extend the wait.
 constexpr DWORD kUnreadGraceMs = 20000;
@@ -48,8 +54,10 @@ public:
     explicit CommManagerLink(CCommManager* link) : m_link(link) {}
     int SendData(const CString& text) override { return m_link->SendData(text); }
     CString GetInBuffAtOnce() override { return m_link->GetInBuffAtOnce(); }
+    void GetInBuffAtOnce(CString& text) override { m_link->GetInBuffAtOnce(text); }
     int GetPortType() override { return m_link->GetPortType(); }
     bool HasUnreadInput() override { return m_link->HasUnreadInput(); }
+    bool WaitForInput(DWORD ms) override { return m_link->WaitForInputHere(static_cast<int>(ms)); }
 
 private:
     CCommManager* m_link;
@@ -93,7 +101,7 @@ void CControllerProtocol::ClearBusy()
         m_command.Empty();
         m_inFlight.store(0);
     }
-    SetEvent(m_textEvent);
+    SignalText();
 }
 
 CString CControllerProtocol::GetLastErrorText() const
@@ -181,6 +189,7 @@ int CControllerProtocol::BeginCommand(int node, const CString& text, HWND notify
             m_actionEnd.Empty();
         }
     }
+    m_sentAt.store(std::chrono::steady_clock::now().time_since_epoch().count());
     // Outside the lock: a link may hand over its reply before SendData returns.
     if (!link || !link->SendData(text)) {
         EndCommand(id);
@@ -218,15 +227,22 @@ int CControllerProtocol::WaitLineFor(std::uint32_t id, CString& line)
             // An ended command takes nothing: what is there belongs to the next
             // one, whose wake-up this wait may have taken.
             if (id != 0 && m_inFlight.load() != id) {
-                SetEvent(m_textEvent);
+                SignalText();
                 return kWaitCancelled;
             }
             const int cr = m_receive.ReverseFind(u'\r');
             if (cr >= 0) {
-                line = m_receive.Left(cr + 1);
                 int taken = cr + 1;
                 if (taken < m_receive.GetLength() && m_receive[taken] == u'\n') ++taken;
-                m_receive.Delete(0, taken);
+                if (taken == m_receive.GetLength()) {
+                    // The usual case, all of it: the buffers change hands, nothing is copied.
+                    line.str().swap(m_receive.str());
+                    line.str().resize(static_cast<size_t>(cr) + 1);
+                    m_receive.Empty();
+                } else {
+                    line.str().assign(m_receive.view().substr(0, static_cast<size_t>(cr) + 1));
+                    m_receive.Delete(0, taken);
+                }
                 return kReplyLine;
             }
             if (m_overflow) {
@@ -260,11 +276,26 @@ int CControllerProtocol::WaitLineFor(std::uint32_t id, CString& line)
     }
 }
 
+void CControllerProtocol::SignalText()
+{
+    ++m_textSignals;
+    SetEvent(m_textEvent);
+}
+
 void CControllerProtocol::WaitForText(DWORD ms)
 {
     // The link's events reach the engine through this thread's messages when
     // it is the user-interface thread; a message or new text ends the wait.
+    const std::uint64_t signals = m_textSignals.load();
     PumpMessages(1);
+    if (m_textSignals.load() != signals) return;
+    const auto sent = std::chrono::steady_clock::time_point(std::chrono::steady_clock::duration(m_sentAt.load()));
+    const auto left = kLineWait - (std::chrono::steady_clock::now() - sent);
+    ControllerLink* link = m_link.load();
+    if (link && left.count() > 0) {
+        const auto leftMs = std::chrono::ceil<std::chrono::milliseconds>(left).count();
+        if (link->WaitForInput(std::min<DWORD>(ms, static_cast<DWORD>(leftMs)))) return;
+    }
     MsgWaitForMultipleObjects(1, &m_textEvent, FALSE, ms, QS_ALLINPUT);
 }
 
@@ -340,7 +371,9 @@ void CControllerProtocol::OnDataArrived()
 {
     ControllerLink* link = m_link.load();
     if (!link) return;
-    const CString text = link->GetInBuffAtOnce();
+    // Kept from read to read: a long reply is not a fresh allocation each time.
+    thread_local CString text;
+    link->GetInBuffAtOnce(text);
     if (text.IsEmpty()) return;
     CString idleLines;
     {
@@ -364,7 +397,7 @@ void CControllerProtocol::OnDataArrived()
         }
     }
     if (!idleLines.IsEmpty()) ScanForCommandEnd(idleLines.view());
-    SetEvent(m_textEvent);
+    SignalText();
 }
 
 void CControllerProtocol::InjectLinkError(int code)
@@ -395,7 +428,7 @@ void CControllerProtocol::InjectLinkError(int code)
         }
     }
     if (window) NotifyCommandEnded(window, 0);
-    SetEvent(m_textEvent);
+    SignalText();
 }
 
 int CControllerProtocol::StopCommand(int node)
@@ -424,8 +457,11 @@ int CControllerProtocol::AwaitOwnReply(std::uint32_t id, comm::ReplyAttribution&
         std::lock_guard guard(m_lock);
         node = m_node;
     }
+    // Trades buffers with the receive text (see WaitLineFor): both keep their
+    // room from command to command. It is only used between two waits, so a
+    // command that runs inside a wait on this thread cannot disturb it.
+    thread_local CString text;
     for (;;) {
-        CString text;
         const int waited = WaitLineFor(id, text);
         if (waited != kReplyLine) return waited;
         CString lineError;
@@ -439,6 +475,7 @@ int CControllerProtocol::AwaitOwnReply(std::uint32_t id, comm::ReplyAttribution&
             return kReplyNg;
         }
         const size_t actionsOwn = ScanForCommandEnd(text.view());
+        attribution.Reserve(text.view().size());
         std::u16string_view rest = text.view();
         std::u16string_view line;
         while (CutReplyLine(rest, line)) {
@@ -558,6 +595,17 @@ BOOL CControllerProtocol::Query(int node, const CString& text, CString& answer)
     }
     const CString command = CommandInFlight();
     comm::ReplyAttribution attribution(command.view(), AnswerNeedOf(command.view()));
+    // The answer grows in room kept from the last query on this thread.
+    thread_local std::u16string room;
+    attribution.SwapAnswer(room);
+    struct GiveBack {
+        comm::ReplyAttribution& attribution;
+        ~GiveBack()
+        {
+            attribution.SwapAnswer(room);
+            room.clear();
+        }
+    } giveBack{attribution};
     const int result = AwaitOwnReply(id, attribution, false);
     switch (result) {
     case kWaitCancelled:
@@ -565,7 +613,7 @@ BOOL CControllerProtocol::Query(int node, const CString& text, CString& answer)
         return FALSE;
     case kReplyOk:
         EndCommand(id);
-        answer = CString(attribution.Answer());
+        answer.str().assign(attribution.Answer());
         return TRUE;
     case kReplyNg:
         EndCommand(id);

@@ -142,6 +142,8 @@ private:
     CString CommandInFlight() const;
     BOOL Collect(std::uint32_t id, CString* out);
     void WaitForText(DWORD ms);
+    // Wakes a wait for text: text came, or the command ended.
+    void SignalText();
     void SetLastErrorText(const CString& text);
     // END or NG of the notify window's node: tell the window and forget it.
     // Returns the offset in the text of an ending line that is the action's
@@ -157,6 +159,8 @@ private:
     std::atomic<std::uint32_t> m_inFlight{0};  // id of the command in flight, 0 when idle
     std::atomic<std::uint32_t> m_lastId{0};
     HANDLE m_textEvent;  // set whenever reply text arrives or a command is ended
+    std::atomic<std::uint64_t> m_textSignals{0};  // counts the settings of m_textEvent
+    std::atomic<std::int64_t> m_sentAt{0};  // when the last command went out, steady clock
 
     mutable std::mutex m_lock;
     CString m_receive;    // text not yet taken by WaitLine

@@ -2,6 +2,7 @@
 
 #include "comm/AnswerLine.h"
 
+#include <algorithm>
 #include <array>
 #include <string>
 
@@ -47,12 +48,17 @@ ReplyToken FindReplyToken(std::u16string_view line, int node, size_t* position)
 {
     // Only the part before "=" can hold a token; after it comes the value.
     const std::u16string_view head = line.substr(0, line.find(u'='));
-    std::u16string suffix;
+    // Every line of a reply passes here: the token is built on the stack.
+    std::array<char16_t, 32> digits{};
+    size_t digitCount = 0;
     if (node > 0) {
-        for (char ch : std::to_string(node)) suffix.push_back(static_cast<char16_t>(ch));
+        for (char ch : std::to_string(node)) digits[digitCount++] = static_cast<char16_t>(ch);
     }
+    std::array<char16_t, 48> buffer{};
     for (const TokenName& entry : kTokenOrder) {
-        const std::u16string token = std::u16string(entry.name) + suffix;
+        std::copy(entry.name.begin(), entry.name.end(), buffer.begin());
+        std::copy_n(digits.begin(), digitCount, buffer.begin() + static_cast<std::ptrdiff_t>(entry.name.size()));
+        const std::u16string_view token(buffer.data(), entry.name.size() + digitCount);
         for (size_t at = head.find(token); at != std::u16string_view::npos; at = head.find(token, at + 1)) {
             const size_t after = at + token.size();
             if (at > 0 && IsLetter(head[at - 1])) continue;

@@ -7,6 +7,7 @@
 #include <condition_variable>
 #include <netdb.h>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <sys/ioctl.h>
@@ -375,6 +376,9 @@ void TcpClient::Watch(Ipv4Address address, std::uint16_t port, TcpCallbacks call
     m_socket = fd;
     const int on = 1;
     ::setsockopt(fd, SOL_SOCKET, SO_OOBINLINE, &on, sizeof on);
+    // A command line is short and its reply awaited: it goes out at once, not
+    // held back until the last segment is acknowledged.
+    ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
 
     sockaddr_in to {};
     to.sin_family = AF_INET;
@@ -510,11 +514,14 @@ TcpStatus TcpClient::Receive(void* buffer, std::size_t size, std::size_t& receiv
     else if (n < 0) status = errno == EAGAIN || errno == EINTR ? TcpStatus::WouldBlock
                              : errno == ECONNRESET || errno == ENOTCONN ? TcpStatus::Closed
                                                                          : TcpStatus::Error;
+    bool paused;
     {
         std::lock_guard lock(m_mutex);
         m_readArmed = true;
+        paused = m_readPaused;
     }
-    if (m_wakeFd >= 0) Signal(m_wakeFd);
+    // A paused watcher does not look for data; the resume wakes it.
+    if (m_wakeFd >= 0 && !paused) Signal(m_wakeFd);
     return status;
 }
 
@@ -527,10 +534,21 @@ long TcpClient::AvailableBytes() const
     return waiting;
 }
 
-void TcpClient::PauseReadNotifications()
+bool TcpClient::WaitReadable(int timeoutMs) const
+{
+    // Close waits for the lock, so the descriptor stays this connection's.
+    std::shared_lock closeLock(m_closeLock);
+    const int fd = m_socket;
+    if (fd < 0 || !m_connected) return false;
+    pollfd p{fd, POLLIN, 0};
+    return ::poll(&p, 1, std::max(timeoutMs, 0)) > 0 && (p.revents & POLLIN) != 0;
+}
+
+bool TcpClient::PauseReadNotifications()
 {
     std::lock_guard lock(m_mutex);
     m_readPaused = true;
+    return m_readArmed;
 }
 
 void TcpClient::ResumeReadNotifications()

@@ -134,9 +134,13 @@ public:
     TcpStatus Receive(void* buffer, std::size_t size, std::size_t& received);
     // Bytes waiting to be received; -1 when not connected.
     long AvailableBytes() const;
+    // Waits on the calling thread, up to timeoutMs, until data waits to be
+    // received (or the peer closed); false when nothing came or not connected.
+    bool WaitReadable(int timeoutMs) const;
 
-    // While paused, `readable` is held back (`closed` is not).
-    void PauseReadNotifications();
+    // While paused, `readable` is held back (`closed` is not). False when a
+    // `readable` was announced before that no Receive has answered yet.
+    bool PauseReadNotifications();
     // Ends a pause; `readable` comes again when data is waiting.
     void ResumeReadNotifications();
 
