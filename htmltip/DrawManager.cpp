@@ -733,46 +733,61 @@ BOOL CDrawManager::MakeShadowMap(CDC* dc, int cx, int cy, HBITMAP maskBitmap, st
     if (!maskPixels || !mask) return FALSE;
     ::BitBlt(maskPixels.Dc(), 0, 0, maskSize.cx, maskSize.cy, mask.Get(), 0, 0, SRCCOPY);
     ::GdiFlush();
+    thread_local std::vector<BYTE> low;
+    low.resize(maskPixels.Count());
     const DWORD* source = maskPixels.Bits();
+    for (std::size_t i = 0; i < low.size(); ++i) low[i] = static_cast<BYTE>(source[i] & 0xFF);
+    map.resize(static_cast<std::size_t>(cx) * static_cast<std::size_t>(cy));
+    return MakeShadowSums(cx, cy, low.data(), maskSize.cx, maskSize.cy, blurred, blurX, blurY,
+                          [&](int y, const std::int64_t* sums, std::int64_t divisor) {
+                              double* out = map.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(cx);
+                              const auto scale = static_cast<double>(divisor);
+                              for (int x = 0; x < cx; ++x) out[x] = static_cast<double>(sums[x]) / scale;
+                          });
+}
+
+BOOL CDrawManager::MakeShadowSums(int cx, int cy, const BYTE* mask, int maskWidth, int maskHeight, BOOL blurred,
+                                  int blurX, int blurY, const ShadowRow& emit)
+{
+    if (!mask || cx <= 0 || cy <= 0 || maskWidth <= 0 || maskHeight <= 0) return FALSE;
     const std::size_t count = static_cast<std::size_t>(cx) * static_cast<std::size_t>(cy);
-    // The low byte of each pixel of A: the mask, shrunk by the blur window
-    // onto white when blurred (nearest pixel, sampled at pixel centres).
+    // A: the mask, shrunk by the blur window onto white when blurred
+    // (nearest pixel, sampled at pixel centres).
     // Work buffers stay with the thread: a tip's shadow is made at every
     // showing, and fresh megabytes would cost more in page faults than the sums.
-    thread_local std::vector<std::int32_t> a;
+    thread_local std::vector<BYTE> a;
     thread_local std::vector<std::int32_t> across;
-    thread_local std::vector<std::int64_t> down;
     thread_local std::vector<std::size_t> columns;
-    a.assign(count, 0);
     // An image too small for the blur gets a smaller window; one pixel across
     // has no room for any and takes the plain shadow.
     if (blurred && (cx < 2 || cy < 2)) blurred = FALSE;
-    if (blurred) {
-        blurX = FitBlur(blurX, cx);
-        blurY = FitBlur(blurY, cy);
-        std::fill(a.begin(), a.end(), 255);
-        const int w = cx - blurX;
-        const int h = cy - blurY;
-        columns.resize(static_cast<std::size_t>(std::max(w, 0)));
-        for (int i = 0; i < w; ++i)
-            columns[static_cast<std::size_t>(i)] = static_cast<std::size_t>(((2LL * i + 1) * maskSize.cx) / (2LL * w));
-        for (int j = 0; j < h; ++j) {
-            const auto sy = static_cast<std::size_t>(((2LL * j + 1) * maskSize.cy) / (2LL * h));
-            std::int32_t* row = a.data() + static_cast<std::size_t>(j + blurY / 2) * static_cast<std::size_t>(cx);
-            const DWORD* in = source + sy * static_cast<std::size_t>(maskSize.cx);
-            for (int i = 0; i < w; ++i)
-                row[i + blurX / 2] = static_cast<std::int32_t>(in[columns[static_cast<std::size_t>(i)]] & 0xFF);
-        }
-    } else {
-        for (int y = 0; y < std::min<int>(cy, maskSize.cy); ++y)
-            for (int x = 0; x < std::min<int>(cx, maskSize.cx); ++x)
-                a[static_cast<std::size_t>(y) * cx + static_cast<std::size_t>(x)] = static_cast<std::int32_t>(
-                    source[static_cast<std::size_t>(y) * static_cast<std::size_t>(maskSize.cx) + static_cast<std::size_t>(x)] & 0xFF);
-    }
-    map.assign(count, 1.0);
+    thread_local std::vector<std::int64_t> down;
     if (!blurred) {
-        for (std::size_t i = 0; i < count; ++i) map[i] = static_cast<double>(a[i]) / 255.0;
+        down.assign(static_cast<std::size_t>(cx), 0);
+        for (int y = 0; y < cy; ++y) {
+            if (y < maskHeight) {
+                const BYTE* in = mask + static_cast<std::size_t>(y) * static_cast<std::size_t>(maskWidth);
+                for (int x = 0; x < std::min(cx, maskWidth); ++x) down[static_cast<std::size_t>(x)] = in[x];
+            } else {
+                std::fill(down.begin(), down.end(), 0);
+            }
+            emit(y, down.data(), 255);
+        }
         return TRUE;
+    }
+    blurX = FitBlur(blurX, cx);
+    blurY = FitBlur(blurY, cy);
+    a.assign(count, 255);
+    const int w = cx - blurX;
+    const int h = cy - blurY;
+    columns.resize(static_cast<std::size_t>(std::max(w, 0)));
+    for (int i = 0; i < w; ++i)
+        columns[static_cast<std::size_t>(i)] = static_cast<std::size_t>(((2LL * i + 1) * maskWidth) / (2LL * w));
+    for (int j = 0; j < h; ++j) {
+        const auto sy = static_cast<std::size_t>(((2LL * j + 1) * maskHeight) / (2LL * h));
+        BYTE* row = a.data() + static_cast<std::size_t>(j + blurY / 2) * static_cast<std::size_t>(cx) + blurX / 2;
+        const BYTE* in = mask + sy * static_cast<std::size_t>(maskWidth);
+        for (int i = 0; i < w; ++i) row[i] = in[columns[static_cast<std::size_t>(i)]];
     }
 
     // Box sums with 255 outside the image, by running sums so the cost does
@@ -784,7 +799,7 @@ BOOL CDrawManager::MakeShadowMap(CDC* dc, int cx, int cy, HBITMAP maskBitmap, st
     // Horizontal sums: padded row r (image row r - oy), columns x .. x + blurX - 1
     // of the padded row (image columns x - ox ..). A row sum is at most blurX * 255.
     across.resize(static_cast<std::size_t>(cx) * static_cast<std::size_t>(ph));
-    const auto padded = [&](const std::int32_t* row, int px) { return px < ox || px >= ox + cx ? 255 : row[px - ox]; };
+    const auto padded = [&](const BYTE* row, int px) { return px < ox || px >= ox + cx ? 255 : row[px - ox]; };
     for (int r = 0; r < ph; ++r) {
         std::int32_t* out = across.data() + static_cast<std::size_t>(r) * static_cast<std::size_t>(cx);
         const int y = r - oy;
@@ -792,7 +807,7 @@ BOOL CDrawManager::MakeShadowMap(CDC* dc, int cx, int cy, HBITMAP maskBitmap, st
             std::fill(out, out + cx, blurX * 255);
             continue;
         }
-        const std::int32_t* row = a.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(cx);
+        const BYTE* row = a.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(cx);
         std::int32_t sum = 0;
         for (int i = 0; i < blurX; ++i) sum += padded(row, i);
         for (int x = 0; x < cx; ++x) {
@@ -800,15 +815,14 @@ BOOL CDrawManager::MakeShadowMap(CDC* dc, int cx, int cy, HBITMAP maskBitmap, st
             if (x + blurX < cx + blurX - 1) sum += padded(row, x + blurX) - padded(row, x);
         }
     }
-    const double scale = static_cast<double>(blurX) * blurY * 255.0;
+    const std::int64_t divisor = static_cast<std::int64_t>(blurX) * blurY * 255;
     down.assign(static_cast<std::size_t>(cx), 0);
     for (int i = 0; i < blurY; ++i) {
         const std::int32_t* row = across.data() + static_cast<std::size_t>(i) * static_cast<std::size_t>(cx);
         for (int x = 0; x < cx; ++x) down[static_cast<std::size_t>(x)] += row[x];
     }
     for (int y = 0; y < cy; ++y) {
-        double* out = map.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(cx);
-        for (int x = 0; x < cx; ++x) out[x] = static_cast<double>(down[static_cast<std::size_t>(x)]) / scale;
+        emit(y, down.data(), divisor);
         if (y + blurY < ph) {
             const std::int32_t* enter = across.data() + static_cast<std::size_t>(y + blurY) * static_cast<std::size_t>(cx);
             const std::int32_t* leave = across.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(cx);

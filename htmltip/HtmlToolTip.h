@@ -249,11 +249,15 @@ private:
     CRgn m_region;
     htmltip::TipPlacement m_placement;
     QImage m_composed;
-    // The tip's pixels without shadow, and the shadow's cover of each pixel,
-    // made once per content.
-    QImage m_tipImage;
+    QImage m_spareComposed;  // the one before, its memory used again
+    // The tip's colours without shadow (0x??RRGGBB, the top byte means
+    // nothing), and the shadow's cover of each pixel, made once per content.
+    std::vector<std::uint32_t> m_tipPixels;
+    bool m_tipReady = false;
     std::vector<float> m_shadowCover;
-    std::vector<double> m_shadowMap;  // the shadow map's memory, reused
+    // Memory of the shadow's making, kept from one shape to the next.
+    std::vector<BYTE> m_shadowMask;
+    std::vector<float> m_shadowTable;
     // What m_shadowCover was made for: a tip of the same shape and size shown
     // again casts the same shadow.
     struct ShadowKey {

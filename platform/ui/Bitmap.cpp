@@ -616,6 +616,20 @@ LONG GetBitmapBits(HBITMAP bitmap, LONG size, void* bits)
     LONG written = 0;
     for (int y = 0; y < s.height && written + rowBytes <= size; ++y) {
         std::uint8_t* row = out + written;
+        if (!s.mono && !s.packed) {
+            // Whole rows of 32-bit pixels: the stored bytes, alpha only where it counts.
+            const std::uint32_t* in = s.Row32(y);
+            if (s.alpha == Surface::Alpha::Exact) {
+                std::memcpy(row, in, static_cast<std::size_t>(rowBytes));
+            } else {
+                for (int x = 0; x < s.width; ++x) {
+                    const std::uint32_t v = in[x] & 0x00FFFFFF;
+                    std::memcpy(row + x * 4, &v, 4);
+                }
+            }
+            written += rowBytes;
+            continue;
+        }
         std::memset(row, 0, static_cast<std::size_t>(rowBytes));
         for (int x = 0; x < s.width; ++x) {
             const std::uint32_t v = s.Get(x, y);
