@@ -292,7 +292,17 @@ bool Transfer(DeviceContext& dest, int x, int y, int w, int h, DeviceContext* sr
     if (s && d.alpha == Surface::Alpha::Zero && s->alpha == Surface::Alpha::Exact && s->Is32() && AlphaTravels(rop) &&
         rop != SRCAND) {
         bool any = false;
-        for (int r = 0; r < h && !any; ++r) {
+        if (sw == w && sh == h && !mirrorX && !mirrorY) {
+            // A plain copy reads rows as they are stored: a quick look through each.
+            const int left = std::max(sx0, 0), right = std::min(sx0 + w, s->width);
+            for (int r = std::max(sy0, 0); r < std::min(sy0 + h, s->height) && !any && left < right; ++r) {
+                const std::uint32_t* in = s->Row32(r);
+                std::uint32_t bits = 0;
+                for (int c = left; c < right; ++c) bits |= in[c];
+                any = (bits >> 24) != 0;
+            }
+        }
+        for (int r = 0; r < h && !any && !(sw == w && sh == h && !mirrorX && !mirrorY); ++r) {
             const int ry = rows[static_cast<std::size_t>(r)];
             if (ry < 0 || ry >= s->height) continue;
             const std::uint32_t* in = s->Row32(ry);
