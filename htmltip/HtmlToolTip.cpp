@@ -783,6 +783,8 @@ void CHtmlToolTip::DrawTip(int transparency)
         return b.alpha | (mix(qRed(source), qRed(beneath)) << 16) | (mix(qGreen(source), qGreen(beneath)) << 8) |
                mix(qBlue(source), qBlue(beneath));
     };
+    thread_local std::vector<std::uint8_t> overBlack(256 * 256);
+    std::array<bool, 256> overBlackMade{};
     for (const QRect& r : m_shape) {
         for (int y = r.top(); y <= r.bottom() && y < tipSize.cy; ++y) {
             const std::uint32_t* in = tip + static_cast<std::size_t>(y) * static_cast<std::size_t>(tipSize.cx);
@@ -796,10 +798,28 @@ void CHtmlToolTip::DrawTip(int transparency)
             QRgb lastSource = 0, lastBeneath = 0, last = blend(0, 0);
             for (int x = r.left(); x <= right; ++x) {
                 const QRgb source = in[x] & 0x00FFFFFFu;
-                if (source != lastSource || out[x] != lastBeneath) {
-                    lastSource = source;
-                    lastBeneath = out[x];
-                    last = blend(source, lastBeneath);
+                const QRgb beneath = out[x];
+                if (source == lastSource && beneath == lastBeneath) {
+                    out[x] = last;
+                    continue;
+                }
+                lastSource = source;
+                lastBeneath = beneath;
+                if ((beneath & 0x00FFFFFFu) != 0) {
+                    last = blend(source, beneath);
+                } else {
+                    // Over the black shadow (or nothing) each channel's mean
+                    // depends on that channel and the shade alone: a table
+                    // per shade, made when the shade first comes.
+                    const auto a = static_cast<std::size_t>(qAlpha(beneath));
+                    std::uint8_t* channel = overBlack.data() + a * 256;
+                    if (!overBlackMade[a]) {
+                        overBlackMade[a] = true;
+                        for (int c = 0; c < 256; ++c) channel[c] = static_cast<std::uint8_t>(qBlue(blend(static_cast<QRgb>(c), beneath)));
+                    }
+                    last = below[a].alpha255 == 0 ? 0
+                                                  : below[a].alpha | (QRgb{channel[qRed(source)]} << 16) |
+                                                        (QRgb{channel[qGreen(source)]} << 8) | channel[qBlue(source)];
                 }
                 out[x] = last;
             }
