@@ -739,13 +739,17 @@ void CHtmlToolTip::DrawTip(int transparency)
     if (composed.size() != QSize(width, height) || composed.format() != QImage::Format_ARGB32 || !composed.isDetached())
         composed = QImage(width, height, QImage::Format_ARGB32);
     if (composed.isNull()) return;
-    for (int y = 0; y < height; ++y) {
-        auto* out = reinterpret_cast<QRgb*>(composed.scanLine(y));
-        if (haveShadow)
-            std::memcpy(out, m_shadowLayer.constScanLine(y), static_cast<std::size_t>(width) * sizeof(QRgb));
-        else
-            std::fill_n(out, width, QRgb{0});
-    }
+    // What lies below the tip, a row at a time.
+    int rowsBelow = 0;
+    const auto belowUpTo = [&](int end) {
+        for (; rowsBelow < end; ++rowsBelow) {
+            auto* out = reinterpret_cast<QRgb*>(composed.scanLine(rowsBelow));
+            if (haveShadow)
+                std::memcpy(out, m_shadowLayer.constScanLine(rowsBelow), static_cast<std::size_t>(width) * sizeof(QRgb));
+            else
+                std::fill_n(out, width, QRgb{0});
+        }
+    };
 
     // The tip over that at 100 - t percent, inside its shape.
     const int opacity = (255 * (100 - t) + 50) / 100;
@@ -785,46 +789,59 @@ void CHtmlToolTip::DrawTip(int transparency)
     };
     thread_local std::vector<std::uint8_t> overBlack(256 * 256);
     std::array<bool, 256> overBlackMade{};
-    for (const QRect& r : m_shape) {
-        for (int y = r.top(); y <= r.bottom() && y < tipSize.cy; ++y) {
-            const std::uint32_t* in = tip + static_cast<std::size_t>(y) * static_cast<std::size_t>(tipSize.cx);
-            auto* out = reinterpret_cast<QRgb*>(composed.scanLine(y));
-            const int right = std::min(r.right(), static_cast<int>(tipSize.cx) - 1);
-            if (opacity == 255) {
-                for (int x = r.left(); x <= right; ++x) out[x] = in[x] | 0xFF000000u;
-                continue;
-            }
-            // Long runs of one colour over one shade: the last result again.
-            QRgb lastSource = 0, lastBeneath = 0, last = blend(0, 0);
-            for (int x = r.left(); x <= right; ++x) {
-                const QRgb source = in[x] & 0x00FFFFFFu;
-                const QRgb beneath = out[x];
-                if (source == lastSource && beneath == lastBeneath) {
-                    out[x] = last;
+    // The shape's rectangles come in bands from the top, each band one run
+    // of rows: every row is made whole (below, then the tip) while it is
+    // still at hand.
+    const QRect* const shapeEnd = m_shape.end();
+    for (const QRect* band = m_shape.begin(); band != shapeEnd;) {
+        const QRect* bandEnd = band;
+        while (bandEnd != shapeEnd && bandEnd->top() == band->top()) ++bandEnd;
+        for (int y = band->top(); y <= band->bottom() && y < height; ++y) {
+            belowUpTo(y + 1);
+            if (y >= tipSize.cy) continue;
+            for (const QRect* r = band; r != bandEnd; ++r) {
+                const std::uint32_t* in = tip + static_cast<std::size_t>(y) * static_cast<std::size_t>(tipSize.cx);
+                auto* out = reinterpret_cast<QRgb*>(composed.scanLine(y));
+                const int right = std::min(r->right(), static_cast<int>(tipSize.cx) - 1);
+                if (opacity == 255) {
+                    for (int x = r->left(); x <= right; ++x) out[x] = in[x] | 0xFF000000u;
                     continue;
                 }
-                lastSource = source;
-                lastBeneath = beneath;
-                if ((beneath & 0x00FFFFFFu) != 0) {
-                    last = blend(source, beneath);
-                } else {
-                    // Over the black shadow (or nothing) each channel's mean
-                    // depends on that channel and the shade alone: a table
-                    // per shade, made when the shade first comes.
-                    const auto a = static_cast<std::size_t>(qAlpha(beneath));
-                    std::uint8_t* channel = overBlack.data() + a * 256;
-                    if (!overBlackMade[a]) {
-                        overBlackMade[a] = true;
-                        for (int c = 0; c < 256; ++c) channel[c] = static_cast<std::uint8_t>(qBlue(blend(static_cast<QRgb>(c), beneath)));
+                // Long runs of one colour over one shade: the last result again.
+                QRgb lastSource = 0, lastBeneath = 0, last = blend(0, 0);
+                for (int x = r->left(); x <= right; ++x) {
+                    const QRgb source = in[x] & 0x00FFFFFFu;
+                    const QRgb beneath = out[x];
+                    if (source == lastSource && beneath == lastBeneath) {
+                        out[x] = last;
+                        continue;
                     }
-                    last = below[a].alpha255 == 0 ? 0
-                                                  : below[a].alpha | (QRgb{channel[qRed(source)]} << 16) |
-                                                        (QRgb{channel[qGreen(source)]} << 8) | channel[qBlue(source)];
+                    lastSource = source;
+                    lastBeneath = beneath;
+                    if ((beneath & 0x00FFFFFFu) != 0) {
+                        last = blend(source, beneath);
+                    } else {
+                        // Over the black shadow (or nothing) each channel's mean
+                        // depends on that channel and the shade alone: a table
+                        // per shade, made when the shade first comes.
+                        const auto a = static_cast<std::size_t>(qAlpha(beneath));
+                        std::uint8_t* channel = overBlack.data() + a * 256;
+                        if (!overBlackMade[a]) {
+                            overBlackMade[a] = true;
+                            for (int c = 0; c < 256; ++c)
+                                channel[c] = static_cast<std::uint8_t>(qBlue(blend(static_cast<QRgb>(c), beneath)));
+                        }
+                        last = below[a].alpha255 == 0 ? 0
+                                                      : below[a].alpha | (QRgb{channel[qRed(source)]} << 16) |
+                                                            (QRgb{channel[qGreen(source)]} << 8) | channel[qBlue(source)];
+                    }
+                    out[x] = last;
                 }
-                out[x] = last;
             }
         }
+        band = bandEnd;
     }
+    belowUpTo(height);
     m_spareComposed = std::move(m_composed);
     m_composed = std::move(composed);
     Platform().PresentTip(m_composed);
