@@ -228,21 +228,58 @@ void DcMarkupCanvas::Flush()
         box &= QRect(clip.left, clip.top, clip.right - clip.left, clip.bottom - clip.top);
     if (box.isEmpty()) return;
 
-    BITMAPINFO info{};
-    info.bmiHeader.biWidth = box.width();
-    info.bmiHeader.biHeight = -box.height();
-    info.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    const HBITMAP section = ::CreateDIBSection(m_dc.GetSafeHdc(), &info, DIB_RGB_COLORS, &bits, HANDLE(), 0);
-    CDC memory;
-    if (!section || !bits || !memory.CreateCompatibleDC(&m_dc)) {
-        if (section) ::DeleteObject(section);
-        return;
+    // The text is painted on a copy of the box; the copy's memory stays with
+    // the thread (the largest box yet), as a tip's text is flushed many
+    // times at every showing.
+    struct Scratch {
+        HBITMAP section;
+        HDC dc;
+        HGDIOBJ old;
+        void* bits = nullptr;
+        int width = 0;
+        int height = 0;
+        ~Scratch() { Release(); }
+        void Release()
+        {
+            if (dc) {
+                ::SelectObject(dc, old);
+                ::DeleteDC(dc);
+            }
+            if (section) ::DeleteObject(section);
+            section = HBITMAP();
+            dc = HDC();
+            old = HGDIOBJ();
+            bits = nullptr;
+            width = height = 0;
+        }
+    };
+    thread_local Scratch scratch;
+    if (box.width() > scratch.width || box.height() > scratch.height) {
+        const int width = std::max(box.width(), scratch.width);
+        const int height = std::max(box.height(), scratch.height);
+        scratch.Release();
+        BITMAPINFO info{};
+        info.bmiHeader.biWidth = width;
+        info.bmiHeader.biHeight = -height;
+        info.bmiHeader.biBitCount = 32;
+        void* bits = nullptr;
+        const HBITMAP section = ::CreateDIBSection(HDC(), &info, DIB_RGB_COLORS, &bits, HANDLE(), 0);
+        const HDC dc = section && bits ? ::CreateCompatibleDC(HDC()) : HDC();
+        if (!dc) {
+            if (section) ::DeleteObject(section);
+            return;
+        }
+        scratch.section = section;
+        scratch.dc = dc;
+        scratch.old = ::SelectObject(dc, section);
+        scratch.bits = bits;
+        scratch.width = width;
+        scratch.height = height;
     }
-    const HGDIOBJ old = memory.SelectObject(HGDIOBJ(section));
-    memory.BitBlt(0, 0, box.width(), box.height(), &m_dc, box.left(), box.top(), SRCCOPY);
+    ::BitBlt(scratch.dc, 0, 0, box.width(), box.height(), m_dc.GetSafeHdc(), box.left(), box.top(), SRCCOPY);
     ::GdiFlush();
-    QImage view(static_cast<uchar*>(bits), box.width(), box.height(), box.width() * 4, QImage::Format_RGB32);
+    const int stride = scratch.width * 4;
+    QImage view(static_cast<uchar*>(scratch.bits), box.width(), box.height(), stride, QImage::Format_RGB32);
     {
         QPainter painter(&view);
         painter.translate(-box.left(), -box.top());
@@ -254,13 +291,11 @@ void DcMarkupCanvas::Flush()
         }
     }
     // Text leaves the alpha bytes 0, as the drawing layer's does.
-    auto* pixels = static_cast<std::uint32_t*>(bits);
-    for (std::size_t i = 0, n = static_cast<std::size_t>(box.width()) * static_cast<std::size_t>(box.height()); i < n; ++i)
-        pixels[i] &= 0x00FFFFFFu;
-    m_dc.BitBlt(box.left(), box.top(), box.width(), box.height(), &memory, 0, 0, SRCCOPY);
-    memory.SelectObject(old);
-    memory.DeleteDC();
-    ::DeleteObject(section);
+    for (int y = 0; y < box.height(); ++y) {
+        auto* row = reinterpret_cast<std::uint32_t*>(static_cast<uchar*>(scratch.bits) + static_cast<std::ptrdiff_t>(y) * stride);
+        for (int x = 0; x < box.width(); ++x) row[x] &= 0x00FFFFFFu;
+    }
+    ::BitBlt(m_dc.GetSafeHdc(), box.left(), box.top(), box.width(), box.height(), scratch.dc, 0, 0, SRCCOPY);
 }
 
 void DcMarkupCanvas::DrawLine(int x1, int y1, int x2, int y2, COLORREF color, int style, int width)
