@@ -441,6 +441,10 @@ BOOL CDrawManager::MakeEffectDib(const RECT& rect, int effect, BYTE granularity,
     }
     m_dib.BlendPalette(colorBegin, blend);
 
+    // The generator works on a copy, put back at the end: through the pixel
+    // pointer every store could be its state, which would be read anew for
+    // every pixel.
+    htmltip::NoiseGenerator noiseState = m_noise;
     const int g = granularity;
     const int divisor = NoiseGenerator::kMax / (g != 0 ? 2 * g : 1);
     const int lo = g;
@@ -449,7 +453,7 @@ BOOL CDrawManager::MakeEffectDib(const RECT& rect, int effect, BYTE granularity,
     // the division per pixel is what the effects spend most on.
     const std::uint64_t magic = (std::uint64_t{1} << 32) / static_cast<std::uint64_t>(divisor) + 1;
     const auto scaled = [magic](int r) { return static_cast<int>((static_cast<std::uint64_t>(r) * magic) >> 32); };
-    const auto noise = [&] { return scaled(m_noise.Next()) - g; };
+    const auto noise = [&] { return scaled(noiseState.Next()) - g; };
     BYTE* bits = m_dib.GetBits();
     const int line = m_dib.GetLineWidth();
     // Row y counts from the bottom row as stored; every value wraps to 8 bits.
@@ -555,10 +559,10 @@ BOOL CDrawManager::MakeEffectDib(const RECT& rect, int effect, BYTE granularity,
     case EFFECT_METAL: {
         const int shortest = std::min(W, H);
         for (int stroke = 0; stroke < 200; ++stroke) {
-            const int x0 = m_noise.Next() / (NoiseGenerator::kMax / W);
-            const int y0 = m_noise.Next() / (NoiseGenerator::kMax / H);
-            const int length = (m_noise.Next() / (NoiseGenerator::kMax / shortest)) / 2;
-            const auto value = static_cast<BYTE>(m_noise.Next() / (NoiseGenerator::kMax / 40));
+            const int x0 = noiseState.Next() / (NoiseGenerator::kMax / W);
+            const int y0 = noiseState.Next() / (NoiseGenerator::kMax / H);
+            const int length = (noiseState.Next() / (NoiseGenerator::kMax / shortest)) / 2;
+            const auto value = static_cast<BYTE>(noiseState.Next() / (NoiseGenerator::kMax / 40));
             for (int i = 0; i < length; ++i) {
                 if (x0 - i > 0 && y0 + i < H) m_dib.SetPixelIndex(x0 - i, y0 + i, value);
                 if (x0 + i < W && y0 - i > 0) m_dib.SetPixelIndex(W - x0 + i, y0 - i, value);
@@ -567,12 +571,13 @@ BOOL CDrawManager::MakeEffectDib(const RECT& rect, int effect, BYTE granularity,
         const int d = (hi - lo - 40) / 2;
         for (int y = 0; y < H; ++y)
             for (int x = 0; x < W; ++x)
-                put(x, y, at(x, y) + (d * y) / H + ((W - x) * d) / W + scaled(m_noise.Next()));
+                put(x, y, at(x, y) + (d * y) / H + ((W - x) * d) / W + scaled(noiseState.Next()));
         break;
     }
     default:
         break;
     }
+    m_noise = noiseState;
     return TRUE;
 }
 
