@@ -804,7 +804,10 @@ BOOL CDrawManager::MakeShadowSums(int cx, int cy, const BYTE* mask, int maskWidt
     // Horizontal sums: padded row r (image row r - oy), columns x .. x + blurX - 1
     // of the padded row (image columns x - ox ..). A row sum is at most blurX * 255.
     across.resize(static_cast<std::size_t>(cx) * static_cast<std::size_t>(ph));
-    const auto padded = [&](const BYTE* row, int px) { return px < ox || px >= ox + cx ? 255 : row[px - ox]; };
+    // The padded row: white, the image row at ox, white again (one more
+    // than the last window needs, so the running sum needs no test).
+    thread_local std::vector<BYTE> padded;
+    padded.assign(static_cast<std::size_t>(cx) + static_cast<std::size_t>(blurX), 255);
     for (int r = 0; r < ph; ++r) {
         std::int32_t* out = across.data() + static_cast<std::size_t>(r) * static_cast<std::size_t>(cx);
         const int y = r - oy;
@@ -812,12 +815,14 @@ BOOL CDrawManager::MakeShadowSums(int cx, int cy, const BYTE* mask, int maskWidt
             std::fill(out, out + cx, blurX * 255);
             continue;
         }
-        const BYTE* row = a.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(cx);
+        std::memcpy(padded.data() + ox, a.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(cx),
+                    static_cast<std::size_t>(cx));
+        const BYTE* in = padded.data();
         std::int32_t sum = 0;
-        for (int i = 0; i < blurX; ++i) sum += padded(row, i);
+        for (int i = 0; i < blurX; ++i) sum += in[i];
         for (int x = 0; x < cx; ++x) {
             out[x] = sum;
-            if (x + blurX < cx + blurX - 1) sum += padded(row, x + blurX) - padded(row, x);
+            sum += in[x + blurX] - in[x];
         }
     }
     const std::int64_t divisor = static_cast<std::int64_t>(blurX) * blurY * 255;
