@@ -797,12 +797,29 @@ void CHtmlToolTip::DrawTip(int transparency)
         const QRect* bandEnd = band;
         while (bandEnd != shapeEnd && bandEnd->top() == band->top()) ++bandEnd;
         for (int y = band->top(); y <= band->bottom() && y < height; ++y) {
-            belowUpTo(y + 1);
-            if (y >= tipSize.cy) continue;
+            if (y >= tipSize.cy) {
+                belowUpTo(y + 1);
+                continue;
+            }
+            belowUpTo(y);
+            rowsBelow = y + 1;
+            // Below the tip's spans it is read straight from the layer;
+            // beside them it is copied.
+            const QRgb* under = haveShadow ? reinterpret_cast<const QRgb*>(m_shadowLayer.constScanLine(y)) : nullptr;
+            auto* out = reinterpret_cast<QRgb*>(composed.scanLine(y));
+            const auto copyBelow = [&](int from, int to) {
+                if (from >= to) return;
+                if (under)
+                    std::memcpy(out + from, under + from, static_cast<std::size_t>(to - from) * sizeof(QRgb));
+                else
+                    std::fill(out + from, out + to, QRgb{0});
+            };
+            int done = 0;
             for (const QRect* r = band; r != bandEnd; ++r) {
                 const std::uint32_t* in = tip + static_cast<std::size_t>(y) * static_cast<std::size_t>(tipSize.cx);
-                auto* out = reinterpret_cast<QRgb*>(composed.scanLine(y));
                 const int right = std::min(r->right(), static_cast<int>(tipSize.cx) - 1);
+                copyBelow(done, r->left());
+                done = std::max(done, right + 1);
                 if (opacity == 255) {
                     for (int x = r->left(); x <= right; ++x) out[x] = in[x] | 0xFF000000u;
                     continue;
@@ -811,7 +828,7 @@ void CHtmlToolTip::DrawTip(int transparency)
                 QRgb lastSource = 0, lastBeneath = 0, last = blend(0, 0);
                 for (int x = r->left(); x <= right; ++x) {
                     const QRgb source = in[x] & 0x00FFFFFFu;
-                    const QRgb beneath = out[x];
+                    const QRgb beneath = under ? under[x] : 0;
                     if (source == lastSource && beneath == lastBeneath) {
                         out[x] = last;
                         continue;
@@ -838,6 +855,7 @@ void CHtmlToolTip::DrawTip(int transparency)
                     out[x] = last;
                 }
             }
+            copyBelow(done, width);
         }
         band = bandEnd;
     }
