@@ -1,6 +1,7 @@
 #include "htmltip/DcMarkupCanvas.h"
 
 #include "htmltip/GdiMarkupImage.h"
+#include "htmltip/Section32.h"
 
 #include "platform/ui/WindowSurface.h"
 
@@ -12,6 +13,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <memory>
 
 namespace htmltip {
 
@@ -229,57 +231,21 @@ void DcMarkupCanvas::Flush()
     if (box.isEmpty()) return;
 
     // The text is painted on a copy of the box; the copy's memory stays with
-    // the thread (the largest box yet), as a tip's text is flushed many
-    // times at every showing.
-    struct Scratch {
-        HBITMAP section;
-        HDC dc;
-        HGDIOBJ old;
-        void* bits = nullptr;
-        int width = 0;
-        int height = 0;
-        ~Scratch() { Release(); }
-        void Release()
-        {
-            if (dc) {
-                ::SelectObject(dc, old);
-                ::DeleteDC(dc);
-            }
-            if (section) ::DeleteObject(section);
-            section = HBITMAP();
-            dc = HDC();
-            old = HGDIOBJ();
-            bits = nullptr;
-            width = height = 0;
-        }
-    };
-    thread_local Scratch scratch;
-    if (box.width() > scratch.width || box.height() > scratch.height) {
-        const int width = std::max(box.width(), scratch.width);
-        const int height = std::max(box.height(), scratch.height);
-        scratch.Release();
-        BITMAPINFO info{};
-        info.bmiHeader.biWidth = width;
-        info.bmiHeader.biHeight = -height;
-        info.bmiHeader.biBitCount = 32;
-        void* bits = nullptr;
-        const HBITMAP section = ::CreateDIBSection(HDC(), &info, DIB_RGB_COLORS, &bits, HANDLE(), 0);
-        const HDC dc = section && bits ? ::CreateCompatibleDC(HDC()) : HDC();
-        if (!dc) {
-            if (section) ::DeleteObject(section);
-            return;
-        }
-        scratch.section = section;
-        scratch.dc = dc;
-        scratch.old = ::SelectObject(dc, section);
-        scratch.bits = bits;
-        scratch.width = width;
-        scratch.height = height;
+    // the thread (the largest box yet, up to a limit), as a tip's text is
+    // flushed many times at every showing.
+    thread_local std::unique_ptr<Section32> scratch;
+    if (!scratch || box.width() > scratch->Width() || box.height() > scratch->Height()) {
+        const int width = std::max(box.width(), scratch ? scratch->Width() : 0);
+        const int height = std::max(box.height(), scratch ? scratch->Height() : 0);
+        scratch.reset();
+        auto made = std::make_unique<Section32>(HDC(), width, height);
+        if (!*made) return;
+        scratch = std::move(made);
     }
-    ::BitBlt(scratch.dc, 0, 0, box.width(), box.height(), m_dc.GetSafeHdc(), box.left(), box.top(), SRCCOPY);
+    ::BitBlt(scratch->Dc(), 0, 0, box.width(), box.height(), m_dc.GetSafeHdc(), box.left(), box.top(), SRCCOPY);
     ::GdiFlush();
-    const int stride = scratch.width * 4;
-    QImage view(static_cast<uchar*>(scratch.bits), box.width(), box.height(), stride, QImage::Format_RGB32);
+    const int stride = scratch->Width() * 4;
+    QImage view(reinterpret_cast<uchar*>(scratch->Bits()), box.width(), box.height(), stride, QImage::Format_RGB32);
     {
         QPainter painter(&view);
         painter.translate(-box.left(), -box.top());
@@ -292,10 +258,12 @@ void DcMarkupCanvas::Flush()
     }
     // Text leaves the alpha bytes 0, as the drawing layer's does.
     for (int y = 0; y < box.height(); ++y) {
-        auto* row = reinterpret_cast<std::uint32_t*>(static_cast<uchar*>(scratch.bits) + static_cast<std::ptrdiff_t>(y) * stride);
+        auto* row = scratch->Bits() + static_cast<std::ptrdiff_t>(y) * scratch->Width();
         for (int x = 0; x < box.width(); ++x) row[x] &= 0x00FFFFFFu;
     }
-    ::BitBlt(m_dc.GetSafeHdc(), box.left(), box.top(), box.width(), box.height(), scratch.dc, 0, 0, SRCCOPY);
+    ::BitBlt(m_dc.GetSafeHdc(), box.left(), box.top(), box.width(), box.height(), scratch->Dc(), 0, 0, SRCCOPY);
+    // A very long text's box is not worth keeping (4 MB at most stay).
+    if (scratch->Count() > (std::size_t{1} << 20)) scratch.reset();
 }
 
 void DcMarkupCanvas::DrawLine(int x1, int y1, int x2, int y2, COLORREF color, int style, int width)

@@ -1,4 +1,5 @@
 #include "htmltip/DrawManager.h"
+#include "htmltip/Section32.h"
 
 #include <algorithm>
 #include <cmath>
@@ -10,7 +11,6 @@ using htmltip::NoiseGenerator;
 namespace {
 
 constexpr DWORD kWhitePixel = 0x00FFFFFF;
-constexpr std::int64_t kMaxSectionPixels = std::int64_t{1} << 28;  // 1 GiB of 32-bit pixels
 
 // A real product truncated towards zero, taken modulo 256; NaN and infinities give 0.
 DWORD ByteOf(double v)
@@ -66,71 +66,6 @@ private:
     HGDIOBJ m_old;
 };
 
-// A top-down 32-bit DIB section with a DC of its own.
-class Section32 {
-public:
-    Section32(HDC compatible, int cx, int cy)
-    {
-        if (cx <= 0 || cy <= 0 || static_cast<std::int64_t>(cx) * cy > kMaxSectionPixels) return;
-        BITMAPINFO info{};
-        info.bmiHeader.biWidth = cx;
-        info.bmiHeader.biHeight = -cy;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
-        void* bits = nullptr;
-        m_bitmap = ::CreateDIBSection(compatible, &info, DIB_RGB_COLORS, &bits, HANDLE(), 0);
-        if (!m_bitmap || !bits) {
-            Release();
-            return;
-        }
-        m_bits = static_cast<DWORD*>(bits);
-        m_dc = ::CreateCompatibleDC(compatible);
-        if (!m_dc) {
-            Release();
-            return;
-        }
-        m_old = ::SelectObject(m_dc, m_bitmap);
-        m_width = cx;
-        m_height = cy;
-    }
-    ~Section32() { Release(); }
-    Section32(const Section32&) = delete;
-    Section32& operator=(const Section32&) = delete;
-
-    explicit operator bool() const { return m_bits != nullptr && static_cast<bool>(m_dc); }
-    HDC Dc() const { return m_dc; }
-    DWORD* Bits() const { return m_bits; }
-    std::size_t Count() const { return static_cast<std::size_t>(m_width) * static_cast<std::size_t>(m_height); }
-    // Gives the section to the caller; the DC goes.
-    HBITMAP Detach()
-    {
-        const HBITMAP b = m_bitmap;
-        m_bitmap = nullptr;
-        Release();
-        return b;
-    }
-
-private:
-    void Release()
-    {
-        if (m_dc) {
-            if (m_old) ::SelectObject(m_dc, m_old);
-            ::DeleteDC(m_dc);
-        }
-        if (m_bitmap) ::DeleteObject(m_bitmap);
-        m_dc = nullptr;
-        m_old = nullptr;
-        m_bitmap = nullptr;
-        m_bits = nullptr;
-    }
-
-    HBITMAP m_bitmap;
-    HDC m_dc;
-    HGDIOBJ m_old;
-    DWORD* m_bits = nullptr;
-    int m_width = 0;
-    int m_height = 0;
-};
 
 class ScopedBitmap {
 public:
@@ -319,7 +254,7 @@ HBITMAP CDrawManager::CreateImageEffect(HBITMAP bitmap, int cx, int cy, DWORD fl
 {
     if (!bitmap) return HBITMAP();
     ScreenDc screen;
-    Section32 section(screen.Get(), cx, cy);
+    htmltip::Section32 section(screen.Get(), cx, cy);
     SelectedDc source(screen.Get(), bitmap);
     if (!section || !source) return HBITMAP();
     if (!::BitBlt(section.Dc(), 0, 0, cx, cy, source.Get(), 0, 0, SRCCOPY)) return HBITMAP();
@@ -733,7 +668,7 @@ BOOL CDrawManager::MakeShadowMap(CDC* dc, int cx, int cy, HBITMAP maskBitmap, st
     const CSize maskSize = GetBitmapSize(maskBitmap);
     if (maskSize.cx <= 0 || maskSize.cy <= 0) return FALSE;
     ScreenDc screen;
-    Section32 maskPixels(screen.Get(), maskSize.cx, maskSize.cy);
+    htmltip::Section32 maskPixels(screen.Get(), maskSize.cx, maskSize.cy);
     SelectedDc mask(screen.Get(), maskBitmap);
     if (!maskPixels || !mask) return FALSE;
     ::BitBlt(maskPixels.Dc(), 0, 0, maskSize.cx, maskSize.cy, mask.Get(), 0, 0, SRCCOPY);
@@ -846,7 +781,7 @@ void CDrawManager::ApplyShadowMap(CDC* dc, int x, int y, int cx, int cy, const s
 {
     if (!dc || !dc->GetSafeHdc() || cx <= 0 || cy <= 0) return;
     if (map.size() < static_cast<std::size_t>(cx) * static_cast<std::size_t>(cy)) return;
-    Section32 b(dc->GetSafeHdc(), cx, cy);
+    htmltip::Section32 b(dc->GetSafeHdc(), cx, cy);
     if (!b) return;
     ::BitBlt(b.Dc(), 0, 0, cx, cy, dc->GetSafeHdc(), x, y, SRCCOPY);
     ::GdiFlush();
@@ -864,8 +799,8 @@ void CDrawManager::AlphaBlendBitmap(CDC* dc, int x, int y, int cx, int cy, CDC* 
         return;
     }
     if (percent <= 0) return;
-    Section32 source(dc->GetSafeHdc(), cx, cy);
-    Section32 target(dc->GetSafeHdc(), cx, cy);
+    htmltip::Section32 source(dc->GetSafeHdc(), cx, cy);
+    htmltip::Section32 target(dc->GetSafeHdc(), cx, cy);
     if (!source || !target) return;
     ::BitBlt(source.Dc(), 0, 0, cx, cy, sourceDc->GetSafeHdc(), sourceX, sourceY, SRCCOPY);
     ::BitBlt(target.Dc(), 0, 0, cx, cy, dc->GetSafeHdc(), x, y, SRCCOPY);
@@ -881,8 +816,8 @@ void CDrawManager::AlphaBlendBitmap(CDC* dc, int x, int y, int cx, int cy, CDC* 
 void CDrawManager::AlphaChannelBitmap(CDC* dc, int x, int y, int cx, int cy, CDC* sourceDc, int sourceX, int sourceY)
 {
     if (!dc || !sourceDc || !dc->GetSafeHdc() || !sourceDc->GetSafeHdc() || cx <= 0 || cy <= 0) return;
-    Section32 source(dc->GetSafeHdc(), cx, cy);
-    Section32 target(dc->GetSafeHdc(), cx, cy);
+    htmltip::Section32 source(dc->GetSafeHdc(), cx, cy);
+    htmltip::Section32 target(dc->GetSafeHdc(), cx, cy);
     if (!source || !target) return;
     ::BitBlt(source.Dc(), 0, 0, cx, cy, sourceDc->GetSafeHdc(), sourceX, sourceY, SRCCOPY);
     ::BitBlt(target.Dc(), 0, 0, cx, cy, dc->GetSafeHdc(), x, y, SRCCOPY);
