@@ -48,6 +48,7 @@ public:
     static constexpr int kMax = 32767;
     explicit NoiseGenerator(std::uint32_t seed = 1) : m_state(seed) {}
     void Seed(std::uint32_t seed) { m_state = seed; }
+    std::uint32_t State() const { return m_state; }
     // 0 to 32767.
     int Next()
     {
@@ -151,6 +152,8 @@ public:
     BOOL ImageHasAlpha() const { return m_imageHasAlpha ? TRUE : FALSE; }
     // The noise of the effects starts from this seed (1 at construction).
     void SetNoiseSeed(std::uint32_t seed) { m_noise.Seed(seed); }
+    // Where the noise is now: given to SetNoiseSeed, the same noise follows.
+    std::uint32_t GetNoiseState() const { return m_noise.State(); }
 
 private:
     CDib m_dib;

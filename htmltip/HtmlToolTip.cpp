@@ -567,35 +567,11 @@ bool CHtmlToolTip::ShowPendingTool(POINT position)
     }
     m_shape = platform::RegionFromHandle(m_region) & QRegion(0, 0, window.cx, window.cy);
 
-    // The background: the effect over the body, and the anchor's strip made
-    // of copies of the body's row or column beside it.
     m_background = MakeBitmap(window.cx, window.cy);
     if (!m_background) return false;
-    {
-        BitmapDc dc(*m_background);
-        CDrawManager& manager = m_drawer.GetDrawManager();
-        manager.FillEffect(dc.Get(), static_cast<int>(info.effect), m_bodyRect, info.colorBegin, info.colorMid,
-                           info.colorEnd, info.granularity, kBackgroundBlend);
-        const RECT& b = m_bodyRect;
-        const int bw = b.right - b.left;
-        const int bh = b.bottom - b.top;
-        switch (m_placement.direction & 0xF0) {
-        case HTML_TIP_TOP_EDGE:
-            manager.MultipleCopy(dc.Get(), b.left, 0, bw, b.top, dc.Get(), b.left, b.top, bw, 1);
-            break;
-        case HTML_TIP_BOTTOM_EDGE:
-            manager.MultipleCopy(dc.Get(), b.left, b.bottom, bw, window.cy - b.bottom, dc.Get(), b.left, b.bottom - 1,
-                                 bw, 1);
-            break;
-        case HTML_TIP_LEFT_EDGE:
-            manager.MultipleCopy(dc.Get(), 0, b.top, b.left, bh, dc.Get(), b.left, b.top, 1, bh);
-            break;
-        default:
-            manager.MultipleCopy(dc.Get(), b.right, b.top, window.cx - b.right, bh, dc.Get(), b.right - 1, b.top, 1,
-                                 bh);
-            break;
-        }
-    }
+    m_backgroundNoise = m_drawer.GetDrawManager().GetNoiseState();
+    m_backgroundUsed = false;
+    DrawBackground(*m_background, info);
 
     m_transparency = m_fadeInEnabled && m_fadeInMs != 0 ? 100 : info.transparency;
 
@@ -619,6 +595,35 @@ bool CHtmlToolTip::ShowPendingTool(POINT position)
     return true;
 }
 
+void CHtmlToolTip::DrawBackground(CBitmap& target, const HtmlToolInfo& info)
+{
+    // The effect over the body, and the anchor's strip made of copies of the
+    // body's row or column beside it.
+    const SIZE window = m_placement.window;
+    BitmapDc dc(target);
+    CDrawManager& manager = m_drawer.GetDrawManager();
+    manager.FillEffect(dc.Get(), static_cast<int>(info.effect), m_bodyRect, info.colorBegin, info.colorMid,
+                       info.colorEnd, info.granularity, kBackgroundBlend);
+    const RECT& b = m_bodyRect;
+    const int bw = b.right - b.left;
+    const int bh = b.bottom - b.top;
+    switch (m_placement.direction & 0xF0) {
+    case HTML_TIP_TOP_EDGE:
+        manager.MultipleCopy(dc.Get(), b.left, 0, bw, b.top, dc.Get(), b.left, b.top, bw, 1);
+        break;
+    case HTML_TIP_BOTTOM_EDGE:
+        manager.MultipleCopy(dc.Get(), b.left, b.bottom, bw, window.cy - b.bottom, dc.Get(), b.left, b.bottom - 1, bw,
+                             1);
+        break;
+    case HTML_TIP_LEFT_EDGE:
+        manager.MultipleCopy(dc.Get(), 0, b.top, b.left, bh, dc.Get(), b.left, b.top, 1, bh);
+        break;
+    default:
+        manager.MultipleCopy(dc.Get(), b.right, b.top, window.cx - b.right, bh, dc.Get(), b.right - 1, b.top, 1, bh);
+        break;
+    }
+}
+
 void CHtmlToolTip::RenderTipImage()
 {
     m_tipReady = false;
@@ -627,12 +632,25 @@ void CHtmlToolTip::RenderTipImage()
     const bool sameShadow = !m_shadowCover.empty() && key == m_shadowKey;
     if (!sameShadow) m_shadowCover.clear();
     if (!m_background || tipSize.cx <= 0 || tipSize.cy <= 0) return;
-    std::unique_ptr<CBitmap> tipBitmap = MakeBitmap(tipSize.cx, tipSize.cy);
-    if (!tipBitmap) return;
+    // The first drawing of a showing goes straight onto the background. A
+    // later one (a hovered link, an animation step) makes the background
+    // again, from the noise it was first made with, and the noise then goes
+    // on as if the background had been copied.
+    std::unique_ptr<CBitmap> again;
+    CBitmap* tipBitmap = m_background.get();
+    if (m_backgroundUsed) {
+        again = MakeBitmap(tipSize.cx, tipSize.cy);
+        if (!again) return;
+        CDrawManager& manager = m_drawer.GetDrawManager();
+        const std::uint32_t noise = manager.GetNoiseState();
+        manager.SetNoiseSeed(m_backgroundNoise);
+        DrawBackground(*again, m_current);
+        manager.SetNoiseSeed(noise);
+        tipBitmap = again.get();
+    }
+    m_backgroundUsed = true;
     {
         BitmapDc dc(*tipBitmap);
-        BitmapDc background(*m_background);
-        dc->BitBlt(0, 0, tipSize.cx, tipSize.cy, background.Get(), 0, 0, SRCCOPY);
         m_drawer.DrawPreparedOutput(dc.Get(), m_textRect);
         if (m_borderBrush.GetSafeHandle() && m_borderWidth != 0 && m_borderHeight != 0) DrawBorder(dc.Get(), &m_region);
     }
@@ -723,11 +741,12 @@ void CHtmlToolTip::DrawTip(int transparency)
             if (ty < 0 || ty >= height) continue;
             auto* row = reinterpret_cast<QRgb*>(m_shadowLayer.scanLine(ty));
             const float* cover = m_shadowCover.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(tipSize.cx);
-            for (int x = 0; x < tipSize.cx; ++x) {
-                const int tx = x + m_shadowOffsetX;
-                if (tx < 0 || tx >= width) continue;
-                row[tx] = qRgba(0, 0, 0, static_cast<int>(cover[x] * strength + 0.5f));
-            }
+            // The columns that land inside the window, in one straight run.
+            const int from = std::max(0, -m_shadowOffsetX);
+            const int to = std::min(static_cast<int>(tipSize.cx), width - m_shadowOffsetX);
+            const int shift = m_shadowOffsetX;
+            for (int x = from; x < to; ++x)
+                row[x + shift] = static_cast<QRgb>(static_cast<int>(cover[x] * strength + 0.5f)) << 24;
         }
         m_shadowLayerKey = layerKey;
         m_shadowLayerFresh = true;

@@ -209,6 +209,7 @@ private:
     bool ShowPendingTool(POINT position);
     void DrawTip(int transparency);
     void RenderTipImage();
+    void DrawBackground(CBitmap& target, const HtmlToolInfo& info);
     CString LoadText(UINT textId) const;
 
     htmltip::ITipPlatform& Platform() const;
@@ -244,6 +245,10 @@ private:
     // The prepared tip: background, shape and placement of the last showing
     // (the placement's top-left corner follows the window when it moves).
     std::unique_ptr<CBitmap> m_background;
+    // The noise the background was made with, and whether the tip's first
+    // drawing went onto it (so that a later one must make it again).
+    std::uint32_t m_backgroundNoise = 0;
+    bool m_backgroundUsed = false;
     QRegion m_shape;
     QRegion m_windowShape;
     CRgn m_region;
