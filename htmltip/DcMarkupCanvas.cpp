@@ -1,6 +1,7 @@
 #include "htmltip/DcMarkupCanvas.h"
 
 #include "htmltip/GdiMarkupImage.h"
+#include "htmltip/Section32.h"
 
 #include "platform/ui/WindowSurface.h"
 
@@ -12,6 +13,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <memory>
 
 namespace htmltip {
 
@@ -228,21 +230,22 @@ void DcMarkupCanvas::Flush()
         box &= QRect(clip.left, clip.top, clip.right - clip.left, clip.bottom - clip.top);
     if (box.isEmpty()) return;
 
-    BITMAPINFO info{};
-    info.bmiHeader.biWidth = box.width();
-    info.bmiHeader.biHeight = -box.height();
-    info.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    const HBITMAP section = ::CreateDIBSection(m_dc.GetSafeHdc(), &info, DIB_RGB_COLORS, &bits, HANDLE(), 0);
-    CDC memory;
-    if (!section || !bits || !memory.CreateCompatibleDC(&m_dc)) {
-        if (section) ::DeleteObject(section);
-        return;
+    // The text is painted on a copy of the box; the copy's memory stays with
+    // the thread (the largest box yet, up to a limit), as a tip's text is
+    // flushed many times at every showing.
+    thread_local std::unique_ptr<Section32> scratch;
+    if (!scratch || box.width() > scratch->Width() || box.height() > scratch->Height()) {
+        const int width = std::max(box.width(), scratch ? scratch->Width() : 0);
+        const int height = std::max(box.height(), scratch ? scratch->Height() : 0);
+        scratch.reset();
+        auto made = std::make_unique<Section32>(HDC(), width, height);
+        if (!*made) return;
+        scratch = std::move(made);
     }
-    const HGDIOBJ old = memory.SelectObject(HGDIOBJ(section));
-    memory.BitBlt(0, 0, box.width(), box.height(), &m_dc, box.left(), box.top(), SRCCOPY);
+    ::BitBlt(scratch->Dc(), 0, 0, box.width(), box.height(), m_dc.GetSafeHdc(), box.left(), box.top(), SRCCOPY);
     ::GdiFlush();
-    QImage view(static_cast<uchar*>(bits), box.width(), box.height(), box.width() * 4, QImage::Format_RGB32);
+    const int stride = scratch->Width() * 4;
+    QImage view(reinterpret_cast<uchar*>(scratch->Bits()), box.width(), box.height(), stride, QImage::Format_RGB32);
     {
         QPainter painter(&view);
         painter.translate(-box.left(), -box.top());
@@ -254,13 +257,13 @@ void DcMarkupCanvas::Flush()
         }
     }
     // Text leaves the alpha bytes 0, as the drawing layer's does.
-    auto* pixels = static_cast<std::uint32_t*>(bits);
-    for (std::size_t i = 0, n = static_cast<std::size_t>(box.width()) * static_cast<std::size_t>(box.height()); i < n; ++i)
-        pixels[i] &= 0x00FFFFFFu;
-    m_dc.BitBlt(box.left(), box.top(), box.width(), box.height(), &memory, 0, 0, SRCCOPY);
-    memory.SelectObject(old);
-    memory.DeleteDC();
-    ::DeleteObject(section);
+    for (int y = 0; y < box.height(); ++y) {
+        auto* row = scratch->Bits() + static_cast<std::ptrdiff_t>(y) * scratch->Width();
+        for (int x = 0; x < box.width(); ++x) row[x] &= 0x00FFFFFFu;
+    }
+    ::BitBlt(m_dc.GetSafeHdc(), box.left(), box.top(), box.width(), box.height(), scratch->Dc(), 0, 0, SRCCOPY);
+    // A very long text's box is not worth keeping (4 MB at most stay).
+    if (scratch->Count() > (std::size_t{1} << 20)) scratch.reset();
 }
 
 void DcMarkupCanvas::DrawLine(int x1, int y1, int x2, int y2, COLORREF color, int style, int width)

@@ -50,16 +50,31 @@ CDib::~CDib() { Free(); }
 
 BYTE* CDib::Create(int width, int height, int bitCount)
 {
-    Free();
-    if (width <= 0 || height <= 0) return nullptr;
-    if (bitCount != 1 && bitCount != 4 && bitCount != 8 && bitCount != 16 && bitCount != 24 && bitCount != 32)
+    if (width <= 0 || height <= 0 ||
+        (bitCount != 1 && bitCount != 4 && bitCount != 8 && bitCount != 16 && bitCount != 24 && bitCount != 32)) {
+        Free();
         return nullptr;
+    }
     // 64-bit arithmetic: a wide surface's row times its height overflows an int.
     const std::int64_t lineWidth = ((static_cast<std::int64_t>(bitCount) * width + 31) >> 5) << 2;
     const int entries = PaletteEntriesFor(bitCount);
     const std::int64_t imageBytes = lineWidth * height;
     const std::int64_t blockBytes = kHeaderBytes + 4 * entries + imageBytes;
-    if (blockBytes > static_cast<std::int64_t>(kMaxBlockBytes)) return nullptr;
+    if (blockBytes > static_cast<std::int64_t>(kMaxBlockBytes)) {
+        Free();
+        return nullptr;
+    }
+    if (m_block && GetWidth() == width && GetHeight() == height && GetBitCount() == bitCount) {
+        // The same surface again (an effect redrawn at every showing): its
+        // memory and 32-bit copy serve again; the section with its palette
+        // copy does not.
+        DropPaletteSection();
+        std::memset(m_block.get(), 0, static_cast<std::size_t>(blockBytes));
+        std::memcpy(m_block.get(), &m_header, kHeaderBytes);
+        m_paletteChanged = false;
+        return m_block.get();
+    }
+    Free();
 
     std::unique_ptr<BYTE[]> block(new (std::nothrow) BYTE[static_cast<std::size_t>(blockBytes)]);
     if (!block) return nullptr;
@@ -207,6 +222,11 @@ void CDib::DropSection()
     m_expandedDc = nullptr;
     m_oldExpanded = nullptr;
     m_expandedBits = nullptr;
+    DropPaletteSection();
+}
+
+void CDib::DropPaletteSection()
+{
     if (m_sectionDc) {
         if (m_oldBitmap) ::SelectObject(m_sectionDc, m_oldBitmap);
         ::DeleteDC(m_sectionDc);

@@ -61,6 +61,7 @@ public:
 private:
     bool MakeSection(CDC* dc);
     void DropSection();
+    void DropPaletteSection();  // the section, not the 32-bit copy
     // Palette surfaces are drawn from a 32-bit copy: the colours come from
     // the palette, and a 32-bit transfer is the fast one.
     bool DrawExpanded(CDC* dc, int x, int y);

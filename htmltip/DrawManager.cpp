@@ -1,4 +1,5 @@
 #include "htmltip/DrawManager.h"
+#include "htmltip/Section32.h"
 
 #include <algorithm>
 #include <cmath>
@@ -10,7 +11,6 @@ using htmltip::NoiseGenerator;
 namespace {
 
 constexpr DWORD kWhitePixel = 0x00FFFFFF;
-constexpr std::int64_t kMaxSectionPixels = std::int64_t{1} << 28;  // 1 GiB of 32-bit pixels
 
 // A real product truncated towards zero, taken modulo 256; NaN and infinities give 0.
 DWORD ByteOf(double v)
@@ -66,71 +66,6 @@ private:
     HGDIOBJ m_old;
 };
 
-// A top-down 32-bit DIB section with a DC of its own.
-class Section32 {
-public:
-    Section32(HDC compatible, int cx, int cy)
-    {
-        if (cx <= 0 || cy <= 0 || static_cast<std::int64_t>(cx) * cy > kMaxSectionPixels) return;
-        BITMAPINFO info{};
-        info.bmiHeader.biWidth = cx;
-        info.bmiHeader.biHeight = -cy;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
-        void* bits = nullptr;
-        m_bitmap = ::CreateDIBSection(compatible, &info, DIB_RGB_COLORS, &bits, HANDLE(), 0);
-        if (!m_bitmap || !bits) {
-            Release();
-            return;
-        }
-        m_bits = static_cast<DWORD*>(bits);
-        m_dc = ::CreateCompatibleDC(compatible);
-        if (!m_dc) {
-            Release();
-            return;
-        }
-        m_old = ::SelectObject(m_dc, m_bitmap);
-        m_width = cx;
-        m_height = cy;
-    }
-    ~Section32() { Release(); }
-    Section32(const Section32&) = delete;
-    Section32& operator=(const Section32&) = delete;
-
-    explicit operator bool() const { return m_bits != nullptr && static_cast<bool>(m_dc); }
-    HDC Dc() const { return m_dc; }
-    DWORD* Bits() const { return m_bits; }
-    std::size_t Count() const { return static_cast<std::size_t>(m_width) * static_cast<std::size_t>(m_height); }
-    // Gives the section to the caller; the DC goes.
-    HBITMAP Detach()
-    {
-        const HBITMAP b = m_bitmap;
-        m_bitmap = nullptr;
-        Release();
-        return b;
-    }
-
-private:
-    void Release()
-    {
-        if (m_dc) {
-            if (m_old) ::SelectObject(m_dc, m_old);
-            ::DeleteDC(m_dc);
-        }
-        if (m_bitmap) ::DeleteObject(m_bitmap);
-        m_dc = nullptr;
-        m_old = nullptr;
-        m_bitmap = nullptr;
-        m_bits = nullptr;
-    }
-
-    HBITMAP m_bitmap;
-    HDC m_dc;
-    HGDIOBJ m_old;
-    DWORD* m_bits = nullptr;
-    int m_width = 0;
-    int m_height = 0;
-};
 
 class ScopedBitmap {
 public:
@@ -319,7 +254,7 @@ HBITMAP CDrawManager::CreateImageEffect(HBITMAP bitmap, int cx, int cy, DWORD fl
 {
     if (!bitmap) return HBITMAP();
     ScreenDc screen;
-    Section32 section(screen.Get(), cx, cy);
+    htmltip::Section32 section(screen.Get(), cx, cy);
     SelectedDc source(screen.Get(), bitmap);
     if (!section || !source) return HBITMAP();
     if (!::BitBlt(section.Dc(), 0, 0, cx, cy, source.Get(), 0, 0, SRCCOPY)) return HBITMAP();
@@ -441,6 +376,10 @@ BOOL CDrawManager::MakeEffectDib(const RECT& rect, int effect, BYTE granularity,
     }
     m_dib.BlendPalette(colorBegin, blend);
 
+    // The generator works on a copy, put back at the end: through the pixel
+    // pointer every store could be its state, which would be read anew for
+    // every pixel.
+    htmltip::NoiseGenerator noiseState = m_noise;
     const int g = granularity;
     const int divisor = NoiseGenerator::kMax / (g != 0 ? 2 * g : 1);
     const int lo = g;
@@ -449,7 +388,7 @@ BOOL CDrawManager::MakeEffectDib(const RECT& rect, int effect, BYTE granularity,
     // the division per pixel is what the effects spend most on.
     const std::uint64_t magic = (std::uint64_t{1} << 32) / static_cast<std::uint64_t>(divisor) + 1;
     const auto scaled = [magic](int r) { return static_cast<int>((static_cast<std::uint64_t>(r) * magic) >> 32); };
-    const auto noise = [&] { return scaled(m_noise.Next()) - g; };
+    const auto noise = [&] { return scaled(noiseState.Next()) - g; };
     BYTE* bits = m_dib.GetBits();
     const int line = m_dib.GetLineWidth();
     // Row y counts from the bottom row as stored; every value wraps to 8 bits.
@@ -555,10 +494,10 @@ BOOL CDrawManager::MakeEffectDib(const RECT& rect, int effect, BYTE granularity,
     case EFFECT_METAL: {
         const int shortest = std::min(W, H);
         for (int stroke = 0; stroke < 200; ++stroke) {
-            const int x0 = m_noise.Next() / (NoiseGenerator::kMax / W);
-            const int y0 = m_noise.Next() / (NoiseGenerator::kMax / H);
-            const int length = (m_noise.Next() / (NoiseGenerator::kMax / shortest)) / 2;
-            const auto value = static_cast<BYTE>(m_noise.Next() / (NoiseGenerator::kMax / 40));
+            const int x0 = noiseState.Next() / (NoiseGenerator::kMax / W);
+            const int y0 = noiseState.Next() / (NoiseGenerator::kMax / H);
+            const int length = (noiseState.Next() / (NoiseGenerator::kMax / shortest)) / 2;
+            const auto value = static_cast<BYTE>(noiseState.Next() / (NoiseGenerator::kMax / 40));
             for (int i = 0; i < length; ++i) {
                 if (x0 - i > 0 && y0 + i < H) m_dib.SetPixelIndex(x0 - i, y0 + i, value);
                 if (x0 + i < W && y0 - i > 0) m_dib.SetPixelIndex(W - x0 + i, y0 - i, value);
@@ -567,12 +506,13 @@ BOOL CDrawManager::MakeEffectDib(const RECT& rect, int effect, BYTE granularity,
         const int d = (hi - lo - 40) / 2;
         for (int y = 0; y < H; ++y)
             for (int x = 0; x < W; ++x)
-                put(x, y, at(x, y) + (d * y) / H + ((W - x) * d) / W + scaled(m_noise.Next()));
+                put(x, y, at(x, y) + (d * y) / H + ((W - x) * d) / W + scaled(noiseState.Next()));
         break;
     }
     default:
         break;
     }
+    m_noise = noiseState;
     return TRUE;
 }
 
@@ -728,51 +668,66 @@ BOOL CDrawManager::MakeShadowMap(CDC* dc, int cx, int cy, HBITMAP maskBitmap, st
     const CSize maskSize = GetBitmapSize(maskBitmap);
     if (maskSize.cx <= 0 || maskSize.cy <= 0) return FALSE;
     ScreenDc screen;
-    Section32 maskPixels(screen.Get(), maskSize.cx, maskSize.cy);
+    htmltip::Section32 maskPixels(screen.Get(), maskSize.cx, maskSize.cy);
     SelectedDc mask(screen.Get(), maskBitmap);
     if (!maskPixels || !mask) return FALSE;
     ::BitBlt(maskPixels.Dc(), 0, 0, maskSize.cx, maskSize.cy, mask.Get(), 0, 0, SRCCOPY);
     ::GdiFlush();
+    thread_local std::vector<BYTE> low;
+    low.resize(maskPixels.Count());
     const DWORD* source = maskPixels.Bits();
+    for (std::size_t i = 0; i < low.size(); ++i) low[i] = static_cast<BYTE>(source[i] & 0xFF);
+    map.resize(static_cast<std::size_t>(cx) * static_cast<std::size_t>(cy));
+    return MakeShadowSums(cx, cy, low.data(), maskSize.cx, maskSize.cy, blurred, blurX, blurY,
+                          [&](int y, const std::int64_t* sums, std::int64_t divisor) {
+                              double* out = map.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(cx);
+                              const auto scale = static_cast<double>(divisor);
+                              for (int x = 0; x < cx; ++x) out[x] = static_cast<double>(sums[x]) / scale;
+                          });
+}
+
+BOOL CDrawManager::MakeShadowSums(int cx, int cy, const BYTE* mask, int maskWidth, int maskHeight, BOOL blurred,
+                                  int blurX, int blurY, const ShadowRow& emit)
+{
+    if (!mask || cx <= 0 || cy <= 0 || maskWidth <= 0 || maskHeight <= 0) return FALSE;
     const std::size_t count = static_cast<std::size_t>(cx) * static_cast<std::size_t>(cy);
-    // The low byte of each pixel of A: the mask, shrunk by the blur window
-    // onto white when blurred (nearest pixel, sampled at pixel centres).
+    // A: the mask, shrunk by the blur window onto white when blurred
+    // (nearest pixel, sampled at pixel centres).
     // Work buffers stay with the thread: a tip's shadow is made at every
     // showing, and fresh megabytes would cost more in page faults than the sums.
-    thread_local std::vector<std::int32_t> a;
+    thread_local std::vector<BYTE> a;
     thread_local std::vector<std::int32_t> across;
-    thread_local std::vector<std::int64_t> down;
     thread_local std::vector<std::size_t> columns;
-    a.assign(count, 0);
     // An image too small for the blur gets a smaller window; one pixel across
     // has no room for any and takes the plain shadow.
     if (blurred && (cx < 2 || cy < 2)) blurred = FALSE;
-    if (blurred) {
-        blurX = FitBlur(blurX, cx);
-        blurY = FitBlur(blurY, cy);
-        std::fill(a.begin(), a.end(), 255);
-        const int w = cx - blurX;
-        const int h = cy - blurY;
-        columns.resize(static_cast<std::size_t>(std::max(w, 0)));
-        for (int i = 0; i < w; ++i)
-            columns[static_cast<std::size_t>(i)] = static_cast<std::size_t>(((2LL * i + 1) * maskSize.cx) / (2LL * w));
-        for (int j = 0; j < h; ++j) {
-            const auto sy = static_cast<std::size_t>(((2LL * j + 1) * maskSize.cy) / (2LL * h));
-            std::int32_t* row = a.data() + static_cast<std::size_t>(j + blurY / 2) * static_cast<std::size_t>(cx);
-            const DWORD* in = source + sy * static_cast<std::size_t>(maskSize.cx);
-            for (int i = 0; i < w; ++i)
-                row[i + blurX / 2] = static_cast<std::int32_t>(in[columns[static_cast<std::size_t>(i)]] & 0xFF);
-        }
-    } else {
-        for (int y = 0; y < std::min<int>(cy, maskSize.cy); ++y)
-            for (int x = 0; x < std::min<int>(cx, maskSize.cx); ++x)
-                a[static_cast<std::size_t>(y) * cx + static_cast<std::size_t>(x)] = static_cast<std::int32_t>(
-                    source[static_cast<std::size_t>(y) * static_cast<std::size_t>(maskSize.cx) + static_cast<std::size_t>(x)] & 0xFF);
-    }
-    map.assign(count, 1.0);
+    thread_local std::vector<std::int64_t> down;
     if (!blurred) {
-        for (std::size_t i = 0; i < count; ++i) map[i] = static_cast<double>(a[i]) / 255.0;
+        down.assign(static_cast<std::size_t>(cx), 0);
+        for (int y = 0; y < cy; ++y) {
+            if (y < maskHeight) {
+                const BYTE* in = mask + static_cast<std::size_t>(y) * static_cast<std::size_t>(maskWidth);
+                for (int x = 0; x < std::min(cx, maskWidth); ++x) down[static_cast<std::size_t>(x)] = in[x];
+            } else {
+                std::fill(down.begin(), down.end(), 0);
+            }
+            emit(y, down.data(), 255);
+        }
         return TRUE;
+    }
+    blurX = FitBlur(blurX, cx);
+    blurY = FitBlur(blurY, cy);
+    a.assign(count, 255);
+    const int w = cx - blurX;
+    const int h = cy - blurY;
+    columns.resize(static_cast<std::size_t>(std::max(w, 0)));
+    for (int i = 0; i < w; ++i)
+        columns[static_cast<std::size_t>(i)] = static_cast<std::size_t>(((2LL * i + 1) * maskWidth) / (2LL * w));
+    for (int j = 0; j < h; ++j) {
+        const auto sy = static_cast<std::size_t>(((2LL * j + 1) * maskHeight) / (2LL * h));
+        BYTE* row = a.data() + static_cast<std::size_t>(j + blurY / 2) * static_cast<std::size_t>(cx) + blurX / 2;
+        const BYTE* in = mask + sy * static_cast<std::size_t>(maskWidth);
+        for (int i = 0; i < w; ++i) row[i] = in[columns[static_cast<std::size_t>(i)]];
     }
 
     // Box sums with 255 outside the image, by running sums so the cost does
@@ -784,7 +739,10 @@ BOOL CDrawManager::MakeShadowMap(CDC* dc, int cx, int cy, HBITMAP maskBitmap, st
     // Horizontal sums: padded row r (image row r - oy), columns x .. x + blurX - 1
     // of the padded row (image columns x - ox ..). A row sum is at most blurX * 255.
     across.resize(static_cast<std::size_t>(cx) * static_cast<std::size_t>(ph));
-    const auto padded = [&](const std::int32_t* row, int px) { return px < ox || px >= ox + cx ? 255 : row[px - ox]; };
+    // The padded row: white, the image row at ox, white again (one more
+    // than the last window needs, so the running sum needs no test).
+    thread_local std::vector<BYTE> padded;
+    padded.assign(static_cast<std::size_t>(cx) + static_cast<std::size_t>(blurX), 255);
     for (int r = 0; r < ph; ++r) {
         std::int32_t* out = across.data() + static_cast<std::size_t>(r) * static_cast<std::size_t>(cx);
         const int y = r - oy;
@@ -792,23 +750,24 @@ BOOL CDrawManager::MakeShadowMap(CDC* dc, int cx, int cy, HBITMAP maskBitmap, st
             std::fill(out, out + cx, blurX * 255);
             continue;
         }
-        const std::int32_t* row = a.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(cx);
+        std::memcpy(padded.data() + ox, a.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(cx),
+                    static_cast<std::size_t>(cx));
+        const BYTE* in = padded.data();
         std::int32_t sum = 0;
-        for (int i = 0; i < blurX; ++i) sum += padded(row, i);
+        for (int i = 0; i < blurX; ++i) sum += in[i];
         for (int x = 0; x < cx; ++x) {
             out[x] = sum;
-            if (x + blurX < cx + blurX - 1) sum += padded(row, x + blurX) - padded(row, x);
+            sum += in[x + blurX] - in[x];
         }
     }
-    const double scale = static_cast<double>(blurX) * blurY * 255.0;
+    const std::int64_t divisor = static_cast<std::int64_t>(blurX) * blurY * 255;
     down.assign(static_cast<std::size_t>(cx), 0);
     for (int i = 0; i < blurY; ++i) {
         const std::int32_t* row = across.data() + static_cast<std::size_t>(i) * static_cast<std::size_t>(cx);
         for (int x = 0; x < cx; ++x) down[static_cast<std::size_t>(x)] += row[x];
     }
     for (int y = 0; y < cy; ++y) {
-        double* out = map.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(cx);
-        for (int x = 0; x < cx; ++x) out[x] = static_cast<double>(down[static_cast<std::size_t>(x)]) / scale;
+        emit(y, down.data(), divisor);
         if (y + blurY < ph) {
             const std::int32_t* enter = across.data() + static_cast<std::size_t>(y + blurY) * static_cast<std::size_t>(cx);
             const std::int32_t* leave = across.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(cx);
@@ -822,7 +781,7 @@ void CDrawManager::ApplyShadowMap(CDC* dc, int x, int y, int cx, int cy, const s
 {
     if (!dc || !dc->GetSafeHdc() || cx <= 0 || cy <= 0) return;
     if (map.size() < static_cast<std::size_t>(cx) * static_cast<std::size_t>(cy)) return;
-    Section32 b(dc->GetSafeHdc(), cx, cy);
+    htmltip::Section32 b(dc->GetSafeHdc(), cx, cy);
     if (!b) return;
     ::BitBlt(b.Dc(), 0, 0, cx, cy, dc->GetSafeHdc(), x, y, SRCCOPY);
     ::GdiFlush();
@@ -840,8 +799,8 @@ void CDrawManager::AlphaBlendBitmap(CDC* dc, int x, int y, int cx, int cy, CDC* 
         return;
     }
     if (percent <= 0) return;
-    Section32 source(dc->GetSafeHdc(), cx, cy);
-    Section32 target(dc->GetSafeHdc(), cx, cy);
+    htmltip::Section32 source(dc->GetSafeHdc(), cx, cy);
+    htmltip::Section32 target(dc->GetSafeHdc(), cx, cy);
     if (!source || !target) return;
     ::BitBlt(source.Dc(), 0, 0, cx, cy, sourceDc->GetSafeHdc(), sourceX, sourceY, SRCCOPY);
     ::BitBlt(target.Dc(), 0, 0, cx, cy, dc->GetSafeHdc(), x, y, SRCCOPY);
@@ -857,8 +816,8 @@ void CDrawManager::AlphaBlendBitmap(CDC* dc, int x, int y, int cx, int cy, CDC* 
 void CDrawManager::AlphaChannelBitmap(CDC* dc, int x, int y, int cx, int cy, CDC* sourceDc, int sourceX, int sourceY)
 {
     if (!dc || !sourceDc || !dc->GetSafeHdc() || !sourceDc->GetSafeHdc() || cx <= 0 || cy <= 0) return;
-    Section32 source(dc->GetSafeHdc(), cx, cy);
-    Section32 target(dc->GetSafeHdc(), cx, cy);
+    htmltip::Section32 source(dc->GetSafeHdc(), cx, cy);
+    htmltip::Section32 target(dc->GetSafeHdc(), cx, cy);
     if (!source || !target) return;
     ::BitBlt(source.Dc(), 0, 0, cx, cy, sourceDc->GetSafeHdc(), sourceX, sourceY, SRCCOPY);
     ::BitBlt(target.Dc(), 0, 0, cx, cy, dc->GetSafeHdc(), x, y, SRCCOPY);

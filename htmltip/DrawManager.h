@@ -17,6 +17,7 @@
 #include "platform/core/Geometry.h"
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 // Background effects: what "bgeffect" names and the tooltip's SetEffectBk stores.
@@ -47,6 +48,7 @@ public:
     static constexpr int kMax = 32767;
     explicit NoiseGenerator(std::uint32_t seed = 1) : m_state(seed) {}
     void Seed(std::uint32_t seed) { m_state = seed; }
+    std::uint32_t State() const { return m_state; }
     // 0 to 32767.
     int Next()
     {
@@ -129,6 +131,14 @@ public:
     BOOL MakeShadowMap(CDC* dc, int cx, int cy, HBITMAP maskBitmap, std::vector<double>& map, BOOL blurred, int blurX,
                        int blurY);
     void ApplyShadowMap(CDC* dc, int x, int y, int cx, int cy, const std::vector<double>& map);
+    // What the map is made of, in integers: 'mask' holds the low byte of each
+    // of maskWidth x maskHeight pixels, row by row from the top. Each of the
+    // cy rows of cx sums goes to 'row' from the top; a sum runs from 0 to
+    // 'divisor', and the map's factor is sum / divisor. FALSE for an empty
+    // size or mask.
+    using ShadowRow = std::function<void(int y, const std::int64_t* sums, std::int64_t divisor)>;
+    static BOOL MakeShadowSums(int cx, int cy, const BYTE* mask, int maskWidth, int maskHeight, BOOL blurred,
+                               int blurX, int blurY, const ShadowRow& row);
 
     // Frames and lines in the border styles: 0 none, 1 solid, 2 dashed,
     // 3 dotted, 4 dash-dot, 5 dash-dot-dot, 6 double; others solid.
@@ -142,6 +152,8 @@ public:
     BOOL ImageHasAlpha() const { return m_imageHasAlpha ? TRUE : FALSE; }
     // The noise of the effects starts from this seed (1 at construction).
     void SetNoiseSeed(std::uint32_t seed) { m_noise.Seed(seed); }
+    // Where the noise is now: given to SetNoiseSeed, the same noise follows.
+    std::uint32_t GetNoiseState() const { return m_noise.State(); }
 
 private:
     CDib m_dib;

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <array>
 #include <cmath>
 
@@ -443,7 +444,7 @@ void CHtmlToolTip::StepFadeOut()
 void CHtmlToolTip::StepAnimation()
 {
     if (Platform().IsTipVisible() && m_state == TipState::Shown && m_drawer.OnTimer()) {
-        m_tipImage = QImage();
+        m_tipReady = false;
         DrawTip(m_transparency);
     }
 }
@@ -495,7 +496,7 @@ LRESULT CHtmlToolTip::OnRepaintRequest(WPARAM, LPARAM)
 {
     if (m_repaintOnRequest && m_state != TipState::Hidden) {
         // A link's look changed.
-        m_tipImage = QImage();
+        m_tipReady = false;
         DrawTip(0);
     }
     return 0;
@@ -566,35 +567,11 @@ bool CHtmlToolTip::ShowPendingTool(POINT position)
     }
     m_shape = platform::RegionFromHandle(m_region) & QRegion(0, 0, window.cx, window.cy);
 
-    // The background: the effect over the body, and the anchor's strip made
-    // of copies of the body's row or column beside it.
     m_background = MakeBitmap(window.cx, window.cy);
     if (!m_background) return false;
-    {
-        BitmapDc dc(*m_background);
-        CDrawManager& manager = m_drawer.GetDrawManager();
-        manager.FillEffect(dc.Get(), static_cast<int>(info.effect), m_bodyRect, info.colorBegin, info.colorMid,
-                           info.colorEnd, info.granularity, kBackgroundBlend);
-        const RECT& b = m_bodyRect;
-        const int bw = b.right - b.left;
-        const int bh = b.bottom - b.top;
-        switch (m_placement.direction & 0xF0) {
-        case HTML_TIP_TOP_EDGE:
-            manager.MultipleCopy(dc.Get(), b.left, 0, bw, b.top, dc.Get(), b.left, b.top, bw, 1);
-            break;
-        case HTML_TIP_BOTTOM_EDGE:
-            manager.MultipleCopy(dc.Get(), b.left, b.bottom, bw, window.cy - b.bottom, dc.Get(), b.left, b.bottom - 1,
-                                 bw, 1);
-            break;
-        case HTML_TIP_LEFT_EDGE:
-            manager.MultipleCopy(dc.Get(), 0, b.top, b.left, bh, dc.Get(), b.left, b.top, 1, bh);
-            break;
-        default:
-            manager.MultipleCopy(dc.Get(), b.right, b.top, window.cx - b.right, bh, dc.Get(), b.right - 1, b.top, 1,
-                                 bh);
-            break;
-        }
-    }
+    m_backgroundNoise = m_drawer.GetDrawManager().GetNoiseState();
+    m_backgroundUsed = false;
+    DrawBackground(*m_background, info);
 
     m_transparency = m_fadeInEnabled && m_fadeInMs != 0 ? 100 : info.transparency;
 
@@ -612,30 +589,78 @@ bool CHtmlToolTip::ShowPendingTool(POINT position)
     m_current = info;
     m_currentTool = m_pendingTool;
     m_showMode = m_pendingShowMode;
-    m_tipImage = QImage();
+    m_tipReady = false;
     Platform().ShowTip(m_placement.topLeft, full, m_windowShape, m_showMode == kShowAtPoint);
     DrawTip(m_transparency);
     return true;
 }
 
+void CHtmlToolTip::DrawBackground(CBitmap& target, const HtmlToolInfo& info)
+{
+    // The effect over the body, and the anchor's strip made of copies of the
+    // body's row or column beside it.
+    const SIZE window = m_placement.window;
+    BitmapDc dc(target);
+    CDrawManager& manager = m_drawer.GetDrawManager();
+    manager.FillEffect(dc.Get(), static_cast<int>(info.effect), m_bodyRect, info.colorBegin, info.colorMid,
+                       info.colorEnd, info.granularity, kBackgroundBlend);
+    const RECT& b = m_bodyRect;
+    const int bw = b.right - b.left;
+    const int bh = b.bottom - b.top;
+    switch (m_placement.direction & 0xF0) {
+    case HTML_TIP_TOP_EDGE:
+        manager.MultipleCopy(dc.Get(), b.left, 0, bw, b.top, dc.Get(), b.left, b.top, bw, 1);
+        break;
+    case HTML_TIP_BOTTOM_EDGE:
+        manager.MultipleCopy(dc.Get(), b.left, b.bottom, bw, window.cy - b.bottom, dc.Get(), b.left, b.bottom - 1, bw,
+                             1);
+        break;
+    case HTML_TIP_LEFT_EDGE:
+        manager.MultipleCopy(dc.Get(), 0, b.top, b.left, bh, dc.Get(), b.left, b.top, 1, bh);
+        break;
+    default:
+        manager.MultipleCopy(dc.Get(), b.right, b.top, window.cx - b.right, bh, dc.Get(), b.right - 1, b.top, 1, bh);
+        break;
+    }
+}
+
 void CHtmlToolTip::RenderTipImage()
 {
-    m_tipImage = QImage();
+    m_tipReady = false;
     const SIZE tipSize = m_placement.window;
     const ShadowKey key{m_shape, tipSize, m_shadowBlurred, m_shadowBlurX, m_shadowBlurY};
     const bool sameShadow = !m_shadowCover.empty() && key == m_shadowKey;
     if (!sameShadow) m_shadowCover.clear();
     if (!m_background || tipSize.cx <= 0 || tipSize.cy <= 0) return;
-    std::unique_ptr<CBitmap> tipBitmap = MakeBitmap(tipSize.cx, tipSize.cy);
-    if (!tipBitmap) return;
+    // The first drawing of a showing goes straight onto the background. A
+    // later one (a hovered link, an animation step) makes the background
+    // again, from the noise it was first made with, and the noise then goes
+    // on as if the background had been copied.
+    std::unique_ptr<CBitmap> again;
+    CBitmap* tipBitmap = m_background.get();
+    if (m_backgroundUsed) {
+        again = MakeBitmap(tipSize.cx, tipSize.cy);
+        if (!again) return;
+        CDrawManager& manager = m_drawer.GetDrawManager();
+        const std::uint32_t noise = manager.GetNoiseState();
+        manager.SetNoiseSeed(m_backgroundNoise);
+        DrawBackground(*again, m_current);
+        manager.SetNoiseSeed(noise);
+        tipBitmap = again.get();
+    }
+    m_backgroundUsed = true;
     {
         BitmapDc dc(*tipBitmap);
-        BitmapDc background(*m_background);
-        dc->BitBlt(0, 0, tipSize.cx, tipSize.cy, background.Get(), 0, 0, SRCCOPY);
         m_drawer.DrawPreparedOutput(dc.Get(), m_textRect);
         if (m_borderBrush.GetSafeHandle() && m_borderWidth != 0 && m_borderHeight != 0) DrawBorder(dc.Get(), &m_region);
     }
-    m_tipImage = platform::ImageFromBitmap(*tipBitmap).convertToFormat(QImage::Format_ARGB32);
+    // Straight into memory kept from the last showing: the colours are all
+    // the composition needs.
+    const std::size_t pixels = static_cast<std::size_t>(tipSize.cx) * static_cast<std::size_t>(tipSize.cy);
+    m_tipPixels.resize(pixels);
+    const auto bytes = static_cast<LONG>(pixels * sizeof(std::uint32_t));
+    if (::GetBitmapBits(*tipBitmap, bytes, m_tipPixels.data()) != bytes) return;
+    m_tipReady = true;
 
     if (m_shadowOffsetX == 0 && m_shadowOffsetY == 0) {
         m_shadowCover.clear();
@@ -644,25 +669,40 @@ void CHtmlToolTip::RenderTipImage()
     if (sameShadow) return;
     // How much of the shape each shadow pixel covers (0 to 1). Blurring is
     // linear, so a mask of any grey darkens by (255 - grey) times this: it
-    // is worked out once per showing with a black mask.
-    std::unique_ptr<CBitmap> mask = MakeBitmap(tipSize.cx, tipSize.cy);
-    if (!mask) return;
-    {
-        BitmapDc dc(*mask);
-        const RECT all{0, 0, tipSize.cx, tipSize.cy};
-        dc->FillSolidRect(&all, RGB(255, 255, 255));
-        CBrush black(RGB(0, 0, 0));
-        dc->FillRgn(&m_region, &black);
-    }
-    CDC reference;
-    reference.CreateCompatibleDC(nullptr);
-    // Kept from one showing to the next, so its memory is reused.
-    std::vector<double>& map = m_shadowMap;
-    if (!m_drawer.GetDrawManager().MakeShadowMap(&reference, tipSize.cx, tipSize.cy, *mask, map,
-                                                 m_shadowBlurred ? TRUE : FALSE, m_shadowBlurX, m_shadowBlurY))
+    // is worked out once per shape with a black mask, the shape on white.
+    std::vector<BYTE>& mask = m_shadowMask;
+    mask.assign(static_cast<std::size_t>(tipSize.cx) * static_cast<std::size_t>(tipSize.cy), 255);
+    for (const QRect& r : m_shape & QRegion(0, 0, tipSize.cx, tipSize.cy))
+        for (int y = r.top(); y <= r.bottom(); ++y)
+            std::fill_n(mask.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(tipSize.cx) + r.left(),
+                        r.width(), BYTE{0});
+    m_shadowCover.resize(mask.size());
+    // The cover of a sum s is 1 - s / divisor, made once per possible sum
+    // while there are fewer sums than pixels.
+    std::vector<float>& table = m_shadowTable;
+    const auto cover = [](std::int64_t sum, double divisor) {
+        return static_cast<float>(1.0 - std::clamp(static_cast<double>(sum) / divisor, 0.0, 1.0));
+    };
+    const bool made = CDrawManager::MakeShadowSums(
+        tipSize.cx, tipSize.cy, mask.data(), tipSize.cx, tipSize.cy, m_shadowBlurred ? TRUE : FALSE, m_shadowBlurX,
+        m_shadowBlurY, [&](int y, const std::int64_t* sums, std::int64_t divisor) {
+            float* out = m_shadowCover.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(tipSize.cx);
+            const auto scale = static_cast<double>(divisor);
+            if (divisor < static_cast<std::int64_t>(mask.size())) {
+                if (table.size() != static_cast<std::size_t>(divisor) + 1) {
+                    table.resize(static_cast<std::size_t>(divisor) + 1);
+                    for (std::int64_t i = 0; i <= divisor; ++i) table[static_cast<std::size_t>(i)] = cover(i, scale);
+                }
+                for (int x = 0; x < tipSize.cx; ++x)
+                    out[x] = table[static_cast<std::size_t>(std::clamp<std::int64_t>(sums[x], 0, divisor))];
+            } else {
+                for (int x = 0; x < tipSize.cx; ++x) out[x] = cover(sums[x], scale);
+            }
+        });
+    if (!made) {
+        m_shadowCover.clear();
         return;
-    m_shadowCover.resize(map.size());
-    for (std::size_t i = 0; i < map.size(); ++i) m_shadowCover[i] = static_cast<float>(1.0 - std::clamp(map[i], 0.0, 1.0));
+    }
     m_shadowKey = key;
     m_shadowLayerFresh = false;
 }
@@ -677,9 +717,9 @@ void CHtmlToolTip::DrawTip(int transparency)
     if (tipSize.cx <= 0 || tipSize.cy <= 0 || width <= 0 || height <= 0) return;
     // The tip's own pixels change only with its content (a new text, a
     // hovered link, an animation step), not with its transparency.
-    if (m_tipImage.isNull()) RenderTipImage();
-    if (m_tipImage.isNull()) return;
-    const QImage& tip = m_tipImage;
+    if (!m_tipReady) RenderTipImage();
+    if (!m_tipReady) return;
+    const std::uint32_t* tip = m_tipPixels.data();
 
     // What lies under a translucent window shows through: the composition
     // starts transparent, and the shadow is black with the alpha that the
@@ -687,29 +727,48 @@ void CHtmlToolTip::DrawTip(int transparency)
     int grey = htmltip::MulDiv(255, 100 - m_shadowDarkness, 100);
     grey += ((255 - grey) * t) / 100;
     // The shadow layer alone depends only on the shadow and its strength: a
-    // tip shown again over it starts from a copy.
+    // tip shown again over it starts from it.
     const ShadowLayerKey layerKey{m_shadowKey.size, width, height, m_shadowOffsetX, m_shadowOffsetY, 255 - grey};
-    const bool reuseLayer = !m_shadowCover.empty() && !m_shadowLayer.isNull() && m_shadowLayerFresh &&
-                            layerKey == m_shadowLayerKey;
-    QImage composed = reuseLayer ? m_shadowLayer.copy() : QImage(width, height, QImage::Format_ARGB32);
-    if (!reuseLayer) composed.fill(Qt::transparent);
-    if (!reuseLayer && !m_shadowCover.empty()) {
+    const bool haveShadow = !m_shadowCover.empty();
+    if (haveShadow && !(m_shadowLayerFresh && layerKey == m_shadowLayerKey && !m_shadowLayer.isNull())) {
+        // Written in place when nothing else holds the old layer.
+        if (m_shadowLayer.size() != QSize(width, height) || !m_shadowLayer.isDetached())
+            m_shadowLayer = QImage(width, height, QImage::Format_ARGB32);
+        m_shadowLayer.fill(Qt::transparent);
         const float strength = static_cast<float>(255 - grey);
         for (int y = 0; y < tipSize.cy; ++y) {
             const int ty = y + m_shadowOffsetY;
             if (ty < 0 || ty >= height) continue;
-            auto* row = reinterpret_cast<QRgb*>(composed.scanLine(ty));
+            auto* row = reinterpret_cast<QRgb*>(m_shadowLayer.scanLine(ty));
             const float* cover = m_shadowCover.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(tipSize.cx);
-            for (int x = 0; x < tipSize.cx; ++x) {
-                const int tx = x + m_shadowOffsetX;
-                if (tx < 0 || tx >= width) continue;
-                row[tx] = qRgba(0, 0, 0, static_cast<int>(cover[x] * strength + 0.5f));
-            }
+            // The columns that land inside the window, in one straight run.
+            const int from = std::max(0, -m_shadowOffsetX);
+            const int to = std::min(static_cast<int>(tipSize.cx), width - m_shadowOffsetX);
+            const int shift = m_shadowOffsetX;
+            for (int x = from; x < to; ++x)
+                row[x + shift] = static_cast<QRgb>(static_cast<int>(cover[x] * strength + 0.5f)) << 24;
         }
-        m_shadowLayer = composed.copy();
         m_shadowLayerKey = layerKey;
         m_shadowLayerFresh = true;
     }
+
+    // The composition goes into the image before the last one when the
+    // window has let go of it; the last one may still be on show.
+    QImage composed = std::move(m_spareComposed);
+    if (composed.size() != QSize(width, height) || composed.format() != QImage::Format_ARGB32 || !composed.isDetached())
+        composed = QImage(width, height, QImage::Format_ARGB32);
+    if (composed.isNull()) return;
+    // What lies below the tip, a row at a time.
+    int rowsBelow = 0;
+    const auto belowUpTo = [&](int end) {
+        for (; rowsBelow < end; ++rowsBelow) {
+            auto* out = reinterpret_cast<QRgb*>(composed.scanLine(rowsBelow));
+            if (haveShadow)
+                std::memcpy(out, m_shadowLayer.constScanLine(rowsBelow), static_cast<std::size_t>(width) * sizeof(QRgb));
+            else
+                std::fill_n(out, width, QRgb{0});
+        }
+    };
 
     // The tip over that at 100 - t percent, inside its shape.
     const int opacity = (255 * (100 - t) + 50) / 100;
@@ -735,33 +794,93 @@ void CHtmlToolTip::DrawTip(int transparency)
             b.alpha = static_cast<QRgb>((b.alpha255 + 127) / 255) << 24;
         }
     }
-    for (const QRect& r : m_shape) {
-        for (int y = r.top(); y <= r.bottom() && y < tip.height(); ++y) {
-            const auto* in = reinterpret_cast<const QRgb*>(tip.constScanLine(y));
-            auto* out = reinterpret_cast<QRgb*>(composed.scanLine(y));
-            const int right = std::min(r.right(), tip.width() - 1);
-            if (opacity == 255) {
-                for (int x = r.left(); x <= right; ++x) out[x] = in[x] | 0xFF000000u;
+    const int sourceWeight = opacity * 255;
+    const auto blend = [&](QRgb source, QRgb beneath) -> QRgb {
+        // Straight alpha: a = s + u (1 - s), colour weighted by each's share.
+        const Below& b = below[static_cast<std::size_t>(qAlpha(beneath))];
+        if (b.alpha255 == 0) return 0;
+        const auto mix = [&](int from, int under) {
+            const auto n = static_cast<std::uint64_t>(from * sourceWeight + under * b.under + b.alpha255 / 2);
+            return static_cast<QRgb>((n * b.inverse) >> 42);
+        };
+        return b.alpha | (mix(qRed(source), qRed(beneath)) << 16) | (mix(qGreen(source), qGreen(beneath)) << 8) |
+               mix(qBlue(source), qBlue(beneath));
+    };
+    thread_local std::vector<std::uint8_t> overBlack(256 * 256);
+    std::array<bool, 256> overBlackMade{};
+    // The shape's rectangles come in bands from the top, each band one run
+    // of rows: every row is made whole (below, then the tip) while it is
+    // still at hand.
+    const QRect* const shapeEnd = m_shape.end();
+    for (const QRect* band = m_shape.begin(); band != shapeEnd;) {
+        const QRect* bandEnd = band;
+        while (bandEnd != shapeEnd && bandEnd->top() == band->top()) ++bandEnd;
+        for (int y = band->top(); y <= band->bottom() && y < height; ++y) {
+            if (y >= tipSize.cy) {
+                belowUpTo(y + 1);
                 continue;
             }
-            const int sourceWeight = opacity * 255;
-            for (int x = r.left(); x <= right; ++x) {
-                // Straight alpha: a = s + u (1 - s), colour weighted by each's share.
-                const Below& b = below[static_cast<std::size_t>(qAlpha(out[x]))];
-                if (b.alpha255 == 0) {
-                    out[x] = 0;
+            belowUpTo(y);
+            rowsBelow = y + 1;
+            // Below the tip's spans it is read straight from the layer;
+            // beside them it is copied.
+            const QRgb* under = haveShadow ? reinterpret_cast<const QRgb*>(m_shadowLayer.constScanLine(y)) : nullptr;
+            auto* out = reinterpret_cast<QRgb*>(composed.scanLine(y));
+            const auto copyBelow = [&](int from, int to) {
+                if (from >= to) return;
+                if (under)
+                    std::memcpy(out + from, under + from, static_cast<std::size_t>(to - from) * sizeof(QRgb));
+                else
+                    std::fill(out + from, out + to, QRgb{0});
+            };
+            int done = 0;
+            for (const QRect* r = band; r != bandEnd; ++r) {
+                const std::uint32_t* in = tip + static_cast<std::size_t>(y) * static_cast<std::size_t>(tipSize.cx);
+                const int right = std::min(r->right(), static_cast<int>(tipSize.cx) - 1);
+                copyBelow(done, r->left());
+                done = std::max(done, right + 1);
+                if (opacity == 255) {
+                    for (int x = r->left(); x <= right; ++x) out[x] = in[x] | 0xFF000000u;
                     continue;
                 }
-                const auto mix = [&](int source, int beneath) {
-                    const auto n = static_cast<std::uint64_t>(source * sourceWeight + beneath * b.under + b.alpha255 / 2);
-                    return static_cast<QRgb>((n * b.inverse) >> 42);
-                };
-                out[x] = b.alpha | (mix(qRed(in[x]), qRed(out[x])) << 16) | (mix(qGreen(in[x]), qGreen(out[x])) << 8) |
-                         mix(qBlue(in[x]), qBlue(out[x]));
+                // Long runs of one colour over one shade: the last result again.
+                QRgb lastSource = 0, lastBeneath = 0, last = blend(0, 0);
+                for (int x = r->left(); x <= right; ++x) {
+                    const QRgb source = in[x] & 0x00FFFFFFu;
+                    const QRgb beneath = under ? under[x] : 0;
+                    if (source == lastSource && beneath == lastBeneath) {
+                        out[x] = last;
+                        continue;
+                    }
+                    lastSource = source;
+                    lastBeneath = beneath;
+                    if ((beneath & 0x00FFFFFFu) != 0) {
+                        last = blend(source, beneath);
+                    } else {
+                        // Over the black shadow (or nothing) each channel's mean
+                        // depends on that channel and the shade alone: a table
+                        // per shade, made when the shade first comes.
+                        const auto a = static_cast<std::size_t>(qAlpha(beneath));
+                        std::uint8_t* channel = overBlack.data() + a * 256;
+                        if (!overBlackMade[a]) {
+                            overBlackMade[a] = true;
+                            for (int c = 0; c < 256; ++c)
+                                channel[c] = static_cast<std::uint8_t>(qBlue(blend(static_cast<QRgb>(c), beneath)));
+                        }
+                        last = below[a].alpha255 == 0 ? 0
+                                                      : below[a].alpha | (QRgb{channel[qRed(source)]} << 16) |
+                                                            (QRgb{channel[qGreen(source)]} << 8) | channel[qBlue(source)];
+                    }
+                    out[x] = last;
+                }
             }
+            copyBelow(done, width);
         }
+        band = bandEnd;
     }
-    m_composed = composed;
+    belowUpTo(height);
+    m_spareComposed = std::move(m_composed);
+    m_composed = std::move(composed);
     Platform().PresentTip(m_composed);
 }
 

@@ -209,6 +209,7 @@ private:
     bool ShowPendingTool(POINT position);
     void DrawTip(int transparency);
     void RenderTipImage();
+    void DrawBackground(CBitmap& target, const HtmlToolInfo& info);
     CString LoadText(UINT textId) const;
 
     htmltip::ITipPlatform& Platform() const;
@@ -244,16 +245,24 @@ private:
     // The prepared tip: background, shape and placement of the last showing
     // (the placement's top-left corner follows the window when it moves).
     std::unique_ptr<CBitmap> m_background;
+    // The noise the background was made with, and whether the tip's first
+    // drawing went onto it (so that a later one must make it again).
+    std::uint32_t m_backgroundNoise = 0;
+    bool m_backgroundUsed = false;
     QRegion m_shape;
     QRegion m_windowShape;
     CRgn m_region;
     htmltip::TipPlacement m_placement;
     QImage m_composed;
-    // The tip's pixels without shadow, and the shadow's cover of each pixel,
-    // made once per content.
-    QImage m_tipImage;
+    QImage m_spareComposed;  // the one before, its memory used again
+    // The tip's colours without shadow (0x??RRGGBB, the top byte means
+    // nothing), and the shadow's cover of each pixel, made once per content.
+    std::vector<std::uint32_t> m_tipPixels;
+    bool m_tipReady = false;
     std::vector<float> m_shadowCover;
-    std::vector<double> m_shadowMap;  // the shadow map's memory, reused
+    // Memory of the shadow's making, kept from one shape to the next.
+    std::vector<BYTE> m_shadowMask;
+    std::vector<float> m_shadowTable;
     // What m_shadowCover was made for: a tip of the same shape and size shown
     // again casts the same shadow.
     struct ShadowKey {

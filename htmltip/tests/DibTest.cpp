@@ -203,6 +203,52 @@ TEST(Dib, DrawsCopiesAndCaptures)
     EXPECT_EQ(px[2] & 0x00FFFFFF, 0x000000C8u);
 }
 
+// Made again at the same size (as an effect is at every showing), a surface
+// is as new: pixels and palette zero, and neither a draw nor a capture uses
+// the colours it had before.
+TEST(Dib, MadeAgainAtTheSameSizeItIsAsNew)
+{
+    CDib dib;
+    ASSERT_TRUE(dib.Create(3, 2, 8));
+    const BITMAPINFOHEADER header = dib.GetHeader();
+    dib.SetGrayPalette();
+    dib.SetPaletteColor(5, 255, 0, 0);
+    dib.SetPixelIndex(0, 0, 5);
+    MemoryDc target(4, 3, RGB(0, 0, 200));
+    dib.Draw(&target.dc(), 0, 0);
+    ASSERT_EQ(target.Pixel(0, 0), RGB(255, 0, 0));
+    dib.Capture(&target.dc(), 0, 0);  // the section, with this palette
+
+    ASSERT_TRUE(dib.Create(3, 2, 8));
+    EXPECT_EQ(std::memcmp(&dib.GetHeader(), &header, sizeof header), 0);
+    EXPECT_EQ(std::memcmp(dib.GetBits() - 1064, &header, 40), 0);
+    for (int i = 0; i < 256; ++i) {
+        const RGBQUAD q = dib.GetPalette()[i];
+        ASSERT_EQ(q.rgbRed | q.rgbGreen | q.rgbBlue | q.rgbReserved, 0) << "entry " << i;
+    }
+    for (int i = 0; i < dib.GetLineWidth() * 2; ++i) ASSERT_EQ(dib.GetBits()[i], 0) << "byte " << i;
+    // A capture maps onto the new, all-black palette: index 0 everywhere.
+    dib.Capture(&target.dc(), 0, 0);
+    EXPECT_EQ(dib.GetBits()[0], 0);
+    EXPECT_EQ(dib.GetBits()[dib.GetLineWidth()], 0);
+    // Every index is 0, and entry 0 is black now.
+    dib.Draw(&target.dc(), 0, 0);
+    EXPECT_EQ(target.Pixel(0, 0), RGB(0, 0, 0));
+    EXPECT_EQ(target.Pixel(2, 1), RGB(0, 0, 0));
+    EXPECT_EQ(target.Pixel(3, 2), RGB(0, 0, 200));
+    // With entry 7 red, red pixels take it.
+    dib.SetPaletteColor(7, 255, 0, 0);
+    target.Fill(RGB(255, 0, 0));
+    dib.Capture(&target.dc(), 0, 0);
+    EXPECT_EQ(dib.GetBits()[0], 7);
+
+    // Another size or depth still gets a block of its own.
+    ASSERT_TRUE(dib.Create(5, 1, 32));
+    EXPECT_EQ(dib.GetWidth(), 5);
+    EXPECT_EQ(dib.GetBitCount(), 32);
+    EXPECT_EQ(dib.GetPalette(), nullptr);
+}
+
 TEST(Dib, SavedFilesReadBackWithAnotherDecoder)
 {
     TempFolder folder;

@@ -292,7 +292,17 @@ bool Transfer(DeviceContext& dest, int x, int y, int w, int h, DeviceContext* sr
     if (s && d.alpha == Surface::Alpha::Zero && s->alpha == Surface::Alpha::Exact && s->Is32() && AlphaTravels(rop) &&
         rop != SRCAND) {
         bool any = false;
-        for (int r = 0; r < h && !any; ++r) {
+        if (sw == w && sh == h && !mirrorX && !mirrorY) {
+            // A plain copy reads rows as they are stored: a quick look through each.
+            const int left = std::max(sx0, 0), right = std::min(sx0 + w, s->width);
+            for (int r = std::max(sy0, 0); r < std::min(sy0 + h, s->height) && !any && left < right; ++r) {
+                const std::uint32_t* in = s->Row32(r);
+                std::uint32_t bits = 0;
+                for (int c = left; c < right; ++c) bits |= in[c];
+                any = (bits >> 24) != 0;
+            }
+        }
+        for (int r = 0; r < h && !any && !(sw == w && sh == h && !mirrorX && !mirrorY); ++r) {
             const int ry = rows[static_cast<std::size_t>(r)];
             if (ry < 0 || ry >= s->height) continue;
             const std::uint32_t* in = s->Row32(ry);
@@ -616,6 +626,20 @@ LONG GetBitmapBits(HBITMAP bitmap, LONG size, void* bits)
     LONG written = 0;
     for (int y = 0; y < s.height && written + rowBytes <= size; ++y) {
         std::uint8_t* row = out + written;
+        if (!s.mono && !s.packed) {
+            // Whole rows of 32-bit pixels: the stored bytes, alpha only where it counts.
+            const std::uint32_t* in = s.Row32(y);
+            if (s.alpha == Surface::Alpha::Exact) {
+                std::memcpy(row, in, static_cast<std::size_t>(rowBytes));
+            } else {
+                for (int x = 0; x < s.width; ++x) {
+                    const std::uint32_t v = in[x] & 0x00FFFFFF;
+                    std::memcpy(row + x * 4, &v, 4);
+                }
+            }
+            written += rowBytes;
+            continue;
+        }
         std::memset(row, 0, static_cast<std::size_t>(rowBytes));
         for (int x = 0; x < s.width; ++x) {
             const std::uint32_t v = s.Get(x, y);

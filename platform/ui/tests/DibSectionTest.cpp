@@ -180,4 +180,41 @@ TEST(DibSection, GetDIBitsReadsADeviceBitmap)
     EXPECT_EQ(pixels[5], 0x00010203u);
 }
 
+// GetBitmapBits gives rows from the top, 32-bit pixels with alpha only
+// where the bitmap carries it, monochrome rows packed to words.
+TEST(DibSection, GetBitmapBitsGivesTopDownRows)
+{
+    drawtest::MemoryCanvas canvas(3, 2, RGB(1, 2, 3));
+    SetPixelV(canvas.dc(), 2, 1, RGB(0x44, 0x55, 0x66));
+    std::uint32_t plain[6] = {};
+    ASSERT_EQ(GetBitmapBits(canvas.bitmap(), sizeof plain, plain), static_cast<LONG>(sizeof plain));
+    EXPECT_EQ(plain[0], 0x00010203u) << "a device bitmap reads back with alpha 0";
+    EXPECT_EQ(plain[5], 0x00445566u);
+
+    // A bottom-up section with alpha: its top row comes first, alpha kept.
+    Section s(2, 2);
+    std::uint32_t stored[4] = {0x80112233u, 0x00445566u, 0xFF778899u, 0x01AABBCCu};  // bottom row first
+    std::memcpy(s.bits, stored, sizeof stored);
+    std::uint32_t alpha[4] = {};
+    ASSERT_EQ(GetBitmapBits(s.bitmap, sizeof alpha, alpha), static_cast<LONG>(sizeof alpha));
+    EXPECT_EQ(alpha[0], 0xFF778899u);
+    EXPECT_EQ(alpha[1], 0x01AABBCCu);
+    EXPECT_EQ(alpha[2], 0x80112233u);
+    EXPECT_EQ(alpha[3], 0x00445566u);
+    // Room for one row only: one row.
+    std::uint32_t row[3] = {};
+    EXPECT_EQ(GetBitmapBits(s.bitmap, 12, row), 8);
+    EXPECT_EQ(row[1], 0x01AABBCCu);
+    EXPECT_EQ(row[2], 0u);
+
+    const std::uint8_t monoBits[4] = {0xA0, 0x00, 0x40, 0x00};  // rows of 16 bits
+    HBITMAP mono = CreateBitmap(3, 2, 1, 1, monoBits);
+    std::uint8_t packed[4] = {0xEE, 0xEE, 0xEE, 0xEE};
+    ASSERT_EQ(GetBitmapBits(mono, sizeof packed, packed), 4);
+    EXPECT_EQ(packed[0], 0xA0);
+    EXPECT_EQ(packed[1], 0x00);
+    EXPECT_EQ(packed[2], 0x40);
+    DeleteObject(mono);
+}
+
 }  // namespace
