@@ -815,11 +815,26 @@ void CDataManager::RefreshPollTarget()
     m_pollTarget = target;
 }
 
+bool CDataManager::IsPollTarget() const
+{
+    const CStatusPoller* poller = Process().poller.get();
+    return poller && poller->Target() == static_cast<const IPollTarget*>(this);
+}
+
+std::uint64_t CDataManager::PollCycleCount()
+{
+    const CStatusPoller* poller = Process().poller.get();
+    return poller ? poller->CycleCount() : 0;
+}
+
 BOOL CDataManager::PausePolling()
 {
     CStatusPoller* poller = Process().poller.get();
     const BOOL previous = !poller || poller->IsSuspended() ? TRUE : FALSE;
-    if (!IsPortOpen() || !poller) return previous;
+    if (!poller) return previous;
+    // Over a closed link only this manager's own poll is held: the poll of
+    // another window's open link is none of its business.
+    if (!IsPortOpen() && !IsPollTarget()) return previous;
     // A poll that never ran has nothing to finish, and nothing is left pending.
     if (!poller->HasStarted()) return previous;
     m_commandPending = 1;
@@ -833,7 +848,15 @@ BOOL CDataManager::PausePolling()
 void CDataManager::ResumePolling()
 {
     CStatusPoller* poller = Process().poller.get();
-    if (!poller || !IsPortOpen() || GetManagerWindows().IsPollingLocked()) return;
+    if (!poller || GetManagerWindows().IsPollingLocked()) return;
+    if (!IsPortOpen()) {
+        if (!IsPollTarget()) return;
+        // A closed link answers nothing. Only a window that has not yet heard
+        // that its line went keeps the poll: the failures tell it.
+        if (m_pollingEnabled.load() && m_commandPending.load() == 0 && poller->HasStarted()) poller->Resume();
+        else poller->Suspend();
+        return;
+    }
     RefreshPollTarget();
     if (m_link.GetPortType() != PORT_NONE && m_pollingEnabled.load()) poller->Resume();
     else poller->Suspend();
@@ -843,6 +866,9 @@ void CDataManager::SetPollingEnabled(BOOL enabled)
 {
     m_pollingEnabled = enabled != FALSE;
     if (enabled) m_timeoutReported = false;
+    // A window that went offline over a closed link: its poll parks at the
+    // end of the cycle in progress, without waiting here.
+    else if (!IsPortOpen() && IsPollTarget()) Process().poller->Suspend();
 }
 
 BOOL CDataManager::IsOutBit12Set() const

@@ -157,11 +157,16 @@ public:
     void SetNodeUserText(int node, const CString& text);
 
     // Status poll. PausePolling returns the previous suspended state; it
-    // waits until the poll is parked between two whole queries.
+    // waits until the poll is parked between two whole queries. Over a closed
+    // link the poll has nothing to ask: it is held while this manager is its
+    // target, and goes on only while the window has yet to hear of the loss
+    // (enabled), since its failing queries are how the window hears.
     BOOL PausePolling();
     void ResumePolling();
     void SetPollingEnabled(BOOL enabled);
     BOOL IsPollingEnabled() const { return m_pollingEnabled.load() ? TRUE : FALSE; }
+    // Poll cycles begun in this process so far.
+    static std::uint64_t PollCycleCount();
     BYTE GetLastAlarm() const { return m_lastAlarm.load(); }
     BOOL IsOutBit12Set() const;
 
@@ -211,6 +216,7 @@ private:
     void CancelQuery() override;
     bool BeginPollQuery(LinkHandshake& handshake, const std::atomic<bool>& stop);
     void RefreshPollTarget();
+    bool IsPollTarget() const;
 
     void MakeThisCurrent();
     void BindWindows(const CString& text, bool withMode);

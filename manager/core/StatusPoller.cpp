@@ -44,6 +44,7 @@ void CStatusPoller::Run()
     while (!m_stop.load()) {
         if (m_stopEvent) ResetEvent(m_stopEvent);
         m_cycleRunning = true;
+        m_cycles.fetch_add(1);
         IPollTarget* target = m_target.load();
         m_cycleTarget = target;
         const std::uint32_t now = m_targetGeneration.load();

@@ -53,6 +53,8 @@ public:
     bool IsSuspended() const { return m_suspended; }
     bool IsAlive() const { return m_alive.load(); }
     bool IsCycleRunning() const { return m_cycleRunning.load(); }
+    // Cycles begun since the thread was made (for the process's idle checks).
+    std::uint64_t CycleCount() const { return m_cycles.load(); }
 
     IPollTarget* Target() const { return m_target.load(); }
     // Changes the target with the thread parked, so that the old target is
@@ -87,6 +89,7 @@ private:
     std::atomic<bool> m_leaveCycle{false};
     std::atomic<bool> m_alive{false};
     std::atomic<bool> m_cycleRunning{false};
+    std::atomic<std::uint64_t> m_cycles{0};
     bool m_started = false;
     bool m_suspended = true;
 };

@@ -224,6 +224,64 @@ TEST_F(DataManagerPoll, ALinkThatDropsDuringThePollIsReportedAndASecondManagerGo
     EXPECT_LT(Clock::now() - start, 10s);
 }
 
+TEST_F(DataManagerPoll, ThePollRestsWhileTheLineIsDownAndGoesOnAfterConnectingAgain)
+{
+    OpenOn("LB", Transport::kPty);
+    FakeFrame frame;
+    AddFrame(frame, Transport::kPty);
+    StartPolling();
+    ASSERT_TRUE(PumpUntil([&] { return CountCommands("@?ALM1.1") >= 1; }));
+
+    // The line goes; the failing queries tell the window, which goes offline
+    // as a controller window does (pause, then polling off).
+    emulator.DropLink(300);
+    ASSERT_TRUE(PumpUntil([&] { return frame.Count(UM_LINKFAILED, 0) == 1; }));
+    ASSERT_FALSE(manager->IsPortOpen());
+    manager->PausePolling();
+    manager->SetPollingEnabled(FALSE);
+
+    // Windows that hold the poll for a dialog resume it afterwards: that must
+    // not wake a poll with nothing to ask.
+    const auto idleCycles = [&] {
+        const std::uint64_t before = CDataManager::PollCycleCount();
+        PumpFor(1s);
+        return CDataManager::PollCycleCount() - before;
+    };
+    EXPECT_EQ(idleCycles(), 0u) << "no queries against a closed link";
+    EXPECT_TRUE(manager->PausePolling()) << "the poll is held already";
+    manager->ResumePolling();
+    EXPECT_EQ(idleCycles(), 0u) << "a closed link gives the poll nothing to do";
+    EXPECT_EQ(frame.Count(UM_LINKFAILED, 0), 1) << "the loss is reported once";
+    EXPECT_EQ(frame.Count(UM_LINKTIMEOUT, 0), 0);
+
+    // Connected again: the poll takes the new link up, reads status, and
+    // finds nothing to report.
+    emulator.ClearLog();
+    emulator.Controller(1).SetInputs(0x0F0F);
+    ASSERT_TRUE(Open(*manager, Transport::kPty)) << "the line is back after 300 ms";
+    StartPolling();
+    ASSERT_TRUE(PumpUntil([&] { return Cells().Snapshot().inputs == 0x0F0F && CountCommands("@?ALM1.1") >= 2; }));
+    EXPECT_EQ(frame.Count(UM_LINKTIMEOUT, 0), 0);
+    EXPECT_EQ(frame.Count(UM_LINKFAILED, 0), 1);
+}
+
+TEST_F(DataManagerPoll, AWindowThatHasNotHeardOfTheLossYetStillHearsOfItThroughAPause)
+{
+    OpenOn("LB", Transport::kPty);
+    FakeFrame frame;
+    AddFrame(frame, Transport::kPty);
+    StartPolling();
+    ASSERT_TRUE(PumpUntil([&] { return CountCommands("@?ALM1.1") >= 1; }));
+
+    emulator.DropLink();
+    ASSERT_TRUE(PumpUntil([&] { return manager->IsPortOpen() == FALSE; }));
+    // A dialog's pause and resume while the window still counts as connected.
+    manager->PausePolling();
+    manager->ResumePolling();
+    ASSERT_TRUE(PumpUntil([&] { return frame.Count(UM_LINKFAILED, 0) == 1; }));
+    EXPECT_EQ(frame.Count(UM_LINKTIMEOUT, 0), 0);
+}
+
 TEST_F(DataManagerPoll, ACloseEndsWithinBoundsWhenTheLinkDropsOrGoesSilentMeanwhile)
 {
     const struct {
