@@ -45,9 +45,6 @@ constexpr int kMaxIdleChars = 4096;
 // (when the link can), not pumping this thread's messages meanwhile: a reply
 // that comes at once is taken without a round through another thread.
 constexpr auto kLineWait = std::chrono::milliseconds(2);
-// The longest a run of commands whose replies are taken on the line keeps
-// this thread's messages waiting.
-constexpr auto kPumpPass = std::chrono::milliseconds(10);
 // How long a reply that has come in but waits to be read (the thread that
 // reads the link is busy) may extend the wait.
 constexpr DWORD kUnreadGraceMs = 20000;
@@ -289,25 +286,16 @@ void CControllerProtocol::WaitForText(DWORD ms)
 {
     // The link's events reach the engine through this thread's messages when
     // it is the user-interface thread; a message or new text ends the wait.
-    ControllerLink* link = m_link.load();
-    const auto lineWait = [&] {
-        const auto sent = std::chrono::steady_clock::time_point(std::chrono::steady_clock::duration(m_sentAt.load()));
-        const auto left = kLineWait - (std::chrono::steady_clock::now() - sent);
-        if (!link || left.count() <= 0) return false;
-        const auto leftMs = std::chrono::ceil<std::chrono::milliseconds>(left).count();
-        return link->WaitForInput(std::min<DWORD>(ms, static_cast<DWORD>(leftMs)));
-    };
-    // Between the quick replies of a run of commands the line is waited on
-    // first: a pump would wake the socket's watcher again only for this wait
-    // to hold it still once more, which costs more than the reply itself.
-    // Messages still get a pass at least every kPumpPass.
-    thread_local std::chrono::steady_clock::time_point lastPump{};
-    if (std::chrono::steady_clock::now() - lastPump < kPumpPass && lineWait()) return;
     const std::uint64_t signals = m_textSignals.load();
     PumpMessages(1);
-    lastPump = std::chrono::steady_clock::now();
     if (m_textSignals.load() != signals) return;
-    if (lineWait()) return;
+    const auto sent = std::chrono::steady_clock::time_point(std::chrono::steady_clock::duration(m_sentAt.load()));
+    const auto left = kLineWait - (std::chrono::steady_clock::now() - sent);
+    ControllerLink* link = m_link.load();
+    if (link && left.count() > 0) {
+        const auto leftMs = std::chrono::ceil<std::chrono::milliseconds>(left).count();
+        if (link->WaitForInput(std::min<DWORD>(ms, static_cast<DWORD>(leftMs)))) return;
+    }
     MsgWaitForMultipleObjects(1, &m_textEvent, FALSE, ms, QS_ALLINPUT);
 }
 
