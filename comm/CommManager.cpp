@@ -400,7 +400,9 @@ bool CCommManager::WaitForInputHere(int timeoutMs)
     const bool noneAnnounced = client.PauseReadNotifications();
     if (!noneAnnounced || m_link->readsAnnounced.load() > 0 || !client.WaitReadable(timeoutMs)) {
         m_watchHeld = false;
-        client.ResumeReadNotifications();
+        // A read the watcher announced is still on its way: announcing the
+        // same text again would make a second, empty read of it.
+        client.ResumeReadNotifications(noneAnnounced);
         return false;
     }
     // As the watcher would have announced it. The watcher is woken again

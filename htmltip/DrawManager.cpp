@@ -679,7 +679,7 @@ BOOL CDrawManager::MakeShadowMap(CDC* dc, int cx, int cy, HBITMAP maskBitmap, st
     for (std::size_t i = 0; i < low.size(); ++i) low[i] = static_cast<BYTE>(source[i] & 0xFF);
     map.resize(static_cast<std::size_t>(cx) * static_cast<std::size_t>(cy));
     return MakeShadowSums(cx, cy, low.data(), maskSize.cx, maskSize.cy, blurred, blurX, blurY,
-                          [&](int y, const std::int64_t* sums, std::int64_t divisor) {
+                          [&](int y, const std::int64_t* sums, std::int64_t divisor, bool) {
                               double* out = map.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(cx);
                               const auto scale = static_cast<double>(divisor);
                               for (int x = 0; x < cx; ++x) out[x] = static_cast<double>(sums[x]) / scale;
@@ -711,7 +711,7 @@ BOOL CDrawManager::MakeShadowSums(int cx, int cy, const BYTE* mask, int maskWidt
             } else {
                 std::fill(down.begin(), down.end(), 0);
             }
-            emit(y, down.data(), 255);
+            emit(y, down.data(), 255, false);
         }
         return TRUE;
     }
@@ -723,11 +723,19 @@ BOOL CDrawManager::MakeShadowSums(int cx, int cy, const BYTE* mask, int maskWidt
     columns.resize(static_cast<std::size_t>(std::max(w, 0)));
     for (int i = 0; i < w; ++i)
         columns[static_cast<std::size_t>(i)] = static_cast<std::size_t>(((2LL * i + 1) * maskWidth) / (2LL * w));
+    // A shape's rows are mostly alike (the body between its corners): a row
+    // like the one before takes a copy of what was made for that one.
+    const BYTE* lastIn = nullptr;
     for (int j = 0; j < h; ++j) {
         const auto sy = static_cast<std::size_t>(((2LL * j + 1) * maskHeight) / (2LL * h));
         BYTE* row = a.data() + static_cast<std::size_t>(j + blurY / 2) * static_cast<std::size_t>(cx) + blurX / 2;
         const BYTE* in = mask + sy * static_cast<std::size_t>(maskWidth);
-        for (int i = 0; i < w; ++i) row[i] = in[columns[static_cast<std::size_t>(i)]];
+        if (lastIn && (in == lastIn || std::memcmp(in, lastIn, static_cast<std::size_t>(maskWidth)) == 0)) {
+            std::memcpy(row, row - cx, static_cast<std::size_t>(std::max(w, 0)));
+        } else {
+            for (int i = 0; i < w; ++i) row[i] = in[columns[static_cast<std::size_t>(i)]];
+        }
+        lastIn = in;
     }
 
     // Box sums with 255 outside the image, by running sums so the cost does
@@ -743,15 +751,31 @@ BOOL CDrawManager::MakeShadowSums(int cx, int cy, const BYTE* mask, int maskWidt
     // than the last window needs, so the running sum needs no test).
     thread_local std::vector<BYTE> padded;
     padded.assign(static_cast<std::size_t>(cx) + static_cast<std::size_t>(blurX), 255);
+    // Rows alike in content share a class (runs of equal rows only), so that
+    // equal classes mean equal rows and everything between them equal too.
+    thread_local std::vector<int> rowClass;
+    rowClass.resize(static_cast<std::size_t>(ph));
+    thread_local std::vector<BYTE> white;
+    white.assign(static_cast<std::size_t>(cx), 255);
+    const BYTE* lastRow = nullptr;
     for (int r = 0; r < ph; ++r) {
         std::int32_t* out = across.data() + static_cast<std::size_t>(r) * static_cast<std::size_t>(cx);
         const int y = r - oy;
+        const BYTE* image =
+            y < 0 || y >= cy ? white.data() : a.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(cx);
+        if (lastRow && (image == lastRow || std::memcmp(image, lastRow, static_cast<std::size_t>(cx)) == 0)) {
+            std::memcpy(out, out - cx, static_cast<std::size_t>(cx) * sizeof(std::int32_t));
+            rowClass[static_cast<std::size_t>(r)] = rowClass[static_cast<std::size_t>(r) - 1];
+            lastRow = image;
+            continue;
+        }
+        rowClass[static_cast<std::size_t>(r)] = r;
+        lastRow = image;
         if (y < 0 || y >= cy) {
             std::fill(out, out + cx, blurX * 255);
             continue;
         }
-        std::memcpy(padded.data() + ox, a.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(cx),
-                    static_cast<std::size_t>(cx));
+        std::memcpy(padded.data() + ox, image, static_cast<std::size_t>(cx));
         const BYTE* in = padded.data();
         std::int32_t sum = 0;
         for (int i = 0; i < blurX; ++i) sum += in[i];
@@ -766,9 +790,13 @@ BOOL CDrawManager::MakeShadowSums(int cx, int cy, const BYTE* mask, int maskWidt
         const std::int32_t* row = across.data() + static_cast<std::size_t>(i) * static_cast<std::size_t>(cx);
         for (int x = 0; x < cx; ++x) down[static_cast<std::size_t>(x)] += row[x];
     }
+    bool same = false;
     for (int y = 0; y < cy; ++y) {
-        emit(y, down.data(), divisor);
-        if (y + blurY < ph) {
+        emit(y, down.data(), divisor, same);
+        // Where the row entering the window equals the one leaving it the
+        // sums stay as they are.
+        same = y + blurY < ph && rowClass[static_cast<std::size_t>(y + blurY)] == rowClass[static_cast<std::size_t>(y)];
+        if (y + blurY < ph && !same) {
             const std::int32_t* enter = across.data() + static_cast<std::size_t>(y + blurY) * static_cast<std::size_t>(cx);
             const std::int32_t* leave = across.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(cx);
             for (int x = 0; x < cx; ++x) down[static_cast<std::size_t>(x)] += enter[x] - leave[x];

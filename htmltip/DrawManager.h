@@ -134,9 +134,9 @@ public:
     // What the map is made of, in integers: 'mask' holds the low byte of each
     // of maskWidth x maskHeight pixels, row by row from the top. Each of the
     // cy rows of cx sums goes to 'row' from the top; a sum runs from 0 to
-    // 'divisor', and the map's factor is sum / divisor. FALSE for an empty
-    // size or mask.
-    using ShadowRow = std::function<void(int y, const std::int64_t* sums, std::int64_t divisor)>;
+    // 'divisor', and the map's factor is sum / divisor. 'sameAsAbove' says the
+    // sums equal those of the row before. FALSE for an empty size or mask.
+    using ShadowRow = std::function<void(int y, const std::int64_t* sums, std::int64_t divisor, bool sameAsAbove)>;
     static BOOL MakeShadowSums(int cx, int cy, const BYTE* mask, int maskWidth, int maskHeight, BOOL blurred,
                                int blurX, int blurY, const ShadowRow& row);
 

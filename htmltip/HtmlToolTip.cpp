@@ -677,6 +677,7 @@ void CHtmlToolTip::RenderTipImage()
             std::fill_n(mask.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(tipSize.cx) + r.left(),
                         r.width(), BYTE{0});
     m_shadowCover.resize(mask.size());
+    m_shadowRowSame.assign(static_cast<std::size_t>(tipSize.cy), false);
     // The cover of a sum s is 1 - s / divisor, made once per possible sum
     // while there are fewer sums than pixels.
     std::vector<float>& table = m_shadowTable;
@@ -685,8 +686,13 @@ void CHtmlToolTip::RenderTipImage()
     };
     const bool made = CDrawManager::MakeShadowSums(
         tipSize.cx, tipSize.cy, mask.data(), tipSize.cx, tipSize.cy, m_shadowBlurred ? TRUE : FALSE, m_shadowBlurX,
-        m_shadowBlurY, [&](int y, const std::int64_t* sums, std::int64_t divisor) {
+        m_shadowBlurY, [&](int y, const std::int64_t* sums, std::int64_t divisor, bool sameAsAbove) {
             float* out = m_shadowCover.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(tipSize.cx);
+            m_shadowRowSame[static_cast<std::size_t>(y)] = sameAsAbove && y > 0;
+            if (sameAsAbove && y > 0) {
+                std::memcpy(out, out - tipSize.cx, static_cast<std::size_t>(tipSize.cx) * sizeof(float));
+                return;
+            }
             const auto scale = static_cast<double>(divisor);
             if (divisor < static_cast<std::int64_t>(mask.size())) {
                 if (table.size() != static_cast<std::size_t>(divisor) + 1) {
@@ -734,17 +740,31 @@ void CHtmlToolTip::DrawTip(int transparency)
         // Written in place when nothing else holds the old layer.
         if (m_shadowLayer.size() != QSize(width, height) || !m_shadowLayer.isDetached())
             m_shadowLayer = QImage(width, height, QImage::Format_ARGB32);
-        m_shadowLayer.fill(Qt::transparent);
         const float strength = static_cast<float>(255 - grey);
-        for (int y = 0; y < tipSize.cy; ++y) {
-            const int ty = y + m_shadowOffsetY;
-            if (ty < 0 || ty >= height) continue;
+        // The columns that land inside the window, in one straight run;
+        // only what lies outside them is cleared.
+        const int shift = m_shadowOffsetX;
+        const int from = std::max(0, -shift);
+        const int to = std::max(from, std::min(static_cast<int>(tipSize.cx), width - shift));
+        const auto rowBytes = static_cast<std::size_t>(width) * sizeof(QRgb);
+        bool lastMade = false;
+        for (int ty = 0; ty < height; ++ty) {
             auto* row = reinterpret_cast<QRgb*>(m_shadowLayer.scanLine(ty));
+            const int y = ty - m_shadowOffsetY;
+            if (y < 0 || y >= tipSize.cy || from >= to) {
+                std::memset(row, 0, rowBytes);
+                lastMade = false;
+                continue;
+            }
+            // A row of the shadow like the one above is that row again.
+            if (lastMade && static_cast<std::size_t>(y) < m_shadowRowSame.size() && m_shadowRowSame[static_cast<std::size_t>(y)]) {
+                std::memcpy(row, m_shadowLayer.constScanLine(ty - 1), rowBytes);
+                continue;
+            }
+            lastMade = true;
+            std::fill(row, row + from + shift, QRgb{0});
+            std::fill(row + to + shift, row + width, QRgb{0});
             const float* cover = m_shadowCover.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(tipSize.cx);
-            // The columns that land inside the window, in one straight run.
-            const int from = std::max(0, -m_shadowOffsetX);
-            const int to = std::min(static_cast<int>(tipSize.cx), width - m_shadowOffsetX);
-            const int shift = m_shadowOffsetX;
             for (int x = from; x < to; ++x)
                 row[x + shift] = static_cast<QRgb>(static_cast<int>(cover[x] * strength + 0.5f)) << 24;
         }

@@ -260,6 +260,7 @@ private:
     std::vector<std::uint32_t> m_tipPixels;
     bool m_tipReady = false;
     std::vector<float> m_shadowCover;
+    std::vector<bool> m_shadowRowSame;  // a row of m_shadowCover equal to the one above
     // Memory of the shadow's making, kept from one shape to the next.
     std::vector<BYTE> m_shadowMask;
     std::vector<float> m_shadowTable;

@@ -440,6 +440,77 @@ TEST(DrawManagerShadows, BlurSpreadsTheMaskByRunningBoxSums)
     EXPECT_DOUBLE_EQ(map[3], 0.2);
 }
 
+TEST(DrawManagerShadows, RowsAlikeGiveTheSumsOfAPlainBoxBlur)
+{
+    // Masks with long runs of equal rows (as a tip's body has), runs broken
+    // by a single row, and rows equal again after a different one: each
+    // row's sums must be the box sums over the shrunk mask, however many rows
+    // are taken over from the row above.
+    const auto shape = [](int w, int h, auto inside) {
+        std::vector<BYTE> m(static_cast<std::size_t>(w) * static_cast<std::size_t>(h));
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) m[static_cast<std::size_t>(y) * w + x] = inside(x, y) ? 0 : 255;
+        return m;
+    };
+    const struct {
+        const char* name;
+        int w;
+        int h;
+        std::vector<BYTE> mask;
+    } masks[] = {
+        {"rounded body", 40, 30, shape(40, 30, [](int x, int y) {
+             const int inset = y < 4 ? 4 - y : (y > 25 ? y - 25 : 0);
+             return x >= inset && x < 40 - inset;
+         })},
+        {"one row apart", 20, 24, shape(20, 24, [](int x, int y) { return y == 11 ? x > 3 : x > 6; })},
+        {"rows come back", 16, 18, shape(16, 18, [](int x, int y) { return (y / 3) % 2 == 0 ? x < 8 : x >= 5; })},
+        {"all white", 12, 12, shape(12, 12, [](int, int) { return false; })},
+    };
+    // Odd windows that fit: the sizes the sums are made with as given.
+    const std::pair<int, int> blurs[] = {{3, 3}, {7, 7}, {5, 9}, {1, 1}};
+    for (const auto& m : masks) {
+        for (const auto& [bx, by] : blurs) {
+            for (const int scale : {1, 2}) {
+                SCOPED_TRACE(std::string(m.name) + " blur " + std::to_string(bx) + "x" + std::to_string(by) +
+                             " scale " + std::to_string(scale));
+                const int cx = m.w * scale;
+                const int cy = m.h;
+                // The reference: the mask shrunk by the window onto white,
+                // then each window summed pixel by pixel.
+                const int w = cx - bx;
+                const int h = cy - by;
+                std::vector<int> a(static_cast<std::size_t>(cx) * cy, 255);
+                for (int j = 0; j < h; ++j)
+                    for (int i = 0; i < w; ++i)
+                        a[static_cast<std::size_t>(j + by / 2) * cx + i + bx / 2] =
+                            m.mask[static_cast<std::size_t>(((2LL * j + 1) * m.h) / (2LL * h)) * m.w +
+                                   static_cast<std::size_t>(((2LL * i + 1) * m.w) / (2LL * w))];
+                std::vector<std::int64_t> above;
+                int rows = 0;
+                ASSERT_TRUE(CDrawManager::MakeShadowSums(
+                    cx, cy, m.mask.data(), m.w, m.h, TRUE, bx, by,
+                    [&](int y, const std::int64_t* sums, std::int64_t divisor, bool sameAsAbove) {
+                        ++rows;
+                        EXPECT_EQ(divisor, static_cast<std::int64_t>(bx) * by * 255);
+                        for (int x = 0; x < cx; ++x) {
+                            std::int64_t want = 0;
+                            for (int v = y - by / 2; v < y - by / 2 + by; ++v)
+                                for (int u = x - bx / 2; u < x - bx / 2 + bx; ++u)
+                                    want += v < 0 || v >= cy || u < 0 || u >= cx ? 255 : a[static_cast<std::size_t>(v) * cx + u];
+                            ASSERT_EQ(sums[x], want) << "at " << x << ", " << y;
+                        }
+                        if (sameAsAbove) {
+                            ASSERT_GT(y, 0);
+                            EXPECT_TRUE(std::equal(sums, sums + cx, above.begin())) << "row " << y;
+                        }
+                        above.assign(sums, sums + cx);
+                    }));
+                EXPECT_EQ(rows, cy);
+            }
+        }
+    }
+}
+
 // ------------------------------------------------------------------ blending
 
 TEST(DrawManagerBlending, PercentIsARealFraction)

@@ -551,12 +551,12 @@ bool TcpClient::PauseReadNotifications()
     return m_readArmed;
 }
 
-void TcpClient::ResumeReadNotifications()
+void TcpClient::ResumeReadNotifications(bool announceAgain)
 {
     {
         std::lock_guard lock(m_mutex);
         m_readPaused = false;
-        m_readArmed = true;
+        if (announceAgain) m_readArmed = true;
     }
     Wake();
 }

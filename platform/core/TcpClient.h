@@ -141,8 +141,10 @@ public:
     // While paused, `readable` is held back (`closed` is not). False when a
     // `readable` was announced before that no Receive has answered yet.
     bool PauseReadNotifications();
-    // Ends a pause; `readable` comes again when data is waiting.
-    void ResumeReadNotifications();
+    // Ends a pause; `readable` comes again when data is waiting. A caller
+    // whose pause found an announcement still unanswered passes false: the
+    // data it announced is not announced a second time.
+    void ResumeReadNotifications(bool announceAgain = true);
 
 private:
     struct Lookup;

@@ -310,6 +310,34 @@ TEST(TcpClientConnect, ReadNotificationsPauseAndUrgentDataComesInLine)
     EXPECT_EQ(got, "ab!");
 }
 
+TEST(TcpClientConnect, APauseOverAnUnansweredAnnouncementDoesNotAnnounceItTwice)
+{
+    LoopbackServer server(true);
+    Recorder events;
+    TcpClient client(events.Callbacks());
+    ASSERT_EQ(client.Connect("127.0.0.1", server.Port()), TcpStatus::Ok);
+    ASSERT_TRUE(events.Next());
+    ASSERT_TRUE(server.Accept());
+
+    server.Send("reply");
+    auto e = events.Next();
+    ASSERT_TRUE(e && e->kind == Recorder::Kind::Readable);
+    // Paused and resumed before the announced data was received, as a
+    // caller that meant to wait on the socket itself and found it announced.
+    EXPECT_FALSE(client.PauseReadNotifications());
+    client.ResumeReadNotifications(false);
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_EQ(events.Pending(), 0u);
+
+    char buf[16];
+    std::size_t n = 0;
+    EXPECT_EQ(client.Receive(buf, sizeof buf, n), TcpStatus::Ok);
+    EXPECT_EQ(std::string(buf, n), "reply");
+    server.Send("more");
+    e = events.Next();
+    ASSERT_TRUE(e && e->kind == Recorder::Kind::Readable);
+}
+
 TEST(TcpClientConnect, RefusedConnectionSaysSo)
 {
     LoopbackServer bound(false);  // the port is taken but nobody listens
