@@ -433,6 +433,15 @@ BOOL WritePrivateProfileStringW(LPCWSTR section, LPCWSTR key, LPCWSTR value, LPC
         Document doc;
         doc.codePage = platform::GetAnsiCodePage();
         if (read == ReadResult::Ok) doc.Parse(bytes);
+        // A name or value the file's code page cannot hold would be written
+        // as another one (a section "[?]" beside the one asked for) and not
+        // read back: refused, as the other names that could not be.
+        const auto holds = [&](std::u16string_view text) {
+            bool lossy = false;
+            const std::string encoded = platform::FromWide(text, doc.codePage, &lossy);
+            return !lossy && platform::ToWide(encoded, doc.codePage) == text;
+        };
+        if (!holds(sectionName) || (key && !holds(keyName)) || (key && value && !holds(value))) return FALSE;
 
         bool changed = false;
         if (!key) {

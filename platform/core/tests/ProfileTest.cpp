@@ -356,6 +356,16 @@ TEST(ProfileWrite, RefusesWhatCouldNotBeReadBack)
         EXPECT_FALSE(WritePrivateProfileStringW(r.section, r.key, r.value, dir.File("r.ini")));
         EXPECT_EQ(Slurp(dir.Native("r.ini")), before);
     }
+    {
+        // Names and values the file's code page cannot hold.
+        CodePageScope western(CP_WESTERN);
+        for (const auto& r : {Row{"section", u"\u8a2d\u5b9a", u"k", u"1"}, Row{"key", u"A", u"\u8a2d", u"1"},
+                              Row{"value", u"A", u"k", u"\u5b9a"}}) {
+            SCOPED_TRACE(r.what);
+            EXPECT_FALSE(WritePrivateProfileStringW(r.section, r.key, r.value, dir.File("r.ini")));
+            EXPECT_EQ(Slurp(dir.Native("r.ini")), before);
+        }
+    }
     EXPECT_FALSE(WritePrivateProfileStringW(u"A", u"k", u"1", nullptr));
     EXPECT_FALSE(WritePrivateProfileStringW(u"A", u"k", u"1", dir.File("")));
 }
