@@ -332,10 +332,10 @@ bool CLeftpaneTreeView::ConnectAgain()
         CWaitScope wait(IDS_WAIT_CONNECTING);
         const DWORD value = frame->Kind() == kOpenWindowSerial ? static_cast<DWORD>(frame->ComPort()) : frame->Address();
         if (!manager->OpenPort(frame->Kind(), value)) return false;
-        // The status poll has its own thread and kept cycling while the link
-        // was down: held off now, it cannot take the link between the
-        // questions that identify the controller (a question that finds the
-        // poll's in flight fails at once, as if nobody answered).
+        // The status poll has its own thread: held off until the controller
+        // is identified, it cannot take the link between the questions that
+        // identify it (a question that finds the poll's in flight fails at
+        // once, as if nobody answered).
         const PollHold hold(*manager);
         const int node = ParameterK(38);
         if (!IsControllerNode(node) || !manager->ProbeNode(node)) {
