@@ -1,8 +1,8 @@
 #include "htmltip/DcMarkupCanvas.h"
 
 #include "htmltip/GdiMarkupImage.h"
-#include "htmltip/Section32.h"
 
+#include "platform/ui/DcPixels.h"
 #include "platform/ui/WindowSurface.h"
 
 #include <QFontMetrics>
@@ -230,40 +230,17 @@ void DcMarkupCanvas::Flush()
         box &= QRect(clip.left, clip.top, clip.right - clip.left, clip.bottom - clip.top);
     if (box.isEmpty()) return;
 
-    // The text is painted on a copy of the box; the copy's memory stays with
-    // the thread (the largest box yet, up to a limit), as a tip's text is
-    // flushed many times at every showing.
-    thread_local std::unique_ptr<Section32> scratch;
-    if (!scratch || box.width() > scratch->Width() || box.height() > scratch->Height()) {
-        const int width = std::max(box.width(), scratch ? scratch->Width() : 0);
-        const int height = std::max(box.height(), scratch ? scratch->Height() : 0);
-        scratch.reset();
-        auto made = std::make_unique<Section32>(HDC(), width, height);
-        if (!*made) return;
-        scratch = std::move(made);
-    }
-    ::BitBlt(scratch->Dc(), 0, 0, box.width(), box.height(), m_dc.GetSafeHdc(), box.left(), box.top(), SRCCOPY);
-    ::GdiFlush();
-    const int stride = scratch->Width() * 4;
-    QImage view(reinterpret_cast<uchar*>(scratch->Bits()), box.width(), box.height(), stride, QImage::Format_RGB32);
-    {
-        QPainter painter(&view);
-        painter.translate(-box.left(), -box.top());
+    // One painter for all the text since the last other drawing, on the DC's
+    // own pixels; the box bounds it as it bounds the text's cells.
+    platform::PaintOnDc(m_dc.GetSafeHdc(), box, [&](QPainter& painter) {
+        painter.setClipRect(box, Qt::IntersectClip);
         for (const PendingText& p : pending) {
             if (p.opaque) painter.fillRect(p.cell, p.background);
             painter.setPen(p.color);
             painter.drawGlyphRun(QPointF(0, 0), p.glyphs);
             if (!p.underline.isEmpty()) painter.fillRect(p.underline, p.color);
         }
-    }
-    // Text leaves the alpha bytes 0, as the drawing layer's does.
-    for (int y = 0; y < box.height(); ++y) {
-        auto* row = scratch->Bits() + static_cast<std::ptrdiff_t>(y) * scratch->Width();
-        for (int x = 0; x < box.width(); ++x) row[x] &= 0x00FFFFFFu;
-    }
-    ::BitBlt(m_dc.GetSafeHdc(), box.left(), box.top(), box.width(), box.height(), scratch->Dc(), 0, 0, SRCCOPY);
-    // A very long text's box is not worth keeping (4 MB at most stay).
-    if (scratch->Count() > (std::size_t{1} << 20)) scratch.reset();
+    });
 }
 
 void DcMarkupCanvas::DrawLine(int x1, int y1, int x2, int y2, COLORREF color, int style, int width)

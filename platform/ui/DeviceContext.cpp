@@ -728,8 +728,43 @@ BOOL GetCurrentPositionEx(HDC hdc, POINT* pos)
 
 namespace {
 
+// A solid thin pen's horizontal or vertical line, stored straight into 32-bit
+// pixels: the painter sets [from, to) along such a line whatever its
+// direction, and a painter per line costs far more than the line itself
+// (frames of table cells draw many).
+bool StoreAxisLine(DeviceContext& dc, const QPolygon& poly)
+{
+    if (poly.size() != 2 || dc.page || !dc.surface || dc.state.rop2 != R2_COPYPEN) return false;
+    Surface& s = *dc.surface;
+    if (!s.Is32() || s.mono) return false;
+    const auto pen = LookupPen(dc.state.pen);
+    if (!pen || pen->log.lopnStyle != PS_SOLID || pen->log.lopnWidth.x > 1) return false;
+    const QPoint off = dc.Offset();
+    const std::int64_t x1 = std::int64_t{poly[0].x()} + off.x(), y1 = std::int64_t{poly[0].y()} + off.y();
+    const std::int64_t x2 = std::int64_t{poly[1].x()} + off.x(), y2 = std::int64_t{poly[1].y()} + off.y();
+    if (x1 != x2 && y1 != y2) return false;
+    if (x1 == x2 && y1 == y2) return true;  // the painter sets no pixel either
+    // The line's pixels within the surface, as a rectangle one pixel thick.
+    const auto clampTo = [](std::int64_t v, int hi) { return static_cast<int>(std::clamp<std::int64_t>(v, -1, hi)); };
+    const int left = clampTo(std::min(x1, x2), s.width), top = clampTo(std::min(y1, y2), s.height);
+    const int right = clampTo(x1 == x2 ? x1 + 1 : std::max(x1, x2), s.width);
+    const int bottom = clampTo(y1 == y2 ? y1 + 1 : std::max(y1, y2), s.height);
+    QRect line = QRect(QPoint(left, top), QPoint(right - 1, bottom - 1)) & s.Bounds();
+    const auto clip = dc.SurfaceClip();
+    const QRegion area = clip ? (*clip & line) : QRegion(line);
+    const std::uint32_t value = s.Drawn(ToPixel(pen->log.lopnColor) & 0x00FFFFFF);
+    for (const QRect& r : area)
+        for (int y = r.top(); y <= r.bottom(); ++y) std::fill_n(s.Row32(y) + r.left(), r.width(), value);
+    // What the painter's way would have noted.
+    QRect box = ShapeBounds(dc, poly.boundingRect()).translated(off) & s.Bounds();
+    if (clip) box &= clip->boundingRect();
+    if (!box.isEmpty()) dc.NoteDrawn(box);
+    return true;
+}
+
 bool StrokePolyline(DeviceContext& dc, const QPolygon& poly)
 {
+    if (StoreAxisLine(dc, poly)) return true;
     return Paint(dc, ShapeBounds(dc, poly.boundingRect()),
                  [&](QPainter& p) { StrokeWithPen(dc, p, [&](QPainter& q) { q.drawPolyline(poly); }); });
 }

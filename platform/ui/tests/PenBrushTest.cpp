@@ -2,6 +2,10 @@
 // images compared exactly, and the pixel rules that code relies on.
 #include "DrawTestSupport.h"
 
+#include <algorithm>
+#include <cstdint>
+#include <vector>
+
 namespace {
 
 using drawtest::MemoryCanvas;
@@ -130,6 +134,90 @@ TEST(PenBrushRules, LinesLeaveOutTheirLastPixel)
     EXPECT_EQ(dc.GetPixel(4, 1), RGB(0, 0, 0));
     EXPECT_EQ(dc.GetPixel(5, 1), RGB(255, 255, 255));
     EXPECT_EQ(dc.GetCurrentPosition(), CPoint(5, 1));
+}
+
+// Thin solid lines along an axis are stored without the painter; every pixel
+// and stored byte must be what the painter gives (an inside-frame pen of width
+// 1 still goes the painter's way).
+TEST(PenBrushRules, StraightThinLinesStoreThePaintersPixels)
+{
+    constexpr int kSize = 70;
+    struct Target {
+        const char* name;
+        int height;  // for DIB sections: negative = top-down
+        bool section;
+    };
+    const Target targets[] = {{"bitmap", 0, false}, {"top-down section", -kSize, true}, {"bottom-up section", kSize, true}};
+    struct Setup {
+        const char* name;
+        bool clip;
+        POINT viewport;
+    };
+    const Setup setups[] = {{"plain", false, {0, 0}}, {"clipped", true, {0, 0}}, {"moved origin", true, {3, -2}}};
+    // Each line on a row (or column) of its own and in a colour of its own,
+    // so that no line hides another's ends.
+    const auto draw = [](CDC& dc, int style, bool vertical, bool clip, POINT viewport) {
+        if (clip) {
+            CRgn a, b;
+            a.CreateRectRgn(2, 1, 24, 50);
+            b.CreateRectRgn(37, 5, 66, 69);
+            a.CombineRgn(&a, &b, RGN_OR);
+            dc.SelectClipRgn(&a);
+        }
+        dc.SetViewportOrg(viewport.x, viewport.y);
+        CPen* old = dc.GetCurrentPen();
+        const int ends[] = {-3, 0, 1, 5, 12, 41, 69, 75};
+        int n = 0;
+        for (int a : ends)
+            for (int b : ends) {
+                CPen pen(style, 1, RGB(n * 5 % 256, 255 - n * 3 % 256, n * 11 % 256));
+                dc.SelectObject(&pen);
+                dc.MoveTo(vertical ? n : a, vertical ? a : n);
+                dc.LineTo(vertical ? n : b, vertical ? b : n);
+                dc.SelectObject(old);
+                ++n;
+            }
+        dc.SetViewportOrg(0, 0);
+        dc.SelectClipRgn(nullptr);
+    };
+    for (const Target& t : targets)
+        for (const Setup& s : setups)
+            for (const bool vertical : {false, true}) {
+                SCOPED_TRACE(std::string(t.name) + ", " + s.name + (vertical ? ", down" : ", across"));
+                std::vector<std::uint32_t> stored[2];
+                for (int pass = 0; pass < 2; ++pass) {
+                    CDC dc;
+                    dc.CreateCompatibleDC(nullptr);
+                    CBitmap bitmap;
+                    void* bits = nullptr;
+                    if (t.section) {
+                        BITMAPINFO bi{};
+                        bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+                        bi.bmiHeader.biWidth = kSize;
+                        bi.bmiHeader.biHeight = t.height;
+                        bi.bmiHeader.biPlanes = 1;
+                        bi.bmiHeader.biBitCount = 32;
+                        bitmap.Attach(::CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+                    } else {
+                        bitmap.Attach(::CreateBitmap(kSize, kSize, 1, 32, nullptr));
+                    }
+                    CBitmap* old = dc.SelectObject(&bitmap);
+                    const RECT all{0, 0, kSize, kSize};
+                    dc.FillSolidRect(&all, RGB(250, 250, 230));
+                    draw(dc, pass == 0 ? PS_SOLID : PS_INSIDEFRAME, vertical, s.clip, s.viewport);
+                    ::GdiFlush();
+                    dc.SelectObject(old);
+                    stored[pass].resize(kSize * kSize);
+                    if (bits) {
+                        const auto* p = static_cast<const std::uint32_t*>(bits);
+                        stored[pass].assign(p, p + kSize * kSize);
+                    } else {
+                        ASSERT_GT(::GetBitmapBits(bitmap, kSize * kSize * 4, stored[pass].data()), 0);
+                    }
+                }
+                EXPECT_EQ(stored[0], stored[1]);
+                EXPECT_NE(std::count(stored[0].begin(), stored[0].end(), stored[0][0]), kSize * kSize);
+            }
 }
 
 TEST(PenBrushRules, RectangleCoversLeftTopButNotRightBottom)
