@@ -1,6 +1,8 @@
 #include "htmltip/DrawManager.h"
 #include "htmltip/Section32.h"
 
+#include "platform/ui/DcPixels.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -342,6 +344,7 @@ void CDrawManager::FillEffect(CDC* dc, int effect, const RECT& rect, COLORREF co
         break;
     }
     if (effect >= EFFECT_NOISE && effect <= EFFECT_METAL) {
+        if (FillEffectPixels(dc, effect, rect, colorBegin, colorMid, colorEnd, granularity, blend)) return;
         if (MakeEffectDib(rect, effect, granularity, blend, colorBegin, colorMid, colorEnd)) {
             m_dib.Draw(dc, rect.left, rect.top);
             return;
@@ -353,29 +356,103 @@ void CDrawManager::FillEffect(CDC* dc, int effect, const RECT& rect, COLORREF co
     dc->FillRect(&rect, &brush);
 }
 
+namespace {
+
+// Effect rectangles of 1 to kMaxEffectSize pixels either way; false for others.
+bool EffectSize(const RECT& rect, int& width, int& height)
+{
+    const std::int64_t w64 = static_cast<std::int64_t>(rect.right) - rect.left;
+    const std::int64_t h64 = static_cast<std::int64_t>(rect.bottom) - rect.top;
+    if (w64 < 1 || h64 < 1 || w64 > kMaxEffectSize || h64 > kMaxEffectSize) return false;
+    width = static_cast<int>(w64);
+    height = static_cast<int>(h64);
+    return true;
+}
+
+// The 256 colours of an effect: from the end colour through the middle one
+// to the begin colour, then blended towards the begin colour.
+void SetEffectPalette(CDib& dib, COLORREF colorBegin, COLORREF colorMid, COLORREF colorEnd, BYTE blend)
+{
+    for (int i = 0; i <= 128; ++i) {
+        const auto c = [i](int end, int mid) { return static_cast<BYTE>((end * (128 - i) + mid * i) / 128); };
+        dib.SetPaletteColor(i, c(GetRValue(colorEnd), GetRValue(colorMid)), c(GetGValue(colorEnd), GetGValue(colorMid)),
+                            c(GetBValue(colorEnd), GetBValue(colorMid)));
+    }
+    for (int i = 1; i <= 128; ++i) {
+        const auto c = [i](int mid, int begin) { return static_cast<BYTE>((mid * (128 - i) + begin * i) / 128); };
+        dib.SetPaletteColor(127 + i, c(GetRValue(colorMid), GetRValue(colorBegin)),
+                            c(GetGValue(colorMid), GetGValue(colorBegin)), c(GetBValue(colorMid), GetBValue(colorBegin)));
+    }
+    dib.BlendPalette(colorBegin, blend);
+}
+
+}  // namespace
+
 BOOL CDrawManager::MakeEffectDib(const RECT& rect, int effect, BYTE granularity, BYTE blend, COLORREF colorBegin,
                                  COLORREF colorMid, COLORREF colorEnd)
 {
     if (effect < EFFECT_NOISE || effect > EFFECT_METAL) return FALSE;
-    const std::int64_t w64 = static_cast<std::int64_t>(rect.right) - rect.left;
-    const std::int64_t h64 = static_cast<std::int64_t>(rect.bottom) - rect.top;
-    if (w64 < 1 || h64 < 1 || w64 > kMaxEffectSize || h64 > kMaxEffectSize) return FALSE;
-    const int W = static_cast<int>(w64);
-    const int H = static_cast<int>(h64);
-    if (!m_dib.Create(W, H, 8)) return FALSE;
+    int W = 0;
+    int H = 0;
+    if (!EffectSize(rect, W, H) || !m_dib.Create(W, H, 8)) return FALSE;
+    SetEffectPalette(m_dib, colorBegin, colorMid, colorEnd, blend);
+    MakeEffectIndexes(m_dib.GetBits(), m_dib.GetLineWidth(), W, H, effect, granularity);
+    return TRUE;
+}
 
-    for (int i = 0; i <= 128; ++i) {
-        const auto c = [i](int end, int mid) { return static_cast<BYTE>((end * (128 - i) + mid * i) / 128); };
-        m_dib.SetPaletteColor(i, c(GetRValue(colorEnd), GetRValue(colorMid)), c(GetGValue(colorEnd), GetGValue(colorMid)),
-                              c(GetBValue(colorEnd), GetBValue(colorMid)));
+const std::uint32_t* CDrawManager::EffectColors(COLORREF colorBegin, COLORREF colorMid, COLORREF colorEnd, BYTE blend)
+{
+    EffectPalette& p = m_effectPalette;
+    if (!p.valid || p.begin != colorBegin || p.mid != colorMid || p.end != colorEnd || p.blend != blend) {
+        CDib dib;
+        if (!dib.Create(1, 1, 8)) return nullptr;
+        SetEffectPalette(dib, colorBegin, colorMid, colorEnd, blend);
+        const RGBQUAD* palette = dib.GetPalette();
+        for (int i = 0; i < 256; ++i)
+            p.pixels[static_cast<std::size_t>(i)] =
+                palette[i].rgbBlue | (palette[i].rgbGreen << 8) | (static_cast<std::uint32_t>(palette[i].rgbRed) << 16);
+        p.begin = colorBegin;
+        p.mid = colorMid;
+        p.end = colorEnd;
+        p.blend = blend;
+        p.valid = true;
     }
-    for (int i = 1; i <= 128; ++i) {
-        const auto c = [i](int mid, int begin) { return static_cast<BYTE>((mid * (128 - i) + begin * i) / 128); };
-        m_dib.SetPaletteColor(127 + i, c(GetRValue(colorMid), GetRValue(colorBegin)),
-                              c(GetGValue(colorMid), GetGValue(colorBegin)), c(GetBValue(colorMid), GetBValue(colorBegin)));
-    }
-    m_dib.BlendPalette(colorBegin, blend);
+    return p.pixels.data();
+}
 
+bool CDrawManager::FillEffectPixels(CDC* dc, int effect, const RECT& rect, COLORREF colorBegin, COLORREF colorMid,
+                                    COLORREF colorEnd, BYTE granularity, BYTE blend)
+{
+    // Straight into the DC's pixels where the whole rectangle may be written;
+    // the same pixels as the 8-bit surface drawn through its palette.
+    platform::DcPixels pixels;
+    int W = 0;
+    int H = 0;
+    if (!EffectSize(rect, W, H) || !platform::GetDcPixels(dc->GetSafeHdc(), pixels)) return false;
+    const std::int64_t left = std::int64_t{rect.left} + pixels.offset.x();
+    const std::int64_t top = std::int64_t{rect.top} + pixels.offset.y();
+    if (left < 0 || top < 0 || left + W > pixels.width || top + H > pixels.height) return false;
+    const QRect target(static_cast<int>(left), static_cast<int>(top), W, H);
+    if (pixels.clip && (*pixels.clip & target) != QRegion(target)) return false;
+    const std::uint32_t* colors = EffectColors(colorBegin, colorMid, colorEnd, blend);
+    if (!colors) return false;
+    const std::size_t count = static_cast<std::size_t>(W) * static_cast<std::size_t>(H);
+    if (m_effectIndexes.size() < count) m_effectIndexes.resize(count);
+    // The metal strokes go onto zeros, as on a new surface.
+    if (effect == EFFECT_METAL) std::fill_n(m_effectIndexes.begin(), count, BYTE{0});
+    MakeEffectIndexes(m_effectIndexes.data(), W, W, H, effect, granularity);
+    for (int row = 0; row < H; ++row) {
+        // Rows are made from the bottom up.
+        const BYTE* in = m_effectIndexes.data() + static_cast<std::size_t>(H - 1 - row) * static_cast<std::size_t>(W);
+        std::uint32_t* out = pixels.Row(target.top() + row) + target.left();
+        for (int x = 0; x < W; ++x) out[x] = colors[in[x]] | pixels.opaque;
+    }
+    platform::NoteDcDrawn(dc->GetSafeHdc(), target);
+    return true;
+}
+
+void CDrawManager::MakeEffectIndexes(BYTE* bits, int line, int W, int H, int effect, BYTE granularity)
+{
     // The generator works on a copy, put back at the end: through the pixel
     // pointer every store could be its state, which would be read anew for
     // every pixel.
@@ -388,9 +465,13 @@ BOOL CDrawManager::MakeEffectDib(const RECT& rect, int effect, BYTE granularity,
     // the division per pixel is what the effects spend most on.
     const std::uint64_t magic = (std::uint64_t{1} << 32) / static_cast<std::uint64_t>(divisor) + 1;
     const auto scaled = [magic](int r) { return static_cast<int>((static_cast<std::uint64_t>(r) * magic) >> 32); };
-    const auto noise = [&] { return scaled(noiseState.Next()) - g; };
-    BYTE* bits = m_dib.GetBits();
-    const int line = m_dib.GetLineWidth();
+    // The noise of a row: the next W values, scaled and less the granularity.
+    std::vector<int> rowNoise(static_cast<std::size_t>(W));
+    const auto nextRow = [&] {
+        noiseState.Fill(rowNoise.data(), W);
+        for (int x = 0; x < W; ++x) rowNoise[static_cast<std::size_t>(x)] = scaled(rowNoise[static_cast<std::size_t>(x)]) - g;
+        return rowNoise.data();
+    };
     // Row y counts from the bottom row as stored; every value wraps to 8 bits.
     const auto at = [&](int x, int y) -> BYTE& {
         return bits[static_cast<std::size_t>(y) * static_cast<std::size_t>(line) + static_cast<std::size_t>(x)];
@@ -410,15 +491,18 @@ BOOL CDrawManager::MakeEffectDib(const RECT& rect, int effect, BYTE granularity,
 
     switch (effect) {
     case EFFECT_NOISE:
-        for (int y = 0; y < H; ++y)
-            for (int x = 0; x < W; ++x) put(x, y, 128 + noise());
+        for (int y = 0; y < H; ++y) {
+            const int* noise = nextRow();
+            for (int x = 0; x < W; ++x) put(x, y, 128 + noise[x]);
+        }
         break;
     case EFFECT_DIAGSHADE: {
         const int d = (hi - lo) / 2;
         const std::vector<int> column = columnTerm([&](int x) { return ((W - x) * d) / W; });
         for (int y = 0; y < H; ++y) {
             const int row = (d * y) / H + lo;
-            for (int x = 0; x < W; ++x) put(x, y, row + column[x] + noise());
+            const int* noise = nextRow();
+            for (int x = 0; x < W; ++x) put(x, y, row + column[x] + noise[x]);
         }
         break;
     }
@@ -426,39 +510,46 @@ BOOL CDrawManager::MakeEffectDib(const RECT& rect, int effect, BYTE granularity,
         const int d = hi - lo;
         for (int y = 0; y < H; ++y) {
             const int row = (d * y) / H + lo;
-            for (int x = 0; x < W; ++x) put(x, y, row + noise());
+            const int* noise = nextRow();
+            for (int x = 0; x < W; ++x) put(x, y, row + noise[x]);
         }
         break;
     }
     case EFFECT_VSHADE: {
         const int d = hi - lo;
         const std::vector<int> column = columnTerm([&](int x) { return ((W - x) * d) / W + lo; });
-        for (int y = 0; y < H; ++y)
-            for (int x = 0; x < W; ++x) put(x, y, column[x] + noise());
+        for (int y = 0; y < H; ++y) {
+            const int* noise = nextRow();
+            for (int x = 0; x < W; ++x) put(x, y, column[x] + noise[x]);
+        }
         break;
     }
     case EFFECT_HBUMP:
         for (int y = 0; y < H; ++y) {
             const int value = rowBump(y, 128 - g);
-            for (int x = 0; x < W; ++x) put(x, y, value + noise());
+            const int* noise = nextRow();
+            for (int x = 0; x < W; ++x) put(x, y, value + noise[x]);
         }
         break;
     case EFFECT_VBUMP: {
         const std::vector<int> column = columnTerm([&](int x) { return columnBump(x, 128 - g); });
-        for (int y = 0; y < H; ++y)
-            for (int x = 0; x < W; ++x) put(x, y, column[x] + noise());
+        for (int y = 0; y < H; ++y) {
+            const int* noise = nextRow();
+            for (int x = 0; x < W; ++x) put(x, y, column[x] + noise[x]);
+        }
         break;
     }
     case EFFECT_SOFTBUMP: {
         const std::vector<int> column = columnTerm([&](int x) { return cube(((W - x) * 255) / W - 127); });
         for (int y = 0; y < H; ++y) {
             const int cy = cube((y * 255) / H - 127);
+            const int* noise = nextRow();
             for (int x = 0; x < W; ++x) {
                 int value = ((128 - g) * (cy + column[x])) / 128 + 128;
                 // Not std::clamp: a granularity above 127 puts lo above hi.
                 if (value < lo) value = lo;
                 if (value > hi) value = hi;
-                put(x, y, value + noise());
+                put(x, y, value + noise[x]);
             }
         }
         break;
@@ -466,7 +557,8 @@ BOOL CDrawManager::MakeEffectDib(const RECT& rect, int effect, BYTE granularity,
     case EFFECT_HARDBUMP: {
         for (int y = 0; y < H; ++y) {
             const int value = rowBump(y, 128 - 2 * g);
-            for (int x = 0; x < W; ++x) put(x, y, value + noise());
+            const int* noise = nextRow();
+            for (int x = 0; x < W; ++x) put(x, y, value + noise[x]);
         }
         // The bevel is W / 6 wide (at most 16). A surface narrower than 6
         // has none, and a height of 1 gives the curve a divisor of 1, so
@@ -487,33 +579,39 @@ BOOL CDrawManager::MakeEffectDib(const RECT& rect, int effect, BYTE granularity,
                 }
             }
         }
-        for (int y = 0; y < H; ++y)
-            for (int x = 0; x < W; ++x) put(x, y, at(x, y) + noise());
+        for (int y = 0; y < H; ++y) {
+            const int* noise = nextRow();
+            for (int x = 0; x < W; ++x) put(x, y, at(x, y) + noise[x]);
+        }
         break;
     }
     case EFFECT_METAL: {
         const int shortest = std::min(W, H);
+        // Rows counted from the top, as a surface's pixels are set.
+        const auto setIndex = [&](int x, int y, BYTE value) {
+            if (x >= 0 && x < W && y >= 0 && y < H) at(x, H - 1 - y) = value;
+        };
         for (int stroke = 0; stroke < 200; ++stroke) {
             const int x0 = noiseState.Next() / (NoiseGenerator::kMax / W);
             const int y0 = noiseState.Next() / (NoiseGenerator::kMax / H);
             const int length = (noiseState.Next() / (NoiseGenerator::kMax / shortest)) / 2;
             const auto value = static_cast<BYTE>(noiseState.Next() / (NoiseGenerator::kMax / 40));
             for (int i = 0; i < length; ++i) {
-                if (x0 - i > 0 && y0 + i < H) m_dib.SetPixelIndex(x0 - i, y0 + i, value);
-                if (x0 + i < W && y0 - i > 0) m_dib.SetPixelIndex(W - x0 + i, y0 - i, value);
+                if (x0 - i > 0 && y0 + i < H) setIndex(x0 - i, y0 + i, value);
+                if (x0 + i < W && y0 - i > 0) setIndex(W - x0 + i, y0 - i, value);
             }
         }
         const int d = (hi - lo - 40) / 2;
-        for (int y = 0; y < H; ++y)
-            for (int x = 0; x < W; ++x)
-                put(x, y, at(x, y) + (d * y) / H + ((W - x) * d) / W + scaled(noiseState.Next()));
+        for (int y = 0; y < H; ++y) {
+            const int* noise = nextRow();
+            for (int x = 0; x < W; ++x) put(x, y, at(x, y) + (d * y) / H + ((W - x) * d) / W + noise[x] + g);
+        }
         break;
     }
     default:
         break;
     }
     m_noise = noiseState;
-    return TRUE;
 }
 
 void CDrawManager::MultipleCopy(CDC* dc, int x, int y, int width, int height, CDC* sourceDc, int sourceX, int sourceY,
@@ -687,7 +785,7 @@ BOOL CDrawManager::MakeShadowMap(CDC* dc, int cx, int cy, HBITMAP maskBitmap, st
 }
 
 BOOL CDrawManager::MakeShadowSums(int cx, int cy, const BYTE* mask, int maskWidth, int maskHeight, BOOL blurred,
-                                  int blurX, int blurY, const ShadowRow& emit)
+                                  int blurX, int blurY, const ShadowRow& giveRow)
 {
     if (!mask || cx <= 0 || cy <= 0 || maskWidth <= 0 || maskHeight <= 0) return FALSE;
     const std::size_t count = static_cast<std::size_t>(cx) * static_cast<std::size_t>(cy);
@@ -711,7 +809,7 @@ BOOL CDrawManager::MakeShadowSums(int cx, int cy, const BYTE* mask, int maskWidt
             } else {
                 std::fill(down.begin(), down.end(), 0);
             }
-            emit(y, down.data(), 255, false);
+            giveRow(y, down.data(), 255, false);
         }
         return TRUE;
     }
@@ -792,7 +890,7 @@ BOOL CDrawManager::MakeShadowSums(int cx, int cy, const BYTE* mask, int maskWidt
     }
     bool same = false;
     for (int y = 0; y < cy; ++y) {
-        emit(y, down.data(), divisor, same);
+        giveRow(y, down.data(), divisor, same);
         // Where the row entering the window equals the one leaving it the
         // sums stay as they are.
         same = y + blurY < ph && rowClass[static_cast<std::size_t>(y + blurY)] == rowClass[static_cast<std::size_t>(y)];

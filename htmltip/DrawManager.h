@@ -16,6 +16,7 @@
 
 #include "platform/core/Geometry.h"
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <vector>
@@ -52,11 +53,42 @@ public:
     // 0 to 32767.
     int Next()
     {
-        m_state = m_state * 214013u + 2531011u;
+        m_state = m_state * kMultiplier + kIncrement;
         return static_cast<int>((m_state >> 16) & 0x7FFF);
+    }
+    // The next 'count' values of Next(), in order. Eight steps of the
+    // generator are again one step of the same kind, so eight values are
+    // worked out at once rather than each waiting for the one before.
+    void Fill(int* out, int count)
+    {
+        constexpr int kLanes = 8;
+        int i = 0;
+        if (count >= 2 * kLanes) {
+            std::uint32_t lanes[kLanes];
+            for (std::uint32_t& lane : lanes) lane = m_state = m_state * kMultiplier + kIncrement;
+            for (; i + kLanes <= count; i += kLanes) {
+                for (int k = 0; k < kLanes; ++k) out[i + k] = static_cast<int>((lanes[k] >> 16) & 0x7FFF);
+                m_state = lanes[kLanes - 1];
+                for (std::uint32_t& lane : lanes) lane = lane * kLeap.multiplier + kLeap.increment;
+            }
+        }
+        for (; i < count; ++i) out[i] = Next();
     }
 
 private:
+    static constexpr std::uint32_t kMultiplier = 214013u;
+    static constexpr std::uint32_t kIncrement = 2531011u;
+    struct Step {
+        std::uint32_t multiplier;
+        std::uint32_t increment;
+    };
+    // Eight steps in one: x -> a^8 x + c (1 + a + ... + a^7).
+    static constexpr Step kLeap = [] {
+        Step s{1u, 0u};
+        for (int k = 0; k < 8; ++k) s = Step{s.multiplier * kMultiplier, s.increment * kMultiplier + kIncrement};
+        return s;
+    }();
+
     std::uint32_t m_state;
 };
 
@@ -156,7 +188,26 @@ public:
     std::uint32_t GetNoiseState() const { return m_noise.State(); }
 
 private:
+    // Effects 7 to 15 as palette indexes, rows from the bottom, 'line' bytes apart.
+    void MakeEffectIndexes(BYTE* bits, int line, int W, int H, int effect, BYTE granularity);
+    // The effect's palette as pixels, kept while the colours stay; null without memory.
+    const std::uint32_t* EffectColors(COLORREF colorBegin, COLORREF colorMid, COLORREF colorEnd, BYTE blend);
+    // FillEffect straight on the DC's pixels; false when it cannot be done there.
+    bool FillEffectPixels(CDC* dc, int effect, const RECT& rect, COLORREF colorBegin, COLORREF colorMid,
+                          COLORREF colorEnd, BYTE granularity, BYTE blend);
+
+    struct EffectPalette {
+        COLORREF begin = 0;
+        COLORREF mid = 0;
+        COLORREF end = 0;
+        BYTE blend = 0;
+        bool valid = false;
+        std::array<std::uint32_t, 256> pixels{};
+    };
+
     CDib m_dib;
+    EffectPalette m_effectPalette;
+    std::vector<BYTE> m_effectIndexes;
     bool m_imageHasAlpha = false;
     htmltip::NoiseGenerator m_noise;
 };

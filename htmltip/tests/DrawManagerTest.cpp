@@ -95,6 +95,20 @@ TEST(DrawManagerNoise, FifteenBitGeneratorGivesTheSameSequenceEverywhere)
     EXPECT_EQ(noise.Next(), 41);
 }
 
+TEST(DrawManagerNoise, ValuesFilledInBlocksAreTheValuesOneByOne)
+{
+    for (const int count : {0, 1, 7, 15, 16, 17, 64, 229}) {
+        SCOPED_TRACE(count);
+        NoiseGenerator single(12345);
+        NoiseGenerator blocks(12345);
+        std::vector<int> filled(static_cast<std::size_t>(count) + 1);
+        blocks.Fill(filled.data(), count);
+        for (int i = 0; i < count; ++i) ASSERT_EQ(filled[static_cast<std::size_t>(i)], single.Next()) << i;
+        // And the generator goes on from where the block ended.
+        EXPECT_EQ(blocks.Next(), single.Next());
+    }
+}
+
 // ------------------------------------------------------------------ effects
 
 std::vector<BYTE> EffectPixels(CDrawManager& manager, int w, int h, int effect, BYTE granularity, std::uint32_t seed)
@@ -234,6 +248,69 @@ TEST(DrawManagerEffects, GradientNarrowerThanItsBandsEndsWithTheEndBand)
     manager.FillGradient(&column.dc(), RECT{0, 0, 3, 200}, RGB(255, 255, 255), RGB(0, 0, 0), FALSE);
     EXPECT_EQ(column.Pixel(1, 0), RGB(255, 255, 255));
     EXPECT_EQ(column.Pixel(1, 199), RGB(3, 3, 3));
+}
+
+// Effects are stored straight into the DC's pixels where the whole rectangle
+// may be written: the pixels (and the noise that follows) must be those of the
+// 8-bit surface drawn through its palette, on every kind of target.
+TEST(DrawManagerEffects, EffectsStoredInPlaceMatchTheirSurfaceDrawn)
+{
+    struct Target {
+        const char* name;
+        int height;  // DIB sections: negative = top-down; 0 = a device bitmap
+    };
+    const Target targets[] = {{"bitmap", 0}, {"top-down section", -30}, {"bottom-up section", 30}};
+    for (const Target& t : targets) {
+        for (int effect = EFFECT_NOISE; effect <= EFFECT_METAL; ++effect) {
+            SCOPED_TRACE(std::string(t.name) + ", effect " + std::to_string(effect));
+            std::vector<DWORD> stored[2];
+            std::uint32_t noiseAfter[2] = {};
+            for (int way = 0; way < 2; ++way) {
+                CDC dc;
+                dc.CreateCompatibleDC(nullptr);
+                CBitmap bitmap;
+                void* bits = nullptr;
+                if (t.height != 0) {
+                    BITMAPINFO bi{};
+                    bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+                    bi.bmiHeader.biWidth = 40;
+                    bi.bmiHeader.biHeight = t.height;
+                    bi.bmiHeader.biPlanes = 1;
+                    bi.bmiHeader.biBitCount = 32;
+                    bitmap.Attach(::CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+                } else {
+                    bitmap.Attach(::CreateBitmap(40, 30, 1, 32, nullptr));
+                }
+                CBitmap* old = dc.SelectObject(&bitmap);
+                const RECT all{0, 0, 40, 30};
+                dc.FillSolidRect(&all, RGB(90, 90, 90));
+                dc.SetViewportOrg(2, 1);
+                CDrawManager manager;
+                manager.SetNoiseSeed(99);
+                const RECT rect{3, 4, 33, 25};
+                if (way == 0) {
+                    manager.FillEffect(&dc, effect, rect, RGB(255, 255, 255), RGB(255, 200, 80), RGB(40, 90, 200), 7,
+                                       20);
+                } else {
+                    ASSERT_TRUE(manager.MakeEffectDib(rect, effect, 7, 20, RGB(255, 255, 255), RGB(255, 200, 80),
+                                                      RGB(40, 90, 200)));
+                    manager.GetDib().Draw(&dc, rect.left, rect.top);
+                }
+                noiseAfter[way] = manager.GetNoiseState();
+                ::GdiFlush();
+                dc.SelectObject(old);
+                stored[way].resize(40 * 30);
+                if (bits) {
+                    const auto* p = static_cast<const DWORD*>(bits);
+                    stored[way].assign(p, p + 40 * 30);
+                } else {
+                    ASSERT_GT(::GetBitmapBits(bitmap, 40 * 30 * 4, stored[way].data()), 0);
+                }
+            }
+            EXPECT_EQ(stored[0], stored[1]);
+            EXPECT_EQ(noiseAfter[0], noiseAfter[1]);
+        }
+    }
 }
 
 // All seventeen effects side by side, with the noise seeded: the golden shows

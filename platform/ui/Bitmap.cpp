@@ -213,6 +213,7 @@ bool TransferToPage(DeviceContext& dest, int x, int y, int w, int h, DeviceConte
         const QRect inside = asked & s.Bounds();
         copy.drawImage(inside.topLeft() - asked.topLeft(), SurfaceToImage(s, false).copy(inside));
     }
+    ClearWideVectorState();
     const bool flipX = (w < 0) != (sw < 0), flipY = (h < 0) != (sh < 0);
     if (flipX || flipY) picture = picture.mirrored(flipX, flipY);
     const QRgb text = ToQColor(dest.state.textColor).rgb(), back = ToQColor(dest.state.bkColor).rgb();

@@ -280,6 +280,7 @@ bool Paint(DeviceContext& dc, const QRect& logicalBounds, const std::function<vo
             }
         }
     }
+    ClearWideVectorState();
     dc.NoteDrawn(box);
     return true;
 }
@@ -315,6 +316,8 @@ void FillSurfaceRegion(DeviceContext& dc, const QRegion& region, const BrushObje
             p.setCompositionMode(QPainter::CompositionMode_Source);
             const QColor c = QColor::fromRgb(v | 0xFF000000);
             for (const QRect& r : area) p.fillRect(r, c);
+            p.end();
+            ClearWideVectorState();
             dc.NoteDrawn(area.boundingRect());
             return;
         }

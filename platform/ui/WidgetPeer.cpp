@@ -3,6 +3,7 @@
 #include "platform/core/Thread.h"
 #include "platform/core/WindowRegistry.h"
 #include "platform/ui/DC.h"
+#include "platform/ui/GdiInternal.h"
 #include "platform/ui/InputRouting.h"
 #include "platform/ui/Menu.h"
 #include "platform/ui/WindowSurface.h"
@@ -597,6 +598,8 @@ void WidgetPeer::PaintNow(QWidget* target, const QRegion& exposed)
         painter.setBrush(Qt::NoBrush);
         painter.drawRect(QRect(QPoint(0, 0), size).adjusted(0, 0, -1, -1));
     }
+    painter.end();
+    platform::gdi::ClearWideVectorState();
 }
 
 void WidgetPeer::SizeChanged()
