@@ -5,6 +5,7 @@
 #include "htmltip/WindowTipPlatform.h"
 
 #include "platform/core/ResourceModule.h"
+#include "platform/ui/DcPixels.h"
 #include "platform/ui/UserInterface.h"
 #include "platform/ui/WindowSurface.h"
 
@@ -106,6 +107,18 @@ std::unique_ptr<CBitmap> MakeBitmap(int width, int height)
     auto bitmap = std::make_unique<CBitmap>();
     if (!bitmap->CreateCompatibleBitmap(&screen, width, height)) return nullptr;
     return bitmap;
+}
+
+// Makes a bitmap of MakeBitmap's as new again: every pixel zero. False when
+// its pixels cannot be reached or its alpha rules are no longer a new one's.
+bool ClearBitmap(CBitmap& bitmap)
+{
+    BitmapDc dc(bitmap);
+    platform::DcPixels pixels;
+    if (!platform::GetDcPixels(dc->GetSafeHdc(), pixels) || pixels.opaque == 0) return false;
+    for (int y = 0; y < pixels.height; ++y)
+        std::memset(pixels.Row(y), 0, static_cast<std::size_t>(pixels.width) * sizeof(std::uint32_t));
+    return true;
 }
 
 }  // namespace
@@ -567,8 +580,15 @@ bool CHtmlToolTip::ShowPendingTool(POINT position)
     }
     m_shape = platform::RegionFromHandle(m_region) & QRegion(0, 0, window.cx, window.cy);
 
-    m_background = MakeBitmap(window.cx, window.cy);
-    if (!m_background) return false;
+    // A tip of the size shown last is drawn on the same bitmap, cleared.
+    m_tipReady = false;
+    if (!m_background || m_backgroundSize.cx != window.cx || m_backgroundSize.cy != window.cy ||
+        !ClearBitmap(*m_background)) {
+        m_background.reset();
+        m_background = MakeBitmap(window.cx, window.cy);
+        if (!m_background) return false;
+        m_backgroundSize = window;
+    }
     m_backgroundNoise = m_drawer.GetDrawManager().GetNoiseState();
     m_backgroundUsed = false;
     DrawBackground(*m_background, info);
@@ -649,17 +669,25 @@ void CHtmlToolTip::RenderTipImage()
         tipBitmap = again.get();
     }
     m_backgroundUsed = true;
+    bool reachable = false;
     {
         BitmapDc dc(*tipBitmap);
         m_drawer.DrawPreparedOutput(dc.Get(), m_textRect);
         if (m_borderBrush.GetSafeHandle() && m_borderWidth != 0 && m_borderHeight != 0) DrawBorder(dc.Get(), &m_region);
+        platform::DcPixels view;
+        reachable = platform::GetDcPixels(dc->GetSafeHdc(), view) && view.width >= tipSize.cx &&
+                    view.height >= tipSize.cy;
     }
-    // Straight into memory kept from the last showing: the colours are all
-    // the composition needs.
-    const std::size_t pixels = static_cast<std::size_t>(tipSize.cx) * static_cast<std::size_t>(tipSize.cy);
-    m_tipPixels.resize(pixels);
-    const auto bytes = static_cast<LONG>(pixels * sizeof(std::uint32_t));
-    if (::GetBitmapBits(*tipBitmap, bytes, m_tipPixels.data()) != bytes) return;
+    // The bitmap drawn on holds the tip's colours from now on: the
+    // composition reads them there.
+    if (again) m_background = std::move(again);
+    m_tipCopied = !reachable;
+    if (m_tipCopied) {
+        const std::size_t pixels = static_cast<std::size_t>(tipSize.cx) * static_cast<std::size_t>(tipSize.cy);
+        m_tipPixels.resize(pixels);
+        const auto bytes = static_cast<LONG>(pixels * sizeof(std::uint32_t));
+        if (::GetBitmapBits(*m_background, bytes, m_tipPixels.data()) != bytes) return;
+    }
     m_tipReady = true;
 
     if (m_shadowOffsetX == 0 && m_shadowOffsetY == 0) {
@@ -676,8 +704,9 @@ void CHtmlToolTip::RenderTipImage()
         for (int y = r.top(); y <= r.bottom(); ++y)
             std::fill_n(mask.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(tipSize.cx) + r.left(),
                         r.width(), BYTE{0});
-    m_shadowCover.resize(mask.size());
-    m_shadowRowSame.assign(static_cast<std::size_t>(tipSize.cy), false);
+    m_shadowCover.clear();
+    m_shadowCoverRow.assign(static_cast<std::size_t>(tipSize.cy), -1);
+    const auto rowLength = static_cast<std::size_t>(tipSize.cx);
     // The cover of a sum s is 1 - s / divisor, made once per possible sum
     // while there are fewer sums than pixels.
     std::vector<float>& table = m_shadowTable;
@@ -687,12 +716,16 @@ void CHtmlToolTip::RenderTipImage()
     const bool made = CDrawManager::MakeShadowSums(
         tipSize.cx, tipSize.cy, mask.data(), tipSize.cx, tipSize.cy, m_shadowBlurred ? TRUE : FALSE, m_shadowBlurX,
         m_shadowBlurY, [&](int y, const std::int64_t* sums, std::int64_t divisor, bool sameAsAbove) {
-            float* out = m_shadowCover.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(tipSize.cx);
-            m_shadowRowSame[static_cast<std::size_t>(y)] = sameAsAbove && y > 0;
-            if (sameAsAbove && y > 0) {
-                std::memcpy(out, out - tipSize.cx, static_cast<std::size_t>(tipSize.cx) * sizeof(float));
+            if (y < 0 || y >= tipSize.cy) return;
+            const auto row = static_cast<std::size_t>(y);
+            if (sameAsAbove && y > 0 && m_shadowCoverRow[row - 1] >= 0) {
+                m_shadowCoverRow[row] = m_shadowCoverRow[row - 1];
                 return;
             }
+            const std::size_t at = m_shadowCover.size();
+            m_shadowCover.resize(at + rowLength);
+            m_shadowCoverRow[row] = static_cast<int>(at / rowLength);
+            float* out = m_shadowCover.data() + at;
             const auto scale = static_cast<double>(divisor);
             if (divisor < static_cast<std::int64_t>(mask.size())) {
                 if (table.size() != static_cast<std::size_t>(divisor) + 1) {
@@ -708,6 +741,16 @@ void CHtmlToolTip::RenderTipImage()
     if (!made) {
         m_shadowCover.clear();
         return;
+    }
+    // A row never given casts no shadow.
+    int noShadow = -1;
+    for (int& row : m_shadowCoverRow) {
+        if (row >= 0) continue;
+        if (noShadow < 0) {
+            noShadow = static_cast<int>(m_shadowCover.size() / rowLength);
+            m_shadowCover.resize(m_shadowCover.size() + rowLength, 0.0f);
+        }
+        row = noShadow;
     }
     m_shadowKey = key;
     m_shadowLayerFresh = false;
@@ -725,7 +768,17 @@ void CHtmlToolTip::DrawTip(int transparency)
     // hovered link, an animation step), not with its transparency.
     if (!m_tipReady) RenderTipImage();
     if (!m_tipReady) return;
+    // The tip's colours, on the bitmap it was drawn on (or their copy).
     const std::uint32_t* tip = m_tipPixels.data();
+    std::ptrdiff_t tipStride = tipSize.cx;
+    BitmapDc tipDc(*m_background);
+    if (!m_tipCopied) {
+        platform::DcPixels view;
+        if (!platform::GetDcPixels(tipDc->GetSafeHdc(), view) || view.width < tipSize.cx || view.height < tipSize.cy)
+            return;
+        tip = view.bits;
+        tipStride = view.stride;
+    }
 
     // What lies under a translucent window shows through: the composition
     // starts transparent, and the shadow is black with the alpha that the
@@ -735,56 +788,63 @@ void CHtmlToolTip::DrawTip(int transparency)
     // The shadow layer alone depends only on the shadow and its strength: a
     // tip shown again over it starts from it.
     const ShadowLayerKey layerKey{m_shadowKey.size, width, height, m_shadowOffsetX, m_shadowOffsetY, 255 - grey};
-    const bool haveShadow = !m_shadowCover.empty();
-    if (haveShadow && !(m_shadowLayerFresh && layerKey == m_shadowLayerKey && !m_shadowLayer.isNull())) {
-        // Written in place when nothing else holds the old layer.
-        if (m_shadowLayer.size() != QSize(width, height) || !m_shadowLayer.isDetached())
-            m_shadowLayer = QImage(width, height, QImage::Format_ARGB32);
+    const bool haveShadow =
+        !m_shadowCover.empty() && m_shadowCoverRow.size() == static_cast<std::size_t>(tipSize.cy);
+    if (haveShadow && !(m_shadowLayerFresh && layerKey == m_shadowLayerKey)) {
         const float strength = static_cast<float>(255 - grey);
         // The columns that land inside the window, in one straight run;
-        // only what lies outside them is cleared.
+        // what lies outside them is clear.
         const int shift = m_shadowOffsetX;
         const int from = std::max(0, -shift);
         const int to = std::max(from, std::min(static_cast<int>(tipSize.cx), width - shift));
-        const auto rowBytes = static_cast<std::size_t>(width) * sizeof(QRgb);
-        bool lastMade = false;
+        const auto rowLength = static_cast<std::size_t>(width);
+        m_shadowLayer.clear();
+        m_shadowLayerRow.assign(static_cast<std::size_t>(height), -1);
+        int lastCover = -1;
         for (int ty = 0; ty < height; ++ty) {
-            auto* row = reinterpret_cast<QRgb*>(m_shadowLayer.scanLine(ty));
             const int y = ty - m_shadowOffsetY;
             if (y < 0 || y >= tipSize.cy || from >= to) {
-                std::memset(row, 0, rowBytes);
-                lastMade = false;
+                lastCover = -1;
                 continue;
             }
             // A row of the shadow like the one above is that row again.
-            if (lastMade && static_cast<std::size_t>(y) < m_shadowRowSame.size() && m_shadowRowSame[static_cast<std::size_t>(y)]) {
-                std::memcpy(row, m_shadowLayer.constScanLine(ty - 1), rowBytes);
+            const int coverRow = m_shadowCoverRow[static_cast<std::size_t>(y)];
+            if (coverRow == lastCover) {
+                m_shadowLayerRow[static_cast<std::size_t>(ty)] = m_shadowLayerRow[static_cast<std::size_t>(ty) - 1];
                 continue;
             }
-            lastMade = true;
-            std::fill(row, row + from + shift, QRgb{0});
-            std::fill(row + to + shift, row + width, QRgb{0});
-            const float* cover = m_shadowCover.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(tipSize.cx);
+            lastCover = coverRow;
+            const std::size_t at = m_shadowLayer.size();
+            m_shadowLayer.resize(at + rowLength, QRgb{0});
+            m_shadowLayerRow[static_cast<std::size_t>(ty)] = static_cast<int>(at / rowLength);
+            QRgb* row = m_shadowLayer.data() + at;
+            const float* cover = m_shadowCover.data() + static_cast<std::size_t>(coverRow) * static_cast<std::size_t>(tipSize.cx);
             for (int x = from; x < to; ++x)
                 row[x + shift] = static_cast<QRgb>(static_cast<int>(cover[x] * strength + 0.5f)) << 24;
         }
         m_shadowLayerKey = layerKey;
         m_shadowLayerFresh = true;
     }
+    // The shadow under a row of the window; none where it does not reach.
+    const auto layerRow = [&](int ty) -> const QRgb* {
+        if (!haveShadow) return nullptr;
+        const int row = m_shadowLayerRow[static_cast<std::size_t>(ty)];
+        return row < 0 ? nullptr : m_shadowLayer.data() + static_cast<std::size_t>(row) * static_cast<std::size_t>(width);
+    };
 
-    // The composition goes into the image before the last one when the
-    // window has let go of it; the last one may still be on show.
-    QImage composed = std::move(m_spareComposed);
-    if (composed.size() != QSize(width, height) || composed.format() != QImage::Format_ARGB32 || !composed.isDetached())
-        composed = QImage(width, height, QImage::Format_ARGB32);
+    // The composition goes into kept memory that no image on show still uses.
+    QImage composed = m_composedMemory.Take(width, height);
     if (composed.isNull()) return;
+    uchar* const composedBits = composed.bits();
+    const qsizetype composedStride = composed.bytesPerLine();
+    const auto composedRow = [&](int y) { return reinterpret_cast<QRgb*>(composedBits + composedStride * y); };
     // What lies below the tip, a row at a time.
     int rowsBelow = 0;
     const auto belowUpTo = [&](int end) {
         for (; rowsBelow < end; ++rowsBelow) {
-            auto* out = reinterpret_cast<QRgb*>(composed.scanLine(rowsBelow));
-            if (haveShadow)
-                std::memcpy(out, m_shadowLayer.constScanLine(rowsBelow), static_cast<std::size_t>(width) * sizeof(QRgb));
+            QRgb* out = composedRow(rowsBelow);
+            if (const QRgb* under = layerRow(rowsBelow))
+                std::memcpy(out, under, static_cast<std::size_t>(width) * sizeof(QRgb));
             else
                 std::fill_n(out, width, QRgb{0});
         }
@@ -844,8 +904,8 @@ void CHtmlToolTip::DrawTip(int transparency)
             rowsBelow = y + 1;
             // Below the tip's spans it is read straight from the layer;
             // beside them it is copied.
-            const QRgb* under = haveShadow ? reinterpret_cast<const QRgb*>(m_shadowLayer.constScanLine(y)) : nullptr;
-            auto* out = reinterpret_cast<QRgb*>(composed.scanLine(y));
+            const QRgb* under = layerRow(y);
+            QRgb* out = composedRow(y);
             const auto copyBelow = [&](int from, int to) {
                 if (from >= to) return;
                 if (under)
@@ -855,7 +915,7 @@ void CHtmlToolTip::DrawTip(int transparency)
             };
             int done = 0;
             for (const QRect* r = band; r != bandEnd; ++r) {
-                const std::uint32_t* in = tip + static_cast<std::size_t>(y) * static_cast<std::size_t>(tipSize.cx);
+                const std::uint32_t* in = tip + tipStride * y;
                 const int right = std::min(r->right(), static_cast<int>(tipSize.cx) - 1);
                 copyBelow(done, r->left());
                 done = std::max(done, right + 1);
@@ -899,7 +959,6 @@ void CHtmlToolTip::DrawTip(int transparency)
         band = bandEnd;
     }
     belowUpTo(height);
-    m_spareComposed = std::move(m_composed);
     m_composed = std::move(composed);
     Platform().PresentTip(m_composed);
 }

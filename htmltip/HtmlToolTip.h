@@ -15,6 +15,7 @@
 
 #include "htmltip/HtmlDrawer.h"
 #include "htmltip/HtmlToolInfo.h"
+#include "htmltip/KeptImageMemory.h"
 #include "htmltip/MarkupHandleTable.h"
 #include "htmltip/TipPlacement.h"
 #include "htmltip/TipPlatform.h"
@@ -245,6 +246,7 @@ private:
     // The prepared tip: background, shape and placement of the last showing
     // (the placement's top-left corner follows the window when it moves).
     std::unique_ptr<CBitmap> m_background;
+    SIZE m_backgroundSize{};
     // The noise the background was made with, and whether the tip's first
     // drawing went onto it (so that a later one must make it again).
     std::uint32_t m_backgroundNoise = 0;
@@ -254,13 +256,19 @@ private:
     CRgn m_region;
     htmltip::TipPlacement m_placement;
     QImage m_composed;
-    QImage m_spareComposed;  // the one before, its memory used again
-    // The tip's colours without shadow (0x??RRGGBB, the top byte means
-    // nothing), and the shadow's cover of each pixel, made once per content.
+    // Memory of the composed images, used again from one show to the next.
+    htmltip::KeptImageMemory m_composedMemory;
+    // The tip's colours without shadow are read from the background bitmap it
+    // was drawn on; only where its pixels cannot be reached are they copied
+    // here (0x??RRGGBB, the top byte means nothing).
     std::vector<std::uint32_t> m_tipPixels;
+    bool m_tipCopied = false;
     bool m_tipReady = false;
+    // The shadow's cover of each pixel (0 to 1), made once per shape: most
+    // rows of a tip's shadow are alike, so only rows unlike the one above
+    // are stored, and each row of the tip names its stored row.
     std::vector<float> m_shadowCover;
-    std::vector<bool> m_shadowRowSame;  // a row of m_shadowCover equal to the one above
+    std::vector<int> m_shadowCoverRow;
     // Memory of the shadow's making, kept from one shape to the next.
     std::vector<BYTE> m_shadowMask;
     std::vector<float> m_shadowTable;
@@ -293,7 +301,10 @@ private:
                    offsetX == o.offsetX && offsetY == o.offsetY && strength == o.strength;
         }
     };
-    QImage m_shadowLayer;
+    // Its rows alike are stored once, as the cover's: a row of the window
+    // names its stored row, or none where the shadow does not reach.
+    std::vector<QRgb> m_shadowLayer;
+    std::vector<int> m_shadowLayerRow;
     ShadowLayerKey m_shadowLayerKey;
     bool m_shadowLayerFresh = false;  // made from the current m_shadowCover
 
