@@ -2,6 +2,7 @@
 
 #include "htmltip/GdiMarkupImage.h"
 #include "htmltip/HtmlMath.h"
+#include "htmltip/KeptImageMemory.h"
 #include "htmltip/WindowTipPlatform.h"
 
 #include "platform/core/ResourceModule.h"
@@ -698,7 +699,9 @@ void CHtmlToolTip::RenderTipImage()
     // How much of the shape each shadow pixel covers (0 to 1). Blurring is
     // linear, so a mask of any grey darkens by (255 - grey) times this: it
     // is worked out once per shape with a black mask, the shape on white.
-    std::vector<BYTE>& mask = m_shadowMask;
+    // The mask is needed only while the cover is made: one for the thread's tips.
+    thread_local std::vector<BYTE> shadowMask;
+    std::vector<BYTE>& mask = shadowMask;
     mask.assign(static_cast<std::size_t>(tipSize.cx) * static_cast<std::size_t>(tipSize.cy), 255);
     for (const QRect& r : m_shape & QRegion(0, 0, tipSize.cx, tipSize.cy))
         for (int y = r.top(); y <= r.bottom(); ++y)
@@ -832,8 +835,9 @@ void CHtmlToolTip::DrawTip(int transparency)
         return row < 0 ? nullptr : m_shadowLayer.data() + static_cast<std::size_t>(row) * static_cast<std::size_t>(width);
     };
 
-    // The composition goes into kept memory that no image on show still uses.
-    QImage composed = m_composedMemory.Take(width, height);
+    // The composition goes into memory kept for the tips, that no image on
+    // show still uses.
+    QImage composed = KeptImageMemory::Shared().Take(width, height);
     if (composed.isNull()) return;
     uchar* const composedBits = composed.bits();
     const qsizetype composedStride = composed.bytesPerLine();

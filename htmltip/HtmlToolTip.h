@@ -15,7 +15,6 @@
 
 #include "htmltip/HtmlDrawer.h"
 #include "htmltip/HtmlToolInfo.h"
-#include "htmltip/KeptImageMemory.h"
 #include "htmltip/MarkupHandleTable.h"
 #include "htmltip/TipPlacement.h"
 #include "htmltip/TipPlatform.h"
@@ -256,8 +255,6 @@ private:
     CRgn m_region;
     htmltip::TipPlacement m_placement;
     QImage m_composed;
-    // Memory of the composed images, used again from one show to the next.
-    htmltip::KeptImageMemory m_composedMemory;
     // The tip's colours without shadow are read from the background bitmap it
     // was drawn on; only where its pixels cannot be reached are they copied
     // here (0x??RRGGBB, the top byte means nothing).
@@ -270,7 +267,6 @@ private:
     std::vector<float> m_shadowCover;
     std::vector<int> m_shadowCoverRow;
     // Memory of the shadow's making, kept from one shape to the next.
-    std::vector<BYTE> m_shadowMask;
     std::vector<float> m_shadowTable;
     // What m_shadowCover was made for: a tip of the same shape and size shown
     // again casts the same shadow.

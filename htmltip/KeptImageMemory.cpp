@@ -7,27 +7,42 @@ namespace htmltip {
 
 void KeptImageMemory::Release(void* info) { delete static_cast<std::shared_ptr<Block>*>(info); }
 
+KeptImageMemory& KeptImageMemory::Shared()
+{
+    static KeptImageMemory memory;
+    return memory;
+}
+
+std::size_t KeptImageMemory::BlockCount() const
+{
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    return m_blocks.size();
+}
+
 QImage KeptImageMemory::Take(int width, int height)
 {
     if (width <= 0 || height <= 0) return QImage();
     const auto w = static_cast<std::size_t>(width);
     const auto h = static_cast<std::size_t>(height);
-    if (w > std::numeric_limits<int>::max() / 4 || h > std::numeric_limits<std::size_t>::max() / 4 / w)
+    if (w > static_cast<std::size_t>(std::numeric_limits<int>::max()) / sizeof(std::uint32_t) ||
+        h > std::numeric_limits<std::size_t>::max() / sizeof(std::uint32_t) / w)
         return QImage();
     const std::size_t needed = w * h;
-    // The smallest free block that holds the image, else the largest free
-    // one grown, else a new block.
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    // Of the free blocks that hold the image the one used last (its pixels
+    // most likely still in the cache), else the largest free one grown, else
+    // a new block. A block is free when no image holds it any more.
     std::shared_ptr<Block> fit, largest;
     for (const auto& block : m_blocks) {
-        if (block.use_count() != 1) continue;  // an image still uses it
+        if (block.use_count() != 1) continue;
         if (block->capacity >= needed) {
-            if (!fit || block->capacity < fit->capacity) fit = block;
+            if (!fit || block->lastUse > fit->lastUse) fit = block;
         } else if (!largest || block->capacity > largest->capacity) {
             largest = block;
         }
     }
     std::shared_ptr<Block> chosen = fit ? fit : largest;
-    if (!chosen && m_blocks.size() < m_maxBlocks) {
+    if (!fit && m_blocks.size() < m_maxBlocks) {
         chosen = std::make_shared<Block>();
         m_blocks.push_back(chosen);
     }
@@ -39,6 +54,7 @@ QImage KeptImageMemory::Take(int width, int height)
         if (!chosen->pixels) return QImage(width, height, QImage::Format_ARGB32);
         chosen->capacity = needed;
     }
+    chosen->lastUse = ++m_uses;
     auto* hold = new std::shared_ptr<Block>(chosen);
     QImage image(reinterpret_cast<uchar*>(chosen->pixels.get()), width, height,
                  static_cast<qsizetype>(w * sizeof(std::uint32_t)), QImage::Format_ARGB32, &KeptImageMemory::Release,

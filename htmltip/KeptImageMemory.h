@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 namespace htmltip {
@@ -16,7 +17,7 @@ namespace htmltip {
 class KeptImageMemory {
 public:
     // At most this many blocks are kept; past them images get memory of their own.
-    explicit KeptImageMemory(std::size_t maxBlocks = 3) : m_maxBlocks(maxBlocks) {}
+    explicit KeptImageMemory(std::size_t maxBlocks = 4) : m_maxBlocks(maxBlocks) {}
 
     // An ARGB32 image of the size over a kept block that no image made
     // before still uses, its pixels left as they were. The block lives as
@@ -24,17 +25,22 @@ public:
     // A null image when the size is empty or the memory cannot be had.
     QImage Take(int width, int height);
 
-    // Blocks kept and their pixels, for tests.
-    std::size_t BlockCount() const { return m_blocks.size(); }
+    // The memory the tips of the process share.
+    static KeptImageMemory& Shared();
+
+    std::size_t BlockCount() const;
 
 private:
     struct Block {
         std::unique_ptr<std::uint32_t[]> pixels;
         std::size_t capacity = 0;
+        std::uint64_t lastUse = 0;
     };
     static void Release(void* info);
 
     std::size_t m_maxBlocks;
+    mutable std::mutex m_mutex;
+    std::uint64_t m_uses = 0;
     std::vector<std::shared_ptr<Block>> m_blocks;
 };
 
