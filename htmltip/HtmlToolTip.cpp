@@ -3,6 +3,7 @@
 #include "htmltip/GdiMarkupImage.h"
 #include "htmltip/HtmlMath.h"
 #include "htmltip/KeptImageMemory.h"
+#include "htmltip/TipBlend.h"
 #include "htmltip/WindowTipPlatform.h"
 
 #include "platform/core/ResourceModule.h"
@@ -890,8 +891,37 @@ void CHtmlToolTip::DrawTip(int transparency)
         return b.alpha | (mix(qRed(source), qRed(beneath)) << 16) | (mix(qGreen(source), qGreen(beneath)) << 8) |
                mix(qBlue(source), qBlue(beneath));
     };
+    // Over the black shadow (or nothing) each channel's mean depends on that
+    // channel and the shade alone: a table per shade, made when the shade
+    // first comes, and where the shade allows it a multiplier that gives the
+    // same, for long runs over one shade.
     thread_local std::vector<std::uint8_t> overBlack(256 * 256);
+    std::uint8_t* const overBlackTables = overBlack.data();
     std::array<bool, 256> overBlackMade{};
+    std::array<std::int8_t, 256> wideMade{};  // 0 not yet, 1 usable, -1 not
+    std::array<ShadeMultiplier, 256> wide{};
+    const auto shadeTable = [&](std::size_t a) {
+        std::uint8_t* channel = overBlackTables + a * 256;
+        if (!overBlackMade[a]) {
+            overBlackMade[a] = true;
+            const QRgb beneath = static_cast<QRgb>(a) << 24;
+            for (int c = 0; c < 256; ++c)
+                channel[c] = static_cast<std::uint8_t>(qBlue(blend(static_cast<QRgb>(c), beneath)));
+        }
+        return channel;
+    };
+    const auto wideShade = [&](std::size_t a) -> const ShadeMultiplier* {
+        if (wideMade[a] == 0) {
+            const Below& b = below[a];
+            const bool usable = b.alpha255 != 0 &&
+                                MakeShadeMultiplier(shadeTable(a), static_cast<std::uint32_t>(sourceWeight),
+                                                    static_cast<std::uint32_t>(b.alpha255 / 2),
+                                                    static_cast<std::uint32_t>(b.alpha255), wide[a]);
+            wideMade[a] = usable ? 1 : -1;
+        }
+        return wideMade[a] > 0 ? &wide[a] : nullptr;
+    };
+    constexpr int kWideRun = 16;
     // The shape's rectangles come in bands from the top, each band one run
     // of rows: every row is made whole (below, then the tip) while it is
     // still at hand.
@@ -928,34 +958,47 @@ void CHtmlToolTip::DrawTip(int transparency)
                     continue;
                 }
                 // Long runs of one colour over one shade: the last result again.
-                QRgb lastSource = 0, lastBeneath = 0, last = blend(0, 0);
-                for (int x = r->left(); x <= right; ++x) {
-                    const QRgb source = in[x] & 0x00FFFFFFu;
-                    const QRgb beneath = under ? under[x] : 0;
-                    if (source == lastSource && beneath == lastBeneath) {
-                        out[x] = last;
-                        continue;
+                bool haveLast = false;
+                QRgb lastSource = 0, lastBeneath = 0, last = 0;
+                for (int x = r->left(); x <= right;) {
+                    // The run of pixels over this one's shade.
+                    const QRgb shade = under ? under[x] : 0;
+                    int end = right + 1;
+                    if (under) {
+                        end = x + 1;
+                        while (end <= right && under[end] == shade) ++end;
                     }
-                    lastSource = source;
-                    lastBeneath = beneath;
-                    if ((beneath & 0x00FFFFFFu) != 0) {
-                        last = blend(source, beneath);
-                    } else {
-                        // Over the black shadow (or nothing) each channel's mean
-                        // depends on that channel and the shade alone: a table
-                        // per shade, made when the shade first comes.
-                        const auto a = static_cast<std::size_t>(qAlpha(beneath));
-                        std::uint8_t* channel = overBlack.data() + a * 256;
-                        if (!overBlackMade[a]) {
-                            overBlackMade[a] = true;
-                            for (int c = 0; c < 256; ++c)
-                                channel[c] = static_cast<std::uint8_t>(qBlue(blend(static_cast<QRgb>(c), beneath)));
+                    if (end - x >= kWideRun && (shade & 0x00FFFFFFu) == 0) {
+                        const auto a = static_cast<std::size_t>(qAlpha(shade));
+                        if (const ShadeMultiplier* m = wideShade(a)) {
+                            ComposeOverShade(in + x, out + x, end - x, *m, below[a].alpha);
+                            x = end;
+                            haveLast = false;
+                            continue;
                         }
-                        last = below[a].alpha255 == 0 ? 0
-                                                      : below[a].alpha | (QRgb{channel[qRed(source)]} << 16) |
-                                                            (QRgb{channel[qGreen(source)]} << 8) | channel[qBlue(source)];
                     }
-                    out[x] = last;
+                    for (; x < end; ++x) {
+                        const QRgb source = in[x] & 0x00FFFFFFu;
+                        const QRgb beneath = shade;
+                        if (haveLast && source == lastSource && beneath == lastBeneath) {
+                            out[x] = last;
+                            continue;
+                        }
+                        haveLast = true;
+                        lastSource = source;
+                        lastBeneath = beneath;
+                        if ((beneath & 0x00FFFFFFu) != 0) {
+                            last = blend(source, beneath);
+                        } else {
+                            const auto a = static_cast<std::size_t>(qAlpha(beneath));
+                            const std::uint8_t* channel = shadeTable(a);
+                            last = below[a].alpha255 == 0
+                                       ? 0
+                                       : below[a].alpha | (QRgb{channel[qRed(source)]} << 16) |
+                                             (QRgb{channel[qGreen(source)]} << 8) | channel[qBlue(source)];
+                        }
+                        out[x] = last;
+                    }
                 }
             }
             copyBelow(done, width);
