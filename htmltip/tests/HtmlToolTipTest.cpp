@@ -542,6 +542,30 @@ TEST_F(ToolTip, ATipShownAgainLooksAsANewTooltipShowsIt)
     }
 }
 
+// The window keeps the image it was given while the next tips are composed:
+// an image handed out is never written over, at the same size or another.
+TEST_F(ToolTip, AnImageHandedOutIsNotWrittenOverByTheNextShows)
+{
+    const char16_t* const texts[] = {u"Enter the <b>speed</b>", u"Enter the <b>speed</b><br>in mm/s",
+                                     u"<font color=#c00000>Stop</font> the axis", u"Enter the <b>speed</b>"};
+    tip.SetTooltipShadow(4, 4, 50, TRUE, 3, 3);
+    tip.SetTransparency(10);
+    std::vector<QImage> held, copies;
+    for (const char16_t* text : texts) {
+        tip.ShowHelpTooltip(POINT{300, 200}, text);
+        held.push_back(tip.GetTipImage());
+        copies.push_back(tip.GetTipImage().copy());
+        tip.HideTooltip();
+    }
+    for (std::size_t i = 0; i < held.size(); ++i) {
+        SCOPED_TRACE(::testing::Message() << "show " << i);
+        ASSERT_FALSE(held[i].isNull());
+        EXPECT_TRUE(held[i] == copies[i]);
+    }
+    // The first and the last show the same text, and look the same.
+    EXPECT_TRUE(copies.front() == copies.back());
+}
+
 TEST_F(ToolTip, DestroyingTheWindowPopsAndStopsTheAnimation)
 {
     ShowButtonTip();

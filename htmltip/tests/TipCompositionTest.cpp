@@ -1,0 +1,130 @@
+// The pieces of a tip's composition: its colours over the black shadow by a
+// multiplier per shade, and the memory the composed images are kept in.
+#include "htmltip/KeptImageMemory.h"
+#include "htmltip/TipBlend.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <random>
+#include <vector>
+
+using namespace htmltip;
+
+namespace {
+
+// The mean of a channel c over black of alpha a, as the tip has always
+// worked it out: a weighted mean, rounded half up, by a plain division.
+std::uint32_t MeanOverBlack(std::uint32_t c, std::uint32_t opacity, std::uint32_t a)
+{
+    const std::uint32_t weight = opacity * 255;
+    const std::uint32_t sum = weight + a * (255 - opacity);
+    return (c * weight + sum / 2) / sum;
+}
+
+}  // namespace
+
+// Every transparency a tip can have, over every shade: the multiplier must
+// exist (where the tip's colour counts at all) and give exactly the old means.
+TEST(TipBlend, EveryShadeOfEveryTransparencyGivesTheExactMeans)
+{
+    std::mt19937 random(7);
+    std::vector<std::uint32_t> in(41), out(41), expected(41);
+    int shades = 0;
+    for (int t = 0; t <= 100; ++t) {
+        const auto opacity = static_cast<std::uint32_t>((255 * (100 - t) + 50) / 100);
+        if (opacity == 0 || opacity == 255) continue;  // nothing of the tip, or no blending
+        for (std::uint32_t a = 0; a < 256; ++a) {
+            SCOPED_TRACE(::testing::Message() << "transparency " << t << ", shade " << a);
+            const std::uint32_t weight = opacity * 255;
+            const std::uint32_t sum = weight + a * (255 - opacity);
+            std::uint8_t exact[256];
+            for (std::uint32_t c = 0; c < 256; ++c) exact[c] = static_cast<std::uint8_t>(MeanOverBlack(c, opacity, a));
+            ShadeMultiplier shade;
+            ASSERT_TRUE(MakeShadeMultiplier(exact, weight, sum / 2, sum, shade));
+            ++shades;
+            // Runs short and long (the wide form and its tail), top bytes set.
+            const int count = static_cast<int>(random() % in.size());
+            const std::uint32_t alpha = ((weight + a * (255 - opacity) + 127) / 255) << 24;
+            for (int i = 0; i < count; ++i) {
+                in[i] = static_cast<std::uint32_t>(random());
+                expected[i] = alpha | (exact[(in[i] >> 16) & 0xFF] << 16) | (exact[(in[i] >> 8) & 0xFF] << 8) |
+                              exact[in[i] & 0xFF];
+            }
+            ComposeOverShade(in.data(), out.data(), count, shade, alpha);
+            for (int i = 0; i < count; ++i) ASSERT_EQ(out[i], expected[i]) << "pixel " << i << " of " << count;
+        }
+    }
+    EXPECT_GT(shades, 20000);
+}
+
+// A table that the multiplier cannot give, or settings out of its range,
+// are refused rather than approximated.
+TEST(TipBlend, AMultiplierThatWouldNotBeExactIsRefused)
+{
+    std::uint8_t exact[256];
+    for (std::uint32_t c = 0; c < 256; ++c) exact[c] = static_cast<std::uint8_t>(MeanOverBlack(c, 200, 90));
+    const std::uint32_t weight = 200 * 255, sum = weight + 90 * 55;
+    ShadeMultiplier shade;
+    ASSERT_TRUE(MakeShadeMultiplier(exact, weight, sum / 2, sum, shade));
+    exact[77] ^= 1;
+    EXPECT_FALSE(MakeShadeMultiplier(exact, weight, sum / 2, sum, shade));
+    EXPECT_FALSE(MakeShadeMultiplier(exact, 0, 0, 10, shade));
+    EXPECT_FALSE(MakeShadeMultiplier(exact, 20, 5, 10, shade));      // weight above the sum
+    EXPECT_FALSE(MakeShadeMultiplier(exact, 10, 5, 70000, shade));   // beyond two full weights
+}
+
+// An image handed out stays as it is while it is held, whatever is taken
+// after it; its memory is used again only once nobody holds it, and a copy
+// may outlive the memory's owner.
+TEST(KeptImageMemory, AHeldImageIsNeverWrittenOver)
+{
+    QImage outliving;
+    {
+        KeptImageMemory memory(2);
+        QImage first = memory.Take(40, 30);
+        ASSERT_FALSE(first.isNull());
+        EXPECT_EQ(first.format(), QImage::Format_ARGB32);
+        first.fill(0xFF102030u);
+        const uchar* firstBits = first.constBits();
+        QImage shown = first;  // as a window holds it
+        first = QImage();
+
+        QImage second = memory.Take(40, 30);
+        ASSERT_FALSE(second.isNull());
+        EXPECT_NE(second.constBits(), firstBits);
+        second.fill(0xFF405060u);
+        // Both blocks held: the next image gets memory of its own.
+        QImage third = memory.Take(50, 30);
+        ASSERT_FALSE(third.isNull());
+        third.fill(0xFF708090u);
+        EXPECT_EQ(memory.BlockCount(), 2u);
+        EXPECT_EQ(shown.pixel(39, 29), 0xFF102030u);
+        EXPECT_EQ(second.pixel(0, 0), 0xFF405060u);
+
+        // Let go of the first: its block comes back, grown for a larger image.
+        shown = QImage();
+        QImage again = memory.Take(60, 50);
+        ASSERT_FALSE(again.isNull());
+        EXPECT_EQ(again.size(), QSize(60, 50));
+        EXPECT_EQ(again.bytesPerLine(), 60 * 4);
+        again.fill(0xFFA0B0C0u);
+        EXPECT_EQ(second.pixel(39, 29), 0xFF405060u);
+        EXPECT_EQ(third.pixel(49, 29), 0xFF708090u);
+        outliving = again;
+    }
+    EXPECT_EQ(outliving.pixel(59, 49), 0xFFA0B0C0u);
+    // Writing through a shared copy detaches it as for any image.
+    QImage copy = outliving;
+    copy.setPixel(0, 0, 0xFF000000u);
+    EXPECT_EQ(outliving.pixel(0, 0), 0xFFA0B0C0u);
+}
+
+TEST(KeptImageMemory, EmptyOrHugeSizesGiveNoImage)
+{
+    KeptImageMemory memory;
+    EXPECT_TRUE(memory.Take(0, 10).isNull());
+    EXPECT_TRUE(memory.Take(10, -1).isNull());
+    EXPECT_TRUE(memory.Take(1 << 30, 1 << 30).isNull());
+    EXPECT_EQ(memory.BlockCount(), 0u);
+}
