@@ -963,11 +963,7 @@ void CHtmlToolTip::DrawTip(int transparency)
                 for (int x = r->left(); x <= right;) {
                     // The run of pixels over this one's shade.
                     const QRgb shade = under ? under[x] : 0;
-                    int end = right + 1;
-                    if (under) {
-                        end = x + 1;
-                        while (end <= right && under[end] == shade) ++end;
-                    }
+                    const int end = under ? EqualRunEnd(under, x, right + 1) : right + 1;
                     if (end - x >= kWideRun && (shade & 0x00FFFFFFu) == 0) {
                         const auto a = static_cast<std::size_t>(qAlpha(shade));
                         if (const ShadeMultiplier* m = wideShade(a)) {

@@ -3,8 +3,9 @@
 #include <cstddef>
 
 #if defined(__x86_64__) && defined(__GNUC__)
+#include <emmintrin.h>
 #include <immintrin.h>
-#define QV_TIPBLEND_AVX2 1
+#define QV_TIPBLEND_X86 1
 #endif
 
 namespace htmltip {
@@ -26,7 +27,7 @@ void ComposeScalar(const std::uint32_t* in, std::uint32_t* out, int count, const
     }
 }
 
-#ifdef QV_TIPBLEND_AVX2
+#ifdef QV_TIPBLEND_X86
 __attribute__((target("avx2"))) void ComposeAvx2(const std::uint32_t* in, std::uint32_t* out, int count,
                                                  const ShadeMultiplier& shade, std::uint32_t alphaBits)
 {
@@ -80,11 +81,27 @@ bool MakeShadeMultiplier(const std::uint8_t exact[256], std::uint32_t weight, st
     return true;
 }
 
+int EqualRunEnd(const std::uint32_t* row, int from, int limit)
+{
+    const std::uint32_t value = row[from];
+    int end = from + 1;
+#ifdef QV_TIPBLEND_X86
+    const __m128i wanted = _mm_set1_epi32(static_cast<int>(value));
+    for (; end + 4 <= limit; end += 4) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + end));
+        const int equal = _mm_movemask_epi8(_mm_cmpeq_epi32(v, wanted));
+        if (equal != 0xFFFF) return end + __builtin_ctz(static_cast<unsigned>(~equal)) / 4;
+    }
+#endif
+    while (end < limit && row[end] == value) ++end;
+    return end;
+}
+
 void ComposeOverShade(const std::uint32_t* in, std::uint32_t* out, int count, const ShadeMultiplier& shade,
                       std::uint32_t alphaBits)
 {
     if (count <= 0) return;
-#ifdef QV_TIPBLEND_AVX2
+#ifdef QV_TIPBLEND_X86
     if (count >= 8 && HaveAvx2()) {
         ComposeAvx2(in, out, count, shade, alphaBits);
         return;

@@ -25,4 +25,8 @@ bool MakeShadeMultiplier(const std::uint8_t exact[256], std::uint32_t weight, st
 void ComposeOverShade(const std::uint32_t* in, std::uint32_t* out, int count, const ShadeMultiplier& shade,
                       std::uint32_t alphaBits);
 
+// The end of the run of values equal to row[from] (from < limit): the first
+// index after 'from' whose value differs, or 'limit'.
+int EqualRunEnd(const std::uint32_t* row, int from, int limit);
+
 }  // namespace htmltip

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <random>
 #include <vector>
@@ -127,4 +128,21 @@ TEST(KeptImageMemory, EmptyOrHugeSizesGiveNoImage)
     EXPECT_TRUE(memory.Take(10, -1).isNull());
     EXPECT_TRUE(memory.Take(1 << 30, 1 << 30).isNull());
     EXPECT_EQ(memory.BlockCount(), 0u);
+}
+
+// Runs of one shade under the tip, ending at every place a wide compare can
+// end them (inside a group of four, at its edge, at the limit).
+TEST(TipBlend, EqualRunsEndAtTheFirstOtherValue)
+{
+    for (int from = 0; from < 6; ++from) {
+        for (int length = 1; length <= 21; ++length) {
+            for (int limit : {from + length, from + length + 1, from + length + 9}) {
+                std::vector<std::uint32_t> row(static_cast<std::size_t>(limit) + 4, 0x7F000000u);
+                for (int i = 0; i < from; ++i) row[static_cast<std::size_t>(i)] = 0x01000000u;
+                if (from + length < static_cast<int>(row.size())) row[static_cast<std::size_t>(from + length)] = 0x7F000001u;
+                SCOPED_TRACE(::testing::Message() << "from " << from << ", length " << length << ", limit " << limit);
+                EXPECT_EQ(EqualRunEnd(row.data(), from, limit), std::min(from + length, limit));
+            }
+        }
+    }
 }
