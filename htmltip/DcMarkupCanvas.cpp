@@ -65,7 +65,7 @@ DcMarkupCanvas::DcMarkupCanvas(CDC& dc, CDrawManager& manager, MarkupFontCache* 
 DcMarkupCanvas::~DcMarkupCanvas()
 {
     Flush();
-    if (m_selected) m_dc.SelectObject(m_oldFont);
+    if (m_inDc) m_dc.SelectObject(m_oldFont);
     m_dc.SetTextColor(m_oldText);
     m_dc.SetBkColor(m_oldBack);
     m_dc.SetBkMode(m_oldMode);
@@ -73,17 +73,29 @@ DcMarkupCanvas::~DcMarkupCanvas()
 
 MarkupFontCache::Entry& DcMarkupCanvas::Select(const MarkupFont& font)
 {
+    // Only the entry: a run's text mostly goes out as glyphs and its size
+    // comes from the cache, so the DC gets the font only when it draws or
+    // measures with it itself (SelectIntoDc).
     if (m_selected && m_selected->font == font) return *m_selected;
     MarkupFontCache::Entry& chosen = m_fonts.Get(font);
-    CFont* previous = m_dc.SelectObject(chosen.gdi.get());
-    if (!m_selected) m_oldFont = previous;
     m_selected = &chosen;
-    TEXTMETRIC tm;
-    if (chosen.metrics.height == 0 && m_dc.GetTextMetrics(&tm)) {
-        chosen.metrics.height = tm.tmHeight;
-        chosen.metrics.ascent = tm.tmAscent;
+    if (chosen.metrics.height == 0) {
+        SelectIntoDc(chosen);
+        TEXTMETRIC tm;
+        if (m_dc.GetTextMetrics(&tm)) {
+            chosen.metrics.height = tm.tmHeight;
+            chosen.metrics.ascent = tm.tmAscent;
+        }
     }
     return chosen;
+}
+
+void DcMarkupCanvas::SelectIntoDc(MarkupFontCache::Entry& entry)
+{
+    if (m_inDc == &entry) return;
+    CFont* previous = m_dc.SelectObject(entry.gdi.get());
+    if (!m_inDc) m_oldFont = previous;
+    m_inDc = &entry;
 }
 
 MarkupFontMetrics DcMarkupCanvas::GetFontMetrics(const MarkupFont& font) { return Select(font).metrics; }
@@ -106,6 +118,7 @@ SIZE DcMarkupCanvas::GetTextExtent(const MarkupFont& font, std::u16string_view t
         }
         if (known) return SIZE{width, entry.metrics.height};
     }
+    SelectIntoDc(entry);
     return m_dc.GetTextExtent(text.data(), static_cast<int>(text.size()));
 }
 
@@ -165,6 +178,7 @@ void DcMarkupCanvas::DrawText(const MarkupTextPaint& paint, int x, int y, std::u
     const bool justify = justifyExtra > 0 && blanks > 0;
     if (!justify && Batch(entry, paint, x, y, text)) return;
     Flush();
+    SelectIntoDc(entry);
     m_dc.SetTextColor(paint.textColor);
     m_dc.SetBkColor(paint.backgroundColor);
     m_dc.SetBkMode(paint.opaque ? OPAQUE : TRANSPARENT);

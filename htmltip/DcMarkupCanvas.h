@@ -81,7 +81,10 @@ private:
         QRect cell;
         QRect underline;
     };
+    // The font's entry, its metrics read.
     MarkupFontCache::Entry& Select(const MarkupFont& font);
+    // The entry's font into the DC, for the DC's own text calls.
+    void SelectIntoDc(MarkupFontCache::Entry& entry);
     // False when the run needs the drawing layer's own text output (a
     // character the font has no glyph for, or a surrogate pair).
     bool Batch(MarkupFontCache::Entry& entry, const MarkupTextPaint& paint, int x, int y, std::u16string_view text);
@@ -96,6 +99,7 @@ private:
     MarkupFontCache m_ownFonts;
     MarkupFontCache& m_fonts;
     MarkupFontCache::Entry* m_selected = nullptr;
+    MarkupFontCache::Entry* m_inDc = nullptr;
     CFont* m_oldFont = nullptr;
     std::vector<PendingText> m_pending;
     COLORREF m_oldText;

@@ -192,6 +192,8 @@ private:
     void MakeEffectIndexes(BYTE* bits, int line, int W, int H, int effect, BYTE granularity);
     // The effect's palette as pixels, kept while the colours stay; null without memory.
     const std::uint32_t* EffectColors(COLORREF colorBegin, COLORREF colorMid, COLORREF colorEnd, BYTE blend);
+    // AlphaChannelBitmap on the DCs' own pixels; false when it cannot be done there.
+    bool AlphaChannelInPlace(CDC* dc, int x, int y, int cx, int cy, CDC* sourceDc, int sourceX, int sourceY);
     // FillEffect straight on the DC's pixels; false when it cannot be done there.
     bool FillEffectPixels(CDC* dc, int effect, const RECT& rect, COLORREF colorBegin, COLORREF colorMid,
                           COLORREF colorEnd, BYTE granularity, BYTE blend);
