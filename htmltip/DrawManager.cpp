@@ -463,13 +463,12 @@ void CDrawManager::MakeEffectIndexes(BYTE* bits, int line, int W, int H, int eff
     const int hi = 255 - g;
     // r / divisor for r below 2^15 as a multiply and shift (exact there):
     // the division per pixel is what the effects spend most on.
-    const std::uint64_t magic = (std::uint64_t{1} << 32) / static_cast<std::uint64_t>(divisor) + 1;
-    const auto scaled = [magic](int r) { return static_cast<int>((static_cast<std::uint64_t>(r) * magic) >> 32); };
+    const float inverse = htmltip::NoiseInverse(divisor);
     // The noise of a row: the next W values, scaled and less the granularity.
     std::vector<int> rowNoise(static_cast<std::size_t>(W));
     const auto nextRow = [&] {
         noiseState.Fill(rowNoise.data(), W);
-        for (int x = 0; x < W; ++x) rowNoise[static_cast<std::size_t>(x)] = scaled(rowNoise[static_cast<std::size_t>(x)]) - g;
+        for (int& v : rowNoise) v = htmltip::NoiseQuotient(v, inverse) - g;
         return rowNoise.data();
     };
     // Row y counts from the bottom row as stored; every value wraps to 8 bits.

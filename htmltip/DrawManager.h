@@ -92,6 +92,13 @@ private:
     std::uint32_t m_state;
 };
 
+// A noise value (0 to 32767) divided by a divisor of 1 to 32767, rounded
+// down: (r + 0.5) / divisor lies at least 0.5 / divisor from a whole number,
+// far more than the error of single floats, and floats go four or eight at
+// a time where whole-number division goes one by one.
+inline float NoiseInverse(int divisor) { return 1.0f / static_cast<float>(divisor); }
+inline int NoiseQuotient(int r, float inverse) { return static_cast<int>((static_cast<float>(r) + 0.5f) * inverse); }
+
 // Effects 7 to 15 are built for rectangles of 1 to this many pixels in each direction.
 inline constexpr int kMaxEffectSize = 32767;
 

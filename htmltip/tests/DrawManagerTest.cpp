@@ -95,6 +95,18 @@ TEST(DrawManagerNoise, FifteenBitGeneratorGivesTheSameSequenceEverywhere)
     EXPECT_EQ(noise.Next(), 41);
 }
 
+// Every divisor a granularity gives, every noise value.
+TEST(DrawManagerNoise, QuotientsOfTheNoiseAreExact)
+{
+    for (int g = 0; g < 256; ++g) {
+        const int divisor = NoiseGenerator::kMax / (g != 0 ? 2 * g : 1);
+        const float inverse = htmltip::NoiseInverse(divisor);
+        int wrong = 0;
+        for (int r = 0; r <= NoiseGenerator::kMax; ++r) wrong += htmltip::NoiseQuotient(r, inverse) != r / divisor;
+        EXPECT_EQ(wrong, 0) << "granularity " << g;
+    }
+}
+
 TEST(DrawManagerNoise, ValuesFilledInBlocksAreTheValuesOneByOne)
 {
     for (const int count : {0, 1, 7, 15, 16, 17, 64, 229}) {
