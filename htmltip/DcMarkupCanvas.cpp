@@ -65,7 +65,7 @@ DcMarkupCanvas::DcMarkupCanvas(CDC& dc, CDrawManager& manager, MarkupFontCache* 
 DcMarkupCanvas::~DcMarkupCanvas()
 {
     Flush();
-    if (m_selected) m_dc.SelectObject(m_oldFont);
+    if (m_inDc) m_dc.SelectObject(m_oldFont);
     m_dc.SetTextColor(m_oldText);
     m_dc.SetBkColor(m_oldBack);
     m_dc.SetBkMode(m_oldMode);
@@ -73,17 +73,29 @@ DcMarkupCanvas::~DcMarkupCanvas()
 
 MarkupFontCache::Entry& DcMarkupCanvas::Select(const MarkupFont& font)
 {
+    // Only the entry: a run's text mostly goes out as glyphs and its size
+    // comes from the cache, so the DC gets the font only when it draws or
+    // measures with it itself (SelectIntoDc).
     if (m_selected && m_selected->font == font) return *m_selected;
     MarkupFontCache::Entry& chosen = m_fonts.Get(font);
-    CFont* previous = m_dc.SelectObject(chosen.gdi.get());
-    if (!m_selected) m_oldFont = previous;
     m_selected = &chosen;
-    TEXTMETRIC tm;
-    if (chosen.metrics.height == 0 && m_dc.GetTextMetrics(&tm)) {
-        chosen.metrics.height = tm.tmHeight;
-        chosen.metrics.ascent = tm.tmAscent;
+    if (chosen.metrics.height == 0) {
+        SelectIntoDc(chosen);
+        TEXTMETRIC tm;
+        if (m_dc.GetTextMetrics(&tm)) {
+            chosen.metrics.height = tm.tmHeight;
+            chosen.metrics.ascent = tm.tmAscent;
+        }
     }
     return chosen;
+}
+
+void DcMarkupCanvas::SelectIntoDc(MarkupFontCache::Entry& entry)
+{
+    if (m_inDc == &entry) return;
+    CFont* previous = m_dc.SelectObject(entry.gdi.get());
+    if (!m_inDc) m_oldFont = previous;
+    m_inDc = &entry;
 }
 
 MarkupFontMetrics DcMarkupCanvas::GetFontMetrics(const MarkupFont& font) { return Select(font).metrics; }
@@ -106,6 +118,7 @@ SIZE DcMarkupCanvas::GetTextExtent(const MarkupFont& font, std::u16string_view t
         }
         if (known) return SIZE{width, entry.metrics.height};
     }
+    SelectIntoDc(entry);
     return m_dc.GetTextExtent(text.data(), static_cast<int>(text.size()));
 }
 
@@ -141,12 +154,19 @@ bool DcMarkupCanvas::Prepare(MarkupFontCache::Entry& entry)
 const std::pair<quint32, int>* DcMarkupCanvas::Glyph(MarkupFontCache::Entry& entry, char16_t ch)
 {
     if (ch >= 0xD800 && ch <= 0xDFFF) return nullptr;
+    // The first characters, which most text is made of, by index.
+    const bool low = ch < MarkupFontCache::kLowCharacters;
+    if (low && entry.lowKnown[ch]) return &entry.low[ch];
     auto found = entry.glyphs.find(ch);
     if (found == entry.glyphs.end()) {
         const QVector<quint32> glyph = entry.raw.glyphIndexesForString(QString(QChar(ch)));
         const quint32 index = glyph.size() == 1 ? glyph.front() : 0;
         const int advance = QFontMetrics(entry.qfont).horizontalAdvance(QChar(ch));
         found = entry.glyphs.emplace(ch, std::make_pair(index, advance)).first;
+    }
+    if (low) {
+        entry.low[ch] = found->second;
+        entry.lowKnown[ch] = true;
     }
     return &found->second;
 }
@@ -165,6 +185,7 @@ void DcMarkupCanvas::DrawText(const MarkupTextPaint& paint, int x, int y, std::u
     const bool justify = justifyExtra > 0 && blanks > 0;
     if (!justify && Batch(entry, paint, x, y, text)) return;
     Flush();
+    SelectIntoDc(entry);
     m_dc.SetTextColor(paint.textColor);
     m_dc.SetBkColor(paint.backgroundColor);
     m_dc.SetBkMode(paint.opaque ? OPAQUE : TRANSPARENT);
@@ -178,10 +199,9 @@ bool DcMarkupCanvas::Batch(MarkupFontCache::Entry& entry, const MarkupTextPaint&
 {
     // Struck-out text keeps the drawing layer's own line.
     if (!Prepare(entry) || entry.qfont.strikeOut()) return false;
-    QVector<quint32> indexes;
-    QVector<QPointF> positions;
-    indexes.reserve(static_cast<int>(text.size()));
-    positions.reserve(static_cast<int>(text.size()));
+    // The glyphs of every waiting run share two arrays, kept from flush to
+    // flush: a run costs no memory of its own.
+    const std::size_t first = m_glyphIndexes.size();
     // One glyph per character at whole-pixel advances, the way the drawing
     // layer places text, so the pixels are the same.
     int advance = 0;
@@ -189,15 +209,19 @@ bool DcMarkupCanvas::Batch(MarkupFontCache::Entry& entry, const MarkupTextPaint&
     for (const char16_t ch : text) {
         const std::pair<quint32, int>* glyph = Glyph(entry, ch);
         // A character the font lacks comes from another font there.
-        if (!glyph || (glyph->first == 0 && ch != u' ')) return false;
-        indexes.push_back(glyph->first);
-        positions.push_back(QPointF(x + advance, baseline));
+        if (!glyph || (glyph->first == 0 && ch != u' ')) {
+            m_glyphIndexes.resize(first);
+            m_glyphPositions.resize(first);
+            return false;
+        }
+        m_glyphIndexes.push_back(glyph->first);
+        m_glyphPositions.emplace_back(x + advance, baseline);
         advance += glyph->second;
     }
-    PendingText pending;
-    pending.glyphs.setRawFont(entry.raw);
-    pending.glyphs.setGlyphIndexes(indexes);
-    pending.glyphs.setPositions(positions);
+    PendingText& pending = m_pending.emplace_back();
+    pending.entry = &entry;
+    pending.first = first;
+    pending.count = m_glyphIndexes.size() - first;
     pending.color = QColor(GetRValue(paint.textColor), GetGValue(paint.textColor), GetBValue(paint.textColor));
     pending.opaque = paint.opaque;
     pending.background =
@@ -210,17 +234,14 @@ bool DcMarkupCanvas::Batch(MarkupFontCache::Entry& entry, const MarkupTextPaint&
         const int thickness = std::max(1, static_cast<int>(std::lround(decoration.lineWidth())));
         pending.underline = QRect(x, top, advance, thickness);
     }
-    m_pending.push_back(std::move(pending));
     return true;
 }
 
 void DcMarkupCanvas::Flush()
 {
     if (m_pending.empty()) return;
-    std::vector<PendingText> pending;
-    pending.swap(m_pending);
     QRect box;
-    for (const PendingText& p : pending) {
+    for (const PendingText& p : m_pending) {
         // Room for slanted and decorated glyphs beyond the cell.
         const int h = p.cell.height();
         box |= p.cell.adjusted(-h / 2 - 2, -2, h / 2 + 2, h / 4 + 4);
@@ -228,19 +249,26 @@ void DcMarkupCanvas::Flush()
     RECT clip{};
     if (m_dc.GetClipBox(&clip) != ERROR && clip.right > clip.left && clip.bottom > clip.top)
         box &= QRect(clip.left, clip.top, clip.right - clip.left, clip.bottom - clip.top);
-    if (box.isEmpty()) return;
-
-    // One painter for all the text since the last other drawing, on the DC's
-    // own pixels; the box bounds it as it bounds the text's cells.
-    platform::PaintOnDc(m_dc.GetSafeHdc(), box, [&](QPainter& painter) {
-        painter.setClipRect(box, Qt::IntersectClip);
-        for (const PendingText& p : pending) {
-            if (p.opaque) painter.fillRect(p.cell, p.background);
-            painter.setPen(p.color);
-            painter.drawGlyphRun(QPointF(0, 0), p.glyphs);
-            if (!p.underline.isEmpty()) painter.fillRect(p.underline, p.color);
-        }
-    });
+    if (!box.isEmpty()) {
+        // One painter for all the text since the last other drawing, on the
+        // DC's own pixels; the box bounds it as it bounds the text's cells.
+        platform::PaintOnDc(m_dc.GetSafeHdc(), box, [&](QPainter& painter) {
+            painter.setClipRect(box, Qt::IntersectClip);
+            QGlyphRun run;
+            for (const PendingText& p : m_pending) {
+                if (p.opaque) painter.fillRect(p.cell, p.background);
+                painter.setPen(p.color);
+                run.setRawFont(p.entry->raw);
+                run.setRawData(m_glyphIndexes.data() + p.first, m_glyphPositions.data() + p.first,
+                               static_cast<int>(p.count));
+                painter.drawGlyphRun(QPointF(0, 0), run);
+                if (!p.underline.isEmpty()) painter.fillRect(p.underline, p.color);
+            }
+        });
+    }
+    m_pending.clear();
+    m_glyphIndexes.clear();
+    m_glyphPositions.clear();
 }
 
 void DcMarkupCanvas::DrawLine(int x1, int y1, int x2, int y2, COLORREF color, int style, int width)

@@ -12,6 +12,7 @@
 #include <QGlyphRun>
 #include <QRawFont>
 
+#include <array>
 #include <deque>
 #include <memory>
 #include <unordered_map>
@@ -33,7 +34,10 @@ public:
         QFont qfont;
         QRawFont raw;
         std::unordered_map<char16_t, std::pair<quint32, int>> glyphs;
+        std::array<std::pair<quint32, int>, 256> low{};
+        std::array<bool, 256> lowKnown{};
     };
+    static constexpr char16_t kLowCharacters = 256;
     // The entry of the font, made when missing; it stays where it is until Trim.
     Entry& Get(const MarkupFont& font);
     // Forgets every font when more than a pass needs have gathered; only
@@ -74,14 +78,19 @@ private:
     // else is drawn or the canvas ends: text output of the drawing layer
     // costs much more per call than per character.
     struct PendingText {
-        QGlyphRun glyphs;
+        MarkupFontCache::Entry* entry = nullptr;
+        std::size_t first = 0;  // in m_glyphIndexes and m_glyphPositions
+        std::size_t count = 0;
         QColor color;
         bool opaque = false;
         QColor background;
         QRect cell;
         QRect underline;
     };
+    // The font's entry, its metrics read.
     MarkupFontCache::Entry& Select(const MarkupFont& font);
+    // The entry's font into the DC, for the DC's own text calls.
+    void SelectIntoDc(MarkupFontCache::Entry& entry);
     // False when the run needs the drawing layer's own text output (a
     // character the font has no glyph for, or a surrogate pair).
     bool Batch(MarkupFontCache::Entry& entry, const MarkupTextPaint& paint, int x, int y, std::u16string_view text);
@@ -96,8 +105,11 @@ private:
     MarkupFontCache m_ownFonts;
     MarkupFontCache& m_fonts;
     MarkupFontCache::Entry* m_selected = nullptr;
+    MarkupFontCache::Entry* m_inDc = nullptr;
     CFont* m_oldFont = nullptr;
     std::vector<PendingText> m_pending;
+    std::vector<quint32> m_glyphIndexes;
+    std::vector<QPointF> m_glyphPositions;
     COLORREF m_oldText;
     COLORREF m_oldBack;
     int m_oldMode;

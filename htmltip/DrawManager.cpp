@@ -463,13 +463,12 @@ void CDrawManager::MakeEffectIndexes(BYTE* bits, int line, int W, int H, int eff
     const int hi = 255 - g;
     // r / divisor for r below 2^15 as a multiply and shift (exact there):
     // the division per pixel is what the effects spend most on.
-    const std::uint64_t magic = (std::uint64_t{1} << 32) / static_cast<std::uint64_t>(divisor) + 1;
-    const auto scaled = [magic](int r) { return static_cast<int>((static_cast<std::uint64_t>(r) * magic) >> 32); };
+    const float inverse = htmltip::NoiseInverse(divisor);
     // The noise of a row: the next W values, scaled and less the granularity.
     std::vector<int> rowNoise(static_cast<std::size_t>(W));
     const auto nextRow = [&] {
         noiseState.Fill(rowNoise.data(), W);
-        for (int x = 0; x < W; ++x) rowNoise[static_cast<std::size_t>(x)] = scaled(rowNoise[static_cast<std::size_t>(x)]) - g;
+        for (int& v : rowNoise) v = htmltip::NoiseQuotient(v, inverse) - g;
         return rowNoise.data();
     };
     // Row y counts from the bottom row as stored; every value wraps to 8 bits.
@@ -939,9 +938,64 @@ void CDrawManager::AlphaBlendBitmap(CDC* dc, int x, int y, int cx, int cy, CDC* 
     ::BitBlt(dc->GetSafeHdc(), x, y, cx, cy, target.Dc(), 0, 0, SRCCOPY);
 }
 
+namespace {
+
+// The pixels of a w x h area at a logical point, when every one of them may
+// be written; null otherwise.
+std::uint32_t* WritableArea(const platform::DcPixels& pixels, int x, int y, int w, int h, QRect& area)
+{
+    const std::int64_t left = std::int64_t{x} + pixels.offset.x();
+    const std::int64_t top = std::int64_t{y} + pixels.offset.y();
+    if (left < 0 || top < 0 || left + w > pixels.width || top + h > pixels.height) return nullptr;
+    area = QRect(static_cast<int>(left), static_cast<int>(top), w, h);
+    if (pixels.clip && (*pixels.clip & area) != QRegion(area)) return nullptr;
+    return pixels.Row(area.top()) + area.left();
+}
+
+}  // namespace
+
+bool CDrawManager::AlphaChannelInPlace(CDC* dc, int x, int y, int cx, int cy, CDC* sourceDc, int sourceX, int sourceY)
+{
+    // Source and target read and written where they lie: the same pixels as
+    // copying both out, mixing and copying the result back. Only a source
+    // whose alpha bytes are its own (a section) can be read so.
+    platform::DcPixels target;
+    platform::DcPixels source;
+    if (!platform::GetDcPixels(dc->GetSafeHdc(), target) || !platform::GetDcPixels(sourceDc->GetSafeHdc(), source) ||
+        source.opaque != 0 || source.clip)
+        return false;
+    QRect area;
+    QRect from;
+    std::uint32_t* out = WritableArea(target, x, y, cx, cy, area);
+    const std::uint32_t* in = WritableArea(source, sourceX, sourceY, cx, cy, from);
+    if (!out || !in) return false;
+    for (int row = 0; row < cy; ++row) {
+        const std::uint32_t* s = in + source.stride * row;
+        std::uint32_t* t = out + target.stride * row;
+        for (int col = 0; col < cx; ++col) {
+            const std::uint32_t alpha = s[col] >> 24;
+            // Wholly opaque and wholly clear pixels are most; the mix gives
+            // them the source or the target exactly.
+            std::uint32_t mixed;
+            if (alpha == 255) {
+                mixed = s[col] & 0x00FFFFFF;
+            } else if (alpha == 0) {
+                mixed = t[col] & 0x00FFFFFF;
+            } else {
+                const double a = static_cast<double>(alpha) / 255.0;
+                mixed = MixColors(s[col], a, t[col], 1.0 - a);
+            }
+            t[col] = mixed | target.opaque;
+        }
+    }
+    platform::NoteDcDrawn(dc->GetSafeHdc(), area);
+    return true;
+}
+
 void CDrawManager::AlphaChannelBitmap(CDC* dc, int x, int y, int cx, int cy, CDC* sourceDc, int sourceX, int sourceY)
 {
     if (!dc || !sourceDc || !dc->GetSafeHdc() || !sourceDc->GetSafeHdc() || cx <= 0 || cy <= 0) return;
+    if (AlphaChannelInPlace(dc, x, y, cx, cy, sourceDc, sourceX, sourceY)) return;
     htmltip::Section32 source(dc->GetSafeHdc(), cx, cy);
     htmltip::Section32 target(dc->GetSafeHdc(), cx, cy);
     if (!source || !target) return;

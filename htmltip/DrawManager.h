@@ -92,6 +92,13 @@ private:
     std::uint32_t m_state;
 };
 
+// A noise value (0 to 32767) divided by a divisor of 1 to 32767, rounded
+// down: (r + 0.5) / divisor lies at least 0.5 / divisor from a whole number,
+// far more than the error of single floats, and floats go four or eight at
+// a time where whole-number division goes one by one.
+inline float NoiseInverse(int divisor) { return 1.0f / static_cast<float>(divisor); }
+inline int NoiseQuotient(int r, float inverse) { return static_cast<int>((static_cast<float>(r) + 0.5f) * inverse); }
+
 // Effects 7 to 15 are built for rectangles of 1 to this many pixels in each direction.
 inline constexpr int kMaxEffectSize = 32767;
 
@@ -192,6 +199,8 @@ private:
     void MakeEffectIndexes(BYTE* bits, int line, int W, int H, int effect, BYTE granularity);
     // The effect's palette as pixels, kept while the colours stay; null without memory.
     const std::uint32_t* EffectColors(COLORREF colorBegin, COLORREF colorMid, COLORREF colorEnd, BYTE blend);
+    // AlphaChannelBitmap on the DCs' own pixels; false when it cannot be done there.
+    bool AlphaChannelInPlace(CDC* dc, int x, int y, int cx, int cy, CDC* sourceDc, int sourceX, int sourceY);
     // FillEffect straight on the DC's pixels; false when it cannot be done there.
     bool FillEffectPixels(CDC* dc, int effect, const RECT& rect, COLORREF colorBegin, COLORREF colorMid,
                           COLORREF colorEnd, BYTE granularity, BYTE blend);

@@ -278,7 +278,12 @@ std::u16string MarkupVocabulary::PrepareText(std::u16string_view text, bool newL
 {
     std::u16string prepared(text);
     // The map is ordered by name, which is the order the replacements must run in.
-    for (const auto& [entity, replacement] : m_entities) ReplaceAll(prepared, entity, replacement);
+    // Every entity starts with "&": text without one has none to replace
+    // (the search for each entity is most of the time otherwise).
+    for (const auto& [entity, replacement] : m_entities) {
+        if (prepared.find(u'&') == std::u16string::npos) break;
+        ReplaceAll(prepared, entity, replacement);
+    }
     std::u16string out;
     out.reserve(prepared.size());
     for (const char16_t ch : prepared) {

@@ -95,6 +95,18 @@ TEST(DrawManagerNoise, FifteenBitGeneratorGivesTheSameSequenceEverywhere)
     EXPECT_EQ(noise.Next(), 41);
 }
 
+// Every divisor a granularity gives, every noise value.
+TEST(DrawManagerNoise, QuotientsOfTheNoiseAreExact)
+{
+    for (int g = 0; g < 256; ++g) {
+        const int divisor = NoiseGenerator::kMax / (g != 0 ? 2 * g : 1);
+        const float inverse = htmltip::NoiseInverse(divisor);
+        int wrong = 0;
+        for (int r = 0; r <= NoiseGenerator::kMax; ++r) wrong += htmltip::NoiseQuotient(r, inverse) != r / divisor;
+        EXPECT_EQ(wrong, 0) << "granularity " << g;
+    }
+}
+
 TEST(DrawManagerNoise, ValuesFilledInBlocksAreTheValuesOneByOne)
 {
     for (const int count : {0, 1, 7, 15, 16, 17, 64, 229}) {
@@ -628,6 +640,65 @@ TEST(DrawManagerBlending, AlphaChannelMixesByEachPixel)
     const COLORREF mid = target.Pixel(2, 0);
     EXPECT_NEAR(GetRValue(mid), 102, 1);
     EXPECT_NEAR(GetGValue(mid), 198, 1);
+}
+
+// Mixed where the pixels lie or through copies (a clip that cuts the area
+// forces the copies): the same bytes wherever both may write, on every kind
+// of target.
+TEST(DrawManagerBlending, AlphaChannelInPlaceGivesTheBytesOfTheCopies)
+{
+    OwnedBitmap alpha(MakeAlphaPicture(12, 5));
+    SourceDc source(alpha.bitmap);
+    for (const int height : {0, -9, 9}) {
+        SCOPED_TRACE(height == 0 ? "bitmap" : height < 0 ? "top-down section" : "bottom-up section");
+        std::vector<DWORD> stored[2];
+        for (int way = 0; way < 2; ++way) {
+            CDC dc;
+            dc.CreateCompatibleDC(nullptr);
+            CBitmap bitmap;
+            void* bits = nullptr;
+            if (height != 0) {
+                BITMAPINFO bi{};
+                bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+                bi.bmiHeader.biWidth = 16;
+                bi.bmiHeader.biHeight = height;
+                bi.bmiHeader.biPlanes = 1;
+                bi.bmiHeader.biBitCount = 32;
+                bitmap.Attach(::CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+            } else {
+                bitmap.Attach(::CreateBitmap(16, 9, 1, 32, nullptr));
+            }
+            CBitmap* old = dc.SelectObject(&bitmap);
+            const RECT all{0, 0, 16, 9};
+            dc.FillSolidRect(&all, RGB(30, 200, 250));
+            dc.SetViewportOrg(1, 2);
+            if (way == 1) {
+                CRgn cut;
+                cut.CreateRectRgn(0, 0, 16, 9);
+                CRgn corner;
+                corner.CreateRectRgn(3, 3, 4, 4);
+                cut.CombineRgn(&cut, &corner, RGN_DIFF);
+                dc.SelectClipRgn(&cut);
+            }
+            CDrawManager manager;
+            manager.AlphaChannelBitmap(&dc, 2, 1, 12, 5, &source.dc(), 0, 0);
+            dc.SelectClipRgn(nullptr);
+            ::GdiFlush();
+            dc.SelectObject(old);
+            stored[way].resize(16 * 9);
+            if (bits) {
+                const auto* p = static_cast<const DWORD*>(bits);
+                stored[way].assign(p, p + 16 * 9);
+            } else {
+                ASSERT_GT(::GetBitmapBits(bitmap, 16 * 9 * 4, stored[way].data()), 0);
+            }
+        }
+        // The pixel the clip kept out, in top-down rows.
+        const std::size_t cut = 3 * 16 + 3;
+        const std::size_t at = height > 0 ? (8 - 3) * 16 + 3 : cut;
+        stored[0][at] = stored[1][at] = 0;
+        EXPECT_EQ(stored[0], stored[1]);
+    }
 }
 
 TEST(DrawManagerBlending, MultipleCopyCutsTheLastTiles)

@@ -102,6 +102,15 @@ struct Surface {
     }
     // Switches a Zero surface to Exact: every stored alpha byte becomes 0.
     void MakeAlphaExact();
+    // An image over the pixels for a painter (Direct surfaces only). The
+    // same image each time, so that its paint engine is made once, not for
+    // every drawing call; null while a painter is already on it.
+    QImage* PaintView();
+
+private:
+    std::unique_ptr<QImage> m_paintView;
+
+public:
     std::uint8_t NearestIndex(std::uint32_t rgb) const;
 };
 
