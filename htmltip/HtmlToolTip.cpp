@@ -629,19 +629,22 @@ void CHtmlToolTip::DrawBackground(CBitmap& target, const HtmlToolInfo& info)
     const RECT& b = m_bodyRect;
     const int bw = b.right - b.left;
     const int bh = b.bottom - b.top;
+    const auto copy = [&](int x, int y, int w, int h, int sx, int sy, int tw, int th) {
+        if (!CopyTilesInPlace(*dc.Get(), x, y, w, h, sx, sy, tw, th))
+            manager.MultipleCopy(dc.Get(), x, y, w, h, dc.Get(), sx, sy, tw, th);
+    };
     switch (m_placement.direction & 0xF0) {
     case HTML_TIP_TOP_EDGE:
-        manager.MultipleCopy(dc.Get(), b.left, 0, bw, b.top, dc.Get(), b.left, b.top, bw, 1);
+        copy(b.left, 0, bw, b.top, b.left, b.top, bw, 1);
         break;
     case HTML_TIP_BOTTOM_EDGE:
-        manager.MultipleCopy(dc.Get(), b.left, b.bottom, bw, window.cy - b.bottom, dc.Get(), b.left, b.bottom - 1, bw,
-                             1);
+        copy(b.left, b.bottom, bw, window.cy - b.bottom, b.left, b.bottom - 1, bw, 1);
         break;
     case HTML_TIP_LEFT_EDGE:
-        manager.MultipleCopy(dc.Get(), 0, b.top, b.left, bh, dc.Get(), b.left, b.top, 1, bh);
+        copy(0, b.top, b.left, bh, b.left, b.top, 1, bh);
         break;
     default:
-        manager.MultipleCopy(dc.Get(), b.right, b.top, window.cx - b.right, bh, dc.Get(), b.right - 1, b.top, 1, bh);
+        copy(b.right, b.top, window.cx - b.right, bh, b.right - 1, b.top, 1, bh);
         break;
     }
 }
@@ -825,15 +828,25 @@ void CHtmlToolTip::DrawTip(int transparency)
             const float* cover = m_shadowCover.data() + static_cast<std::size_t>(coverRow) * static_cast<std::size_t>(tipSize.cx);
             for (int x = from; x < to; ++x)
                 row[x + shift] = static_cast<QRgb>(static_cast<int>(cover[x] * strength + 0.5f)) << 24;
+            // Where each run of one shade ends, for the composition.
+            m_shadowRunEnd.resize(m_shadowLayer.size());
+            int* runEnd = m_shadowRunEnd.data() + at;
+            runEnd[width - 1] = width;
+            for (int x = width - 2; x >= 0; --x) runEnd[x] = row[x] == row[x + 1] ? runEnd[x + 1] : x + 1;
         }
         m_shadowLayerKey = layerKey;
         m_shadowLayerFresh = true;
     }
-    // The shadow under a row of the window; none where it does not reach.
-    const auto layerRow = [&](int ty) -> const QRgb* {
-        if (!haveShadow) return nullptr;
+    // The shadow under a row of the window (none where it does not reach),
+    // and where its runs of one shade end.
+    const auto layerAt = [&](int ty) -> std::ptrdiff_t {
+        if (!haveShadow) return -1;
         const int row = m_shadowLayerRow[static_cast<std::size_t>(ty)];
-        return row < 0 ? nullptr : m_shadowLayer.data() + static_cast<std::size_t>(row) * static_cast<std::size_t>(width);
+        return row < 0 ? -1 : static_cast<std::ptrdiff_t>(row) * width;
+    };
+    const auto layerRow = [&](int ty) -> const QRgb* {
+        const std::ptrdiff_t at = layerAt(ty);
+        return at < 0 ? nullptr : m_shadowLayer.data() + at;
     };
 
     // The composition goes into memory kept for the tips, that no image on
@@ -938,7 +951,9 @@ void CHtmlToolTip::DrawTip(int transparency)
             rowsBelow = y + 1;
             // Below the tip's spans it is read straight from the layer;
             // beside them it is copied.
-            const QRgb* under = layerRow(y);
+            const std::ptrdiff_t layerStart = layerAt(y);
+            const QRgb* under = layerStart < 0 ? nullptr : m_shadowLayer.data() + layerStart;
+            const int* runEnds = layerStart < 0 ? nullptr : m_shadowRunEnd.data() + layerStart;
             QRgb* out = composedRow(y);
             const auto copyBelow = [&](int from, int to) {
                 if (from >= to) return;
@@ -963,7 +978,7 @@ void CHtmlToolTip::DrawTip(int transparency)
                 for (int x = r->left(); x <= right;) {
                     // The run of pixels over this one's shade.
                     const QRgb shade = under ? under[x] : 0;
-                    const int end = under ? EqualRunEnd(under, x, right + 1) : right + 1;
+                    const int end = under ? std::min(runEnds[x], right + 1) : right + 1;
                     if (end - x >= kWideRun && (shade & 0x00FFFFFFu) == 0) {
                         const auto a = static_cast<std::size_t>(qAlpha(shade));
                         if (const ShadeMultiplier* m = wideShade(a)) {

@@ -301,6 +301,7 @@ private:
     // names its stored row, or none where the shadow does not reach.
     std::vector<QRgb> m_shadowLayer;
     std::vector<int> m_shadowLayerRow;
+    std::vector<int> m_shadowRunEnd;  // beside each stored pixel: where its run of one shade ends
     ShadowLayerKey m_shadowLayerKey;
     bool m_shadowLayerFresh = false;  // made from the current m_shadowCover
 

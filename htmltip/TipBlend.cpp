@@ -1,9 +1,10 @@
 #include "htmltip/TipBlend.h"
 
+#include "platform/ui/DcPixels.h"
+
 #include <cstddef>
 
 #if defined(__x86_64__) && defined(__GNUC__)
-#include <emmintrin.h>
 #include <immintrin.h>
 #define QV_TIPBLEND_X86 1
 #endif
@@ -81,22 +82,6 @@ bool MakeShadeMultiplier(const std::uint8_t exact[256], std::uint32_t weight, st
     return true;
 }
 
-int EqualRunEnd(const std::uint32_t* row, int from, int limit)
-{
-    const std::uint32_t value = row[from];
-    int end = from + 1;
-#ifdef QV_TIPBLEND_X86
-    const __m128i wanted = _mm_set1_epi32(static_cast<int>(value));
-    for (; end + 4 <= limit; end += 4) {
-        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + end));
-        const int equal = _mm_movemask_epi8(_mm_cmpeq_epi32(v, wanted));
-        if (equal != 0xFFFF) return end + __builtin_ctz(static_cast<unsigned>(~equal)) / 4;
-    }
-#endif
-    while (end < limit && row[end] == value) ++end;
-    return end;
-}
-
 void ComposeOverShade(const std::uint32_t* in, std::uint32_t* out, int count, const ShadeMultiplier& shade,
                       std::uint32_t alphaBits)
 {
@@ -108,6 +93,35 @@ void ComposeOverShade(const std::uint32_t* in, std::uint32_t* out, int count, co
     }
 #endif
     ComposeScalar(in, out, count, shade, alphaBits);
+}
+
+bool CopyTilesInPlace(CDC& dc, int x, int y, int width, int height, int sourceX, int sourceY, int tileWidth,
+                      int tileHeight)
+{
+    if (tileWidth <= 0 || tileHeight <= 0) return false;
+    platform::DcPixels pixels;
+    if (!platform::GetDcPixels(dc.GetSafeHdc(), pixels) || pixels.opaque == 0 || pixels.clip ||
+        pixels.offset != QPoint())
+        return false;
+    if (width <= 0 || height <= 0) return true;
+    const QRect tile(sourceX, sourceY, tileWidth, tileHeight);
+    const QRect area = QRect(x, y, width, height) & pixels.Bounds();
+    if (!pixels.Bounds().contains(tile) || area.intersects(tile)) return false;
+    if (area.isEmpty()) return true;
+    // A copy of a bitmap onto itself reads the colours without their alpha
+    // byte, which on a bitmap without alpha means nothing, and stores them so.
+    for (int py = area.top(); py <= area.bottom(); ++py) {
+        const std::uint32_t* in = pixels.Row(sourceY + (py - y) % tileHeight) + sourceX;
+        std::uint32_t* out = pixels.Row(py);
+        if (tileWidth == 1) {
+            const std::uint32_t v = in[0] & 0x00FFFFFFu;
+            for (int px = area.left(); px <= area.right(); ++px) out[px] = v;
+        } else {
+            for (int px = area.left(); px <= area.right(); ++px) out[px] = in[(px - x) % tileWidth] & 0x00FFFFFFu;
+        }
+    }
+    platform::NoteDcDrawn(dc.GetSafeHdc(), area);
+    return true;
 }
 
 }  // namespace htmltip

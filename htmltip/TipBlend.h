@@ -5,6 +5,8 @@
 // once per shade), over whole runs of pixels above one shade.
 #pragma once
 
+#include "platform/ui/DC.h"
+
 #include <cstdint>
 
 namespace htmltip {
@@ -25,8 +27,12 @@ bool MakeShadeMultiplier(const std::uint8_t exact[256], std::uint32_t weight, st
 void ComposeOverShade(const std::uint32_t* in, std::uint32_t* out, int count, const ShadeMultiplier& shade,
                       std::uint32_t alphaBits);
 
-// The end of the run of values equal to row[from] (from < limit): the first
-// index after 'from' whose value differs, or 'limit'.
-int EqualRunEnd(const std::uint32_t* row, int from, int limit);
+// Fills x, y, width x height of the DC with copies of the tile at sourceX,
+// sourceY straight in its pixels, storing what copying the DC onto itself
+// tile by tile does. False (nothing done) where that cannot be done so: no
+// reachable pixels, a clip, an offset, alpha that counts, a tile outside the
+// bitmap or one the area overlaps.
+bool CopyTilesInPlace(CDC& dc, int x, int y, int width, int height, int sourceX, int sourceY, int tileWidth,
+                      int tileHeight);
 
 }  // namespace htmltip

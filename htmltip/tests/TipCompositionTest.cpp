@@ -1,7 +1,11 @@
 // The pieces of a tip's composition: its colours over the black shadow by a
 // multiplier per shade, and the memory the composed images are kept in.
+#include "htmltip/DrawManager.h"
 #include "htmltip/KeptImageMemory.h"
 #include "htmltip/TipBlend.h"
+#include "htmltip/tests/GdiTestSupport.h"
+
+#include "platform/ui/DcPixels.h"
 
 #include <gtest/gtest.h>
 
@@ -11,6 +15,7 @@
 #include <vector>
 
 using namespace htmltip;
+using namespace htmltip::test;
 
 namespace {
 
@@ -130,19 +135,68 @@ TEST(KeptImageMemory, EmptyOrHugeSizesGiveNoImage)
     EXPECT_EQ(memory.BlockCount(), 0u);
 }
 
-// Runs of one shade under the tip, ending at every place a wide compare can
-// end them (inside a group of four, at its edge, at the limit).
-TEST(TipBlend, EqualRunsEndAtTheFirstOtherValue)
+
+namespace {
+
+void Scatter(MemoryDc& dc, unsigned seed)
 {
-    for (int from = 0; from < 6; ++from) {
-        for (int length = 1; length <= 21; ++length) {
-            for (int limit : {from + length, from + length + 1, from + length + 9}) {
-                std::vector<std::uint32_t> row(static_cast<std::size_t>(limit) + 4, 0x7F000000u);
-                for (int i = 0; i < from; ++i) row[static_cast<std::size_t>(i)] = 0x01000000u;
-                if (from + length < static_cast<int>(row.size())) row[static_cast<std::size_t>(from + length)] = 0x7F000001u;
-                SCOPED_TRACE(::testing::Message() << "from " << from << ", length " << length << ", limit " << limit);
-                EXPECT_EQ(EqualRunEnd(row.data(), from, limit), std::min(from + length, limit));
-            }
-        }
+    std::mt19937 random(seed);
+    for (int y = 0; y < dc.Height(); ++y)
+        for (int x = 0; x < dc.Width(); ++x) ::SetPixelV(dc.dc(), x, y, static_cast<COLORREF>(random() & 0xFFFFFF));
+}
+
+std::vector<std::uint32_t> StoredPixels(MemoryDc& dc)
+{
+    platform::DcPixels pixels;
+    EXPECT_TRUE(platform::GetDcPixels(dc.dc().GetSafeHdc(), pixels));
+    std::vector<std::uint32_t> all;
+    for (int y = 0; y < pixels.height; ++y) all.insert(all.end(), pixels.Row(y), pixels.Row(y) + pixels.width);
+    return all;
+}
+
+}  // namespace
+
+// The anchor's strip of a tip: copies of the body's edge row or column, put
+// straight in the pixels, store exactly what copying the DC onto itself tile
+// by tile stores, alpha bytes included.
+TEST(TipStrip, TilesCopiedInPlaceStoreWhatTheDcsCopiesStore)
+{
+    struct Case {
+        const char* name;
+        int x, y, w, h, sx, sy, tw, th;
+    };
+    const Case cases[] = {
+        {"strip above, a row", 3, 0, 30, 9, 3, 9, 30, 1},
+        {"strip below, a row", 3, 30, 30, 10, 3, 29, 30, 1},
+        {"strip left, a column", 0, 4, 6, 28, 6, 4, 1, 28},
+        {"strip right, a column", 34, 4, 6, 28, 33, 4, 1, 28},
+        {"tiles of 3 x 2 past the edge", 20, 25, 25, 20, 2, 2, 3, 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        MemoryDc old(40, 40), fast(40, 40);
+        Scatter(old, 11);
+        Scatter(fast, 11);
+        ASSERT_EQ(StoredPixels(old), StoredPixels(fast));
+        CDrawManager manager;
+        manager.MultipleCopy(&old.dc(), c.x, c.y, c.w, c.h, &old.dc(), c.sx, c.sy, c.tw, c.th);
+        ASSERT_TRUE(CopyTilesInPlace(fast.dc(), c.x, c.y, c.w, c.h, c.sx, c.sy, c.tw, c.th));
+        EXPECT_EQ(StoredPixels(old), StoredPixels(fast));
+        EXPECT_TRUE(old.Image() == fast.Image());
     }
+}
+
+// Where the pixels cannot simply be written, nothing is done and the caller
+// copies the usual way.
+TEST(TipStrip, CopiesThatCannotBeDoneInPlaceAreLeftAlone)
+{
+    MemoryDc dc(20, 20);
+    Scatter(dc, 5);
+    const auto before = StoredPixels(dc);
+    EXPECT_FALSE(CopyTilesInPlace(dc.dc(), 0, 0, 20, 10, 0, 5, 20, 1));    // the area takes in the tile
+    EXPECT_FALSE(CopyTilesInPlace(dc.dc(), 0, 0, 20, 5, 0, 19, 20, 2));    // the tile leaves the bitmap
+    EXPECT_FALSE(CopyTilesInPlace(dc.dc(), 0, 0, 20, 5, 0, 10, 0, 1));     // an empty tile
+    dc->IntersectClipRect(0, 0, 10, 10);
+    EXPECT_FALSE(CopyTilesInPlace(dc.dc(), 0, 0, 20, 5, 0, 10, 20, 1));    // a clip
+    EXPECT_EQ(StoredPixels(dc), before);
 }
