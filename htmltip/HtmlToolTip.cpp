@@ -831,8 +831,12 @@ void CHtmlToolTip::DrawTip(int transparency)
             // Where each run of one shade ends, for the composition.
             m_shadowRunEnd.resize(m_shadowLayer.size());
             int* runEnd = m_shadowRunEnd.data() + at;
+            int ends = width;
             runEnd[width - 1] = width;
-            for (int x = width - 2; x >= 0; --x) runEnd[x] = row[x] == row[x + 1] ? runEnd[x + 1] : x + 1;
+            for (int x = width - 2; x >= 0; --x) {
+                if (row[x] != row[x + 1]) ends = x + 1;
+                runEnd[x] = ends;
+            }
         }
         m_shadowLayerKey = layerKey;
         m_shadowLayerFresh = true;
@@ -917,9 +921,12 @@ void CHtmlToolTip::DrawTip(int transparency)
         std::uint8_t* channel = overBlackTables + a * 256;
         if (!overBlackMade[a]) {
             overBlackMade[a] = true;
-            const QRgb beneath = static_cast<QRgb>(a) << 24;
-            for (int c = 0; c < 256; ++c)
-                channel[c] = static_cast<std::uint8_t>(qBlue(blend(static_cast<QRgb>(c), beneath)));
+            // blend(c, black of this shade), one channel of it.
+            const Below& b = below[a];
+            for (int c = 0; c < 256; ++c) {
+                const auto n = static_cast<std::uint64_t>(c * sourceWeight + b.alpha255 / 2);
+                channel[c] = b.alpha255 == 0 ? std::uint8_t{0} : static_cast<std::uint8_t>((n * b.inverse) >> 42);
+            }
         }
         return channel;
     };
