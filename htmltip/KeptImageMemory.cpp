@@ -28,6 +28,8 @@ QImage KeptImageMemory::Take(int width, int height)
         h > std::numeric_limits<std::size_t>::max() / sizeof(std::uint32_t) / w)
         return QImage();
     const std::size_t needed = w * h;
+    // A rare huge image is not worth keeping its memory for.
+    if (needed > m_maxBlockBytes / sizeof(std::uint32_t)) return QImage(width, height, QImage::Format_ARGB32);
     const std::lock_guard<std::mutex> lock(m_mutex);
     // Of the free blocks that hold the image the one used last (its pixels
     // most likely still in the cache), else the largest free one grown, else

@@ -16,8 +16,12 @@ namespace htmltip {
 
 class KeptImageMemory {
 public:
-    // At most this many blocks are kept; past them images get memory of their own.
-    explicit KeptImageMemory(std::size_t maxBlocks = 4) : m_maxBlocks(maxBlocks) {}
+    // At most this many blocks are kept, none above maxBlockBytes; past them
+    // images get memory of their own.
+    explicit KeptImageMemory(std::size_t maxBlocks = 4, std::size_t maxBlockBytes = 8u << 20)
+        : m_maxBlocks(maxBlocks), m_maxBlockBytes(maxBlockBytes)
+    {
+    }
 
     // An ARGB32 image of the size over a kept block that no image made
     // before still uses, its pixels left as they were. The block lives as
@@ -39,6 +43,7 @@ private:
     static void Release(void* info);
 
     std::size_t m_maxBlocks;
+    std::size_t m_maxBlockBytes;
     mutable std::mutex m_mutex;
     std::uint64_t m_uses = 0;
     std::vector<std::shared_ptr<Block>> m_blocks;

@@ -126,6 +126,19 @@ TEST(KeptImageMemory, AHeldImageIsNeverWrittenOver)
     EXPECT_EQ(outliving.pixel(0, 0), 0xFFA0B0C0u);
 }
 
+// Images above the size worth keeping get memory of their own, which goes
+// with them.
+TEST(KeptImageMemory, LargeImagesAreNotKept)
+{
+    KeptImageMemory memory(4, 100 * 100 * 4);
+    QImage large = memory.Take(101, 100);
+    ASSERT_FALSE(large.isNull());
+    EXPECT_EQ(large.size(), QSize(101, 100));
+    EXPECT_EQ(memory.BlockCount(), 0u);
+    EXPECT_FALSE(memory.Take(100, 100).isNull());
+    EXPECT_EQ(memory.BlockCount(), 1u);
+}
+
 TEST(KeptImageMemory, EmptyOrHugeSizesGiveNoImage)
 {
     KeptImageMemory memory;
