@@ -231,6 +231,71 @@ bool PaintPage(DeviceContext& dc, const std::function<void(QPainter&)>& draw)
     return true;
 }
 
+namespace {
+
+// The copy that drawing on surfaces a painter cannot draw on directly goes
+// through: kept by the thread (up to a screenful) with its image, so that a
+// call costs neither fresh pages nor a new paint engine. A drawing made from
+// within another drawing gets a copy of its own.
+class PaintScratch {
+public:
+    class Use {
+    public:
+        explicit Use(QSize size)
+        {
+            PaintScratch& kept = Kept();
+            if (kept.m_inUse || static_cast<long long>(size.width()) * size.height() > kMaxKeptPixels) {
+                m_own = QImage(size, QImage::Format_RGB32);
+                m_image = &m_own;
+                return;
+            }
+            kept.m_inUse = true;
+            m_kept = &kept;
+            m_image = &kept.ImageOf(size);
+        }
+        ~Use()
+        {
+            if (m_kept) m_kept->m_inUse = false;
+        }
+        Use(const Use&) = delete;
+        Use& operator=(const Use&) = delete;
+        QImage& Image() { return *m_image; }
+
+    private:
+        PaintScratch* m_kept = nullptr;
+        QImage m_own;
+        QImage* m_image = nullptr;
+    };
+
+private:
+    static constexpr long long kMaxKeptPixels = 1920LL * 1200;
+    static PaintScratch& Kept()
+    {
+        thread_local PaintScratch scratch;
+        return scratch;
+    }
+    QImage& ImageOf(QSize size)
+    {
+        if (m_image.size() != size) {
+            const std::size_t needed = static_cast<std::size_t>(size.width()) * static_cast<std::size_t>(size.height());
+            if (needed > m_capacity) {
+                m_pixels = std::make_unique<std::uint32_t[]>(needed);
+                m_capacity = needed;
+            }
+            m_image = QImage(reinterpret_cast<uchar*>(m_pixels.get()), size.width(), size.height(), size.width() * 4,
+                             QImage::Format_RGB32);
+        }
+        return m_image;
+    }
+
+    std::unique_ptr<std::uint32_t[]> m_pixels;
+    std::size_t m_capacity = 0;
+    QImage m_image;
+    bool m_inUse = false;
+};
+
+}  // namespace
+
 bool Paint(DeviceContext& dc, const QRect& logicalBounds, const std::function<void(QPainter&)>& draw)
 {
     if (dc.page) return PaintPage(dc, draw);
@@ -257,13 +322,17 @@ bool Paint(DeviceContext& dc, const QRect& logicalBounds, const std::function<vo
     } else {
         // Draw on a copy whose alpha bytes are 0: whatever the painter
         // touched has a non-zero alpha (or another colour) afterwards.
-        QImage tmp(box.size(), QImage::Format_RGB32);
+        PaintScratch::Use scratch(box.size());
+        QImage& tmp = scratch.Image();
         if (tmp.isNull()) return false;
+        // The width in a local: stores through the pixel pointers could
+        // otherwise be the rectangle's, and no loop would run in vectors.
+        const int width = box.width();
         for (int y = 0; y < box.height(); ++y) {
             auto* out = reinterpret_cast<std::uint32_t*>(tmp.scanLine(y));
             if (s.Is32()) {
                 const std::uint32_t* in = s.Row32(box.y() + y) + box.x();
-                for (int x = 0; x < box.width(); ++x) out[x] = in[x] & 0x00FFFFFF;
+                for (int x = 0; x < width; ++x) out[x] = in[x] & 0x00FFFFFF;
             } else {
                 for (int x = 0; x < box.width(); ++x) out[x] = s.Get(box.x() + x, box.y() + y) & 0x00FFFFFF;
             }
@@ -274,15 +343,32 @@ bool Paint(DeviceContext& dc, const QRect& logicalBounds, const std::function<vo
             p.translate(off - box.topLeft());
             draw(p);
         }
-        for (int y = 0; y < box.height(); ++y) {
-            const auto* in = reinterpret_cast<const std::uint32_t*>(tmp.constScanLine(y));
-            for (int x = 0; x < box.width(); ++x) {
-                const std::uint32_t t = in[x];
-                const int sx = box.x() + x, sy = box.y() + y;
-                const std::uint32_t old = s.Is32() ? (s.Row32(sy)[sx] & 0x00FFFFFF) : (s.Get(sx, sy) & 0x00FFFFFF);
-                if ((t >> 24) == 0 && (t & 0x00FFFFFF) == old) continue;
-                const std::uint32_t rgb = s.mono ? MonoThreshold(t) : (t & 0x00FFFFFF);
-                s.Put(sx, sy, s.Drawn(rgb));
+        ClearWideVectorState();
+        if (s.Is32() && !s.mono) {
+            // Rows of plain 32-bit pixels: what Put stores, without a call
+            // per pixel, and without a branch, so that it runs in vectors.
+            const std::uint32_t alpha = s.Drawn(0);
+            for (int y = 0; y < box.height(); ++y) {
+                const auto* in = reinterpret_cast<const std::uint32_t*>(tmp.constScanLine(y));
+                std::uint32_t* out = s.Row32(box.y() + y) + box.x();
+                for (int x = 0; x < width; ++x) {
+                    const std::uint32_t t = in[x];
+                    const std::uint32_t o = out[x];
+                    const bool untouched = (t >> 24) == 0 && (t & 0x00FFFFFF) == (o & 0x00FFFFFF);
+                    out[x] = untouched ? o : ((t & 0x00FFFFFF) | alpha);
+                }
+            }
+        } else {
+            for (int y = 0; y < box.height(); ++y) {
+                const auto* in = reinterpret_cast<const std::uint32_t*>(tmp.constScanLine(y));
+                for (int x = 0; x < box.width(); ++x) {
+                    const std::uint32_t t = in[x];
+                    const int sx = box.x() + x, sy = box.y() + y;
+                    const std::uint32_t old = s.Is32() ? (s.Row32(sy)[sx] & 0x00FFFFFF) : (s.Get(sx, sy) & 0x00FFFFFF);
+                    if ((t >> 24) == 0 && (t & 0x00FFFFFF) == old) continue;
+                    const std::uint32_t rgb = s.mono ? MonoThreshold(t) : (t & 0x00FFFFFF);
+                    s.Put(sx, sy, s.Drawn(rgb));
+                }
             }
         }
     }
