@@ -199,6 +199,10 @@ private:
     void MakeEffectIndexes(BYTE* bits, int line, int W, int H, int effect, BYTE granularity);
     // The effect's palette as pixels, kept while the colours stay; null without memory.
     const std::uint32_t* EffectColors(COLORREF colorBegin, COLORREF colorMid, COLORREF colorEnd, BYTE blend);
+    // A thin solid frame of DrawRectangle stored into the DC's pixels; false
+    // when it cannot be done there.
+    bool StoreFrame(CDC* dc, int left, int top, int right, int bottom, COLORREF colorTopLeft,
+                    COLORREF colorBottomRight);
     // AlphaChannelBitmap on the DCs' own pixels; false when it cannot be done there.
     bool AlphaChannelInPlace(CDC* dc, int x, int y, int cx, int cy, CDC* sourceDc, int sourceX, int sourceY);
     // FillEffect straight on the DC's pixels; false when it cannot be done there.

@@ -231,6 +231,14 @@ bool PaintPage(DeviceContext& dc, const std::function<void(QPainter&)>& draw)
     return true;
 }
 
+QRect RectOf(std::int64_t left, std::int64_t top, std::int64_t right, std::int64_t bottom)
+{
+    static constexpr std::int64_t kLimit = std::int64_t{1} << 29;
+    const auto cut = [](std::int64_t v) { return static_cast<int>(std::clamp(v, -kLimit, kLimit)); };
+    return QRect(QPoint(cut(std::min(left, right)), cut(std::min(top, bottom))),
+                 QPoint(cut(std::max(left, right)), cut(std::max(top, bottom))));
+}
+
 namespace {
 
 // The copy that drawing on surfaces a painter cannot draw on directly goes
@@ -302,7 +310,9 @@ bool Paint(DeviceContext& dc, const QRect& logicalBounds, const std::function<vo
     if (!dc.surface) return dc.info;
     Surface& s = *dc.surface;
     const QPoint off = dc.Offset();
-    QRect box = logicalBounds.normalized().translated(off) & s.Bounds();
+    QRect box = RectOf(std::int64_t{logicalBounds.left()} + off.x(), std::int64_t{logicalBounds.top()} + off.y(),
+                       std::int64_t{logicalBounds.right()} + off.x(), std::int64_t{logicalBounds.bottom()} + off.y()) &
+                s.Bounds();
     const auto clip = dc.SurfaceClip();
     if (clip) box &= clip->boundingRect();
     if (box.isEmpty()) return true;
@@ -467,9 +477,11 @@ namespace {
 // Bounds of a shape's box grown by the pen, for the painter.
 QRect ShapeBounds(const DeviceContext& dc, QRect box)
 {
-    int grow = 2;
+    std::int64_t grow = 2;
     if (auto pen = LookupPen(dc.state.pen)) grow += pen->log.lopnWidth.x;
-    return box.normalized().adjusted(-grow, -grow, grow, grow);
+    // In 64 bits: shapes may reach the ends of the coordinate range.
+    const std::int64_t x1 = box.left(), x2 = box.right(), y1 = box.top(), y2 = box.bottom();
+    return RectOf(std::min(x1, x2) - grow, std::min(y1, y2) - grow, std::max(x1, x2) + grow, std::max(y1, y2) + grow);
 }
 
 QRect BoxOf(int left, int top, int right, int bottom)
@@ -856,7 +868,10 @@ bool StoreAxisLine(DeviceContext& dc, const QPolygon& poly)
     for (const QRect& r : area)
         for (int y = r.top(); y <= r.bottom(); ++y) std::fill_n(s.Row32(y) + r.left(), r.width(), value);
     // What the painter's way would have noted.
-    QRect box = ShapeBounds(dc, poly.boundingRect()).translated(off) & s.Bounds();
+    const QRect shape = ShapeBounds(dc, poly.boundingRect());
+    QRect box = RectOf(std::int64_t{shape.left()} + off.x(), std::int64_t{shape.top()} + off.y(),
+                       std::int64_t{shape.right()} + off.x(), std::int64_t{shape.bottom()} + off.y()) &
+                s.Bounds();
     if (clip) box &= clip->boundingRect();
     if (!box.isEmpty()) dc.NoteDrawn(box);
     return true;
