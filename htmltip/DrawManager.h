@@ -63,16 +63,23 @@ public:
     {
         constexpr int kLanes = 8;
         int i = 0;
+        // The state in a local: 'out' could otherwise be where it is kept,
+        // and every store would make the compiler read it again.
+        std::uint32_t state = m_state;
         if (count >= 2 * kLanes) {
             std::uint32_t lanes[kLanes];
-            for (std::uint32_t& lane : lanes) lane = m_state = m_state * kMultiplier + kIncrement;
+            for (std::uint32_t& lane : lanes) lane = state = state * kMultiplier + kIncrement;
             for (; i + kLanes <= count; i += kLanes) {
                 for (int k = 0; k < kLanes; ++k) out[i + k] = static_cast<int>((lanes[k] >> 16) & 0x7FFF);
-                m_state = lanes[kLanes - 1];
+                state = lanes[kLanes - 1];
                 for (std::uint32_t& lane : lanes) lane = lane * kLeap.multiplier + kLeap.increment;
             }
         }
-        for (; i < count; ++i) out[i] = Next();
+        for (; i < count; ++i) {
+            state = state * kMultiplier + kIncrement;
+            out[i] = static_cast<int>((state >> 16) & 0x7FFF);
+        }
+        m_state = state;
     }
 
 private:
