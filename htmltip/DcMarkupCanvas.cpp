@@ -255,9 +255,15 @@ void DcMarkupCanvas::Flush()
         platform::PaintOnDc(m_dc.GetSafeHdc(), box, [&](QPainter& painter) {
             painter.setClipRect(box, Qt::IntersectClip);
             QGlyphRun run;
+            QColor pen;
             for (const PendingText& p : m_pending) {
                 if (p.opaque) painter.fillRect(p.cell, p.background);
-                painter.setPen(p.color);
+                // A new pen only for a new colour: the painter's state work
+                // for each costs more than a short run's glyphs.
+                if (!pen.isValid() || pen != p.color) {
+                    pen = p.color;
+                    painter.setPen(pen);
+                }
                 run.setRawFont(p.entry->raw);
                 run.setRawData(m_glyphIndexes.data() + p.first, m_glyphPositions.data() + p.first,
                                static_cast<int>(p.count));

@@ -63,16 +63,23 @@ public:
     {
         constexpr int kLanes = 8;
         int i = 0;
+        // The state in a local: 'out' could otherwise be where it is kept,
+        // and every store would make the compiler read it again.
+        std::uint32_t state = m_state;
         if (count >= 2 * kLanes) {
             std::uint32_t lanes[kLanes];
-            for (std::uint32_t& lane : lanes) lane = m_state = m_state * kMultiplier + kIncrement;
+            for (std::uint32_t& lane : lanes) lane = state = state * kMultiplier + kIncrement;
             for (; i + kLanes <= count; i += kLanes) {
                 for (int k = 0; k < kLanes; ++k) out[i + k] = static_cast<int>((lanes[k] >> 16) & 0x7FFF);
-                m_state = lanes[kLanes - 1];
+                state = lanes[kLanes - 1];
                 for (std::uint32_t& lane : lanes) lane = lane * kLeap.multiplier + kLeap.increment;
             }
         }
-        for (; i < count; ++i) out[i] = Next();
+        for (; i < count; ++i) {
+            state = state * kMultiplier + kIncrement;
+            out[i] = static_cast<int>((state >> 16) & 0x7FFF);
+        }
+        m_state = state;
     }
 
 private:
@@ -199,6 +206,10 @@ private:
     void MakeEffectIndexes(BYTE* bits, int line, int W, int H, int effect, BYTE granularity);
     // The effect's palette as pixels, kept while the colours stay; null without memory.
     const std::uint32_t* EffectColors(COLORREF colorBegin, COLORREF colorMid, COLORREF colorEnd, BYTE blend);
+    // A thin solid frame of DrawRectangle stored into the DC's pixels; false
+    // when it cannot be done there.
+    bool StoreFrame(CDC* dc, int left, int top, int right, int bottom, COLORREF colorTopLeft,
+                    COLORREF colorBottomRight);
     // AlphaChannelBitmap on the DCs' own pixels; false when it cannot be done there.
     bool AlphaChannelInPlace(CDC* dc, int x, int y, int cx, int cy, CDC* sourceDc, int sourceX, int sourceY);
     // FillEffect straight on the DC's pixels; false when it cannot be done there.

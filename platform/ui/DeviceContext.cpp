@@ -231,13 +231,88 @@ bool PaintPage(DeviceContext& dc, const std::function<void(QPainter&)>& draw)
     return true;
 }
 
+QRect RectOf(std::int64_t left, std::int64_t top, std::int64_t right, std::int64_t bottom)
+{
+    static constexpr std::int64_t kLimit = std::int64_t{1} << 29;
+    const auto cut = [](std::int64_t v) { return static_cast<int>(std::clamp(v, -kLimit, kLimit)); };
+    return QRect(QPoint(cut(std::min(left, right)), cut(std::min(top, bottom))),
+                 QPoint(cut(std::max(left, right)), cut(std::max(top, bottom))));
+}
+
+namespace {
+
+// The copy that drawing on surfaces a painter cannot draw on directly goes
+// through: kept by the thread (up to a screenful) with its image, so that a
+// call costs neither fresh pages nor a new paint engine. A drawing made from
+// within another drawing gets a copy of its own.
+class PaintScratch {
+public:
+    class Use {
+    public:
+        explicit Use(QSize size)
+        {
+            PaintScratch& kept = Kept();
+            if (kept.m_inUse || static_cast<long long>(size.width()) * size.height() > kMaxKeptPixels) {
+                m_own = QImage(size, QImage::Format_RGB32);
+                m_image = &m_own;
+                return;
+            }
+            kept.m_inUse = true;
+            m_kept = &kept;
+            m_image = &kept.ImageOf(size);
+        }
+        ~Use()
+        {
+            if (m_kept) m_kept->m_inUse = false;
+        }
+        Use(const Use&) = delete;
+        Use& operator=(const Use&) = delete;
+        QImage& Image() { return *m_image; }
+
+    private:
+        PaintScratch* m_kept = nullptr;
+        QImage m_own;
+        QImage* m_image = nullptr;
+    };
+
+private:
+    static constexpr long long kMaxKeptPixels = 1920LL * 1200;
+    static PaintScratch& Kept()
+    {
+        thread_local PaintScratch scratch;
+        return scratch;
+    }
+    QImage& ImageOf(QSize size)
+    {
+        if (m_image.size() != size) {
+            const std::size_t needed = static_cast<std::size_t>(size.width()) * static_cast<std::size_t>(size.height());
+            if (needed > m_capacity) {
+                m_pixels = std::make_unique<std::uint32_t[]>(needed);
+                m_capacity = needed;
+            }
+            m_image = QImage(reinterpret_cast<uchar*>(m_pixels.get()), size.width(), size.height(), size.width() * 4,
+                             QImage::Format_RGB32);
+        }
+        return m_image;
+    }
+
+    std::unique_ptr<std::uint32_t[]> m_pixels;
+    std::size_t m_capacity = 0;
+    QImage m_image;
+    bool m_inUse = false;
+};
+
+}  // namespace
+
 bool Paint(DeviceContext& dc, const QRect& logicalBounds, const std::function<void(QPainter&)>& draw)
 {
     if (dc.page) return PaintPage(dc, draw);
     if (!dc.surface) return dc.info;
     Surface& s = *dc.surface;
     const QPoint off = dc.Offset();
-    QRect box = logicalBounds.normalized().translated(off) & s.Bounds();
+    QRect box = RectOf(std::int64_t{logicalBounds.left()} + off.x(), std::int64_t{logicalBounds.top()} + off.y(),
+                       std::int64_t{logicalBounds.right()} + off.x(), std::int64_t{logicalBounds.bottom()} + off.y()) &
+                s.Bounds();
     const auto clip = dc.SurfaceClip();
     if (clip) box &= clip->boundingRect();
     if (box.isEmpty()) return true;
@@ -257,13 +332,17 @@ bool Paint(DeviceContext& dc, const QRect& logicalBounds, const std::function<vo
     } else {
         // Draw on a copy whose alpha bytes are 0: whatever the painter
         // touched has a non-zero alpha (or another colour) afterwards.
-        QImage tmp(box.size(), QImage::Format_RGB32);
+        PaintScratch::Use scratch(box.size());
+        QImage& tmp = scratch.Image();
         if (tmp.isNull()) return false;
+        // The width in a local: stores through the pixel pointers could
+        // otherwise be the rectangle's, and no loop would run in vectors.
+        const int width = box.width();
         for (int y = 0; y < box.height(); ++y) {
             auto* out = reinterpret_cast<std::uint32_t*>(tmp.scanLine(y));
             if (s.Is32()) {
                 const std::uint32_t* in = s.Row32(box.y() + y) + box.x();
-                for (int x = 0; x < box.width(); ++x) out[x] = in[x] & 0x00FFFFFF;
+                for (int x = 0; x < width; ++x) out[x] = in[x] & 0x00FFFFFF;
             } else {
                 for (int x = 0; x < box.width(); ++x) out[x] = s.Get(box.x() + x, box.y() + y) & 0x00FFFFFF;
             }
@@ -274,15 +353,32 @@ bool Paint(DeviceContext& dc, const QRect& logicalBounds, const std::function<vo
             p.translate(off - box.topLeft());
             draw(p);
         }
-        for (int y = 0; y < box.height(); ++y) {
-            const auto* in = reinterpret_cast<const std::uint32_t*>(tmp.constScanLine(y));
-            for (int x = 0; x < box.width(); ++x) {
-                const std::uint32_t t = in[x];
-                const int sx = box.x() + x, sy = box.y() + y;
-                const std::uint32_t old = s.Is32() ? (s.Row32(sy)[sx] & 0x00FFFFFF) : (s.Get(sx, sy) & 0x00FFFFFF);
-                if ((t >> 24) == 0 && (t & 0x00FFFFFF) == old) continue;
-                const std::uint32_t rgb = s.mono ? MonoThreshold(t) : (t & 0x00FFFFFF);
-                s.Put(sx, sy, s.Drawn(rgb));
+        ClearWideVectorState();
+        if (s.Is32() && !s.mono) {
+            // Rows of plain 32-bit pixels: what Put stores, without a call
+            // per pixel, and without a branch, so that it runs in vectors.
+            const std::uint32_t alpha = s.Drawn(0);
+            for (int y = 0; y < box.height(); ++y) {
+                const auto* in = reinterpret_cast<const std::uint32_t*>(tmp.constScanLine(y));
+                std::uint32_t* out = s.Row32(box.y() + y) + box.x();
+                for (int x = 0; x < width; ++x) {
+                    const std::uint32_t t = in[x];
+                    const std::uint32_t o = out[x];
+                    const bool untouched = (t >> 24) == 0 && (t & 0x00FFFFFF) == (o & 0x00FFFFFF);
+                    out[x] = untouched ? o : ((t & 0x00FFFFFF) | alpha);
+                }
+            }
+        } else {
+            for (int y = 0; y < box.height(); ++y) {
+                const auto* in = reinterpret_cast<const std::uint32_t*>(tmp.constScanLine(y));
+                for (int x = 0; x < box.width(); ++x) {
+                    const std::uint32_t t = in[x];
+                    const int sx = box.x() + x, sy = box.y() + y;
+                    const std::uint32_t old = s.Is32() ? (s.Row32(sy)[sx] & 0x00FFFFFF) : (s.Get(sx, sy) & 0x00FFFFFF);
+                    if ((t >> 24) == 0 && (t & 0x00FFFFFF) == old) continue;
+                    const std::uint32_t rgb = s.mono ? MonoThreshold(t) : (t & 0x00FFFFFF);
+                    s.Put(sx, sy, s.Drawn(rgb));
+                }
             }
         }
     }
@@ -381,9 +477,11 @@ namespace {
 // Bounds of a shape's box grown by the pen, for the painter.
 QRect ShapeBounds(const DeviceContext& dc, QRect box)
 {
-    int grow = 2;
+    std::int64_t grow = 2;
     if (auto pen = LookupPen(dc.state.pen)) grow += pen->log.lopnWidth.x;
-    return box.normalized().adjusted(-grow, -grow, grow, grow);
+    // In 64 bits: shapes may reach the ends of the coordinate range.
+    const std::int64_t x1 = box.left(), x2 = box.right(), y1 = box.top(), y2 = box.bottom();
+    return RectOf(std::min(x1, x2) - grow, std::min(y1, y2) - grow, std::max(x1, x2) + grow, std::max(y1, y2) + grow);
 }
 
 QRect BoxOf(int left, int top, int right, int bottom)
@@ -770,7 +868,10 @@ bool StoreAxisLine(DeviceContext& dc, const QPolygon& poly)
     for (const QRect& r : area)
         for (int y = r.top(); y <= r.bottom(); ++y) std::fill_n(s.Row32(y) + r.left(), r.width(), value);
     // What the painter's way would have noted.
-    QRect box = ShapeBounds(dc, poly.boundingRect()).translated(off) & s.Bounds();
+    const QRect shape = ShapeBounds(dc, poly.boundingRect());
+    QRect box = RectOf(std::int64_t{shape.left()} + off.x(), std::int64_t{shape.top()} + off.y(),
+                       std::int64_t{shape.right()} + off.x(), std::int64_t{shape.bottom()} + off.y()) &
+                s.Bounds();
     if (clip) box &= clip->boundingRect();
     if (!box.isEmpty()) dc.NoteDrawn(box);
     return true;

@@ -266,6 +266,11 @@ HDC AddDc(std::shared_ptr<DeviceContext> dc);
 bool DestroyDc(HDC dc);
 void SelectDefaults(DeviceContext& dc);
 
+// The rectangle of two corners (inclusive, either order), cut to 2^29 either
+// way: beyond any surface, and far enough from the ends of int that moving it
+// by an origin or growing it by a pen cannot overflow.
+QRect RectOf(std::int64_t left, std::int64_t top, std::int64_t right, std::int64_t bottom);
+
 // Runs a painter over the surface of the DC within 'logicalBounds' (plus the
 // clip), keeping the alpha rules of the surface. Returns false when nothing
 // could be drawn.

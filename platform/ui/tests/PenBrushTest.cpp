@@ -220,6 +220,28 @@ TEST(PenBrushRules, StraightThinLinesStoreThePaintersPixels)
             }
 }
 
+// Lines and shapes whose ends lie at the ends of the coordinate range draw
+// what lies on the surface (the bounds they are drawn in are worked out
+// without overflowing).
+TEST(PenBrushRules, ShapesReachingTheEndsOfTheRangeDrawWhatLiesOnTheSurface)
+{
+    MemoryCanvas canvas(20, 10);
+    CDC& dc = canvas.dc();
+    dc.MoveTo(-2147483647, 2);
+    dc.LineTo(2147483647, 2);  // along an axis
+    dc.MoveTo(-2147483647, 5);
+    dc.LineTo(2147483647, 6);  // across the range, nearly level
+    CPen wide(PS_SOLID, 3, RGB(0, 0, 0));
+    CPen* old = dc.SelectObject(&wide);
+    dc.MoveTo(10, -2147483647);
+    dc.LineTo(10, 2147483647);
+    dc.SelectObject(old);
+    EXPECT_EQ(dc.GetPixel(0, 2), RGB(0, 0, 0));
+    EXPECT_EQ(dc.GetPixel(19, 2), RGB(0, 0, 0));
+    EXPECT_EQ(dc.GetPixel(10, 8), RGB(0, 0, 0));
+    EXPECT_EQ(dc.GetPixel(3, 8), RGB(255, 255, 255));
+}
+
 TEST(PenBrushRules, RectangleCoversLeftTopButNotRightBottom)
 {
     struct Case {
