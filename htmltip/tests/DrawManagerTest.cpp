@@ -267,35 +267,14 @@ TEST(DrawManagerEffects, GradientNarrowerThanItsBandsEndsWithTheEndBand)
 // 8-bit surface drawn through its palette, on every kind of target.
 TEST(DrawManagerEffects, EffectsStoredInPlaceMatchTheirSurfaceDrawn)
 {
-    struct Target {
-        const char* name;
-        int height;  // DIB sections: negative = top-down; 0 = a device bitmap
-    };
-    const Target targets[] = {{"bitmap", 0}, {"top-down section", -30}, {"bottom-up section", 30}};
-    for (const Target& t : targets) {
+    for (const TargetKind kind : kEveryTarget) {
         for (int effect = EFFECT_NOISE; effect <= EFFECT_METAL; ++effect) {
-            SCOPED_TRACE(std::string(t.name) + ", effect " + std::to_string(effect));
+            SCOPED_TRACE(std::string(NameOf(kind)) + ", effect " + std::to_string(effect));
             std::vector<DWORD> stored[2];
             std::uint32_t noiseAfter[2] = {};
             for (int way = 0; way < 2; ++way) {
-                CDC dc;
-                dc.CreateCompatibleDC(nullptr);
-                CBitmap bitmap;
-                void* bits = nullptr;
-                if (t.height != 0) {
-                    BITMAPINFO bi{};
-                    bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-                    bi.bmiHeader.biWidth = 40;
-                    bi.bmiHeader.biHeight = t.height;
-                    bi.bmiHeader.biPlanes = 1;
-                    bi.bmiHeader.biBitCount = 32;
-                    bitmap.Attach(::CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
-                } else {
-                    bitmap.Attach(::CreateBitmap(40, 30, 1, 32, nullptr));
-                }
-                CBitmap* old = dc.SelectObject(&bitmap);
-                const RECT all{0, 0, 40, 30};
-                dc.FillSolidRect(&all, RGB(90, 90, 90));
+                TargetDc target(kind, 40, 30, RGB(90, 90, 90));
+                CDC& dc = target.dc();
                 dc.SetViewportOrg(2, 1);
                 CDrawManager manager;
                 manager.SetNoiseSeed(99);
@@ -309,15 +288,7 @@ TEST(DrawManagerEffects, EffectsStoredInPlaceMatchTheirSurfaceDrawn)
                     manager.GetDib().Draw(&dc, rect.left, rect.top);
                 }
                 noiseAfter[way] = manager.GetNoiseState();
-                ::GdiFlush();
-                dc.SelectObject(old);
-                stored[way].resize(40 * 30);
-                if (bits) {
-                    const auto* p = static_cast<const DWORD*>(bits);
-                    stored[way].assign(p, p + 40 * 30);
-                } else {
-                    ASSERT_GT(::GetBitmapBits(bitmap, 40 * 30 * 4, stored[way].data()), 0);
-                }
+                stored[way] = target.Stored();
             }
             EXPECT_EQ(stored[0], stored[1]);
             EXPECT_EQ(noiseAfter[0], noiseAfter[1]);
@@ -325,87 +296,6 @@ TEST(DrawManagerEffects, EffectsStoredInPlaceMatchTheirSurfaceDrawn)
     }
 }
 
-// Thin solid frames are stored without pens: the same bytes as the pen's
-// four lines, whatever the corners' order, size or clip, on every target.
-TEST(DrawManagerFrames, ThinSolidFramesStoreThePensPixels)
-{
-    const RECT frames[] = {{2, 3, 20, 12}, {20, 12, 2, 3}, {5, 5, 5, 9}, {4, 7, 11, 7}, {6, 6, 6, 6},
-                           {-5, -4, 40, 30}, {1, 1, 2, 2}, {-2147483647, 2, 2147483647, 8}};
-    for (const int height : {0, -16, 16}) {
-        for (const bool clipped : {false, true}) {
-            SCOPED_TRACE(std::string(height == 0 ? "bitmap" : height < 0 ? "top-down section" : "bottom-up section") +
-                         (clipped ? ", clipped" : ""));
-            std::vector<DWORD> stored[2];
-            POINT position[2] = {};
-            for (int way = 0; way < 2; ++way) {
-                CDC dc;
-                dc.CreateCompatibleDC(nullptr);
-                CBitmap bitmap;
-                void* bits = nullptr;
-                if (height != 0) {
-                    BITMAPINFO bi{};
-                    bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-                    bi.bmiHeader.biWidth = 24;
-                    bi.bmiHeader.biHeight = height;
-                    bi.bmiHeader.biPlanes = 1;
-                    bi.bmiHeader.biBitCount = 32;
-                    bitmap.Attach(::CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
-                } else {
-                    bitmap.Attach(::CreateBitmap(24, 16, 1, 32, nullptr));
-                }
-                CBitmap* old = dc.SelectObject(&bitmap);
-                const RECT all{0, 0, 24, 16};
-                dc.FillSolidRect(&all, RGB(250, 250, 230));
-                dc.SetViewportOrg(1, -1);
-                if (clipped) {
-                    CRgn a;
-                    a.CreateRectRgn(3, 0, 15, 10);
-                    CRgn b;
-                    b.CreateRectRgn(0, 8, 24, 14);
-                    a.CombineRgn(&a, &b, RGN_OR);
-                    dc.SelectClipRgn(&a);
-                }
-                CDrawManager manager;
-                int n = 0;
-                for (const RECT& f : frames) {
-                    const COLORREF light = RGB(200, n * 30 % 256, 10);
-                    const COLORREF dark = RGB(10, 40, 200 - n * 20);
-                    ++n;
-                    if (way == 0) {
-                        manager.DrawRectangle(&dc, f.left, f.top, f.right, f.bottom, light, dark, 1, 1);
-                    } else {
-                        // What the frame is: two lines in each colour.
-                        CPen first(PS_SOLID, 1, light);
-                        CPen* oldPen = dc.SelectObject(&first);
-                        dc.MoveTo(f.left, f.bottom);
-                        dc.LineTo(f.left, f.top);
-                        dc.LineTo(f.right, f.top);
-                        CPen second(PS_SOLID, 1, dark);
-                        dc.SelectObject(&second);
-                        dc.MoveTo(f.right, f.top);
-                        dc.LineTo(f.right, f.bottom);
-                        dc.LineTo(f.left, f.bottom);
-                        dc.SelectObject(oldPen);
-                    }
-                }
-                position[way] = dc.GetCurrentPosition();
-                dc.SelectClipRgn(nullptr);
-                ::GdiFlush();
-                dc.SelectObject(old);
-                stored[way].resize(24 * 16);
-                if (bits) {
-                    const auto* p = static_cast<const DWORD*>(bits);
-                    stored[way].assign(p, p + 24 * 16);
-                } else {
-                    ASSERT_GT(::GetBitmapBits(bitmap, 24 * 16 * 4, stored[way].data()), 0);
-                }
-            }
-            EXPECT_EQ(stored[0], stored[1]);
-            EXPECT_EQ(position[0].x, position[1].x);
-            EXPECT_EQ(position[0].y, position[1].y);
-        }
-    }
-}
 
 // All seventeen effects side by side, with the noise seeded: the golden shows
 // what each looks like.
@@ -731,28 +621,12 @@ TEST(DrawManagerBlending, AlphaChannelInPlaceGivesTheBytesOfTheCopies)
 {
     OwnedBitmap alpha(MakeAlphaPicture(12, 5));
     SourceDc source(alpha.bitmap);
-    for (const int height : {0, -9, 9}) {
-        SCOPED_TRACE(height == 0 ? "bitmap" : height < 0 ? "top-down section" : "bottom-up section");
+    for (const TargetKind kind : kEveryTarget) {
+        SCOPED_TRACE(NameOf(kind));
         std::vector<DWORD> stored[2];
         for (int way = 0; way < 2; ++way) {
-            CDC dc;
-            dc.CreateCompatibleDC(nullptr);
-            CBitmap bitmap;
-            void* bits = nullptr;
-            if (height != 0) {
-                BITMAPINFO bi{};
-                bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-                bi.bmiHeader.biWidth = 16;
-                bi.bmiHeader.biHeight = height;
-                bi.bmiHeader.biPlanes = 1;
-                bi.bmiHeader.biBitCount = 32;
-                bitmap.Attach(::CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
-            } else {
-                bitmap.Attach(::CreateBitmap(16, 9, 1, 32, nullptr));
-            }
-            CBitmap* old = dc.SelectObject(&bitmap);
-            const RECT all{0, 0, 16, 9};
-            dc.FillSolidRect(&all, RGB(30, 200, 250));
+            TargetDc target(kind, 16, 9, RGB(30, 200, 250));
+            CDC& dc = target.dc();
             dc.SetViewportOrg(1, 2);
             if (way == 1) {
                 CRgn cut;
@@ -765,19 +639,10 @@ TEST(DrawManagerBlending, AlphaChannelInPlaceGivesTheBytesOfTheCopies)
             CDrawManager manager;
             manager.AlphaChannelBitmap(&dc, 2, 1, 12, 5, &source.dc(), 0, 0);
             dc.SelectClipRgn(nullptr);
-            ::GdiFlush();
-            dc.SelectObject(old);
-            stored[way].resize(16 * 9);
-            if (bits) {
-                const auto* p = static_cast<const DWORD*>(bits);
-                stored[way].assign(p, p + 16 * 9);
-            } else {
-                ASSERT_GT(::GetBitmapBits(bitmap, 16 * 9 * 4, stored[way].data()), 0);
-            }
+            stored[way] = target.Stored();
         }
-        // The pixel the clip kept out, in top-down rows.
-        const std::size_t cut = 3 * 16 + 3;
-        const std::size_t at = height > 0 ? (8 - 3) * 16 + 3 : cut;
+        // The pixel the clip kept out, in rows as stored.
+        const std::size_t at = kind == TargetKind::BottomUpSection ? (8 - 3) * 16 + 3 : 3 * 16 + 3;
         stored[0][at] = stored[1][at] = 0;
         EXPECT_EQ(stored[0], stored[1]);
     }
@@ -804,6 +669,63 @@ TEST(DrawManagerBlending, MultipleCopyCutsTheLastTiles)
 }
 
 // ------------------------------------------------------------------ frames
+
+// Thin solid frames are stored without pens: the same bytes as the pen's
+// four lines, whatever the corners' order, size or clip, on every target.
+TEST(DrawManagerFrames, ThinSolidFramesStoreThePensPixels)
+{
+    const RECT frames[] = {{2, 3, 20, 12}, {20, 12, 2, 3}, {5, 5, 5, 9}, {4, 7, 11, 7}, {6, 6, 6, 6},
+                           {-5, -4, 40, 30}, {1, 1, 2, 2}, {-2147483647, 2, 2147483647, 8}};
+    for (const TargetKind kind : kEveryTarget) {
+        for (const bool clipped : {false, true}) {
+            SCOPED_TRACE(std::string(NameOf(kind)) + (clipped ? ", clipped" : ""));
+            std::vector<DWORD> stored[2];
+            POINT position[2] = {};
+            for (int way = 0; way < 2; ++way) {
+                TargetDc target(kind, 24, 16, RGB(250, 250, 230));
+                CDC& dc = target.dc();
+                dc.SetViewportOrg(1, -1);
+                if (clipped) {
+                    CRgn a;
+                    a.CreateRectRgn(3, 0, 15, 10);
+                    CRgn b;
+                    b.CreateRectRgn(0, 8, 24, 14);
+                    a.CombineRgn(&a, &b, RGN_OR);
+                    dc.SelectClipRgn(&a);
+                }
+                CDrawManager manager;
+                int n = 0;
+                for (const RECT& f : frames) {
+                    const COLORREF light = RGB(200, n * 30 % 256, 10);
+                    const COLORREF dark = RGB(10, 40, 200 - n * 20);
+                    ++n;
+                    if (way == 0) {
+                        manager.DrawRectangle(&dc, f.left, f.top, f.right, f.bottom, light, dark, 1, 1);
+                    } else {
+                        // What the frame is: two lines in each colour.
+                        CPen first(PS_SOLID, 1, light);
+                        CPen* oldPen = dc.SelectObject(&first);
+                        dc.MoveTo(f.left, f.bottom);
+                        dc.LineTo(f.left, f.top);
+                        dc.LineTo(f.right, f.top);
+                        CPen second(PS_SOLID, 1, dark);
+                        dc.SelectObject(&second);
+                        dc.MoveTo(f.right, f.top);
+                        dc.LineTo(f.right, f.bottom);
+                        dc.LineTo(f.left, f.bottom);
+                        dc.SelectObject(oldPen);
+                    }
+                }
+                position[way] = dc.GetCurrentPosition();
+                dc.SelectClipRgn(nullptr);
+                stored[way] = target.Stored();
+            }
+            EXPECT_EQ(stored[0], stored[1]);
+            EXPECT_EQ(position[0].x, position[1].x);
+            EXPECT_EQ(position[0].y, position[1].y);
+        }
+    }
+}
 
 TEST(DrawManagerFrames, NothingForStyleOrWidthZero)
 {

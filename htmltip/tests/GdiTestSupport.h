@@ -13,6 +13,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace htmltip::test {
 
@@ -24,6 +25,66 @@ inline void ExpectMatchesGolden(const QImage& image, const std::string& name, in
     qvtest::ExpectMatchesGolden(image, qvtest::SourceFolderOf(__FILE__) / "golden", name, tolerance,
                                 allowed);
 }
+
+// The 32-bit targets drawing treats differently: a device bitmap, whose
+// alpha means nothing yet, and sections with alpha of their own, top-down
+// and bottom-up.
+enum class TargetKind { Bitmap, TopDownSection, BottomUpSection };
+inline const char* NameOf(TargetKind kind)
+{
+    return kind == TargetKind::Bitmap ? "bitmap" : kind == TargetKind::TopDownSection ? "top-down section"
+                                                                                      : "bottom-up section";
+}
+inline constexpr TargetKind kEveryTarget[] = {TargetKind::Bitmap, TargetKind::TopDownSection,
+                                              TargetKind::BottomUpSection};
+
+// A memory DC over a target of one kind, filled with one colour; Stored()
+// gives its pixels as kept (alpha bytes too), rows from the top of memory.
+class TargetDc {
+public:
+    TargetDc(TargetKind kind, int w, int h, COLORREF fill) : m_width(w), m_height(h)
+    {
+        m_dc.CreateCompatibleDC(nullptr);
+        if (kind == TargetKind::Bitmap) {
+            m_bitmap.Attach(::CreateBitmap(w, h, 1, 32, nullptr));
+        } else {
+            BITMAPINFO bi{};
+            bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+            bi.bmiHeader.biWidth = w;
+            bi.bmiHeader.biHeight = kind == TargetKind::TopDownSection ? -h : h;
+            bi.bmiHeader.biPlanes = 1;
+            bi.bmiHeader.biBitCount = 32;
+            m_bitmap.Attach(::CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &m_bits, nullptr, 0));
+        }
+        m_old = m_dc.SelectObject(&m_bitmap);
+        const RECT all{0, 0, w, h};
+        m_dc.FillSolidRect(&all, fill);
+    }
+    ~TargetDc() { m_dc.SelectObject(m_old); }
+    TargetDc(const TargetDc&) = delete;
+    TargetDc& operator=(const TargetDc&) = delete;
+    CDC& dc() { return m_dc; }
+    std::vector<DWORD> Stored()
+    {
+        ::GdiFlush();
+        std::vector<DWORD> stored(static_cast<std::size_t>(m_width) * static_cast<std::size_t>(m_height));
+        if (m_bits) {
+            const auto* p = static_cast<const DWORD*>(m_bits);
+            stored.assign(p, p + stored.size());
+        } else {
+            ::GetBitmapBits(m_bitmap, static_cast<LONG>(stored.size() * 4), stored.data());
+        }
+        return stored;
+    }
+
+private:
+    int m_width;
+    int m_height;
+    CDC m_dc;
+    CBitmap m_bitmap;
+    void* m_bits = nullptr;
+    CBitmap* m_old = nullptr;
+};
 
 // A memory DC with a colour bitmap selected, filled with one colour.
 class MemoryDc {

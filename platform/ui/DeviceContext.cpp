@@ -318,14 +318,8 @@ bool Paint(DeviceContext& dc, const QRect& logicalBounds, const std::function<vo
     if (box.isEmpty()) return true;
 
     if (s.Direct()) {
-        QImage fresh;
-        QImage* view = s.PaintView();
-        if (!view) {
-            // Drawing from within a drawing on the same pixels.
-            fresh = QImage(s.bits, s.width, s.height, s.stride, QImage::Format_RGB32);
-            view = &fresh;
-        }
-        QPainter p(view);
+        QImage spare;
+        QPainter p(s.PaintView(spare));
         if (clip) p.setClipRegion(*clip);
         p.translate(off);
         draw(p);
@@ -413,13 +407,8 @@ void FillSurfaceRegion(DeviceContext& dc, const QRegion& region, const BrushObje
         const std::uint32_t v = s.Drawn(rgb);
         if (s.Direct()) {
             // The painter's fill is the fastest there is for plain pixels.
-            QImage fresh;
-            QImage* view = s.PaintView();
-            if (!view) {
-                fresh = QImage(s.bits, s.width, s.height, s.stride, QImage::Format_RGB32);
-                view = &fresh;
-            }
-            QPainter p(view);
+            QImage spare;
+            QPainter p(s.PaintView(spare));
             p.setCompositionMode(QPainter::CompositionMode_Source);
             const QColor c = QColor::fromRgb(v | 0xFF000000);
             for (const QRect& r : area) p.fillRect(r, c);

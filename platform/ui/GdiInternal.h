@@ -104,8 +104,9 @@ struct Surface {
     void MakeAlphaExact();
     // An image over the pixels for a painter (Direct surfaces only). The
     // same image each time, so that its paint engine is made once, not for
-    // every drawing call; null while a painter is already on it.
-    QImage* PaintView();
+    // every drawing call; while a painter is already on it (a drawing made
+    // from within another), 'spare' becomes a second image over them.
+    QImage* PaintView(QImage& spare);
 
 private:
     std::unique_ptr<QImage> m_paintView;

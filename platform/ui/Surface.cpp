@@ -96,12 +96,14 @@ std::shared_ptr<Surface> Surface::Wrap(std::shared_ptr<QImage> image)
     return s;
 }
 
-QImage* Surface::PaintView()
+QImage* Surface::PaintView(QImage& spare)
 {
     if (!m_paintView || m_paintView->constBits() != bits || m_paintView->bytesPerLine() != stride ||
         m_paintView->width() != width || m_paintView->height() != height)
         m_paintView = std::make_unique<QImage>(bits, width, height, stride, QImage::Format_RGB32);
-    return m_paintView->paintingActive() ? nullptr : m_paintView.get();
+    if (!m_paintView->paintingActive()) return m_paintView.get();
+    spare = QImage(bits, width, height, stride, QImage::Format_RGB32);
+    return &spare;
 }
 
 std::uint32_t Surface::Get(int x, int y) const
