@@ -15,6 +15,8 @@
 #include <filesystem>
 #include <string>
 
+#include <unistd.h>
+
 using namespace htmltip;
 using namespace htmltip::test;
 
@@ -98,7 +100,9 @@ TEST(RichTooltip, TableWithSpansAndBackgroundEffects)
 TEST(RichTooltip, ImagesAndALinkHoveredAndNot)
 {
     // A bitmap file and a registered icon, one of each kind of source.
-    const std::filesystem::path folder = std::filesystem::temp_directory_path() / "qv-htmltip-rich";
+    // A folder of this process: two runs of the test at once must not share the file.
+    const std::filesystem::path folder =
+        std::filesystem::temp_directory_path() / ("qv-htmltip-rich-" + std::to_string(::getpid()));
     std::filesystem::create_directories(folder);
     const std::filesystem::path bmp = folder / "picture.bmp";
     const HBITMAP picture = MakePicture(24, 24);
