@@ -31,6 +31,15 @@ protected:
         manager->SetPollingEnabled(TRUE);
         manager->ResumePolling();
     }
+    // A window's controller polled over the pseudo-terminal, the poll's
+    // first alarm query seen (so that the line can then be dropped mid-poll).
+    void PollOverPty(FakeFrame& frame)
+    {
+        OpenOn("LB", Transport::kPty);
+        AddFrame(frame, Transport::kPty);
+        StartPolling();
+        ASSERT_TRUE(PumpUntil([&] { return CountCommands("@?ALM1.1") >= 1; }));
+    }
     StatusCells& Cells() { return *CDataManager::GetStatusCells(); }
 
     std::optional<CDataManager> manager;
@@ -197,11 +206,8 @@ TEST_F(DataManagerPoll, ALastingTimeOutIsReportedOnceAndStopsThePoll)
 
 TEST_F(DataManagerPoll, ALinkThatDropsDuringThePollIsReportedAndASecondManagerGoesOn)
 {
-    OpenOn("LB", Transport::kPty);
     FakeFrame frame;
-    AddFrame(frame, Transport::kPty);
-    StartPolling();
-    ASSERT_TRUE(PumpUntil([&] { return CountCommands("@?ALM1.1") >= 1; }));
+    ASSERT_NO_FATAL_FAILURE(PollOverPty(frame));
 
     emulator.DropLink();
     ASSERT_TRUE(PumpUntil([&] { return frame.Count(UM_LINKFAILED, 0) == 1; }));
@@ -226,11 +232,8 @@ TEST_F(DataManagerPoll, ALinkThatDropsDuringThePollIsReportedAndASecondManagerGo
 
 TEST_F(DataManagerPoll, ThePollRestsWhileTheLineIsDownAndGoesOnAfterConnectingAgain)
 {
-    OpenOn("LB", Transport::kPty);
     FakeFrame frame;
-    AddFrame(frame, Transport::kPty);
-    StartPolling();
-    ASSERT_TRUE(PumpUntil([&] { return CountCommands("@?ALM1.1") >= 1; }));
+    ASSERT_NO_FATAL_FAILURE(PollOverPty(frame));
 
     // The line goes; the failing queries tell the window, which goes offline
     // as a controller window does (pause, then polling off).
@@ -267,11 +270,8 @@ TEST_F(DataManagerPoll, ThePollRestsWhileTheLineIsDownAndGoesOnAfterConnectingAg
 
 TEST_F(DataManagerPoll, AWindowThatHasNotHeardOfTheLossYetStillHearsOfItThroughAPause)
 {
-    OpenOn("LB", Transport::kPty);
     FakeFrame frame;
-    AddFrame(frame, Transport::kPty);
-    StartPolling();
-    ASSERT_TRUE(PumpUntil([&] { return CountCommands("@?ALM1.1") >= 1; }));
+    ASSERT_NO_FATAL_FAILURE(PollOverPty(frame));
 
     emulator.DropLink();
     ASSERT_TRUE(PumpUntil([&] { return manager->IsPortOpen() == FALSE; }));

@@ -271,15 +271,23 @@ TEST(TcpClientConnect, DataBothWaysThenPeerCloseAfterAllData)
     EXPECT_FALSE(client.IsOpen());
 }
 
-TEST(TcpClientConnect, ReadNotificationsPauseAndUrgentDataComesInLine)
-{
-    LoopbackServer server(true);
+// A client connected to a listening loopback server that has accepted it,
+// the connect event taken.
+class TcpClientConnected : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_EQ(client.Connect("127.0.0.1", server.Port()), TcpStatus::Ok);
+        ASSERT_TRUE(events.Next());
+        ASSERT_TRUE(server.Accept());
+    }
+    LoopbackServer server{true};
     Recorder events;
-    TcpClient client(events.Callbacks());
-    ASSERT_EQ(client.Connect("127.0.0.1", server.Port()), TcpStatus::Ok);
-    ASSERT_TRUE(events.Next());
-    ASSERT_TRUE(server.Accept());
+    TcpClient client{events.Callbacks()};
+};
 
+TEST_F(TcpClientConnected, ReadNotificationsPauseAndUrgentDataComesInLine)
+{
     server.Send("a");
     auto e = events.Next();
     ASSERT_TRUE(e && e->kind == Recorder::Kind::Readable);
@@ -310,15 +318,8 @@ TEST(TcpClientConnect, ReadNotificationsPauseAndUrgentDataComesInLine)
     EXPECT_EQ(got, "ab!");
 }
 
-TEST(TcpClientConnect, APauseOverAnUnansweredAnnouncementDoesNotAnnounceItTwice)
+TEST_F(TcpClientConnected, APauseOverAnUnansweredAnnouncementDoesNotAnnounceItTwice)
 {
-    LoopbackServer server(true);
-    Recorder events;
-    TcpClient client(events.Callbacks());
-    ASSERT_EQ(client.Connect("127.0.0.1", server.Port()), TcpStatus::Ok);
-    ASSERT_TRUE(events.Next());
-    ASSERT_TRUE(server.Accept());
-
     server.Send("reply");
     auto e = events.Next();
     ASSERT_TRUE(e && e->kind == Recorder::Kind::Readable);
