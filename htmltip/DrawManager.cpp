@@ -420,8 +420,9 @@ const std::uint32_t* CDrawManager::EffectColors(COLORREF colorBegin, COLORREF co
     return p.pixels.data();
 }
 
-bool CDrawManager::FillEffectPixels(CDC* dc, int effect, const RECT& rect, COLORREF colorBegin, COLORREF colorMid,
-                                    COLORREF colorEnd, BYTE granularity, BYTE blend)
+QV_WIDE_VECTOR_CLONES bool CDrawManager::FillEffectPixels(CDC* dc, int effect, const RECT& rect, COLORREF colorBegin,
+                                                          COLORREF colorMid, COLORREF colorEnd, BYTE granularity,
+                                                          BYTE blend)
 {
     // Straight into the DC's pixels where the whole rectangle may be written;
     // the same pixels as the 8-bit surface drawn through its palette.
@@ -451,7 +452,8 @@ bool CDrawManager::FillEffectPixels(CDC* dc, int effect, const RECT& rect, COLOR
     return true;
 }
 
-void CDrawManager::MakeEffectIndexes(BYTE* bits, int line, int W, int H, int effect, BYTE granularity)
+QV_WIDE_VECTOR_CLONES void CDrawManager::MakeEffectIndexes(BYTE* bits, int line, int W, int H, int effect,
+                                                           BYTE granularity)
 {
     // The generator works on a copy, put back at the end: through the pixel
     // pointer every store could be its state, which would be read anew for

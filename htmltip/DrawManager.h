@@ -40,6 +40,14 @@ inline constexpr int EFFECT_SOFTBUMP = 13;
 inline constexpr int EFFECT_HARDBUMP = 14;
 inline constexpr int EFFECT_METAL = 15;
 
+// A function built for the base instruction set and again for processors
+// with the wide vector instructions, the one to run chosen at load time.
+#if defined(__x86_64__) && defined(__GNUC__)
+#define QV_WIDE_VECTOR_CLONES __attribute__((target_clones("avx2", "default")))
+#else
+#define QV_WIDE_VECTOR_CLONES
+#endif
+
 namespace htmltip {
 
 // The effects' noise: a 15-bit linear congruential generator, so one seed
@@ -203,7 +211,10 @@ public:
 
 private:
     // Effects 7 to 15 as palette indexes, rows from the bottom, 'line' bytes apart.
-    void MakeEffectIndexes(BYTE* bits, int line, int W, int H, int effect, BYTE granularity);
+    // This and FillEffectPixels are built twice, once for processors with
+    // the wide vector instructions, chosen when the program loads: the
+    // effects are much of a rich tip's drawing.
+    QV_WIDE_VECTOR_CLONES void MakeEffectIndexes(BYTE* bits, int line, int W, int H, int effect, BYTE granularity);
     // The effect's palette as pixels, kept while the colours stay; null without memory.
     const std::uint32_t* EffectColors(COLORREF colorBegin, COLORREF colorMid, COLORREF colorEnd, BYTE blend);
     // A thin solid frame of DrawRectangle stored into the DC's pixels; false
@@ -213,8 +224,8 @@ private:
     // AlphaChannelBitmap on the DCs' own pixels; false when it cannot be done there.
     bool AlphaChannelInPlace(CDC* dc, int x, int y, int cx, int cy, CDC* sourceDc, int sourceX, int sourceY);
     // FillEffect straight on the DC's pixels; false when it cannot be done there.
-    bool FillEffectPixels(CDC* dc, int effect, const RECT& rect, COLORREF colorBegin, COLORREF colorMid,
-                          COLORREF colorEnd, BYTE granularity, BYTE blend);
+    QV_WIDE_VECTOR_CLONES bool FillEffectPixels(CDC* dc, int effect, const RECT& rect, COLORREF colorBegin,
+                                                COLORREF colorMid, COLORREF colorEnd, BYTE granularity, BYTE blend);
 
     struct EffectPalette {
         COLORREF begin = 0;
