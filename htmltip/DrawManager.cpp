@@ -1024,35 +1024,13 @@ void CDrawManager::DrawRectangle(CDC* dc, const RECT& rect, COLORREF colorTopLef
 bool CDrawManager::StoreFrame(CDC* dc, int left, int top, int right, int bottom, COLORREF colorTopLeft,
                               COLORREF colorBottomRight)
 {
-    // The four lines a thin solid pen draws below, in their order, stored
-    // straight into the pixels: a line covers [from, to) along its axis.
-    platform::DcPixels pixels;
-    if (dc->GetROP2() != R2_COPYPEN || !platform::GetDcPixels(dc->GetSafeHdc(), pixels)) return false;
-    const std::int64_t ox = pixels.offset.x();
-    const std::int64_t oy = pixels.offset.y();
-    QRect drawn;
-    const auto line = [&](std::int64_t x1, std::int64_t y1, std::int64_t x2, std::int64_t y2, COLORREF color) {
-        if (x1 == x2 && y1 == y2) return;
-        // Within the surface before it becomes a rectangle, so that no end
-        // far outside overflows.
-        const auto clampTo = [](std::int64_t v, int hi) { return static_cast<int>(std::clamp<std::int64_t>(v, -1, hi)); };
-        const int l = clampTo(std::min(x1, x2) + ox, pixels.width);
-        const int t = clampTo(std::min(y1, y2) + oy, pixels.height);
-        const int r = clampTo((x1 == x2 ? x1 + 1 : std::max(x1, x2)) + ox, pixels.width);
-        const int b = clampTo((y1 == y2 ? y1 + 1 : std::max(y1, y2)) + oy, pixels.height);
-        if (r <= l || b <= t) return;
-        const QRect area(l, t, r - l, b - t);
-        const std::uint32_t value = PixelFromColor(color) | pixels.opaque;
-        for (const QRect& part : pixels.Writable(area)) {
-            for (int y = part.top(); y <= part.bottom(); ++y) std::fill_n(pixels.Row(y) + part.left(), part.width(), value);
-            drawn |= part;
-        }
-    };
-    line(left, bottom, left, top, colorTopLeft);
-    line(left, top, right, top, colorTopLeft);
-    line(right, top, right, bottom, colorBottomRight);
-    line(right, bottom, left, bottom, colorBottomRight);
-    if (!drawn.isEmpty()) platform::NoteDcDrawn(dc->GetSafeHdc(), drawn);
+    // The four lines a thin solid pen draws below, in their order. Whether
+    // the DC takes lines so is the same for all four: the first one tells.
+    const HDC hdc = dc->GetSafeHdc();
+    if (!platform::StoreThinLine(hdc, left, bottom, left, top, colorTopLeft)) return false;
+    platform::StoreThinLine(hdc, left, top, right, top, colorTopLeft);
+    platform::StoreThinLine(hdc, right, top, right, bottom, colorBottomRight);
+    platform::StoreThinLine(hdc, right, bottom, left, bottom, colorBottomRight);
     dc->MoveTo(left, bottom);  // where the last line would have left the pen
     return true;
 }

@@ -27,6 +27,12 @@ void NoteDcDrawn(HDC hdc, const QRect& area)
     if (const auto dc = LookupDc(hdc)) dc->NoteDrawn(area);
 }
 
+bool StoreThinLine(HDC hdc, int x1, int y1, int x2, int y2, COLORREF color)
+{
+    const auto dc = LookupDc(hdc);
+    return dc && gdi::StoreThinLine(*dc, QPoint(x1, y1), QPoint(x2, y2), color);
+}
+
 bool PaintOnDc(HDC hdc, const QRect& logicalBounds, const std::function<void(QPainter&)>& draw)
 {
     const auto dc = LookupDc(hdc);

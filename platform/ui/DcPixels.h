@@ -44,6 +44,12 @@ bool GetDcPixels(HDC dc, DcPixels& pixels);
 // Tells the DC that an area (pixels) was written through GetDcPixels, so a
 // window DC shows it.
 void NoteDcDrawn(HDC dc, const QRect& area);
+// A line along an axis as a solid pen one pixel wide draws it (the end
+// point left out), stored straight into the pixels; the DC's pen and current
+// position stay as they are. False, with nothing drawn, when the DC cannot
+// take it so (a page, a packed or monochrome bitmap, a raster operation other
+// than copy, a slanted line).
+bool StoreThinLine(HDC dc, int x1, int y1, int x2, int y2, COLORREF color);
 // Runs 'draw' with a painter set to the DC's logical coordinates and clip,
 // as its own drawing calls do, keeping the alpha rules of its bitmap. One
 // painter for many items. False when nothing could be drawn.

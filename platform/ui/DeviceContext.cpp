@@ -231,6 +231,36 @@ bool PaintPage(DeviceContext& dc, const std::function<void(QPainter&)>& draw)
     return true;
 }
 
+bool StoreThinLine(DeviceContext& dc, QPoint from, QPoint to, COLORREF color)
+{
+    if (dc.page || !dc.surface || dc.state.rop2 != R2_COPYPEN) return false;
+    Surface& s = *dc.surface;
+    if (!s.Is32() || s.mono) return false;
+    const QPoint off = dc.Offset();
+    const std::int64_t x1 = std::int64_t{from.x()} + off.x(), y1 = std::int64_t{from.y()} + off.y();
+    const std::int64_t x2 = std::int64_t{to.x()} + off.x(), y2 = std::int64_t{to.y()} + off.y();
+    if (x1 != x2 && y1 != y2) return false;
+    if (x1 == x2 && y1 == y2) return true;  // the painter sets no pixel either
+    // The line's pixels within the surface, as a rectangle one pixel thick;
+    // cut to the surface first, so that no far end overflows.
+    const auto clampTo = [](std::int64_t v, int hi) { return static_cast<int>(std::clamp<std::int64_t>(v, -1, hi)); };
+    const int left = clampTo(std::min(x1, x2), s.width), top = clampTo(std::min(y1, y2), s.height);
+    const int right = clampTo(x1 == x2 ? x1 + 1 : std::max(x1, x2), s.width);
+    const int bottom = clampTo(y1 == y2 ? y1 + 1 : std::max(y1, y2), s.height);
+    QRect line = QRect(QPoint(left, top), QPoint(right - 1, bottom - 1)) & s.Bounds();
+    const auto clip = dc.SurfaceClip();
+    const QRegion area = clip ? (*clip & line) : QRegion(line);
+    const std::uint32_t value = s.Drawn(ToPixel(color) & 0x00FFFFFF);
+    for (const QRect& r : area)
+        for (int y = r.top(); y <= r.bottom(); ++y) std::fill_n(s.Row32(y) + r.left(), r.width(), value);
+    // What the painter's way would have noted: the line's box grown by the pen.
+    QRect box = RectOf(std::min(x1, x2) - 3, std::min(y1, y2) - 3, std::max(x1, x2) + 3, std::max(y1, y2) + 3) &
+                s.Bounds();
+    if (clip) box &= clip->boundingRect();
+    if (!box.isEmpty()) dc.NoteDrawn(box);
+    return true;
+}
+
 QRect RectOf(std::int64_t left, std::int64_t top, std::int64_t right, std::int64_t bottom)
 {
     static constexpr std::int64_t kLimit = std::int64_t{1} << 29;
@@ -829,41 +859,13 @@ BOOL GetCurrentPositionEx(HDC hdc, POINT* pos)
 
 namespace {
 
-// A solid thin pen's horizontal or vertical line, stored straight into 32-bit
-// pixels: the painter sets [from, to) along such a line whatever its
-// direction, and a painter per line costs far more than the line itself
-// (frames of table cells draw many).
+// A solid thin pen's line along an axis: the pen's checks, then the store.
 bool StoreAxisLine(DeviceContext& dc, const QPolygon& poly)
 {
-    if (poly.size() != 2 || dc.page || !dc.surface || dc.state.rop2 != R2_COPYPEN) return false;
-    Surface& s = *dc.surface;
-    if (!s.Is32() || s.mono) return false;
+    if (poly.size() != 2) return false;
     const auto pen = LookupPen(dc.state.pen);
     if (!pen || pen->log.lopnStyle != PS_SOLID || pen->log.lopnWidth.x > 1) return false;
-    const QPoint off = dc.Offset();
-    const std::int64_t x1 = std::int64_t{poly[0].x()} + off.x(), y1 = std::int64_t{poly[0].y()} + off.y();
-    const std::int64_t x2 = std::int64_t{poly[1].x()} + off.x(), y2 = std::int64_t{poly[1].y()} + off.y();
-    if (x1 != x2 && y1 != y2) return false;
-    if (x1 == x2 && y1 == y2) return true;  // the painter sets no pixel either
-    // The line's pixels within the surface, as a rectangle one pixel thick.
-    const auto clampTo = [](std::int64_t v, int hi) { return static_cast<int>(std::clamp<std::int64_t>(v, -1, hi)); };
-    const int left = clampTo(std::min(x1, x2), s.width), top = clampTo(std::min(y1, y2), s.height);
-    const int right = clampTo(x1 == x2 ? x1 + 1 : std::max(x1, x2), s.width);
-    const int bottom = clampTo(y1 == y2 ? y1 + 1 : std::max(y1, y2), s.height);
-    QRect line = QRect(QPoint(left, top), QPoint(right - 1, bottom - 1)) & s.Bounds();
-    const auto clip = dc.SurfaceClip();
-    const QRegion area = clip ? (*clip & line) : QRegion(line);
-    const std::uint32_t value = s.Drawn(ToPixel(pen->log.lopnColor) & 0x00FFFFFF);
-    for (const QRect& r : area)
-        for (int y = r.top(); y <= r.bottom(); ++y) std::fill_n(s.Row32(y) + r.left(), r.width(), value);
-    // What the painter's way would have noted.
-    const QRect shape = ShapeBounds(dc, poly.boundingRect());
-    QRect box = RectOf(std::int64_t{shape.left()} + off.x(), std::int64_t{shape.top()} + off.y(),
-                       std::int64_t{shape.right()} + off.x(), std::int64_t{shape.bottom()} + off.y()) &
-                s.Bounds();
-    if (clip) box &= clip->boundingRect();
-    if (!box.isEmpty()) dc.NoteDrawn(box);
-    return true;
+    return StoreThinLine(dc, poly[0], poly[1], pen->log.lopnColor);
 }
 
 bool StrokePolyline(DeviceContext& dc, const QPolygon& poly)

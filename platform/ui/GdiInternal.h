@@ -272,6 +272,12 @@ void SelectDefaults(DeviceContext& dc);
 // by an origin or growing it by a pen cannot overflow.
 QRect RectOf(std::int64_t left, std::int64_t top, std::int64_t right, std::int64_t bottom);
 
+// A thin solid line along an axis (logical points) stored straight into the
+// surface's pixels: the pixels the painter sets, [from, to) whatever the
+// direction. False when the DC cannot take it so (a page, a packed or
+// monochrome bitmap, a raster operation other than copy, a slanted line).
+bool StoreThinLine(DeviceContext& dc, QPoint from, QPoint to, COLORREF color);
+
 // Runs a painter over the surface of the DC within 'logicalBounds' (plus the
 // clip), keeping the alpha rules of the surface. Returns false when nothing
 // could be drawn.
