@@ -96,6 +96,13 @@ const ParamDef* ParamDef::FindVariant(std::int32_t key) const
     return nullptr;
 }
 
+CString ParamDef::ChoiceText(std::int32_t value) const
+{
+    for (std::size_t i = 0; i < choiceValues.size() && i < choiceTexts.size(); ++i)
+        if (choiceValues[i] == value) return choiceTexts[i];
+    return CString();
+}
+
 const ParamDef* ParamDef::GetVariant(std::int32_t key) const
 {
     if (const ParamDef* d = FindVariant(key)) return d;

@@ -55,6 +55,8 @@ struct ParamDef {
 
     bool IsList() const { return type == kParamTypeList; }
     int ChoiceCount() const { return static_cast<int>(choiceTexts.size()); }
+    // The text of the choice whose value this is; empty when none has it.
+    CString ChoiceText(std::int32_t value) const;
 
     // This record or a later variant whose key equals key; null when none.
     const ParamDef* FindVariant(std::int32_t key) const;

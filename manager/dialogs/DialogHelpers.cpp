@@ -5,6 +5,8 @@
 #include "manager/core/ManagerWindows.h"
 #include "manager/core/NumberText.h"
 
+#include "resources/manager/ctrldlgs_ids.h"
+
 #include "platform/core/MessageBox.h"
 #include "platform/core/ResourceModule.h"
 #include "platform/ui/Accelerator.h"
@@ -34,16 +36,26 @@ CString FormatReplyError(const CString& reply)
     CString first = reply;
     const int lineEnd = first.FindOneOf(u"\r\n");
     if (lineEnd >= 0) first = first.Left(lineEnd);
-    CString result = first;
-    const int equals = first.Find(u'=');
-    if (equals >= 0) {
-        const int code = ParseHexByte(std::u16string_view(first.Mid(equals + 1, 2)));
-        if (code >= 0) {
-            AlarmTextRecord record;
-            if (LoadAlarmText(code, record) == kAlarmFound) result += u"\n" + record.shortText;
+    // What happened in words first; the controller's own line follows as the detail.
+    CString words;
+    if (first == CString(u"TimeOut")) {
+        words = LoadText(IDS_CD_REPLY_TIMEOUT);
+    } else if (const int equals = first.Find(u'='); equals >= 0) {
+        const CString codeText = first.Mid(equals + 1, 2);
+        const int code = ParseHexByte(std::u16string_view(codeText));
+        AlarmTextRecord record;
+        if (code >= 0 && LoadAlarmText(code, record) == kAlarmFound) {
+            words = record.shortText;
+            for (const CString* more : {&record.longText1, &record.longText2})
+                if (!more->IsEmpty()) words += u"\n" + *more;
+        } else if (code >= 0) {
+            words.Format(IDS_CD_REPLY_REFUSED, codeText.GetString());
         }
     }
-    return result;
+    if (words.IsEmpty()) return first;
+    CString detail;
+    detail.Format(IDS_CD_REPLY_DETAIL, first.GetString());
+    return words + u"\n\n" + detail;
 }
 
 void ShowReplyError(HWND owner, const CString& reply)

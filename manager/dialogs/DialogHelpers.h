@@ -15,8 +15,10 @@ class IWaitWindow;
 
 CString LoadText(UINT id);
 
-// "NG.1=42" style replies: the first line, a line break and the message of
-// the code after "=" from the alarm table; empty for an empty reply.
+// A failed command's reply as a person reads it: the code's message from the
+// alarm table (the code after "=" of an "NG.1=42" line; a time-out in words),
+// then, after an empty line, the reply's first line as the detail. A reply
+// without a code is shown as it came; empty for an empty reply.
 CString FormatReplyError(const CString& reply);
 // Shows FormatReplyError of the reply; nothing for an empty reply.
 void ShowReplyError(HWND owner, const CString& reply);

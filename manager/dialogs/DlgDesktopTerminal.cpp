@@ -8,6 +8,7 @@
 #include "manager/core/ControllerData.h"
 #include "manager/core/DataManager.h"
 #include "manager/core/DontShowAgain.h"
+#include "manager/core/NumberText.h"
 #include "manager/core/StatusCells.h"
 
 #include "resources/manager/ctrldlgs_ids.h"
@@ -17,12 +18,6 @@
 #include "platform/ui/Menu.h"
 
 namespace {
-
-std::function<CDlgManual*()>& Locator()
-{
-    static std::function<CDlgManual*()> locator;
-    return locator;
-}
 
 constexpr int kOperationButtons[] = {IDC_DT_ORIGIN, IDC_DT_RESET, IDC_DT_SERVO, IDC_DT_BRAKE};
 
@@ -54,13 +49,7 @@ std::unique_ptr<CDlgDesktopTerminal> CDlgDesktopTerminal::CreateFor(HWND parent)
     return terminal;
 }
 
-void CDlgDesktopTerminal::SetManualPanelLocator(std::function<CDlgManual*()> locator) { Locator() = std::move(locator); }
-
-CDlgManual* CDlgDesktopTerminal::ManualPanel() const
-{
-    CDlgManual* panel = Locator() ? Locator()() : nullptr;
-    return panel && panel->GetSafeHwnd() && ::IsWindow(panel->GetSafeHwnd()) ? panel : nullptr;
-}
+CDlgManual* CDlgDesktopTerminal::ManualPanel() const { return CDlgManual::ActivePanel(); }
 
 BOOL CDlgDesktopTerminal::OnInitDialog()
 {
@@ -232,8 +221,11 @@ void CDlgDesktopTerminal::EndOrigin(WPARAM wParam, const CString& failure)
             ReleaseLink();
         }
         if (read) {
+            // D17 is the distance the return travelled, in position units.
+            const ControllerData* data = GetControllerData();
+            const RobotParameterSet* set = data ? data->FirstParamSet() : nullptr;
             CString text;
-            text.Format(IDS_CD_DT_ORIGIN_DONE, value);
+            text.Format(IDS_CD_DT_ORIGIN_DONE, FormatFixedDecimals(value, set ? set->K(72) : 0).GetString());
             ShowMessage(GetSafeHwnd(), text, MB_OK | MB_ICONINFORMATION);
         } else {
             ShowReplyError(GetSafeHwnd(), reply);
@@ -362,7 +354,7 @@ void CDlgDesktopTerminal::Watch()
 {
     if (!m_online) return;
     const DWORD options = Options();
-    if (options & kOptionCommandSettled) m_servoWait = false;
+    if (options & kOptionAlarm) m_servoWait = false;
     if (m_running) {
         for (int id : kOperationButtons) GetDlgItem(id)->EnableWindow(FALSE);
         GetDlgItem(IDC_DT_STOP)->EnableWindow(FALSE);

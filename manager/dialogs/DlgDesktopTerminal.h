@@ -33,11 +33,6 @@ public:
 
     // The terminal window, created hidden under the parent.
     static std::unique_ptr<CDlgDesktopTerminal> CreateFor(HWND parent);
-    // The manual operation panel of the active controller window, if any
-    // (the program's frame answers it); its stop is what this panel's stop
-    // performs, and it is disabled while an origin return runs.
-    static void SetManualPanelLocator(std::function<CDlgManual*()> locator);
-
     // IDesktopTerminal
     void SetController(const CString& name, const CString& text, ControllerData* record, CCommManager* link,
                        CControllerProtocol* protocol, int node, bool online) override;
@@ -77,6 +72,9 @@ private:
     void EnableCloseCommand(bool enable);
     void StartWatch();
     void StopWatch();
+    // The manual operation panel of the active controller window, if any:
+    // its stop is what this panel's stop performs, and it is disabled while
+    // an origin return runs.
     CDlgManual* ManualPanel() const;
 
     std::shared_ptr<StatusCells> m_cells;

@@ -1,19 +1,26 @@
 #include "manager/dialogs/DlgIoMonitor.h"
 
 #include "manager/dialogs/DialogHelpers.h"
+#include "manager/dialogs/DlgManual.h"
 
 #include "manager/app/StatusDisplay.h"
+#include "manager/core/ControllerData.h"
 #include "manager/core/DataManager.h"
 
 #include "resources/manager/ctrldlgs_ids.h"
 
+#include <algorithm>
+#include <utility>
+
 namespace {
 
 constexpr int kRowIds[6] = {IDC_IO_IN_LOW, IDC_IO_IN_HIGH, IDC_IO_OUT_LOW, IDC_IO_OUT_HIGH, IDC_IO_LB_IN, IDC_IO_LB_OUT};
-constexpr int kStandardOnly[] = {IDC_IO_IN_LABEL, IDC_IO_OUT_LABEL, IDC_IO_WORDS_LABEL, IDC_IO_WORDS_LOW,
-                                 IDC_IO_WORDS_HIGH, IDC_IO_BITS_LOW, IDC_IO_BITS_HIGH, IDC_IO_BITS_OUT_LOW,
-                                 IDC_IO_BITS_OUT_HIGH, IDC_IO_FRAME};
-constexpr int kLbOnly[] = {IDC_IO_LB_IN_LABEL, IDC_IO_LB_OUT_LABEL, IDC_IO_LB_BITS_IN, IDC_IO_LB_BITS_OUT};
+constexpr int kStandardOnly[] = {IDC_IO_IN_LABEL,  IDC_IO_OUT_LABEL,  IDC_IO_WORDS_LABEL,
+                                 IDC_IO_WORDS_LOW, IDC_IO_WORDS_HIGH, IDC_IO_FRAME};
+constexpr int kLbOnly[] = {IDC_IO_LB_IN_LABEL, IDC_IO_LB_OUT_LABEL};
+// The name beside the lamp of a bit, in either layout.
+constexpr int BitLabelId(bool output, int bit) { return IDC_IO_BIT_LABEL_FIRST + 2 * (bit + (output ? 16 : 0)); }
+constexpr int LbBitLabelId(bool output, int bit) { return IDC_IO_LB_BIT_LABEL_FIRST + bit + (output ? 8 : 0); }
 
 constexpr int kLampIds[CDlgStatusMonitor::kLamps] = {1267, 1269, 1271, 1273, 1275, 1277, 1279, 1281,
                                                      1282, 1284, 1286, 1288, 1290, 1292, 1294};
@@ -21,6 +28,16 @@ constexpr int kLampBits[CDlgStatusMonitor::kLamps] = {0, 1, 2, 3, 4, 5, 6, 7, 11
 // Lamps an "LB" controller shows too.
 constexpr bool ShownForLb(int id) { return id == 1273 || id == 1282 || id == 1284 || id == 1286 || id == 1294; }
 constexpr int kLampLabelOffset = 1000;
+
+// The title names the controller as the controller window's tree does (its
+// first item, which holds the name and the node), else by its name alone.
+CString MonitorTitle(UINT format, const CString& name, const CString& treeText, bool online)
+{
+    CString title;
+    title.Format(format, static_cast<const char16_t*>(treeText.IsEmpty() ? name : treeText));
+    if (!online) title += LoadText(IDS_CD_OFFLINE_SUFFIX);
+    return title;
+}
 
 }  // namespace
 
@@ -170,10 +187,7 @@ void CDlgIoMonitor::SetController(const CString& first, const CString& second, c
     m_online = online;
     m_first = true;
     if (online) Refresh();
-    CString title;
-    title.Format(IDS_CD_IO_TITLE, static_cast<const char16_t*>(first), static_cast<const char16_t*>(second));
-    if (!online) title += LoadText(IDS_CD_OFFLINE_SUFFIX);
-    SetWindowText(title);
+    SetWindowText(MonitorTitle(IDS_CD_IO_TITLE, first, second, online));
     m_lbLayout = model == CString(u"LB");
     for (int id : kStandardOnly) {
         if (CWnd* w = GetDlgItem(id)) w->ShowWindow(m_lbLayout ? SW_HIDE : SW_SHOW);
@@ -183,23 +197,49 @@ void CDlgIoMonitor::SetController(const CString& first, const CString& second, c
     }
     for (int i = 0; i < 4; ++i) m_rows[i].ShowWindow(!m_lbLayout && online ? SW_SHOW : SW_HIDE);
     for (int i = 4; i < 6; ++i) m_rows[i].ShowWindow(m_lbLayout && online ? SW_SHOW : SW_HIDE);
+    ShowBitNames();
     FitWindow();
     Follow(online && IsWindowVisible());
 }
 
-void CDlgIoMonitor::FitWindow()
+void CDlgIoMonitor::ShowBitNames()
 {
-    CWnd* edge = GetDlgItem(m_lbLayout ? IDC_IO_LB_OUT_LABEL : IDC_IO_FRAME);
-    if (!edge) return;
-    CRect r;
-    edge->GetWindowRect(&r);
-    if (m_lbLayout) {
-        if (CWnd* row = GetDlgItem(IDC_IO_LB_OUT)) {
-            CRect rowRect;
-            row->GetWindowRect(&rowRect);
-            r.UnionRect(&r, &rowRect);
+    // The terminal functions are the current controller's parameters.
+    CDataManager* manager = CDataManager::GetCurrent();
+    const ControllerData* record = manager ? manager->GetCurrentController() : nullptr;
+    const RobotParameterSet* values = record ? record->FirstParamSet() : nullptr;
+    const ParamDefTable* table = GetManagerWindows().GetParamDefTable(m_lbLayout ? 1 : 0);
+    for (bool output : {false, true}) {
+        for (int bit = 0; bit < 16; ++bit) {
+            const CString name = IoBitName(output, bit, table, values);
+            const bool lbShown = bit < 8;
+            for (const auto& [id, layoutShown] : {std::pair{BitLabelId(output, bit), !m_lbLayout},
+                                                   std::pair{lbShown ? LbBitLabelId(output, bit) : 0, m_lbLayout}}) {
+                CWnd* label = id ? GetDlgItem(id) : nullptr;
+                if (!label) continue;
+                CString shown;
+                label->GetWindowText(shown);
+                if (shown != name) label->SetWindowText(name);
+                label->ShowWindow(layoutShown ? SW_SHOW : SW_HIDE);
+            }
         }
     }
+}
+
+void CDlgIoMonitor::FitWindow()
+{
+    // The window ends a margin beyond the farthest control of the layout shown.
+    CRect r(0, 0, 0, 0);
+    for (HWND child = ::GetWindow(GetSafeHwnd(), GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+        const int id = ::GetDlgCtrlID(child);
+        const bool lbOnly = id == IDC_IO_LB_IN || id == IDC_IO_LB_OUT || std::find(std::begin(kLbOnly), std::end(kLbOnly), id) != std::end(kLbOnly) ||
+                            (id >= IDC_IO_LB_BIT_LABEL_FIRST && id < IDC_IO_LB_BIT_LABEL_FIRST + 16);
+        if (lbOnly != m_lbLayout) continue;
+        CRect c;
+        ::GetWindowRect(child, &c);
+        r.UnionRect(&r, &c);
+    }
+    if (r.IsRectEmpty()) return;
     ScreenToClient(&r);
     CRect window;
     GetWindowRect(&window);
@@ -247,7 +287,9 @@ BOOL CDlgStatusMonitor::OnInitDialog()
 
 void CDlgStatusMonitor::ShowValues(const ControllerStatus& status, bool all)
 {
-    const ControllerStatusTexts texts = FormatControllerStatus(status, m_decimals);
+    const CDlgManual* manual = CDlgManual::ActivePanel();
+    const ControllerStatusTexts texts =
+        FormatControllerStatus(status, m_decimals, manual ? manual->RunningManualMotion() : ManualMotion::None);
     const auto set = [&](int id, bool changed, const CString& text) {
         if (all || changed) SetDlgItemText(id, text);
     };
@@ -289,10 +331,7 @@ void CDlgStatusMonitor::SetController(const CString& first, const CString& secon
     m_decimals = decimals;
     m_online = online;
     m_lb = model == CString(u"LB");
-    CString title;
-    title.Format(IDS_CD_SM_TITLE, static_cast<const char16_t*>(first), static_cast<const char16_t*>(second));
-    if (!online) title += LoadText(IDS_CD_OFFLINE_SUFFIX);
-    SetWindowText(title);
+    SetWindowText(MonitorTitle(IDS_CD_SM_TITLE, first, second, online));
     for (int i = 0; i < kLamps; ++i) {
         const bool shown = online && (ShownForLb(kLampIds[i]) || !m_lb);
         m_lamps[static_cast<size_t>(i)].ShowWindow(shown ? SW_SHOW : SW_HIDE);

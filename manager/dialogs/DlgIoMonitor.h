@@ -75,6 +75,7 @@ protected:
 
 private:
     void ShowWords();
+    void ShowBitNames();
     void FitWindow();
 
     std::array<CLedLampRow, 6> m_rows;

@@ -303,6 +303,22 @@ bool CDlgManual::JogKeyHeld() const
            (GetKeyState(VK_RETURN) & 0x8000) != 0;
 }
 
+namespace {
+std::function<CDlgManual*()>& ActiveLocator()
+{
+    static std::function<CDlgManual*()> locator;
+    return locator;
+}
+}  // namespace
+
+void CDlgManual::SetActivePanelLocator(std::function<CDlgManual*()> locator) { ActiveLocator() = std::move(locator); }
+
+CDlgManual* CDlgManual::ActivePanel()
+{
+    CDlgManual* panel = ActiveLocator() ? ActiveLocator()() : nullptr;
+    return panel && panel->GetSafeHwnd() && ::IsWindow(panel->GetSafeHwnd()) ? panel : nullptr;
+}
+
 // --- Jog and inch -------------------------------------------------------------------------
 
 LRESULT CDlgManual::OnJogPress(WPARAM wParam, LPARAM lParam)
@@ -313,6 +329,7 @@ LRESULT CDlgManual::OnJogPress(WPARAM wParam, LPARAM lParam)
     CJogButton& pressed = code == 1 ? m_jogPlus : m_jogMinus;
     CJogButton& opposite = code == 1 ? m_jogMinus : m_jogPlus;
     m_jogRunning = true;
+    m_inching = false;
     // The link is taken first: it waits for the status poll's query in flight,
     // which would otherwise make the engine look busy and swallow the press.
     // Still busy then means another window's command: no jog.
@@ -368,6 +385,7 @@ void CDlgManual::Inch(BOOL forward)
     const CString reply = sent ? CString() : m_pProtocol->GetLastErrorText();
     ReleaseLink();
     m_jogRunning = sent != FALSE;
+    m_inching = true;
     if (sent) {
         SetRunState(1);
         m_stopAllowed = false;

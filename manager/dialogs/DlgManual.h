@@ -12,6 +12,7 @@
 // and feed it RefreshParameterValues, EnableOperation, SetBusy, SetSelectedPoint.
 #pragma once
 
+#include "manager/app/StatusDisplay.h"
 #include "manager/dialogs/ConnectableDialog.h"
 #include "manager/dialogs/DialogHelpers.h"
 #include "manager/widgets/JogButton.h"
@@ -19,6 +20,7 @@
 
 #include "platform/ui/Edit.h"
 
+#include <functional>
 #include <memory>
 
 class CDataManager;
@@ -60,6 +62,15 @@ public:
 
     bool IsTraceRunning() const { return m_traceRunning; }
     bool IsJogRunning() const { return m_jogRunning; }
+    // The motion started from the panel's jog or inch buttons that runs now.
+    ManualMotion RunningManualMotion() const
+    {
+        return !m_jogRunning ? ManualMotion::None : m_inching ? ManualMotion::Inch : ManualMotion::Jog;
+    }
+    // The panel of the active controller window, as the program finds it
+    // (null: none, or no locator installed).
+    static void SetActivePanelLocator(std::function<CDlgManual*()> locator);
+    static CDlgManual* ActivePanel();
     // The stop of the panel: also what the desktop terminal's stop performs.
     void OnStop();
 
@@ -124,6 +135,8 @@ private:
     CFont m_boldFont;
     bool m_traceRunning = false;
     bool m_jogRunning = false;
+    // The running motion of m_jogRunning is an inch, not a jog.
+    bool m_inching = false;
     bool m_stopAllowed = true;
     bool m_stopRequested = false;  // the end that follows is the user's stop
     bool m_follow = false;

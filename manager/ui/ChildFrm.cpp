@@ -341,11 +341,8 @@ LRESULT CChildFrame::OnMDIActivateMessage(WPARAM wParam, LPARAM lParam)
     const bool active = HWND::FromLParam(lParam) == m_hWnd;
     if (active && m_built) {
         if (CLeftpaneTreeView* tree = GetTreeView()) {
-            if (CDataManager* manager = tree->DataManager()) {
-                CString text;
-                GetWindowText(text);
-                manager->MakeCurrent(text, TRUE);
-            }
+            // The controller windows name the controller as the tree's first item does.
+            if (CDataManager* manager = tree->DataManager()) manager->MakeCurrent(tree->RootItemText(), TRUE);
             tree->Refresh();
         }
         if (CMainFrame* main = MainFrame()) main->AdjustMenuForAccess();

@@ -3,6 +3,7 @@
 #include "manager/app/StatusDisplay.h"
 #include "manager/core/AlarmText.h"
 #include "manager/core/DataManager.h"
+#include "manager/dialogs/DlgManual.h"
 #include "manager/ui/ManagerMessages.h"
 #include "manager/ui/WindowAids.h"
 #include "platform/ui/DC.h"
@@ -158,7 +159,8 @@ void CDlgControllerStatus::ShowSnapshot(const StatusSnapshot& values)
     for (int i = 0; i < 4; ++i)
         if (m_lamps[i].GetState() != lamps[i]) m_lamps[i].SetState(lamps[i]);
     ShowText(m_edits[0], CString());
-    ShowText(m_edits[1], StatusCodeText(values.status.d18));
+    const CDlgManual* manual = CDlgManual::ActivePanel();
+    ShowText(m_edits[1], StatusCodeText(values.status.d18, manual ? manual->RunningManualMotion() : ManualMotion::None));
     m_position.SetValue(static_cast<double>(values.status.d0) / std::pow(10.0, m_decimals));
 }
 

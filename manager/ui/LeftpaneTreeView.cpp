@@ -221,9 +221,7 @@ void CLeftpaneTreeView::SelectController(int index)
     FollowMode();
     if (frame->IsOnline()) {
         manager->SetPollingEnabled(m_connected ? TRUE : FALSE);
-        CString title;
-        frame->GetWindowText(title);
-        manager->MakeCurrent(title, TRUE);
+        manager->MakeCurrent(RootItemText(), TRUE);
         manager->ResumePolling();
     }
     Refresh();

@@ -19,6 +19,9 @@ class CLeftpaneTreeView : public CTreeView {
     DECLARE_DYNCREATE(CLeftpaneTreeView)
 
 public:
+    // The text of the tree's first item: how the windows of the current
+    // controller (terminal, monitors) name it.
+    CString RootItemText();
     static constexpr int kItemKinds = 8;
     static constexpr int kNoController = -1;
 
@@ -124,7 +127,6 @@ private:
     bool ConnectAgain();
     // Online, connected, and this window is not handing its data to the simulator.
     bool CanTalkToController() const;
-    CString RootItemText();
     // Answers of the private messages the transport dialogs send.
     LRESULT LendLink(int* node, CDataManager** link);
     LRESULT ReadForDialog(HWND owner);

@@ -22,17 +22,22 @@ CString LoadFrameText(UINT id)
 
 int ShowMessage(UINT id, UINT type) { return AfxMessageBox(LoadFrameText(id).GetString(), type); }
 
-std::unique_ptr<IDesktopTerminal> CMainFrameWindows::CreateDesktopTerminal(HWND parent)
+void CMainFrameWindows::InstallPanelLocator()
 {
     // The terminal rests the manual panel of the active controller window
-    // while its origin return runs, and its stop is that panel's stop.
-    CDlgDesktopTerminal::SetManualPanelLocator([]() -> CDlgManual* {
+    // while its origin return runs, its stop is that panel's stop, and the
+    // status displays name the panel's jog or inch.
+    CDlgManual::SetActivePanelLocator([]() -> CDlgManual* {
         CQuorvaneApp* app = GetQuorvaneApp();
         CMainFrame* frame = app ? app->MainFrame() : nullptr;
         CChildFrame* child = frame ? frame->ActiveChild() : nullptr;
         CRightpaneFormView* right = child ? child->GetRightpaneFormView() : nullptr;
         return right ? right->PointTable().Manual() : nullptr;
     });
+}
+
+std::unique_ptr<IDesktopTerminal> CMainFrameWindows::CreateDesktopTerminal(HWND parent)
+{
     return CDlgDesktopTerminal::CreateFor(parent);
 }
 

@@ -115,8 +115,7 @@ const ParamDef* CParameterGrid::DefOfRow(int row) const
 CString CParameterGrid::ValueText(const ParamDef& def, std::int32_t value) const
 {
     if (def.IsList()) {
-        for (size_t i = 0; i < def.choiceValues.size() && i < def.choiceTexts.size(); ++i)
-            if (def.choiceValues[i] == value) return def.choiceTexts[i];
+        if (CString choice = def.ChoiceText(value); !choice.IsEmpty()) return choice;
         CString text;
         text.Format(u"%d", value);
         return text;

@@ -37,9 +37,7 @@ CRightpaneInformation::CRightpaneInformation() : CPaneDialog(IDD_PANE_INFORMATIO
 CString CRightpaneInformation::ChoiceText(const ParamDefTable* table, int index, std::int32_t value)
 {
     if (!table || index < 0 || index >= kParamCount) return CString();
-    const ParamDef& def = (*table)[static_cast<size_t>(index)];
-    for (size_t i = 0; i < def.choiceValues.size() && i < def.choiceTexts.size(); ++i)
-        if (def.choiceValues[i] == value) return def.choiceTexts[i];
+    if (CString choice = (*table)[static_cast<size_t>(index)].ChoiceText(value); !choice.IsEmpty()) return choice;
     CString text;
     text.Format(u"%d", value);
     return text;

@@ -12,8 +12,11 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QMenu>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSpacerItem>
 
 #include <atomic>
 #include <functional>
@@ -46,6 +49,10 @@ QWidget* OwnerWidget(HWND owner)
 
 bool Japanese() { return ChooseResourceLanguage() == CString(u"ja"); }
 
+// What a title bar takes besides the title: the window icon, the minimise,
+// maximise and close buttons and the margins between them, with room to spare.
+constexpr int kTitleBarDecorationWidth = 170;
+
 // Shows a modal box painted at once and centred on its owner's frame (on the
 // screen without one), before its loop runs: the toolkit centres it on the
 // size it had before its text was laid out, and a window manager may show
@@ -63,6 +70,19 @@ void ShowCentredOnOwner(QDialog& box, HWND owner)
     const QRect frame = box.frameGeometry();
     box.move(around.center() - QPoint((frame.width() - 1) / 2, (frame.height() - 1) / 2));
     ui::KeepOnScreen(&box);
+}
+
+// Widens a message box so that a window manager's title bar shows its whole
+// title beside the bar's icon and buttons (the toolkit leaves room for far
+// fewer), however short the text: a box is never narrower than its title.
+void KeepTitleWhole(QMessageBox& box)
+{
+    QFont titleFont = box.font();
+    titleFont.setBold(true);
+    const int needed = QFontMetrics(titleFont).horizontalAdvance(box.windowTitle()) + kTitleBarDecorationWidth;
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout()))
+        grid->addItem(new QSpacerItem(needed, 0, QSizePolicy::Minimum, QSizePolicy::Minimum), grid->rowCount(), 0, 1,
+                      grid->columnCount());
 }
 
 struct ButtonText {
@@ -112,6 +132,7 @@ private:
         case MB_ICONASTERISK: box.setIcon(QMessageBox::Information); break;
         default: box.setIcon(QMessageBox::NoIcon); break;
         }
+        KeepTitleWhole(box);
         std::map<QAbstractButton*, int> results;
         std::vector<QPushButton*> order;
         QPushButton* escape = nullptr;

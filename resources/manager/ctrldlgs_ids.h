@@ -288,12 +288,14 @@
 #define IDC_MODE_CURRENT            1161
 #define IDS_CD_MODE_UNKNOWN         10316
 #define IDS_CD_CMT_BAD_CHARS        10317
-#define IDC_IO_BITS_LOW             1198
-#define IDC_IO_BITS_HIGH            1200
-#define IDC_IO_BITS_OUT_LOW         1202
-#define IDC_IO_BITS_OUT_HIGH        1204
-#define IDC_IO_LB_BITS_IN           1082
-#define IDC_IO_LB_BITS_OUT          1083
+#define IDS_CD_REPLY_DETAIL         10318
+#define IDS_CD_REPLY_TIMEOUT        10319
+#define IDS_CD_REPLY_REFUSED        10320
+// The name of each input bit (IN0..IN15) and output bit (OUT0..OUT15):
+// 1198 + 2 * (bit + 16 for an output); of the second layout's eight input
+// and eight output bits: 1300 + bit (+ 8 for an output).
+#define IDC_IO_BIT_LABEL_FIRST      1198
+#define IDC_IO_LB_BIT_LABEL_FIRST   1300
 
 // Button icons: the manual panel and the desktop terminal
 #define IDI_MAN_JOG_PLUS            21036

@@ -22,6 +22,8 @@
 #define IDS_STATE_MOVE_6            256
 #define IDS_STATE_MOVE_7            257
 #define IDS_STATE_MOVE_8            258
+#define IDS_STATE_MOVE_JOG          259
+#define IDS_STATE_MOVE_INCH         260
 #define IDS_STATE_HOMING            283
 #define IDS_STATE_ALARM             284
 #define IDS_STATE_STOPPED           285

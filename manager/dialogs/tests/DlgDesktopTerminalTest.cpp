@@ -5,6 +5,7 @@
 
 #include "manager/dialogs/DlgDesktopTerminal.h"
 
+#include "manager/core/AlarmText.h"
 #include "manager/core/DontShowAgain.h"
 #include "platform/ui/Button.h"
 #include "resources/manager/ctrldlgs_ids.h"
@@ -46,7 +47,10 @@ protected:
 TEST_F(DlgDesktopTerminalTest, OriginReturnRunsToItsEndWithCloseGreyedMeanwhile)
 {
     Controller().SetMotionTime(emu::Motion::Origin, 600ms);
-    Controller().SetDValue(17, 3);
+    // The axis stands 12.34 mm from its origin; the controller reports the
+    // distance the return travelled (D17) in position units.
+    Controller().SetDValue(0, 1234);
+    Data().FirstParamSet()->K(72) = 2;
     boxes.Answer(IDOK, u"origin");
     Driver().Click(IDC_DT_ORIGIN);
     ASSERT_EQ(Controller().CurrentMotion(), emu::Motion::Origin);
@@ -56,7 +60,7 @@ TEST_F(DlgDesktopTerminalTest, OriginReturnRunsToItsEndWithCloseGreyedMeanwhile)
     terminal->SendMessage(WM_CLOSE);
     EXPECT_TRUE(terminal->IsWindowVisible());
     EXPECT_TRUE(PumpUntil([&] { return Driver().Enabled(IDC_DT_STOP); }));
-    boxes.Answer(IDOK, u"has ended");
+    boxes.Answer(IDOK, u"The origin return has ended: the axis stands at its origin.\nIt travelled 12.34 mm to find it.");
     ASSERT_TRUE(PumpUntil([&] { return terminal->IsCloseEnabled(); }));
     EXPECT_EQ(terminal->GetBusy(), 0);
     EXPECT_EQ(Count("@?D17.1"), 1);
@@ -70,9 +74,10 @@ TEST_F(DlgDesktopTerminalTest, EveryFailedOriginReturnEndsTheBusyStateAndGivesCl
         const char* name;
         emu::Fault fault;
         const char16_t* shown;
+        const char16_t* words;  // what a person reads first
     } cases[] = {
-        {"refused", emu::Fault::Ng(0x45), u"NG.1=45"},
-        {"unanswered", emu::Fault::NoReply(), u"TimeOut"},
+        {"refused", emu::Fault::Ng(0x45), u"NG.1=45", nullptr},
+        {"unanswered", emu::Fault::NoReply(), u"TimeOut", u"The controller did not answer in time."},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -84,6 +89,16 @@ TEST_F(DlgDesktopTerminalTest, EveryFailedOriginReturnEndsTheBusyStateAndGivesCl
         EXPECT_EQ(terminal->GetBusy(), 0);
         EXPECT_TRUE(Driver().Enabled(IDC_DT_ORIGIN));
         EXPECT_EQ(boxes.PendingAnswers(), 0u);
+        // The code's message in words first, the controller's own line last, as the detail.
+        const CString shown = boxes.Shown().back().text;
+        CString words = c.words;
+        if (!c.words) {
+            AlarmTextRecord record;
+            ASSERT_EQ(LoadAlarmText(0x45, record), kAlarmFound);
+            words = record.shortText;
+        }
+        EXPECT_TRUE(shown.view().starts_with(words.view())) << shown.ToUtf8();
+        EXPECT_TRUE(shown.view().ends_with(u"\n\nController reply: " + std::u16string(c.shown))) << shown.ToUtf8();
     }
 }
 

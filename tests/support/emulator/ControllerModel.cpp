@@ -969,6 +969,10 @@ void ControllerModel::EndMotion(Clock::time_point now, bool reachedTarget, std::
     }
     m_dValues[0] = reachedTarget ? m_motion.to : PositionAt(now);
     m_dValues[1] = 0;
+    // A finished origin return tells how far the axis travelled to find the origin.
+    if (m_motion.kind == Motion::Origin && reachedTarget) {
+        m_dValues[kOriginTravelRegister] = std::abs(m_motion.from - m_motion.to);
+    }
     if (m_motion.session >= 0) {
         m_pendingOut.emplace_back(m_motion.session, ngCode ? NgReply(m_motion.tokenNode, *ngCode)
                                                            : Token("END", m_motion.tokenNode));

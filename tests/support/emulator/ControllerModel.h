@@ -92,6 +92,8 @@ public:
     static constexpr uint32_t kBrakeOnBit = 1u << 13;
     static constexpr uint16_t kMovingOutputBit = 1u << 12;
 
+    // D17: the distance, in position units, that the last finished origin return travelled.
+    static constexpr int kOriginTravelRegister = 17;
     // The D18 state codes the model reports by itself.
     static constexpr int32_t kStateIdle = 0;
     static constexpr int32_t kStateAlarm = -1;

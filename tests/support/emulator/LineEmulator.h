@@ -30,7 +30,8 @@
 //   H?i Hi=v                   H0..H7
 //   D?i D?a-b                  D0..D99; D0 position, D1 speed, D13 point, D18 state (0 idle,
 //                              1-8 moving: the running point's move type, 2 (INC) for a jog
-//                              or inch; 9 homing, -1 alarm) follow motions
+//                              or inch; 9 homing, -1 alarm) follow motions; D17 the distance
+//                              the last finished origin return travelled
 //   M P S AC DC Q ZL ZH N J F C T  ?i ?a-b =v   one field of points 1..255
 //   PNT?i PNT?a-b PNTi=M1,P..  a whole point; fields not given are 0
 //   IN?1 OUT?1 OUT1=v          16-bit words; OUT bit 12 is set while the axis moves
