@@ -35,13 +35,18 @@ function(qv_add_tests prefix)
     set(runtime ${CMAKE_BINARY_DIR}/test-runtime/${name})
     file(MAKE_DIRECTORY ${runtime})
     file(CHMOD ${runtime} DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE)
+    # And a settings folder of its own: what a test leaves there (remembered
+    # folders, the registry store) never reaches the settings of the user who
+    # runs the tests, nor another test program.
+    set(config ${CMAKE_BINARY_DIR}/test-config/${name})
+    file(MAKE_DIRECTORY ${config})
     set(labels ${ARG_LABELS})
     if(ARG_WINDOW_TESTS AND stem MATCHES "${ARG_WINDOW_TESTS}")
       list(APPEND labels window)
     endif()
     set_tests_properties(${name} PROPERTIES
       TIMEOUT ${ARG_TIMEOUT}
-      ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ASAN_OPTIONS=detect_leaks=1:abort_on_error=1;UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1;LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/lsan.supp;XDG_RUNTIME_DIR=${runtime};${ARG_ENV}"
+      ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ASAN_OPTIONS=detect_leaks=1:abort_on_error=1;UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1;LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/lsan.supp;XDG_RUNTIME_DIR=${runtime};XDG_CONFIG_HOME=${config};${ARG_ENV}"
       LABELS "${prefix};${labels}")
   endforeach()
 endfunction()

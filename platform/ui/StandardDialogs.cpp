@@ -4,6 +4,7 @@
 #include "platform/core/MessageDispatcher.h"
 #include "platform/core/ResourceModule.h"
 #include "platform/ui/FileDialog.h"
+#include "platform/ui/FileDialogFolders.h"
 #include "platform/ui/Menu.h"
 #include "platform/ui/WidgetPeer.h"
 
@@ -292,7 +293,10 @@ FileDialogResult ShowFileDialog(const FileDialogRequest& request)
     IStandardDialogService* service = g_service.load();
     if (!service) return FileDialogResult{};
     try {
-        return service->ShowFileDialog(request);
+        // Where the last file of the kind was, never the program's working folder.
+        const FileDialogResult result = service->ShowFileDialog(WithStartFolder(request));
+        if (result.ok && !result.paths.empty()) RememberFolderFor(FileKindOf(request), result.paths.front());
+        return result;
     } catch (...) {
         return FileDialogResult{};
     }
