@@ -12,6 +12,7 @@
 #include <QPixmap>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QStyle>
 
 #include <algorithm>
 
@@ -195,6 +196,11 @@ BEGIN_MESSAGE_MAP(CMDIFrameWnd, CFrameWnd)
     ON_UPDATE_COMMAND_UI(ID_WINDOW_CASCADE, &CMDIFrameWnd::OnUpdateMDIWindowCmd)
     ON_UPDATE_COMMAND_UI(ID_WINDOW_TILE_HORZ, &CMDIFrameWnd::OnUpdateMDIWindowCmd)
     ON_UPDATE_COMMAND_UI(ID_WINDOW_TILE_VERT, &CMDIFrameWnd::OnUpdateMDIWindowCmd)
+    ON_MESSAGE(WM_INITMENUPOPUP, &CMDIFrameWnd::OnInitMenuPopupMdi)
+    ON_COMMAND_EX_RANGE(AFX_IDM_FIRST_MDICHILD, AFX_IDM_FIRST_MDICHILD + CMDIFrameWnd::kMaxListedChildren - 1,
+                        &CMDIFrameWnd::OnActivateListedChild)
+    ON_UPDATE_COMMAND_UI_RANGE(AFX_IDM_FIRST_MDICHILD, AFX_IDM_FIRST_MDICHILD + CMDIFrameWnd::kMaxListedChildren - 1,
+                               &CMDIFrameWnd::OnUpdateListedChild)
 END_MESSAGE_MAP()
 
 CMDIFrameWnd::CMDIFrameWnd() = default;
@@ -244,39 +250,114 @@ void CMDIFrameWnd::MDIActivate(CWnd* pWndActivate)
     area->setActiveSubWindow(sub);
 }
 
+namespace {
+
+// The children that an arrangement moves: shown and not minimised, in
+// creation order, the active one last (it ends on top).
+std::vector<QMdiSubWindow*> ArrangedChildren(QMdiArea* area, bool skipDisabled)
+{
+    std::vector<QMdiSubWindow*> shown;
+    QMdiSubWindow* active = area->activeSubWindow();
+    for (QMdiSubWindow* sub : area->subWindowList(QMdiArea::CreationOrder)) {
+        if (!sub->isVisible() || sub->isMinimized()) continue;
+        if (skipDisabled && !sub->isEnabled()) continue;
+        if (sub != active) shown.push_back(sub);
+    }
+    if (active && active->isVisible() && !active->isMinimized() && (!skipDisabled || active->isEnabled()))
+        shown.push_back(active);
+    return shown;
+}
+
+// The least size at which a child is still of use, frame included: what it
+// answers to WM_GETMINMAXINFO, else a quarter of the room.
+QSize UsableSize(QMdiSubWindow* sub, const QSize& room)
+{
+    QSize usable(room.width() / 2, room.height() / 2);
+    if (const HWND hwnd = platform::ui::HandleOfSubWindow(sub)) {
+        MINMAXINFO info{};
+        ::SendMessageW(hwnd, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
+        if (info.ptMinTrackSize.x > 0 && info.ptMinTrackSize.y > 0)
+            usable = QSize(static_cast<int>(info.ptMinTrackSize.x), static_cast<int>(info.ptMinTrackSize.y));
+    }
+    return usable.boundedTo(room);
+}
+
+QSize LargestUsable(const std::vector<QMdiSubWindow*>& subs, const QSize& room)
+{
+    QSize most(1, 1);
+    for (QMdiSubWindow* sub : subs) most = most.expandedTo(UsableSize(sub, room));
+    return most;
+}
+
+void PlaceChild(QMdiSubWindow* sub, const QRect& r)
+{
+    if (sub->isMaximized()) sub->showNormal();
+    sub->setGeometry(r);
+}
+
+}  // namespace
+
 void CMDIFrameWnd::MDICascade()
 {
-    if (QMdiArea* area = AreaOf(m_hWndMDIClient)) area->cascadeSubWindows();
+    QMdiArea* area = AreaOf(m_hWndMDIClient);
+    if (!area) return;
+    const std::vector<QMdiSubWindow*> shown = ArrangedChildren(area, false);
+    if (shown.empty()) return;
+    const QSize room = area->viewport()->size();
+    const int n = static_cast<int>(shown.size());
+    // One title bar lower and further right each; every window as large as
+    // the stair leaves room for, but never below a usable size (the stair
+    // starts again at the top once it would push a window out of the room).
+    const int step = std::max(shown.front()->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, shown.front()) +
+                                  shown.front()->style()->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth, nullptr, shown.front()),
+                              8);
+    const QSize usable = LargestUsable(shown, room).expandedTo(room * 3 / 4).boundedTo(room);
+    const QSize size = QSize(room.width() - step * (n - 1), room.height() - step * (n - 1)).expandedTo(usable);
+    const int stairs = std::max(1, std::min((room.width() - size.width()) / step, (room.height() - size.height()) / step) + 1);
+    for (int i = 0; i < n; ++i) {
+        const int k = i % stairs;
+        PlaceChild(shown[static_cast<std::size_t>(i)], QRect(QPoint(k * step, k * step), size));
+    }
 }
 
 void CMDIFrameWnd::MDITile(int nType)
 {
     QMdiArea* area = AreaOf(m_hWndMDIClient);
     if (!area) return;
-    std::vector<QMdiSubWindow*> shown;
-    for (QMdiSubWindow* sub : area->subWindowList(QMdiArea::CreationOrder)) {
-        if (!sub->isVisible() || sub->isMinimized()) continue;
-        if ((nType & MDITILE_SKIPDISABLED) && !sub->isEnabled()) continue;
-        shown.push_back(sub);
-    }
+    std::vector<QMdiSubWindow*> shown = ArrangedChildren(area, (nType & MDITILE_SKIPDISABLED) != 0);
     if (shown.empty()) return;
-    const QRect room = area->viewport()->rect();
+    // In the order they were opened, left to right and top to bottom.
+    std::stable_sort(shown.begin(), shown.end(), [list = area->subWindowList(QMdiArea::CreationOrder)](auto* a, auto* b) {
+        return list.indexOf(a) < list.indexOf(b);
+    });
+    const QSize room = area->viewport()->size();
     const int n = static_cast<int>(shown.size());
-    // Horizontal tiling stacks the windows one above the other; vertical
-    // tiling puts them side by side.
+    const QSize usable = LargestUsable(shown, room);
+    // Horizontal tiling stacks the windows one above the other, vertical
+    // tiling puts them side by side; when they would come out smaller than
+    // usable, the others go to more columns (or rows) of a grid.
     const bool rows = (nType & MDITILE_HORIZONTAL) != 0;
+    const int fit = rows ? std::max(1, room.height() / usable.height()) : std::max(1, room.width() / usable.width());
+    const int lines = std::min(n, fit);                  // windows along the tiling direction
+    const int across = (n + lines - 1) / lines;          // lines of them side by side
     for (int i = 0; i < n; ++i) {
-        QMdiSubWindow* sub = shown[static_cast<std::size_t>(i)];
-        if (sub->isMaximized()) sub->showNormal();
+        const int line = i / lines;
+        const int inLine = i % lines;
+        // The last line takes what is left of the windows and shares the room among them.
+        const int inThisLine = line == across - 1 ? n - line * lines : lines;
+        QRect r;
         if (rows) {
-            const int top = room.height() * i / n;
-            const int bottom = room.height() * (i + 1) / n;
-            sub->setGeometry(0, top, room.width(), bottom - top);
+            const int x0 = room.width() * line / across;
+            const int x1 = room.width() * (line + 1) / across;
+            r = QRect(x0, room.height() * inLine / inThisLine, x1 - x0,
+                      room.height() * (inLine + 1) / inThisLine - room.height() * inLine / inThisLine);
         } else {
-            const int left = room.width() * i / n;
-            const int right = room.width() * (i + 1) / n;
-            sub->setGeometry(left, 0, right - left, room.height());
+            const int y0 = room.height() * line / across;
+            const int y1 = room.height() * (line + 1) / across;
+            r = QRect(room.width() * inLine / inThisLine, y0,
+                      room.width() * (inLine + 1) / inThisLine - room.width() * inLine / inThisLine, y1 - y0);
         }
+        PlaceChild(shown[static_cast<std::size_t>(i)], r);
     }
 }
 
@@ -388,6 +469,88 @@ BOOL CMDIFrameWnd::OnMDIWindowCmd(UINT nID)
 }
 
 void CMDIFrameWnd::OnUpdateMDIWindowCmd(CCmdUI* pCmdUI) { pCmdUI->Enable(MDIGetActive() != nullptr ? TRUE : FALSE); }
+
+namespace {
+
+bool IsListedChildId(UINT id)
+{
+    return id >= AFX_IDM_FIRST_MDICHILD && id < AFX_IDM_FIRST_MDICHILD + CMDIFrameWnd::kMaxListedChildren;
+}
+
+// The popup that holds the window commands (cascade, tile, arrange).
+bool IsWindowMenu(HMENU menu)
+{
+    const int count = ::GetMenuItemCount(menu);
+    for (int i = 0; i < count; ++i) {
+        const UINT id = ::GetMenuItemID(menu, i);
+        if (id >= ID_WINDOW_NEW && id <= ID_WINDOW_SPLIT) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+LRESULT CMDIFrameWnd::OnInitMenuPopupMdi(WPARAM wParam, LPARAM lParam)
+{
+    const HMENU menu = HMENU::FromValue(static_cast<std::uint64_t>(wParam));
+    if (::IsMenu(menu) && !HIWORD(lParam) && IsWindowMenu(menu)) {
+        // The list of the last opening goes, with the separator before it.
+        int first = -1;
+        for (int i = ::GetMenuItemCount(menu) - 1; i >= 0; --i) {
+            if (!IsListedChildId(::GetMenuItemID(menu, i))) continue;
+            ::DeleteMenu(menu, static_cast<UINT>(i), MF_BYPOSITION);
+            first = i;
+        }
+        const int last = ::GetMenuItemCount(menu) - 1;
+        if (first > 0 && first - 1 == last && (::GetMenuState(menu, static_cast<UINT>(last), MF_BYPOSITION) & MF_SEPARATOR))
+            ::DeleteMenu(menu, static_cast<UINT>(last), MF_BYPOSITION);
+        const std::vector<CMDIChildWnd*> children = MDIGetChildren();
+        UINT n = 0;
+        for (CMDIChildWnd* child : children) {
+            if (n == kMaxListedChildren) break;
+            if (!child->IsWindowVisible()) continue;
+            if (n == 0) ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+            CString title;
+            child->GetWindowText(title);
+            title.Replace(u"&", u"&&");
+            CString item;
+            // The first nine take their number as the mnemonic, as on the original platform.
+            if (n < 9) item.Format(u"&%u %s", n + 1, title.GetString());
+            else item.Format(u"%u %s", n + 1, title.GetString());
+            ::AppendMenuW(menu, MF_STRING, AFX_IDM_FIRST_MDICHILD + n, item.GetString());
+            ++n;
+        }
+    }
+    return CFrameWnd::OnInitMenuPopupMessage(wParam, lParam);
+}
+
+// The n-th listed child: the visible children in creation order.
+namespace {
+CMDIChildWnd* ListedChild(const std::vector<CMDIChildWnd*>& children, UINT n)
+{
+    for (CMDIChildWnd* child : children) {
+        if (!child->IsWindowVisible()) continue;
+        if (n-- == 0) return child;
+    }
+    return nullptr;
+}
+}  // namespace
+
+BOOL CMDIFrameWnd::OnActivateListedChild(UINT nID)
+{
+    CMDIChildWnd* child = ListedChild(MDIGetChildren(), nID - AFX_IDM_FIRST_MDICHILD);
+    if (!child) return FALSE;
+    if (child->IsIconic()) child->ShowWindow(SW_RESTORE);
+    MDIActivate(child);
+    return TRUE;
+}
+
+void CMDIFrameWnd::OnUpdateListedChild(CCmdUI* pCmdUI)
+{
+    CMDIChildWnd* child = ListedChild(MDIGetChildren(), pCmdUI->m_nID - AFX_IDM_FIRST_MDICHILD);
+    pCmdUI->Enable(child ? TRUE : FALSE);
+    pCmdUI->SetCheck(child && child == MDIGetActive() ? 1 : 0);
+}
 
 // ---------------------------------------------------------------- child
 

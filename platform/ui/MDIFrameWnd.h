@@ -50,9 +50,17 @@ public:
     afx_msg BOOL OnMDIWindowCmd(UINT nID);
     afx_msg void OnUpdateMDIWindowCmd(CCmdUI* pCmdUI);
 
+    // The window menu (the popup with the cascade and tile commands) ends
+    // with a list of the children, in creation order, the active one
+    // checked; choosing one activates it. At most this many are listed.
+    static constexpr UINT kMaxListedChildren = 32;
+
 protected:
     afx_msg void OnClose();
     afx_msg LRESULT OnIdleUpdateCmdUIMessage(WPARAM wParam, LPARAM lParam);
+    afx_msg LRESULT OnInitMenuPopupMdi(WPARAM wParam, LPARAM lParam);
+    afx_msg BOOL OnActivateListedChild(UINT nID);
+    afx_msg void OnUpdateListedChild(CCmdUI* pCmdUI);
 
     CWnd m_wndMDIClient;
 
