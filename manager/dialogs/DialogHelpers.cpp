@@ -15,6 +15,7 @@
 #include "platform/ui/WindowApi.h"
 #include "platform/ui/WinApp.h"
 
+#include <algorithm>
 #include <string_view>
 
 namespace {
@@ -100,6 +101,72 @@ void ScopedWaitWindow::Close()
 {
     if (m_window) m_window->Close();
     m_window.reset();
+}
+
+namespace {
+
+std::function<std::optional<ModelessRoom>()>& RoomLocator()
+{
+    static std::function<std::optional<ModelessRoom>()> locator;
+    return locator;
+}
+
+// The modeless windows shown so far (a handle that has gone is passed over).
+std::vector<HWND>& ModelessWindows()
+{
+    static std::vector<HWND> windows;
+    return windows;
+}
+
+RECT WindowRectOf(HWND hwnd)
+{
+    RECT r{};
+    ::GetWindowRect(hwnd, &r);
+    return r;
+}
+
+}  // namespace
+
+void SetModelessRoomLocator(std::function<std::optional<ModelessRoom>()> locator) { RoomLocator() = std::move(locator); }
+
+void ShowModelessWindow(CWnd& window, bool& placed)
+{
+    const HWND self = window.GetSafeHwnd();
+    if (!self) return;
+    std::vector<HWND>& known = ModelessWindows();
+    std::erase_if(known, [](HWND h) { return !::IsWindow(h); });
+    if (std::find(known.begin(), known.end(), self) == known.end()) known.push_back(self);
+    std::optional<ModelessRoom> room = RoomLocator() ? RoomLocator()() : std::nullopt;
+    if (room)
+        for (HWND other : known)
+            if (other != self && ::IsWindowVisible(other)) room->taken.push_back(WindowRectOf(other));
+    const bool first = !placed && !window.IsWindowVisible();
+    const auto moveTo = [&](const RECT& r) {
+        const RECT now = WindowRectOf(self);
+        if (r == now) return;
+        const bool resized = r.right - r.left != now.right - now.left || r.bottom - r.top != now.bottom - now.top;
+        window.SetWindowPos(nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                            SWP_NOZORDER | SWP_NOACTIVATE | (resized ? 0 : SWP_NOSIZE));
+    };
+    const auto sizeOf = [&] {
+        const RECT r = WindowRectOf(self);
+        return SIZE{r.right - r.left, r.bottom - r.top};
+    };
+    // Placed before it shows (its frame is an estimate then), and again once
+    // the window manager's frame is known.
+    if (room && first) moveTo(PlaceModelessWindow(sizeOf(), *room));
+    window.ShowWindow(SW_SHOW);
+    if (room) {
+        if (first) {
+            moveTo(PlaceModelessWindow(sizeOf(), *room));
+        } else {
+            // The user's place stays, on the screen.
+            ModelessRoom screenOnly;
+            screenOnly.screen = room->screen;
+            moveTo(KeepModelessWindowClear(WindowRectOf(self), screenOnly));
+        }
+    }
+    placed = true;
 }
 
 HACCEL LoadMainAccelerators() { return ::LoadAcceleratorsW(HMODULE(), MAKEINTRESOURCEW(kMainAcceleratorTable)); }

@@ -8,9 +8,14 @@
 #include "platform/ui/Accelerator.h"
 #include "platform/ui/Gdi.h"
 
+#include "manager/app/ModelessPlacement.h"
+
+#include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
+class CWnd;
 class IWaitWindow;
 
 CString LoadText(UINT id);
@@ -50,6 +55,14 @@ private:
 // field stay the field's.
 HACCEL LoadMainAccelerators();
 bool TranslateMainWindowAccelerators(HACCEL table, MSG* msg);
+
+// The desktop terminal and the monitors: the room around the controller
+// window they serve (the program's frame answers it; none: the window stays
+// where it is). The first show of such a window places it there (see
+// PlaceModelessWindow), clear of the others that are shown; later shows keep
+// the place the user gave it, on the screen.
+void SetModelessRoomLocator(std::function<std::optional<ModelessRoom>()> locator);
+void ShowModelessWindow(CWnd& window, bool& placed);
 
 // Icons of the resource module that a window shows and destroys when it goes.
 class WindowIcons {

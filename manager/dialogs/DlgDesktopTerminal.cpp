@@ -154,7 +154,7 @@ void CDlgDesktopTerminal::SetBusy(int busy)
 
 void CDlgDesktopTerminal::Show()
 {
-    ShowWindow(SW_SHOW);
+    ShowModelessWindow(*this, m_placed);
     if (m_online) StartWatch();
 }
 

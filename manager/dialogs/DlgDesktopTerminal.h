@@ -79,6 +79,8 @@ private:
 
     std::shared_ptr<StatusCells> m_cells;
     bool m_online = false;
+    // Shown once: the user's place is kept from then on.
+    bool m_placed = false;
     bool m_running = false;
     bool m_stopped = false;
     int m_busy = 0;

@@ -252,7 +252,7 @@ void CDlgIoMonitor::FitWindow()
 
 void CDlgIoMonitor::Show()
 {
-    ShowWindow(SW_SHOW);
+    ShowModelessWindow(*this, m_placed);
     Follow(m_online);
 }
 
@@ -354,7 +354,7 @@ void CDlgStatusMonitor::SetController(const CString& first, const CString& secon
 
 void CDlgStatusMonitor::Show()
 {
-    ShowWindow(SW_SHOW);
+    ShowModelessWindow(*this, m_placed);
     Follow(m_online);
 }
 

@@ -51,6 +51,8 @@ protected:
 
     std::shared_ptr<StatusCells> m_cells;
     bool m_online = false;
+    // Shown once: the user's place is kept from then on.
+    bool m_placed = false;
 
 private:
     std::atomic<bool> m_shown{false};

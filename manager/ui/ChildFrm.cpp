@@ -51,6 +51,7 @@ BEGIN_MESSAGE_MAP(CChildFrame, CMDIChildWnd)
     ON_WM_CLOSE()
     ON_WM_DESTROY()
     ON_WM_SIZE()
+    ON_WM_GETMINMAXINFO()
     ON_COMMAND(IDM_CLOSE_WINDOW, &CChildFrame::OnCloseWindow)
     ON_UPDATE_COMMAND_UI(IDM_CLOSE_WINDOW, &CChildFrame::OnUpdateCloseWindow)
     ON_MESSAGE(WM_MDIACTIVATE, &CChildFrame::OnMDIActivateMessage)
@@ -160,7 +161,8 @@ bool CChildFrame::BuildWindow()
     if (!app || !tree) return false;
     if (tree->Build() < 1) return false;
     const ChildWindowPlacement& placement = app->ChildPlacement();
-    if (placement.left != -1 && placement.top != -1 && placement.right != -1 && placement.bottom != -1) {
+    const bool placed = placement.left != -1 && placement.top != -1 && placement.right != -1 && placement.bottom != -1;
+    if (placed) {
         CRect r;
         GetWindowRect(&r);
         GetParent()->ScreenToClient(&r);
@@ -169,8 +171,12 @@ bool CChildFrame::BuildWindow()
         if (width > 100 && height > 100) MoveWindow(r.left, r.top, width, height, FALSE);
     }
     tree->SelectController(0);
-    app->Pending().opened = true;
     m_built = true;
+    // The first window ever opened shows its tree and every pane whole, as
+    // far as the main window has room (once shown, when its frame is known);
+    // later ones keep the size of the last.
+    m_sizeToWhole = !placed;
+    app->Pending().opened = true;
     return true;
 }
 
@@ -181,6 +187,10 @@ void CChildFrame::ActivateFrame(int nCmdShow)
     CQuorvaneApp* app = GetQuorvaneApp();
     if (nCmdShow == -1 && app) nCmdShow = app->ChildPlacement().state == SW_SHOWMAXIMIZED ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL;
     CMDIChildWnd::ActivateFrame(nCmdShow);
+    if (m_sizeToWhole && nCmdShow != SW_SHOWMAXIMIZED) {
+        m_sizeToWhole = false;
+        SizeToWholeWindow();
+    }
 }
 
 BOOL CChildFrame::PreTranslateMessage(MSG* pMsg)
@@ -363,6 +373,55 @@ void CChildFrame::OnSize(UINT nType, int cx, int cy)
 {
     CMDIChildWnd::OnSize(nType, cx, cy);
     FitStatusPanel();
+}
+
+void CChildFrame::OnGetMinMaxInfo(MINMAXINFO* info)
+{
+    CMDIChildWnd::OnGetMinMaxInfo(info);
+    info->ptMinTrackSize = POINT{kUsableWidth, kUsableHeight};
+}
+
+void CChildFrame::SizeToWholeWindow()
+{
+    const CSize whole = WholeSize();
+    CWnd* client = GetParent();
+    if (whole.cx <= 0 || whole.cy <= 0 || !client) return;
+    CRect room;
+    client->GetClientRect(&room);
+    CRect r;
+    GetWindowRect(&r);
+    client->ScreenToClient(&r);
+    const int width = std::min(static_cast<int>(whole.cx), room.Width());
+    const int height = std::min(static_cast<int>(whole.cy), room.Height());
+    const int left = std::max(0, std::min(static_cast<int>(r.left), room.Width() - width));
+    const int top = std::max(0, std::min(static_cast<int>(r.top), room.Height() - height));
+    MoveWindow(left, top, width, height, FALSE);
+}
+
+CSize CChildFrame::WholeSize()
+{
+    CRightpaneFormView* right = GetRightpaneFormView();
+    if (!m_built || !right || !::IsWindow(m_outer.GetSafeHwnd())) return CSize(0, 0);
+    // What the frame adds around its splitter: borders, caption, tool bar.
+    CRect frame;
+    GetWindowRect(&frame);
+    CRect splitter;
+    m_outer.GetWindowRect(&splitter);
+    const int aroundX = frame.Width() - splitter.Width();
+    const int aroundY = frame.Height() - splitter.Height();
+    // The view's own edge around a pane.
+    constexpr int kViewEdge = 4;
+    const CSize panes = right->LargestPaneMinimum();
+    int treeWidth = 0;
+    int minimum = 0;
+    m_outer.GetColumnInfo(0, treeWidth, minimum);
+    int columnHeight = panes.cy + kViewEdge;
+    if (CLeftpaneFormView* left = GetLeftpaneFormView()) {
+        // The status panel whole, with a tree of a useful height above it.
+        constexpr int kTreeUseful = 200;
+        columnHeight = std::max(columnHeight, left->PanelHeight() + kViewEdge + CSplitterWnd::kSplitterGap + kTreeUseful);
+    }
+    return CSize(aroundX + treeWidth + CSplitterWnd::kSplitterGap + panes.cx + kViewEdge, aroundY + columnHeight);
 }
 
 void CChildFrame::FitStatusPanel()

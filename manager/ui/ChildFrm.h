@@ -50,6 +50,14 @@ public:
     void BuildToolBar(bool reset);
     CToolBar* ToolBar() const { return m_toolBar.get(); }
 
+    // The window's size (frame included) at which its tree, its status panel
+    // and every pane show whole; zero before the window is built.
+    CSize WholeSize();
+    // The least size an arrangement of the windows (cascade, tile) gives it:
+    // the tree and the left part of the panes, whose view scrolls for the rest.
+    static constexpr int kUsableWidth = 600;
+    static constexpr int kUsableHeight = 420;
+
 protected:
     afx_msg void OnClose();
     afx_msg void OnCloseWindow();
@@ -64,6 +72,7 @@ protected:
     afx_msg LRESULT OnShowFrame(WPARAM wParam, LPARAM lParam);
     afx_msg void OnDestroy();
     afx_msg void OnSize(UINT nType, int cx, int cy);
+    afx_msg void OnGetMinMaxInfo(MINMAXINFO* info);
     DECLARE_MESSAGE_MAP()
 
 public:
@@ -72,6 +81,7 @@ public:
 
 private:
     void RememberPlacement();
+    void SizeToWholeWindow();
 
     CSplitterWnd m_outer;
     CSplitterWnd m_inner;
@@ -79,6 +89,8 @@ private:
     std::unique_ptr<CToolBar> m_toolBar;
     CImageList m_images;
     bool m_built = false;
+    // Not yet shown, and to be sized to show everything whole when it is.
+    bool m_sizeToWhole = false;
     int m_kind = kOpenWindowNone;
     CString m_displayName;
     int m_comPort = 0;

@@ -174,11 +174,13 @@ int CMainFrame::OnCreate(LPCREATESTRUCT lpcs)
     CQuorvaneApp& app = App();
     app.LoadSettings();
     const AppOptions& options = app.Options();
+    bool restored = false;
     if (options.RestorePlacement()) {
         const StoredWindowPlacement stored = options.WindowPlacement();
         if (stored.length != 0) {
             const RECT& r = stored.normalPosition;
             if (r.right - r.left > 100 && r.bottom - r.top > 100) {
+                restored = true;
                 // The frame's rectangle as it was at the last end; the window
                 // is shown later with the program's show command.
                 WINDOWPLACEMENT wp{};
@@ -190,11 +192,34 @@ int CMainFrame::OnCreate(LPCREATESTRUCT lpcs)
             if (stored.showCommand == SW_SHOWMAXIMIZED) app.m_nCmdShow = SW_SHOWMAXIMIZED;
         }
     }
+    if (!restored) PlaceForFirstStart();
     EnableDocking(CBRS_ALIGN_ANY);
     BuildToolBar(false);
     AdjustMenuForAccess();
     *app.ReadyFlag() = 1;
     return 0;
+}
+
+void CMainFrame::PlaceForFirstStart()
+{
+    // Room for a controller window with its tree and every pane whole: the
+    // screen's work area, up to a size that leaves larger screens some desk.
+    constexpr int kMostWidth = 1440;
+    constexpr int kMostHeight = 1080;
+    MONITORINFO info{};
+    if (!::GetMonitorInfoW(::MonitorFromWindow(GetSafeHwnd(), MONITOR_DEFAULTTOPRIMARY), &info)) return;
+    const RECT& work = info.rcWork;
+    const int width = std::min(kMostWidth, static_cast<int>(work.right - work.left));
+    const int height = std::min(kMostHeight, static_cast<int>(work.bottom - work.top));
+    // As a placement: the size is the frame's, once the window manager has framed it.
+    WINDOWPLACEMENT wp{};
+    wp.length = sizeof(wp);
+    wp.showCmd = SW_HIDE;
+    wp.rcNormalPosition.left = work.left + (work.right - work.left - width) / 2;
+    wp.rcNormalPosition.top = work.top + (work.bottom - work.top - height) / 2;
+    wp.rcNormalPosition.right = wp.rcNormalPosition.left + width;
+    wp.rcNormalPosition.bottom = wp.rcNormalPosition.top + height;
+    SetWindowPlacement(&wp);
 }
 
 void CMainFrame::BuildToolBar(bool reset)

@@ -97,6 +97,8 @@ protected:
     DECLARE_MESSAGE_MAP()
 
 private:
+    // The main window's place when no placement of an earlier run is restored.
+    void PlaceForFirstStart();
     void EnableSystemClose(bool enable);
     // Asks each controller window to close, the active one first; false when one refuses.
     bool CloseAllChildren(WPARAM doNotAsk);

@@ -9,7 +9,10 @@
 #include "manager/widgets/GradientProgressCtrl.h"
 #include "manager/widgets/ProgressWaitWnd.h"
 #include "manager/dialogs/DlgDesktopTerminal.h"
+#include "manager/dialogs/DialogHelpers.h"
 #include "manager/dialogs/DlgIoMonitor.h"
+#include "platform/ui/ArrangeWindows.h"
+#include "platform/ui/ToolBar.h"
 #include "platform/core/MessageBox.h"
 #include "platform/ui/WinApp.h"
 
@@ -22,8 +25,43 @@ CString LoadFrameText(UINT id)
 
 int ShowMessage(UINT id, UINT type) { return AfxMessageBox(LoadFrameText(id).GetString(), type); }
 
-void CMainFrameWindows::InstallPanelLocator()
+namespace {
+
+RECT RectOf(HWND hwnd)
 {
+    RECT r{};
+    if (hwnd) ::GetWindowRect(hwnd, &r);
+    return r;
+}
+
+// The room around the active controller window for the terminal and the monitors.
+std::optional<ModelessRoom> ControllerWindowRoom()
+{
+    CQuorvaneApp* app = GetQuorvaneApp();
+    CMainFrame* frame = app ? app->MainFrame() : nullptr;
+    if (!frame || !::IsWindow(frame->GetSafeHwnd()) || !frame->IsWindowVisible()) return std::nullopt;
+    MONITORINFO monitor{};
+    if (!::GetMonitorInfoW(::MonitorFromWindow(frame->GetSafeHwnd(), MONITOR_DEFAULTTONEAREST), &monitor))
+        return std::nullopt;
+    ModelessRoom room;
+    room.screen = monitor.rcWork;
+    const RECT main = RectOf(frame->GetSafeHwnd());
+    const RECT client = RectOf(frame->m_hWndMDIClient);
+    CChildFrame* child = frame->ActiveChild();
+    room.controller = child && !child->IsIconic() ? RectOf(child->GetSafeHwnd()) : client;
+    // The main window's menu bar and tool bar lie above its client area; the
+    // controller window's own tool bar below its title.
+    room.keepClear = RECT{main.left, main.top, main.right, std::max(main.top, client.top)};
+    if (CToolBar* bar = child ? child->ToolBar() : nullptr; bar && ::IsWindow(bar->GetSafeHwnd()) && bar->IsWindowVisible())
+        room.keepClear.bottom = std::max(room.keepClear.bottom, RectOf(bar->GetSafeHwnd()).bottom);
+    return room;
+}
+
+}  // namespace
+
+void CMainFrameWindows::InstallLocators()
+{
+    SetModelessRoomLocator(ControllerWindowRoom);
     // The terminal rests the manual panel of the active controller window
     // while its origin return runs, its stop is that panel's stop, and the
     // status displays name the panel's jog or inch.

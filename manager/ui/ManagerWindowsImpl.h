@@ -26,8 +26,9 @@ public:
     std::unique_ptr<IIoMonitor> CreateIoMonitor(HWND parent) override;
     std::unique_ptr<IStatusMonitor> CreateStatusMonitor(HWND parent) override;
 
-    // Lets the controller dialogs find the manual panel of the active controller window.
-    static void InstallPanelLocator();
+    // Lets the controller dialogs find the manual panel of the active
+    // controller window, and the room around that window.
+    static void InstallLocators();
     const std::shared_ptr<StatusCells>& Cells() const { return m_cells; }
     CDataManager* Current() const { return m_current; }
     void SetPollingLocked(bool locked) { m_pollingLocked = locked; }

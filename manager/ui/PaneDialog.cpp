@@ -20,7 +20,12 @@ BOOL CPaneDialog::CreatePane(UINT nIDTemplate, CWnd* pParent, ControllerData* pD
     m_pData = pData;
     m_pConnectionKind = pConnectionKind;
     const BOOL ok = Create(nIDTemplate, pParent);
-    if (ok) m_created = 1;
+    if (ok) {
+        m_created = 1;
+        CRect client;
+        GetClientRect(&client);
+        m_minimum = CSize(client.Width(), client.Height());
+    }
     return ok;
 }
 

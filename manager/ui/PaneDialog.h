@@ -24,6 +24,9 @@ public:
     virtual BOOL StoreValues(ControllerData*) { return FALSE; }
     virtual BOOL TakeValues(const ControllerData*) { return FALSE; }
     virtual BOOL Layout(int, int) { return FALSE; }
+    // The size below which the pane would cut its controls off: the view
+    // that holds it scrolls instead of making it smaller.
+    virtual CSize MinimumSize() const { return m_minimum; }
     virtual BOOL IsGridShown() { return FALSE; }
     virtual void Print() {}
     virtual void PrintPreview() {}
@@ -57,4 +60,6 @@ protected:
     BYTE m_created = 0;
     ControllerData* m_pData = nullptr;
     const WORD* m_pConnectionKind = nullptr;
+    // The pane's size as its template made it.
+    CSize m_minimum{0, 0};
 };

@@ -74,7 +74,7 @@ BOOL CQuorvaneApp::InitInstance()
                                     m_language == kLanguageJapanese ? u"Quorvane.ja.html" : u"Quorvane.en.html");
     m_pszHelpFilePath = m_helpFile.GetString();
     m_installedWindows.emplace(&m_windows);
-    CMainFrameWindows::InstallPanelLocator();
+    CMainFrameWindows::InstallLocators();
     // The transport dialogs see the open windows and the access level.
     m_installedTransportHost.emplace(&m_transportHost);
 

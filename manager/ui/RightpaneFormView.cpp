@@ -88,12 +88,8 @@ void CRightpaneFormView::BuildPanes(int index, BOOL option)
     if (m_parameter.CreateParamPane(this, data, &m_connectionKind, reference->FirstParamSet()))
         for (int slot = 3; slot < kSlots; ++slot) m_slots[static_cast<size_t>(slot)] = &m_parameter;
     ScrollToPosition(CPoint(0, 0));
-    CRect info;
-    m_information.GetClientRect(&info);
-    m_minWidth = info.Width();
-    m_minHeight = info.Height();
-    SetScrollSizes(MM_TEXT, CSize(m_minWidth, m_minHeight));
     m_current = 0;
+    FollowPaneMinimum();
     EndWaitCursor();
 }
 
@@ -104,6 +100,7 @@ void CRightpaneFormView::SelectPane(int slot)
     m_current = slot;
     CPaneDialog* pane = m_slots[static_cast<size_t>(slot)];
     if (!pane) return;
+    FollowPaneMinimum();
     CRect client;
     GetClientRect(&client);
     const int cx = std::max(static_cast<int>(client.Width()), m_minWidth);
@@ -115,6 +112,32 @@ void CRightpaneFormView::SelectPane(int slot)
     pane->RefreshPane();
     pane->Layout(cx, cy);
     pane->ShowWindow(SW_SHOW);
+}
+
+CSize CRightpaneFormView::LargestPaneMinimum() const
+{
+    CSize largest(0, 0);
+    for (const CPaneDialog* pane : m_slots) {
+        if (!pane || !::IsWindow(pane->GetSafeHwnd())) continue;
+        const CSize size = pane->MinimumSize();
+        largest = CSize(std::max(largest.cx, size.cx), std::max(largest.cy, size.cy));
+    }
+    return largest;
+}
+
+void CRightpaneFormView::FollowPaneMinimum()
+{
+    // The view scrolls over what the pane shown needs, never over less (the
+    // information pane's size is the least any pane gets).
+    CSize least(0, 0);
+    if (::IsWindow(m_information.GetSafeHwnd())) least = m_information.MinimumSize();
+    if (CPaneDialog* pane = m_slots[static_cast<size_t>(m_current)]) {
+        const CSize wanted = pane->MinimumSize();
+        least = CSize(std::max(least.cx, wanted.cx), std::max(least.cy, wanted.cy));
+    }
+    m_minWidth = least.cx;
+    m_minHeight = least.cy;
+    SetScrollSizes(MM_TEXT, least);
 }
 
 void CRightpaneFormView::OnSize(UINT nType, int cx, int cy)

@@ -47,6 +47,9 @@ public:
     CRightpanePointtable& PointTable() { return m_points; }
     CRightpaneParameter& Parameter() { return m_parameter; }
 
+    // The largest of the panes' least sizes: the view shows each pane whole at it.
+    CSize LargestPaneMinimum() const;
+
 protected:
     afx_msg void OnSize(UINT nType, int cx, int cy);
     afx_msg LRESULT OnToPointPane(WPARAM wParam, LPARAM lParam);
@@ -61,6 +64,7 @@ protected:
 private:
     void DestroyPanes();
 
+    void FollowPaneMinimum();
     int m_minWidth = 0;
     int m_minHeight = 0;
     int m_current = 0;

@@ -116,6 +116,9 @@ void CRightpanePointtable::CreateManualDialog(CDataManager* manager, int node, R
                         manager))
         return;
     manual->ShowWindow(SW_SHOW);
+    CRect made;
+    manual->GetWindowRect(&made);
+    m_manualSize = CSize(made.Width(), made.Height());
     m_manual = std::move(manual);
     m_manualActive = true;
     if (CWnd* button = GetDlgItem(IDC_PANE_MANUAL_BUTTON)) button->ShowWindow(IsGridShown() ? SW_SHOW : SW_HIDE);
@@ -156,6 +159,18 @@ BOOL CRightpanePointtable::Layout(int cx, int cy)
     if (CWnd* button = GetDlgItem(IDC_PANE_MANUAL_BUTTON)) button->MoveWindow(cx - 165, h + 6, 160, 30);
     if (::IsWindow(m_grid.GetSafeHwnd())) m_grid.MoveWindow(5, h + 45, cx - 10, std::max(cy - h - 50, 0));
     return TRUE;
+}
+
+CSize CRightpanePointtable::MinimumSize() const
+{
+    CSize size = CPaneDialog::MinimumSize();
+    if (!m_manual) return size;
+    // The panel and its margins, the row of check boxes and the grid's header with a few points.
+    constexpr int kMarginsX = 10;
+    constexpr int kBelowPanel = 45 + 120;
+    size.cx = std::max(size.cx, m_manualSize.cx + kMarginsX);
+    size.cy = std::max(size.cy, m_manualSize.cy + kBelowPanel);
+    return size;
 }
 
 void CRightpanePointtable::RefreshPane()

@@ -24,6 +24,8 @@ public:
     BOOL StoreValues(ControllerData* target) override;
     BOOL TakeValues(const ControllerData* source) override;
     BOOL Layout(int cx, int cy) override;
+    // Wide enough for the whole manual panel, high enough for it and a few rows of points.
+    CSize MinimumSize() const override;
     BOOL IsGridShown() override { return m_grid.m_bRedrawLocked ? FALSE : TRUE; }
     void Print() override;
     void PrintPreview() override;
@@ -65,6 +67,8 @@ private:
     CPointTableGrid m_grid;
     std::array<PointRecord, kPointCount>* m_pReference = nullptr;
     std::unique_ptr<CDlgManual> m_manual;
+    // The manual panel's size as its template made it.
+    CSize m_manualSize{0, 0};
     BOOL m_storeM = FALSE;
     bool m_manualActive = true;
     HACCEL m_accelerators;

@@ -289,7 +289,8 @@ TEST_P(WorkingDayMachineTest, ManualOperationAlarmsAndParametersAtTheMachine)
     {
         // Long enough for the status poll to see the return on a loaded machine.
         model.SetMotionTime(emu::Motion::Origin, 5000ms);
-        model.SetDValue(17, 7);
+        // The end says how far the axis travelled to its origin: from where it stands now.
+        const CString travelled = PositionText(std::abs(model.DValue(0))) + u" mm";
         world.Command(IDM_DESKTOP_TERMINAL);
         HWND terminal{};
         ASSERT_TRUE(uitest::WaitUntil([&] {
@@ -300,7 +301,7 @@ TEST_P(WorkingDayMachineTest, ManualOperationAlarmsAndParametersAtTheMachine)
         ASSERT_TRUE(uitest::WaitUntil([&] { return desk.Enabled(IDC_DT_ORIGIN); }, kWaitMs));
         Picture(terminal, "machine-06-terminal");
         world.Boxes().Answer(IDOK);
-        world.Boxes().Answer(IDOK, u"7)");
+        world.Boxes().Answer(IDOK, std::u16string(travelled.GetString()));
         desk.Click(IDC_DT_ORIGIN);
         EXPECT_EQ(world.Boxes().PendingAnswers(), 1u) << "the return was confirmed and runs";
         CDlgControllerStatus& status = child->GetLeftpaneFormView()->Panel();

@@ -11,7 +11,16 @@
 #include "platform/ui/UserInterface.h"
 #include "platform/ui/WidgetPeer.h"
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QCheckBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QComboBox>
 #include <QFontDatabase>
 #include <QKeyEvent>
@@ -19,6 +28,9 @@
 #include <QPixmap>
 #include <QPointer>
 
+#include <unistd.h>
+
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
@@ -133,6 +145,24 @@ void UiEnvironment::SetUp()
     if (const char* platformName = std::getenv("QV_TEST_QPA_PLATFORM"); platformName && *platformName) {
         ::setenv("QT_QPA_PLATFORM", platformName, 1);
     }
+    // A test program may ask for a screen of its own size ("1280x1024"):
+    // offscreen, a screen of that size stands in for the default one.
+    if (const char* screen = std::getenv("QV_TEST_SCREEN"); screen && *screen) {
+        const char* current = std::getenv("QT_QPA_PLATFORM");
+        int width = 0;
+        int height = 0;
+        if ((!current || std::string(current) == "offscreen") && std::sscanf(screen, "%dx%d", &width, &height) == 2) {
+            const std::string config = (std::filesystem::temp_directory_path() /
+                                        ("qv-screen-" + std::to_string(::getpid()) + ".json")).string();
+            std::FILE* out = std::fopen(config.c_str(), "w");
+            if (out) {
+                std::fprintf(out, "{ \"screens\": [ { \"name\": \"screen\", \"x\": 0, \"y\": 0, \"width\": %d, "
+                                  "\"height\": %d, \"logicalDpiX\": 96, \"logicalDpiY\": 96 } ] }\n", width, height);
+                std::fclose(out);
+                ::setenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + config).c_str(), 1);
+            }
+        }
+    }
     g_app = std::make_unique<QApplication>(argc, argv);
     // The same font files on every run, so pictures of windows are stable.
     for (const char* path : {"/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf",
@@ -148,6 +178,71 @@ void UiEnvironment::TearDown()
 {
     g_ui.reset();
     g_app.reset();
+}
+
+namespace {
+
+QString Plain(QString text)
+{
+    // A mnemonic's marker takes no room; "&&" shows as one ampersand.
+    text.replace(QStringLiteral("&&"), QStringLiteral("\x01"));
+    text.remove(u'&');
+    text.replace(QChar(1), u'&');
+    return text;
+}
+
+std::string Describe(QWidget* w, const QString& text, int needs, int has, const char* what)
+{
+    const platform::ui::WidgetPeer* peer = platform::ui::WidgetPeer::FromWidget(w);
+    const HWND hwnd = peer ? peer->Handle() : HWND();
+    const int id = hwnd ? ::GetDlgCtrlID(hwnd) : 0;
+    return std::to_string(id) + " '" + text.toStdString() + "': needs " + std::to_string(needs) + " " + what +
+           ", has " + std::to_string(has);
+}
+
+}  // namespace
+
+std::vector<std::string> ClippedTexts(HWND window)
+{
+    std::vector<std::string> clipped;
+    QWidget* top = platform::ui::WidgetOf(window);
+    if (!top) return {"no window"};
+    for (QWidget* w : top->findChildren<QWidget*>()) {
+        if (!w->isVisibleTo(top)) continue;
+        const QFontMetrics fm(w->font());
+        if (auto* label = qobject_cast<QLabel*>(w)) {
+            const QString text = label->text();
+            if (text.isEmpty() || !label->pixmap().isNull()) continue;
+            const QRect room = label->contentsRect();
+            if (label->wordWrap()) {
+                const int needs = label->heightForWidth(label->width());
+                // One pixel of rounding is no cut text.
+                if (needs > label->height() + 1) clipped.push_back(Describe(w, text, needs, label->height(), "px high"));
+            } else {
+                int needs = 0;
+                for (const QString& line : text.split(u'\n')) needs = std::max(needs, fm.horizontalAdvance(Plain(line)));
+                if (needs > room.width() + 1) clipped.push_back(Describe(w, text, needs, room.width(), "px"));
+            }
+        } else if (auto* check = qobject_cast<QCheckBox*>(w); check || qobject_cast<QRadioButton*>(w)) {
+            auto* button = static_cast<QAbstractButton*>(w);
+            if (button->text().isEmpty()) continue;
+            const int needs = button->sizeHint().width();
+            if (needs > button->width() + 1) clipped.push_back(Describe(w, button->text(), needs, button->width(), "px"));
+        } else if (auto* push = qobject_cast<QPushButton*>(w)) {
+            const QString text = Plain(push->text());
+            if (text.isEmpty()) continue;
+            // The text and its icon beside it, inside the button's frame.
+            const int icon = push->icon().isNull() ? 0 : push->iconSize().width() + 4;
+            const int frame = 2 * push->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, push);
+            const int needs = fm.horizontalAdvance(text) + icon + frame + 2;
+            if (needs > push->width() + 1) clipped.push_back(Describe(w, push->text(), needs, push->width(), "px"));
+        } else if (auto* edit = qobject_cast<QLineEdit*>(w)) {
+            if (!edit->isReadOnly() || edit->text().isEmpty()) continue;
+            const int needs = fm.horizontalAdvance(edit->text()) + 6;
+            if (needs > edit->width() + 1) clipped.push_back(Describe(w, edit->text(), needs, edit->width(), "px"));
+        }
+    }
+    return clipped;
 }
 
 HWND DialogDriver::Item(int id) const

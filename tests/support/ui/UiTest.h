@@ -131,6 +131,13 @@ private:
     HMODULE m_previous;
 };
 
+// The texts of a window that a person could not read whole: each shown
+// label, button, check box and read-only field whose text needs more room
+// than the control has (a wrapping label, more lines than its height holds),
+// one description each ("1234 'Text': needs 120 px, has 96"). Empty when
+// every text fits.
+std::vector<std::string> ClippedTexts(HWND window);
+
 // Where tests leave files for a person to look at: build/artifacts/<area>.
 std::string ArtifactFolder(const std::string& area);
 
