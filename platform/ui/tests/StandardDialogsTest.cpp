@@ -8,6 +8,7 @@
 #include "platform/ui/FileDialog.h"
 #include "platform/ui/Menu.h"
 #include "platform/ui/StandardDialogs.h"
+#include "platform/ui/WidgetPeer.h"
 #include "tests/support/ui/ScriptedDialogs.h"
 
 #include <QAbstractButton>
@@ -17,6 +18,7 @@
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QTimer>
 
 #include <cstdlib>
@@ -179,6 +181,36 @@ TEST_F(StandardDialogsTest, QtMessageBoxShowsEveryButtonSetAndAnswersWithTheClic
         EXPECT_EQ(parent, uitest::DialogDriver(owner.GetSafeHwnd()).Widget(owner.GetSafeHwnd()));
     }
     owner.DestroyWindow();
+}
+
+TEST_F(StandardDialogsTest, ABoxIsNeverNarrowerThanItsTitleWithItsTitleBar)
+{
+    // A one-word text under a long title: a window manager shows the title
+    // beside the bar's icon and buttons, which take far more than the toolkit leaves.
+    const std::pair<const char16_t*, const char16_t*> rows[] = {
+        {u"Quorvane", u"NG"},
+        {u"Quorvane - Line A (COM3) - KX-Q05  node 1", u"OK"},
+        {u"コントローラの応答", u"NG"},
+    };
+    for (const auto& [caption, text] : rows) {
+        SCOPED_TRACE(CString(caption).ToUtf8());
+        int width = 0;
+        int titleWidth = 0;
+        {
+            ModalAnswer<QMessageBox> answer([&](QMessageBox* box) {
+                QFont bold = box->font();
+                bold.setBold(true);
+                titleWidth = QFontMetrics(bold).horizontalAdvance(box->windowTitle());
+                width = box->frameGeometry().width();
+                if (platform::ui::OnRealDisplay())
+                    box->screen()->grabWindow(0).save(QString::fromStdString(uitest::ArtifactFolder("platform") + "/message-box-title.png"));
+                box->accept();
+            });
+            ::MessageBoxW(HWND(), text, caption, MB_OK | MB_ICONEXCLAMATION);
+        }
+        // The title, the icon, three buttons and their margins.
+        EXPECT_GE(width, titleWidth + 150) << "title " << titleWidth << " px";
+    }
 }
 
 TEST_F(StandardDialogsTest, EscapeOnABoxWithoutCancelDoesNotCloseIt)
