@@ -222,6 +222,13 @@ TEST_P(WorkingDayMachineTest, ManualOperationAlarmsAndParametersAtTheMachine)
             << "the axis moves forward: " << model.DValue(0);
         EXPECT_FALSE(panel.Enabled(IDC_MAN_INCH_PLUS)) << "no inching while jogging";
         EXPECT_TRUE(panel.Enabled(IDC_MAN_STOP));
+        // The status panel names the motion after the button that runs it.
+        const CString jogging = Shown("Moving (JOG)", "移動中 (ジョグ)");
+        CString state;
+        EXPECT_TRUE(uitest::WaitUntil([&] {
+            child->GetLeftpaneFormView()->Panel().GetDlgItemText(IDC_STATUS_STATE, state);
+            return state == jogging;
+        }, kWaitMs)) << state.ToUtf8();
         Picture(world, "machine-03-jogging");
         jog.Release();
         EXPECT_TRUE(uitest::WaitUntil([&] { return model.CurrentMotion() == emu::Motion::None; }, kWaitMs))
