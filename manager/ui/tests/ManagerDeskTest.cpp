@@ -124,6 +124,10 @@ protected:
         c.SetControllerName("KX-Q05");
         c.SetRobot("SA4-L06");
         c.SetParameter(72, 2);
+        // Terminal functions: IN0 start, IN1 servo on, OUT0 ready.
+        c.SetParameter(21, 1);
+        c.SetParameter(22, 4);
+        c.SetParameter(32, 1);
     }
     void TearDown() override { uitest::FlushDeletedWidgets(); }
 
@@ -216,6 +220,27 @@ TEST_P(ManagerDeskTest, AFirstStartShowsEveryPaneWholeAndTheToolWindowsOpenBesid
         EXPECT_EQ(uitest::ClippedTexts(tools[i]), std::vector<std::string>());
     }
     EXPECT_EQ(uitest::ClippedTexts(child->GetSafeHwnd()), std::vector<std::string>()) << "the controller window";
+
+    // The I/O monitor names its lamps by terminal and function, and keeps
+    // one title for the controller when its window becomes active again.
+    const HWND io = tools[1];
+    const bool ja = language == "ja";
+    uitest::DialogDriver monitor(io);
+    EXPECT_EQ(monitor.Text(IDC_IO_BIT_LABEL_FIRST), ja ? W("IN0  スタート") : CString(u"IN0  Start"));
+    EXPECT_EQ(monitor.Text(IDC_IO_BIT_LABEL_FIRST + 2), ja ? W("IN1  サーボオン") : CString(u"IN1  Servo on"));
+    EXPECT_EQ(monitor.Text(IDC_IO_BIT_LABEL_FIRST + 2 * 16), ja ? W("OUT0  レディ") : CString(u"OUT0  Ready"));
+    EXPECT_EQ(monitor.Text(IDC_IO_BIT_LABEL_FIRST + 2 * 8), u"IN8");
+    const auto title = [&] {
+        CString text;
+        ::GetWindowTextW(io, text.GetBuffer(256), 256);
+        text.ReleaseBuffer();
+        return text;
+    };
+    const CString opened = title();
+    EXPECT_EQ(opened, ja ? W("I/Oモニタ - KX-Q05  ノード 1") : CString(u"I/O monitor - KX-Q05  node 1"));
+    child->SendMessage(WM_MDIACTIVATE, 0, child->GetSafeHwnd().ToLParam());
+    uitest::Pump(20);
+    EXPECT_EQ(title(), opened) << "one name for the controller";
     std::vector<HWND> all{world.FrameHwnd()};
     all.insert(all.end(), tools.begin(), tools.end());
     EXPECT_TRUE(ScreenPicture(all, "desk-first-start." + language + ".png"));
