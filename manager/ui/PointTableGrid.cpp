@@ -472,8 +472,15 @@ void CPointTableGrid::LockPointGrid(BOOL bLock)
 void CPointTableGrid::HighlightPoint(int point)
 {
     if (point > 0 && point <= kPointCount) {
-        m_highlighted = RowOfSlot(point - 1);
-        SetSelection(m_highlighted, 1, m_highlighted, kColumns - 1);
+        // Once per point: a row the user chose meanwhile is left to the user
+        // until the controller runs another point.
+        const int row = RowOfSlot(point - 1);
+        if (row == m_highlighted || row >= GetRows()) return;
+        m_highlighted = row;
+        // The row becomes current too, so the panel's selected point (what
+        // START and teach name) is the row shown.
+        SetCurrentCell(row, 1);
+        SetSelection(row, 1, row, kColumns - 1);
         return;
     }
     const int row = m_highlighted > 0 ? m_highlighted : kFixedRows;
