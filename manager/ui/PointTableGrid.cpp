@@ -106,6 +106,13 @@ void CPointTableGrid::SetColumnSettings()
         {kKindWhole, 0, 0, 0, 255},
         {kKindWhole, 0, 0, 0, 30000},
     }};
+    // A parameter left at 0 (a DC or Q default of 0) must not give a new
+    // point a value its own column refuses: the controller would take a
+    // deceleration or a current limit of 0.
+    for (size_t c = PointRecord::kM; c < m_columns.size(); ++c) {
+        Column& column = m_columns[c];
+        column.defaultValue = std::clamp(column.defaultValue, column.minimum, std::max(column.minimum, column.maximum));
+    }
 }
 
 void CPointTableGrid::ApplyColumnWidths()

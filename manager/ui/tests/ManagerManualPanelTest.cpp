@@ -235,6 +235,44 @@ TEST_P(ManagerManualPanelTest, ThePointTableFollowsTheRunningPointWhileThePanelI
 
 INSTANTIATE_TEST_SUITE_P(Languages, ManagerManualPanelTest, ::testing::Values("en", "ja"));
 
+class ManagerTeachTest : public ManagerManualPanelTest {};
+
+// A position taught into an empty row defines the point with the column
+// defaults, each within its column's limits, though the controller's default
+// parameters (K52, K53) are 0.
+TEST_F(ManagerTeachTest, APointTaughtIntoAnEmptyRowGetsDefaultsWithinTheColumnLimits)
+{
+    emu::ControllerModel& c = emulator.Controller(1);
+    c.SetParameter(52, 0);
+    c.SetParameter(53, 0);
+    c.SetDValue(0, 4321);
+    ManagerWorld world;
+    CChildFrame* child = OpenOnline(world);
+    ASSERT_NE(child, nullptr);
+    CRightpanePointtable& pane = child->GetRightpaneFormView()->PointTable();
+    CPointTableGrid& grid = pane.Grid();
+    const int row = CPointTableGrid::RowOfSlot(8);
+    grid.SelectCell(row, 1, TRUE);
+    world.Boxes().Answer(IDOK, u"43.21");
+    uitest::DialogDriver(pane.Manual()->GetSafeHwnd()).Click(IDC_MAN_TEACH);
+    EXPECT_EQ(world.Boxes().PendingAnswers(), 0u);
+    EXPECT_EQ(grid.GetCellText(row, PointRecord::kP).ToUtf8(), "43.21");
+    EXPECT_EQ(grid.GetCellText(row, PointRecord::kDC).ToUtf8(), "1") << "DC is at least 1";
+    EXPECT_EQ(grid.GetCellText(row, PointRecord::kQ).ToUtf8(), "1") << "Q is at least 1";
+
+    emulator.ClearLog();
+    world.Boxes().Answer(IDOK).Answer(IDOK);
+    world.Command(IDM_WRITE_CONTROLLER);
+    EXPECT_EQ(world.Boxes().PendingAnswers(), 0u);
+    ASSERT_TRUE(c.PointUsed(9));
+    const emu::PointFields written = c.Point(9);
+    EXPECT_EQ(written[1], 4321);
+    EXPECT_EQ(written[4], 1) << "DC";
+    EXPECT_EQ(written[5], 1) << "Q";
+    EXPECT_EQ(IndexOf(emulator, "@DC9.1=0"), -1);
+    world.Quit();
+}
+
 // Two controllers in two tiled windows.
 class ManagerTwoManualPanelsTest : public ::testing::Test {
 protected:
