@@ -4,6 +4,8 @@
 #include "manager/core/AlarmText.h"
 #include "manager/core/DataManager.h"
 #include "manager/dialogs/DlgManual.h"
+#include "manager/ui/ChildFrm.h"
+#include "manager/ui/RightpaneFormView.h"
 #include "manager/ui/ManagerMessages.h"
 #include "manager/ui/WindowAids.h"
 #include "platform/ui/DC.h"
@@ -160,7 +162,10 @@ void CDlgControllerStatus::ShowSnapshot(const StatusSnapshot& values)
     for (int i = 0; i < 4; ++i)
         if (m_lamps[i].GetState() != lamps[i]) m_lamps[i].SetState(lamps[i]);
     ShowText(m_edits[0], CString());
-    const CDlgManual* manual = CDlgManual::ActivePanel();
+    // A jog or inch of this window's own manual panel is named as such.
+    const auto* frame = dynamic_cast<CChildFrame*>(AfxGetParentFrame(this));
+    CRightpaneFormView* right = frame ? frame->GetRightpaneFormView() : nullptr;
+    const CDlgManual* manual = right ? right->PointTable().Manual() : nullptr;
     ShowText(m_edits[1], StatusCodeText(values.status.d18, manual ? manual->RunningManualMotion() : ManualMotion::None));
     m_position.SetValue(static_cast<double>(values.status.d0) / std::pow(10.0, m_decimals));
 }

@@ -21,6 +21,8 @@
 #include <QScreen>
 #include <QTimer>
 
+#include <unistd.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -265,7 +267,10 @@ TEST_F(StandardDialogsTest, FileDialogsGoThroughTheHookWithTheirFiltersAndFlags)
 
 TEST_F(StandardDialogsTest, QtFileDialogReturnsTheChosenFile)
 {
-    const std::filesystem::path folder = std::filesystem::temp_directory_path() / "qv-ui-file-dialog";
+    // A folder of this process: another run of the tests at the same time
+    // (another build on the machine) must not remove it under this one.
+    const std::filesystem::path folder =
+        std::filesystem::temp_directory_path() / ("qv-ui-file-dialog-" + std::to_string(::getpid()));
     std::filesystem::create_directories(folder);
     std::ofstream(folder / "readme.txt") << "x";
     std::ofstream(folder / "data.csv") << "1,2";
