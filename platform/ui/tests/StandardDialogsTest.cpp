@@ -203,7 +203,9 @@ TEST_F(StandardDialogsTest, ABoxIsNeverNarrowerThanItsTitleWithItsTitleBar)
                 QFont bold = box->font();
                 bold.setBold(true);
                 titleWidth = QFontMetrics(bold).horizontalAdvance(box->windowTitle());
-                width = box->frameGeometry().width();
+                // The box is laid out once it shows (on a display, in the window manager's time).
+                uitest::WaitUntil([&] { return box->isVisible() && box->width() > 50; }, 5000);
+                width = box->width();
                 if (platform::ui::OnRealDisplay())
                     box->screen()->grabWindow(0).save(QString::fromStdString(uitest::ArtifactFolder("platform") + "/message-box-title.png"));
                 box->accept();
