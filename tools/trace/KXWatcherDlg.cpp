@@ -988,6 +988,8 @@ LRESULT CKXWatcherDlg::OnEndTrigModTrace(WPARAM, LPARAM)
     SetCloseEnabled(TRUE);
     RecalcGraphSize();
     Invalidate(FALSE);
+    // An open A-B window reads its cursors in the trace just finished.
+    RefreshToolWindows();
     return 0;
 }
 
@@ -996,6 +998,7 @@ LRESULT CKXWatcherDlg::OnRepeatTrigModTrace(WPARAM, LPARAM)
     if (!m_pAcq) return 0;
     m_pAcq->RepeatTriggerTrace();
     Invalidate(FALSE);
+    RefreshToolWindows();
     return 0;
 }
 

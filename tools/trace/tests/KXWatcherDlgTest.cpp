@@ -1,9 +1,11 @@
 // The trace window against the controller emulator, used as a person uses
 // it: its menu commands, the execution window's buttons, the file dialogs,
 // and what ends up on the controller and on disk.
+#include "tools/trace/ABCursorDlg.h"
 #include "tools/trace/ExecTraceDlg.h"
 #include "tools/trace/KXWatcherDlg.h"
 #include "tools/trace/SimpleToolDlgs.h"
+#include "tools/trace/TraceToolWindows.h"
 #include "tools/tests/DialogTestSupport.h"
 
 #include "resources/tools/ZeblLangLib_ids.h"
@@ -20,6 +22,7 @@
 #include "platform/ui/DropFiles.h"
 #include "platform/core/ResourceModule.h"
 #include "platform/ui/InputServices.h"
+#include "platform/ui/ListCtrl.h"
 #include "platform/ui/ResourceImages.h"
 #include "platform/ui/ToolBar.h"
 #include "platform/ui/WidgetPeer.h"
@@ -67,6 +70,18 @@ protected:
         std::ofstream(dir + "/rtt.ini", std::ios::binary) << text;
     }
     std::string Rtt() const { return ReadBytes(Folder() + "/Velbrook/Quorvane/rtt.ini"); }
+    // A trigger trace of 100 samples, single (repeat 0) or repeated, 20 % of
+    // them before channel 1 rises through 50: a sawtooth that does so once
+    // every 200 samples. Channel 2 counts the samples.
+    void UseSawtoothTrigger(int repeat)
+    {
+        source = [](uint32_t i) {
+            const long v = static_cast<long>(i % 200);
+            return std::to_string(i) + "," + std::to_string(v) + "," + std::to_string(i) + ",0,0";
+        };
+        WriteRtt("[TRACE_SETTINGS]\r\nTRACE_MODE=1\r\nTRACE_NUM=100\r\n[TRIGGER_SETTINGS]\r\nMODE=" +
+                 std::to_string(repeat) + "\r\nSOURCE=0\r\nLEVEL=50\r\nSLOPE=0\r\nPRE_TRIGGER=20\r\n");
+    }
 
     // Runs the window on the emulator's link once it has read the controller.
     INT_PTR Run(CKXWatcherDlg& dlg, std::function<void(uitest::DialogDriver&)> script)
@@ -192,13 +207,7 @@ TEST_F(KXWatcherDlgTest, AMonitorTraceRunsStopsSavesReopensAndCopiesTheScreen)
 
 TEST_F(KXWatcherDlgTest, ATriggerTraceKeepsItsPreTriggerPartAroundTheTrigger)
 {
-    // A sawtooth on channel 1 rises through 50 once every 200 samples.
-    source = [](uint32_t i) {
-        const long v = static_cast<long>(i % 200);
-        return std::to_string(i) + "," + std::to_string(v) + "," + std::to_string(i) + ",0,0";
-    };
-    WriteRtt("[TRACE_SETTINGS]\r\nTRACE_MODE=1\r\nTRACE_NUM=100\r\n"
-             "[TRIGGER_SETTINGS]\r\nMODE=0\r\nSOURCE=0\r\nLEVEL=50\r\nSLOPE=0\r\nPRE_TRIGGER=20\r\n");
+    UseSawtoothTrigger(0);
     CKXWatcherDlg dlg;
     const std::string saved = Folder() + "/trigger.trd";
     const INT_PTR result = Run(dlg, [&](uitest::DialogDriver& d) {
@@ -256,6 +265,130 @@ TEST_F(KXWatcherDlgTest, ATriggerTraceIsTriggeredByHandOrAborted)
     const SavedTrace trace = ReadSavedTrace(saved);
     ExpectRowsAreSentSamples(trace, 101);
     EXPECT_EQ(trace.triggerPos, 50);
+}
+
+// A stream the test lets through a number of samples at a time: past what is
+// allowed the controller's lines are malformed, which the window drops. Each
+// sample's channel 1 and 2 are its number among the samples let through.
+struct GatedStream {
+    std::atomic<long> allowed{0};
+    std::atomic<long> sent{0};
+
+    std::string Line(uint32_t index)
+    {
+        // The first three lines after a start are dropped whatever they hold.
+        if (index < 3 || sent.load() >= allowed.load()) return "-";
+        const long n = sent++;
+        return std::to_string(index) + "," + std::to_string(n) + "," + std::to_string(n) + ",0,0";
+    }
+};
+
+CString LoadText(UINT id)
+{
+    CString text;
+    text.LoadString(id);
+    return text;
+}
+
+CString Progress(UINT id, int percent)
+{
+    CString text = LoadText(id);
+    text.AppendFormat(u" : %d %%", percent);
+    return text;
+}
+
+// The rows of the A-B cursor window: channel, A, B, B - A.
+std::vector<std::vector<std::string>> ABRows(CKXWatcherDlg& dlg)
+{
+    std::vector<std::vector<std::string>> rows;
+    if (!dlg.ToolWindows() || !dlg.ToolWindows()->ABCursor()) return rows;
+    auto* list = static_cast<CListCtrl*>(
+        CWnd::FromHandle(::GetDlgItem(dlg.ToolWindows()->ABCursor()->GetSafeHwnd(), IDC_ABC_LIST)));
+    for (int r = 0; r < list->GetItemCount(); ++r) {
+        std::vector<std::string> row;
+        for (int c = 0; c < 4; ++c) row.push_back(list->GetItemText(r, c).ToUtf8());
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+TEST_F(KXWatcherDlgTest, ASingleTriggerTraceShowsHowFarItCameAndItsEndInTheABWindow)
+{
+    auto gate = std::make_shared<GatedStream>();
+    source = [gate](uint32_t i) { return gate->Line(i); };
+    // 1000 samples, 10 % before the trigger: 100 before it, 900 from it on.
+    WriteRtt("[TRACE_SETTINGS]\r\nTRACE_MODE=1\r\nTRACE_NUM=1000\r\n"
+             "[TRIGGER_SETTINGS]\r\nMODE=0\r\nSOURCE=0\r\nLEVEL=150\r\nSLOPE=0\r\nPRE_TRIGGER=10\r\n");
+    CKXWatcherDlg dlg;
+    const INT_PTR result = Run(dlg, [&](uitest::DialogDriver& d) {
+        // Cursor A on the first sample, read in the A-B window.
+        Command(d, ID_KXW_A_CURSOR_SHOW);
+        Command(d, ID_KXW_TOOL_ABCURSOR);
+        ASSERT_FALSE(ABRows(dlg).empty());
+        EXPECT_EQ(ABRows(dlg)[0][1], "0") << "nothing traced yet";
+
+        Command(d, ID_KXW_START_TRACE);
+        ASSERT_TRUE(uitest::WaitUntil([&] { return ExecWindow(dlg) && Streaming(); }, 10000));
+        uitest::DialogDriver exec(ExecWindow(dlg));
+        const auto shows = [&](const CString& text) {
+            return uitest::WaitUntil([&] { return exec.Text(IDC_EXEC_STATUS) == text; }, 20000);
+        };
+        gate->allowed = 50;
+        EXPECT_TRUE(shows(Progress(IDS_TRACE_WAIT_PRETRIGGER, 50))) << exec.Text(IDC_EXEC_STATUS).ToUtf8();
+        KeepPicture(exec, "trace-exec-pretrigger-en");
+        EXPECT_FALSE(exec.Enabled(IDC_EXEC_MANUAL_TRIGGER)) << "no trigger by hand before the part is full";
+        // The trigger at sample 150, and 37 samples from it on of 900: 0 %.
+        gate->allowed = 150 + 37;
+        EXPECT_TRUE(shows(Progress(IDS_TRACE_TRIGGERED, 0))) << exec.Text(IDC_EXEC_STATUS).ToUtf8();
+        gate->allowed = 150 + 450;
+        EXPECT_TRUE(shows(Progress(IDS_TRACE_TRIGGERED, 50))) << exec.Text(IDC_EXEC_STATUS).ToUtf8();
+        KeepPicture(exec, "trace-exec-triggered-en");
+        // Complete: the window closes and the A-B window reads the new trace.
+        gate->allowed = 100000;
+        ASSERT_TRUE(uitest::WaitUntil([&] { return !ExecWindow(dlg) && !dlg.IsTracing(); }, 30000));
+        const auto rows = ABRows(dlg);
+        ASSERT_EQ(rows.size(), 4u);
+        EXPECT_EQ(rows[0][1], "50") << "100 samples before the trigger at 150";
+        EXPECT_EQ(rows[1][1], "50");
+        ::SendMessageW(d.Dialog(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    });
+    EXPECT_EQ(result, 1);
+}
+
+TEST_F(KXWatcherDlgTest, ARepeatedTriggerTraceKeepsItsWindowAndShowsEachTrace)
+{
+    UseSawtoothTrigger(1);
+    CKXWatcherDlg dlg;
+    const INT_PTR result = Run(dlg, [&](uitest::DialogDriver& d) {
+        Command(d, ID_KXW_A_CURSOR_SHOW);
+        Command(d, ID_KXW_TOOL_ABCURSOR);
+        Command(d, ID_KXW_START_TRACE);
+        ASSERT_TRUE(uitest::WaitUntil([&] { return ExecWindow(dlg) != HWND(); }, 10000));
+        const HWND exec = ExecWindow(dlg);
+        CString caption;
+        CWnd::FromHandle(exec)->GetWindowText(caption);
+        EXPECT_NE(caption.Find(LoadText(IDS_TRACE_TRIGGER_REPEAT)), -1) << caption.ToUtf8();
+        // Each trace shows as it completes, its first sample 20 before a
+        // rise through 50; the window stays for the next one.
+        const auto firstSample = [&](int channel) {
+            const auto rows = ABRows(dlg);
+            return rows.size() == 4u ? std::atol(rows[static_cast<std::size_t>(channel)][1].c_str()) : -1L;
+        };
+        ASSERT_TRUE(uitest::WaitUntil([&] { return firstSample(1) > 0; }, 30000));
+        const long first = firstSample(1);
+        EXPECT_EQ(firstSample(0), 30);
+        EXPECT_EQ(ExecWindow(dlg), exec);
+        ASSERT_TRUE(uitest::WaitUntil([&] { return firstSample(1) > first; }, 30000)) << "the next trace";
+        EXPECT_EQ(firstSample(0), 30);
+        EXPECT_EQ((firstSample(1) - first) % 200, 0) << "one rise through the level each 200 samples";
+        EXPECT_EQ(ExecWindow(dlg), exec);
+        EXPECT_TRUE(dlg.IsTracing());
+        uitest::DialogDriver(exec).Click(IDC_EXEC_ABORT);
+        ASSERT_TRUE(uitest::WaitUntil([&] { return !ExecWindow(dlg) && !dlg.IsTracing(); }, 10000));
+        EXPECT_TRUE(uitest::WaitUntil([&] { return !Streaming(); }, 5000));
+        ::SendMessageW(d.Dialog(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    });
+    EXPECT_EQ(result, 1);
 }
 
 TEST_F(KXWatcherDlgTest, ClosingTheExecutionWindowByItsCaptionStopsTheTrace)
