@@ -34,6 +34,7 @@
 #include <unistd.h>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <vector>
 
 IMPLEMENT_DYNAMIC(CKXWatcherDlg, CDialog)
@@ -1107,8 +1108,16 @@ BOOL CKXWatcherDlg::DoSave(const CString& strPath)
 {
     CString path = strPath;
     if (path.IsEmpty()) {
-        const CString initial = m_model.m_strFileName.IsEmpty() ? CString(u"*.trd") : m_model.m_strFileName;
-        CFileDialog dialog(FALSE, u"trd", initial, OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST,
+        // The last file's name in its folder, or a name of its own: a
+        // pattern such as "*.trd" would be taken for a name here.
+        CString initial = m_model.m_strFilePath;
+        if (initial.IsEmpty()) {
+            const std::time_t now = std::time(nullptr);
+            std::tm local{};
+            localtime_r(&now, &local);
+            initial = SuggestTraceFileName(m_model.m_GraphSet.TITLE, local);
+        }
+        CTRDFileDlg dialog(FALSE, u"trd", initial, OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST,
                            LoadText(IDS_TRACE_FILE_FILTER), this);
         m_bModalRunning = TRUE;
         const INT_PTR result = dialog.DoModal();

@@ -7,6 +7,7 @@
 #include "tools/trace/SimpleToolDlgs.h"
 #include "tools/trace/TraceToolWindows.h"
 #include "tools/tests/DialogTestSupport.h"
+#include "tools/trace/tests/TraceTestSupport.h"
 
 #include "resources/tools/ZeblLangLib_ids.h"
 #include "resources/tools/trdfile_ids.h"
@@ -29,6 +30,7 @@
 
 #include <cmath>
 #include <fstream>
+#include <regex>
 #include <sstream>
 
 namespace {
@@ -36,13 +38,8 @@ namespace {
 using namespace toolstest;
 using namespace std::chrono_literals;
 
-std::string ReadBytes(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+using tracetest::Command;
+using tracetest::ReadBytes;
 
 using testsupport::ReadSavedTrace;
 using testsupport::SavedTrace;
@@ -109,8 +106,6 @@ protected:
     EmulatorLink link;
 };
 
-void Command(uitest::DialogDriver& d, UINT id) { ::SendMessageW(d.Dialog(), WM_COMMAND, id, 0); }
-
 // File Open through the trace-file dialog: the path typed as the name, OK.
 void OpenTraceFile(CKXWatcherDlg& dlg, uitest::DialogDriver& d, const std::string& path)
 {
@@ -169,8 +164,9 @@ TEST_F(KXWatcherDlgTest, AMonitorTraceRunsStopsSavesReopensAndCopiesTheScreen)
         ASSERT_TRUE(uitest::WaitUntil([&] { return !dlg.IsTracing() && !ExecWindow(dlg); }, 10000));
         EXPECT_TRUE(uitest::WaitUntil([&] { return !Streaming(); }, 5000)) << "the stream is switched off";
 
-        dialogs.ChooseFile({CString::FromUtf8(saved)});
-        Command(d, ID_KXW_FILE_SAVEAS);
+        // A trace not saved before is offered a name of its own.
+        const std::string offered = tracetest::SaveTraceAs(dlg, d.Dialog(), CString::FromUtf8(saved)).ToUtf8();
+        EXPECT_TRUE(std::regex_match(offered, std::regex("trace_20[0-9]{6}_[0-9]{6}\\.trd"))) << offered;
         const SavedTrace trace = ReadSavedTrace(saved);
         ExpectRowsAreSentSamples(trace, 201);
 
@@ -218,8 +214,7 @@ TEST_F(KXWatcherDlgTest, ATriggerTraceKeepsItsPreTriggerPartAroundTheTrigger)
         ASSERT_TRUE(uitest::WaitUntil([&] { return !ExecWindow(dlg) && !dlg.IsTracing(); }, 30000));
         EXPECT_TRUE(uitest::WaitUntil([&] { return !Streaming(); }, 5000));
         KeepPicture(d, "trace-window-triggered-en");
-        dialogs.ChooseFile({CString::FromUtf8(saved)});
-        Command(d, ID_KXW_FILE_SAVEAS);
+        tracetest::SaveTraceAs(dlg, d.Dialog(), CString::FromUtf8(saved));
         ::SendMessageW(d.Dialog(), WM_SYSCOMMAND, SC_CLOSE, 0);
     });
     EXPECT_EQ(result, 1);
@@ -257,8 +252,7 @@ TEST_F(KXWatcherDlgTest, ATriggerTraceIsTriggeredByHandOrAborted)
         KeepPicture(exec, "trace-exec-waiting-en");
         exec.Click(IDC_EXEC_MANUAL_TRIGGER);
         ASSERT_TRUE(uitest::WaitUntil([&] { return !ExecWindow(dlg) && !dlg.IsTracing(); }, 20000));
-        dialogs.ChooseFile({CString::FromUtf8(saved)});
-        Command(d, ID_KXW_FILE_SAVEAS);
+        tracetest::SaveTraceAs(dlg, d.Dialog(), CString::FromUtf8(saved));
         ::SendMessageW(d.Dialog(), WM_SYSCOMMAND, SC_CLOSE, 0);
     });
     EXPECT_EQ(result, 1);
@@ -420,8 +414,7 @@ TEST_F(KXWatcherDlgTest, ADroppedLinkEndsTheTraceWithAMessageAndKeepsTheSamples)
         uitest::Pump(100);
         EXPECT_EQ(boxes.PendingAnswers(), 0u) << "the user is told";
         EXPECT_GT(dlg.GetUpdatePointer(), 50) << "the samples received stay";
-        dialogs.ChooseFile({CString::FromUtf8(saved)});
-        Command(d, ID_KXW_FILE_SAVEAS);
+        tracetest::SaveTraceAs(dlg, d.Dialog(), CString::FromUtf8(saved));
         ::SendMessageW(d.Dialog(), WM_SYSCOMMAND, SC_CLOSE, 0);
     });
     EXPECT_EQ(result, 1);
@@ -770,8 +763,8 @@ TEST_P(TraceFileWindowTest, AShownTraceIsMeasuredWithTheCursorsZoomedAndKeptWhen
         boxes.Answer(IDOK, u"Phase = 8");
         OpenTraceFile(dlg, d, Damaged());
         EXPECT_EQ(boxes.PendingAnswers(), 0u);
-        dialogs.ChooseFile({CString::FromUtf8(copy)});
-        Command(d, ID_KXW_FILE_SAVEAS);
+        // The file shown is offered again.
+        EXPECT_EQ(tracetest::SaveTraceAs(dlg, d.Dialog(), CString::FromUtf8(copy)), CString(u"known.trd"));
         ::SendMessageW(d.Dialog(), WM_SYSCOMMAND, SC_CLOSE, 0);
     });
     EXPECT_EQ(result, 1);

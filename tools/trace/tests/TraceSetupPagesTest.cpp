@@ -248,8 +248,7 @@ TEST_P(TraceSetupPagesTest, WhatThePagesSetIsDrawnSavedAndKept)
                                             qRgb(255, 0, 255));
         EXPECT_TRUE(magenta.empty()) << "channel 4 is not drawn";
 
-        dialogs.ChooseFile({CString::FromUtf8(saved)});
-        Command(d, ID_KXW_FILE_SAVEAS);
+        tracetest::SaveTraceAs(dlg, d.Dialog(), CString::FromUtf8(saved));
         Command(d, ID_KXW_TRACE_SETTING);
         EXPECT_EQ(setups, 3);
         Command(d, ID_KXW_TRACE_SETTING);
@@ -549,8 +548,7 @@ TEST_P(TraceSetupPagesTest, AShownFileIsRelabelledButItsRecordingIsNotForChangin
         Command(d, ID_KXW_TRACE_SETTING);
         EXPECT_EQ(setups, 1);
         EXPECT_TRUE(boxes.Shown().empty()) << "nothing of the recording changed: nothing to confirm";
-        dialogs.ChooseFile({CString::FromUtf8(copy)});
-        Command(d, ID_KXW_FILE_SAVEAS);
+        tracetest::SaveTraceAs(dlg, d.Dialog(), CString::FromUtf8(copy));
         ::SendMessageW(d.Dialog(), WM_SYSCOMMAND, SC_CLOSE, 0);
     });
     EXPECT_EQ(result, 1);

@@ -3,6 +3,11 @@
 
 #include "tests/support/ui/UiTest.h"
 
+#include "tools/trace/KXWatcherDlg.h"
+
+#include "resources/tools/trace_ids.h"
+#include "resources/tools/trdfile_ids.h"
+
 #include "platform/core/CodePage.h"
 
 #include <fstream>
@@ -30,6 +35,28 @@ public:
 private:
     UINT m_saved;
 };
+
+// Save As of a trace window through its trace file dialog: the path typed
+// over the name the dialog offers, then OK. The name offered is returned.
+inline CString SaveTraceAs(CKXWatcherDlg& window, HWND hwnd, const CString& path)
+{
+    CString offered;
+    uitest::RunModal(
+        [hwnd] {
+            ::SendMessageW(hwnd, WM_COMMAND, ID_KXW_FILE_SAVEAS, 0);
+            return static_cast<INT_PTR>(IDOK);
+        },
+        [&window, hwnd] {
+            const HWND active = ::GetActiveWindow();
+            return window.IsModalOpen() && active && active != hwnd ? active : HWND();
+        },
+        [&](uitest::DialogDriver& file) {
+            offered = file.Text(IDC_TRDF_NAME);
+            file.Retype(IDC_TRDF_NAME, path.GetString());
+            file.Click(IDOK);
+        });
+    return offered;
+}
 
 // A menu or tool-bar command to the window.
 inline void Command(uitest::DialogDriver& d, UINT id) { ::SendMessageW(d.Dialog(), WM_COMMAND, id, 0); }
