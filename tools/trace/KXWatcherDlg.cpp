@@ -47,6 +47,8 @@ constexpr UINT_PTR kRedrawTimer = 1000;
 constexpr UINT_PTR kErrorPaneTimer = 1001;
 constexpr UINT kRedrawPeriodMs = 100;
 constexpr UINT kErrorPaneMs = 3000;
+// Help contexts of the window's controls: this base plus the control's id.
+constexpr DWORD_PTR kHelpContextBase = 0x10000;
 constexpr int kMinTrackWidth = 304;
 constexpr int kMinTrackHeight = 340;
 constexpr int kSelectorWidth = 70;
@@ -170,6 +172,7 @@ BEGIN_MESSAGE_MAP(CKXWatcherDlg, CDialog)
     ON_UPDATE_COMMAND_UI(ID_KXW_TOOL_SOPE, &CKXWatcherDlg::OnUpdateLiveWindow)
     ON_UPDATE_COMMAND_UI(ID_KXW_TOOL_STERM, &CKXWatcherDlg::OnUpdateLiveWindow)
     ON_MESSAGE(WM_KICKIDLE, &CKXWatcherDlg::OnKickIdle)
+    ON_MESSAGE(WM_HELP, &CKXWatcherDlg::OnHelpInfo)
 END_MESSAGE_MAP()
 
 CKXWatcherDlg::CKXWatcherDlg(int nAltTitle, int nRange, CWnd* pParent)
@@ -1413,6 +1416,16 @@ void CKXWatcherDlg::WinHelpW(DWORD_PTR dwData, UINT nCmd)
 }
 
 void CKXWatcherDlg::OnKxwHelpToc() { WinHelpW(0, 3); }
+
+LRESULT CKXWatcherDlg::OnHelpInfo(WPARAM, LPARAM lParam)
+{
+    // F1 on a control opens that control's page; elsewhere the contents.
+    const auto* info = reinterpret_cast<const HELPINFO*>(lParam);
+    const int id = info && info->iContextType == HELPINFO_WINDOW ? info->iCtrlId : 0;
+    if (id >= 1 && id != IDHELP) WinHelpW(kHelpContextBase + static_cast<DWORD_PTR>(id), 1);
+    else OnKxwHelpToc();
+    return TRUE;
+}
 
 namespace {
 

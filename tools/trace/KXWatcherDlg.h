@@ -154,6 +154,7 @@ protected:
     afx_msg void OnDestroy();
     afx_msg void OnSysCommand(UINT nID, LPARAM lParam);
     afx_msg LRESULT OnKickIdle(WPARAM wParam, LPARAM lParam);
+    afx_msg LRESULT OnHelpInfo(WPARAM wParam, LPARAM lParam);
 
     afx_msg LRESULT OnCommNotify(WPARAM wParam, LPARAM lParam);
     afx_msg LRESULT OnInitSetting(WPARAM wParam, LPARAM lParam);

@@ -21,7 +21,10 @@
 
 #include "platform/ui/ArrangeWindows.h"
 #include "platform/ui/DropFiles.h"
+#include "platform/core/File.h"
+#include "platform/core/Paths.h"
 #include "platform/core/ResourceModule.h"
+#include "platform/ui/Shell.h"
 #include "platform/ui/InputServices.h"
 #include "platform/ui/ListCtrl.h"
 #include "platform/ui/ResourceImages.h"
@@ -773,6 +776,45 @@ TEST_P(TraceFileWindowTest, AShownTraceIsMeasuredWithTheCursorsZoomedAndKeptWhen
     const SavedTrace after = ReadSavedTrace(copy);
     EXPECT_EQ(after.rows, before.rows);
     EXPECT_EQ(after.triggerPos, 200);
+}
+
+TEST_P(TraceFileWindowTest, F1OnAControlOpensThatControlsHelpPage)
+{
+    const std::string lang = GetParam();
+    const CString help = platform::JoinPath(platform::GetProgramFolder(), CString::FromUtf8("Quorvane." + lang + ".html"));
+    ASSERT_TRUE(platform::FileExists(help)) << "the manager's help is installed beside the program";
+    const auto page = [&](int control) {
+        return platform::JoinPath(platform::GetProgramFolder(),
+                                  CString::FromUtf8("Quorvane." + lang + "/" + std::to_string(0x10000 + control) + ".html"));
+    };
+    std::vector<std::vector<CString>> opened;
+    platform::ScopedDesktopOpenHook hook([&](const std::vector<CString>& arguments) {
+        opened.push_back(arguments);
+        return true;
+    });
+    CKXWatcherDlg dlg;
+    dlg.SetAppHelpPath(help);
+    const INT_PTR result = RunDialog(dlg, [&](uitest::DialogDriver& d) {
+        // Help for the graphs' scroll bar (the focus at start), then for a selector.
+        for (int control : {IDC_KXW_SCROLL, IDC_KXW_AB_CHANNEL}) {
+            SCOPED_TRACE(control);
+            ASSERT_TRUE(platform::FileExists(page(control))) << page(control).ToUtf8();
+            ::SetFocus(d.Item(control));
+            d.Key(Qt::Key_F1);
+            ASSERT_FALSE(opened.empty());
+            EXPECT_EQ(opened.back(), (std::vector<CString>{u"xdg-open", page(control)}));
+            // The page is in the window's language and names the window.
+            const std::string text = ReadBytes(page(control).ToUtf8());
+            EXPECT_NE(text.find("lang=\"" + lang + "\""), std::string::npos);
+        }
+        // Help > Contents opens the whole help.
+        Command(d, ID_KXW_HELP_TOC);
+        EXPECT_EQ(opened.back(), (std::vector<CString>{u"xdg-open", help}));
+        EXPECT_EQ(opened.size(), 3u);
+        ::SendMessageW(d.Dialog(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    });
+    EXPECT_EQ(result, 1);
+    EXPECT_TRUE(boxes.Shown().empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(BothLanguages, TraceFileWindowTest, ::testing::Values("en", "ja"));
