@@ -1334,29 +1334,36 @@ BOOL CKXWatcherDlg::CopyToBmpFile(const CRect& rcArea)
 
 void CKXWatcherDlg::OnKxwEditScreencopy()
 {
+    // Where a copy goes is the live window's setting, for its viewers too.
+    const TraceOptions& options = m_pToolOwner ? m_pToolOwner->Model().m_Options : m_model.m_Options;
     CRect area;
     GetClientRect(&area);
-    if (m_model.m_Options.COPY_AREA == 1) {
+    if (options.COPY_AREA == 1) {
         // Between the tool bar and the status bar.
         area.top += BarsHeight();
         if (m_statusBar.GetSafeHwnd()) area.bottom -= m_statusBar.CalcFixedLayout(TRUE, TRUE).cy;
     }
     UpdateWindow();
-    if (m_model.m_Options.COPY_TO == 1) CopyToBmpFile(area);
+    if (options.COPY_TO == 1) CopyToBmpFile(area);
     else if (!CopyToClipBoard(area)) AfxMessageBox(IDS_KXW_COPY_FAILED, MB_OK | MB_ICONERROR);
 }
 
 // ---------------------------------------------------------------- tools, help, closing
 
-void CKXWatcherDlg::OnKxwToolOption()
+BOOL CKXWatcherDlg::RunOptionsSheet(CTraceModel& model)
 {
     // The options sheet comes with the set-up dialogs; the view options are
     // also in the View menu.
-    if (!OptionsRunner()) return;
+    if (!OptionsRunner()) return FALSE;
     m_bModalRunning = TRUE;
-    const INT_PTR result = OptionsRunner()(*this, m_model);
+    const INT_PTR result = OptionsRunner()(*this, model);
     m_bModalRunning = FALSE;
-    if (result != IDOK) return;
+    return result == IDOK;
+}
+
+void CKXWatcherDlg::OnKxwToolOption()
+{
+    if (!RunOptionsSheet(m_model)) return;
     RecalcGraphSize();
     ShowABDetailsCombo();
     RefreshStatusPanes();

@@ -111,7 +111,9 @@ public:
     // hook: it edits the model's records and returns IDOK or IDCANCEL.
     using TraceSetupRunner = std::function<INT_PTR(CKXWatcherDlg& window, CTraceModel& model)>;
     static void SetTraceSetupRunner(TraceSetupRunner runner);
-    // Likewise the options sheet: it edits the model's options, IDOK or IDCANCEL.
+    // Likewise the options sheet: it edits the model's options, IDOK or
+    // IDCANCEL. A viewer runs it on its live window's model: the sheet then
+    // sets the screen copy alone.
     static void SetTraceOptionsRunner(TraceSetupRunner runner);
 
     INT_PTR DoModal() override;
@@ -242,6 +244,9 @@ protected:
     void SetCloseEnabled(BOOL bEnable);
     void ShowLinkErrorMessage();
     void ApplySetup();
+    // The options sheet on the model given (while the window counts as
+    // running a modal dialog); FALSE without the sheet or on Cancel.
+    BOOL RunOptionsSheet(CTraceModel& model);
     void ArmIdleUpdate();
     // The A-B cursor window reads this window's cursors and trace anew.
     void RefreshToolWindows();

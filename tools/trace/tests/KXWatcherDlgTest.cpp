@@ -109,19 +109,10 @@ protected:
     EmulatorLink link;
 };
 
-// File Open through the trace-file dialog: the path typed as the name, OK.
+// File Open through the trace-file dialog into the window itself.
 void OpenTraceFile(CKXWatcherDlg& dlg, uitest::DialogDriver& d, const std::string& path)
 {
-    uitest::RunModal(
-        [&] {
-            Command(d, ID_KXW_FILE_OPEN);
-            return static_cast<INT_PTR>(IDOK);
-        },
-        [&] { return dlg.IsModalOpen() && ::GetActiveWindow() != d.Dialog() ? ::GetActiveWindow() : HWND(); },
-        [&](uitest::DialogDriver& file) {
-            file.Retype(IDC_TRDF_NAME, CString::FromUtf8(path).GetString());
-            file.Click(IDOK);
-        });
+    tracetest::OpenTraceFile(dlg, d.Dialog(), CString::FromUtf8(path), false);
 }
 
 void Click(uitest::DialogDriver& d, CPoint at)

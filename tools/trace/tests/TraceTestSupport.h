@@ -58,6 +58,27 @@ inline CString SaveTraceAs(CKXWatcherDlg& window, HWND hwnd, const CString& path
     return offered;
 }
 
+// File Open of a trace window through its trace file dialog: the path typed
+// as the name, the new-viewer box as asked (when it can be changed), OK.
+inline void OpenTraceFile(CKXWatcherDlg& window, HWND hwnd, const CString& path, bool viewer)
+{
+    uitest::RunModal(
+        [hwnd] {
+            ::SendMessageW(hwnd, WM_COMMAND, ID_KXW_FILE_OPEN, 0);
+            return static_cast<INT_PTR>(IDOK);
+        },
+        [&window, hwnd] {
+            const HWND active = ::GetActiveWindow();
+            return window.IsModalOpen() && active && active != hwnd ? active : HWND();
+        },
+        [&](uitest::DialogDriver& file) {
+            file.Retype(IDC_TRDF_NAME, path.GetString());
+            if ((file.Check(IDC_TRDF_NEW_VIEWER) != 0) != viewer && file.Enabled(IDC_TRDF_NEW_VIEWER))
+                file.Click(IDC_TRDF_NEW_VIEWER);
+            file.Click(IDOK);
+        });
+}
+
 // A menu or tool-bar command to the window.
 inline void Command(uitest::DialogDriver& d, UINT id) { ::SendMessageW(d.Dialog(), WM_COMMAND, id, 0); }
 
