@@ -11,6 +11,7 @@
 #include "platform/core/CodePage.h"
 
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
 
@@ -36,25 +37,33 @@ private:
     UINT m_saved;
 };
 
-// Save As of a trace window through its trace file dialog: the path typed
-// over the name the dialog offers, then OK. The name offered is returned.
-inline CString SaveTraceAs(CKXWatcherDlg& window, HWND hwnd, const CString& path)
+// A command of a trace window that opens a modal dialog (the file dialogs,
+// the about box), and the script against that dialog.
+inline void RunCommandDialog(CKXWatcherDlg& window, HWND hwnd, UINT command,
+                             const std::function<void(uitest::DialogDriver&)>& script)
 {
-    CString offered;
     uitest::RunModal(
-        [hwnd] {
-            ::SendMessageW(hwnd, WM_COMMAND, ID_KXW_FILE_SAVEAS, 0);
+        [hwnd, command] {
+            ::SendMessageW(hwnd, WM_COMMAND, command, 0);
             return static_cast<INT_PTR>(IDOK);
         },
         [&window, hwnd] {
             const HWND active = ::GetActiveWindow();
             return window.IsModalOpen() && active && active != hwnd ? active : HWND();
         },
-        [&](uitest::DialogDriver& file) {
-            offered = file.Text(IDC_TRDF_NAME);
-            file.Retype(IDC_TRDF_NAME, path.GetString());
-            file.Click(IDOK);
-        });
+        script);
+}
+
+// Save As of a trace window through its trace file dialog: the path typed
+// over the name the dialog offers, then OK. The name offered is returned.
+inline CString SaveTraceAs(CKXWatcherDlg& window, HWND hwnd, const CString& path)
+{
+    CString offered;
+    RunCommandDialog(window, hwnd, ID_KXW_FILE_SAVEAS, [&](uitest::DialogDriver& file) {
+        offered = file.Text(IDC_TRDF_NAME);
+        file.Retype(IDC_TRDF_NAME, path.GetString());
+        file.Click(IDOK);
+    });
     return offered;
 }
 
@@ -62,21 +71,12 @@ inline CString SaveTraceAs(CKXWatcherDlg& window, HWND hwnd, const CString& path
 // as the name, the new-viewer box as asked (when it can be changed), OK.
 inline void OpenTraceFile(CKXWatcherDlg& window, HWND hwnd, const CString& path, bool viewer)
 {
-    uitest::RunModal(
-        [hwnd] {
-            ::SendMessageW(hwnd, WM_COMMAND, ID_KXW_FILE_OPEN, 0);
-            return static_cast<INT_PTR>(IDOK);
-        },
-        [&window, hwnd] {
-            const HWND active = ::GetActiveWindow();
-            return window.IsModalOpen() && active && active != hwnd ? active : HWND();
-        },
-        [&](uitest::DialogDriver& file) {
-            file.Retype(IDC_TRDF_NAME, path.GetString());
-            if ((file.Check(IDC_TRDF_NEW_VIEWER) != 0) != viewer && file.Enabled(IDC_TRDF_NEW_VIEWER))
-                file.Click(IDC_TRDF_NEW_VIEWER);
-            file.Click(IDOK);
-        });
+    RunCommandDialog(window, hwnd, ID_KXW_FILE_OPEN, [&](uitest::DialogDriver& file) {
+        file.Retype(IDC_TRDF_NAME, path.GetString());
+        if ((file.Check(IDC_TRDF_NEW_VIEWER) != 0) != viewer && file.Enabled(IDC_TRDF_NEW_VIEWER))
+            file.Click(IDC_TRDF_NEW_VIEWER);
+        file.Click(IDOK);
+    });
 }
 
 // A menu or tool-bar command to the window.
