@@ -395,19 +395,22 @@ void CKXWatcherDlg::ShowABDetailsCombo()
     const TraceOptions& options = m_model.m_Options;
     const BOOL showChannel = options.AB_DETAILS || options.GRAPH_POS_SEL;
     m_cmbABChannel.ResetContent();
+    m_abChannels.clear();
     int keep = -1;
     for (int ch = 0; ch < kTraceChannelCount; ++ch) {
         if (!m_model.m_GraphSet.DRAW_CH[ch]) continue;
         CString text;
         text.Format(u"CH%d", ch + 1);
-        const int index = m_cmbABChannel.AddString(text);
-        // Each entry carries its channel: the list holds only drawn channels.
-        m_cmbABChannel.SetItemData(index, static_cast<DWORD_PTR>(ch));
+        // Each entry shows its channel's colour; the list holds only drawn channels.
+        const int index = m_cmbABChannel.AddItem(text, static_cast<DWORD_PTR>(m_model.m_GraphSet.crChannel[ch]));
+        if (index < 0) continue;
+        m_abChannels.resize(static_cast<std::size_t>(index) + 1, ch);
+        m_abChannels[static_cast<std::size_t>(index)] = ch;
         if (ch == m_model.m_nABChannel) keep = index;
     }
-    if (keep < 0 && m_cmbABChannel.GetCount() > 0) {
+    if (keep < 0 && !m_abChannels.empty()) {
         keep = 0;
-        m_model.m_nABChannel = static_cast<std::int32_t>(m_cmbABChannel.GetItemData(0));
+        m_model.m_nABChannel = m_abChannels.front();
     }
     m_cmbABChannel.SetCurSel(keep);
     m_cmbABChannel.EnableWindow(m_cmbABChannel.GetCount() > 0);
@@ -758,8 +761,8 @@ void CKXWatcherDlg::OnGraphPosSel()
 void CKXWatcherDlg::OnSelChangeABDetailsChCmb()
 {
     const int index = m_cmbABChannel.GetCurSel();
-    if (index < 0) return;
-    m_model.m_nABChannel = static_cast<std::int32_t>(m_cmbABChannel.GetItemData(index));
+    if (index < 0 || index >= static_cast<int>(m_abChannels.size())) return;
+    m_model.m_nABChannel = m_abChannels[static_cast<std::size_t>(index)];
     UpdateGraphSetCombo();
     if (m_model.m_Options.AB_DETAILS) InvalidateRect(&m_layout.rcDetails, FALSE);
 }

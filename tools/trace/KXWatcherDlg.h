@@ -18,6 +18,7 @@
 // and its accelerators.
 #pragma once
 
+#include "tools/OwnerDrawComboBox.h"
 #include "tools/ToolsLibrary.h"
 #include "tools/TraceAcquisition.h"
 #include "tools/TraceModel.h"
@@ -279,9 +280,11 @@ protected:
     CToolBar m_toolBar;  // the commands used most
     CDlgStatusBar m_statusBar;
     CScrollBar m_scroll;
-    CComboBox m_cmbABChannel;
-    CComboBox m_cmbGraphNo;
-    CComboBox m_cmbPosition;
+    // "CH<n>" of each drawn channel with its colour, the graphs, the positions.
+    CColorSwatchComboBox m_cmbABChannel;
+    std::vector<std::int32_t> m_abChannels;  // the channel of each entry
+    COwnerDrawComboBox m_cmbGraphNo;
+    COwnerDrawComboBox m_cmbPosition;
     HACCEL m_hAccel;
 
     CExecTraceDlg* m_pExecDlg = nullptr;

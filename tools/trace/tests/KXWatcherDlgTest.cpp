@@ -626,6 +626,21 @@ TEST_P(TraceFileWindowTest, AShownTraceIsMeasuredWithTheCursorsZoomedAndKeptWhen
         EXPECT_TRUE(dlg.Model().IsFileShown());
         KeepPicture(d, "trace-window-dropped-" + lang);
 
+        // The channel selector shows each channel in its colour, before its name.
+        const auto swatchPixels = [&](QRgb colour) {
+            const QImage combo = d.Widget(IDC_KXW_AB_CHANNEL)->grab().toImage();
+            int count = 0;
+            for (int y = 0; y < combo.height(); ++y)
+                for (int x = 0; x < combo.width() / 2; ++x) count += (combo.pixel(x, y) & 0xFFFFFF) == colour ? 1 : 0;
+            return count;
+        };
+        EXPECT_GE(swatchPixels(0xFF0000), 81) << "channel 1 is red";
+        d.ChooseComboEntry(IDC_KXW_AB_CHANNEL, 1);
+        EXPECT_GE(swatchPixels(0x00FF00), 81) << "channel 2 is green";
+        EXPECT_EQ(swatchPixels(0xFF0000), 0);
+        EXPECT_EQ(dlg.Model().m_nABChannel, 1);
+        d.ChooseComboEntry(IDC_KXW_AB_CHANNEL, 0);
+
         // Every button of the tool bar has its tool tip: the part of its
         // command's text after the line break.
         const HWND bar = ::GetDlgItem(d.Dialog(), AFX_IDW_TOOLBAR);
