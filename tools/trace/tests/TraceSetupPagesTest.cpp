@@ -662,6 +662,35 @@ TEST_P(TraceSetupPagesTest, TheOptionsSheetChangesTheWindowAndIsKept)
     }
 }
 
+TEST_P(TraceSetupPagesTest, APositionRangesOverTheTravelOfTheConnectedAxis)
+{
+    // An axis of 300 mm (two decimals) between its soft limits.
+    emulator.Controller(1).SetParameter(1, -300);
+    emulator.Controller(1).SetParameter(2, 30000);
+    int setups = 0;
+    InstallTraceSetupDialog([&](CDialog& setup) {
+        ++setups;
+        return uitest::RunModal(setup, [&](uitest::DialogDriver& d) {
+            ChooseTab(d, CTraceSetupDlg::kTabRange);
+            uitest::DialogDriver range = Page(d, IDD_TRACE_RANGE_PAGE);
+            EXPECT_EQ(range.Check(IDC_TRNG_AUTO1), static_cast<UINT>(BST_CHECKED));
+            // Channel 1 records the command position: the travel, not +-10 m.
+            EXPECT_EQ(range.Text(IDC_TRNG_LOWER1), CString(u"-300"));
+            EXPECT_EQ(range.Text(IDC_TRNG_UPPER1), CString(u"30000"));
+            // Channel 3, the position deviation, keeps the table's range.
+            EXPECT_EQ(range.Text(IDC_TRNG_UPPER1 + 2), CString(u"100000"));
+            EXPECT_TRUE(d.Grab(Art("trace-setup-range-travel")));
+            d.Click(IDOK);
+        });
+    });
+    CKXWatcherDlg dlg;
+    const INT_PTR result = RunWindow(dlg, setups, [&](uitest::DialogDriver& d) {
+        EXPECT_EQ(setups, 1);
+        ::SendMessageW(d.Dialog(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    });
+    EXPECT_EQ(result, 1);
+}
+
 // The font a control was given: its face, height and character set.
 LOGFONT FontOf(HWND control)
 {
