@@ -114,6 +114,16 @@ protected:
         uitest::Pump(30);
         EXPECT_TRUE(d.Grab(Art(name)));
     }
+    // Runs the live window until the set-up it opens at start is done, and closes it.
+    void RunWindowOnce(int& setups)
+    {
+        CKXWatcherDlg dlg;
+        const INT_PTR result = RunWindow(dlg, setups, [&](uitest::DialogDriver& d) {
+            EXPECT_EQ(setups, 1);
+            ::SendMessageW(d.Dialog(), WM_SYSCOMMAND, SC_CLOSE, 0);
+        });
+        EXPECT_EQ(result, 1);
+    }
     // Runs the live window; the set-up opened at start is accepted as it is.
     INT_PTR RunWindow(CKXWatcherDlg& dlg, int& setups, std::function<void(uitest::DialogDriver&)> script)
     {
@@ -419,12 +429,7 @@ TEST_P(TraceSetupPagesTest, TwoEqualPointsFromADamagedSettingsFileAreRefusedNotD
             d.Click(IDOK);
         });
     });
-    CKXWatcherDlg dlg;
-    const INT_PTR result = RunWindow(dlg, setups, [&](uitest::DialogDriver& d) {
-        EXPECT_EQ(setups, 1);
-        ::SendMessageW(d.Dialog(), WM_SYSCOMMAND, SC_CLOSE, 0);
-    });
-    EXPECT_EQ(result, 1);
+    RunWindowOnce(setups);
     const std::string rtt = Rtt();
     for (const char* key : {"SCL_TYPE_CH1=0", "LEVEL=10"}) EXPECT_NE(rtt.find(key), std::string::npos) << key;
 }
@@ -683,12 +688,7 @@ TEST_P(TraceSetupPagesTest, APositionRangesOverTheTravelOfTheConnectedAxis)
             d.Click(IDOK);
         });
     });
-    CKXWatcherDlg dlg;
-    const INT_PTR result = RunWindow(dlg, setups, [&](uitest::DialogDriver& d) {
-        EXPECT_EQ(setups, 1);
-        ::SendMessageW(d.Dialog(), WM_SYSCOMMAND, SC_CLOSE, 0);
-    });
-    EXPECT_EQ(result, 1);
+    RunWindowOnce(setups);
 }
 
 // The font a control was given: its face, height and character set.
