@@ -150,8 +150,11 @@ bool AnswerLineAnswers(Text line, const LineAddress& asked)
     LineAddress answer;
     if (!ParseAnswerKey(line.substr(0, equals), answer)) return false;
 
+    // A controller may leave its node out of an answer line (a bulk read
+    // answers in the data file's own line form, "K1=0"): such a line answers
+    // the node asked. Only a line that names another node is another's.
     const long node = asked.node.value_or(0);
-    if (node > 0 && answer.node != node) return false;
+    if (node > 0 && answer.node && *answer.node != node) return false;
     if (const std::optional<Text> bulk = BulkLineKeyword(asked.keyword)) {
         return answer.keyword == *bulk && answer.first && !answer.last;
     }

@@ -38,8 +38,8 @@ bool ParseAnswerKey(std::u16string_view key, LineAddress& address);
 // command's keyword (the lines of a bulk read name what they hold: READ PNT
 // answers PNT lines, READ PRM K lines, READ HPRM H lines, READ REC REC lines;
 // a WIO range answers WIN and WOUT lines), the command's index or one inside
-// its range, and the node the command asked (any node for a command to all
-// nodes). Token lines ("OK.1", "NG.1=43") and echoes are no answer lines.
+// its range, and the node the command asked or no node at all (any node for
+// a command to all nodes). Token lines ("OK.1", "NG.1=43") and echoes are no answer lines.
 bool AnswerLineBelongsTo(std::u16string_view line, std::u16string_view command);
 
 // The answer line with its node taken out of the key ("PNT12.1=M1,..." gives

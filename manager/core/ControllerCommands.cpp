@@ -154,7 +154,9 @@ BOOL QueryCode(CControllerProtocol* protocol, int kind, int node, int index, BYT
     return TRUE;
 }
 
-// One D range into the record: every line "D<number>.<node>=<value>".
+// One D range into the record: every line "D<number>[.<node>]=<value>". A
+// line that does not read so (a bad value, another node's) is passed over
+// and the poll goes on; only a range answered by nothing at all fails.
 bool ReadDRange(CControllerProtocol* protocol, int node, int first, int last, ControllerStatus& status)
 {
     CString answer;
@@ -168,18 +170,16 @@ bool ReadDRange(CControllerProtocol* protocol, int node, int first, int last, Co
         const Text line = text.substr(0, end);
         text.remove_prefix(end == Text::npos ? text.size() : end + 1);
         if (line.empty()) continue;
-        // The number stands before the node, which must be the node asked.
+        any = true;
         const size_t equals = line.find(u'=');
         comm::LineAddress key;
         if (equals == Text::npos || !comm::ParseAnswerKey(line.substr(0, equals), key) || key.keyword != u"D" ||
-            !key.first || key.last || key.node != node) {
-            return false;
+            !key.first || key.last || (key.node && *key.node != node)) {
+            continue;
         }
-        const std::int64_t number = *key.first;
         const std::optional<std::int64_t> value = Decimal(line.substr(equals + 1));
-        if (!value) return false;
-        any = true;
-        switch (number) {
+        if (!value) continue;
+        switch (*key.first) {
         case 0: status.d0 = static_cast<std::int32_t>(*value); break;
         case 1: status.d1 = static_cast<std::int32_t>(*value); break;
         case 2: status.d2 = static_cast<std::int16_t>(*value); break;

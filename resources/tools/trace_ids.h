@@ -113,5 +113,4 @@
 #define IDS_KXW_HELP_NOT_FOUND      48030
 #define IDS_KXW_COPY_DONE           48031
 #define IDS_KXW_COPY_FAILED         48032
-#define IDS_KXW_PROGRAM_REFUSED     48033
 #define IDS_KXW_NO_SETUP            48034

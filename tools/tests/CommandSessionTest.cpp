@@ -225,6 +225,24 @@ TEST_F(LinkedSessionTest, EveryOperationSendsItsLineAndReadsItsAnswer)
     EXPECT_EQ(emulator.ReceivedCommands(), expected);
 }
 
+TEST_F(LinkedSessionTest, AnswerLinesWithoutTheNodeAreTheAskedNodesAnswers)
+{
+    emulator.SetAnswerForm(emu::AnswerForm::WithoutNode);
+    emulator.Controller(1).SetRobot("RB-100");
+    ASSERT_TRUE(Open());
+    CCommandSession s = Session();
+
+    CString answer;
+    EXPECT_EQ(s.GetKParam(1, 12, answer), 1);
+    EXPECT_EQ(answer, CString(u"K12=500\r\n"));
+    EXPECT_EQ(s.GetRobot(1, answer), 1);
+    EXPECT_EQ(answer, CString(u"ROBOT=RB-100\r\n"));
+    EXPECT_EQ(s.GetKParamRange(1, 94, 97, answer), 1);
+    EXPECT_EQ(answer, CString(u"K94=0\r\nK95=0\r\nK96=0\r\nK97=0\r\n"));
+    EXPECT_EQ(s.ReadComParam(1, 2, answer), 1);
+    EXPECT_EQ(answer, CString(u"COMR2=USER1\r\n"));
+}
+
 TEST_F(LinkedSessionTest, RefusalsTimeOutsAndLineErrorsFailTheOperation)
 {
     ScopedReplyTimeOut timeOut(300);

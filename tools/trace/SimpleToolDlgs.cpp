@@ -173,14 +173,14 @@ void CSmplOpeDlg::OnActivate(UINT nState, CWnd* pWndOther, BOOL bMinimized)
     }
 }
 
+// Start and Stop go out whether or not a trace records: arming a trigger and
+// then starting the program is how a move is captured, and while the trace
+// window is open this Stop is the only one within the user's reach. Their
+// replies reach the trace's receive text between whole sample lines, where
+// the extract thread passes them over.
 void CSmplOpeDlg::OnStart()
 {
-    // A program moves the axis: never while a trace records it, so the
-    // trace and its settings are not disturbed.
-    if (!m_pOwner || m_pOwner->IsTraceStarted()) {
-        AfxMessageBox(IDS_KXW_PROGRAM_REFUSED, MB_OK | MB_ICONWARNING);
-        return;
-    }
+    if (!m_pOwner) return;
     if (!UpdateData(TRUE)) return;
     CReplyReceiver* receiver = m_pOwner->Receiver();
     if (!receiver) return;
@@ -190,10 +190,7 @@ void CSmplOpeDlg::OnStart()
 
 void CSmplOpeDlg::OnStop()
 {
-    if (!m_pOwner || m_pOwner->IsTraceStarted()) {
-        AfxMessageBox(IDS_KXW_PROGRAM_REFUSED, MB_OK | MB_ICONWARNING);
-        return;
-    }
+    if (!m_pOwner) return;
     CReplyReceiver* receiver = m_pOwner->Receiver();
     if (!receiver) return;
     CCommandSession session = receiver->MakeSession(m_pOwner->GetCommMan());

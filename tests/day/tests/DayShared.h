@@ -5,8 +5,44 @@
 #include "manager/ui/tests/ManagerTestSupport.h"
 
 #include "manager/ui/ChildFrm.h"
+#include "tests/support/emulator/ControllerModel.h"
+
+#include <ostream>
+#include <string>
 
 namespace dayshared {
+
+// One run of a working day: the language of the windows and the form the
+// controller's answer lines take (with the node, or without it as some
+// controllers answer).
+struct DayRun {
+    const char* language;
+    emu::AnswerForm answers;
+
+    bool Japanese() const { return std::string(language) == "ja"; }
+    // The run's mark in picture names and test names: "en", "ja", "en-nonode".
+    std::string Tag() const
+    {
+        return std::string(language) + (answers == emu::AnswerForm::WithoutNode ? "-nonode" : "");
+    }
+};
+
+inline void PrintTo(const DayRun& run, std::ostream* out) { *out << run.Tag(); }
+
+// Both languages, and once more with answers that leave the node out.
+inline constexpr DayRun kDayRuns[] = {
+    {"en", emu::AnswerForm::WithNode},
+    {"ja", emu::AnswerForm::WithNode},
+    {"en", emu::AnswerForm::WithoutNode},
+};
+
+inline std::string DayRunName(const ::testing::TestParamInfo<DayRun>& info)
+{
+    std::string name = info.param.Tag();
+    for (char& ch : name)
+        if (ch == '-') ch = '_';
+    return name;
+}
 
 // The manager started, its window sized, and the day's controller ("KX-Q05")
 // found on the port and read into a window of its own: that window, or null

@@ -32,14 +32,18 @@ inline emu::ControllerModel& AddDayController(emu::Emulator& emulator)
 
 // One day in one language (the test's parameter): the day's controller,
 // served on a pseudo-terminal mapped to COM3.
-class DayTest : public ::testing::TestWithParam<const char*> {
+class DayTest : public ::testing::TestWithParam<dayshared::DayRun> {
 protected:
-    DayTest() { AddDayController(emulator); }
+    DayTest()
+    {
+        AddDayController(emulator);
+        emulator.SetAnswerForm(GetParam().answers);
+    }
     void TearDown() override { uitest::FlushDeletedWidgets(); }
 
     static std::string PictureFile(const std::string& step)
     {
-        return uitest::ArtifactFolder("day") + "/" + step + "." + GetParam() + ".png";
+        return uitest::ArtifactFolder("day") + "/" + step + "." + GetParam().Tag() + ".png";
     }
 
     // A picture of the main window for the step.
@@ -74,6 +78,8 @@ protected:
 };
 
 using dayshared::ConnectOnline;
+using dayshared::DayRunName;
+using dayshared::kDayRuns;
 using dayshared::ReadDataFile;
 
 }  // namespace daytest

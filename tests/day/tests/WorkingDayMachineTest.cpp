@@ -46,7 +46,7 @@ bool PositionShown(const emu::ControllerModel& model)
     return cells && cells->Status().d0 == model.DValue(0);
 }
 
-bool Japanese() { return std::string(::testing::TestWithParam<const char*>::GetParam()) == "ja"; }
+bool Japanese() { return ::testing::TestWithParam<dayshared::DayRun>::GetParam().Japanese(); }
 
 // The text a language shows: English or Japanese (UTF-8).
 CString Shown(const char* en, const char* ja) { return W(Japanese() ? ja : en); }
@@ -176,7 +176,7 @@ TEST_P(WorkingDayMachineTest, ManualOperationAlarmsAndParametersAtTheMachine)
     emu::ControllerModel& model = emulator.Controller(1);
     model.SetParameter(3, 100);  // a positioning width of 1.00
     ASSERT_FALSE(emulator.ServePty().empty()) << emulator.LastError();
-    ManagerWorld world(GetParam());
+    ManagerWorld world(GetParam().language);
     world.MapPorts({{kCom, emulator.PtyPath()}});
 
     // 1. An online connection reads the controller.
@@ -488,6 +488,6 @@ TEST_P(WorkingDayMachineTest, ManualOperationAlarmsAndParametersAtTheMachine)
     EXPECT_EQ(world.Boxes().PendingAnswers(), 0u);
 }
 
-INSTANTIATE_TEST_SUITE_P(Languages, WorkingDayMachineTest, ::testing::Values("en", "ja"));
+INSTANTIATE_TEST_SUITE_P(Runs, WorkingDayMachineTest, ::testing::ValuesIn(kDayRuns), DayRunName);
 
 }  // namespace

@@ -38,10 +38,11 @@ constexpr char16_t kSimulatorProgram[] = u"day-simulator";
 // Far beyond a sanitized start of the simulator on a loaded machine.
 constexpr int kSimulatorRunMs = 300000;
 
-class WorkingDaySimulatorTest : public ::testing::TestWithParam<const char*> {
+class WorkingDaySimulatorTest : public ::testing::TestWithParam<dayshared::DayRun> {
 protected:
     void SetUp() override
     {
+        emulator.SetAnswerForm(GetParam().answers);
         emu::ControllerModel& c = emulator.AddController(1, "Q05");
         c.SetControllerName("KX-Q05");
         c.SetRobot("SA4-L06");
@@ -64,7 +65,7 @@ protected:
     }
     void TearDown() override { uitest::FlushDeletedWidgets(); }
 
-    std::string Language() const { return GetParam(); }
+    std::string Language() const { return GetParam().Tag(); }
 
     emu::Emulator emulator;
 };
@@ -72,7 +73,7 @@ protected:
 TEST_P(WorkingDaySimulatorTest, TheSimulatorsEditComesBackAndTheTransportsCarryTheDataBothWays)
 {
     ASSERT_FALSE(emulator.ServePty().empty()) << emulator.LastError();
-    ManagerWorld world(GetParam());
+    ManagerWorld world(GetParam().language);
     world.MapPorts({{kCom, emulator.PtyPath()}});
     const CString file = world.Path("line-a-day.yvekd");
     const std::string report = (world.Folder() / "simulator-hand.txt").string();
@@ -242,7 +243,8 @@ TEST_P(WorkingDaySimulatorTest, TheSimulatorsEditComesBackAndTheTransportsCarryT
     EXPECT_EQ(world.Boxes().PendingAnswers(), 0u);
 }
 
-INSTANTIATE_TEST_SUITE_P(Languages, WorkingDaySimulatorTest, ::testing::Values("en", "ja"));
+INSTANTIATE_TEST_SUITE_P(Runs, WorkingDaySimulatorTest, ::testing::ValuesIn(dayshared::kDayRuns),
+                         dayshared::DayRunName);
 
 // While the simulator has a window's data, the window's grids take no change
 // from the menus either (their keys are refused by the lock itself); once it

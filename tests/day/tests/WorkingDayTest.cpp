@@ -20,7 +20,7 @@ class WorkingDayTest : public DayTest {};
 TEST_P(WorkingDayTest, FromAFreshStartToTheNextMorning)
 {
     ASSERT_FALSE(emulator.ServePty().empty()) << emulator.LastError();
-    ManagerWorld world(GetParam());
+    ManagerWorld world(GetParam().language);
     world.MapPorts({{kCom, emulator.PtyPath()}});
     const CString saved = world.Path("line-a.yvekd");
 
@@ -155,6 +155,6 @@ TEST_P(WorkingDayTest, FromAFreshStartToTheNextMorning)
     EXPECT_EQ(world.Boxes().PendingAnswers(), 0u);
 }
 
-INSTANTIATE_TEST_SUITE_P(Languages, WorkingDayTest, ::testing::Values("en", "ja"));
+INSTANTIATE_TEST_SUITE_P(Runs, WorkingDayTest, ::testing::ValuesIn(kDayRuns), DayRunName);
 
 }  // namespace

@@ -7,6 +7,7 @@
 // step is checked where the user would check it (the controller's
 // parameters, the file on disk, the windows' texts) and pictured.
 #include "manager/ui/tests/ManagerTestSupport.h"
+#include "tests/day/tests/DayShared.h"
 #include "tests/day/tests/DayTraceSupport.h"
 
 #include "manager/core/DataManager.h"
@@ -157,10 +158,11 @@ void PlaceCursor(CKXWatcherDlg& window, UINT setMode, int sample)
     Command(hwnd, setMode);
 }
 
-class WorkingDayTraceTest : public ::testing::TestWithParam<const char*> {
+class WorkingDayTraceTest : public ::testing::TestWithParam<dayshared::DayRun> {
 protected:
     WorkingDayTraceTest()
     {
+        emulator.SetAnswerForm(GetParam().answers);
         emu::ControllerModel& c = emulator.AddController(kNode, "Q05");
         c.SetControllerName("KX-Q05");
         c.SetRobot("SA4-L06");
@@ -171,10 +173,10 @@ protected:
     }
     void TearDown() override { uitest::FlushDeletedWidgets(); }
 
-    std::string Lang() const { return GetParam(); }
+    std::string Lang() const { return GetParam().language; }
     std::string PicturePath(const std::string& step) const
     {
-        return uitest::ArtifactFolder("day") + "/trace-" + step + "." + Lang() + ".png";
+        return uitest::ArtifactFolder("day") + "/trace-" + step + "." + GetParam().Tag() + ".png";
     }
     void Picture(ManagerWorld& world, const std::vector<HWND>& windows, const std::string& step)
     {
@@ -232,7 +234,7 @@ void WorkTheSetUp(uitest::DialogDriver& d, ManagerWorld& world, const std::strin
 TEST_P(WorkingDayTraceTest, ATriggeredTraceIsMeasuredSavedAndReopenedAndTheLineGoesBack)
 {
     ASSERT_FALSE(emulator.ServePty().empty()) << emulator.LastError();
-    ManagerWorld world(GetParam());
+    ManagerWorld world(GetParam().language);
     world.MapPorts({{kCom, emulator.PtyPath()}});
     ASSERT_TRUE(world.Start());
     world.Frame().MoveWindow(0, 0, 1200, 860);
@@ -462,6 +464,7 @@ TEST_P(WorkingDayTraceTest, ATriggeredTraceIsMeasuredSavedAndReopenedAndTheLineG
     EXPECT_EQ(world.Boxes().PendingAnswers(), 0u);
 }
 
-INSTANTIATE_TEST_SUITE_P(Languages, WorkingDayTraceTest, ::testing::Values("en", "ja"));
+INSTANTIATE_TEST_SUITE_P(Runs, WorkingDayTraceTest, ::testing::ValuesIn(dayshared::kDayRuns),
+                         dayshared::DayRunName);
 
 }  // namespace

@@ -425,17 +425,27 @@ int32_t ControllerModel::DValueAt(int n, Clock::time_point now) const
     }
 }
 
-std::string ControllerModel::AnswerKey(const CommandLine& command, long index) const
+std::string ControllerModel::AnswerKey(const CommandLine& command, long index, const ExecContext& context) const
 {
+    std::string key(KeywordText(command.keyword));
     if (command.first) {
-        return ItemKey(KeywordText(command.keyword), index);
+        key += std::to_string(index);
     }
-    return std::string(KeywordText(command.keyword)) + '.' + std::to_string(m_parameters[kNodeParameter - 1]);
+    return key + NodeSuffix(context);
 }
 
-std::string ControllerModel::ItemKey(std::string_view keyword, long index) const
+std::string ControllerModel::ItemKey(std::string_view keyword, long index, const ExecContext& context) const
 {
-    return std::string(keyword) + std::to_string(index) + '.' + std::to_string(m_parameters[kNodeParameter - 1]);
+    return std::string(keyword) + std::to_string(index) + NodeSuffix(context);
+}
+
+std::string ControllerModel::NodeSuffix(const ExecContext& context) const
+{
+    // The answer to a command to all nodes must say whose it is.
+    if (context.answerForm == AnswerForm::WithoutNode && context.tokenNode > 0) {
+        return {};
+    }
+    return '.' + std::to_string(m_parameters[kNodeParameter - 1]);
 }
 
 std::string ControllerModel::PointText(int number) const
@@ -730,10 +740,10 @@ std::string ControllerModel::ExecuteQueryOrWrite(const CommandLine& command, con
         }
         std::string reply;
         for (long i = a; i <= b; ++i) {
-            reply += ItemKey("WIN", i) + "=" + number(m_wideInputs[i]) + std::string(kLineEnd);
+            reply += ItemKey("WIN", i, context) + "=" + number(m_wideInputs[i]) + std::string(kLineEnd);
         }
         for (long i = a; i <= b; ++i) {
-            reply += ItemKey("WOUT", i) + "=" + number(m_wideOutputs[i]) + std::string(kLineEnd);
+            reply += ItemKey("WOUT", i, context) + "=" + number(m_wideOutputs[i]) + std::string(kLineEnd);
         }
         return reply + Token("OK", tokenNode);
     }
@@ -759,10 +769,10 @@ std::string ControllerModel::ExecuteQueryOrWrite(const CommandLine& command, con
         if (command.last) {
             // One line per index, each naming item, index and node.
             for (long i = a; i <= b; ++i) {
-                reply += AnswerKey(command, i) + "=" + item.get(i) + std::string(kLineEnd);
+                reply += AnswerKey(command, i, context) + "=" + item.get(i) + std::string(kLineEnd);
             }
         } else {
-            reply += AnswerKey(command, a) + "=" + item.get(a) + std::string(kLineEnd);
+            reply += AnswerKey(command, a, context) + "=" + item.get(a) + std::string(kLineEnd);
         }
         return reply + Token("OK", tokenNode);
     }
@@ -839,7 +849,7 @@ std::string ControllerModel::ExecuteAction(const CommandLine& command, const Exe
         std::string reply;
         for (int i = 1; i <= kPointCount; ++i) {
             if (m_points[i - 1][0] != 0) {
-                reply += ItemKey("PNT", i) + "=" + PointText(i) + std::string(kLineEnd);
+                reply += ItemKey("PNT", i, context) + "=" + PointText(i) + std::string(kLineEnd);
             }
         }
         return reply + ok;
@@ -847,14 +857,14 @@ std::string ControllerModel::ExecuteAction(const CommandLine& command, const Exe
     case Keyword::ReadPrm: {
         std::string reply;
         for (int k = 1; k <= kParameterCount; ++k) {
-            reply += ItemKey("K", k) + "=" + std::to_string(m_parameters[k - 1]) + std::string(kLineEnd);
+            reply += ItemKey("K", k, context) + "=" + std::to_string(m_parameters[k - 1]) + std::string(kLineEnd);
         }
         return reply + ok;
     }
     case Keyword::ReadHprm: {
         std::string reply;
         for (int h = 0; h < kHParameterCount; ++h) {
-            reply += ItemKey("H", h) + "=" + std::to_string(m_hParameters[h]) + std::string(kLineEnd);
+            reply += ItemKey("H", h, context) + "=" + std::to_string(m_hParameters[h]) + std::string(kLineEnd);
         }
         return reply + ok;
     }
@@ -862,7 +872,7 @@ std::string ControllerModel::ExecuteAction(const CommandLine& command, const Exe
         std::string reply;
         for (size_t i = 1; i <= m_records.size(); ++i) {
             const long index = static_cast<long>(i);
-            reply += ItemKey("REC", index) + "=" + RecordText(static_cast<int>(i)) + std::string(kLineEnd);
+            reply += ItemKey("REC", index, context) + "=" + RecordText(static_cast<int>(i)) + std::string(kLineEnd);
         }
         return reply + ok;
     }

@@ -50,12 +50,19 @@ enum class Motion { None, Start, Origin, JogPlus, JogMinus, InchPlus, InchMinus 
 // The controller name a controller of this model code reports until one is written.
 std::string DefaultControllerName(std::string_view type);
 
+// How a controller writes the key of an answer line to a command that named its node: with
+// the node ("K12.1=500", "PNT3.1=M1,...") or, as some controllers do, without it ("K12=500",
+// and a bulk read in the data file's own line form, "PNT3=M1,..."). Reply tokens carry the
+// node either way, and so does every answer line to a command to all nodes.
+enum class AnswerForm { WithNode, WithoutNode };
+
 // Where and when a command is executed: the session that sent it and the node its reply
 // tokens carry (0 for a line without node: "OK.", "NG.=43").
 struct ExecContext {
     Clock::time_point now = Clock::now();
     int session = 0;
     long tokenNode = 0;
+    AnswerForm answerForm = AnswerForm::WithNode;
 };
 
 class ControllerModel {
@@ -218,9 +225,10 @@ private:
     int32_t PositionAt(Clock::time_point now) const;
     int32_t DValueAt(int n, Clock::time_point now) const;
     // The key of an answer line: keyword, index (when the command gave one) and this
-    // controller's node, "K12.1" or "CONT.1".
-    std::string AnswerKey(const CommandLine& command, long index) const;
-    std::string ItemKey(std::string_view keyword, long index) const;
+    // controller's node as the answer form has it, "K12.1" or "CONT.1" ("K12", "CONT").
+    std::string AnswerKey(const CommandLine& command, long index, const ExecContext& context) const;
+    std::string ItemKey(std::string_view keyword, long index, const ExecContext& context) const;
+    std::string NodeSuffix(const ExecContext& context) const;
     std::string PointText(int number) const;
     std::string RecordText(int index) const;
     std::string DefaultSample(uint32_t index) const;

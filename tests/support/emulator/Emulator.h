@@ -43,6 +43,7 @@ public:
     LineEmulator& Line() { return m_line; }
     FaultScript& Script() { return m_line.Script(); }
     void SetEcho(bool on) { m_line.SetEcho(on); }
+    void SetAnswerForm(AnswerForm form) { m_line.SetAnswerForm(form); }
     void SetCodePage(int codePage) { m_line.SetCodePage(codePage); }
     // 0: as fast as the link takes it; a baud rate; or kFollowLineBaud.
     void SetPacing(int baud) { m_pacing = baud; }

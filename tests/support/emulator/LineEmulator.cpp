@@ -108,6 +108,8 @@ FaultScript& LineEmulator::Script() { return m_script; }
 
 void LineEmulator::SetEcho(bool on) { std::lock_guard guard(*m_lock); m_echo = on; }
 bool LineEmulator::Echo() const { std::lock_guard guard(*m_lock); return m_echo; }
+void LineEmulator::SetAnswerForm(AnswerForm form) { std::lock_guard guard(*m_lock); m_answerForm = form; }
+AnswerForm LineEmulator::GetAnswerForm() const { std::lock_guard guard(*m_lock); return m_answerForm; }
 
 void LineEmulator::HoldUnsolicitedForNextLine(bool on)
 {
@@ -258,7 +260,7 @@ void LineEmulator::ProcessLine(int session, const std::string& line, bool overfl
             }
             targets = Addressed(0);
         }
-        ExecContext context{now, session, tokenNode};
+        ExecContext context{now, session, tokenNode, m_answerForm};
         for (ControllerModel* c : targets) {
             reply += c->Execute(command, context);
         }

@@ -17,6 +17,9 @@
 //   motion                RUN.n at once; END.n when done; NG.n=05 when STOP or servo off
 //                         ended it (a jog ends with END.n); NG.n=<alarm> when an alarm did
 //   bulk read             PNT12.n=M1,P1000,...,T0 / K1.n=0 / H0.n=0 / REC1.n=F1A,... lines, OK.n
+// With SetAnswerForm(AnswerForm::WithoutNode) the answer lines leave the node out, as some
+// controllers do: K12=500 / OK.n, and a bulk read in the data file's own line form
+// (PNT12=M1,..., K1=0, H0=0). The tokens keep the node.
 // A line without node ("@K75=0", "@?CONT") reaches every controller; each answers in node
 // order with tokens that carry no node ("OK.", "NG.=43") and answer lines that carry its own
 // ("CONT.2=N3"). A node that no controller has gets no reply at all. A line that does not
@@ -102,6 +105,8 @@ public:
 
     void SetEcho(bool on);
     bool Echo() const;
+    void SetAnswerForm(AnswerForm form);
+    AnswerForm GetAnswerForm() const;
     // Fault injection: what the controllers send of their own accord (a
     // motion's END or NG, trace samples) is held until the session's next
     // line and lands just ahead of that line's reply, so it reaches the
@@ -153,6 +158,7 @@ private:
     std::vector<std::unique_ptr<ControllerModel>> m_controllers;
     FaultScript m_script;
     bool m_echo = false;
+    AnswerForm m_answerForm = AnswerForm::WithNode;
     bool m_holdUnsolicited = false;
     int m_codePage = 932;
     std::map<int, Session> m_sessions;

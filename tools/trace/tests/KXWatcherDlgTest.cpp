@@ -418,10 +418,82 @@ TEST_F(KXWatcherDlgTest, ADroppedLinkEndsTheTraceWithAMessageAndKeepsTheSamples)
     EXPECT_NE(trace.rows[10][0], 0) << "received samples, not a cleared set";
 }
 
-TEST_F(KXWatcherDlgTest, StartingOrStoppingAProgramWhileATraceRunsIsRefused)
+// Channel 4 tells whether the axis moves; the other three count the samples.
+std::function<std::string(uint32_t)> MovingSource(emu::Emulator& emulator)
 {
-    WriteRtt("[TRACE_SETTINGS]\r\nTRACE_MODE=0\r\nTRACE_NUM=200\r\n");
+    return [&emulator](uint32_t i) {
+        const long v = static_cast<long>(i);
+        const bool moving = emulator.Controller(1).CurrentMotion() != emu::Motion::None;
+        return std::to_string(i) + "," + std::to_string(v) + "," + std::to_string(-v) + "," + std::to_string(3 * v) +
+               "," + (moving ? "1" : "0");
+    };
+}
+
+// Every row whole and none missing, whatever replies came between them.
+void ExpectUnbrokenSamples(const SavedTrace& trace, std::size_t rows)
+{
+    ASSERT_LE(rows, trace.rows.size());
+    for (std::size_t r = 0; r < rows; ++r) {
+        SCOPED_TRACE(r);
+        EXPECT_EQ(trace.rows[r][1], -trace.rows[r][0]);
+        EXPECT_EQ(trace.rows[r][2], 3 * trace.rows[r][0]);
+        if (r > 0) {
+            EXPECT_EQ(trace.rows[r][0], trace.rows[r - 1][0] + 1);
+        }
+    }
+}
+
+TEST_F(KXWatcherDlgTest, ATriggerArmedThenAProgramStartedFromThePanelCapturesTheMove)
+{
+    WriteRtt("[TRACE_SETTINGS]\r\nTRACE_MODE=1\r\nTRACE_NUM=100\r\n"
+             "[TRIGGER_SETTINGS]\r\nMODE=0\r\nSOURCE=3\r\nLEVEL=1\r\nSLOPE=0\r\nPRE_TRIGGER=20\r\n");
+    emulator.Controller(1).SetPoint(1, {1, 5000, 100, 30, 30, 0, 0, 0, 0, 0, 0, 0, 0});
+    // Short enough that the program's end, too, lands inside the recording.
+    emulator.Controller(1).SetMotionTime(emu::Motion::Start, 30ms);
+    source = MovingSource(emulator);
     CKXWatcherDlg dlg;
+    const std::string saved = Folder() + "/move.trd";
+    const INT_PTR result = Run(dlg, [&](uitest::DialogDriver& d) {
+        Command(d, ID_KXW_TOOL_SOPE);
+        ASSERT_TRUE(dlg.GetSimpleOpeDlg());
+        uitest::DialogDriver panel(dlg.GetSimpleOpeDlg()->GetSafeHwnd());
+        Command(d, ID_KXW_START_TRACE);
+        ASSERT_TRUE(uitest::WaitUntil([&] { return ExecWindow(dlg) != HWND(); }, 10000));
+        CString waiting;
+        waiting.LoadString(IDS_TRACE_WAIT_TRIGGER);
+        uitest::DialogDriver exec(ExecWindow(dlg));
+        ASSERT_TRUE(uitest::WaitUntil([&] { return exec.Text(IDC_EXEC_STATUS) == waiting; }, 20000));
+        emulator.ClearLog();
+        panel.Click(IDC_SOPE_START);
+        ASSERT_TRUE(uitest::WaitUntil([&] { return !ExecWindow(dlg) && !dlg.IsTracing(); }, 20000))
+            << "the move triggered the trace and it completed";
+        dialogs.ChooseFile({CString::FromUtf8(saved)});
+        Command(d, ID_KXW_FILE_SAVEAS);
+        ::SendMessageW(d.Dialog(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    });
+    EXPECT_EQ(result, 1);
+    EXPECT_TRUE(boxes.Shown().empty()) << "nothing was refused";
+    int starts = 0;
+    for (const std::string& command : emulator.ReceivedCommands()) starts += command == "@START1.1";
+    EXPECT_EQ(starts, 1);
+    const SavedTrace trace = ReadSavedTrace(saved);
+    ASSERT_EQ(trace.rows.size(), 101u);
+    EXPECT_EQ(trace.triggerPos, 20);
+    EXPECT_EQ(trace.rows[19][3], 0);
+    EXPECT_EQ(trace.rows[20][3], 1) << "the trigger is the start of the move";
+    EXPECT_EQ(trace.rows[100][3], 0) << "and the move's end was recorded too";
+    ExpectUnbrokenSamples(trace, trace.rows.size());
+}
+
+TEST_F(KXWatcherDlgTest, WhileATraceRecordsThePanelStartsAndStopsTheProgramButWritesNoSpeed)
+{
+    WriteRtt("[TRACE_SETTINGS]\r\nTRACE_MODE=0\r\nTRACE_NUM=30000\r\n");
+    emulator.Controller(1).SetPoint(1, {1, 5000, 100, 30, 30, 0, 0, 0, 0, 0, 0, 0, 0});
+    emulator.Controller(1).SetMotionTime(emu::Motion::Start, 60000ms);
+    source = MovingSource(emulator);
+    CKXWatcherDlg dlg;
+    const std::string saved = Folder() + "/stopped.trd";
+    std::size_t recorded = 0;
     const INT_PTR result = Run(dlg, [&](uitest::DialogDriver& d) {
         Command(d, ID_KXW_TOOL_SOPE);
         ASSERT_TRUE(dlg.GetSimpleOpeDlg());
@@ -429,24 +501,47 @@ TEST_F(KXWatcherDlgTest, StartingOrStoppingAProgramWhileATraceRunsIsRefused)
         KeepPicture(panel, "trace-simple-operation-en");
         Command(d, ID_KXW_START_TRACE);
         ASSERT_TRUE(uitest::WaitUntil([&] { return ExecWindow(dlg) && Streaming(); }, 10000));
-        emulator.ClearLog();
-        boxes.Answer(IDOK, u"while a trace runs");
+        ASSERT_TRUE(uitest::WaitUntil([&] { return dlg.GetUpdatePointer() > 100; }, 10000));
         panel.Click(IDC_SOPE_START);
+        ASSERT_TRUE(uitest::WaitUntil([&] { return emulator.Controller(1).CurrentMotion() == emu::Motion::Start; },
+                                      10000));
+        // The speed is the one thing the trace keeps to itself.
         boxes.Answer(IDOK, u"while a trace runs");
-        panel.Click(IDC_SOPE_STOP);
+        panel.Retype(IDC_SOPE_SPEED, u"55");
+        panel.Click(IDC_SOPE_WRITE_SPEED);
         EXPECT_EQ(boxes.PendingAnswers(), 0u);
+        EXPECT_EQ(emulator.Controller(1).Parameter(9), 40);
+        const int before = dlg.GetUpdatePointer();
+        panel.Click(IDC_SOPE_STOP);
+        EXPECT_TRUE(uitest::WaitUntil([&] { return emulator.Controller(1).CurrentMotion() == emu::Motion::None; },
+                                      10000))
+            << "STOP reached the controller while the trace recorded";
+        ASSERT_TRUE(uitest::WaitUntil([&] { return dlg.GetUpdatePointer() > before + 100; }, 10000))
+            << "and the trace went on recording";
+        EXPECT_TRUE(dlg.IsTracing());
         uitest::DialogDriver(ExecWindow(dlg)).Click(IDC_EXEC_STOP);
         ASSERT_TRUE(uitest::WaitUntil([&] { return !dlg.IsTracing(); }, 10000));
-        for (const std::string& command : emulator.ReceivedCommands())
-            EXPECT_EQ(command.find("@S"), std::string::npos) << "nothing but the stream switch was sent: " << command;
+        ASSERT_EQ(dlg.GetPtrLoopedFlag(), 0);
+        recorded = static_cast<std::size_t>(dlg.GetUpdatePointer());
+        dialogs.ChooseFile({CString::FromUtf8(saved)});
+        Command(d, ID_KXW_FILE_SAVEAS);
         // Without a trace the panel writes the speed.
-        panel.Retype(IDC_SOPE_SPEED, u"55");
         panel.Click(IDC_SOPE_WRITE_SPEED);
         EXPECT_EQ(emulator.Controller(1).Parameter(9), 55);
         ::SendMessageW(d.Dialog(), WM_SYSCOMMAND, SC_CLOSE, 0);
     });
     EXPECT_EQ(result, 1);
-    EXPECT_TRUE(boxes.Shown().size() == 2);
+    EXPECT_EQ(boxes.Shown().size(), 1u);
+    const SavedTrace trace = ReadSavedTrace(saved);
+    ASSERT_GT(recorded, 200u);
+    // Samples recorded before, during and after the move, each one whole.
+    ASSERT_LE(recorded, trace.rows.size());
+    EXPECT_EQ(trace.rows[0][3], 0);
+    EXPECT_EQ(trace.rows[recorded - 1][3], 0);
+    int moving = 0;
+    for (std::size_t r = 0; r < recorded; ++r) moving += trace.rows[r][3] == 1;
+    EXPECT_GT(moving, 0);
+    ExpectUnbrokenSamples(trace, recorded);
 }
 
 TEST_F(KXWatcherDlgTest, AChangedSetUpIsWrittenToTheControllerAndAModeChangeAsksFirst)

@@ -200,6 +200,33 @@ TEST_F(LineTest, BulkReadsListWhatTheControllerHolds)
               "REC1.1=F05,T0,P0,S0,M-1,N0,C0,V0,I0,O0\r\nREC2.1=F2B,T0,P0,S0,M0,N0,C0,V0,I0,O0\r\nOK.1\r\n");
 }
 
+TEST_F(LineTest, AnswersWithoutTheNodeWhenAskedTo)
+{
+    line.SetAnswerForm(emu::AnswerForm::WithoutNode);
+    emu::ControllerModel& c = line.Controller(1);
+    c.SetPoint(3, {1, 1000, 100, 30, 30, 0, 0, 0, 0, 0, 0, 0, 0});
+    c.SetParameter(12, 500);
+    const ReplyCase cases[] = {
+        {"single query", "@?K12.1", "K12=500\r\nOK.1\r\n"},
+        {"text query", "@?CONT.2", "CONT=N2\r\nOK.2\r\n"},
+        {"range", "@?K11-12.1", "K11=100\r\nK12=500\r\nOK.1\r\n"},
+        {"WIO range", "@?WIO0-1.1", "WIN0=0\r\nWIN1=0\r\nWOUT0=0\r\nWOUT1=0\r\nOK.1\r\n"},
+        {"bulk read in the file's line form", "@READ PNT.1",
+         "PNT3=M1,P1000,S100,AC30,DC30,Q0,ZL0,ZH0,N0,J0,F0,C0,T0\r\nOK.1\r\n"},
+        {"a command to all nodes still says whose answer it is", "@?CONT", "CONT.1=N3\r\nOK.\r\nCONT.2=N2\r\nOK.\r\n"},
+        {"writes and refusals are as ever", "@K12.1=7", "OK.1\r\n"},
+        {"refused", "@?K139.1", "NG.1=44\r\n"},
+    };
+    for (const ReplyCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(Exchange(c.command), c.reply);
+    }
+    const std::string parameters = Exchange("@READ PRM.1");
+    EXPECT_EQ(parameters.substr(0, 6), "K1=0\r\n");
+    EXPECT_NE(parameters.find("\r\nK38=1\r\n"), std::string::npos);
+    EXPECT_EQ(Exchange("@READ HPRM.1").substr(0, 6), "H0=0\r\n");
+}
+
 TEST_F(LineTest, PointEditingCommands)
 {
     emu::ControllerModel& c = line.Controller(1);

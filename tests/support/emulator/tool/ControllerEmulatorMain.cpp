@@ -1,8 +1,10 @@
 // controller-emulator: plays a line of controllers for trying the tools by hand.
 //
 //   controller-emulator [--tcp PORT] [--pty] [--node N[:TYPE]]... [--state FILE]
-//                       [--echo] [--baud N|line] [--codepage 932|1252] [--quiet]
+//                       [--echo] [--no-node] [--baud N|line] [--codepage 932|1252] [--quiet]
 //
+// --no-node: answer lines leave the node out ("K12=500"; bulk reads in the data file's
+// line form), as some controllers answer.
 // Without --tcp or --pty it serves both (TCP on a free port). Without --node or --state it
 // plays one "LB" controller as node 1. It prints where it listens, then every line it
 // receives, until interrupted.
@@ -23,7 +25,8 @@ void Usage()
 {
     std::fprintf(stderr,
                  "usage: controller-emulator [--tcp PORT] [--pty] [--node N[:TYPE]]... [--state FILE]\n"
-                 "                           [--echo] [--baud N|line] [--codepage 932|1252] [--quiet]\n");
+                 "                           [--echo] [--no-node] [--baud N|line] [--codepage 932|1252]\n"
+                 "                           [--quiet]\n");
 }
 
 bool ParseInt(std::string_view text, long lo, long hi, long& out)
@@ -72,6 +75,8 @@ int main(int argc, char** argv)
             }
         } else if (arg == "--echo") {
             emulator.SetEcho(true);
+        } else if (arg == "--no-node") {
+            emulator.SetAnswerForm(emu::AnswerForm::WithoutNode);
         } else if (arg == "--baud" && hasValue) {
             if (std::string_view(argv[i + 1]) == "line") {
                 emulator.SetPacing(emu::Emulator::kFollowLineBaud);
