@@ -81,6 +81,7 @@ public:
         app.m_strTitle = title;
         app.m_chDecimalSeparator = u'.';
         app.m_motionLibrary.Release();
+        app.m_strMotionLibraryFile = kMotionLibraryFileName;
         SetNumberLocale(NumberLocale{});
     }
     ~AppState()
@@ -90,6 +91,7 @@ public:
         app.m_strTitle.Empty();
         app.m_pRunningDialog = nullptr;
         app.m_motionLibrary.Release();
+        app.m_strMotionLibraryFile = kMotionLibraryFileName;
     }
 };
 

@@ -467,8 +467,7 @@ TEST_F(KXWatcherDlgTest, ATriggerArmedThenAProgramStartedFromThePanelCapturesThe
         panel.Click(IDC_SOPE_START);
         ASSERT_TRUE(uitest::WaitUntil([&] { return !ExecWindow(dlg) && !dlg.IsTracing(); }, 20000))
             << "the move triggered the trace and it completed";
-        dialogs.ChooseFile({CString::FromUtf8(saved)});
-        Command(d, ID_KXW_FILE_SAVEAS);
+        tracetest::SaveTraceAs(dlg, d.Dialog(), CString::FromUtf8(saved));
         ::SendMessageW(d.Dialog(), WM_SYSCOMMAND, SC_CLOSE, 0);
     });
     EXPECT_EQ(result, 1);
@@ -523,8 +522,7 @@ TEST_F(KXWatcherDlgTest, WhileATraceRecordsThePanelStartsAndStopsTheProgramButWr
         ASSERT_TRUE(uitest::WaitUntil([&] { return !dlg.IsTracing(); }, 10000));
         ASSERT_EQ(dlg.GetPtrLoopedFlag(), 0);
         recorded = static_cast<std::size_t>(dlg.GetUpdatePointer());
-        dialogs.ChooseFile({CString::FromUtf8(saved)});
-        Command(d, ID_KXW_FILE_SAVEAS);
+        tracetest::SaveTraceAs(dlg, d.Dialog(), CString::FromUtf8(saved));
         // Without a trace the panel writes the speed.
         panel.Click(IDC_SOPE_WRITE_SPEED);
         EXPECT_EQ(emulator.Controller(1).Parameter(9), 55);
