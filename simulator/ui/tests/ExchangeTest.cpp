@@ -80,6 +80,9 @@ TEST_F(ExchangeTest, YesHandsTheEditsBackWithResult6)
         EXPECT_EQ(d.Text(IDC_CONTROLLER_COMBO), CString(u"KX-Q05"));
         EXPECT_EQ(d.Text(IDC_ROBOT_COMBO), CString(u"SA4-L06"));
         EXPECT_FALSE(d.Enabled(IDC_UNITS_CUSTOM)) << "the manager's robot cannot be changed here";
+        uitest::DialogDriver page = simui::ServoPage(d);
+        EXPECT_EQ(simui::Background(page, IDC_SERVO_STROKE), simui::Rgb(::GetSysColor(COLOR_BTNFACE)))
+            << "its stroke takes no typing, and looks it";
         CGridCtrl* points = simui::Grid(d, IDC_POINT_GRID);
         EXPECT_EQ(points->GetCellText(2, 2), CString(u"20.00"));
         simui::EditCell(d, IDC_POINT_GRID, 1, 2, u"55.5");
