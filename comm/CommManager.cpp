@@ -234,9 +234,11 @@ int CCommManager::SendData(const CString& strData)
     if (!m_CommSet.bOpen || !m_CommSet.bReady) return 0;
     // On the link's own thread a socket takes the text at once, instead of
     // after a round through the writer thread and this thread's messages; the
-    // writer thread is woken only for what it does not take.
-    const bool direct = m_pTcpPort && GetSafeHwnd() &&
-                        ::GetWindowThreadProcessId(GetSafeHwnd(), nullptr) == ::GetCurrentThreadId();
+    // writer thread is woken only for what it does not take. The port pointer
+    // is looked at on that thread only: the thread that closes the link.
+    const bool ownThread =
+        GetSafeHwnd() && ::GetWindowThreadProcessId(GetSafeHwnd(), nullptr) == ::GetCurrentThreadId();
+    const bool direct = ownThread && m_pTcpPort;
     if (!InitBuffs(strData, !direct)) return 0;
     if (direct) {
         WriteTcp();

@@ -15,6 +15,7 @@
 #include "htmltip/ImageEffects.h"
 
 #include "platform/core/Geometry.h"
+#include "platform/core/ThreadSanitizer.h"
 
 #include <array>
 #include <cstdint>
@@ -42,7 +43,9 @@ inline constexpr int EFFECT_METAL = 15;
 
 // A function built for the base instruction set and again for processors
 // with the wide vector instructions, the one to run chosen at load time.
-#if defined(__x86_64__) && defined(__GNUC__)
+// Not under ThreadSanitizer: the loader runs the chooser before the
+// sanitizer has started, and the sanitizer's hooks in it crash the program.
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(QV_THREAD_SANITIZER)
 #define QV_WIDE_VECTOR_CLONES __attribute__((target_clones("avx2", "default")))
 #else
 #define QV_WIDE_VECTOR_CLONES

@@ -132,6 +132,10 @@ int CTraceAcquisition::ExtractLines()
     CString* text = m_receiver.Text();
     CReceiveLock lock(*m_receiver.LockHandle());
     if (!lock.Locked()) return 0;
+    const auto samples = m_model.LockSamples();
+    // Looked at again under the lock: once a trace's end has passed it, no
+    // pass touches the model until the next start.
+    if (!m_model.m_bTracing) return 0;
     int handled = 0;
     int start = 0;
     for (int cr = text->Find(u'\r'); cr >= 0; cr = text->Find(u'\r', start)) {
@@ -399,10 +403,18 @@ void CTraceAcquisition::StartMonitorTrace()
     SendStream(1);
 }
 
+void CTraceAcquisition::EndTracing()
+{
+    m_model.m_bTracing = 0;
+    // Waits for a pass of the extract thread that began before: from here on
+    // this thread alone touches the samples and the settings they are read by.
+    const auto samples = m_model.LockSamples();
+}
+
 BOOL CTraceAcquisition::StopMonitorTrace()
 {
     SendStream(0);
-    m_model.m_bTracing = 0;
+    EndTracing();
     m_model.m_TrigState.bActive = 0;
     if (m_pCommMan) m_pCommMan->SetAddToInBuff(TRUE);
     return m_model.m_TrigState.bLinkError ? TRUE : FALSE;
@@ -457,7 +469,7 @@ void CTraceAcquisition::StartTriggerTrace()
 void CTraceAcquisition::EndTriggerTrace()
 {
     SendStream(0);
-    m_model.m_bTracing = 0;
+    EndTracing();
     if (m_pCommMan) m_pCommMan->SetAddToInBuff(TRUE);
     m_model.CopyRunData();
     m_model.m_bDataPresent = 1;
@@ -477,7 +489,7 @@ BOOL CTraceAcquisition::AbortTriggerTrace()
 {
     m_model.m_TrigState.bActive = 0;
     SendStream(0);
-    m_model.m_bTracing = 0;
+    EndTracing();
     if (m_pCommMan) m_pCommMan->SetAddToInBuff(TRUE);
     return m_model.m_TrigState.bLinkError ? TRUE : FALSE;
 }

@@ -106,6 +106,8 @@ private:
     static DWORD WINAPI ExtractThread(LPVOID pParam);
     bool IsLive() const;
     void SendStream(int nOn);
+    // Tracing 0, once the extract thread's running pass has ended.
+    void EndTracing();
     void HandleLine(const CString& strLine);
     void CheckTrigger();
     void FixTriggerPositions(std::int32_t nTriggerSlot);

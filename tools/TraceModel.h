@@ -6,9 +6,13 @@
 // and the trace data file read and write it.
 //
 // Threads: the extract thread writes the samples, the update pointer, the
-// looped flag and the trigger state while a trace runs; the user-interface
-// thread reads them, and changes them only while no trace runs or when a new
-// trace starts.
+// looped flag and the trigger state while a trace runs, a batch of lines at a
+// time under the sample lock (LockSamples). The user-interface thread holds
+// the lock while it reads samples during a trace (drawing, cursor values,
+// statistics), so a picture never mixes samples of two moments nor reads one
+// half-written. The end of a trace waits for the extract thread's pass
+// (CTraceAcquisition), so between traces the user-interface thread alone
+// touches the model and changes it without the lock.
 #pragma once
 
 #include "tools/SampleSet.h"
@@ -17,6 +21,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <mutex>
 
 // A trace as a trace data file holds it: the records that draw it and its
 // samples, in time order from index 0.
@@ -94,6 +99,9 @@ public:
     std::int32_t GetUpdatePointer() const { return m_nUpdatePointer; }
     std::int32_t GetPtrLoopedFlag() const { return m_bPtrLooped; }
     BOOL IsTracing() const { return m_bTracing.Get() ? TRUE : FALSE; }
+    // Held while samples are stored or read during a trace; never across a
+    // message pump.
+    [[nodiscard]] std::unique_lock<std::mutex> LockSamples() const { return std::unique_lock(m_sampleLock); }
 
     tracesettag m_TraceSet;
     TraceTriggerSettings m_TrigSet;
@@ -140,6 +148,7 @@ private:
 
     void TakeFileRecords(TraceFileContents& file);
 
+    mutable std::mutex m_sampleLock;
     std::unique_ptr<DataBackup> m_pDataBackup;
     std::unique_ptr<SetBackup> m_pSetBackup;
     BOOL m_bFileShown = FALSE;

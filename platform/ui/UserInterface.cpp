@@ -5,6 +5,7 @@
 #include "platform/core/ThreadQueue.h"
 #include "platform/core/Time.h"
 #include "platform/ui/InputRouting.h"
+#include "platform/ui/QtHandOver.h"
 #include "platform/ui/StandardDialogs.h"
 #include "platform/ui/WidgetPeer.h"
 #include "platform/ui/WindowSurface.h"
@@ -59,7 +60,11 @@ public:
         // Posting it wakes the loop; while one is still pending, the loop has
         // been woken for it already and a second wake-up would only cost.
         m_wakes.fetch_add(1);
-        if (!m_posted.exchange(true)) QCoreApplication::postEvent(this, new QEvent(kWakeEvent));
+        if (!m_posted.exchange(true)) {
+            auto* wake = new QEvent(kWakeEvent);
+            ui::HandOver(wake);
+            QCoreApplication::postEvent(this, wake);
+        }
     }
 
     void ProcessNativeEvents(DWORD waitMs) override
@@ -83,6 +88,7 @@ public:
 protected:
     bool event(QEvent* e) override
     {
+        ui::TakeOver(e);
         if (e->type() != kWakeEvent) return QObject::event(e);
         m_posted.store(false);
         // Inside a wait of the message layer, the wait looks at the queue

@@ -149,6 +149,8 @@ void WavePoints(const CTraceModel& model, int ch, const TraceLayout& layout, con
     std::int64_t nMin = 0;
     TraceChannelRange(model, ch, nMax, nMin);
     const int position = model.m_GraphSet.POSITION_CH[ch];
+    // The ring and where it stands, from one moment of a running trace.
+    const auto held = model.LockSamples();
     const std::int32_t* samples = model.m_DispData.pCh[ch];
     const bool ring = model.m_Options.GRAPH_DISP_MODE && model.m_nUpdatePointer != -1 && model.m_bPtrLooped;
     const std::int32_t update = model.m_nUpdatePointer;
@@ -753,8 +755,11 @@ void DrawTraceDetails(CDC& dc, const CTraceModel& model, const TraceLayout& layo
     const bool data = model.m_DispData.IsAllocated() && model.m_nAllocatedNum >= 0;
     const double interval = model.m_TraceSet.wInterval;
     std::int32_t value[2] = {0, 0};
-    for (int c = 0; c < 2; ++c)
-        if (data) value[c] = model.m_DispData.pCh[ch][TraceSlotOf(model, model.m_nCursorPos[c])];
+    {
+        const auto held = model.LockSamples();
+        for (int c = 0; c < 2; ++c)
+            if (data) value[c] = model.m_DispData.pCh[ch][TraceSlotOf(model, model.m_nCursorPos[c])];
+    }
     auto timeOf = [&](int c) {
         return FormatTraceTime(static_cast<double>(model.m_nCursorPos[c] - model.m_nTriggerPos) * interval);
     };

@@ -61,6 +61,8 @@ BOOL ComputeChannelStatistics(const CTraceModel& model, int nChannel, const Samp
     const std::int32_t from = std::clamp(stretch.nFrom, 0, LastPosition(model));
     const std::int32_t to = std::clamp(stretch.nTo, from, LastPosition(model));
     stats = ChannelStatistics{};
+    // The whole stretch from one moment of a running trace.
+    const auto samples = model.LockSamples();
     stats.nMaxPos = stats.nMinPos = from;
     stats.nMaxRaw = stats.nMinRaw = SampleAt(model, nChannel, from);
     // Sums of engineering values: the mean of a linear scaling is the scaled
@@ -111,6 +113,7 @@ CursorReadout ReadTraceCursors(const CTraceModel* model)
     if (shownB) readout.strBTime = FormatTraceTime(timeB);
     if (shownA && shownB) readout.strDifferenceTime = FormatTraceTime(timeB - timeA);
     if ((!shownA && !shownB) || !HasData(*model)) return readout;
+    const auto samples = model->LockSamples();
     for (int ch = 0; ch < kTraceChannelCount; ++ch) {
         if (!model->m_GraphSet.DRAW_CH[ch]) continue;
         CursorReadout::Row row;

@@ -2,6 +2,9 @@
 // pictures of a known trace and extreme settings.
 #include "tools/trace/TraceDrawing.h"
 
+#include "tools/TraceAcquisition.h"
+#include "tools/trace/TraceStatistics.h"
+
 #include "tests/support/GoldenImage.h"
 #include "tests/support/ui/UiTest.h"
 
@@ -10,9 +13,13 @@
 #include <QImage>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <thread>
+#include <vector>
 
 namespace {
 
@@ -241,6 +248,66 @@ TEST(TraceDrawingTest, ExtremeSettingsDrawWithoutFault)
         const QImage image = Draw(model, view, c.width, c.height);
         EXPECT_FALSE(image.isNull());
     }
+}
+
+// A monitor trace drawn, and its cursor values read, while the extract
+// thread records it from a stream that does not stop: every value shown is
+// one sample whole, and once the trace has stopped its samples stay as they
+// are. (Under ThreadSanitizer this is also the check that the drawing and
+// the extract thread never touch a sample at once.)
+TEST(TraceDrawingTest, AMonitorTraceIsDrawnWhileItIsRecorded)
+{
+    using namespace std::chrono_literals;
+    CTraceModel model;
+    model.m_TraceSet.TRACE_NUM = 200;
+    model.m_TraceSet.wInterval = 1;
+    ASSERT_TRUE(model.AllocBuffers());
+    model.m_Options.GRAPH_DISP_MODE = 1;
+    model.m_bCursorShown[0] = TRUE;
+    model.m_nCursorPos[0] = 100;
+    CTraceAcquisition acquisition(model);
+    ASSERT_TRUE(acquisition.CreateExtractThread());
+    acquisition.StartMonitorTrace();
+
+    // Sample k carries k, -k, 2k and 3k.
+    std::atomic<bool> streaming{true};
+    std::thread stream([&] {
+        for (int k = 0; streaming.load();) {
+            CString lines;
+            for (int i = 0; i < 7; ++i, ++k) {
+                CString line;
+                line.Format(u"%d,%d,%d,%d,%d\r\n", k, k, -k, 2 * k, 3 * k);
+                lines += line;
+            }
+            acquisition.Receiver().Append(lines);
+            std::this_thread::sleep_for(1ms);
+        }
+    });
+
+    TraceView view;
+    const auto until = std::chrono::steady_clock::now() + 500ms;
+    int readouts = 0;
+    while (std::chrono::steady_clock::now() < until || !model.GetPtrLoopedFlag()) {
+        EXPECT_FALSE(Draw(model, view, 400, 300).isNull());
+        const CursorReadout readout = ReadTraceCursors(&model);
+        ASSERT_EQ(readout.rows.size(), 4u);
+        const int k = _wtoi(readout.rows[0].strA);
+        ASSERT_EQ(_wtoi(readout.rows[1].strA), -k) << "a sample shown half-written";
+        ASSERT_EQ(_wtoi(readout.rows[2].strA), 2 * k) << "a sample shown half-written";
+        ASSERT_EQ(_wtoi(readout.rows[3].strA), 3 * k) << "a sample shown half-written";
+        ++readouts;
+    }
+    EXPECT_GT(readouts, 1);
+
+    acquisition.StopMonitorTrace();
+    const std::int32_t update = model.GetUpdatePointer();
+    std::vector<std::int32_t> stopped(model.m_DispData.pCh[0], model.m_DispData.pCh[0] + 201);
+    std::this_thread::sleep_for(50ms);
+    streaming = false;
+    stream.join();
+    EXPECT_EQ(model.GetUpdatePointer(), update) << "recorded after the stop";
+    EXPECT_EQ(std::vector<std::int32_t>(model.m_DispData.pCh[0], model.m_DispData.pCh[0] + 201), stopped)
+        << "recorded after the stop";
 }
 
 }  // namespace
