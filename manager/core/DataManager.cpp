@@ -960,7 +960,7 @@ void CDataManager::PollCycle(PollFailureCounter& failures, StatusCells& cells, c
         step = run([&] {
             ControllerStatus status = cells.Status();
             if (!QueryStatusRecord(link, protocol, node, status)) return false;
-            cells.SetStatus(status);
+            cells.SetStatus(status, GetStatusSource(node));
             return true;
         });
     }

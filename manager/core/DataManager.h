@@ -79,6 +79,8 @@ public:
     // The cells of the process (null before the first and after the last
     // data manager).
     static std::shared_ptr<StatusCells> GetStatusCells();
+    // How the status poll marks the records it reads from a node of this link.
+    StatusSource GetStatusSource(int node) const { return StatusSource{this, node}; }
 
     // Link. kind: kLinkNone, kLinkSerial with the COM port number, kLinkTcp
     // with the IPv4 address (first dotted number in the highest byte).

@@ -60,10 +60,19 @@ void StatusCells::SetOptions(DWORD value)
     m_values.options = value;
 }
 
-void StatusCells::SetStatus(const ControllerStatus& status)
+void StatusCells::SetStatus(const ControllerStatus& status, const StatusSource& source)
 {
     std::lock_guard guard(m_lock);
     m_values.status = status;
+    m_values.source = source;
+}
+
+bool StatusCells::StatusOf(const StatusSource& source, ControllerStatus& out) const
+{
+    std::lock_guard guard(m_lock);
+    if (m_values.source != source) return false;
+    out = m_values.status;
+    return true;
 }
 
 void StatusCells::Store(const StatusSnapshot& values)

@@ -18,12 +18,23 @@
 
 #include <mutex>
 
+// The controller a status record was read from: its data manager and node.
+// With several controller windows the one poll follows the active window, so
+// a window tells its own controller's record from another's by this.
+struct StatusSource {
+    const void* manager = nullptr;
+    int node = 0;
+
+    friend bool operator==(const StatusSource&, const StatusSource&) = default;
+};
+
 struct StatusSnapshot {
     WORD inputs = 0;
     WORD outputs = 0;
     WideIoBlock wideIo{};
     DWORD options = 0;
     ControllerStatus status;
+    StatusSource source;
 
     friend bool operator==(const StatusSnapshot&, const StatusSnapshot&) = default;
 };
@@ -48,7 +59,10 @@ public:
     void SetOutputs(WORD word);
     void SetWideIo(const WideIoBlock& block);
     void SetOptions(DWORD value);
-    void SetStatus(const ControllerStatus& status);
+    void SetStatus(const ControllerStatus& status, const StatusSource& source = {});
+    // The status record when it was read from that controller; false (out
+    // untouched) while the cells hold another controller's.
+    bool StatusOf(const StatusSource& source, ControllerStatus& out) const;
     // Back to the values of a snapshot (a panel that leaves the link puts its
     // last copy back).
     void Store(const StatusSnapshot& values);

@@ -18,6 +18,9 @@
 #include "platform/core/MessageBox.h"
 #include "platform/core/Time.h"
 #include "platform/ui/DC.h"
+#include "platform/ui/MDIChildWnd.h"
+#include "platform/ui/MDIFrameWnd.h"
+#include "platform/ui/WinApp.h"
 #include "platform/ui/SpinButtonCtrl.h"
 #include "platform/ui/WindowApi.h"
 
@@ -106,13 +109,28 @@ bool CDlgManual::ModeIsRunning() const
     return set && (set->K(20) & 3) == 1;
 }
 
-CWnd* CDlgManual::ParentFrame() const
+CFrameWnd* CDlgManual::ParentFrame() const
 {
-    CWnd* parent = GetParent();
-    if (!parent) return nullptr;
-    // The pane's frame: the top-level window that holds the pane.
-    CWnd* frame = parent->GetTopLevelParent();
-    return frame ? frame : parent;
+    // The controller window that holds the pane: its child frame, never the
+    // main window above it, which handles none of the panel's messages.
+    return AfxGetParentFrame(this);
+}
+
+bool CDlgManual::IsOwnFrameActive() const
+{
+    const auto* main = dynamic_cast<const CMDIFrameWnd*>(AfxGetMainWnd());
+    const CFrameWnd* own = ParentFrame();
+    return main && own && main->MDIGetActive() == own;
+}
+
+bool CDlgManual::OwnStatus(ControllerStatus& status) const
+{
+    if (!m_cells) return false;
+    // The one poll follows the active window: right after a switch the cells
+    // may still hold the controller of the window that was active before.
+    if (m_pManager) return m_cells->StatusOf(m_pManager->GetStatusSource(m_nNode), status);
+    status = m_cells->Status();
+    return true;
 }
 
 BOOL CDlgManual::OnInitDialog()
@@ -277,7 +295,11 @@ void CDlgManual::OnTimer(UINT_PTR nIDEvent)
             return;
         }
         if (!m_cells) m_cells = CDataManager::GetStatusCells();
-        const int point = m_cells ? m_cells->Status().d13 : 0;
+        // Only the active window's panel follows its controller; the others
+        // keep what they showed last.
+        ControllerStatus status;
+        if (!IsOwnFrameActive() || !OwnStatus(status)) return;
+        const int point = status.d13;
         if (m_follow && GetParent()) GetParent()->PostMessage(UM_MANUAL_CURRENT_POINT, static_cast<WPARAM>(point));
         m_display.SetValue(point);
         return;
@@ -432,8 +454,9 @@ void CDlgManual::OnStartTrace()
         if (answer == IDYES) {
             ScopedWaitWindow wait(GetSafeHwnd(), IDS_CD_MAN_SENDING);
             m_traceRunning = true;
+            // Points that could not be sent (no window to send them) start nothing.
             CWnd* frame = ParentFrame();
-            const bool failed = frame && frame->SendMessage(UM_MANUAL_SEND_POINTS, 0, 0) != 0;
+            const bool failed = !frame || frame->SendMessage(UM_MANUAL_SEND_POINTS, 0, 0) != 0;
             m_traceRunning = false;
             wait.Close();
             if (failed) {
@@ -465,14 +488,29 @@ void CDlgManual::OnStartTrace()
 
 void CDlgManual::OnTeachPosition()
 {
-    const DWORD options = m_cells ? m_cells->Options() : 0;
-    if ((options & kOptionTeachAllowed) == 0) {
+    // The position and the leave to teach are this controller's own, read
+    // now: the status cells may still hold another window's controller.
+    if (!m_pProtocol) return;
+    int options = 0;
+    int position = 0;
+    BOOL read = FALSE;
+    CString reply;
+    if (AcquireLink()) {
+        read = QueryOptions(m_pCommManager, m_pProtocol, m_nNode, options) &&
+               QueryDValue(m_pCommManager, m_pProtocol, m_nNode, 0, position);
+        if (!read) reply = m_pProtocol->GetLastErrorText();
+        ReleaseLink();
+    }
+    if (!read) {
+        ShowReplyError(GetSafeHwnd(), reply);
+        return;
+    }
+    if ((static_cast<DWORD>(options) & kOptionTeachAllowed) == 0) {
         CString refused;
         refused.Format(u"NG.%d=42", m_nNode);
         ShowReplyError(GetSafeHwnd(), refused);
         return;
     }
-    const int position = m_cells ? m_cells->Status().d0 : 0;
     CString text;
     text.Format(IDS_CD_MAN_TEACH_ASK, static_cast<const char16_t*>(FormatFixedDecimals(position, Decimals())),
                 m_selectedPoint);

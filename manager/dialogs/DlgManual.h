@@ -22,10 +22,12 @@
 #include <memory>
 
 class CDataManager;
+class CFrameWnd;
 class StatusCells;
+struct ControllerStatus;
 struct RobotParameterSet;
 
-// To the parent (the point-table pane) and its frame.
+// To the parent (the point-table pane) and its frame (the controller window).
 inline constexpr UINT UM_MANUAL_CURRENT_POINT = WM_APP + 0x14;  // posted, wParam D13
 inline constexpr UINT UM_MANUAL_TEACH = WM_APP + 0x15;          // wParam the raw position
 inline constexpr UINT UM_MANUAL_HAS_UNSENT = WM_APP + 0x29;     // answer non-zero: unsent point data
@@ -111,7 +113,10 @@ private:
     void MarkEdited(int index, int id, int value, int reference);
     void ApplyLbLayout(bool restricted);
     bool JogKeyHeld() const;
-    CWnd* ParentFrame() const;
+    CFrameWnd* ParentFrame() const;
+    bool IsOwnFrameActive() const;
+    // The polled status record when it is this panel's controller's.
+    bool OwnStatus(ControllerStatus& status) const;
 
     CDataManager* m_pManager = nullptr;
     RobotParameterSet* m_pReference = nullptr;

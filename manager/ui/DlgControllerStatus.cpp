@@ -81,8 +81,9 @@ void CDlgControllerStatus::StartTimer()
     if (!m_timer) m_timer = SetTimer(kTimerId, kTimerMs, nullptr) != 0;
 }
 
-void CDlgControllerStatus::SetController(int decimals, std::function<BYTE()> alarmCode, int kind)
+void CDlgControllerStatus::SetController(int decimals, std::function<BYTE()> alarmCode, int kind, StatusSource source)
 {
+    m_source = source;
     m_decimals = decimals;
     m_alarmCode = std::move(alarmCode);
     m_position.SetDecimals(decimals);
@@ -167,6 +168,9 @@ void CDlgControllerStatus::Refresh()
     const std::shared_ptr<StatusCells> cells = CDataManager::GetStatusCells();
     if (!cells) return;
     const StatusSnapshot values = cells->Snapshot();
+    // Right after a switch of windows the cells still hold the controller of
+    // the window that was active before: this panel waits for its own.
+    if (values.source != m_source) return;
     ShowSnapshot(values);
     const int code = m_alarmCode ? m_alarmCode() : 0;
     if (code != m_lastAlarm) {

@@ -29,8 +29,9 @@ public:
     ~CDlgControllerStatus() override;
 
     // Binds the panel to a controller: its position decimals, the data
-    // manager's alarm byte reader and the link state.
-    void SetController(int decimals, std::function<BYTE()> alarmCode, int kind);
+    // manager's alarm byte reader, the link state and how the poll marks the
+    // controller's status records.
+    void SetController(int decimals, std::function<BYTE()> alarmCode, int kind, StatusSource source = {});
     void SetModelLB(bool lb);
     void SetConnectionKind(int kind);
     int ConnectionKind() const { return m_kind; }
@@ -59,6 +60,7 @@ private:
     std::function<BYTE()> m_alarmCode;
     int m_lastAlarm = -1;
     int m_kind = 0;
+    StatusSource m_source;
     bool m_lb = false;
     CString m_alarmText;
     CString m_linkText;

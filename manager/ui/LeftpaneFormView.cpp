@@ -51,7 +51,7 @@ bool CLeftpaneFormView::BindController(int index, int linkState)
     const RobotParameterSet* set = data->FirstParamSet();
     const int decimals = set ? static_cast<int>(set->K(72)) : 0;
     m_panel.SetController(decimals < 0 || decimals > 9 ? 0 : decimals, [&manager] { return manager.GetLastAlarm(); },
-                          linkState);
+                          linkState, manager.GetStatusSource(set ? set->K(38) : 0));
     const bool lb = data->controller.Find(u"LB") >= 0 || data->typeText.Find(u"LB") >= 0;
     if (linkState == CDlgControllerStatus::kLinkConnected) m_panel.SetModelLB(lb);
     return lb;

@@ -1,5 +1,6 @@
 #include "manager/ui/ParameterGrid.h"
 
+#include "manager/core/LibraryBindings.h"
 #include "manager/core/NumberText.h"
 #include "manager/ui/ManagerMessages.h"
 #include "resources/manager/resource_ids.h"
@@ -271,8 +272,37 @@ bool CParameterGrid::StoreParamRow(int row)
         RefreshParamRow(86);
     }
     RefreshParamRow(index);
-    if (CWnd* parent = GetParent()) parent->SendMessage(UM_PARAMETEREDITED, static_cast<WPARAM>(row), kValueCol);
+    if (index == KParamIndex(76) || index == KParamIndex(78)) TakeAccelerationLimit(index + 1, value);
+    if (IsPayloadOrLimit(index)) NotifyEdited(row);
     return true;
+}
+
+bool CParameterGrid::IsPayloadOrLimit(int index)
+{
+    return index >= KParamIndex(76) && index <= KParamIndex(79);
+}
+
+void CParameterGrid::NotifyEdited(int row)
+{
+    if (CWnd* parent = GetParent(); parent && row > 0)
+        parent->SendMessage(UM_PARAMETEREDITED, static_cast<WPARAM>(row), kValueCol);
+}
+
+void CParameterGrid::TakeAccelerationLimit(int limitIndex, std::int32_t payload)
+{
+    // A heavier payload lowers the acceleration the axis may take: the limit
+    // follows from the motion library, so it is never written with the old,
+    // higher figure. Without the library the limit stays as it was.
+    int limit = 0;
+    if (!CallAccCalc(m_values, payload, limit)) return;
+    if (const ParamDef* def = DefOfRow(RowOfIndex(limitIndex))) {
+        std::int32_t minimum = def->minimum, maximum = def->maximum;
+        ScaleParamValue(*def, m_values, limitIndex, minimum, maximum);
+        if (minimum <= maximum) limit = std::clamp<std::int32_t>(limit, minimum, maximum);
+    }
+    m_values->values[static_cast<size_t>(limitIndex)] = limit;
+    RefreshParamRow(limitIndex);
+    NotifyEdited(RowOfIndex(limitIndex));
 }
 
 void CParameterGrid::OnBeforeMove(int nOldRow, int nOldCol, int* pNewRow, int* pNewCol, BOOL* pCancel)

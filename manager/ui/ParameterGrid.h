@@ -44,6 +44,11 @@ protected:
 private:
     // Takes the row's text into the set; false (with a message) when refused.
     bool StoreParamRow(int row);
+    // The payload of K76 or K78 gives its acceleration limit (K77 or K79).
+    void TakeAccelerationLimit(int limitIndex, std::int32_t payload);
+    static bool IsPayloadOrLimit(int index);
+    // Tells the pane of a stored payload or acceleration limit.
+    void NotifyEdited(int row);
     int VariantKey(int index) const;
     std::uint16_t Bits(const ParamDef& def, bool show, int level) const;
 

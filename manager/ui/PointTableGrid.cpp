@@ -106,6 +106,13 @@ void CPointTableGrid::SetColumnSettings()
         {kKindWhole, 0, 0, 0, 255},
         {kKindWhole, 0, 0, 0, 30000},
     }};
+    // A parameter left at 0 (a DC or Q default of 0) must not give a new
+    // point a value its own column refuses: the controller would take a
+    // deceleration or a current limit of 0.
+    for (size_t c = PointRecord::kM; c < m_columns.size(); ++c) {
+        Column& column = m_columns[c];
+        column.defaultValue = std::clamp(column.defaultValue, column.minimum, std::max(column.minimum, column.maximum));
+    }
 }
 
 void CPointTableGrid::ApplyColumnWidths()
@@ -472,8 +479,15 @@ void CPointTableGrid::LockPointGrid(BOOL bLock)
 void CPointTableGrid::HighlightPoint(int point)
 {
     if (point > 0 && point <= kPointCount) {
-        m_highlighted = RowOfSlot(point - 1);
-        SetSelection(m_highlighted, 1, m_highlighted, kColumns - 1);
+        // Once per point: a row the user chose meanwhile is left to the user
+        // until the controller runs another point.
+        const int row = RowOfSlot(point - 1);
+        if (row == m_highlighted || row >= GetRows()) return;
+        m_highlighted = row;
+        // The row becomes current too, so the panel's selected point (what
+        // START and teach name) is the row shown.
+        SetCurrentCell(row, 1);
+        SetSelection(row, 1, row, kColumns - 1);
         return;
     }
     const int row = m_highlighted > 0 ? m_highlighted : kFixedRows;

@@ -23,6 +23,7 @@ BEGIN_MESSAGE_MAP(CRightpaneFormView, CScrollView)
     ON_MESSAGE(UM_MANUALPOINTCHANGED, &CRightpaneFormView::OnToPointPane)
     ON_MESSAGE(UM_MANUALNOTIFY, &CRightpaneFormView::OnToPointPane)
     ON_MESSAGE(UM_MANUALQUERY, &CRightpaneFormView::OnToPointPane)
+    ON_MESSAGE(UM_PARAMETERCHANGED, &CRightpaneFormView::OnParameterChanged)
     ON_COMMAND_EX(ID_EDIT_CLEAR, &CRightpaneFormView::OnEditCmd)
     ON_COMMAND_EX(ID_EDIT_COPY, &CRightpaneFormView::OnEditCmd)
     ON_COMMAND_EX(ID_EDIT_CUT, &CRightpaneFormView::OnEditCmd)
@@ -253,6 +254,14 @@ void CRightpaneFormView::OnPointInput()
 
 void CRightpaneFormView::OnPrint() { PrintCurrentPane(); }
 void CRightpaneFormView::OnPrintPreview() { PreviewCurrentPane(); }
+
+LRESULT CRightpaneFormView::OnParameterChanged(WPARAM wParam, LPARAM)
+{
+    // The manual panel wrote K9, K10 or K11: the parameter grid shows the
+    // value as the controller's now.
+    RefreshParameter(static_cast<int>(wParam));
+    return 0;
+}
 
 LRESULT CRightpaneFormView::OnToPointPane(WPARAM wParam, LPARAM lParam)
 {

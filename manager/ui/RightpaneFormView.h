@@ -50,6 +50,7 @@ public:
 protected:
     afx_msg void OnSize(UINT nType, int cx, int cy);
     afx_msg LRESULT OnToPointPane(WPARAM wParam, LPARAM lParam);
+    afx_msg LRESULT OnParameterChanged(WPARAM wParam, LPARAM lParam);
     afx_msg BOOL OnEditCmd(UINT id);
     afx_msg void OnPrint();
     afx_msg void OnPrintPreview();

@@ -118,6 +118,8 @@ void CRightpanePointtable::CreateManualDialog(CDataManager* manager, int node, R
     manual->ShowWindow(SW_SHOW);
     m_manual = std::move(manual);
     m_manualActive = true;
+    // While the panel is active the grid follows the point its program runs.
+    m_manual->SetFollowCurrentPoint(true);
     if (CWnd* button = GetDlgItem(IDC_PANE_MANUAL_BUTTON)) button->ShowWindow(IsGridShown() ? SW_SHOW : SW_HIDE);
     CRect client;
     GetClientRect(&client);
@@ -250,6 +252,7 @@ void CRightpanePointtable::OnManualClicked()
     m_manualActive = !m_manualActive;
     SetDlgItemText(IDC_PANE_MANUAL_BUTTON, LoadFrameText(m_manualActive ? IDS_PANE_MANUAL_CLOSE : IDS_PANE_MANUAL_OPEN).GetString());
     m_manual->EnableOperation(m_manualActive ? TRUE : FALSE, TRUE);
+    m_manual->SetFollowCurrentPoint(m_manualActive);
     if (!m_manualActive) m_grid.HighlightPoint(0);
     if (CWnd* box = GetDlgItem(IDC_PANE_HIDE_UNDEFINED)) box->EnableWindow(m_manualActive ? FALSE : TRUE);
     if (CWnd* box = GetDlgItem(IDC_PANE_FULL_VIEW)) box->EnableWindow(m_manualActive ? FALSE : TRUE);

@@ -124,6 +124,77 @@ TEST_F(DlgDesktopTerminalTest, ServoBrakeResetAndStopReachTheController)
     EXPECT_TRUE(PumpUntil([&] { return terminal->IsCloseEnabled(); }));
 }
 
+// Where the field bus switches the servo (K31 1 with the bus interface K80 1
+// or a pulse-train model) the panel refuses, unless the controller is in a
+// mode of its own (2 or 6); everywhere else the servo command goes out.
+TEST_F(DlgDesktopTerminalTest, TheServoIsRefusedWhereTheFieldBusSwitchesIt)
+{
+    const struct {
+        const char* name;
+        int k31;
+        int k80;
+        const char16_t* type;
+        int mode;
+        bool refused;
+    } cases[] = {
+        {"field bus, stopped", 1, 1, u"Q05", 0, true},
+        {"field bus, run mode 4", 1, 1, u"Q05", 4, true},
+        {"pulse train, stopped", 1, 0, u"LB", 0, true},
+        {"field bus, mode 2", 1, 1, u"Q05", 2, false},
+        {"pulse train, mode 6", 1, 0, u"LB", 6, false},
+        {"servo not by the bus", 0, 1, u"Q05", 0, false},
+        {"no bus interface", 1, 0, u"Q05", 0, false},
+    };
+    const auto servoCommands = [&] {
+        int n = 0;
+        for (const std::string& line : emulator.ReceivedCommands()) n += line.rfind("@SRVO", 0) == 0;
+        return n;
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        RobotParameterSet& set = *Data().FirstParamSet();
+        set.K(31) = c.k31;
+        set.K(80) = c.k80;
+        set.K(20) = c.mode;
+        Data().typeText = c.type;
+        terminal->SetMode(c.mode);
+        ASSERT_TRUE(PumpUntil([&] { return Driver().Enabled(IDC_DT_SERVO); }));
+        const bool servoWasOn = Controller().ServoOn();
+        emulator.ClearLog();
+        if (c.refused) boxes.Answer(IDOK, u"field bus");
+        Driver().Click(IDC_DT_SERVO);
+        EXPECT_EQ(boxes.PendingAnswers(), 0u);
+        EXPECT_EQ(servoCommands(), c.refused ? 0 : 1);
+        EXPECT_EQ(Controller().ServoOn(), c.refused ? servoWasOn : !servoWasOn);
+        // The panel shows the servo's new state before the next case.
+        const CString next = Controller().ServoOn() ? u"Servo OFF" : u"Servo ON";
+        EXPECT_TRUE(PumpUntil([&] { return Driver().Text(IDC_DT_SERVO) == next && Driver().Enabled(IDC_DT_SERVO); }));
+    }
+    EXPECT_EQ(boxes.Shown().size(), 3u) << "one refusal each, nothing else";
+}
+
+// A servo command whose status bits never change (the drive's power is cut)
+// holds servo and brake back for six watch cycles, then gives them back.
+TEST_F(DlgDesktopTerminalTest, AServoCommandThatChangesNothingGivesTheButtonsBackAfterSixCycles)
+{
+    ASSERT_TRUE(Options([](DWORD o) { return (o & 0x0800) != 0; })) << "servo on";
+    ASSERT_TRUE(PumpUntil([&] { return Driver().Enabled(IDC_DT_SERVO); }));
+    Controller().SetServoHeld(true);
+    emulator.ClearLog();
+    Driver().Click(IDC_DT_SERVO);
+    EXPECT_EQ(Count("@SRVO0.1"), 1);
+    EXPECT_TRUE(Controller().ServoOn()) << "the drive did not follow";
+    EXPECT_FALSE(Driver().Enabled(IDC_DT_SERVO));
+    EXPECT_FALSE(Driver().Enabled(IDC_DT_BRAKE));
+    // Six cycles of 200 ms: still held back well into them.
+    PumpFor(600ms);
+    EXPECT_FALSE(Driver().Enabled(IDC_DT_SERVO)) << "the wait holds";
+    EXPECT_TRUE(Driver().Enabled(IDC_DT_ORIGIN)) << "only servo and brake wait";
+    ASSERT_TRUE(PumpUntil([&] { return Driver().Enabled(IDC_DT_SERVO); })) << "and ends by itself";
+    EXPECT_FALSE(Driver().Enabled(IDC_DT_BRAKE)) << "no brake while the servo is on";
+    EXPECT_EQ(Count("@SRVO0.1"), 1) << "nothing was sent again";
+}
+
 // Every button carries its icon beside its text; the servo's and the
 // brake's icons follow the controller's state and come back the same.
 TEST_F(DlgDesktopTerminalTest, TheButtonsShowTheirIconsAndServoAndBrakeIconsFollowTheState)

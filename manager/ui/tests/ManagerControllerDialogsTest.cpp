@@ -102,16 +102,8 @@ protected:
     // An online window on the emulator's terminal as COM3.
     CChildFrame* OpenOnline(ManagerWorld& world)
     {
-        if (emulator.PtyPath().empty() && emulator.ServePty().empty()) return nullptr;
-        world.MapPorts({{kCom, emulator.PtyPath()}});
-        if (!world.Start()) return nullptr;
-        world.Boxes().Answer(IDOK);
-        world.NewOnline(kCom, u"Line");
-        if (world.ChildCount() != 1) return nullptr;
-        world.Frame().MoveWindow(0, 0, 1200, 860);
-        world.Active()->ShowWindow(SW_SHOWMAXIMIZED);
-        uitest::Pump(10);
-        return world.Active();
+        if (emulator.PtyPath().empty()) emulator.ServePty();
+        return world.StartOnline(kCom, emulator.PtyPath(), u"Line");
     }
 
     // Runs a window command that opens a modal dialog, found by one of its controls.

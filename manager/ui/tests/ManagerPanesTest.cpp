@@ -5,6 +5,10 @@
 #include "manager/ui/tests/ManagerTestSupport.h"
 
 #include "manager/core/DataManager.h"
+#include "manager/core/LibraryBindings.h"
+#include "manager/core/LoadedLibrary.h"
+#include "manager/core/NumberText.h"
+#include "motioncalc/PellarunLib.h"
 #include "manager/ui/ManagerMessages.h"
 #include "manager/ui/RightpaneFormView.h"
 #include "platform/ui/FrameIds.h"
@@ -360,6 +364,63 @@ TEST_F(ManagerParameterPaneTest, RangesChoicesAccessLevelAndDecimals)
     world.Command(IDM_WRITE_CONTROLLER);
     EXPECT_EQ(emulator.Controller(1).Parameter(9), 55);
     EXPECT_FALSE(grid.GetCellBold(k9, CParameterGrid::kValueCol));
+    world.Quit();
+}
+
+// A payload typed into the table gives its acceleration limit, as the motion
+// library figures it from the controller's derating parameters.
+TEST_F(ManagerParameterPaneTest, APayloadChangeRecomputesItsAccelerationLimit)
+{
+    emu::ControllerModel& c = emulator.Controller(1);
+    const std::array<std::pair<int, int32_t>, 8> derating = {{
+        {47, 100}, {48, 980}, {49, 100}, {50, 0}, {55, -2}, {56, -4}, {57, -1}, {58, -2},
+    }};
+    for (const auto& [k, value] : derating) c.SetParameter(k, value);
+    c.SetParameter(76, 2);
+    c.SetParameter(77, 940);
+    ManagerWorld world;
+    CChildFrame* child = world.StartOnline(kCom, emulator.ServePty(), u"Line");
+    ASSERT_NE(child, nullptr) << emulator.LastError();
+    ShowPane(child, 3);
+    CParameterGrid& grid = child->GetRightpaneFormView()->Parameter().Grid();
+
+    LoadedLibrary library(kMotionLibraryName);
+    const auto accCalc = library.Bind<PFN_DllAccCalc>("DllAccCalc");
+    ASSERT_NE(accCalc, nullptr);
+    const auto figure = [&](int32_t payload) {
+        return accCalc(payload, c.Parameter(48), c.Parameter(49), c.Parameter(50), c.Parameter(55), c.Parameter(56),
+                       c.Parameter(57), c.Parameter(58));
+    };
+    ASSERT_EQ(figure(0), 980) << "no payload: the full acceleration";
+    ASSERT_EQ(figure(100), 100) << "the heaviest: the minimum";
+
+    const struct {
+        int payloadK;
+        int32_t payload;
+    } cases[] = {{76, 0}, {76, 15}, {76, 2}, {76, 40}, {76, 100}, {78, 7}, {78, 25}};
+    for (const auto& row : cases) {
+        SCOPED_TRACE("K" + std::to_string(row.payloadK) + " = " + std::to_string(row.payload));
+        const int payloadRow = grid.RowOfIndex(KParamIndex(row.payloadK));
+        const int limitRow = grid.RowOfIndex(KParamIndex(row.payloadK + 1));
+        ASSERT_GT(payloadRow, 0);
+        ASSERT_GT(limitRow, 0);
+        grid.SetFocus();
+        grid.SetCurrentCell(payloadRow, CParameterGrid::kValueCol);
+        Type(std::u16string(CString::FromUtf8(std::to_string(row.payload)).GetString()));
+        Key(Qt::Key_Return);
+        EXPECT_EQ(grid.GetCellText(limitRow, CParameterGrid::kValueCol).ToUtf8(),
+                  FormatFixedDecimals(figure(row.payload), 2).ToUtf8());
+    }
+    EXPECT_TRUE(world.Grab("panes-parameters-payload.png"));
+
+    // What is written is the limit of the payload written with it.
+    world.Boxes().Answer(IDOK).Answer(IDOK);
+    world.Command(IDM_WRITE_CONTROLLER);
+    EXPECT_EQ(world.Boxes().PendingAnswers(), 0u);
+    EXPECT_EQ(c.Parameter(76), 100);
+    EXPECT_EQ(c.Parameter(77), figure(100));
+    EXPECT_EQ(c.Parameter(78), 25);
+    EXPECT_EQ(c.Parameter(79), figure(25));
     world.Quit();
 }
 

@@ -223,6 +223,23 @@ public:
         });
     }
 
+    // The manager started on a controller at a device mapped as COMn, read
+    // into a maximised window of a main window of 1200 x 860 (the scan's list
+    // of controllers answered): that window, or null.
+    CChildFrame* StartOnline(int comPort, const std::string& device, const CString& name)
+    {
+        if (device.empty()) return nullptr;
+        MapPorts({{comPort, device}});
+        if (!Start()) return nullptr;
+        m_boxes.Answer(IDOK);
+        NewOnline(comPort, name);
+        if (ChildCount() != 1) return nullptr;
+        Frame().MoveWindow(0, 0, 1200, 860);
+        Active()->ShowWindow(SW_SHOWMAXIMIZED);
+        uitest::Pump(10);
+        return Active();
+    }
+
     // A picture of the main window.
     bool Grab(const std::string& file)
     {

@@ -280,6 +280,7 @@ void ControllerModel::SetOptionBoard(int index, int32_t value)
 
 bool ControllerModel::ServoOn() const { return (OptionStatus() & kServoOnBit) != 0; }
 bool ControllerModel::BrakeOn() const { return (OptionStatus() & kBrakeOnBit) != 0; }
+void ControllerModel::SetServoHeld(bool held) { Guard guard(*m_lock); m_servoHeld = held; }
 
 std::vector<uint8_t> ControllerModel::Alarms() const
 {
@@ -926,6 +927,9 @@ std::string ControllerModel::ExecuteAction(const CommandLine& command, const Exe
     case Keyword::SRVO:
         if (a > 1) {
             return NgReply(tokenNode, ng::kBadAddress);
+        }
+        if (m_servoHeld) {
+            return ok;
         }
         if (a == 1) {
             m_optionStatus = (m_optionStatus | kServoOnBit) & ~kBrakeOnBit;

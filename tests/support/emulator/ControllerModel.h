@@ -161,6 +161,9 @@ public:
     void SetOptionBoard(int index, int32_t value);
     bool ServoOn() const;
     bool BrakeOn() const;
+    // The drive's power cut (an emergency stop held): servo commands are
+    // answered "OK." but the servo stays as it is.
+    void SetServoHeld(bool held);
 
     // Active alarms and warnings (ALM / WARN 1..32), the current message (MSG) and the
     // alarm history (REC 1..50, newest first). Raising an alarm records it in the history
@@ -251,6 +254,7 @@ private:
     std::array<uint16_t, kWideWordCount> m_wideInputs{};
     std::array<uint16_t, kWideWordCount> m_wideOutputs{};
     uint32_t m_optionStatus = 0;
+    bool m_servoHeld = false;
     std::array<int32_t, kOptionBoardCount> m_optionBoards{};
     std::vector<std::pair<uint8_t, int32_t>> m_alarms;    // code, time
     std::vector<std::pair<uint8_t, int32_t>> m_warnings;  // code, time
