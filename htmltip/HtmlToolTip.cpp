@@ -830,13 +830,7 @@ void CHtmlToolTip::DrawTip(int transparency)
                 row[x + shift] = static_cast<QRgb>(static_cast<int>(cover[x] * strength + 0.5f)) << 24;
             // Where each run of one shade ends, for the composition.
             m_shadowRunEnd.resize(m_shadowLayer.size());
-            int* runEnd = m_shadowRunEnd.data() + at;
-            int ends = width;
-            runEnd[width - 1] = width;
-            for (int x = width - 2; x >= 0; --x) {
-                if (row[x] != row[x + 1]) ends = x + 1;
-                runEnd[x] = ends;
-            }
+            htmltip::FindRunEnds(row, width, m_shadowRunEnd.data() + at);
         }
         m_shadowLayerKey = layerKey;
         m_shadowLayerFresh = true;

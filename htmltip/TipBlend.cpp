@@ -124,4 +124,17 @@ bool CopyTilesInPlace(CDC& dc, int x, int y, int width, int height, int sourceX,
     return true;
 }
 
+void FindRunEnds(const std::uint32_t* row, int width, int* runEnd)
+{
+    if (width <= 0) return;
+    // From the right, without a store-to-load chain: the end of the run is
+    // carried in a register, not read back from the array.
+    int ends = width;
+    runEnd[width - 1] = width;
+    for (int x = width - 2; x >= 0; --x) {
+        if (row[x] != row[x + 1]) ends = x + 1;
+        runEnd[x] = ends;
+    }
+}
+
 }  // namespace htmltip

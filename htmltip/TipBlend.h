@@ -27,6 +27,11 @@ bool MakeShadeMultiplier(const std::uint8_t exact[256], std::uint32_t weight, st
 void ComposeOverShade(const std::uint32_t* in, std::uint32_t* out, int count, const ShadeMultiplier& shade,
                       std::uint32_t alphaBits);
 
+// Where each run of equal pixels of a row ends: runEnd[x] is one past the
+// last pixel from x on that equals row[x] without a break (so runEnd[x] is x
+// + 1 for a pixel unlike the next, and width for the last run).
+void FindRunEnds(const std::uint32_t* row, int width, int* runEnd);
+
 // Fills x, y, width x height of the DC with copies of the tile at sourceX,
 // sourceY straight in its pixels, storing what copying the DC onto itself
 // tile by tile does. False (nothing done) where that cannot be done so: no

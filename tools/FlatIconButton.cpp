@@ -9,6 +9,7 @@
 namespace {
 
 constexpr std::size_t kMaxUrlChars = 260;
+constexpr int kMaxTooltipWidth = 400;
 
 // The icon's image as 32-bit pixels, top row first; empty when unreadable.
 std::vector<DWORD> ReadPixels(HBITMAP bitmap, int width, int height)
@@ -272,7 +273,24 @@ DWORD CFlatIconButton::SetURL(LPCWSTR url)
     return kOk;
 }
 
-void CFlatIconButton::SetTooltipText(LPCWSTR text) { m_strTooltip = text ? text : u""; }
+void CFlatIconButton::SetTooltipText(LPCWSTR text)
+{
+    m_strTooltip = text ? text : u"";
+    UpdateTooltip();
+}
+
+void CFlatIconButton::UpdateTooltip()
+{
+    if (m_strTooltip.IsEmpty() || !GetSafeHwnd()) return;
+    if (!m_pTooltip) {
+        auto tooltip = std::make_unique<CToolTipCtrl>();
+        if (!tooltip->Create(this)) return;
+        tooltip->Activate(TRUE);
+        tooltip->SetMaxTipWidth(kMaxTooltipWidth);
+        m_pTooltip = std::move(tooltip);
+    }
+    m_pTooltip->AddTool(this, m_strTooltip);
+}
 
 DWORD CFlatIconButton::SetTransparent(BOOL bTransparent)
 {
@@ -307,6 +325,7 @@ void CFlatIconButton::PreSubclassWindow()
     if (type == BS_DEFPUSHBUTTON) m_bDefault = TRUE;
     ModifyStyle(BS_TYPEMASK, BS_OWNERDRAW);
     CButton::PreSubclassWindow();
+    UpdateTooltip();
 }
 
 LRESULT CFlatIconButton::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)

@@ -9,6 +9,9 @@
 
 #include "platform/ui/Button.h"
 #include "platform/ui/ResourceImages.h"
+#include "platform/ui/ToolTipCtrl.h"
+
+#include <memory>
 
 class CFlatIconButton : public CButton {
 public:
@@ -58,7 +61,8 @@ public:
     DWORD SetMenuCallback(HWND hWnd, UINT nMessage, LPARAM lParam = 0);
     // A link opened on click (at most 260 characters).
     DWORD SetURL(LPCWSTR url);
-    // The help text of the button; kept for a tool tip.
+    // The help text of the button, shown as its tool tip (at most 400 pixels
+    // wide) while the mouse rests on it.
     void SetTooltipText(LPCWSTR text);
     const CString& GetTooltipText() const { return m_strTooltip; }
     DWORD SetTransparent(BOOL bTransparent);
@@ -139,6 +143,8 @@ private:
     // The image of the current state: 0 the first, 1 the other.
     int ImageIndex(bool haveOther) const;
     void ShowMenu();
+    // The tool tip control, made at the first text once the button has its window.
+    void UpdateTooltip();
 
     IconImage m_icons[2];
     BitmapImage m_bitmaps[2];
@@ -150,6 +156,7 @@ private:
     LPARAM m_nNotifyValue = 0;
     CString m_strURL;
     CString m_strTooltip;
+    std::unique_ptr<CToolTipCtrl> m_pTooltip;
     BOOL m_bTransparent = FALSE;
     BOOL m_bAlwaysTrack = FALSE;
     BOOL m_bTrackingLeave = FALSE;

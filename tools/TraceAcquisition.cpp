@@ -343,6 +343,14 @@ BOOL CTraceAcquisition::InitSetting()
     if (!session.SetKParam(m_nNodeNo, kTraceStreamParam, 0)) return FALSE;
     m_model.m_bRobConRead = GetRobConSet(m_model.m_RobConSet) ? TRUE : FALSE;
     CString answer;
+    // The axis's soft limits, which the position targets' ranges follow
+    // (a trace then shows a move of the actuator, not a flat line).
+    m_model.m_ControllerParams.clear();
+    for (int k : {kSoftLimitMinusParam, kSoftLimitPlusParam}) {
+        std::int32_t limit = 0;
+        if (m_model.m_bRobConRead && session.GetKParam(m_nNodeNo, k, answer) && ValueAfterEquals(answer, limit))
+            m_model.m_ControllerParams[k] = limit;
+    }
     std::int32_t bank = 0;
     if (session.GetOptionBoard(m_nNodeNo, kTraceOptionBoard, answer) && ValueAfterEquals(answer, bank))
         m_model.m_nOptionBank = bank;

@@ -33,6 +33,9 @@ inline constexpr int kTraceTargetParam = 94;    // K94..K97: channels 1 to 4
 inline constexpr int kTraceIntervalParam = 98;
 inline constexpr int kTraceStreamParam = 99;
 inline constexpr int kTraceOptionBoard = 8;
+// The soft limits of the axis: the travel a position may take.
+inline constexpr int kSoftLimitMinusParam = 1;
+inline constexpr int kSoftLimitPlusParam = 2;
 
 class CTraceAcquisition {
 public:

@@ -18,6 +18,8 @@
 #include "tools/SampleSet.h"
 #include "tools/TraceSettings.h"
 
+#include <cstdint>
+#include <map>
 #include <memory>
 #include <mutex>
 
@@ -109,6 +111,10 @@ public:
     TraceTriggerState m_TrigState;
     robconsettag m_RobConSet;
     BOOL m_bRobConRead = FALSE;
+    // Parameters of the traced controller that the target tables' limits
+    // may name (the soft limits K1 and K2: the travel of the axis), by
+    // number; only those read.
+    std::map<int, std::int32_t> m_ControllerParams;
     TraceOptions m_Options;
     TraceWindowLayout m_Layout;
 

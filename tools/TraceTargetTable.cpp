@@ -65,7 +65,8 @@ void CTraceTargetTable::TableIds(const CString& strControllerType, UINT& nDataId
     nBitId = lb ? IDR_TRACE_BIT_TABLE_LB : IDR_TRACE_BIT_TABLE;
 }
 
-CTraceTargetTable::Result CTraceTargetTable::Load(const CString& strControllerType, std::int32_t nK72)
+CTraceTargetTable::Result CTraceTargetTable::Load(const CString& strControllerType, std::int32_t nK72,
+                                                  const Parameters& parameters)
 {
     UINT dataId = 0;
     UINT bitId = 0;
@@ -76,12 +77,18 @@ CTraceTargetTable::Result CTraceTargetTable::Load(const CString& strControllerTy
         m_rows.clear();
         return Result::Missing;
     }
-    return Parse(*data, *bits, nK72);
+    return Parse(*data, *bits, nK72, parameters);
 }
 
 CTraceTargetTable::Result CTraceTargetTable::Parse(std::string_view dataTable, std::string_view bitTable,
-                                                   std::int32_t nK72)
+                                                   std::int32_t nK72, const Parameters& parameters)
 {
+    // A limit is a number, or names a parameter of the controller.
+    const auto limit = [&](const CString& field, std::int32_t fallback) {
+        if (field[0] != u'K' && field[0] != u'k') return static_cast<std::int32_t>(_wtoi(field));
+        const auto known = parameters.find(_wtoi(field.Mid(1)));
+        return known == parameters.end() ? fallback : known->second;
+    };
     m_rows.clear();
     for (const CString& line : TableLines(dataTable)) {
         const std::vector<CString> fields = Fields(line);
@@ -93,8 +100,8 @@ CTraceTargetTable::Result CTraceTargetTable::Parse(std::string_view dataTable, s
         row.strName = fields[1];
         row.strUnit = fields[2];
         row.nBitCount = _wtoi(fields[3]);
-        row.nLowerLimit = _wtoi(fields[4]);
-        row.nUpperLimit = _wtoi(fields[5]);
+        row.nLowerLimit = limit(fields[4], row.nLowerLimit);
+        row.nUpperLimit = limit(fields[5], row.nUpperLimit);
         row.dScale = fields[6].Left(3) == u"K72" ? K72Scale(nK72) : _wtof(fields[6]);
         m_rows.push_back(std::move(row));
     }

@@ -5,14 +5,16 @@
 // a table, empty lines and lines beginning with "#" are skipped.
 //
 // Data row: number, name, unit ("NULL": none), bit count (0: a data target),
-// lower and upper raw limit, scale (a real number, or "K72...": 1 / 10^K72 of
-// the controller).
+// lower and upper raw limit (a whole number, or "K<n>": the controller's
+// parameter n, such as the soft limits K1 and K2 that bound the axis's
+// travel), scale (a real number, or "K72...": 1 / 10^K72 of the controller).
 // Bit row: target number, then the names of its bits in order.
 #pragma once
 
 #include "platform/core/CString.h"
 
 #include <cstdint>
+#include <map>
 #include <string_view>
 #include <vector>
 
@@ -45,10 +47,15 @@ public:
         Malformed,  // a data line lacks one of its seven fields
     };
 
+    // The controller's parameters that limits may name, by number; a limit
+    // naming one that is not known keeps the row's default.
+    using Parameters = std::map<int, std::int32_t>;
+
     // Reads both tables for a controller type from the current resource module.
-    Result Load(const CString& strControllerType, std::int32_t nK72);
+    Result Load(const CString& strControllerType, std::int32_t nK72, const Parameters& parameters = {});
     // Parses tables given as their bytes (8-bit text in the ANSI code page).
-    Result Parse(std::string_view dataTable, std::string_view bitTable, std::int32_t nK72);
+    Result Parse(std::string_view dataTable, std::string_view bitTable, std::int32_t nK72,
+                 const Parameters& parameters = {});
 
     const std::vector<TraceTargetRow>& Rows() const { return m_rows; }
     // The row a channel's stored target selects: the first with the number

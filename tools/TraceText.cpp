@@ -73,3 +73,18 @@ CString FileTitleOfPath(const CString& strPath)
     if (dot <= 0) return name;
     return name.Left(dot);
 }
+
+CString SuggestTraceFileName(const CString& strTitle, const std::tm& when)
+{
+    CString stem = strTitle;
+    stem.Trim();
+    for (int i = 0; i < stem.GetLength(); ++i) {
+        const char16_t c = stem[i];
+        if (c < 0x20 || CString(u"\\/:*?\"<>|.").Find(c) >= 0) stem.SetAt(i, u'_');
+    }
+    if (stem.IsEmpty()) stem = u"trace";
+    CString name;
+    name.Format(u"%s_%04d%02d%02d_%02d%02d%02d.trd", stem.GetString(), when.tm_year + 1900, when.tm_mon + 1,
+                when.tm_mday, when.tm_hour, when.tm_min, when.tm_sec);
+    return name;
+}

@@ -3,6 +3,8 @@
 
 #include "platform/core/CString.h"
 
+#include <ctime>
+
 // Drops the trailing "0" characters and then the trailing "." of a number
 // text with a decimal point: 1.500 gives 1.5, 2.000 gives 2. A text without
 // a point is returned as it is (100 stays 100).
@@ -15,3 +17,7 @@ CString FormatTraceTime(double dTimeMs);
 CString FileNameOfPath(const CString& strPath);
 // FileNameOfPath cut before its first full stop, unless the name begins with it.
 CString FileTitleOfPath(const CString& strPath);
+// A name for a trace that has none yet: the graph title (or "trace") and
+// the time, as "Axis 1_20250601_143012.trd". Characters that a file name
+// cannot hold, and full stops (which would cut its title short), become "_".
+CString SuggestTraceFileName(const CString& strTitle, const std::tm& when);

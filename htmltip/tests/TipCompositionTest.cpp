@@ -83,6 +83,45 @@ TEST(TipBlend, AMultiplierThatWouldNotBeExactIsRefused)
 // An image handed out stays as it is while it is held, whatever is taken
 // after it; its memory is used again only once nobody holds it, and a copy
 // may outlive the memory's owner.
+// Where the runs of one shade end: the composition puts a run's result on
+// every pixel up to its end, so an end one too far gives a pixel the shade
+// of its neighbour.
+TEST(TipBlend, EachRunEndsAfterItsLastEqualPixel)
+{
+    struct Case {
+        const char* name;
+        std::vector<std::uint32_t> row;
+        std::vector<int> ends;
+    };
+    const Case cases[] = {
+        {"one pixel", {7}, {1}},
+        {"one run", {5, 5, 5, 5}, {4, 4, 4, 4}},
+        {"every pixel its own", {1, 2, 3, 4}, {1, 2, 3, 4}},
+        {"runs at both ends", {9, 9, 3, 4, 4, 4}, {2, 2, 3, 6, 6, 6}},
+        {"a shade coming back is a new run", {2, 2, 8, 2, 2}, {2, 2, 3, 5, 5}},
+        {"alpha alone differs", {0x10000000u, 0x10000000u, 0x11000000u}, {2, 2, 3}},
+        {"colour alone differs", {0xFF000000u, 0xFF000001u, 0xFF000001u}, {1, 3, 3}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<int> ends(c.row.size(), -1);
+        FindRunEnds(c.row.data(), static_cast<int>(c.row.size()), ends.data());
+        EXPECT_EQ(ends, c.ends);
+    }
+    // Long rows, as a shadow's: every end is the first unequal pixel after.
+    std::mt19937 random(11);
+    std::vector<std::uint32_t> row(500);
+    for (std::size_t x = 0; x < row.size(); ++x) row[x] = static_cast<std::uint32_t>(random() % 3) << 24;
+    std::vector<int> ends(row.size());
+    FindRunEnds(row.data(), static_cast<int>(row.size()), ends.data());
+    for (std::size_t x = 0; x < row.size(); ++x) {
+        std::size_t end = x + 1;
+        while (end < row.size() && row[end] == row[x]) ++end;
+        ASSERT_EQ(ends[x], static_cast<int>(end)) << x;
+    }
+    FindRunEnds(row.data(), 0, ends.data());
+}
+
 TEST(KeptImageMemory, AHeldImageIsNeverWrittenOver)
 {
     QImage outliving;

@@ -433,6 +433,14 @@ LRESULT DefWindowProcW(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
         if ((wParam & 0xFFF0) == SC_CLOSE)
             SendMessageW(hWnd, WM_CLOSE, 0, 0);
         return 0;
+    case WM_HELP:
+        // A child's help request goes to its parent (the dialog that knows
+        // the control's help).
+        if ((static_cast<DWORD>(GetWindowLongPtrW(hWnd, GWL_STYLE)) & WS_CHILD) != 0) {
+            if (const HWND parent = GetParent(hWnd))
+                return SendMessageW(parent, WM_HELP, wParam, lParam);
+        }
+        return 0;
     default:
         return 0;
     }

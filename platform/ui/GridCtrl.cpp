@@ -188,6 +188,14 @@ BOOL CGridCtrl::SetColList(int nCol, BOOL bList)
     return TRUE;
 }
 
+BOOL CGridCtrl::SetColListTyping(int nCol, BOOL bTyping)
+{
+    GridView* view = ViewOf(this);
+    if (!view || !view->Model().ValidCol(nCol)) return FALSE;
+    view->Model().Column(nCol).listTyping = bTyping != FALSE;
+    return TRUE;
+}
+
 BOOL CGridCtrl::GetColList(int nCol) const
 {
     GridView* view = ViewOf(this);

@@ -198,6 +198,9 @@ public:
     // Every cell of the column edits through the column's list.
     BOOL SetColList(int nCol, BOOL bList);
     BOOL GetColList(int nCol) const;
+    // The column's list cells also take a typed value (F4, Alt+Down and a
+    // click on the cell's button open the list).
+    BOOL SetColListTyping(int nCol, BOOL bTyping);
 
     // ---- The drop-down list of a column, which its list cells open; a
     // GN_DROPDOWN handler may fill it just before it opens.

@@ -32,6 +32,8 @@ struct GridColumn {
     int maxLength = 0;
     int alignment = GA_DEFAULT;
     bool list = false;
+    // Its list offers choices, and a value may also be typed (a combo box).
+    bool listTyping = false;
     std::vector<QString> items;
     int chosen = -1;
 };
@@ -69,6 +71,8 @@ public:
     const GridColumn& Column(int c) const { return m_columns[static_cast<std::size_t>(c)]; }
 
     bool HasList(int r, int c) const { return ValidCell(r, c) && (Cell(r, c).list || Column(c).list); }
+    // A list cell whose list alone gives its value: typing opens the list.
+    bool ListOnly(int r, int c) const { return HasList(r, c) && !Column(c).listTyping; }
     int Alignment(int r, int c) const;
 
     COLORREF Color(int role) const { return m_colors[static_cast<std::size_t>(role)]; }

@@ -1001,7 +1001,7 @@ void GridView::TypeText(const QString& text)
     }
     if (typed.isEmpty() && !erase) return;
     if (!CanEdit(m_curRow, m_curCol)) return;
-    if (m_model.HasList(m_curRow, m_curCol)) {
+    if (m_model.ListOnly(m_curRow, m_curCol)) {
         OpenList();
         return;
     }
@@ -1129,7 +1129,7 @@ void GridView::inputMethodEvent(QInputMethodEvent* event)
 {
     // A composition that starts on a cell opens its editor, which takes it.
     if (event->commitString().isEmpty() && event->preeditString().isEmpty()) return;
-    if (m_edit != EditKind::None || !CanEdit(m_curRow, m_curCol) || m_model.HasList(m_curRow, m_curCol)) return;
+    if (m_edit != EditKind::None || !CanEdit(m_curRow, m_curCol) || m_model.ListOnly(m_curRow, m_curCol)) return;
     if (!StartTextEdit(QString(), true, true)) return;
     QCoreApplication::sendEvent(m_editor, event);
 }
@@ -1181,8 +1181,11 @@ void GridView::mousePressEvent(QMouseEvent* event)
         return;
     }
     if (r == m_curRow && c == m_curCol && m_model.HasList(r, c) && m_edit == EditKind::None) {
-        OpenList();
-        return;
+        // A cell that also takes a typed value opens its list from its button.
+        if (m_model.ListOnly(r, c) || ListButtonRect().contains(pt)) {
+            OpenList();
+            return;
+        }
     }
     if (MoveCurrent(r, c)) m_drag = Drag::Select;
 }

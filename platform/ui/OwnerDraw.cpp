@@ -9,7 +9,11 @@ QImage DrawOwnerItem(HWND owner, DRAWITEMSTRUCT& item, QSize size, HFONT font)
     if (!owner || size.isEmpty()) return QImage();
     const HDC dc = ::CreateCompatibleDC(HDC());
     if (!dc) return QImage();
-    const HBITMAP bitmap = ::CreateCompatibleBitmap(dc, size.width(), size.height());
+    // A bitmap like the screen's: one made for the fresh memory DC would be
+    // monochrome, and the item's colours would come out black and white.
+    const HDC screen = ::GetDC(HWND());
+    const HBITMAP bitmap = ::CreateCompatibleBitmap(screen, size.width(), size.height());
+    ::ReleaseDC(HWND(), screen);
     QImage image;
     if (bitmap) {
         const HGDIOBJ oldBitmap = ::SelectObject(dc, bitmap);

@@ -160,16 +160,28 @@ HWND HtmlHelpW(HWND, LPCWSTR file, UINT command, DWORD_PTR data)
             helpFile = helpFile.Left(inner);
         }
         if (command == HH_DISPLAY_TOPIC && data) page = CString(reinterpret_cast<LPCWSTR>(data));
-        if (command == HH_HELP_CONTEXT) page.Format(u"%u.html", static_cast<unsigned>(data));
         const CString helpPath = AbsoluteExisting(helpFile, CString());
         if (helpPath.IsEmpty()) return {};
-        CString target = helpPath;
+        const std::filesystem::path native(platform::NativePath(helpPath));
+        const std::string folder = native.parent_path().string();
+        std::vector<CString> pages;
+        if (command == HH_HELP_CONTEXT) {
+            // A context's page: in the folder named after the help file (the
+            // pages of one language beside the others'), else beside it.
+            page.Format(u"%u.html", static_cast<unsigned>(data));
+            pages.push_back(FromNative(native.stem().string()) + u"/" + page);
+        }
         page.TrimLeft(u"/\\");
-        if (!page.IsEmpty() && page[0] != u'-') {
-            const std::string folder = std::filesystem::path(platform::NativePath(helpPath)).parent_path().string();
-            const CString pagePath = AbsoluteExisting(page, FromNative(folder));
+        pages.push_back(page);
+        CString target = helpPath;
+        for (const CString& candidate : pages) {
+            if (candidate.IsEmpty() || candidate[0] == u'-') continue;
+            const CString pagePath = AbsoluteExisting(candidate, FromNative(folder));
             // A page outside the help's folder is not the help's.
-            if (!pagePath.IsEmpty() && pagePath.Find(FromNative(folder + "/")) == 0) target = pagePath;
+            if (!pagePath.IsEmpty() && pagePath.Find(FromNative(folder + "/")) == 0) {
+                target = pagePath;
+                break;
+            }
         }
         return Open(target) > 32 ? platform::kHelpViewerWindow : HWND();
     } catch (...) {

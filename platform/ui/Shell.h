@@ -45,8 +45,9 @@ inline constexpr UINT HH_CLOSE_ALL = 0x0012;
 // Opens the help in the desktop's viewer. file is the help file, optionally
 // followed by "::/page.html" (a page in the help file's folder) and
 // ">window" (ignored). HH_DISPLAY_TOPIC takes a page name in data (or 0);
-// HH_HELP_CONTEXT a context number, opening the page named after it
-// ("65537.html" in the help file's folder) when there is one. A page that
+// HH_HELP_CONTEXT a context number, opening the page named after it when
+// there is one: "65537.html" in the folder named after the help file
+// ("Help.en/" beside "Help.en.html"), else in the help file's folder. A page that
 // does not exist gives the help file itself. Null when the help file does
 // not exist or cannot be opened (and for HH_CLOSE_ALL); on success
 // platform::kHelpViewerWindow, which stands for the outside viewer.

@@ -658,6 +658,18 @@ void WidgetPeer::MarkDefaultReached(UINT message, WPARAM wParam)
     in->reached = true;
 }
 
+void WidgetPeer::AskForHelp()
+{
+    // Shift, Ctrl or Alt with F1 are other commands.
+    for (int key : {VK_SHIFT, VK_CONTROL, VK_MENU})
+        if (::GetKeyState(key) & 0x8000) return;
+    HELPINFO info;
+    info.iCtrlId = ::GetDlgCtrlID(m_hwnd);
+    info.hItemHandle = m_hwnd;
+    ::GetCursorPos(&info.MousePos);
+    ::SendMessageW(m_hwnd, WM_HELP, 0, reinterpret_cast<LPARAM>(&info));
+}
+
 void WidgetPeer::AcceptCharacter(UINT message, WPARAM ch)
 {
     RoutedInput* in = t_routed;
@@ -748,6 +760,7 @@ bool WidgetPeer::CommonMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESU
     case WM_MBUTTONDBLCLK:
     case WM_MOUSEMOVE:
         MarkDefaultReached(message, wParam);
+        if (message == WM_KEYDOWN && wParam == VK_F1) AskForHelp();
         return true;
     case WM_CHAR:
     case WM_SYSCHAR:

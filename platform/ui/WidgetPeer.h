@@ -142,6 +142,9 @@ public:
 
     // Input: the default of a message of the event being routed was reached.
     void MarkDefaultReached(UINT message, WPARAM wParam);
+    // The default of F1 alone: WM_HELP on this window, which a child passes
+    // to its parent.
+    void AskForHelp();
     // The default of WM_CHAR: the typed key goes on to the widget; any other
     // character is typed into it.
     void AcceptCharacter(UINT message, WPARAM ch);

@@ -270,6 +270,20 @@ struct MINMAXINFO {
 };
 using LPMINMAXINFO = MINMAXINFO*;
 
+// WM_HELP's record: F1 on a window (the focused control) asks for help on
+// it; a child's default handling passes the request to its parent.
+inline constexpr int HELPINFO_WINDOW = 0x0001;
+inline constexpr int HELPINFO_MENUITEM = 0x0002;
+struct HELPINFO {
+    UINT cbSize = sizeof(HELPINFO);
+    int iContextType = HELPINFO_WINDOW;
+    int iCtrlId = 0;
+    HWND hItemHandle;
+    DWORD_PTR dwContextId = 0;
+    POINT MousePos{};
+};
+using LPHELPINFO = HELPINFO*;
+
 // Owner-drawn controls.
 inline constexpr UINT ODT_MENU = 1;
 inline constexpr UINT ODT_LISTBOX = 2;

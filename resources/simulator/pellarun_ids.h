@@ -186,6 +186,7 @@
 #define IDC_RD_RMS_CURRENT          1045
 #define IDC_RD_CHART                1053
 #define IDC_RD_VIEW                 1055
+#define IDC_RD_VIEW_LABEL           1110
 #define IDC_RD_ZOOM_IN              1056
 #define IDC_RD_ZOOM_OUT             1057
 #define IDC_RD_MOVES                1059

@@ -16,7 +16,10 @@ inline constexpr int kExitNoExchangeLibrary = 1;
 // Offline, the robot database could not be read: the main dialog ended at once.
 inline constexpr int kExitNoDatabase = 2;
 
-inline constexpr char16_t kSingleInstanceMutexName[] = u"YvekRovuvava_Mutex";
+// The single-instance guard: a mutex of this name that every process of the
+// user sees (the prefix shares a named object between processes), so that
+// two simulators never edit the same files at once.
+inline constexpr char16_t kSingleInstanceMutexName[] = u"Global\\YvekRovuvava_Mutex";
 
 struct SimulatorCommandLine {
     bool exchange = false;  // "/ES": data come from and go back to the manager

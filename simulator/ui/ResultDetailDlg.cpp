@@ -7,6 +7,10 @@
 #include "simulator/ui/SimulatorApp.h"
 #include "simulator/ui/SimulatorDlg.h"
 
+#include <algorithm>
+#include <iterator>
+#include <utility>
+
 namespace {
 
 constexpr int kFieldIds[CResultDetailDlg::kFieldCount] = {
@@ -30,6 +34,7 @@ BEGIN_MESSAGE_MAP(CResultDetailDlg, CDialog)
     ON_BN_CLICKED(IDC_RD_ZOOM_IN, &CResultDetailDlg::OnZoomIn)
     ON_BN_CLICKED(IDC_RD_ZOOM_OUT, &CResultDetailDlg::OnZoomOut)
     ON_CBN_SELCHANGE(IDC_RD_MOVES, &CResultDetailDlg::OnMoveChanged)
+    ON_WM_CTLCOLOR()
 END_MESSAGE_MAP()
 
 CResultDetailDlg::CResultDetailDlg(const CString& title, bool singleMove, CSimulatorDlg* main)
@@ -68,8 +73,14 @@ BOOL CResultDetailDlg::OnInitDialog()
     }
     const CSimulatorApp* app = SimulatorApp();
     const bool old = app && app->m_bOldSystem;
-    m_zoomIn.SetIcon(static_cast<UINT>(old ? IDI_ZOOM_IN_OLD : IDI_ZOOM_IN), 0);
-    m_zoomOut.SetIcon(static_cast<UINT>(old ? IDI_ZOOM_OUT_OLD : IDI_ZOOM_OUT), 0);
+    // Plain push buttons (no toggle), themed where the desktop is, flat on
+    // the dialog until the mouse is over them.
+    for (auto [button, icon] : {std::pair{&m_zoomIn, old ? IDI_ZOOM_IN_OLD : IDI_ZOOM_IN},
+                                std::pair{&m_zoomOut, old ? IDI_ZOOM_OUT_OLD : IDI_ZOOM_OUT}})
+        button->SetIcon(static_cast<UINT>(icon), 0).SetCheckBox(FALSE).SetUseVisualStyles(TRUE).SetFlat(TRUE);
+    // The choice of display offers nothing in this program: it is not shown.
+    for (int id : {IDC_RD_VIEW, IDC_RD_VIEW_LABEL})
+        if (CWnd* item = GetDlgItem(id)) item->ShowWindow(SW_HIDE);
     m_zoomIn.EnableWindow(m_zoomInEnabled);
     m_zoomOut.EnableWindow(m_zoomOutEnabled);
     for (int i = 0; i < kFieldCount; ++i) {
@@ -90,6 +101,8 @@ BOOL CResultDetailDlg::OnInitDialog()
     font.lfWeight = FW_BOLD;
     m_boldFont.CreateFontIndirect(&font);
     for (auto& field : m_fields) field->SetFont(&m_boldFont);
+    m_whiteBrush.CreateSolidBrush(RGB(255, 255, 255));
+    m_redBrush.CreateSolidBrush(RGB(255, 0, 0));
     // The window opens over the main dialog's top-left corner.
     if (m_pMain && m_pMain->GetSafeHwnd()) {
         CRect main;
@@ -250,6 +263,22 @@ void CResultDetailDlg::OnHScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar
     m_lastScroll = next;
     BuildChart(std::max(0, m_moves.GetCurSel()));
     m_chart.InvalidateParts(1 | 2);
+}
+
+HBRUSH CResultDetailDlg::OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor)
+{
+    // The values on white, in black; the currents keep the dialog's look
+    // while there is no current calculation.
+    const int id = pWnd ? pWnd->GetDlgCtrlID() : 0;
+    const int* const field = std::find(std::begin(kFieldIds), std::end(kFieldIds), id);
+    const bool current = id == IDC_RD_RMS_CURRENT || id == IDC_RD_ACCEL_CURRENT || id == IDC_RD_CONST_CURRENT ||
+                         id == IDC_RD_DECEL_CURRENT;
+    if (nCtlColor == CTLCOLOR_STATIC && field != std::end(kFieldIds) && !current && m_whiteBrush.GetSafeHandle()) {
+        pDC->SetBkMode(TRANSPARENT);
+        pDC->SetTextColor(RGB(0, 0, 0));
+        return static_cast<HBRUSH>(m_whiteBrush);
+    }
+    return CDialog::OnCtlColor(pDC, pWnd, nCtlColor);
 }
 
 void CResultDetailDlg::OnClose() { DestroyWindow(); }

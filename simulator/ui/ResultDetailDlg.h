@@ -40,6 +40,7 @@ protected:
     afx_msg void OnZoomOut();
     afx_msg void OnMoveChanged();
     afx_msg void OnHScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar);
+    afx_msg HBRUSH OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor);
     DECLARE_MESSAGE_MAP()
 
 private:
@@ -62,6 +63,9 @@ private:
     CScrollBar m_scroll;
     std::vector<std::unique_ptr<CNumberEdit>> m_fields;
     CFont m_boldFont;
+    // The value fields' background; red is kept for currents above their limit.
+    CBrush m_whiteBrush;
+    CBrush m_redBrush;
     std::int64_t m_totalMs = 0;
     bool m_zoomInEnabled = true;
     bool m_zoomOutEnabled = true;

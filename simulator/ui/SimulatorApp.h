@@ -41,6 +41,8 @@ public:
     char16_t m_chDecimalSeparator = 0;
     // PellarunLib, bound by the main dialog for its life.
     MotionLibrary m_motionLibrary;
+    // The file the main dialog binds it from (beside the program).
+    CString m_strMotionLibraryFile = kMotionLibraryFileName;
 
     // The icon of the program's windows (132 on older desktops, else 133).
     UINT AppIconId() const;

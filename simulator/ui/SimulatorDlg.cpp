@@ -5,6 +5,7 @@
 #include "platform/core/MessageBox.h"
 #include "platform/core/ResourceModule.h"
 #include "platform/core/Paths.h"
+#include "platform/core/Time.h"
 #include "platform/ui/Button.h"
 #include "platform/ui/FileDialog.h"
 #include "platform/ui/Menu.h"
@@ -17,8 +18,10 @@
 #include "simulator/ui/PointTableDetailDlg.h"
 #include "simulator/ui/ResultDetailDlg.h"
 #include "simulator/ui/SimulatorApp.h"
+#include "manager/widgets/ProgressWaitWnd.h"
 
 #include <algorithm>
+#include <memory>
 
 namespace {
 
@@ -28,6 +31,14 @@ constexpr int kGridCols = 4;
 constexpr COLORREF kMotionOddRow = RGB(239, 243, 255);
 constexpr COLORREF kMotionEvenRow = RGB(255, 255, 255);
 constexpr COLORREF kLocked = RGB(208, 208, 208);
+// The wait windows' bars: loading the point list (2 per stage and per row),
+// the run (25 for the commits, the motions' share of 255, the end).
+constexpr int kPointListWaitSteps = 516;
+constexpr int kRunWaitSteps = 300;
+constexpr int kRunCommitStep = 25;
+constexpr int kRunMotionSteps = 255;
+// Reading motion settings: 20 for reading and clearing, one per motion.
+constexpr int kMotionReadWaitSteps = 20;
 
 // Controls that follow the dialog's height, with how their top and bottom
 // move: by 0, by half, or by the whole of the height's change.
@@ -67,6 +78,39 @@ MotionLibrary& Library()
 }
 
 char16_t DecimalSeparator() { return GetNumberLocale().decimalSeparator; }
+
+// Lets the windows paint and answer for a while during long work.
+void PumpMessages(DWORD milliseconds)
+{
+    const DWORD start = ::GetTickCount();
+    do {
+        platform::PumpPendingMessages();
+        ::Sleep(1);
+    } while (::GetTickCount() - start < milliseconds);
+}
+
+// The wait window over the dialog while it works: a message and a bar from 0
+// to upper, counted in steps of one.
+constexpr int kWaitWidth = 362;
+constexpr int kWaitHeight = 100;
+std::unique_ptr<CProgressWaitWnd> ShowWaitWindow(CWnd* owner, UINT messageId, int upper)
+{
+    auto wait = std::make_unique<CProgressWaitWnd>(FALSE, 1, TRUE, FALSE, TRUE, 0);
+    if (!wait->Create(owner, kWaitWidth, kWaitHeight)) return nullptr;
+    wait->SetMessage(LoadText(messageId));
+    wait->SetBarRange(0, upper, 1);
+    wait->Show();
+    return wait;
+}
+
+void CloseWaitWindow(std::unique_ptr<CProgressWaitWnd>& wait)
+{
+    if (!wait) return;
+    PumpMessages(10);
+    ::Sleep(100);
+    wait->DestroyWindow();
+    wait.reset();
+}
 
 }  // namespace
 
@@ -142,6 +186,7 @@ BOOL CSimulatorDlg::OnInitDialog()
     m_pointGrid.SetData(m_work.get(), m_reference.get());
 
     m_tooltip.Create(this, TRUE);
+    m_tooltip.SetCssStyles(LoadText(IDS_BALLOON_CSS));
     m_tooltip.SetColorBk(RGB(255, 255, 255), RGB(240, 247, 255), RGB(192, 192, 208));
     m_tooltip.SetEffectBk(13, 5);
 
@@ -161,11 +206,17 @@ BOOL CSimulatorDlg::OnInitDialog()
 
     m_pointGrid.InitLayout();
     InitMotionGrid();
+    m_motionGrid.m_onEditDropped = [this](int row, int col, const CString& text) {
+        // The motion takes back the text the grid shows again.
+        if (m_motions.SetCellText(row, col, text)) m_motions.CommitCell(row, col, m_nDecimals, DecimalSeparator());
+        RenderMotionRow(row);
+    };
     InitResultGrid();
     CheckRadioButton(IDC_MODE_CONTINUOUS, IDC_MODE_CONTINUOUS, IDC_MODE_CONTINUOUS);
     CheckRadioButton(IDC_UNITS_STANDARD, IDC_UNITS_CUSTOM, IDC_UNITS_STANDARD);
 
-    m_bLibraryLoaded = Library().IsLoaded() || Library().Load() ? 1 : 0;
+    const CString libraryFile = app ? app->m_strMotionLibraryFile : CString(kMotionLibraryFileName);
+    m_bLibraryLoaded = Library().IsLoaded() || Library().Load(libraryFile.GetString()) ? 1 : 0;
 
     if (m_bExchange) {
         if (!m_link.Load() || !m_link.ReadController(*m_work)) {
@@ -235,6 +286,9 @@ void CSimulatorDlg::InitMotionGrid()
     grid.SetRowHeight(0, 20);
     grid.SetColList(kMotionStartColumn, TRUE);
     grid.SetColList(kMotionEndColumn, TRUE);
+    // A start is a point of the list or a position typed in mm (where the
+    // motion's start may be edited: the input mode of the cell says).
+    grid.SetColListTyping(kMotionStartColumn, TRUE);
     grid.SetCellText(0, kMotionStartColumn, LoadText(IDS_MOTION_HEAD_START));
     grid.SetCellText(0, kMotionEndColumn, LoadText(IDS_MOTION_HEAD_END));
     grid.SetCellText(0, kMotionDwellColumn, LoadText(IDS_MOTION_HEAD_DWELL));
@@ -279,6 +333,10 @@ void CSimulatorDlg::SetTitleText(const CString& name) { SetWindowText(SimulatorC
 
 void CSimulatorDlg::LoadPointList()
 {
+    // Reading a file takes a moment: a wait window offline (the manager's
+    // hand-over comes with its own).
+    std::unique_ptr<CProgressWaitWnd> wait =
+        m_bExchange ? nullptr : ShowWaitWindow(this, IDS_WAIT_READING_FILE, kPointListWaitSteps);
     RobotParameterSet* params = m_work->FirstParamSet();
     m_pointGrid.SetRedraw(FALSE);
     if (params) {
@@ -287,12 +345,18 @@ void CSimulatorDlg::LoadPointList()
     }
     m_nSpeedUnits = m_nSpeedFlags & 1;
     CheckRadioButton(IDC_UNITS_STANDARD, IDC_UNITS_CUSTOM, m_nSpeedUnits ? IDC_UNITS_CUSTOM : IDC_UNITS_STANDARD);
+    if (wait) wait->AdvanceBar(2);
     m_pointGrid.ClearAll();
     m_pointGrid.DisableAll();
     m_pointGrid.ShowSpeedUnits(m_nSpeedUnits);
-    m_pointGrid.FillAll();
+    if (wait) wait->AdvanceBar(2);
+    for (int row = 1; row <= kPointCount; ++row) {
+        m_pointGrid.FillRow(row);
+        if (wait) wait->AdvanceBar(2);
+    }
     m_pointGrid.SetRedraw(TRUE);
     m_pointGrid.Refresh();
+    CloseWaitWindow(wait);
 }
 
 bool CSimulatorDlg::LoadRobotNames(int controllerIndex)
@@ -741,6 +805,7 @@ void CSimulatorDlg::ShowMotionBalloon(int row, POINT screenPoint)
 {
     CommitMotionCell(m_motionGrid.GetCurrentRow(), m_motionGrid.GetCurrentCol());
     m_tooltip.HideTooltip();
+    m_tooltip.SetCssStyles(LoadText(IDS_BALLOON_CSS));
     const HICON errorIcon = ::LoadIconW(HINSTANCE(), IDI_HAND);
     const CString text = MotionBalloonText(Source(), m_motions, row, static_cast<std::uint32_t>(errorIcon.ToWParam()),
                                            m_error);
@@ -756,11 +821,22 @@ void CSimulatorDlg::OnExecute()
         return;
     ReadControls();
     if (m_pDetail && m_pDetail->GetSafeHwnd()) m_pDetail->EnableWindow(FALSE);
+    std::unique_ptr<CProgressWaitWnd> wait = ShowWaitWindow(this, IDS_WAIT_RUNNING, kRunWaitSteps);
+    if (wait) ::Sleep(100);
     m_pointGrid.CommitCurrentCell();
     CommitMotionCell(m_motionGrid.GetCurrentRow(), m_motionGrid.GetCurrentCol());
+    if (wait) wait->AdvanceBar(kRunCommitStep);
 
     // Only a run in which every motion passed replaces the results.
-    const RunOutcome outcome = RunMotions(Source(), m_motions, Library(), m_results, m_error);
+    const int step = kRunMotionSteps / std::max(m_motions.Count(), 1);
+    const RunOutcome outcome = RunMotions(Source(), m_motions, Library(), m_results, m_error, [&](int) {
+        if (wait) wait->AdvanceBar(step);
+    });
+    if (wait && outcome == RunOutcome::kOk) {
+        if (CGradientProgressCtrl* bar = wait->GetBar()) bar->SetPos(kRunWaitSteps);
+    }
+    // The messages below come after the wait window has gone.
+    CloseWaitWindow(wait);
     switch (outcome) {
     case RunOutcome::kNoMotion:
         ShowMessageById(IDS_NO_MOTION, MB_ICONERROR);
@@ -794,7 +870,9 @@ void CSimulatorDlg::FillResultTable()
     grid.SetRangeLocked(1, 1, kResultRows - 1, kGridCols - 1, FALSE);
     grid.ClearRange(1, 0, kResultRows - 1, kGridCols - 1);
     grid.SetRangeBackColor(1, 1, kResultRows - 1, kGridCols - 1, kLocked);
-    for (const ResultTableRow& row : BuildResultTable(m_results, m_motions.Mode(), m_nDecimals)) {
+    // The rows shown are the rows copied.
+    m_resultRows = BuildResultTable(m_results, m_motions.Mode(), m_nDecimals);
+    for (const ResultTableRow& row : m_resultRows) {
         if (row.row < 1 || row.row >= kResultRows) continue;
         grid.SetCellText(row.row, 0, row.label);
         grid.SetCellText(row.row, 1, row.time);
@@ -811,22 +889,10 @@ void CSimulatorDlg::FillResultTable()
 
 void CSimulatorDlg::OnCopyResults()
 {
-    CString text(u"\t");
-    text += m_resultGrid.GetCellText(0, 1);
-    text += u"\t";
-    text += m_resultGrid.GetCellText(0, 2);
-    bool any = false;
-    for (int r = 1; r < kResultRows; ++r) {
-        if (m_resultGrid.GetCellText(r, 0).IsEmpty()) break;
-        any = true;
-        text += u"\r\n";
-        for (int c = 0; c <= 2; ++c) {
-            if (c > 0) text += u"\t";
-            text += m_resultGrid.GetCellText(r, c);
-        }
-    }
-    if (!any) return;
-    CFlxGrid::PlaceClipboardText(m_hWnd, text);
+    std::vector<CString> headers;
+    for (int c = 1; c < kGridCols; ++c) headers.push_back(m_resultGrid.GetCellText(0, c));
+    const CString text = ResultsClipboardText(headers, m_resultRows);
+    if (!text.IsEmpty()) CFlxGrid::PlaceClipboardText(m_hWnd, text);
 }
 
 void CSimulatorDlg::OpenResultDetail()
@@ -884,17 +950,26 @@ void CSimulatorDlg::OnOpenMotionSettings()
 
 bool CSimulatorDlg::ReadMotionSettings(const CString& path)
 {
+    std::unique_ptr<CProgressWaitWnd> wait = ShowWaitWindow(this, IDS_WAIT_READING_MOTIONS, kMotionReadWaitSteps);
     MotionSettings settings;
     int invalidRow = 0;
     const MotionFileStatus status = ReadMotionSettingsFile(path, settings, &invalidRow);
     if (status == MotionFileStatus::kUnreadable) {
+        CloseWaitWindow(wait);
         // The list the user has stays.
         ShowMessageById(IDS_MOTION_FILE_UNREADABLE, MB_ICONERROR);
         return false;
     }
+    const int motions = static_cast<int>(settings.entries.size());
+    if (wait) {
+        wait->SetBarRange(0, motions + kMotionReadWaitSteps, 1);
+        wait->AdvanceBar(kMotionReadWaitSteps / 2);
+    }
     LoadMotionSettings(m_motions, settings, m_nDecimals, DecimalSeparator());
     ShowMotionModeButtons();
     RenderAllMotions();
+    if (wait) wait->AdvanceBar(kMotionReadWaitSteps / 2 + motions);
+    CloseWaitWindow(wait);
     if (status == MotionFileStatus::kInvalidValue) ShowMessageById(IDS_MOTION_FILE_INVALID, MB_ICONINFORMATION);
     return true;
 }
@@ -1043,8 +1118,9 @@ void CSimulatorDlg::CloseDialog()
     if (outcome.stay) return;
     // A save that failed keeps the dialog open: ending would lose the edits.
     if (outcome.saveFile && !OnFileSave()) return;
-    if (outcome.writeBack && outcome.result == kExitDataApplied) {
-        // Only applied data go back; the manager keeps its own otherwise.
+    if (outcome.writeBack) {
+        // The block holds the edits for Yes and for No alike; the manager
+        // takes them only for the result of Yes.
         m_pointGrid.StoreSpeeds();
         if (!m_link.WriteController(*m_work)) {
             ShowMessageById(IDS_EXCHANGE_NOT_WRITTEN, MB_ICONERROR);

@@ -15,6 +15,7 @@
 #include "platform/ui/TabCtrl.h"
 #include "simulator/core/MotionList.h"
 #include "simulator/core/MoveRun.h"
+#include "simulator/ui/MotionGrid.h"
 #include "simulator/ui/PointGrid.h"
 #include "simulator/ui/TranServoSimPrmDlg.h"
 
@@ -118,13 +119,15 @@ private:
 
     HICON m_hIcon{};
     CPointGrid m_pointGrid;
-    CFlxGrid m_motionGrid;
+    CMotionGrid m_motionGrid;
     CFlxGrid m_resultGrid;
     int m_bExchange = 0;
     CSharedMemoryLink m_link;
     CTranServoSimPrmDlg m_servoPage;
     CResultDetailDlg* m_pDetail = nullptr;
     std::vector<MotionResult> m_results;
+    // The rows of the result table as last filled.
+    std::vector<ResultTableRow> m_resultRows;
     ResultDetailSettings m_detailSettings;
     int m_bFileOpen = 0;
     CString m_strPath;

@@ -260,6 +260,8 @@ void CTranServoSimPrmDlg::SetFixedRobot(int fixed)
 {
     m_bFixedRobot = fixed;
     m_editStroke.SetReadOnly(fixed ? TRUE : FALSE);
+    // A field that takes no typing looks it: the face of the dialog, not white.
+    m_editStroke.SetBackColour(fixed ? ::GetSysColor(COLOR_BTNFACE) : kWhite);
     if (!fixed) ResetFixedFonts();
 }
 

@@ -16,9 +16,16 @@
 #include "platform/core/Profile.h"
 #include "platform/ui/Clipboard.h"
 #include "platform/ui/ComboBox.h"
+#include "platform/ui/Menu.h"
+#include "platform/ui/Shell.h"
 #include "platform/ui/WidgetPeer.h"
 
+#include "tests/support/ui/ScriptedDialogs.h"
+
+#include <QCoreApplication>
+#include <QHelpEvent>
 #include <QImage>
+#include <QToolTip>
 #include <QWidget>
 
 #include <gtest/gtest.h>
@@ -190,6 +197,98 @@ TEST_F(ControlsTest, ACheckBoxBecomesAFlatButtonThatTogglesOnClick)
     EXPECT_EQ(button.GetCheck(), BST_CHECKED);
     d.Click(kCheckButton);
     EXPECT_EQ(button.GetCheck(), BST_UNCHECKED);
+    button.UnsubclassWindow();
+}
+
+// A window that keeps the commands and notifications it is sent.
+class Recorder : public CWnd {
+public:
+    static constexpr UINT kMenuOpens = WM_APP + 5;
+    struct Seen {
+        UINT message;
+        WPARAM wParam;
+        LPARAM lParam;
+    };
+    std::vector<Seen> seen;
+
+    Recorder() { CreateEx(0, AfxRegisterWndClass(0), u"", WS_OVERLAPPED, RECT{}, nullptr, 0); }
+    ~Recorder() override { DestroyWindow(); }
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override
+    {
+        if (message == WM_COMMAND || message == kMenuOpens) seen.push_back({message, wParam, lParam});
+        return CWnd::WindowProc(message, wParam, lParam);
+    }
+};
+
+TEST_F(ControlsTest, AFlatButtonLightsUpUnderTheMouseAndOffersItsTipMenuAndLink)
+{
+    CFlatIconButton button;
+    ASSERT_TRUE(button.SubclassDlgItem(kPushButton, &host));
+    uitest::DialogDriver d(host.GetSafeHwnd());
+    QWidget* widget = d.Widget(kPushButton);
+    ASSERT_TRUE(widget);
+    const auto look = [&] {
+        button.UpdateWindow();
+        uitest::Pump(20);
+        return widget->grab().toImage();
+    };
+
+    // Flat at rest; an edge while the mouse is over it; flat again when it leaves.
+    const QImage rest = look();
+    ::SendMessageW(button.GetSafeHwnd(), WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
+    const QImage hot = look();
+    EXPECT_NE(hot, rest) << "the button lights up";
+    ::SendMessageW(button.GetSafeHwnd(), WM_MOUSELEAVE, 0, 0);
+    EXPECT_EQ(look(), rest);
+
+    // The tip shows when the mouse rests on the button.
+    button.SetTooltipText(u"Starts the program");
+    const QPoint inside(5, 5);
+    QHelpEvent help(QEvent::ToolTip, inside, widget->mapToGlobal(inside));
+    QCoreApplication::sendEvent(widget, &help);
+    EXPECT_EQ(QToolTip::text(), QStringLiteral("Starts the program"));
+    QToolTip::hideText();
+
+    // With a menu, a click opens it below the button: the notify window hears
+    // first, the owner gets the command chosen.
+    Recorder owner;
+    CMenu menu;
+    menu.CreateMenu();
+    CMenu popup;
+    popup.CreatePopupMenu();
+    popup.AppendMenu(MF_STRING, 4001, u"One");
+    popup.AppendMenu(MF_STRING, 4002, u"Two");
+    menu.AppendMenu(MF_POPUP, reinterpret_cast<UINT_PTR>(static_cast<HMENU>(popup.Detach()).Value()), u"Menu");
+    button.SetMenu(menu.Detach(), owner.GetSafeHwnd());
+    button.SetMenuCallback(owner.GetSafeHwnd(), Recorder::kMenuOpens, 77);
+    ScriptedDialogs dialogs;
+    dialogs.ChooseMenuCommand(4002);
+    d.Click(kPushButton);
+    uitest::Pump(50);
+    ASSERT_EQ(dialogs.MenuRequests().size(), 1u);
+    CRect rect;
+    button.GetWindowRect(&rect);
+    EXPECT_EQ(dialogs.MenuRequests()[0].at.x, rect.left);
+    EXPECT_EQ(dialogs.MenuRequests()[0].at.y, rect.bottom);
+    ASSERT_EQ(owner.seen.size(), 2u);
+    EXPECT_EQ(owner.seen[0].message, Recorder::kMenuOpens);
+    EXPECT_EQ(owner.seen[0].lParam, 77);
+    EXPECT_EQ(owner.seen[1].message, static_cast<UINT>(WM_COMMAND));
+    EXPECT_EQ(LOWORD(owner.seen[1].wParam), 4002u);
+
+    // Without a menu, a link is opened with the desktop's program.
+    button.SetMenu(HMENU(), HWND());
+    button.SetURL(u"https://help.invalid/manual.html");
+    std::vector<std::vector<CString>> opened;
+    {
+        platform::ScopedDesktopOpenHook hook([&](const std::vector<CString>& arguments) {
+            opened.push_back(arguments);
+            return true;
+        });
+        d.Click(kPushButton);
+    }
+    ASSERT_EQ(opened.size(), 1u);
+    EXPECT_EQ(opened[0], (std::vector<CString>{u"xdg-open", u"https://help.invalid/manual.html"}));
     button.UnsubclassWindow();
 }
 

@@ -76,6 +76,25 @@ TEST(TraceTargetTableTest, LoadsTheTablesOfTheControllerTypeFromTheLanguageModul
     EXPECT_EQ(table.Rows()[0].nUpperLimit, 3000);
 }
 
+TEST(TraceTargetTableTest, LimitsMayNameTheControllersParameters)
+{
+    // The travel of the connected axis, its soft limits K1 and K2.
+    const CTraceTargetTable::Parameters axis{{1, -300}, {2, 30000}};
+    const std::string data = "1,Position,mm,0,K1,K2,K72\r\n2,Speed,mm/s,0,-5000,5000,K72\r\n3,Load,%,0,k1,K7,1\r\n";
+    CTraceTargetTable table;
+    ASSERT_EQ(table.Parse(data, "", 2, axis), CTraceTargetTable::Result::Ok);
+    ASSERT_EQ(table.Rows().size(), 3u);
+    EXPECT_EQ(table.Rows()[0].nLowerLimit, -300);
+    EXPECT_EQ(table.Rows()[0].nUpperLimit, 30000);
+    EXPECT_EQ(table.Rows()[1].nLowerLimit, -5000) << "numbers stand as they are";
+    EXPECT_EQ(table.Rows()[2].nLowerLimit, -300);
+    EXPECT_EQ(table.Rows()[2].nUpperLimit, 1000) << "a parameter not read keeps the default";
+    // Without the controller (a trace file shown), the defaults.
+    ASSERT_EQ(table.Parse(data, "", 2), CTraceTargetTable::Result::Ok);
+    EXPECT_EQ(table.Rows()[0].nLowerLimit, -1000);
+    EXPECT_EQ(table.Rows()[0].nUpperLimit, 1000);
+}
+
 TEST(TraceTargetTableTest, AShortLineOrAMissingTableIsRefused)
 {
     CTraceTargetTable table;

@@ -113,6 +113,37 @@ TEST(TraceTextTest, TakesFileNamesAndTitlesFromPaths)
     }
 }
 
+TEST(TraceTextTest, SuggestsANameFromTheTitleAndTheTime)
+{
+    std::tm when{};
+    when.tm_year = 2025 - 1900;
+    when.tm_mon = 5;
+    when.tm_mday = 1;
+    when.tm_hour = 14;
+    when.tm_min = 3;
+    when.tm_sec = 9;
+    struct Case {
+        const char* title;
+        const char* name;
+    };
+    const Case cases[] = {
+        {"", "trace_20250601_140309.trd"},
+        {"   ", "trace_20250601_140309.trd"},
+        {"Axis 1 test run", "Axis 1 test run_20250601_140309.trd"},
+        {" padded ", "padded_20250601_140309.trd"},
+        // Nothing that names a folder or a pattern, or cuts the title short.
+        {"a/b\\c:d*e?f\"g<h>i|j", "a_b_c_d_e_f_g_h_i_j_20250601_140309.trd"},
+        {"v1.2 speed", "v1_2 speed_20250601_140309.trd"},
+        {"\xe8\xbb\xb8\xef\xbc\x91", "\xe8\xbb\xb8\xef\xbc\x91_20250601_140309.trd"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.title);
+        const CString name = SuggestTraceFileName(W(c.title), when);
+        EXPECT_EQ(name, W(c.name));
+        EXPECT_EQ(FileTitleOfPath(name) + u".trd", name) << "the title is the whole stem";
+    }
+}
+
 TEST(TraceScalingTest, ConvertsKnownValues)
 {
     TraceScaleSettings s;

@@ -57,7 +57,6 @@ void CABCursorDlg::Refresh(CKXWatcherDlg* pSource)
             m_spinB.SetRange32(0, n);
             m_spinB.SetPos32(std::clamp(model.m_nCursorPos[1], 0, n));
         }
-        m_spinAB.SetRange32(0, n);
     }
     FillReadout();
     EnableControls();
@@ -133,11 +132,13 @@ void CABCursorDlg::OnDeltaPosAB(NMHDR* pNMHDR, LRESULT* pResult)
     const auto* info = reinterpret_cast<NMUPDOWN*>(pNMHDR);
     if (CKXWatcherDlg* source = Source()) {
         const CTraceModel& model = source->Model();
-        // The arrow toward the end moves both cursors toward the end; each
-        // stops at its own end, so their distance changes there.
+        // The spin keeps the control's own range, whose upper limit is the
+        // lower number: its arrow toward the end steps by -1, and both
+        // cursors move against the step. Each stops at its own end, so
+        // their distance changes there.
         if (model.m_bCursorShown[0] && model.m_bCursorShown[1])
-            MoveCursors(static_cast<std::int64_t>(model.m_nCursorPos[0]) + info->iDelta,
-                        static_cast<std::int64_t>(model.m_nCursorPos[1]) + info->iDelta, &m_spinAB);
+            MoveCursors(static_cast<std::int64_t>(model.m_nCursorPos[0]) - info->iDelta,
+                        static_cast<std::int64_t>(model.m_nCursorPos[1]) - info->iDelta, &m_spinAB);
     }
     *pResult = 0;
 }

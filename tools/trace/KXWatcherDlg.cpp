@@ -34,6 +34,7 @@
 #include <unistd.h>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <vector>
 
 IMPLEMENT_DYNAMIC(CKXWatcherDlg, CDialog)
@@ -46,6 +47,8 @@ constexpr UINT_PTR kRedrawTimer = 1000;
 constexpr UINT_PTR kErrorPaneTimer = 1001;
 constexpr UINT kRedrawPeriodMs = 100;
 constexpr UINT kErrorPaneMs = 3000;
+// Help contexts of the window's controls: this base plus the control's id.
+constexpr DWORD_PTR kHelpContextBase = 0x10000;
 constexpr int kMinTrackWidth = 304;
 constexpr int kMinTrackHeight = 340;
 constexpr int kSelectorWidth = 70;
@@ -169,6 +172,7 @@ BEGIN_MESSAGE_MAP(CKXWatcherDlg, CDialog)
     ON_UPDATE_COMMAND_UI(ID_KXW_TOOL_SOPE, &CKXWatcherDlg::OnUpdateLiveWindow)
     ON_UPDATE_COMMAND_UI(ID_KXW_TOOL_STERM, &CKXWatcherDlg::OnUpdateLiveWindow)
     ON_MESSAGE(WM_KICKIDLE, &CKXWatcherDlg::OnKickIdle)
+    ON_MESSAGE(WM_HELP, &CKXWatcherDlg::OnHelpInfo)
 END_MESSAGE_MAP()
 
 CKXWatcherDlg::CKXWatcherDlg(int nAltTitle, int nRange, CWnd* pParent)
@@ -391,19 +395,22 @@ void CKXWatcherDlg::ShowABDetailsCombo()
     const TraceOptions& options = m_model.m_Options;
     const BOOL showChannel = options.AB_DETAILS || options.GRAPH_POS_SEL;
     m_cmbABChannel.ResetContent();
+    m_abChannels.clear();
     int keep = -1;
     for (int ch = 0; ch < kTraceChannelCount; ++ch) {
         if (!m_model.m_GraphSet.DRAW_CH[ch]) continue;
         CString text;
         text.Format(u"CH%d", ch + 1);
-        const int index = m_cmbABChannel.AddString(text);
-        // Each entry carries its channel: the list holds only drawn channels.
-        m_cmbABChannel.SetItemData(index, static_cast<DWORD_PTR>(ch));
+        // Each entry shows its channel's colour; the list holds only drawn channels.
+        const int index = m_cmbABChannel.AddItem(text, static_cast<DWORD_PTR>(m_model.m_GraphSet.crChannel[ch]));
+        if (index < 0) continue;
+        m_abChannels.resize(static_cast<std::size_t>(index) + 1, ch);
+        m_abChannels[static_cast<std::size_t>(index)] = ch;
         if (ch == m_model.m_nABChannel) keep = index;
     }
-    if (keep < 0 && m_cmbABChannel.GetCount() > 0) {
+    if (keep < 0 && !m_abChannels.empty()) {
         keep = 0;
-        m_model.m_nABChannel = static_cast<std::int32_t>(m_cmbABChannel.GetItemData(0));
+        m_model.m_nABChannel = m_abChannels.front();
     }
     m_cmbABChannel.SetCurSel(keep);
     m_cmbABChannel.EnableWindow(m_cmbABChannel.GetCount() > 0);
@@ -754,8 +761,8 @@ void CKXWatcherDlg::OnGraphPosSel()
 void CKXWatcherDlg::OnSelChangeABDetailsChCmb()
 {
     const int index = m_cmbABChannel.GetCurSel();
-    if (index < 0) return;
-    m_model.m_nABChannel = static_cast<std::int32_t>(m_cmbABChannel.GetItemData(index));
+    if (index < 0 || index >= static_cast<int>(m_abChannels.size())) return;
+    m_model.m_nABChannel = m_abChannels[static_cast<std::size_t>(index)];
     UpdateGraphSetCombo();
     if (m_model.m_Options.AB_DETAILS) InvalidateRect(&m_layout.rcDetails, FALSE);
 }
@@ -988,6 +995,8 @@ LRESULT CKXWatcherDlg::OnEndTrigModTrace(WPARAM, LPARAM)
     SetCloseEnabled(TRUE);
     RecalcGraphSize();
     Invalidate(FALSE);
+    // An open A-B window reads its cursors in the trace just finished.
+    RefreshToolWindows();
     return 0;
 }
 
@@ -996,6 +1005,7 @@ LRESULT CKXWatcherDlg::OnRepeatTrigModTrace(WPARAM, LPARAM)
     if (!m_pAcq) return 0;
     m_pAcq->RepeatTriggerTrace();
     Invalidate(FALSE);
+    RefreshToolWindows();
     return 0;
 }
 
@@ -1104,8 +1114,16 @@ BOOL CKXWatcherDlg::DoSave(const CString& strPath)
 {
     CString path = strPath;
     if (path.IsEmpty()) {
-        const CString initial = m_model.m_strFileName.IsEmpty() ? CString(u"*.trd") : m_model.m_strFileName;
-        CFileDialog dialog(FALSE, u"trd", initial, OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST,
+        // The last file's name in its folder, or a name of its own: a
+        // pattern such as "*.trd" would be taken for a name here.
+        CString initial = m_model.m_strFilePath;
+        if (initial.IsEmpty()) {
+            const std::time_t now = std::time(nullptr);
+            std::tm local{};
+            localtime_r(&now, &local);
+            initial = SuggestTraceFileName(m_model.m_GraphSet.TITLE, local);
+        }
+        CTRDFileDlg dialog(FALSE, u"trd", initial, OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST,
                            LoadText(IDS_TRACE_FILE_FILTER), this);
         m_bModalRunning = TRUE;
         const INT_PTR result = dialog.DoModal();
@@ -1319,29 +1337,36 @@ BOOL CKXWatcherDlg::CopyToBmpFile(const CRect& rcArea)
 
 void CKXWatcherDlg::OnKxwEditScreencopy()
 {
+    // Where a copy goes is the live window's setting, for its viewers too.
+    const TraceOptions& options = m_pToolOwner ? m_pToolOwner->Model().m_Options : m_model.m_Options;
     CRect area;
     GetClientRect(&area);
-    if (m_model.m_Options.COPY_AREA == 1) {
+    if (options.COPY_AREA == 1) {
         // Between the tool bar and the status bar.
         area.top += BarsHeight();
         if (m_statusBar.GetSafeHwnd()) area.bottom -= m_statusBar.CalcFixedLayout(TRUE, TRUE).cy;
     }
     UpdateWindow();
-    if (m_model.m_Options.COPY_TO == 1) CopyToBmpFile(area);
+    if (options.COPY_TO == 1) CopyToBmpFile(area);
     else if (!CopyToClipBoard(area)) AfxMessageBox(IDS_KXW_COPY_FAILED, MB_OK | MB_ICONERROR);
 }
 
 // ---------------------------------------------------------------- tools, help, closing
 
-void CKXWatcherDlg::OnKxwToolOption()
+BOOL CKXWatcherDlg::RunOptionsSheet(CTraceModel& model)
 {
     // The options sheet comes with the set-up dialogs; the view options are
     // also in the View menu.
-    if (!OptionsRunner()) return;
+    if (!OptionsRunner()) return FALSE;
     m_bModalRunning = TRUE;
-    const INT_PTR result = OptionsRunner()(*this, m_model);
+    const INT_PTR result = OptionsRunner()(*this, model);
     m_bModalRunning = FALSE;
-    if (result != IDOK) return;
+    return result == IDOK;
+}
+
+void CKXWatcherDlg::OnKxwToolOption()
+{
+    if (!RunOptionsSheet(m_model)) return;
     RecalcGraphSize();
     ShowABDetailsCombo();
     RefreshStatusPanes();
@@ -1401,6 +1426,16 @@ void CKXWatcherDlg::WinHelpW(DWORD_PTR dwData, UINT nCmd)
 }
 
 void CKXWatcherDlg::OnKxwHelpToc() { WinHelpW(0, 3); }
+
+LRESULT CKXWatcherDlg::OnHelpInfo(WPARAM, LPARAM lParam)
+{
+    // F1 on a control opens that control's page; elsewhere the contents.
+    const auto* info = reinterpret_cast<const HELPINFO*>(lParam);
+    const int id = info && info->iContextType == HELPINFO_WINDOW ? info->iCtrlId : 0;
+    if (id >= 1 && id != IDHELP) WinHelpW(kHelpContextBase + static_cast<DWORD_PTR>(id), 1);
+    else OnKxwHelpToc();
+    return TRUE;
+}
 
 namespace {
 

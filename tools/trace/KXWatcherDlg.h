@@ -18,6 +18,7 @@
 // and its accelerators.
 #pragma once
 
+#include "tools/OwnerDrawComboBox.h"
 #include "tools/ToolsLibrary.h"
 #include "tools/TraceAcquisition.h"
 #include "tools/TraceModel.h"
@@ -111,7 +112,9 @@ public:
     // hook: it edits the model's records and returns IDOK or IDCANCEL.
     using TraceSetupRunner = std::function<INT_PTR(CKXWatcherDlg& window, CTraceModel& model)>;
     static void SetTraceSetupRunner(TraceSetupRunner runner);
-    // Likewise the options sheet: it edits the model's options, IDOK or IDCANCEL.
+    // Likewise the options sheet: it edits the model's options, IDOK or
+    // IDCANCEL. A viewer runs it on its live window's model: the sheet then
+    // sets the screen copy alone.
     static void SetTraceOptionsRunner(TraceSetupRunner runner);
 
     INT_PTR DoModal() override;
@@ -154,6 +157,7 @@ protected:
     afx_msg void OnDestroy();
     afx_msg void OnSysCommand(UINT nID, LPARAM lParam);
     afx_msg LRESULT OnKickIdle(WPARAM wParam, LPARAM lParam);
+    afx_msg LRESULT OnHelpInfo(WPARAM wParam, LPARAM lParam);
 
     afx_msg LRESULT OnCommNotify(WPARAM wParam, LPARAM lParam);
     afx_msg LRESULT OnInitSetting(WPARAM wParam, LPARAM lParam);
@@ -241,6 +245,9 @@ protected:
     void SetCloseEnabled(BOOL bEnable);
     void ShowLinkErrorMessage();
     void ApplySetup();
+    // The options sheet on the model given (while the window counts as
+    // running a modal dialog); FALSE without the sheet or on Cancel.
+    BOOL RunOptionsSheet(CTraceModel& model);
     void ArmIdleUpdate();
     // The A-B cursor window reads this window's cursors and trace anew.
     void RefreshToolWindows();
@@ -273,9 +280,11 @@ protected:
     CToolBar m_toolBar;  // the commands used most
     CDlgStatusBar m_statusBar;
     CScrollBar m_scroll;
-    CComboBox m_cmbABChannel;
-    CComboBox m_cmbGraphNo;
-    CComboBox m_cmbPosition;
+    // "CH<n>" of each drawn channel with its colour, the graphs, the positions.
+    CColorSwatchComboBox m_cmbABChannel;
+    std::vector<std::int32_t> m_abChannels;  // the channel of each entry
+    COwnerDrawComboBox m_cmbGraphNo;
+    COwnerDrawComboBox m_cmbPosition;
     HACCEL m_hAccel;
 
     CExecTraceDlg* m_pExecDlg = nullptr;

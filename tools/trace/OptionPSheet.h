@@ -7,11 +7,27 @@
 //   if (sheet.DoModal() == IDOK) options.COPY_TO = sheet.m_pageScreenCopy.m_nCopyTo;
 #pragma once
 
+#include "platform/ui/GdiObject.h"
 #include "platform/ui/PropertySheet.h"
 
 #include <functional>
 
-class CScreenCopyPPage : public CPropertyPage {
+// A page of the sheet: its controls in the face of the language library, at
+// the size and in the character set of the sheet's language.
+class COptionPage : public CPropertyPage {
+public:
+    explicit COptionPage(UINT nIDTemplate) : CPropertyPage(nIDTemplate) {}
+
+    const int* m_pLanguage = nullptr;  // the sheet's language flag
+
+protected:
+    BOOL OnInitDialog() override;
+
+private:
+    CFont m_font;
+};
+
+class CScreenCopyPPage : public COptionPage {
 public:
     CScreenCopyPPage();
 
@@ -22,7 +38,7 @@ protected:
     void DoDataExchange(CDataExchange* pDX) override;
 };
 
-class CWindowViewPPage : public CPropertyPage {
+class CWindowViewPPage : public COptionPage {
 public:
     CWindowViewPPage();
 
@@ -35,7 +51,7 @@ protected:
     void DoDataExchange(CDataExchange* pDX) override;
 };
 
-class CCommErrorPPage : public CPropertyPage {
+class CCommErrorPPage : public COptionPage {
 public:
     CCommErrorPPage();
 
@@ -54,14 +70,23 @@ private:
 
 class COptionPSheet : public CPropertySheet {
 public:
-    COptionPSheet(UINT nIDCaption, CWnd* pParentWnd = nullptr, UINT iSelectPage = 0);
+    // bScreenCopyOnly: the sheet of a trace-file viewer, with the screen-copy
+    // page alone.
+    COptionPSheet(UINT nIDCaption, CWnd* pParentWnd = nullptr, UINT iSelectPage = 0, BOOL bScreenCopyOnly = FALSE);
 
     CScreenCopyPPage m_pageScreenCopy;
     CWindowViewPPage m_pageWindowView;
     CCommErrorPPage m_pageCommError;
     int m_nLanguage = 1;  // the window's language: 0 Japanese, 1 English
+
+protected:
+    BOOL OnInitDialog() override;
+
+private:
+    CFont m_font;
 };
 
 // Makes the trace window's options command run COptionPSheet on the window's
-// options; runModal, when given, runs the sheet in place of DoModal.
+// options (a viewer's on its live window's, with the screen-copy page alone);
+// runModal, when given, runs the sheet in place of DoModal.
 void InstallTraceOptionsSheet(std::function<INT_PTR(COptionPSheet&)> runModal = {});

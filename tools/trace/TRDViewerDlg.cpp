@@ -19,6 +19,7 @@ constexpr int kCascadeStep = 24;
 
 BEGIN_MESSAGE_MAP(CTRDViewerDlg, CKXWatcherDlg)
     ON_COMMAND(ID_KXW_FILE_OPEN, &CTRDViewerDlg::OnViewerFileOpen)
+    ON_COMMAND(ID_KXW_TOOL_OPTION, &CTRDViewerDlg::OnViewerOptions)
     ON_WM_SYSCOMMAND()
     ON_MESSAGE(WM_IDLEUPDATECMDUI, &CTRDViewerDlg::OnIdleUpdateCmdUI)
 END_MESSAGE_MAP()
@@ -101,6 +102,16 @@ void CTRDViewerDlg::OnViewerFileOpen()
     const INT_PTR result = dialog.DoModal();
     m_bModalRunning = FALSE;
     if (result == IDOK) LoadFile(dialog.GetPathName());
+}
+
+void CTRDViewerDlg::OnViewerOptions()
+{
+    // The screen copy is the live window's setting: the sheet starts from
+    // it and gives it back there, where the settings file keeps it.
+    CTraceModel& owner = m_pOwner ? m_pOwner->Model() : m_model;
+    if (!RunOptionsSheet(owner)) return;
+    m_model.m_Options.COPY_TO = owner.m_Options.COPY_TO;
+    m_model.m_Options.COPY_AREA = owner.m_Options.COPY_AREA;
 }
 
 void CTRDViewerDlg::OnSysCommand(UINT nID, LPARAM lParam)

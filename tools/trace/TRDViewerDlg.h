@@ -27,6 +27,7 @@ protected:
     void PostNcDestroy() override;
 
     afx_msg void OnViewerFileOpen();
+    afx_msg void OnViewerOptions();
     afx_msg void OnSysCommand(UINT nID, LPARAM lParam);
     afx_msg LRESULT OnIdleUpdateCmdUI(WPARAM wParam, LPARAM lParam);
     DECLARE_MESSAGE_MAP()

@@ -45,7 +45,8 @@ CTraceTargetTPage::CTraceTargetTPage(CTraceSetupDlg& setup) : CDialog(IDD_TRACE_
 
 BOOL CTraceTargetTPage::LoadTables(const CString& strControllerType, std::int32_t nK72)
 {
-    const CTraceTargetTable::Result result = m_table.Load(strControllerType, nK72);
+    const CTraceTargetTable::Result result =
+        m_table.Load(strControllerType, nK72, m_setup.Model().m_ControllerParams);
     if (result == CTraceTargetTable::Result::Ok && !m_table.Rows().empty()) return TRUE;
     if (result == CTraceTargetTable::Result::Malformed) AfxMessageBox(IDS_TRACE_TABLE_MALFORMED, MB_OK | MB_ICONERROR);
     AfxMessageBox(IDS_TRACE_TABLE_MISSING, MB_OK | MB_ICONERROR);

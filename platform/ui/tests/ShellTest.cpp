@@ -149,6 +149,8 @@ TEST(HtmlHelp, OpensTheHelpFileOrItsPage)
     const CString help = tmp.Make("help/index.html");
     const CString page = tmp.Make("help/setup.html");
     const CString context = tmp.Make("help/65537.html");
+    const CString ownContext = tmp.Make("help/index/65538.html");
+    tmp.Make("help/65538.html");
     tmp.Make("outside.html");
     const CString base = help;
     struct Case {
@@ -165,6 +167,7 @@ TEST(HtmlHelp, OpensTheHelpFileOrItsPage)
         {"page as data", base, HH_DISPLAY_TOPIC, reinterpret_cast<DWORD_PTR>(u"setup.html"), page},
         {"context with its page", base, HH_HELP_CONTEXT, 65537, context},
         {"context without a page", base, HH_HELP_CONTEXT, 70000, help},
+        {"context with a page of the help file's own", base, HH_HELP_CONTEXT, 65538, ownContext},
         {"missing page", base + u"::/gone.html", HH_DISPLAY_TOPIC, 0, help},
         {"page outside the help", base + u"::/../outside.html", HH_DISPLAY_TOPIC, 0, help},
         {"option-like page", base + u"::/-x", HH_DISPLAY_TOPIC, 0, help},

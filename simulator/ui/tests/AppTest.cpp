@@ -2,6 +2,7 @@
 // the exit code the manager reads; and the result table's copy.
 #include "simulator/ui/tests/SimulatorTestSupport.h"
 
+#include "platform/core/Paths.h"
 #include "platform/core/Synchronization.h"
 #include "tests/support/ui/ModalDialogs.h"
 
@@ -9,6 +10,13 @@
 #include "platform/ui/GlobalMemory.h"
 
 #include <QClipboard>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+extern char** environ;
 
 namespace {
 
@@ -40,6 +48,68 @@ TEST(AppTest, ASecondInstanceSaysSoAndEnds)
     ::CloseHandle(first);
     ASSERT_EQ(boxes.Shown().size(), 1u);
     EXPECT_EQ(boxes.Shown()[0].type & MB_ICONMASK, static_cast<UINT>(MB_ICONERROR));
+}
+
+// The simulator program itself, started offscreen with settings of its own;
+// it waits at its caution notice until it is ended.
+pid_t StartSimulatorProgram(const simui::TempDir& dir)
+{
+    const std::string program = (std::filesystem::path(platform::GetProgramFolder().ToUtf8()) / "pellarun").string();
+    std::vector<std::string> entries;
+    for (char** e = environ; *e; ++e) {
+        const std::string entry = *e;
+        const std::string key = entry.substr(0, entry.find('='));
+        if (key != "QT_QPA_PLATFORM" && key != "XDG_CONFIG_HOME" && key != "QV_REGISTRY_FILE") entries.push_back(entry);
+    }
+    entries.push_back("QT_QPA_PLATFORM=offscreen");
+    entries.push_back("XDG_CONFIG_HOME=" + dir.Path().string());
+    entries.push_back("QV_REGISTRY_FILE=" + (dir.Path() / "registry.ini").string());
+    std::vector<char*> envp;
+    for (std::string& entry : entries) envp.push_back(entry.data());
+    envp.push_back(nullptr);
+    std::string name = program;
+    char* argv[] = {name.data(), nullptr};
+    const std::string log = (dir.Path() / "first.log").string();
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_adddup2(&actions, 1, 2);
+    pid_t pid = 0;
+    const int spawned = ::posix_spawn(&pid, program.c_str(), &actions, nullptr, argv, envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    return spawned == 0 ? pid : 0;
+}
+
+bool GuardHeld()
+{
+    const HANDLE guard = ::OpenMutexW(SYNCHRONIZE, FALSE, kSingleInstanceMutexName);
+    if (!guard) return false;
+    ::CloseHandle(guard);
+    return true;
+}
+
+TEST(AppTest, ASimulatorRunningInAnotherProcessKeepsASecondFromStarting)
+{
+    uitest::ScopedResources module(u"pellarun", "en");
+    AppState state;
+    simui::TempDir dir;
+    ASSERT_FALSE(GuardHeld());
+    const pid_t first = StartSimulatorProgram(dir);
+    ASSERT_GT(first, 0);
+    const bool held = uitest::WaitUntil(GuardHeld, 20000);
+    if (held) {
+        ScriptedMessageBox boxes;
+        CString running;
+        running.LoadString(IDS_ALREADY_RUNNING);
+        boxes.Answer(IDOK, running.str());
+        EXPECT_FALSE(simui::App().InitInstance()) << "the second start ends";
+        EXPECT_EQ(boxes.Shown().size(), 1u);
+    }
+    ::kill(first, SIGKILL);
+    int status = 0;
+    ::waitpid(first, &status, 0);
+    ASSERT_TRUE(held) << "the first simulator holds its guard";
+    EXPECT_TRUE(uitest::WaitUntil([] { return !GuardHeld(); }, 5000)) << "a simulator that ends frees the guard";
 }
 
 // "/ES" with no manager: the shared block holds nothing, so the simulator

@@ -1,6 +1,7 @@
 // Exchange mode ("/ES"): the manager writes one controller's data into the
 // shared block and starts the simulator; closing with Yes hands the edits
-// back (result 6), with No or without edits nothing comes back (result 7).
+// back (result 6); with No (the block written all the same) or without edits
+// the manager takes nothing back (result 7).
 #include "simulator/ui/tests/SimulatorTestSupport.h"
 
 #include "manager/core/LibraryBindings.h"
@@ -79,6 +80,9 @@ TEST_F(ExchangeTest, YesHandsTheEditsBackWithResult6)
         EXPECT_EQ(d.Text(IDC_CONTROLLER_COMBO), CString(u"KX-Q05"));
         EXPECT_EQ(d.Text(IDC_ROBOT_COMBO), CString(u"SA4-L06"));
         EXPECT_FALSE(d.Enabled(IDC_UNITS_CUSTOM)) << "the manager's robot cannot be changed here";
+        uitest::DialogDriver page = simui::ServoPage(d);
+        EXPECT_EQ(simui::Background(page, IDC_SERVO_STROKE), simui::Rgb(::GetSysColor(COLOR_BTNFACE)))
+            << "its stroke takes no typing, and looks it";
         CGridCtrl* points = simui::Grid(d, IDC_POINT_GRID);
         EXPECT_EQ(points->GetCellText(2, 2), CString(u"20.00"));
         simui::EditCell(d, IDC_POINT_GRID, 1, 2, u"55.5");
@@ -93,7 +97,7 @@ TEST_F(ExchangeTest, YesHandsTheEditsBackWithResult6)
     EXPECT_EQ(back.robot, CString(u"SA4-L06"));
 }
 
-TEST_F(ExchangeTest, NoEndsWith7AndLeavesTheBlockAsHandedOver)
+TEST_F(ExchangeTest, NoEndsWith7SoTheManagerKeepsItsOwnData)
 {
     AppState state(true);
     ScriptedMessageBox boxes;
@@ -103,9 +107,11 @@ TEST_F(ExchangeTest, NoEndsWith7AndLeavesTheBlockAsHandedOver)
         simui::EditCell(d, IDC_POINT_GRID, 1, 2, u"77");
         simui::Command(d, ID_FILE_EXIT);
     });
+    // The block is written for No as for Yes; the result tells the manager
+    // not to take it.
     EXPECT_EQ(result, kExitNothingToApply);
     const ControllerData block = Block();
-    EXPECT_EQ(block.points[0].p, 1000) << "the manager's data stay as handed over";
+    EXPECT_EQ(block.points[0].p, 7700);
     EXPECT_EQ(block.points[1].p, 2000);
 }
 

@@ -133,6 +133,23 @@ TEST_P(PicturesTest, ResultsAndTheirDetailWindow)
         ASSERT_NE(dlg.DetailWindow(), nullptr);
         uitest::DialogDriver w(dlg.DetailWindow()->GetSafeHwnd());
         EXPECT_TRUE(w.Enabled(IDC_RD_ACCEL_TIME)) << "a single move shows its phases";
+        // The values on white; the currents, not calculated here, as the dialog.
+        const QRgb white = qRgb(255, 255, 255) & 0xFFFFFF;
+        const QRgb face = simui::Rgb(::GetSysColor(COLOR_BTNFACE));
+        for (int field : {IDC_RD_TOTAL_TIME, IDC_RD_ACCEL_TIME, IDC_RD_DISTANCE, IDC_RD_PEAK_SPEED, IDC_RD_ACCEL_G}) {
+            SCOPED_TRACE(field);
+            EXPECT_EQ(simui::Background(w, field), white);
+        }
+        EXPECT_EQ(simui::Background(w, IDC_RD_RMS_CURRENT), face);
+        // The zoom buttons lie flat on the dialog: no raised edge.
+        for (int button : {IDC_RD_ZOOM_IN, IDC_RD_ZOOM_OUT}) {
+            const QImage image = w.Widget(button)->grab().toImage();
+            EXPECT_EQ(image.pixel(image.width() - 1, image.height() - 1) & 0xFFFFFF, face) << button;
+        }
+        // The display choice offers nothing in this program: it is not there.
+        EXPECT_FALSE(w.Visible(IDC_RD_VIEW));
+        EXPECT_FALSE(w.Visible(IDC_RD_VIEW_LABEL));
+        EXPECT_TRUE(w.Visible(IDC_RD_MOVES));
         uitest::Pump(50);
         EXPECT_TRUE(w.Grab(simui::PicturePath("result-detail-move", GetParam())));
         // Zoomed in until the last step, the zoom-in button gives up.

@@ -19,6 +19,7 @@
 #include "resources/simulator/pellarun_ids.h"
 
 #include <QApplication>
+#include <QImage>
 #include <QKeyEvent>
 
 #include <cstdlib>
@@ -81,6 +82,7 @@ public:
         app.m_strTitle = title;
         app.m_chDecimalSeparator = u'.';
         app.m_motionLibrary.Release();
+        app.m_strMotionLibraryFile = kMotionLibraryFileName;
         SetNumberLocale(NumberLocale{});
     }
     ~AppState()
@@ -90,10 +92,32 @@ public:
         app.m_strTitle.Empty();
         app.m_pRunningDialog = nullptr;
         app.m_motionLibrary.Release();
+        app.m_strMotionLibraryFile = kMotionLibraryFileName;
     }
 };
 
 inline CGridCtrl* Grid(uitest::DialogDriver& d, int id) { return static_cast<CGridCtrl*>(CWnd::FromHandle(d.Item(id))); }
+
+// The servo parameter page inside the main dialog's tab.
+inline uitest::DialogDriver ServoPage(const uitest::DialogDriver& d)
+{
+    for (HWND child = ::GetWindow(d.Dialog(), GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT))
+        if (::GetDlgItem(child, IDC_SERVO_STROKE)) return uitest::DialogDriver(child);
+    ADD_FAILURE() << "no servo page";
+    return uitest::DialogDriver(HWND());
+}
+
+// A field's background as painted: a pixel inside its frame, left of its
+// (right-aligned) number; and a colour in the same form.
+inline QRgb Background(uitest::DialogDriver& page, int id)
+{
+    QWidget* field = page.Widget(id);
+    ::UpdateWindow(page.Item(id));
+    uitest::Pump(20);
+    const QImage image = field->grab().toImage();
+    return image.pixel(4, image.height() / 2) & 0xFFFFFF;
+}
+inline QRgb Rgb(COLORREF colour) { return qRgb(GetRValue(colour), GetGValue(colour), GetBValue(colour)) & 0xFFFFFF; }
 
 inline POINT CellCentre(CGridCtrl* grid, int row, int col)
 {

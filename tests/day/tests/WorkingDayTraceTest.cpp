@@ -24,6 +24,7 @@
 #include "tools/trace/TraceSetupDlg.h"
 #include "tools/trace/TraceStatistics.h"
 #include "tools/trace/TraceToolWindows.h"
+#include "tools/trace/tests/TraceTestSupport.h"
 
 #include "resources/tools/ZeblLangLib_ids.h"
 #include "resources/tools/trdfile_ids.h"
@@ -347,8 +348,7 @@ TEST_P(WorkingDayTraceTest, ATriggeredTraceIsMeasuredSavedAndReopenedAndTheLineG
         onScreen({abHwnd, calcHwnd}, "06-measured");
 
         // Saved under a name asked for.
-        dialogs.ChooseFile({saved});
-        Command(d.Dialog(), ID_KXW_FILE_SAVEAS);
+        tracetest::SaveTraceAs(*trace, d.Dialog(), saved);
         ASSERT_TRUE(platform::FileExists(saved.GetString()));
         const daytrace::SavedTrace file = daytrace::ReadSavedTrace(savedPath);
         EXPECT_FALSE(file.startMark.empty());

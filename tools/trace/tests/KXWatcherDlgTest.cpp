@@ -1,10 +1,13 @@
 // The trace window against the controller emulator, used as a person uses
 // it: its menu commands, the execution window's buttons, the file dialogs,
 // and what ends up on the controller and on disk.
+#include "tools/trace/ABCursorDlg.h"
 #include "tools/trace/ExecTraceDlg.h"
 #include "tools/trace/KXWatcherDlg.h"
 #include "tools/trace/SimpleToolDlgs.h"
+#include "tools/trace/TraceToolWindows.h"
 #include "tools/tests/DialogTestSupport.h"
+#include "tools/trace/tests/TraceTestSupport.h"
 
 #include "resources/tools/ZeblLangLib_ids.h"
 #include "resources/tools/trdfile_ids.h"
@@ -18,14 +21,19 @@
 
 #include "platform/ui/ArrangeWindows.h"
 #include "platform/ui/DropFiles.h"
+#include "platform/core/File.h"
+#include "platform/core/Paths.h"
 #include "platform/core/ResourceModule.h"
+#include "platform/ui/Shell.h"
 #include "platform/ui/InputServices.h"
+#include "platform/ui/ListCtrl.h"
 #include "platform/ui/ResourceImages.h"
 #include "platform/ui/ToolBar.h"
 #include "platform/ui/WidgetPeer.h"
 
 #include <cmath>
 #include <fstream>
+#include <regex>
 #include <sstream>
 
 namespace {
@@ -33,13 +41,8 @@ namespace {
 using namespace toolstest;
 using namespace std::chrono_literals;
 
-std::string ReadBytes(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+using tracetest::Command;
+using tracetest::ReadBytes;
 
 using testsupport::ReadSavedTrace;
 using testsupport::SavedTrace;
@@ -67,6 +70,18 @@ protected:
         std::ofstream(dir + "/rtt.ini", std::ios::binary) << text;
     }
     std::string Rtt() const { return ReadBytes(Folder() + "/Velbrook/Quorvane/rtt.ini"); }
+    // A trigger trace of 100 samples, single (repeat 0) or repeated, 20 % of
+    // them before channel 1 rises through 50: a sawtooth that does so once
+    // every 200 samples. Channel 2 counts the samples.
+    void UseSawtoothTrigger(int repeat)
+    {
+        source = [](uint32_t i) {
+            const long v = static_cast<long>(i % 200);
+            return std::to_string(i) + "," + std::to_string(v) + "," + std::to_string(i) + ",0,0";
+        };
+        WriteRtt("[TRACE_SETTINGS]\r\nTRACE_MODE=1\r\nTRACE_NUM=100\r\n[TRIGGER_SETTINGS]\r\nMODE=" +
+                 std::to_string(repeat) + "\r\nSOURCE=0\r\nLEVEL=50\r\nSLOPE=0\r\nPRE_TRIGGER=20\r\n");
+    }
 
     // Runs the window on the emulator's link once it has read the controller.
     INT_PTR Run(CKXWatcherDlg& dlg, std::function<void(uitest::DialogDriver&)> script)
@@ -94,21 +109,10 @@ protected:
     EmulatorLink link;
 };
 
-void Command(uitest::DialogDriver& d, UINT id) { ::SendMessageW(d.Dialog(), WM_COMMAND, id, 0); }
-
-// File Open through the trace-file dialog: the path typed as the name, OK.
+// File Open through the trace-file dialog into the window itself.
 void OpenTraceFile(CKXWatcherDlg& dlg, uitest::DialogDriver& d, const std::string& path)
 {
-    uitest::RunModal(
-        [&] {
-            Command(d, ID_KXW_FILE_OPEN);
-            return static_cast<INT_PTR>(IDOK);
-        },
-        [&] { return dlg.IsModalOpen() && ::GetActiveWindow() != d.Dialog() ? ::GetActiveWindow() : HWND(); },
-        [&](uitest::DialogDriver& file) {
-            file.Retype(IDC_TRDF_NAME, CString::FromUtf8(path).GetString());
-            file.Click(IDOK);
-        });
+    tracetest::OpenTraceFile(dlg, d.Dialog(), CString::FromUtf8(path), false);
 }
 
 void Click(uitest::DialogDriver& d, CPoint at)
@@ -154,8 +158,9 @@ TEST_F(KXWatcherDlgTest, AMonitorTraceRunsStopsSavesReopensAndCopiesTheScreen)
         ASSERT_TRUE(uitest::WaitUntil([&] { return !dlg.IsTracing() && !ExecWindow(dlg); }, 10000));
         EXPECT_TRUE(uitest::WaitUntil([&] { return !Streaming(); }, 5000)) << "the stream is switched off";
 
-        dialogs.ChooseFile({CString::FromUtf8(saved)});
-        Command(d, ID_KXW_FILE_SAVEAS);
+        // A trace not saved before is offered a name of its own.
+        const std::string offered = tracetest::SaveTraceAs(dlg, d.Dialog(), CString::FromUtf8(saved)).ToUtf8();
+        EXPECT_TRUE(std::regex_match(offered, std::regex("trace_20[0-9]{6}_[0-9]{6}\\.trd"))) << offered;
         const SavedTrace trace = ReadSavedTrace(saved);
         ExpectRowsAreSentSamples(trace, 201);
 
@@ -192,13 +197,7 @@ TEST_F(KXWatcherDlgTest, AMonitorTraceRunsStopsSavesReopensAndCopiesTheScreen)
 
 TEST_F(KXWatcherDlgTest, ATriggerTraceKeepsItsPreTriggerPartAroundTheTrigger)
 {
-    // A sawtooth on channel 1 rises through 50 once every 200 samples.
-    source = [](uint32_t i) {
-        const long v = static_cast<long>(i % 200);
-        return std::to_string(i) + "," + std::to_string(v) + "," + std::to_string(i) + ",0,0";
-    };
-    WriteRtt("[TRACE_SETTINGS]\r\nTRACE_MODE=1\r\nTRACE_NUM=100\r\n"
-             "[TRIGGER_SETTINGS]\r\nMODE=0\r\nSOURCE=0\r\nLEVEL=50\r\nSLOPE=0\r\nPRE_TRIGGER=20\r\n");
+    UseSawtoothTrigger(0);
     CKXWatcherDlg dlg;
     const std::string saved = Folder() + "/trigger.trd";
     const INT_PTR result = Run(dlg, [&](uitest::DialogDriver& d) {
@@ -209,8 +208,7 @@ TEST_F(KXWatcherDlgTest, ATriggerTraceKeepsItsPreTriggerPartAroundTheTrigger)
         ASSERT_TRUE(uitest::WaitUntil([&] { return !ExecWindow(dlg) && !dlg.IsTracing(); }, 30000));
         EXPECT_TRUE(uitest::WaitUntil([&] { return !Streaming(); }, 5000));
         KeepPicture(d, "trace-window-triggered-en");
-        dialogs.ChooseFile({CString::FromUtf8(saved)});
-        Command(d, ID_KXW_FILE_SAVEAS);
+        tracetest::SaveTraceAs(dlg, d.Dialog(), CString::FromUtf8(saved));
         ::SendMessageW(d.Dialog(), WM_SYSCOMMAND, SC_CLOSE, 0);
     });
     EXPECT_EQ(result, 1);
@@ -248,14 +246,137 @@ TEST_F(KXWatcherDlgTest, ATriggerTraceIsTriggeredByHandOrAborted)
         KeepPicture(exec, "trace-exec-waiting-en");
         exec.Click(IDC_EXEC_MANUAL_TRIGGER);
         ASSERT_TRUE(uitest::WaitUntil([&] { return !ExecWindow(dlg) && !dlg.IsTracing(); }, 20000));
-        dialogs.ChooseFile({CString::FromUtf8(saved)});
-        Command(d, ID_KXW_FILE_SAVEAS);
+        tracetest::SaveTraceAs(dlg, d.Dialog(), CString::FromUtf8(saved));
         ::SendMessageW(d.Dialog(), WM_SYSCOMMAND, SC_CLOSE, 0);
     });
     EXPECT_EQ(result, 1);
     const SavedTrace trace = ReadSavedTrace(saved);
     ExpectRowsAreSentSamples(trace, 101);
     EXPECT_EQ(trace.triggerPos, 50);
+}
+
+// A stream the test lets through a number of samples at a time: past what is
+// allowed the controller's lines are malformed, which the window drops. Each
+// sample's channel 1 and 2 are its number among the samples let through.
+struct GatedStream {
+    std::atomic<long> allowed{0};
+    std::atomic<long> sent{0};
+
+    std::string Line(uint32_t index)
+    {
+        // The first three lines after a start are dropped whatever they hold.
+        if (index < 3 || sent.load() >= allowed.load()) return "-";
+        const long n = sent++;
+        return std::to_string(index) + "," + std::to_string(n) + "," + std::to_string(n) + ",0,0";
+    }
+};
+
+CString LoadText(UINT id)
+{
+    CString text;
+    text.LoadString(id);
+    return text;
+}
+
+CString Progress(UINT id, int percent)
+{
+    CString text = LoadText(id);
+    text.AppendFormat(u" : %d %%", percent);
+    return text;
+}
+
+// The rows of the A-B cursor window: channel, A, B, B - A.
+std::vector<std::vector<std::string>> ABRows(CKXWatcherDlg& dlg)
+{
+    std::vector<std::vector<std::string>> rows;
+    if (!dlg.ToolWindows() || !dlg.ToolWindows()->ABCursor()) return rows;
+    auto* list = static_cast<CListCtrl*>(
+        CWnd::FromHandle(::GetDlgItem(dlg.ToolWindows()->ABCursor()->GetSafeHwnd(), IDC_ABC_LIST)));
+    for (int r = 0; r < list->GetItemCount(); ++r) {
+        std::vector<std::string> row;
+        for (int c = 0; c < 4; ++c) row.push_back(list->GetItemText(r, c).ToUtf8());
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+TEST_F(KXWatcherDlgTest, ASingleTriggerTraceShowsHowFarItCameAndItsEndInTheABWindow)
+{
+    auto gate = std::make_shared<GatedStream>();
+    source = [gate](uint32_t i) { return gate->Line(i); };
+    // 1000 samples, 10 % before the trigger: 100 before it, 900 from it on.
+    WriteRtt("[TRACE_SETTINGS]\r\nTRACE_MODE=1\r\nTRACE_NUM=1000\r\n"
+             "[TRIGGER_SETTINGS]\r\nMODE=0\r\nSOURCE=0\r\nLEVEL=150\r\nSLOPE=0\r\nPRE_TRIGGER=10\r\n");
+    CKXWatcherDlg dlg;
+    const INT_PTR result = Run(dlg, [&](uitest::DialogDriver& d) {
+        // Cursor A on the first sample, read in the A-B window.
+        Command(d, ID_KXW_A_CURSOR_SHOW);
+        Command(d, ID_KXW_TOOL_ABCURSOR);
+        ASSERT_FALSE(ABRows(dlg).empty());
+        EXPECT_EQ(ABRows(dlg)[0][1], "0") << "nothing traced yet";
+
+        Command(d, ID_KXW_START_TRACE);
+        ASSERT_TRUE(uitest::WaitUntil([&] { return ExecWindow(dlg) && Streaming(); }, 10000));
+        uitest::DialogDriver exec(ExecWindow(dlg));
+        const auto shows = [&](const CString& text) {
+            return uitest::WaitUntil([&] { return exec.Text(IDC_EXEC_STATUS) == text; }, 20000);
+        };
+        gate->allowed = 50;
+        EXPECT_TRUE(shows(Progress(IDS_TRACE_WAIT_PRETRIGGER, 50))) << exec.Text(IDC_EXEC_STATUS).ToUtf8();
+        KeepPicture(exec, "trace-exec-pretrigger-en");
+        EXPECT_FALSE(exec.Enabled(IDC_EXEC_MANUAL_TRIGGER)) << "no trigger by hand before the part is full";
+        // The trigger at sample 150, and 37 samples from it on of 900: 0 %.
+        gate->allowed = 150 + 37;
+        EXPECT_TRUE(shows(Progress(IDS_TRACE_TRIGGERED, 0))) << exec.Text(IDC_EXEC_STATUS).ToUtf8();
+        gate->allowed = 150 + 450;
+        EXPECT_TRUE(shows(Progress(IDS_TRACE_TRIGGERED, 50))) << exec.Text(IDC_EXEC_STATUS).ToUtf8();
+        KeepPicture(exec, "trace-exec-triggered-en");
+        // Complete: the window closes and the A-B window reads the new trace.
+        gate->allowed = 100000;
+        ASSERT_TRUE(uitest::WaitUntil([&] { return !ExecWindow(dlg) && !dlg.IsTracing(); }, 30000));
+        const auto rows = ABRows(dlg);
+        ASSERT_EQ(rows.size(), 4u);
+        EXPECT_EQ(rows[0][1], "50") << "100 samples before the trigger at 150";
+        EXPECT_EQ(rows[1][1], "50");
+        ::SendMessageW(d.Dialog(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    });
+    EXPECT_EQ(result, 1);
+}
+
+TEST_F(KXWatcherDlgTest, ARepeatedTriggerTraceKeepsItsWindowAndShowsEachTrace)
+{
+    UseSawtoothTrigger(1);
+    CKXWatcherDlg dlg;
+    const INT_PTR result = Run(dlg, [&](uitest::DialogDriver& d) {
+        Command(d, ID_KXW_A_CURSOR_SHOW);
+        Command(d, ID_KXW_TOOL_ABCURSOR);
+        Command(d, ID_KXW_START_TRACE);
+        ASSERT_TRUE(uitest::WaitUntil([&] { return ExecWindow(dlg) != HWND(); }, 10000));
+        const HWND exec = ExecWindow(dlg);
+        CString caption;
+        CWnd::FromHandle(exec)->GetWindowText(caption);
+        EXPECT_NE(caption.Find(LoadText(IDS_TRACE_TRIGGER_REPEAT)), -1) << caption.ToUtf8();
+        // Each trace shows as it completes, its first sample 20 before a
+        // rise through 50; the window stays for the next one.
+        const auto firstSample = [&](int channel) {
+            const auto rows = ABRows(dlg);
+            return rows.size() == 4u ? std::atol(rows[static_cast<std::size_t>(channel)][1].c_str()) : -1L;
+        };
+        ASSERT_TRUE(uitest::WaitUntil([&] { return firstSample(1) > 0; }, 30000));
+        const long first = firstSample(1);
+        EXPECT_EQ(firstSample(0), 30);
+        EXPECT_EQ(ExecWindow(dlg), exec);
+        ASSERT_TRUE(uitest::WaitUntil([&] { return firstSample(1) > first; }, 30000)) << "the next trace";
+        EXPECT_EQ(firstSample(0), 30);
+        EXPECT_EQ((firstSample(1) - first) % 200, 0) << "one rise through the level each 200 samples";
+        EXPECT_EQ(ExecWindow(dlg), exec);
+        EXPECT_TRUE(dlg.IsTracing());
+        uitest::DialogDriver(exec).Click(IDC_EXEC_ABORT);
+        ASSERT_TRUE(uitest::WaitUntil([&] { return !ExecWindow(dlg) && !dlg.IsTracing(); }, 10000));
+        EXPECT_TRUE(uitest::WaitUntil([&] { return !Streaming(); }, 5000));
+        ::SendMessageW(d.Dialog(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    });
+    EXPECT_EQ(result, 1);
 }
 
 TEST_F(KXWatcherDlgTest, ClosingTheExecutionWindowByItsCaptionStopsTheTrace)
@@ -287,8 +408,7 @@ TEST_F(KXWatcherDlgTest, ADroppedLinkEndsTheTraceWithAMessageAndKeepsTheSamples)
         uitest::Pump(100);
         EXPECT_EQ(boxes.PendingAnswers(), 0u) << "the user is told";
         EXPECT_GT(dlg.GetUpdatePointer(), 50) << "the samples received stay";
-        dialogs.ChooseFile({CString::FromUtf8(saved)});
-        Command(d, ID_KXW_FILE_SAVEAS);
+        tracetest::SaveTraceAs(dlg, d.Dialog(), CString::FromUtf8(saved));
         ::SendMessageW(d.Dialog(), WM_SYSCOMMAND, SC_CLOSE, 0);
     });
     EXPECT_EQ(result, 1);
@@ -347,8 +467,7 @@ TEST_F(KXWatcherDlgTest, ATriggerArmedThenAProgramStartedFromThePanelCapturesThe
         panel.Click(IDC_SOPE_START);
         ASSERT_TRUE(uitest::WaitUntil([&] { return !ExecWindow(dlg) && !dlg.IsTracing(); }, 20000))
             << "the move triggered the trace and it completed";
-        dialogs.ChooseFile({CString::FromUtf8(saved)});
-        Command(d, ID_KXW_FILE_SAVEAS);
+        tracetest::SaveTraceAs(dlg, d.Dialog(), CString::FromUtf8(saved));
         ::SendMessageW(d.Dialog(), WM_SYSCOMMAND, SC_CLOSE, 0);
     });
     EXPECT_EQ(result, 1);
@@ -403,8 +522,7 @@ TEST_F(KXWatcherDlgTest, WhileATraceRecordsThePanelStartsAndStopsTheProgramButWr
         ASSERT_TRUE(uitest::WaitUntil([&] { return !dlg.IsTracing(); }, 10000));
         ASSERT_EQ(dlg.GetPtrLoopedFlag(), 0);
         recorded = static_cast<std::size_t>(dlg.GetUpdatePointer());
-        dialogs.ChooseFile({CString::FromUtf8(saved)});
-        Command(d, ID_KXW_FILE_SAVEAS);
+        tracetest::SaveTraceAs(dlg, d.Dialog(), CString::FromUtf8(saved));
         // Without a trace the panel writes the speed.
         panel.Click(IDC_SOPE_WRITE_SPEED);
         EXPECT_EQ(emulator.Controller(1).Parameter(9), 55);
@@ -601,6 +719,21 @@ TEST_P(TraceFileWindowTest, AShownTraceIsMeasuredWithTheCursorsZoomedAndKeptWhen
         EXPECT_TRUE(dlg.Model().IsFileShown());
         KeepPicture(d, "trace-window-dropped-" + lang);
 
+        // The channel selector shows each channel in its colour, before its name.
+        const auto swatchPixels = [&](QRgb colour) {
+            const QImage combo = d.Widget(IDC_KXW_AB_CHANNEL)->grab().toImage();
+            int count = 0;
+            for (int y = 0; y < combo.height(); ++y)
+                for (int x = 0; x < combo.width() / 2; ++x) count += (combo.pixel(x, y) & 0xFFFFFF) == colour ? 1 : 0;
+            return count;
+        };
+        EXPECT_GE(swatchPixels(0xFF0000), 81) << "channel 1 is red";
+        d.ChooseComboEntry(IDC_KXW_AB_CHANNEL, 1);
+        EXPECT_GE(swatchPixels(0x00FF00), 81) << "channel 2 is green";
+        EXPECT_EQ(swatchPixels(0xFF0000), 0);
+        EXPECT_EQ(dlg.Model().m_nABChannel, 1);
+        d.ChooseComboEntry(IDC_KXW_AB_CHANNEL, 0);
+
         // Every button of the tool bar has its tool tip: the part of its
         // command's text after the line break.
         const HWND bar = ::GetDlgItem(d.Dialog(), AFX_IDW_TOOLBAR);
@@ -732,8 +865,8 @@ TEST_P(TraceFileWindowTest, AShownTraceIsMeasuredWithTheCursorsZoomedAndKeptWhen
         boxes.Answer(IDOK, u"Phase = 8");
         OpenTraceFile(dlg, d, Damaged());
         EXPECT_EQ(boxes.PendingAnswers(), 0u);
-        dialogs.ChooseFile({CString::FromUtf8(copy)});
-        Command(d, ID_KXW_FILE_SAVEAS);
+        // The file shown is offered again.
+        EXPECT_EQ(tracetest::SaveTraceAs(dlg, d.Dialog(), CString::FromUtf8(copy)), CString(u"known.trd"));
         ::SendMessageW(d.Dialog(), WM_SYSCOMMAND, SC_CLOSE, 0);
     });
     EXPECT_EQ(result, 1);
@@ -742,6 +875,45 @@ TEST_P(TraceFileWindowTest, AShownTraceIsMeasuredWithTheCursorsZoomedAndKeptWhen
     const SavedTrace after = ReadSavedTrace(copy);
     EXPECT_EQ(after.rows, before.rows);
     EXPECT_EQ(after.triggerPos, 200);
+}
+
+TEST_P(TraceFileWindowTest, F1OnAControlOpensThatControlsHelpPage)
+{
+    const std::string lang = GetParam();
+    const CString help = platform::JoinPath(platform::GetProgramFolder(), CString::FromUtf8("Quorvane." + lang + ".html"));
+    ASSERT_TRUE(platform::FileExists(help)) << "the manager's help is installed beside the program";
+    const auto page = [&](int control) {
+        return platform::JoinPath(platform::GetProgramFolder(),
+                                  CString::FromUtf8("Quorvane." + lang + "/" + std::to_string(0x10000 + control) + ".html"));
+    };
+    std::vector<std::vector<CString>> opened;
+    platform::ScopedDesktopOpenHook hook([&](const std::vector<CString>& arguments) {
+        opened.push_back(arguments);
+        return true;
+    });
+    CKXWatcherDlg dlg;
+    dlg.SetAppHelpPath(help);
+    const INT_PTR result = RunDialog(dlg, [&](uitest::DialogDriver& d) {
+        // Help for the graphs' scroll bar (the focus at start), then for a selector.
+        for (int control : {IDC_KXW_SCROLL, IDC_KXW_AB_CHANNEL}) {
+            SCOPED_TRACE(control);
+            ASSERT_TRUE(platform::FileExists(page(control))) << page(control).ToUtf8();
+            ::SetFocus(d.Item(control));
+            d.Key(Qt::Key_F1);
+            ASSERT_FALSE(opened.empty());
+            EXPECT_EQ(opened.back(), (std::vector<CString>{u"xdg-open", page(control)}));
+            // The page is in the window's language and names the window.
+            const std::string text = ReadBytes(page(control).ToUtf8());
+            EXPECT_NE(text.find("lang=\"" + lang + "\""), std::string::npos);
+        }
+        // Help > Contents opens the whole help.
+        Command(d, ID_KXW_HELP_TOC);
+        EXPECT_EQ(opened.back(), (std::vector<CString>{u"xdg-open", help}));
+        EXPECT_EQ(opened.size(), 3u);
+        ::SendMessageW(d.Dialog(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    });
+    EXPECT_EQ(result, 1);
+    EXPECT_TRUE(boxes.Shown().empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(BothLanguages, TraceFileWindowTest, ::testing::Values("en", "ja"));

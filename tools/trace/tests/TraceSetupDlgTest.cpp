@@ -123,8 +123,7 @@ TEST_P(TraceSetupDlgTest, ChosenTargetsReachTheControllerAndABitTargetRecordsZer
             ASSERT_TRUE(uitest::WaitUntil([&] { return dlg.GetExecTraceDlg() && dlg.GetPtrLoopedFlag(); }, 30000));
             uitest::DialogDriver(dlg.GetExecTraceDlg()->GetSafeHwnd()).Click(IDC_EXEC_STOP);
             ASSERT_TRUE(uitest::WaitUntil([&] { return !dlg.IsTracing() && !dlg.GetExecTraceDlg(); }, 10000));
-            dialogs.ChooseFile({CString::FromUtf8(saved)});
-            Command(d, ID_KXW_FILE_SAVEAS);
+            tracetest::SaveTraceAs(dlg, d.Dialog(), CString::FromUtf8(saved));
             ::SendMessageW(d.Dialog(), WM_SYSCOMMAND, SC_CLOSE, 0);
         },
         120000);

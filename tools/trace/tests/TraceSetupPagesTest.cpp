@@ -6,7 +6,9 @@
 #include "tools/trace/ExecTraceDlg.h"
 #include "tools/trace/KXWatcherDlg.h"
 #include "tools/trace/OptionPSheet.h"
+#include "tools/trace/TRDViewerDlg.h"
 #include "tools/trace/TraceSetupDlg.h"
+#include "tools/trace/TraceToolWindows.h"
 #include "tools/tests/DialogTestSupport.h"
 #include "tools/trace/tests/TraceTestSupport.h"
 
@@ -18,6 +20,7 @@
 
 #include "platform/core/CodePage.h"
 #include "platform/ui/DropFiles.h"
+#include "platform/ui/TabCtrl.h"
 
 #include <QImage>
 
@@ -110,6 +113,16 @@ protected:
         EXPECT_EQ(CurrentTab(d), tab);
         uitest::Pump(30);
         EXPECT_TRUE(d.Grab(Art(name)));
+    }
+    // Runs the live window until the set-up it opens at start is done, and closes it.
+    void RunWindowOnce(int& setups)
+    {
+        CKXWatcherDlg dlg;
+        const INT_PTR result = RunWindow(dlg, setups, [&](uitest::DialogDriver& d) {
+            EXPECT_EQ(setups, 1);
+            ::SendMessageW(d.Dialog(), WM_SYSCOMMAND, SC_CLOSE, 0);
+        });
+        EXPECT_EQ(result, 1);
     }
     // Runs the live window; the set-up opened at start is accepted as it is.
     INT_PTR RunWindow(CKXWatcherDlg& dlg, int& setups, std::function<void(uitest::DialogDriver&)> script)
@@ -248,8 +261,7 @@ TEST_P(TraceSetupPagesTest, WhatThePagesSetIsDrawnSavedAndKept)
                                             qRgb(255, 0, 255));
         EXPECT_TRUE(magenta.empty()) << "channel 4 is not drawn";
 
-        dialogs.ChooseFile({CString::FromUtf8(saved)});
-        Command(d, ID_KXW_FILE_SAVEAS);
+        tracetest::SaveTraceAs(dlg, d.Dialog(), CString::FromUtf8(saved));
         Command(d, ID_KXW_TRACE_SETTING);
         EXPECT_EQ(setups, 3);
         Command(d, ID_KXW_TRACE_SETTING);
@@ -417,12 +429,7 @@ TEST_P(TraceSetupPagesTest, TwoEqualPointsFromADamagedSettingsFileAreRefusedNotD
             d.Click(IDOK);
         });
     });
-    CKXWatcherDlg dlg;
-    const INT_PTR result = RunWindow(dlg, setups, [&](uitest::DialogDriver& d) {
-        EXPECT_EQ(setups, 1);
-        ::SendMessageW(d.Dialog(), WM_SYSCOMMAND, SC_CLOSE, 0);
-    });
-    EXPECT_EQ(result, 1);
+    RunWindowOnce(setups);
     const std::string rtt = Rtt();
     for (const char* key : {"SCL_TYPE_CH1=0", "LEVEL=10"}) EXPECT_NE(rtt.find(key), std::string::npos) << key;
 }
@@ -549,8 +556,7 @@ TEST_P(TraceSetupPagesTest, AShownFileIsRelabelledButItsRecordingIsNotForChangin
         Command(d, ID_KXW_TRACE_SETTING);
         EXPECT_EQ(setups, 1);
         EXPECT_TRUE(boxes.Shown().empty()) << "nothing of the recording changed: nothing to confirm";
-        dialogs.ChooseFile({CString::FromUtf8(copy)});
-        Command(d, ID_KXW_FILE_SAVEAS);
+        tracetest::SaveTraceAs(dlg, d.Dialog(), CString::FromUtf8(copy));
         ::SendMessageW(d.Dialog(), WM_SYSCOMMAND, SC_CLOSE, 0);
     });
     EXPECT_EQ(result, 1);
@@ -659,6 +665,113 @@ TEST_P(TraceSetupPagesTest, TheOptionsSheetChangesTheWindowAndIsKept)
         });
         EXPECT_EQ(result, 1);
     }
+}
+
+TEST_P(TraceSetupPagesTest, APositionRangesOverTheTravelOfTheConnectedAxis)
+{
+    // An axis of 300 mm (two decimals) between its soft limits.
+    emulator.Controller(1).SetParameter(1, -300);
+    emulator.Controller(1).SetParameter(2, 30000);
+    int setups = 0;
+    InstallTraceSetupDialog([&](CDialog& setup) {
+        ++setups;
+        return uitest::RunModal(setup, [&](uitest::DialogDriver& d) {
+            ChooseTab(d, CTraceSetupDlg::kTabRange);
+            uitest::DialogDriver range = Page(d, IDD_TRACE_RANGE_PAGE);
+            EXPECT_EQ(range.Check(IDC_TRNG_AUTO1), static_cast<UINT>(BST_CHECKED));
+            // Channel 1 records the command position: the travel, not +-10 m.
+            EXPECT_EQ(range.Text(IDC_TRNG_LOWER1), CString(u"-300"));
+            EXPECT_EQ(range.Text(IDC_TRNG_UPPER1), CString(u"30000"));
+            // Channel 3, the position deviation, keeps the table's range.
+            EXPECT_EQ(range.Text(IDC_TRNG_UPPER1 + 2), CString(u"100000"));
+            EXPECT_TRUE(d.Grab(Art("trace-setup-range-travel")));
+            d.Click(IDOK);
+        });
+    });
+    RunWindowOnce(setups);
+}
+
+// The font a control was given: its face, height and character set.
+LOGFONT FontOf(HWND control)
+{
+    LOGFONT font{};
+    if (CFont* object = CWnd::FromHandle(control)->GetFont()) object->GetLogFont(&font);
+    return font;
+}
+
+TEST_P(TraceSetupPagesTest, AViewersOptionsSetTheLiveWindowsScreenCopyInTheLanguagesFont)
+{
+    const bool japanese = Lang() == "ja";
+    CString face;
+    {
+        uitest::ScopedResources resources(u"ZeblLangLib", GetParam());
+        face.LoadString(IDS_TRACE_FONT_FACE);
+    }
+    const auto expectLanguageFont = [&](HWND control, int height) {
+        const LOGFONT font = FontOf(control);
+        EXPECT_EQ(font.lfCharSet, japanese ? SHIFTJIS_CHARSET : ANSI_CHARSET);
+        EXPECT_EQ(std::abs(font.lfHeight), height);
+        EXPECT_EQ(CString(font.lfFaceName), face);
+    };
+    std::ofstream(settings.Path() + "/Velbrook/Quorvane/rtt.ini", std::ios::binary)
+        << "[TRACE_SETTINGS]\r\nTRACE_NUM=100\r\n[OPTION_SETTINGS]\r\nCOPY_TO=1\r\nCOPY_AREA=1\r\nERROR_CHECK=1\r\n";
+    const std::string file = settings.Path() + "/viewed.trd";
+    {
+        uitest::ScopedResources resources(u"ZeblLangLib", GetParam());
+        CTraceModel model;
+        model.m_TraceSet.TRACE_NUM = 100;
+        ASSERT_TRUE(model.AllocBuffers());
+        int phase = 0;
+        ASSERT_TRUE(SaveTrcDat(CString::FromUtf8(file), model, phase));
+    }
+    int sheets = 0;
+    InstallTraceOptionsSheet([&](COptionPSheet& sheet) {
+        ++sheets;
+        return uitest::RunModal(sheet, [&](uitest::DialogDriver& d) {
+            CString caption;
+            CWnd::FromHandle(d.Dialog())->GetWindowText(caption);
+            CString expected;
+            expected.LoadString(IDS_TRACE_OPTIONS_CAPTION);
+            EXPECT_EQ(caption, expected);
+            // The tab control in the sheet's font, the page's controls in the page's.
+            if (CTabCtrl* tab = sheet.GetTabControl()) expectLanguageFont(tab->GetSafeHwnd(), japanese ? 12 : 13);
+            uitest::DialogDriver copy(sheet.GetActivePage()->GetSafeHwnd());
+            expectLanguageFont(copy.Item(IDC_OPT_COPY_CLIPBOARD), japanese ? 12 : 13);
+            if (sheets == 1) {
+                EXPECT_EQ(sheet.GetPageCount(), 1) << "a viewer's sheet has the screen-copy page alone";
+                // The live window's choice, which the viewer's sheet starts from.
+                EXPECT_EQ(copy.Check(IDC_OPT_COPY_BITMAP), static_cast<UINT>(BST_CHECKED));
+                EXPECT_EQ(copy.Check(IDC_OPT_AREA_GRAPHS), static_cast<UINT>(BST_CHECKED));
+                EXPECT_TRUE(d.Grab(Art("trace-viewer-options")));
+                copy.Click(IDC_OPT_COPY_CLIPBOARD);
+                copy.Click(IDC_OPT_AREA_WINDOW);
+            } else {
+                EXPECT_EQ(sheet.GetPageCount(), 3);
+                EXPECT_EQ(copy.Check(IDC_OPT_COPY_CLIPBOARD), static_cast<UINT>(BST_CHECKED)) << "as the viewer left it";
+                EXPECT_EQ(copy.Check(IDC_OPT_AREA_WINDOW), static_cast<UINT>(BST_CHECKED));
+                sheet.SetActivePage(2);
+                uitest::Pump(20);
+                expectLanguageFont(uitest::DialogDriver(sheet.GetActivePage()->GetSafeHwnd()).Item(IDC_OPT_ERROR_CHECK),
+                                   japanese ? 12 : 13);
+            }
+            d.Click(IDOK);
+        });
+    });
+    CKXWatcherDlg dlg;
+    const INT_PTR result = RunDialog(dlg, [&](uitest::DialogDriver& d) {
+        OpenTraceFile(dlg, d.Dialog(), CString::FromUtf8(file), true);
+        ASSERT_EQ(dlg.ToolWindows()->Viewers().size(), 1u);
+        const HWND viewer = dlg.ToolWindows()->Viewers().front()->GetSafeHwnd();
+        ::SendMessageW(viewer, WM_COMMAND, ID_KXW_TOOL_OPTION, 0);
+        EXPECT_EQ(sheets, 1);
+        Command(d, ID_KXW_TOOL_OPTION);
+        EXPECT_EQ(sheets, 2);
+        ::SendMessageW(d.Dialog(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    });
+    EXPECT_EQ(result, 1);
+    const std::string rtt = Rtt();
+    for (const char* key : {"COPY_TO=0", "COPY_AREA=0", "ERROR_CHECK=1"})
+        EXPECT_NE(rtt.find(key), std::string::npos) << key << " in\n" << rtt;
 }
 
 INSTANTIATE_TEST_SUITE_P(BothLanguages, TraceSetupPagesTest, ::testing::Values("en", "ja"));

@@ -313,6 +313,27 @@ TEST_P(TraceToolWindowsTest, AViewerAndTheToolWindowsThatReadItThenTheLiveWindow
         uitest::Pump(600);
         ab.ClickAt(IDC_ABC_A_SPIN, POINT{spin.right / 4, spin.bottom / 2});
         EXPECT_EQ(viewer->Model().m_nCursorPos[0], kA);
+        // The A-and-B spin moves both the way its arrow points; at the start
+        // A stops while B goes on, so their distance changes there.
+        uitest::Pump(600);
+        ab.ClickAt(IDC_ABC_AB_SPIN, POINT{spin.right * 3 / 4, spin.bottom / 2});
+        EXPECT_EQ(viewer->Model().m_nCursorPos[0], kA + 1);
+        EXPECT_EQ(viewer->Model().m_nCursorPos[1], kB + 1);
+        EXPECT_EQ(ab.Text(IDC_ABC_BA_TIME).ToUtf8(), Time((kB - kA) * kInterval));
+        uitest::Pump(600);
+        Command(viewerHwnd, ID_KXW_A_CURSOR_SET);
+        Click(viewerHwnd, CPoint(graph.left, graph.top + 20));
+        Command(viewerHwnd, ID_KXW_A_CURSOR_SET);
+        ASSERT_EQ(viewer->Model().m_nCursorPos[0], 0);
+        ab.ClickAt(IDC_ABC_AB_SPIN, POINT{spin.right / 4, spin.bottom / 2});
+        EXPECT_EQ(viewer->Model().m_nCursorPos[0], 0);
+        EXPECT_EQ(viewer->Model().m_nCursorPos[1], kB);
+        EXPECT_EQ(Rows(ab, IDC_ABC_LIST)[0][2], "139") << "the read-out follows";
+        uitest::Pump(600);
+        Command(viewerHwnd, ID_KXW_A_CURSOR_SET);
+        Click(viewerHwnd, CPoint(graph.left + kA * 20 / rate, graph.top + 20));
+        Command(viewerHwnd, ID_KXW_A_CURSOR_SET);
+        ASSERT_EQ(viewer->Model().m_nCursorPos[0], kA);
 
         // The calculator opened from the viewer works on the viewer's stretch A..B.
         Command(viewerHwnd, ID_KXW_TOOL_CALC);
