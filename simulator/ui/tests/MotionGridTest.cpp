@@ -18,22 +18,24 @@ namespace {
 
 using simui::AppState;
 
+// P1 ABS 0 and P2 ABS 100.
+void TwoPoints(uitest::DialogDriver& d)
+{
+    simui::ChooseCellEntry(d, IDC_POINT_GRID, 1, 1, 1);
+    simui::ChooseCellEntry(d, IDC_POINT_GRID, 2, 1, 1);
+    simui::EditCell(d, IDC_POINT_GRID, 2, 2, u"100");
+}
+
+// Motion 1 from P1 to P2.
+void MotionFromP1ToP2(uitest::DialogDriver& d)
+{
+    TwoPoints(d);
+    simui::ChooseCellEntry(d, IDC_MOTION_GRID, 1, 1, 0);
+    simui::ChooseCellEntry(d, IDC_MOTION_GRID, 1, 2, 1);
+}
+
 class MotionGridTest : public ::testing::Test, protected simui::Fixture {
 protected:
-    // P1 ABS 0 and P2 ABS 100.
-    static void TwoPoints(uitest::DialogDriver& d)
-    {
-        simui::ChooseCellEntry(d, IDC_POINT_GRID, 1, 1, 1);
-        simui::ChooseCellEntry(d, IDC_POINT_GRID, 2, 1, 1);
-        simui::EditCell(d, IDC_POINT_GRID, 2, 2, u"100");
-    }
-    // Motion 1 from P1 to P2.
-    static void MotionFromP1ToP2(uitest::DialogDriver& d)
-    {
-        TwoPoints(d);
-        simui::ChooseCellEntry(d, IDC_MOTION_GRID, 1, 1, 0);
-        simui::ChooseCellEntry(d, IDC_MOTION_GRID, 1, 2, 1);
-    }
     // The motion settings as a file would keep them now.
     std::string SavedMotions(uitest::DialogDriver& d)
     {
@@ -132,7 +134,14 @@ int OrangePixels(const QImage& image)
     return count;
 }
 
-TEST_F(MotionGridTest, TheBalloonOverAMotionsNameShowsItInTheBalloonsStyle)
+class BalloonTest : public ::testing::TestWithParam<const char*> {
+protected:
+    uitest::ScopedResources module{u"pellarun", GetParam()};
+    AppState state;
+    ScriptedMessageBox boxes;
+};
+
+TEST_P(BalloonTest, TheBalloonOverAMotionsNameShowsItInTheBalloonsStyle)
 {
     CSimulatorDlg dlg;
     uitest::RunModal(dlg, [&](uitest::DialogDriver& d) {
@@ -148,13 +157,15 @@ TEST_F(MotionGridTest, TheBalloonOverAMotionsNameShowsItInTheBalloonsStyle)
         const std::vector<QWidget*> shown = OtherWindows(d.Dialog());
         ASSERT_EQ(shown.size(), 1u) << "the balloon";
         const QImage balloon = shown[0]->grab().toImage();
-        balloon.save(QString::fromStdString(simui::PicturePath("motion-balloon", "en")));
+        balloon.save(QString::fromStdString(simui::PicturePath("motion-balloon", GetParam())));
         // The motion's name as a title, its positions in the table below.
         EXPECT_GT(OrangePixels(balloon), 20);
         // Drawn with the balloon's own style sheet (string 228): the size of
         // the same text in a tip with that sheet, not with the tips' default.
+        CString name;
+        name.Format(IDS_MOTION_NAME, 1);
         CString text;
-        text.Format(IDS_BALLOON_TITLE, u"Motion 1");
+        text.Format(IDS_BALLOON_TITLE, name.GetString());
         CString table;
         table.Format(IDS_BALLOON_POSITIONS, 2, 0.0, 2, 100.0, 2, 100.0);
         const auto sizeWith = [&](bool balloonSheet) {
@@ -178,6 +189,8 @@ TEST_F(MotionGridTest, TheBalloonOverAMotionsNameShowsItInTheBalloonsStyle)
         simui::ExitDiscardingEdits(d, boxes);
     });
 }
+
+INSTANTIATE_TEST_SUITE_P(Languages, BalloonTest, ::testing::Values("en", "ja"));
 
 // The messages of the wait windows shown meanwhile, as a person sees them go by.
 class WaitWindowWatch {
