@@ -135,6 +135,14 @@ void SendMouse(QWidget* widget, QEvent::Type type, const QPoint& at)
 
 }  // namespace
 
+namespace {
+// The screen of QV_TEST_SCREEN, given to the offscreen platform; removed at the end.
+std::string ScreenConfigFile()
+{
+    return (std::filesystem::temp_directory_path() / ("qv-screen-" + std::to_string(::getpid()) + ".json")).string();
+}
+}  // namespace
+
 void UiEnvironment::SetUp()
 {
     static int argc = 1;
@@ -152,8 +160,7 @@ void UiEnvironment::SetUp()
         int width = 0;
         int height = 0;
         if ((!current || std::string(current) == "offscreen") && std::sscanf(screen, "%dx%d", &width, &height) == 2) {
-            const std::string config = (std::filesystem::temp_directory_path() /
-                                        ("qv-screen-" + std::to_string(::getpid()) + ".json")).string();
+            const std::string config = ScreenConfigFile();
             std::FILE* out = std::fopen(config.c_str(), "w");
             if (out) {
                 std::fprintf(out, "{ \"screens\": [ { \"name\": \"screen\", \"x\": 0, \"y\": 0, \"width\": %d, "
@@ -178,6 +185,8 @@ void UiEnvironment::TearDown()
 {
     g_ui.reset();
     g_app.reset();
+    std::error_code ignored;
+    std::filesystem::remove(ScreenConfigFile(), ignored);
 }
 
 namespace {
